@@ -1,0 +1,66 @@
+# Shared build settings and helpers.
+
+add_library(fotoloom_warnings INTERFACE)
+target_compile_options(fotoloom_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+  -Wno-sign-conversion $<$<BOOL:${FOTOLOOM_WERROR}>:-Werror>)
+
+if(WIN32)
+  # UTF-16 Win32 API everywhere; one self-contained .exe without mingw runtime DLLs.
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# Sources of a folder: every .cpp, with the back end of the other platform left out
+# (files named *_win.cpp build for Windows only, *_posix.cpp for everything else).
+function(fotoloom_platform_sources out dir)
+  file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
+  if(WIN32)
+    list(FILTER all EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER all EXCLUDE REGEX "_win\\.cpp$")
+  endif()
+  set(${out} ${all} PARENT_SCOPE)
+endfunction()
+
+# GoogleTest: Debian's package natively, the same sources from /usr/src/googletest for Windows.
+function(fotoloom_find_gtest)
+  if(TARGET GTest::gtest_main)
+    return()
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endfunction()
+
+# CLI11 is header-only; the cross compilers must not see the whole of /usr/include, so the
+# headers are copied into the build tree and that copy is put on the include path.
+function(fotoloom_cli11 target)
+  set(dest ${CMAKE_BINARY_DIR}/third_party/include)
+  if(NOT EXISTS ${dest}/CLI/CLI.hpp)
+    if(NOT EXISTS /usr/include/CLI/CLI.hpp)
+      message(FATAL_ERROR "CLI11 not found; run scripts/setup.sh")
+    endif()
+    file(COPY /usr/include/CLI DESTINATION ${dest})
+  endif()
+  target_include_directories(${target} SYSTEM PRIVATE ${dest})
+endfunction()
+
+# A test program: one ctest entry per executable, run through Wine when cross-compiling.
+function(fotoloom_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock fotoloom_warnings)
+  target_compile_definitions(${name} PRIVATE FOTOLOOM_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  if(FOTOLOOM_TESTS_RUNNABLE)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+  endif()
+endfunction()

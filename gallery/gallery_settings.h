@@ -1,0 +1,57 @@
+#pragma once
+// The 25 gallery settings, their reset values, and a table that names each one.
+// The table drives the project file (the 21 integers in file order), the modified test,
+// and the command line's show/set.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// Colours are 0x00BBGGRR: red in the lowest byte.
+struct GallerySettings {
+    std::string galleryTitle = "Untitled Gallery";
+    std::string galleryDescription = "Enter gallery description here ...";
+    std::string themeName;
+    int32_t rows = 6;
+    int32_t columns = 4;
+    int32_t thumbWidth = 150;
+    int32_t reservedSetting = 5;  // kept in the file for compatibility, read by nothing
+    int32_t albumWidth = 80;
+    int32_t albumWidthUnit = 0;  // 0 percents, 1 pixels
+    int32_t outsideBorderWidth = 0;
+    int32_t insideBorderWidth = 1;
+    int32_t outsideBorderColor = 0x7D7C7B;
+    int32_t insideBorderColor = 0xFFFFFF;
+    int32_t pictureCommentColor = 0x7D7C7B;
+    int32_t galleryTitleColor = 0x646464;
+    int32_t albumTitleColor = 0x646464;
+    int32_t albumLinkColor = 0x696867;
+    int32_t galleryDescriptionColor = 0x646464;
+    int32_t pageLinksColor = 0x7D7C7B;
+    int32_t pagesColor = 0x7D7C7B;
+    int32_t albumCaptionColor = 0x646464;
+    int32_t homePageColor = 0x696867;
+    int32_t photoSize = 3;  // index into the photo size list; 3 is 1024 x 768
+    int32_t homePageLink = 0;
+    std::string homePageUrl = "http://";
+
+    bool operator==(const GallerySettings&) const = default;
+};
+
+enum class SettingKind { Text, Integer, Colour };
+
+struct SettingInfo {
+    std::string_view name;  // the model name, as used by the command line
+    SettingKind kind;
+    std::string GallerySettings::*text;  // set for Text
+    int32_t GallerySettings::*number;    // set for Integer and Colour
+    int32_t minimum;                     // accepted range for Integer and Colour
+    int32_t maximum;
+};
+
+// Every setting, in project file order: three texts, the 21 integers, the home page URL.
+std::span<const SettingInfo> allSettings();
+// Just the 21 integers and colours, in project file order.
+std::span<const SettingInfo> integerSettings();
+const SettingInfo* findSetting(std::string_view name);

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs, only when missing, every Debian package that building and testing Fotoloom needs.
+# Safe to run again: it asks dpkg first and calls apt-get only for what is absent.
+set -euo pipefail
+
+packages=(
+  # native build and tests
+  build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
+  libbenchmark-dev clang libclang-rt-14-dev libcli11-dev
+  # picture codecs of the Linux back end
+  libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libjpeg-turbo-progs
+  # Windows cross builds and running them
+  mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
+  xvfb xauth x11-utils imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null || true)
+  [[ "$status" == ii* ]] || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "setup: every package is already installed"
+fi
+
+# Debian's wine wrapper prefers a 32-bit loader; this machine runs 64-bit only.
+[[ -x /usr/lib/wine/wine64 ]] || { echo "setup: /usr/lib/wine/wine64 is missing after install" >&2; exit 1; }
