@@ -1,0 +1,16 @@
+#pragma once
+// Private profile strings (INI files), the way the recent list keeps its paths. Windows uses
+// the system's profile functions; elsewhere gallery/ini_file.h does the same job portably.
+// Paths, sections, keys and values are UTF-8.
+
+#include <string>
+
+// The value of a key; "" when the file, the section or the key is missing.
+std::string readProfileString(const std::string& iniPath, const std::string& section, const std::string& key);
+// Sets a key, creating the file and section as needed. False when the file cannot be written
+// or the value cannot be stored in the format (a line break, for one); the file is unchanged then.
+bool writeProfileString(const std::string& iniPath, const std::string& section, const std::string& key,
+                        const std::string& value);
+// Where the program keeps its small settings files: its own folder, or on Linux a per-user
+// folder ($XDG_CONFIG_HOME/fotoloom or ~/.config/fotoloom) when the program's folder is not writable.
+std::string settingsFolder();

@@ -1,0 +1,56 @@
+#include "gallery/profile_store.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "gallery/file_system.h"
+#include "gallery/ini_file.h"
+
+namespace {
+
+// Creates the folders above a file as needed (the per-user settings folder may not exist yet).
+bool makeParentFolders(const std::string& filePath)
+{
+    size_t cut = filePath.find_last_of('/');
+    if (cut == std::string::npos || cut == 0) return true;
+    const std::string folder = filePath.substr(0, cut);
+    for (size_t pos = folder.find('/', 1);; pos = folder.find('/', pos + 1)) {
+        const std::string step = folder.substr(0, pos);
+        if (::mkdir(step.c_str(), 0777) != 0 && errno != EEXIST) return false;
+        if (pos == std::string::npos) return folderExists(folder);
+    }
+}
+
+}  // namespace
+
+std::string readProfileString(const std::string& iniPath, const std::string& section, const std::string& key)
+{
+    std::optional<IniFile> ini = loadIniFile(iniPath);
+    if (!ini) return {};
+    return ini->value(section, key).value_or(std::string());
+}
+
+bool writeProfileString(const std::string& iniPath, const std::string& section, const std::string& key,
+                        const std::string& value)
+{
+    if (!isStorableProfileEntry(section, key, value)) return false;
+    if (!makeParentFolders(iniPath)) return false;
+    std::optional<IniFile> ini = loadIniFile(iniPath);
+    if (!ini || !ini->setValue(section, key, value)) return false;
+    return saveIniFile(iniPath, *ini);
+}
+
+std::string settingsFolder()
+{
+    std::string folder = programFolder();
+    if (!folder.empty() && ::access(folder.c_str(), W_OK) == 0) return folder;
+    // Relative values of XDG_CONFIG_HOME are to be ignored.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') return joinPath(config, "fotoloom");
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return joinPath(joinPath(home, ".config"), "fotoloom");
+    return folder;
+}
