@@ -150,11 +150,12 @@ bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon
     if (inIcon && h.bits == 32 && !h.hasAlphaMask) h.a = maskOf(0xFF000000u), h.hasAlphaMask = true;
 
     if (!in.seek(pixelOffset)) return false;
-    if (!allocatePicture(out, width, height)) return false;
     const size_t stride = ((static_cast<size_t>(width) * h.bits + 31) / 32) * 4;
+    // Raw rows have an exact size; an RLE byte pair gives at most 255 pixels.
+    if (rle ? !pixelsFitData(width, height, in.remaining(), 128) : height > in.remaining() / stride) return false;
+    if (!allocatePicture(out, width, height)) return false;
     std::vector<uint8_t> indices;
     if (rle && !decodeRle(in, h.compression == kRle4, width, height, indices)) return false;
-    if (!rle && (height > in.remaining() / stride)) return false;
     const uint8_t* pixels = in.here();
 
     bool anyAlpha = false;

@@ -32,6 +32,13 @@ struct EncodeInput {
 // allocated) when a side is 0 or the picture is larger than kMaxPicturePixels.
 bool allocatePicture(DecodedPicture& out, uint32_t width, uint32_t height);
 bool pictureSizeAllowed(uint64_t width, uint64_t height);
+// Whether `bytes` of compressed data can hold width x height pixels when one byte expands to at
+// most `pixelsPerByte` pixels: a small file that claims a huge picture is refused before
+// anything is allocated for it.
+inline bool pixelsFitData(uint64_t width, uint64_t height, size_t bytes, uint64_t pixelsPerByte)
+{
+    return width * height <= static_cast<uint64_t>(bytes) * pixelsPerByte;
+}
 
 // The denominator (1, 2, 4 or 8) of the smallest JPEG DCT scale whose result, ceil(side / d), is
 // still at least the size the hint asks for. The hint is in stored orientation.

@@ -48,7 +48,7 @@ struct GifCloser {
     }
 };
 
-bool readFirstFrame(GifFileType* gif, DecodedPicture& out)
+bool readFirstFrame(GifFileType* gif, const MemoryReader& reader, DecodedPicture& out)
 {
     int transparent = -1;
     for (;;) {
@@ -76,7 +76,9 @@ bool readFirstFrame(GifFileType* gif, DecodedPicture& out)
         // Some writers leave the screen smaller than the frame; the canvas takes both.
         const auto width = static_cast<uint32_t>(std::max(gif->SWidth, desc.Left + desc.Width));
         const auto height = static_cast<uint32_t>(std::max(gif->SHeight, desc.Top + desc.Height));
-        if (!allocatePicture(out, width, height)) return false;
+        // LZW turns one byte into a few thousand pixels at the very most.
+        const size_t left = reader.size - reader.pos;
+        if (!pixelsFitData(width, height, left, 12000) || !allocatePicture(out, width, height)) return false;
         std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
         auto putRow = [&](int y) {
             uint8_t* row = out.bgra.data() + (static_cast<size_t>(desc.Top + y) * width + desc.Left) * 4;
@@ -113,7 +115,7 @@ bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out)
     int error = 0;
     GifCloser closer{DGifOpen(&reader, readFromMemory, &error), false};
     if (!closer.gif) return false;
-    const bool ok = readFirstFrame(closer.gif, out);
+    const bool ok = readFirstFrame(closer.gif, reader, out);
     if (!ok) out = {};
     return ok;
 }

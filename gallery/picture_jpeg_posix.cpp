@@ -65,7 +65,8 @@ bool decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const uint8_t*
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
     const uint32_t fullWidth = cinfo.image_width;
     const uint32_t fullHeight = cinfo.image_height;
-    if (!pictureSizeAllowed(fullWidth, fullHeight)) return false;
+    // Even a blank JPEG spends a few bits on every 8 x 8 block.
+    if (!pictureSizeAllowed(fullWidth, fullHeight) || !pixelsFitData(fullWidth, fullHeight, size, 2048)) return false;
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;

@@ -51,8 +51,11 @@ bool decodePcx(const uint8_t* data, size_t size, DecodedPicture& out)
         }
     }
 
-    if (!in.seek(128) || !allocatePicture(out, width, height)) return false;
     const size_t lineBytes = static_cast<size_t>(bytesPerLine) * planes;
+    // Raw lines have an exact size; a run byte pair gives at most 63 bytes.
+    if (!in.seek(128) || !pixelsFitData(lineBytes, height, in.remaining(), encoding ? 32 : 1) ||
+        !allocatePicture(out, width, height))
+        return false;
     std::vector<uint8_t> line(lineBytes);
     size_t runLeft = 0;
     uint8_t runValue = 0;

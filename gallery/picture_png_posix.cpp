@@ -61,7 +61,8 @@ bool readPng(png_structp png, png_infop info, MemoryReader& reader, DecodedPictu
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) return false;
-    if (!allocatePicture(out, width, height)) return false;
+    // Deflate turns one byte into at most 1032; a 1-bit row byte holds 8 pixels.
+    if (!pixelsFitData(width, height, reader.size, 8 * 1032) || !allocatePicture(out, width, height)) return false;
     png_charp name = nullptr;
     int compression = 0;
     png_bytep profile = nullptr;

@@ -62,15 +62,15 @@ bool decodePnm(const uint8_t* data, size_t size, DecodedPicture& out)
         if (r.pos >= size) return false;
         ++r.pos;
     }
-    if (!allocatePicture(out, width, height)) return false;
-
+    if (!pictureSizeAllowed(width, height)) return false;
     const size_t pixels = static_cast<size_t>(width) * height;
     const int channels = colour ? 3 : 1;
     const size_t sampleBytes = maxValue > 255 ? 2 : 1;
-    if (raw) {
-        const size_t need = bitmap ? static_cast<size_t>((width + 7) / 8) * height : pixels * channels * sampleBytes;
-        if (need > size - r.pos) return out = {}, false;
-    }
+    // Raw data has an exact size; plain text takes at least one byte per sample.
+    const size_t need = !raw ? pixels * channels
+                        : bitmap ? static_cast<size_t>((width + 7) / 8) * height
+                                 : pixels * channels * sampleBytes;
+    if (need > size - r.pos || !allocatePicture(out, width, height)) return false;
     auto scale = [&](uint32_t v) { return static_cast<uint8_t>((std::min(v, maxValue) * 255u + maxValue / 2) / maxValue); };
     const uint8_t* p = data + r.pos;
     for (size_t i = 0; i < pixels; ++i) {

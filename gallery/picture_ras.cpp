@@ -11,6 +11,7 @@ constexpr uint32_t kOld = 0, kStandard = 1, kByteEncoded = 2, kRgbFormat = 3;
 bool unpackRuns(ReadCursor& in, size_t need, std::vector<uint8_t>& out)
 {
     out.clear();
+    if (!pixelsFitData(need, 1, in.remaining(), 86)) return false;  // three bytes give at most 256
     out.reserve(need);
     while (out.size() < need) {
         const uint8_t b = in.u8();

@@ -51,10 +51,13 @@ bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out)
         for (size_t i = 0; i < mapLength; ++i)
             colourToBgra(p + i * entryBytes, mapBits, &palette[(mapFirst + i) * 4]);
     }
-    if (!in.ok() || !allocatePicture(out, width, height)) return false;
-
     const int pixelBytes = (bits + 7) / 8;
     const bool rle = type >= 9;
+    // Raw pixels have an exact size; a run packet covers at most 128 pixels.
+    if (!in.ok() || !pixelsFitData(width, height, in.remaining() / (rle ? 1 : pixelBytes), rle ? 64 : 1) ||
+        !allocatePicture(out, width, height))
+        return false;
+
     const bool colourMapped = (type & 7) == 1;
     const bool grey = (type & 7) == 3;
     const size_t total = static_cast<size_t>(width) * height;

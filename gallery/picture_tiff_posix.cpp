@@ -65,7 +65,9 @@ bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     char message[1024];
-    if (TIFFRGBAImageOK(tif, message) && allocatePicture(out, width, height)) {
+    // Fax and deflate compression go far, but not beyond a few thousand pixels a byte.
+    if (TIFFRGBAImageOK(tif, message) && pixelsFitData(width, height, size, 16384) &&
+        allocatePicture(out, width, height)) {
         auto* raster = reinterpret_cast<uint32_t*>(out.bgra.data());
         ok = TIFFReadRGBAImageOriented(tif, width, height, raster, ORIENTATION_TOPLEFT, 1) != 0;
         // libtiff packs R in the lowest byte (ABGR words); the picture wants B, G, R, A in memory.

@@ -137,7 +137,10 @@ bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSi
         FAILED(decoder->GetFrame(0, frame.put())))
         return false;
     UINT width = 0, height = 0;
-    if (FAILED(frame->GetSize(&width, &height)) || !pictureSizeAllowed(width, height)) return false;
+    // A small file that claims a huge picture is refused before anything is allocated for it.
+    if (FAILED(frame->GetSize(&width, &height)) || !pictureSizeAllowed(width, height) ||
+        !pixelsFitData(width, height, size, 16384))
+        return false;
 
     const uint32_t d = format == kFormatJpeg ? jpegScaleDenominator(width, height, hint) : 1;
     const uint32_t scaledW = (width + d - 1) / d, scaledH = (height + d - 1) / d;
