@@ -44,6 +44,7 @@ bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out)
 
     std::vector<uint8_t> palette;  // BGRA
     if (mapType == 1) {
+        if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return false;
         const int entryBytes = (mapBits + 7) / 8;
         const uint8_t* p = in.take(static_cast<size_t>(mapLength) * entryBytes);
         if (!p) return false;

@@ -1,0 +1,17 @@
+// The program's own ICO reader on arbitrary bytes: it must fail cleanly or give a picture whose
+// buffer matches its size.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "gallery/picture_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    DecodedPicture out;
+    if (decodeIco(data, size, out) &&
+        out.bgra.size() != static_cast<size_t>(out.width) * out.height * 4)
+        std::abort();
+    return 0;
+}
