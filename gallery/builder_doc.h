@@ -88,13 +88,13 @@ public:
     void addImages(std::span<const std::string> paths);
     int addFolder(const std::string& folder);  // returns how many pictures were added
     // Block moves; return the rows selected afterwards (unchanged when nothing moved).
-    std::vector<int> moveImagesUp(std::span<const int> rows);
-    std::vector<int> moveImagesDown(std::span<const int> rows);
-    void rotateImages(std::span<const int> rows, int degrees);  // -90 left, +90 right
-    bool commentImages(std::span<const int> rows, const std::string& comment);  // asks for several
-    bool removeImages(std::span<const int> rows);                               // asks first
-    bool moveImagesToAlbum(std::span<const int> rows, int albumRow);
-    bool copyImagesToAlbum(std::span<const int> rows, int albumRow);
+    std::vector<int> moveImagesUp(std::span<const int> selected);
+    std::vector<int> moveImagesDown(std::span<const int> selected);
+    void rotateImages(std::span<const int> selected, int degrees);  // -90 left, +90 right
+    bool commentImages(std::span<const int> selected, const std::string& comment);  // asks for several
+    bool removeImages(std::span<const int> selected);                               // asks first
+    bool moveImagesToAlbum(std::span<const int> selected, int albumRow);
+    bool copyImagesToAlbum(std::span<const int> selected, int albumRow);
 
 private:
     template <typename F> void notify(F&& f)
@@ -102,7 +102,10 @@ private:
         for (IDocObserver* o : observers_) f(*o);
     }
     void imagesChanged() { positionsValid_ = false; }
-    std::vector<Image> takeSelectedForAlbum(std::span<const int> rows, int32_t key, bool removeOriginals);
+    void setCurrentAlbum(int row);  // always announces, even when the index stays
+    std::vector<Image> copiesForAlbum(std::span<const int> selected, int32_t key) const;
+    void removeRows(std::span<const int> selected);
+    void appendImages(std::vector<Image> images);
 
     std::vector<Album> albums_;
     std::vector<Image> images_;

@@ -47,7 +47,7 @@ if [[ -z "${DISPLAY:-}" ]]; then
   else
     for n in $(seq 90 140); do
       [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
       echo $! >"$build/wine-xvfb.pid"
       for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
       [[ -e /tmp/.X11-unix/X$n ]] || die "Xvfb did not start on :$n"
@@ -62,12 +62,26 @@ fi
 
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   mkdir -p "$WINEPREFIX"
-  if ! "$wine" wineboot --init >"$build/wineboot.log" 2>&1; then
+  if ! "$wine" wineboot --init >"$build/wineboot.log" 2>&1 9>&-; then
     die "Wine could not create its prefix in $WINEPREFIX (see $build/wineboot.log)"
   fi
 fi
 # A persistent server spares every test program Wine's start-up.
-wineserver -p 2>/dev/null || die "wineserver did not start"
+# Fails harmlessly when a server for this prefix already runs.
+wineserver -p >/dev/null 2>&1 9>&- || true
 
 flock -u 9
-exec "$wine" "$@"
+exec 9>&-
+
+# Wine leaves helper processes (services, device manager) running with the persistent server;
+# they inherit the program's stdout and stderr. Going through files keeps them off the caller's
+# pipes, which would otherwise stay open and make ctest wait for the server to end.
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+set +e
+"$wine" "$@" >"$out" 2>"$err" </dev/null
+rc=$?
+set -e
+cat "$out"
+cat "$err" >&2
+exit $rc
