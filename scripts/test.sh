@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds every target (Linux, Windows x86-64, Windows i686) and runs every
+# test: natively, and the Windows builds under Wine64. Exit status 0 only when all of it passed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+for preset in native win64 win32; do
+  echo "== build $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+trap 'bash scripts/wine-run.sh --stop build/win64' EXIT
+
+status=0
+echo "== test native"
+ctest --preset native || status=1
+echo "== test win64 (under Wine)"
+ctest --preset win64 || status=1
+
+if [[ -x scripts/fuzz.sh ]]; then
+  echo "== fuzz (short run of every target)"
+  bash scripts/fuzz.sh "${FOTOLOOM_FUZZ_SECONDS:-20}" || status=1
+fi
+
+exit $status
