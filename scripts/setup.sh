@@ -12,6 +12,8 @@ packages=(
   # Windows cross builds and running them
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
   xvfb xauth x11-utils imagemagick
+  # redrawing the icons (scripts/make-art.sh)
+  librsvg2-bin
 )
 
 missing=()
