@@ -147,9 +147,8 @@ TEST(IniFile, ByteOrderMarks)
 
 TEST(IniFile, GarbageNeverBreaksParsing)
 {
-    for (std::string_view text : {std::string_view("[", 1), std::string_view("]]]=[[[", 7), std::string_view("\0=\0", 3),
-                                  std::string_view("\r\r\r", 3), std::string_view("[]\n=\n", 5),
-                                  std::string_view("\xFF\xFE", 2), std::string_view("\xFF\xFE[", 3)}) {
+    using namespace std::string_view_literals;
+    for (std::string_view text : {"["sv, "]]]=[[["sv, "\0=\0"sv, "\r\r\r"sv, "[]\n=\n"sv, "\xFF\xFE"sv, "\xFF\xFE["sv}) {
         IniFile ini = IniFile::parse(text);
         EXPECT_TRUE(ini.setValue("S", "k", "v"));
         EXPECT_EQ(IniFile::parse(ini.text()).value("S", "k"), "v");

@@ -93,7 +93,8 @@ TEST_F(RecentListTest, LongAndNonAsciiPathsAreReadWhole)
         recent.putAtHead(path);
         EXPECT_EQ(recent.read()[0], path) << length;
     }
-    const std::string unicode = "/home/j\xC3\xBCrgen/\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE/\xE6\x97\x85 \xF0\x9F\x99\x82.gal";
+    const std::string unicode =
+        "/home/j\xC3\xBCrgen/\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE/\xE6\x97\x85 \xF0\x9F\x99\x82.gal";
     recent.putAtHead(unicode);
     EXPECT_EQ(recent.read()[0], unicode);
 }
