@@ -1,0 +1,106 @@
+#include "generator/file_ops.h"
+
+#include <cstdio>
+#include <new>
+#include <system_error>
+
+#include "gallery/file_system.h"
+
+namespace fs = std::filesystem;
+
+fs::path fsPath(const std::string& utf8)
+{
+    try {
+        return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+    } catch (...) {
+        return {};  // not valid UTF-8 where the system needs it converted
+    }
+}
+
+std::string utf8Path(const fs::path& path)
+{
+    try {
+        std::u8string s = path.u8string();
+        return std::string(reinterpret_cast<const char*>(s.data()), s.size());
+    } catch (...) {
+        return {};
+    }
+}
+
+bool makeFolder(const std::string& path)
+{
+    if (path.empty()) return false;
+    std::error_code ec;
+    fs::create_directory(fsPath(path), ec);
+    return folderExists(path);
+}
+
+FileStamp stampOf(const std::string& path)
+{
+    std::error_code ec;
+    const fs::path p = fsPath(path);
+    const fs::file_status status = fs::status(p, ec);
+    if (ec || !fs::is_regular_file(status)) return {};
+    FileStamp stamp;
+    stamp.size = fs::file_size(p, ec);
+    if (ec) return {};
+    const fs::file_time_type when = fs::last_write_time(p, ec);
+    if (ec) return {};
+    stamp.modified = static_cast<int64_t>(when.time_since_epoch().count());
+    stamp.exists = true;
+    return stamp;
+}
+
+bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit)
+{
+    bytes.clear();
+    std::FILE* f = openFile(path, "rb");
+    if (!f) return false;
+    bool ok = true;
+    try {
+        constexpr size_t kChunk = size_t{1} << 16;
+        for (;;) {
+            const size_t had = bytes.size();
+            if (had > limit) {
+                ok = false;
+                break;
+            }
+            bytes.resize(had + kChunk);
+            const size_t got = std::fread(bytes.data() + had, 1, kChunk, f);
+            bytes.resize(had + got);
+            if (got < kChunk) {
+                ok = !std::ferror(f) && bytes.size() <= limit;
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    std::fclose(f);
+    if (!ok) bytes.clear();
+    return ok;
+}
+
+bool writeFileBytes(const std::string& path, std::string_view bytes)
+{
+    std::FILE* f = openFile(path, "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok) removeFile(path);
+    return ok;
+}
+
+bool writeFileIfChanged(const std::string& path, std::string_view bytes, bool& unchanged)
+{
+    unchanged = false;
+    const FileStamp stamp = stampOf(path);
+    if (stamp.exists && stamp.size == bytes.size()) {
+        std::string old;
+        if (readFileBytes(path, old, bytes.size()) && old == bytes) {
+            unchanged = true;
+            return true;
+        }
+    }
+    return writeFileBytes(path, bytes);
+}

@@ -1,0 +1,127 @@
+#pragma once
+// The site builder: turns the open gallery into a finished web gallery folder — pages, style
+// sheet, the theme's images, fitted photos and thumbnails.
+//
+// ABOUT
+//   BuildGallery() runs the whole build on the calling thread and reports only through an
+//   IBuildObserver, so the build dialog (on its worker thread) and the command line drive the same
+//   engine. Pictures are decoded, fitted and encoded on a pool of worker threads; everything the
+//   observer hears and every file written is what a one-picture-at-a-time build gives, in the
+//   same order: the observer is only ever called from the thread that called BuildGallery().
+//
+//   The gallery folder G is outputFolder + separator + galleryTitle (outputFolder itself when the
+//   title is empty). G/.fotoloom-manifest records what the build wrote there, with fingerprints of
+//   the pictures' sources, so that the next build of G remakes only what changed and removes the
+//   files it wrote before and does not write now. A file the builder did not write is never removed.
+//
+// USAGE
+//   class Dialog : public IBuildObserver { ... };
+//   BuildResult r = BuildGallery(doc, dialog, {.jobs = 0});
+//   if (!r.succeeded()) ...;   // cancelled, refused, or some pictures could not be read
+//
+// The model must not change while a build runs (the build dialog is modal).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gallery/builder_doc.h"
+
+// The one-line question at the end of a finished build and its caption.
+inline constexpr char kViewGalleryQuestion[] = "Your Web Gallery is completed. View it now in your Internet browser.";
+inline constexpr char kViewGalleryCaption[] = "Congratulations!";
+// The address in the credit line under every album page.
+inline constexpr char kCreditLineUrl[] = "https://fotoloom.example/";
+// The manifest's file name inside the gallery folder.
+inline constexpr char kManifestName[] = ".fotoloom-manifest";
+
+// What the build dialog and the command line hear. Every call comes from the thread that runs
+// BuildGallery(), in the order a sequential build makes them.
+class IBuildObserver {
+public:
+    virtual ~IBuildObserver() = default;
+    // Both bars after every step (two per picture: photo, thumbnail), 0..100; (0, 0) when a
+    // cancel request has been seen.
+    virtual void progress(int albumPercent, int totalPercent) = 0;
+    // A warning ("Cannot load template. Reinstall Fotoloom.", "Cannot load HTML template!", ...);
+    // returns once the user has acknowledged it. The build then goes on (or stops, for refusals).
+    virtual void warning(const std::string& text) = 0;
+    // Asked once per picture, after its thumbnail; true stops the build there.
+    virtual bool cancelRequested() = 0;
+    // The final question of a finished build (kViewGalleryQuestion, kViewGalleryCaption); true
+    // for Yes, and the builder then calls openGallery() with the full path of G's "index.html".
+    virtual bool askViewGallery(const std::string& question, const std::string& caption) = 0;
+    virtual void openGallery(const std::string& indexPath) = 0;
+};
+
+struct BuildOptions {
+    std::string templateRoot;  // folder holding the themes; "" for defaultTemplateRoot()
+    unsigned jobs = 0;         // picture worker threads; 0 for one per processor core
+    bool force = false;        // remake every photo and thumbnail and rewrite every file
+    int jpegQuality = 90;      // of photos and thumbnails (the picture library's default)
+};
+
+enum class BuildOutcome {
+    Completed,     // every page written (some warnings may have been shown)
+    Cancelled,     // stopped at a picture on a cancel request; no style sheet, no final question
+    NoTheme,       // no theme installed ("Cannot load template. Reinstall Fotoloom."); nothing written
+    InvalidTitle,  // the title cannot be a folder name (see galleryTitleProblem); nothing written
+};
+
+struct BuildResult {
+    BuildOutcome outcome = BuildOutcome::Completed;
+    std::string galleryFolder;                    // G
+    std::string themeName;                        // the theme used (also stored into the model)
+    std::vector<std::string> unreadablePictures;  // source paths that could not be read, in build order
+    size_t warnings = 0;                          // warnings shown, the unreadable list included
+    size_t picturesMade = 0;                      // pictures decoded, fitted and saved
+    size_t picturesReused = 0;                    // pictures whose photo and thumbnail were up to date
+    size_t filesWritten = 0;                      // pages, style sheet, photos, thumbnails, theme images
+    size_t filesUnchanged = 0;                    // of those, left alone because the bytes were the same
+    size_t filesRemoved = 0;                      // written by an earlier build, not by this one
+    bool viewed = false;                          // the user chose to view the gallery
+
+    // True for a completed build in which every picture could be read (exit status 0).
+    bool succeeded() const { return outcome == BuildOutcome::Completed && unreadablePictures.empty(); }
+};
+
+// Builds the gallery into G. Resolves the theme first and stores it into doc.themeName; refuses a
+// title that cannot be a folder name before anything is written.
+BuildResult BuildGallery(CBuilderDoc& doc, IBuildObserver& observer, const BuildOptions& options = {});
+
+// Why the title cannot name the gallery folder, or "" when it can. An empty title is fine (the
+// gallery is then built into the output folder itself). Refused: path separators, "." and "..",
+// the characters < > : " / \ | ? * and control characters, a trailing dot or space, and the
+// device names CON, PRN, AUX, NUL, COM1-9 and LPT1-9 (also with an extension).
+std::string galleryTitleProblem(const std::string& title);
+
+// The gallery folder for a parent folder and a title.
+std::string galleryFolderOf(const std::string& outputFolder, const std::string& title);
+
+// The photo box of a photoSize (0..5); {0, 0} for 6 ("Original Size") and anything unknown.
+struct PhotoBox {
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+PhotoBox photoBoxOf(int32_t photoSize);
+// The size a w x h picture is fitted to: to the box's width when wider, then to its height when
+// still taller; never enlarged, never below 1 pixel. A {0, 0} box leaves the size as it is.
+void fitIntoBox(uint32_t& width, uint32_t& height, PhotoBox box);
+// The thumbnail's size for a fitted photo of w x h: thumbWidth wide when wider, else as it is.
+void fitToThumbWidth(uint32_t& width, uint32_t& height, int32_t thumbWidth);
+
+// An observer that shows warnings and the final question through a prompter, never cancels,
+// ignores progress, and opens nothing (override openGallery to open the page).
+class PrompterBuildObserver : public IBuildObserver {
+public:
+    explicit PrompterBuildObserver(IPrompter& prompter) : prompter_(prompter) {}
+    void progress(int, int) override {}
+    void warning(const std::string& text) override;
+    bool cancelRequested() override { return false; }
+    bool askViewGallery(const std::string& question, const std::string& caption) override;
+    void openGallery(const std::string&) override {}
+
+protected:
+    IPrompter& prompter_;
+};
