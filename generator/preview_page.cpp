@@ -1,12 +1,163 @@
 #include "generator/preview_page.h"
 
-std::string previewFolder() { return {}; }
-bool preparePreviewFolder(const std::string&) { return false; }
-std::string sampleImagePath() { return {}; }
-PreviewResult RenderPreview(const PreviewInput&, const std::string&, const std::string&, IPrompter&)
+#include <system_error>
+
+#include "gallery/file_system.h"
+#include "generator/file_ops.h"
+#include "generator/theme_files.h"
+
+namespace {
+
+constexpr uint64_t kMaxThemeImageBytes = uint64_t{256} << 20;
+
+constexpr char kSamplePageBar[] =
+    "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"10\"><tr>"
+    "<td align=\"left\" valign=\"middle\" class=\"pages\"><nobr><b>Pictures 1 - 5</b> of 5</nobr></td>"
+    "<td width=\"100%\" align=\"center\" valign=\"middle\"><span class=\"albumtitle\">New album</span> : "
+    "<span class=\"albumcaption\">%ALBUMCAPTION%</span></td>"
+    "<td align=\"right\" valign=\"middle\" class=\"pages\"><nobr>Page 1 of 5 "
+    "<a href=\"#\" class=\"pagelinks\">Next &gt;&gt;</a></nobr></td></tr></table>";
+
+std::string sampleAlbumList()
 {
-    return {PreviewOutcome::NoTheme, {}, {}};
+    std::string out = "\t\t\t\t<table><tr><td align=\"left\">";
+    for (int i = 1; i <= 10; ++i) {
+        if (i == 5) {
+            out += "\t\t\t\t<span class=\"albumlinks\"><b>Album 5 (selected album)</b></span><br>";
+        } else {
+            out += "\t\t\t\t<a href=\"#\" class=\"albumlinks\">Album ";
+            out += std::to_string(i);
+            out += "</a><br>";
+        }
+    }
+    out += "\t\t\t\t</td></tr></table>";
+    return out;
 }
-std::string fillPreviewPage(std::string pageTemplate, const PreviewInput&, const std::string&) { return pageTemplate; }
-size_t CopyThemeImages(const std::string&, const std::string&, const std::string&) { return 0; }
-bool MakeSampleImage(const CPicture&, int, const std::string&) { return false; }
+
+std::string sampleGrid(const GallerySettings& s, const std::string& folder)
+{
+    const std::string w = decimal(s.thumbWidth);
+    const std::string cell = "<table width=\"" + w + "\">" + "<tr><td width=\"" + w +
+                             "\"><div class=\"divaround\"><a href=\"#\"><img class=\"divaround\" src=\"" + folder +
+                             kSampleImageName + "\"" + " width=\"" + w +
+                             "\" alt=\"Sample picture\"></a></div></td></tr>" + "<tr><td width=\"" + w +
+                             "\" align=\"center\"><span class=\"picturecomment\">Picture comment</span></td></tr>" +
+                             "</table>";
+    std::string out = "<table width=\"100%\">";
+    for (int32_t r = 0; r < s.rows; ++r) {
+        out += "<tr>";
+        for (int32_t c = 0; c < s.columns; ++c) out += "\n<td align=\"center\">" + cell + "</td>";
+        out += "</tr>\n";
+    }
+    out += "</table>";
+    return out;
+}
+
+std::string withoutTrailingSeparator(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+std::string previewFolder()
+{
+    std::error_code ec;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    std::string folder = joinPath(ec ? std::string(".") : utf8Path(temp), "FotoloomPreview");
+    folder.push_back(kPathSeparator);
+    return folder;
+}
+
+bool preparePreviewFolder(const std::string& folder)
+{
+    const std::string base = withoutTrailingSeparator(folder);
+    const bool made = makeFolder(base);
+    return makeFolder(joinPath(base, kThemeImagesName)) && made;
+}
+
+std::string sampleImagePath() { return joinPath(GetProgramFolder(), kSampleImageName); }
+
+std::string fillPreviewPage(std::string text, const PreviewInput& input, const std::string& folder)
+{
+    const GallerySettings& s = input.settings;
+    const std::string width =
+        (input.albumWidthText.empty() ? decimal(s.albumWidth) : input.albumWidthText) + (s.albumWidthUnit == 0 ? "%" : "");
+    const std::string home =
+        s.homePageLink ? "<a href=\"#\" class=\"homepage\" title=\"Return to Home\">Back to Home</a>" : std::string();
+    ReplaceAll(text, "%HOMEPAGE%", home);
+    ReplaceAll(text, "%PAGES%", kSamplePageBar);
+    ReplaceAll(text, "%WIDTH%", width);
+    ReplaceAll(text, "%PICTURES%", sampleGrid(s, folder));
+    ReplaceAll(text, "%GALLERYTITLE%", s.galleryTitle);
+    ReplaceAll(text, "%GALLERYDESCRIPTION%", s.galleryDescription);
+    ReplaceAll(text, "%ALBUMTITLE%", "Album title");
+    ReplaceAll(text, "%ALBUMCAPTION%", "Album caption");
+    ReplaceAll(text, "%ALBUMS%", sampleAlbumList());
+    return text;
+}
+
+PreviewResult RenderPreview(const PreviewInput& input, const std::string& folder, const std::string& templateRoot,
+                            IPrompter& prompter)
+{
+    PreviewResult result;
+    result.themeName = ResolveTheme(input.settings.themeName, templateRoot);
+    if (result.themeName.empty()) {
+        result.outcome = PreviewOutcome::NoTheme;
+        prompter.tell(kNoThemeMessage, MessageIcon::Warning);
+        return result;
+    }
+    const std::string theme = themeFolder(templateRoot, result.themeName);
+
+    const std::string pageTemplatePath = joinPath(theme, kPageTemplateName);
+    const std::string pageTemplate = ReadTextFile(pageTemplatePath);
+    if (pageTemplate.empty()) {
+        result.outcome = PreviewOutcome::NoPageTemplate;
+        prompter.tell("Cannot open template '" + pageTemplatePath, MessageIcon::Warning);
+        return result;
+    }
+    result.pagePath = joinPath(withoutTrailingSeparator(folder), kPreviewPageName);
+    WriteTextFile(result.pagePath, fillPreviewPage(pageTemplate, input, folder));
+
+    const std::string styleSheetPath = joinPath(theme, kStyleSheetName);
+    std::string styleSheet = ReadTextFile(styleSheetPath);
+    if (styleSheet.empty()) {
+        result.outcome = PreviewOutcome::NoStyleSheet;
+        prompter.tell("Cannot open template '" + styleSheetPath, MessageIcon::Warning);
+        return result;
+    }
+    fillStyleSheet(styleSheet, input.settings, "%ALBUMLINKSCOLOR%");
+    WriteTextFile(joinPath(withoutTrailingSeparator(folder), kStyleSheetName), styleSheet);
+    result.outcome = PreviewOutcome::Shown;
+    return result;
+}
+
+size_t CopyThemeImages(const std::string& themeName, const std::string& folder, const std::string& templateRoot)
+{
+    const std::string source = joinPath(themeFolder(templateRoot, themeName), kThemeImagesName);
+    const std::string target = joinPath(withoutTrailingSeparator(folder), kThemeImagesName);
+    const auto entries = listFolder(source);
+    if (!entries) return 0;
+    size_t copied = 0;
+    for (const FolderEntry& e : *entries) {
+        if (e.isFolder) continue;
+        std::string bytes;
+        if (readFileBytes(joinPath(source, e.name), bytes, kMaxThemeImageBytes) &&
+            writeFileBytes(joinPath(target, e.name), bytes))
+            ++copied;
+    }
+    return copied;
+}
+
+bool MakeSampleImage(const CPicture& sample, int thumbWidth, const std::string& folder)
+{
+    const uint32_t w = sample.GetWidth();
+    const uint32_t h = sample.GetHeight();
+    if (!sample.IsValid() || w == 0 || h == 0 || thumbWidth <= 0) return false;
+    const int64_t height = int64_t{thumbWidth} * h / w;
+    if (height <= 0) return false;
+    CPicture copy(sample);
+    if (!copy.Resample2(static_cast<uint32_t>(thumbWidth), static_cast<uint32_t>(height))) return false;
+    return copy.Save(joinPath(withoutTrailingSeparator(folder), kSampleImageName), kFormatGif);
+}

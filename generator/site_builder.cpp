@@ -1,10 +1,317 @@
+// The build: theme images, then album by album its pictures (photo, thumbnail, picture page)
+// and its pages, then the style sheet, the clean-up of an earlier build's leftovers, and the
+// question whether to view the gallery.
+
 #include "generator/site_builder.h"
 
-BuildResult BuildGallery(CBuilderDoc&, IBuildObserver&, const BuildOptions&)
+#include <algorithm>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+
+#include "gallery/file_system.h"
+#include "generator/build_manifest.h"
+#include "generator/file_ops.h"
+#include "generator/picture_pipeline.h"
+#include "generator/site_pages.h"
+#include "generator/theme_files.h"
+
+namespace {
+
+constexpr uint64_t kMaxThemeImageBytes = uint64_t{256} << 20;
+// The unreadable pictures are listed in one warning; a long list is cut there.
+constexpr size_t kUnreadableListed = 20;
+
+class SiteBuild {
+public:
+    SiteBuild(CBuilderDoc& doc, IBuildObserver& observer, const BuildOptions& options)
+        : doc_(doc), observer_(observer), options_(options)
+    {
+        templateRoot_ = options.templateRoot.empty() ? defaultTemplateRoot() : options.templateRoot;
+    }
+
+    BuildResult run();
+
+private:
+    bool prepare();
+    void copyThemeImages();
+    std::vector<PictureJob> pictureJobs();
+    bool buildAlbums(std::vector<PictureJob>& jobs);
+    void buildAlbumPages(size_t album, std::span<const Image* const> images, const std::string& albumList);
+    void writeStyleSheet();
+    void removeLeftovers();
+    void tellUnreadable();
+    void finish(bool cancelled);
+
+    void warn(const std::string& text)
+    {
+        ++result_.warnings;
+        observer_.warning(text);
+    }
+    // Full path of a gallery file named with "/" ("photos/image-1-1.jpg").
+    std::string pathOf(std::string_view name) const
+    {
+        std::string path = gallery_;
+        size_t from = 0;
+        for (;;) {
+            const size_t slash = name.find('/', from);
+            path = joinPath(path, std::string(name.substr(from, slash - from)));
+            if (slash == std::string_view::npos) return path;
+            from = slash + 1;
+        }
+    }
+    // Writes a gallery file unless it already holds these bytes, and records it.
+    bool put(const std::string& name, std::string_view bytes);
+    bool putText(const std::string& name, const std::string& text) { return put(name, toCrLf(text)); }
+    void keep(const std::string& name, uint64_t size) { manifest_.files[name] = size; }
+
+    CBuilderDoc& doc_;
+    IBuildObserver& observer_;
+    const BuildOptions& options_;
+    std::string templateRoot_;
+    std::string gallery_;  // G
+    BuildResult result_;
+    BuildManifest previous_;  // what the last build of G wrote
+    BuildManifest manifest_;  // what this build wrote (or left in place, up to date)
+    std::unordered_map<int32_t, std::vector<const Image*>> albumImages_;
+    std::string pageTemplate_;
+};
+
+bool SiteBuild::put(const std::string& name, std::string_view bytes)
 {
-    BuildResult result;
-    result.outcome = BuildOutcome::NoTheme;
-    return result;
+    const std::string path = pathOf(name);
+    bool unchanged = false;
+    const bool ok = options_.force ? writeFileBytes(path, bytes) : writeFileIfChanged(path, bytes, unchanged);
+    if (!ok) return false;
+    ++result_.filesWritten;
+    if (unchanged) ++result_.filesUnchanged;
+    keep(name, bytes.size());
+    return true;
+}
+
+bool SiteBuild::prepare()
+{
+    const std::string theme = ResolveTheme(doc_.themeName, templateRoot_);
+    if (theme.empty()) {
+        result_.outcome = BuildOutcome::NoTheme;
+        warn(kNoThemeMessage);
+        return false;
+    }
+    doc_.themeName = theme;
+    result_.themeName = theme;
+
+    if (const std::string problem = galleryTitleProblem(doc_.galleryTitle); !problem.empty()) {
+        result_.outcome = BuildOutcome::InvalidTitle;
+        warn(problem);
+        return false;
+    }
+    gallery_ = galleryFolderOf(doc_.outputFolder, doc_.galleryTitle);
+    result_.galleryFolder = gallery_;
+
+    // One level each; a folder that cannot be made shows up later as files that cannot be written.
+    makeFolder(gallery_);
+    for (const char* sub : {"images", "photos", "thumbs"}) makeFolder(joinPath(gallery_, sub));
+    previous_ = readManifest(joinPath(gallery_, kManifestName));
+    return true;
+}
+
+void SiteBuild::copyThemeImages()
+{
+    const std::string source = joinPath(themeFolder(templateRoot_, doc_.themeName), kThemeImagesName);
+    const auto entries = listFolder(source);
+    if (!entries) return;
+    for (const FolderEntry& e : *entries) {
+        const std::string name = std::string("images/") + e.name;
+        if (e.isFolder || !isGalleryFileName(name)) continue;
+        std::string bytes;
+        if (readFileBytes(joinPath(source, e.name), bytes, kMaxThemeImageBytes)) put(name, bytes);
+    }
+}
+
+std::vector<PictureJob> SiteBuild::pictureJobs()
+{
+    for (const Image& image : doc_.images()) albumImages_[image.albumKey].push_back(&image);
+    std::vector<PictureJob> jobs;
+    const auto& albums = doc_.albums();
+    for (size_t a = 0; a < albums.size(); ++a) {
+        const auto found = albumImages_.find(albums[a].key);
+        if (found == albumImages_.end()) continue;
+        for (size_t n = 0; n < found->second.size(); ++n) {
+            const Image& image = *found->second[n];
+            PictureJob job;
+            job.source = image.path;
+            job.rotation = image.rotation;
+            job.photoName = "photos/" + photoFileName(a + 1, n + 1);
+            job.thumbName = "thumbs/" + thumbFileName(a + 1, n + 1);
+            job.photoPath = pathOf(job.photoName);
+            job.thumbPath = pathOf(job.thumbName);
+            if (const auto p = previous_.pictures.find(job.photoName); p != previous_.pictures.end()) {
+                const auto photo = previous_.files.find(job.photoName);
+                const auto thumb = previous_.files.find(job.thumbName);
+                if (photo != previous_.files.end() && thumb != previous_.files.end()) {
+                    job.previous = &p->second;
+                    job.previousPhotoSize = photo->second;
+                    job.previousThumbSize = thumb->second;
+                }
+            }
+            jobs.push_back(std::move(job));
+        }
+    }
+    return jobs;
+}
+
+// Returns false when the build was cancelled.
+bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
+{
+    const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force};
+    unsigned threads = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();
+    PicturePool pool(jobs, shape, std::max(threads, 1u));
+
+    const auto& albums = doc_.albums();
+    const uint64_t totalSteps = 2 * uint64_t{doc_.images().size()};
+    uint64_t step = 0;  // t: over the whole gallery
+    size_t next = 0;    // the next job
+    for (size_t a = 0; a < albums.size(); ++a) {
+        const std::string albumList = albumListBlock(albums, a);
+        static const std::vector<const Image*> kNone;
+        const auto found = albumImages_.find(albums[a].key);
+        const std::vector<const Image*>& images = found == albumImages_.end() ? kNone : found->second;
+        const uint64_t albumSteps = 2 * uint64_t{images.size()};
+        uint64_t albumStep = 0;  // s: within the album
+        auto advance = [&] {
+            ++albumStep;
+            ++step;
+            observer_.progress(static_cast<int>(albumStep * 100 / albumSteps), static_cast<int>(step * 100 / totalSteps));
+        };
+
+        for (size_t n = 0; n < images.size(); ++n) {
+            const PictureJob& job = jobs[next];
+            PictureOutcome outcome = pool.take(next++);
+            const auto bytes = [](const std::vector<uint8_t>& v) {
+                return std::string_view(reinterpret_cast<const char*>(v.data()), v.size());
+            };
+            switch (outcome.kind) {
+            case PictureOutcome::Kind::Made:
+                ++result_.picturesMade;
+                if (!outcome.photoBytes.empty()) put(job.photoName, bytes(outcome.photoBytes));
+                break;
+            case PictureOutcome::Kind::Reused:
+                ++result_.picturesReused;
+                keep(job.photoName, job.previousPhotoSize);
+                break;
+            case PictureOutcome::Kind::Unreadable: result_.unreadablePictures.push_back(job.source); break;
+            }
+            advance();
+            if (outcome.kind == PictureOutcome::Kind::Made) {
+                if (!outcome.thumbBytes.empty()) put(job.thumbName, bytes(outcome.thumbBytes));
+            } else if (outcome.kind == PictureOutcome::Kind::Reused) {
+                keep(job.thumbName, job.previousThumbSize);
+            }
+            if (outcome.kind != PictureOutcome::Kind::Unreadable)
+                manifest_.pictures[job.photoName] = std::move(outcome.fingerprint);
+
+            if (observer_.cancelRequested()) {
+                observer_.progress(0, 0);
+                pool.stop();
+                return false;
+            }
+            advance();
+            putText(picturePageName(a + 1, n + 1), picturePageText(pictureLabel(*images[n], albums[a]), a + 1, n + 1));
+        }
+        buildAlbumPages(a, images, albumList);
+    }
+    return true;
+}
+
+void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, const std::string& albumList)
+{
+    const size_t pages = pageCount(images.size(), pageSize(doc_));
+    for (size_t p = 1; p <= pages; ++p) {
+        if (pageTemplate_.empty()) warn("Cannot load HTML template!");
+        const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p};
+        const std::string text = albumPageText(pageTemplate_, page, albumList);
+        const std::string name = albumPageName(a + 1, p);
+        if (!putText(name, text)) warn("Cannot write file '" + pathOf(name));
+        if (a == 0 && p == 1) putText("index.html", text);
+    }
+}
+
+void SiteBuild::writeStyleSheet()
+{
+    const std::string text = LoadStyleSheet(doc_, templateRoot_);
+    if (text.empty()) warn("Cannot load CSS template!");
+    if (!putText(kStyleSheetName, text)) warn("Cannot write file '" + pathOf(kStyleSheetName));
+}
+
+void SiteBuild::removeLeftovers()
+{
+    for (const auto& [name, size] : previous_.files) {
+        if (manifest_.files.count(name)) continue;
+        const std::string path = pathOf(name);
+        const FileStamp stamp = stampOf(path);
+        // A file of another size is no longer the one we wrote: somebody put theirs there.
+        if (!stamp.exists || stamp.size != size) continue;
+        if (removeFile(path)) {
+            ++result_.filesRemoved;
+        } else {
+            keep(name, size);  // try again next time
+        }
+    }
+}
+
+void SiteBuild::tellUnreadable()
+{
+    const auto& list = result_.unreadablePictures;
+    if (list.empty()) return;
+    std::string text = list.size() == 1 ? "This picture could not be read; it has no photo or thumbnail in the gallery:"
+                                        : "These " + std::to_string(list.size()) +
+                                              " pictures could not be read; they have no photo or thumbnail in the "
+                                              "gallery:";
+    for (size_t i = 0; i < list.size() && i < kUnreadableListed; ++i) text += "\n" + list[i];
+    if (list.size() > kUnreadableListed) text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
+    warn(text);
+}
+
+void SiteBuild::finish(bool cancelled)
+{
+    if (cancelled) {
+        // What an earlier build wrote may still be there; keep it listed for the next build.
+        for (auto& [name, size] : previous_.files) manifest_.files.emplace(name, size);
+        for (auto& [name, picture] : previous_.pictures) manifest_.pictures.emplace(name, picture);
+    } else {
+        removeLeftovers();
+    }
+    // Fingerprints only of photos that are listed as written.
+    std::erase_if(manifest_.pictures, [this](const auto& entry) { return !manifest_.files.count(entry.first); });
+    writeManifest(joinPath(gallery_, kManifestName), manifest_);
+}
+
+BuildResult SiteBuild::run()
+{
+    if (!prepare()) return result_;
+    copyThemeImages();
+    std::vector<PictureJob> jobs = pictureJobs();
+    pageTemplate_ = LoadPageTemplate(doc_, templateRoot_);
+    if (!buildAlbums(jobs)) {
+        result_.outcome = BuildOutcome::Cancelled;
+        finish(true);
+        return result_;
+    }
+    writeStyleSheet();
+    finish(false);
+    tellUnreadable();
+    if (observer_.askViewGallery(kViewGalleryQuestion, kViewGalleryCaption)) {
+        result_.viewed = true;
+        observer_.openGallery(pathOf("index.html"));
+    }
+    return result_;
+}
+
+}  // namespace
+
+BuildResult BuildGallery(CBuilderDoc& doc, IBuildObserver& observer, const BuildOptions& options)
+{
+    return SiteBuild(doc, observer, options).run();
 }
 
 void PrompterBuildObserver::warning(const std::string& text) { prompter_.tell(text, MessageIcon::Warning); }

@@ -1,0 +1,173 @@
+#include "generator/build_manifest.h"
+
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+#include "gallery/file_system.h"
+#include "generator/file_ops.h"
+
+namespace {
+
+constexpr std::string_view kHeader = "fotoloom-manifest 1";
+constexpr uint64_t kMaxManifestBytes = uint64_t{256} << 20;
+
+// Tabs and line ends separate the fields and records; "%" escapes them and itself.
+std::string escape(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        switch (c) {
+        case '%': out += "%25"; break;
+        case '\t': out += "%09"; break;
+        case '\n': out += "%0A"; break;
+        case '\r': out += "%0D"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool unescape(std::string_view s, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '%') {
+            out += s[i];
+            continue;
+        }
+        if (s.size() - i < 3) return false;
+        const int hi = hexValue(s[i + 1]);
+        const int lo = hexValue(s[i + 2]);
+        if (hi < 0 || lo < 0) return false;
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+    }
+    return true;
+}
+
+std::vector<std::string_view> splitTabs(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    size_t from = 0;
+    for (;;) {
+        const size_t tab = line.find('\t', from);
+        fields.push_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
+        if (tab == std::string_view::npos) return fields;
+        from = tab + 1;
+    }
+}
+
+template <typename T> bool parseNumber(std::string_view s, T& value, int base = 10)
+{
+    if (s.empty()) return false;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
+    return ec == std::errc() && end == s.data() + s.size();
+}
+
+bool isPlainFileName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
+    return true;
+}
+
+void parseFileLine(const std::vector<std::string_view>& f, BuildManifest& m)
+{
+    // F <size> <name>
+    uint64_t size = 0;
+    std::string name;
+    if (f.size() != 3 || !parseNumber(f[1], size) || !unescape(f[2], name) || !isGalleryFileName(name)) return;
+    m.files[name] = size;
+}
+
+void parsePictureLine(const std::vector<std::string_view>& f, BuildManifest& m)
+{
+    // P <photo> <thumb> <source size> <source time> <source hash> <shape> <source>
+    PictureFingerprint p;
+    std::string photo;
+    if (f.size() != 8 || !unescape(f[1], photo) || !unescape(f[2], p.thumbName) || !isGalleryFileName(photo) ||
+        !isGalleryFileName(p.thumbName) || !parseNumber(f[3], p.sourceSize) || !parseNumber(f[4], p.sourceModified) ||
+        !parseNumber(f[5], p.sourceHash, 16) || !unescape(f[6], p.shape) || !unescape(f[7], p.source))
+        return;
+    m.pictures[photo] = std::move(p);
+}
+
+}  // namespace
+
+bool isGalleryFileName(std::string_view name)
+{
+    const size_t slash = name.find('/');
+    if (slash == std::string_view::npos) return isPlainFileName(name);
+    const std::string_view folder = name.substr(0, slash);
+    if (folder != "images" && folder != "photos" && folder != "thumbs") return false;
+    return isPlainFileName(name.substr(slash + 1));
+}
+
+std::string manifestText(const BuildManifest& m)
+{
+    std::string out(kHeader);
+    out += '\n';
+    for (const auto& [name, size] : m.files) out += "F\t" + std::to_string(size) + '\t' + escape(name) + '\n';
+    char hash[17];
+    for (const auto& [photo, p] : m.pictures) {
+        const auto [end, ec] = std::to_chars(hash, hash + 16, p.sourceHash, 16);
+        (void)ec;
+        out += "P\t" + escape(photo) + '\t' + escape(p.thumbName) + '\t' + std::to_string(p.sourceSize) + '\t' +
+               std::to_string(p.sourceModified) + '\t' + std::string(hash, end) + '\t' + escape(p.shape) + '\t' +
+               escape(p.source) + '\n';
+    }
+    return out;
+}
+
+BuildManifest parseManifest(std::string_view text)
+{
+    BuildManifest m;
+    size_t from = 0;
+    bool first = true;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(from, end - from);
+        from = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (first) {
+            if (line != kHeader) return {};  // not ours, or a format we do not know: trust none of it
+            first = false;
+            continue;
+        }
+        const auto fields = splitTabs(line);
+        if (fields[0] == "F") {
+            parseFileLine(fields, m);
+        } else if (fields[0] == "P") {
+            parsePictureLine(fields, m);
+        }
+    }
+    return m;
+}
+
+BuildManifest readManifest(const std::string& path)
+{
+    std::string text;
+    if (!readFileBytes(path, text, kMaxManifestBytes)) return {};
+    return parseManifest(text);
+}
+
+bool writeManifest(const std::string& path, const BuildManifest& manifest)
+{
+    const std::string temporary = path + ".new";
+    if (!writeFileBytes(temporary, manifestText(manifest))) return false;
+    if (replaceFile(temporary, path)) return true;
+    removeFile(temporary);
+    return false;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The picture side of a build: each source picture becomes a fitted photo and a thumbnail, made on
+// a pool of worker threads and handed back strictly in job order, so the builder writes files and
+// reports progress exactly as a one-picture-at-a-time build would.
+//
+// Workers only read sources and encode into memory; every file is written by the builder's own
+// thread. A picture whose fingerprint matches the previous build's (and whose files are still
+// there) is not decoded at all.
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "generator/build_manifest.h"
+#include "generator/site_builder.h"
+
+// Raised when anything about how pictures are made changes, so older photos are made again.
+inline constexpr int kPicturePipelineVersion = 1;
+
+// What every picture of a build shares.
+struct PictureShape {
+    PhotoBox box;            // {0, 0}: the photo keeps its size
+    int32_t thumbWidth = 150;
+    int jpegQuality = 90;
+    bool force = false;      // ignore the previous build's fingerprints
+};
+
+struct PictureJob {
+    std::string source;       // the source picture
+    int32_t rotation = 0;
+    std::string photoName;    // relative names, "photos/image-A-N.jpg", "thumbs/thumb-A-N.jpg"
+    std::string thumbName;
+    std::string photoPath;    // the same as full paths
+    std::string thumbPath;
+    const PictureFingerprint* previous = nullptr;  // the previous build's record of this photo
+    uint64_t previousPhotoSize = 0;                // sizes the previous build wrote
+    uint64_t previousThumbSize = 0;
+};
+
+struct PictureOutcome {
+    enum class Kind { Made, Reused, Unreadable };
+    Kind kind = Kind::Unreadable;
+    std::vector<uint8_t> photoBytes;  // encoded JPEG when Made (empty when encoding failed)
+    std::vector<uint8_t> thumbBytes;
+    PictureFingerprint fingerprint;  // for the new manifest (Made and Reused)
+};
+
+// The fingerprint's shape text for one job.
+std::string pictureShapeText(const PictureShape& shape, int32_t rotation);
+// Makes one picture (or finds it up to date). Safe to call on several threads at once.
+PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape);
+
+// Runs makePicture over the jobs on `threads` workers, at most `window` pictures ahead of the
+// consumer. take() must be called for 0, 1, 2, ... in turn.
+class PicturePool {
+public:
+    PicturePool(const std::vector<PictureJob>& jobs, const PictureShape& shape, unsigned threads);
+    ~PicturePool();
+    PicturePool(const PicturePool&) = delete;
+    PicturePool& operator=(const PicturePool&) = delete;
+
+    PictureOutcome take(size_t index);
+    // Lets the workers finish the picture in hand and end; later pictures are not made.
+    void stop();
+
+private:
+    void work();
+
+    const std::vector<PictureJob>& jobs_;
+    const PictureShape shape_;
+    size_t window_;
+    std::vector<std::optional<PictureOutcome>> slots_;  // job i lives in slot i % window_
+    std::mutex mutex_;
+    std::condition_variable workReady_;
+    std::condition_variable resultReady_;
+    size_t next_ = 0;   // next job a worker takes
+    size_t taken_ = 0;  // jobs the consumer has taken
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
