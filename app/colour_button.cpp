@@ -1,0 +1,268 @@
+// The colour picker button: owner-drawn face, drop arrow, and the conversation with its popup.
+
+#include "app/colour_button.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr UINT_PTR kButtonSubclassId = 1;
+
+void fill(HDC dc, const RECT& r, COLORREF colour)
+{
+    SetBkColor(dc, colour);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+void drawArrow(HDC dc, const RECT& box, COLORREF colour)
+{
+    const int w = std::max(3, static_cast<int>((box.right - box.left) / 3) | 1);  // odd, so the tip is one pixel
+    const int h = w / 2 + 1;
+    const int left = box.left + (box.right - box.left - w) / 2;
+    const int top = box.top + (box.bottom - box.top - h) / 2;
+    for (int row = 0; row < h; ++row) {
+        RECT line{left + row, top + row, left + w - row, top + row + 1};
+        fill(dc, line, colour);
+    }
+}
+
+std::wstring windowText(HWND hwnd)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+CColourButton::CColourButton() : background_(GetSysColor(COLOR_BTNFACE)), text_(GetSysColor(COLOR_BTNTEXT)) {}
+
+CColourButton::~CColourButton() { detach(); }
+
+bool CColourButton::attach(HWND button)
+{
+    if (button_ || !IsWindow(button)) return false;
+    HWND parent = GetParent(button);
+    if (!parent) return false;
+    if (!SetWindowSubclass(button, buttonProc, kButtonSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (!SetWindowSubclass(parent, parentProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this))) {
+        RemoveWindowSubclass(button, buttonProc, kButtonSubclassId);
+        return false;
+    }
+    button_ = button;
+    parent_ = parent;
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    SetWindowLongPtrW(button, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
+    fitSize();
+    return true;
+}
+
+void CColourButton::detach()
+{
+    if (popup_ && IsWindow(popup_)) DestroyWindow(popup_);  // reports a cancel while we still listen
+    popup_ = nullptr;
+    popupActive_ = false;
+    if (button_ && IsWindow(button_)) RemoveWindowSubclass(button_, buttonProc, kButtonSubclassId);
+    if (parent_ && IsWindow(parent_)) RemoveWindowSubclass(parent_, parentProc, reinterpret_cast<UINT_PTR>(this));
+    button_ = parent_ = nullptr;
+}
+
+// The button keeps its place; it becomes as high as the arrow plus two edges, and at least
+// wide enough for the arrow and a colour well of the same size.
+void CColourButton::fitSize()
+{
+    const int cxEdge = GetSystemMetrics(SM_CXEDGE), cyEdge = GetSystemMetrics(SM_CYEDGE);
+    arrowSize_ = std::max({5 * cxEdge, 5 * cyEdge, GetSystemMetrics(SM_CXHTHUMB), GetSystemMetrics(SM_CYVTHUMB)});
+    const int arrow = arrowSize_;
+    RECT rc;
+    GetWindowRect(button_, &rc);
+    MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&rc), 2);
+    int width = rc.right - rc.left;
+    const int height = arrow + 2 * cyEdge;
+    if (width < 2 * (arrow + cxEdge)) width = 2 * (arrow + cxEdge);
+    SetWindowPos(button_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A square at the right, inset by one edge from the right, top and bottom.
+RECT CColourButton::arrowIn(const RECT& bounds) const
+{
+    const int cxEdge = GetSystemMetrics(SM_CXEDGE), cyEdge = GetSystemMetrics(SM_CYEDGE);
+    return RECT{bounds.right - cxEdge - arrowSize_, bounds.top + cyEdge, bounds.right - cxEdge, bounds.bottom - cyEdge};
+}
+
+RECT CColourButton::arrowRect() const
+{
+    RECT client{};
+    if (button_) GetClientRect(button_, &client);
+    return arrowIn(client);
+}
+
+void CColourButton::setColour(COLORREF colour)
+{
+    if (mode_ == Mode::Background)
+        setBackgroundColour(colour);
+    else
+        setTextColour(colour);
+}
+
+void CColourButton::setBackgroundColour(COLORREF colour)
+{
+    background_ = colour;
+    if (button_) InvalidateRect(button_, nullptr, FALSE);
+}
+
+void CColourButton::setTextColour(COLORREF colour)
+{
+    text_ = colour;
+    if (button_) InvalidateRect(button_, nullptr, FALSE);
+}
+
+void CColourButton::storeColour(COLORREF colour)
+{
+    setColour(colour);
+    if (button_) UpdateWindow(button_);
+}
+
+void CColourButton::draw(HDC dc, const RECT& bounds, UINT state) const
+{
+    const bool disabled = (state & ODS_DISABLED) != 0;
+    const int cxEdge = GetSystemMetrics(SM_CXEDGE), cyEdge = GetSystemMetrics(SM_CYEDGE);
+    RECT frame = bounds;
+    DrawFrameControl(dc, &frame, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | (popupActive_ || (state & ODS_SELECTED) ? DFCS_PUSHED : 0));
+
+    const RECT arrow = arrowIn(bounds);
+    drawArrow(dc, arrow, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+
+    RECT well{bounds.left + cxEdge, bounds.top + cyEdge, arrow.left, bounds.bottom - cyEdge};
+    DrawEdge(dc, &well, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    const bool automatic = background_ == kDefaultColour;
+    fill(dc, well, disabled || automatic ? GetSysColor(COLOR_BTNFACE) : background_);
+
+    const std::wstring text = button_ ? windowText(button_) : std::wstring();
+    if (!text.empty()) {
+        HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button_, WM_GETFONT, 0, 0)));
+        SetBkMode(dc, TRANSPARENT);
+        const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+        RECT r = well;
+        if (disabled) {
+            OffsetRect(&r, 1, 1);
+            SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+            OffsetRect(&r, -1, -1);
+            SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
+        } else {
+            SetTextColor(dc, text_ == kDefaultColour ? RGB(0, 0, 0) : text_);
+        }
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+        if (oldFont) SelectObject(dc, oldFont);
+    }
+    if (state & ODS_FOCUS) {
+        RECT focus = well;
+        InflateRect(&focus, -1, -1);
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+void CColourButton::notifyParent(UINT message, COLORREF colour) const
+{
+    if (parent_) SendMessageW(parent_, message, colour, GetDlgCtrlID(button_));
+}
+
+void CColourButton::openPopup()
+{
+    if (popupActive_) return;
+    popupActive_ = true;
+    colourAtOpen_ = colour();
+    InvalidateRect(button_, nullptr, FALSE);
+    notifyParent(kColourDropDown, colourAtOpen_);
+    RECT rc;
+    GetWindowRect(button_, &rc);
+    popup_ = CColourPopup::open(button_, POINT{rc.left, rc.bottom}, {colourAtOpen_, defaultText_, customText_});
+    if (!popup_) {
+        popupActive_ = false;
+        InvalidateRect(button_, nullptr, FALSE);
+        notifyParent(kColourCloseUp, colourAtOpen_);
+    }
+}
+
+void CColourButton::onPopupReport(UINT message, COLORREF colour)
+{
+    if (message == kColourSelChange) {
+        if (trackSelection_) storeColour(colour);
+        notifyParent(kColourSelChange, colour);
+        return;
+    }
+    const bool confirmed = message == kColourSelEndOk;
+    popupActive_ = false;
+    popup_ = nullptr;
+    storeColour(confirmed ? colour : colourAtOpen_);
+    notifyParent(kColourCloseUp, this->colour());
+    notifyParent(confirmed ? kColourSelEndOk : kColourSelEndCancel, this->colour());
+}
+
+LRESULT CALLBACK CColourButton::buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR self)
+{
+    auto* me = reinterpret_cast<CColourButton*>(self);
+    switch (msg) {
+    case kColourSelChange:
+    case kColourSelEndOk:
+    case kColourSelEndCancel:
+        me->onPopupReport(msg, static_cast<COLORREF>(wParam));
+        return 0;
+    case WM_GETDLGCODE:
+        // While the palette is open every key is ours, Enter and Escape included.
+        if (me->popupActive_) return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, msg, wParam, lParam);
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (me->popupActive_) {
+            if (me->popup_) SendMessageW(me->popup_, WM_KEYDOWN, wParam, lParam);
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_CHAR:
+        if (me->popupActive_) return 0;
+        break;
+    case WM_DESTROY:
+        if (me->popup_ && IsWindow(me->popup_)) DestroyWindow(me->popup_);
+        break;
+    case WM_NCDESTROY: {
+        LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        me->detach();
+        return result;
+    }
+    default: break;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CColourButton::parentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR self)
+{
+    auto* me = reinterpret_cast<CColourButton*>(self);
+    switch (msg) {
+    case WM_DRAWITEM: {
+        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (dis && dis->hwndItem == me->button_) {
+            me->draw(dis->hDC, dis->rcItem, dis->itemState);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == me->button_ && HIWORD(wParam) == BN_CLICKED) {
+            me->openPopup();
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, parentProc, reinterpret_cast<UINT_PTR>(me)); break;
+    default: break;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}

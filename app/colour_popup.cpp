@@ -1,0 +1,501 @@
+// The drop-down palette of the colour picker. One state record per popup window, kept in its
+// user data; the window procedure unpacks the message and calls one function per message.
+
+#include "app/colour_popup.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+const PaletteEntry kPalette[kPaletteSize] = {
+    {0x000000, L"Black"},        {0x002AA5, L"Brown"},          {0x404000, L"Dark Olive Green"},
+    {0x005500, L"Dark Green"},   {0x5E0000, L"Dark Teal"},      {0x8B0000, L"Dark blue"},
+    {0x82004B, L"Indigo"},       {0x282828, L"Dark grey"},      {0x00008B, L"Dark red"},
+    {0x2068FF, L"Orange"},       {0x008B8B, L"Dark yellow"},    {0x009300, L"Green"},
+    {0x8E8E38, L"Teal"},         {0xFF0000, L"Blue"},           {0xC07B7B, L"Blue-grey"},
+    {0x666666, L"Grey - 40"},    {0x0000FF, L"Red"},            {0x5BADFF, L"Light orange"},
+    {0x32CD32, L"Lime"},         {0x71B33C, L"Sea green"},      {0xD4FF7F, L"Aqua"},
+    {0xC09E7D, L"Light blue"},   {0x800080, L"Violet"},         {0x7F7F7F, L"Grey - 50"},
+    {0xCBC0FF, L"Pink"},         {0x00D7FF, L"Gold"},           {0x00FFFF, L"Yellow"},
+    {0x00FF00, L"Bright green"}, {0xD0E040, L"Turquoise"},      {0xFFFFC0, L"Skyblue"},
+    {0x480048, L"Plum"},         {0xC0C0C0, L"Light grey"},     {0xE1E4FF, L"Rose"},
+    {0x8CB4D2, L"Tan"},          {0xE0FFFF, L"Light yellow"},   {0x98FB98, L"Pale green "},
+    {0xEEEEAF, L"Pale turquoise"}, {0x8B8368, L"Pale blue"},    {0xFAE6E6, L"Lavender"},
+    {0xFFFFFF, L"White"},
+};
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"FotoloomColourPopup";
+constexpr int kMargin = 4;  // between the raised border and the boxes
+
+std::optional<COLORREF> systemChooseColour(HWND owner, COLORREF initial)
+{
+    static COLORREF custom[16] = {};
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof(cc);
+    cc.hwndOwner = owner;
+    cc.rgbResult = initial == kDefaultColour ? RGB(0, 0, 0) : initial;
+    cc.lpCustColors = custom;
+    cc.Flags = CC_FULLOPEN | CC_ANYCOLOR | CC_RGBINIT;
+    if (!ChooseColorW(&cc)) return std::nullopt;
+    return cc.rgbResult;
+}
+
+ChooseColourFn chooseColour = systemChooseColour;
+
+struct PopupState {
+    HWND window = nullptr;
+    HWND picker = nullptr;     // receives the notifications
+    COLORREF initial = 0;      // reported back on cancel
+    std::wstring defaultText;  // empty: no default row
+    std::wstring customText;   // empty: no custom row
+    int highlight = kBoxNone;  // box under the pointer or the keyboard
+    int current = kBoxNone;    // box of the colour it started with, drawn pressed
+    int column = 0;            // remembered for Up and Down through the text rows
+    int box = 18;              // side of one palette box
+    RECT defaultRow{}, customRow{}, grid{};
+    HFONT font = nullptr;
+    HPALETTE palette = nullptr;
+    HWND tooltip = nullptr;
+    bool ended = false;        // the one report has been sent
+};
+
+PopupState* stateOf(HWND hwnd) { return reinterpret_cast<PopupState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
+
+bool hasBox(const PopupState& s, int index)
+{
+    if (index == kBoxDefault) return !s.defaultText.empty();
+    if (index == kBoxCustom) return !s.customText.empty();
+    return index >= 0 && index < kPaletteSize;
+}
+
+RECT rectOf(const PopupState& s, int index)
+{
+    if (!hasBox(s, index)) return RECT{};
+    if (index == kBoxDefault) return s.defaultRow;
+    if (index == kBoxCustom) return s.customRow;
+    const int x = s.grid.left + (index % kPaletteColumns) * s.box;
+    const int y = s.grid.top + (index / kPaletteColumns) * s.box;
+    return RECT{x, y, x + s.box, y + s.box};
+}
+
+int boxAt(const PopupState& s, POINT pt)
+{
+    if (hasBox(s, kBoxDefault) && PtInRect(&s.defaultRow, pt)) return kBoxDefault;
+    if (hasBox(s, kBoxCustom) && PtInRect(&s.customRow, pt)) return kBoxCustom;
+    if (!PtInRect(&s.grid, pt)) return kBoxNone;
+    const int col = (pt.x - s.grid.left) / s.box, row = (pt.y - s.grid.top) / s.box;
+    return row * kPaletteColumns + col;
+}
+
+// The colour a box stands for; the custom row stands for the starting colour until the
+// colour dialog gives another.
+COLORREF colourOf(const PopupState& s, int index)
+{
+    if (index >= 0) return kPalette[index].colour;
+    if (index == kBoxDefault) return kDefaultColour;
+    return s.initial;
+}
+
+int textRowHeight(HWND hwnd, HFONT font, int box)
+{
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    return std::max<int>(box, static_cast<int>(tm.tmHeight) + 4 * GetSystemMetrics(SM_CYEDGE) + 2);
+}
+
+int textWidth(HWND hwnd, HFONT font, const std::wstring& text)
+{
+    if (text.empty()) return 0;
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    return size.cx;
+}
+
+// Places the rows and the grid and returns the window size the popup needs.
+SIZE layOut(PopupState& s)
+{
+    const int border = 2 * GetSystemMetrics(SM_CXEDGE);
+    s.box = std::max(18, 2 * GetSystemMetrics(SM_CXEDGE) + 7);
+    const int rowHeight = textRowHeight(s.window, s.font, s.box);
+    const int textPad = 4 * GetSystemMetrics(SM_CXEDGE) + 8;
+    const int inner = std::max({kPaletteColumns * s.box, textWidth(s.window, s.font, s.defaultText) + textPad,
+                                textWidth(s.window, s.font, s.customText) + textPad});
+    const int left = border + kMargin;
+    int y = border + kMargin;
+    if (!s.defaultText.empty()) {
+        s.defaultRow = RECT{left, y, left + inner, y + rowHeight};
+        y += rowHeight + kMargin;
+    }
+    const int gridLeft = left + (inner - kPaletteColumns * s.box) / 2;
+    s.grid = RECT{gridLeft, y, gridLeft + kPaletteColumns * s.box, y + kPaletteRows * s.box};
+    y = s.grid.bottom + kMargin;
+    if (!s.customText.empty()) {
+        s.customRow = RECT{left, y, left + inner, y + rowHeight};
+        y += rowHeight + kMargin;
+    }
+    return SIZE{inner + 2 * (left), y + border};
+}
+
+void addTooltips(PopupState& s)
+{
+    s.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, s.window, nullptr, nullptr, nullptr);
+    if (!s.tooltip) return;
+    for (int i = 0; i < kPaletteSize; ++i) {
+        TOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.uFlags = TTF_SUBCLASS;
+        ti.hwnd = s.window;
+        ti.uId = static_cast<UINT_PTR>(i + 1);
+        ti.rect = rectOf(s, i);
+        ti.lpszText = const_cast<wchar_t*>(kPalette[i].name);
+        SendMessageW(s.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+HPALETTE makePalette()
+{
+    struct {
+        WORD version, count;
+        PALETTEENTRY entries[kPaletteSize];
+    } log{0x300, kPaletteSize, {}};
+    for (int i = 0; i < kPaletteSize; ++i)
+        log.entries[i] = PALETTEENTRY{GetRValue(kPalette[i].colour), GetGValue(kPalette[i].colour),
+                                      GetBValue(kPalette[i].colour), 0};
+    return CreatePalette(reinterpret_cast<LOGPALETTE*>(&log));
+}
+
+// --- painting ----------------------------------------------------------------------------------
+
+void fill(HDC dc, const RECT& r, COLORREF colour)
+{
+    SetBkColor(dc, colour);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+// A box is framed raised while highlighted and sunken when it holds the starting colour.
+void drawFrame(HDC dc, RECT r, bool highlighted, bool current)
+{
+    if (highlighted) {
+        DrawEdge(dc, &r, BDR_RAISEDINNER | BDR_RAISEDOUTER, BF_RECT);
+    } else if (current) {
+        DrawEdge(dc, &r, BDR_SUNKENOUTER | BDR_SUNKENINNER, BF_RECT);
+    }
+}
+
+void drawBox(const PopupState& s, HDC dc, int index)
+{
+    RECT r = rectOf(s, index);
+    fill(dc, r, GetSysColor(COLOR_BTNFACE));
+    drawFrame(dc, r, index == s.highlight, index == s.current);
+    InflateRect(&r, -3, -3);
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_3DSHADOW));
+    InflateRect(&r, -1, -1);
+    fill(dc, r, kPalette[index].colour);
+}
+
+void drawTextRow(const PopupState& s, HDC dc, int index)
+{
+    RECT r = rectOf(s, index);
+    fill(dc, r, GetSysColor(COLOR_BTNFACE));
+    drawFrame(dc, r, index == s.highlight, index == s.current);
+    const std::wstring& text = index == kBoxDefault ? s.defaultText : s.customText;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void paint(const PopupState& s, HDC dc)
+{
+    RECT client;
+    GetClientRect(s.window, &client);
+    fill(dc, client, GetSysColor(COLOR_BTNFACE));
+    DrawEdge(dc, &client, EDGE_RAISED, BF_RECT);
+    HPALETTE oldPalette = nullptr;
+    if (s.palette) {
+        oldPalette = SelectPalette(dc, s.palette, FALSE);
+        RealizePalette(dc);
+    }
+    HGDIOBJ oldFont = SelectObject(dc, s.font);
+    if (hasBox(s, kBoxDefault)) drawTextRow(s, dc, kBoxDefault);
+    for (int i = 0; i < kPaletteSize; ++i) drawBox(s, dc, i);
+    if (hasBox(s, kBoxCustom)) drawTextRow(s, dc, kBoxCustom);
+    SelectObject(dc, oldFont);
+    if (oldPalette) SelectPalette(dc, oldPalette, FALSE);
+}
+
+// --- behaviour -----------------------------------------------------------------------------------
+
+void invalidateBox(const PopupState& s, int index)
+{
+    if (!hasBox(s, index)) return;
+    RECT r = rectOf(s, index);
+    InvalidateRect(s.window, &r, FALSE);
+}
+
+void setHighlight(PopupState& s, int index)
+{
+    if (index == s.highlight) return;
+    invalidateBox(s, s.highlight);
+    s.highlight = index;
+    invalidateBox(s, index);
+    if (index >= 0) s.column = index % kPaletteColumns;
+    if (index != kBoxNone) SendMessageW(s.picker, kColourSelChange, colourOf(s, index), 0);
+}
+
+// The one report to the picker, then the window goes.
+void finish(PopupState& s, bool confirmed, COLORREF colour)
+{
+    if (s.ended) return;
+    s.ended = true;
+    if (GetCapture() == s.window) ReleaseCapture();
+    SendMessageW(s.picker, confirmed ? kColourSelEndOk : kColourSelEndCancel, confirmed ? colour : s.initial, 0);
+    DestroyWindow(s.window);
+}
+
+void choose(PopupState& s, int index)
+{
+    if (!hasBox(s, index)) {
+        finish(s, false, s.initial);
+        return;
+    }
+    if (index != kBoxCustom) {
+        finish(s, true, colourOf(s, index));
+        return;
+    }
+    // The colour dialog takes the mouse; losing the capture to it is not a cancel.
+    s.ended = true;
+    if (GetCapture() == s.window) ReleaseCapture();
+    ShowWindow(s.window, SW_HIDE);
+    std::optional<COLORREF> picked = chooseColour(GetAncestor(s.picker, GA_ROOT), s.initial);
+    s.ended = false;
+    finish(s, picked.has_value(), picked.value_or(s.initial));
+}
+
+// The ring that Up and Down walk: the default row, the five box rows, the custom row.
+int stepVertically(const PopupState& s, int from, int dir)
+{
+    std::array<int, kPaletteRows + 2> ring{};
+    int n = 0;
+    if (hasBox(s, kBoxDefault)) ring[n++] = kBoxDefault;
+    for (int r = 0; r < kPaletteRows; ++r) ring[n++] = r * kPaletteColumns + s.column;
+    if (hasBox(s, kBoxCustom)) ring[n++] = kBoxCustom;
+    int at = 0;
+    const int fromRow = from >= 0 ? from / kPaletteColumns : -1;
+    for (int i = 0; i < n; ++i)
+        if (ring[i] == from || (from >= 0 && ring[i] >= 0 && ring[i] / kPaletteColumns == fromRow)) at = i;
+    return ring[(at + dir + n) % n];
+}
+
+// Left and Right walk every box in reading order, the text rows included.
+int stepAcross(const PopupState& s, int from, int dir)
+{
+    std::array<int, kPaletteSize + 2> order{};
+    int n = 0;
+    if (hasBox(s, kBoxDefault)) order[n++] = kBoxDefault;
+    for (int i = 0; i < kPaletteSize; ++i) order[n++] = i;
+    if (hasBox(s, kBoxCustom)) order[n++] = kBoxCustom;
+    int at = 0;
+    for (int i = 0; i < n; ++i)
+        if (order[i] == from) at = i;
+    return order[(at + dir + n) % n];
+}
+
+void onKeyDown(PopupState& s, WPARAM key)
+{
+    if (key == VK_ESCAPE) {
+        finish(s, false, s.initial);
+        return;
+    }
+    if (key == VK_RETURN || key == VK_SPACE) {
+        choose(s, s.highlight);
+        return;
+    }
+    int from = s.highlight;
+    if (from == kBoxNone) {
+        // The first arrow only shows where the keyboard stands.
+        if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN)
+            setHighlight(s, s.current != kBoxNone ? s.current : stepAcross(s, kBoxNone, 1));
+        return;
+    }
+    switch (key) {
+    case VK_LEFT: setHighlight(s, stepAcross(s, from, -1)); break;
+    case VK_RIGHT: setHighlight(s, stepAcross(s, from, 1)); break;
+    case VK_UP: setHighlight(s, stepVertically(s, from, -1)); break;
+    case VK_DOWN: setHighlight(s, stepVertically(s, from, 1)); break;
+    default: break;
+    }
+}
+
+void onMouseMove(PopupState& s, POINT pt)
+{
+    const int index = boxAt(s, pt);
+    if (index != kBoxNone) setHighlight(s, index);
+}
+
+void onButtonUp(PopupState& s, POINT pt)
+{
+    RECT client;
+    GetClientRect(s.window, &client);
+    if (!PtInRect(&client, pt)) {
+        finish(s, false, s.initial);
+        return;
+    }
+    const int index = boxAt(s, pt);
+    if (index != kBoxNone) choose(s, index);  // a release on the margin keeps the popup open
+}
+
+LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    PopupState* s = stateOf(hwnd);
+    switch (msg) {
+    case WM_NCCREATE: {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* state = static_cast<PopupState*>(cs->lpCreateParams);
+        state->window = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        break;
+    }
+    case WM_DESTROY:
+        // Destroyed from outside (the picker went away): the picker still hears of it once.
+        if (s && !s->ended) {
+            s->ended = true;
+            SendMessageW(s->picker, kColourSelEndCancel, s->initial, 0);
+        }
+        break;
+    case WM_NCDESTROY:
+        if (s) {
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            if (s->font) DeleteObject(s->font);
+            if (s->palette) DeleteObject(s->palette);
+            delete s;
+        }
+        break;
+    case WM_ERASEBKGND: return 1;  // all painting on WM_PAINT
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (s) paint(*s, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        if (s) paint(*s, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        if (s) onMouseMove(*s, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_LBUTTONUP:
+        if (s) onButtonUp(*s, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        // A press outside cancels at once, as a menu does.
+        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        RECT client;
+        GetClientRect(hwnd, &client);
+        if (s && !PtInRect(&client, pt)) finish(*s, false, s->initial);
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (s) onKeyDown(*s, wParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+        if (s && !s->ended && reinterpret_cast<HWND>(lParam) != hwnd) finish(*s, false, s->initial);
+        return 0;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+bool registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
+    wc.style = CS_SAVEBITS;
+    wc.lpfnWndProc = popupProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+HFONT messageFont()
+{
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof(ncm);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) return nullptr;
+    return CreateFontIndirectW(&ncm.lfMessageFont);
+}
+
+}  // namespace
+
+void setChooseColourFn(ChooseColourFn fn) { chooseColour = fn ? fn : systemChooseColour; }
+
+HWND CColourPopup::open(HWND picker, POINT topLeft, const Options& options)
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!registerClass(instance)) return nullptr;
+    auto state = std::make_unique<PopupState>();
+    state->picker = picker;
+    state->initial = options.colour;
+    state->defaultText = options.defaultText;
+    state->customText = options.customText;
+    for (int i = 0; i < kPaletteSize; ++i)
+        if (kPalette[i].colour == options.colour) state->current = i;
+    if (options.colour == kDefaultColour && !state->defaultText.empty()) state->current = kBoxDefault;
+
+    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, nullptr, WS_POPUP, topLeft.x,
+                                topLeft.y, 10, 10, GetAncestor(picker, GA_ROOT), nullptr, instance, state.get());
+    if (!hwnd) return nullptr;
+    PopupState* s = state.release();  // owned by the window from here on
+    s->font = messageFont();
+    s->palette = makePalette();
+    const SIZE size = layOut(*s);
+
+    // Keep it on the monitor: flip above the picker when there is no room below.
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromPoint(topLeft, MONITOR_DEFAULTTONEAREST), &mi);
+    POINT at = topLeft;
+    if (at.x + size.cx > mi.rcWork.right) at.x = mi.rcWork.right - size.cx;
+    if (at.x < mi.rcWork.left) at.x = mi.rcWork.left;
+    if (at.y + size.cy > mi.rcWork.bottom) {
+        RECT pickerRect;
+        GetWindowRect(picker, &pickerRect);
+        at.y = std::max(mi.rcWork.top, static_cast<LONG>(pickerRect.top - size.cy));
+    }
+    SetWindowPos(hwnd, HWND_TOPMOST, at.x, at.y, size.cx, size.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    addTooltips(*s);
+    SetCapture(hwnd);
+    return hwnd;
+}
+
+int CColourPopup::highlight(HWND popup)
+{
+    const PopupState* s = IsWindow(popup) ? stateOf(popup) : nullptr;
+    return s ? s->highlight : kBoxNone;
+}
+
+RECT CColourPopup::boxRect(HWND popup, int index)
+{
+    const PopupState* s = IsWindow(popup) ? stateOf(popup) : nullptr;
+    return s ? rectOf(*s, index) : RECT{};
+}
