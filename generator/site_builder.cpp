@@ -21,6 +21,8 @@ namespace {
 constexpr uint64_t kMaxThemeImageBytes = uint64_t{256} << 20;
 // The unreadable pictures are listed in one warning; a long list is cut there.
 constexpr size_t kUnreadableListed = 20;
+// More workers than this only add memory: the disk and the builder's own thread set the pace.
+constexpr unsigned kMostWorkers = 64;
 
 class SiteBuild {
 public:
@@ -165,7 +167,7 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
 {
     const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force};
     unsigned threads = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();
-    PicturePool pool(jobs, shape, std::max(threads, 1u));
+    PicturePool pool(jobs, shape, std::clamp(threads, 1u, kMostWorkers));
 
     const auto& albums = doc_.albums();
     const uint64_t totalSteps = 2 * uint64_t{doc_.images().size()};

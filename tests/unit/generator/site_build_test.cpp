@@ -143,10 +143,11 @@ TEST(SiteBuild, PageCountFollowsThePageSize)
     EXPECT_EQ(observer.opened, (std::vector<std::string>{g.file("index.html")}));
 }
 
-TEST(SiteBuild, TheGalleryTitleInAnAlbumTitleIsFilledOnlyWhereTheKeyOrderReachesIt)
+TEST(SiteBuild, KeysInsideInsertedTextsAreFilledOnlyWhereTheKeyOrderReachesThem)
 {
     ScratchFolder scratch;
     TestGallery g(scratch);
+    g.doc.galleryDescription = "see %ALBUMS%";
     const int32_t key = g.addAlbum("X %GALLERYTITLE%");
     const std::string picture = scratch / "p.jpg";
     makePicture(picture, 16, 16);
@@ -159,6 +160,8 @@ TEST(SiteBuild, TheGalleryTitleInAnAlbumTitleIsFilledOnlyWhereTheKeyOrderReaches
     EXPECT_THAT(page, HasSubstr("<span class=\"albumtitle\">X %GALLERYTITLE%</span>"));
     EXPECT_THAT(page, HasSubstr("class=\"albumlinks\">X %GALLERYTITLE%</a>"));
     EXPECT_THAT(g.read("image-1-1.html"), HasSubstr("<title>X %GALLERYTITLE%</title>"));
+    // The album list is filled last, so it lands inside the description too.
+    EXPECT_THAT(page, HasSubstr("D=see <table><tr><td align=\"left\">\t\t\t<b><a href=\"index-1-1.html\""));
 }
 
 TEST(PhotoFit, ShrinksToTheBoxWidthThenHeightAndNeverEnlarges)

@@ -112,11 +112,3 @@ TEST(Templates, PageTemplateGetsTitleAndDescriptionAndStyleSheetAllThirteenKeys)
     EXPECT_EQ(LoadPageTemplate(g, fixtureThemes()), "");
     EXPECT_EQ(LoadStyleSheet(g, fixtureThemes()), "");
 }
-
-TEST(ProgramFolder, IsTheFolderOfTheRunningProgram)
-{
-    const std::string folder = GetProgramFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_TRUE(folderExists(folder));
-    EXPECT_EQ(programPath().rfind(folder, 0), 0u);
-}
