@@ -17,8 +17,12 @@ enum class ProjectResult {
     WriteFailed,  // writing failed part way; the previous file, if any, is intact
 };
 
-// Resets the gallery, reads the file into it and commits the result.
+// Resets the gallery, reads the file into it, selects the first album and commits the result.
+// A file that cannot be opened shows "Cannot open gallery!" and changes nothing; a damaged
+// one shows "Wrong GAL file!" once and keeps what was read before the damage.
 ProjectResult loadProject(CBuilderDoc& doc, const std::string& path);
-// Writes the gallery; puts the path at the head of the recent list before any content is
-// written. Does not commit: the Save command does that.
+// Writes the gallery to a temporary file beside `path` and renames it over `path`; puts the
+// path at the head of the recent list once that file is created, before any content is
+// written. "Cannot save gallery!" when it cannot be created, "Wrong GAL file!" when writing
+// fails (the temporary file is removed). Does not commit: the Save command does that.
 ProjectResult saveProject(const CBuilderDoc& doc, const std::string& path, RecentList& recent);

@@ -1,0 +1,52 @@
+#include "gallery/ansi_text.h"
+
+#include <windows.h>
+
+#include <climits>
+
+#include "gallery/text_utf16.h"
+
+namespace {
+
+// Windows counts characters in int; longer strings cannot be converted in one call.
+bool fitsInt(size_t n) { return n <= static_cast<size_t>(INT_MAX); }
+
+std::u16string wideFromAnsi(std::string_view ansi)
+{
+    if (ansi.empty() || !fitsInt(ansi.size())) return {};
+    const int inLength = static_cast<int>(ansi.size());
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, nullptr, 0);
+    if (length <= 0) return {};
+    std::u16string wide(static_cast<size_t>(length), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, reinterpret_cast<wchar_t*>(wide.data()), length);
+    return wide;
+}
+
+}  // namespace
+
+std::optional<std::string> ansiFromUtf8(std::string_view utf8)
+{
+    if (utf8.empty()) return std::string();
+    // With UTF-8 as the system code page the core's bytes are already the narrow form
+    // (and WideCharToMultiByte refuses the used-default check for that page).
+    if (GetACP() == CP_UTF8) {
+        if (utf16ToUtf8(utf8ToUtf16(utf8)) != utf8) return std::nullopt;  // ill-formed: the wide form mends it
+        return std::string(utf8);
+    }
+
+    std::u16string wide = utf8ToUtf16(utf8);
+    if (!fitsInt(wide.size())) return std::nullopt;
+    const auto* in = reinterpret_cast<const wchar_t*>(wide.data());
+    const int inLength = static_cast<int>(wide.size());
+    BOOL usedDefault = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, in, inLength, nullptr, 0, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault) return std::nullopt;
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, in, inLength, ansi.data(), length, nullptr, &usedDefault);
+    if (usedDefault) return std::nullopt;
+    // The narrow form is only used when it reads back as the very same text.
+    if (wideFromAnsi(ansi) != wide || utf16ToUtf8(wide) != utf8) return std::nullopt;
+    return ansi;
+}
+
+std::string utf8FromAnsi(std::string_view ansi) { return utf16ToUtf8(wideFromAnsi(ansi)); }
