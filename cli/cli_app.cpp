@@ -1,0 +1,73 @@
+// The root of the command line: the CLI11 application, and the mapping of every outcome to an
+// exit status and at most one line on stderr.
+
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_context.h"
+#include "cli/fotoloom_cli.h"
+
+namespace {
+
+constexpr char kFooter[] =
+    "Environment:\n"
+    "  FOTOLOOM_RECENT_INI  the settings file in which saving records the three most recently saved\n"
+    "                       projects (default: last.ini beside the program, or\n"
+    "                       $XDG_CONFIG_HOME/fotoloom/last.ini when that folder is not writable)\n"
+    "\n"
+    "Albums and images are numbered from 1, as 'fotoloom show' and 'fotoloom album list' print them.\n"
+    "Exit status: 0 success, 1 failure, 2 wrong usage.";
+
+// CLI11 calls a misspelt command a missing one; name the word it did not know instead.
+std::string usageProblem(const CLI::App& app, const CLI::ParseError& e)
+{
+    const CLI::App* deepest = &app;
+    while (!deepest->get_subcommands().empty()) deepest = deepest->get_subcommands().front();
+    std::vector<std::string> unused = deepest->remaining();
+    if (!unused.empty() && deepest->get_require_subcommand_min() > 0 && deepest->get_subcommands().empty())
+        return "unknown command '" + unused.front() + "'";
+    return e.what();
+}
+
+int runCommand(CliContext& context)
+{
+    try {
+        return context.command();
+    } catch (const CliUsageError& e) {
+        context.err << "fotoloom: " << e.what() << '\n';
+        return kExitUsage;
+    } catch (const CliError& e) {
+        if (*e.what()) context.err << "fotoloom: " << e.what() << '\n';
+        return kExitFailure;
+    } catch (const std::exception& e) {
+        context.err << "fotoloom: " << e.what() << '\n';
+        return kExitFailure;
+    }
+}
+
+}  // namespace
+
+int runFotoloom(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    CliContext context(out, err);
+    CLI::App app("Make and edit Fotoloom gallery projects (.gal files).", "fotoloom");
+    // Paths such as /photos/a.jpg are arguments, not options, on every system.
+    app.allow_windows_style_options(false);
+    app.require_subcommand(1);
+    addProjectCommands(app, context);
+    addAlbumCommands(app, context);
+    addImageCommands(app, context);
+    app.footer(kFooter);  // after the subcommands, which would otherwise inherit it
+
+    std::vector<const char*> argv{"fotoloom"};
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e, out, err);  // --help
+        err << "fotoloom: " << usageProblem(app, e) << " (see --help)\n";
+        return kExitUsage;
+    }
+    if (!context.command) return kExitUsage;  // every subcommand sets one; a guard, not a path
+    return runCommand(context);
+}

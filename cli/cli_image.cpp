@@ -1,0 +1,194 @@
+// fotoloom image add | add-folder | rotate | comment | remove | move | copy | up | down.
+// Rows are 1-based rows of one album; they become the album's selected rows, and the
+// document's own operations do the work.
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <optional>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_context.h"
+#include "cli/fotoloom_cli.h"
+#include "gallery/file_system.h"
+
+namespace {
+
+struct ImageOptions {
+    std::string project;
+    int album = 0;                   // 1-based album position
+    std::vector<int> rows;           // 1-based rows of that album
+    std::vector<std::string> files;  // add
+    std::string folder;              // add-folder
+    bool left = false;
+    bool right = false;
+    std::optional<std::string> text;
+    int to = 0;  // target album of move and copy
+};
+
+// Does the work on the loaded document; true when there is something to save.
+using ImageCommand = bool (*)(CliContext&, CBuilderDoc&, const ImageOptions&);
+
+// Makes the album current and turns the rows into the document's selection, highest first.
+std::vector<int> selectRows(CBuilderDoc& doc, const ImageOptions& o)
+{
+    doc.selectAlbum(albumRowOf(doc, o.album));
+    const int count = doc.albumImageCount();
+    std::vector<int> rows;
+    for (int r : o.rows) {
+        if (r < 1 || r > count) {
+            throw CliError("image " + std::to_string(r) + " of album " + std::to_string(o.album) +
+                           " does not exist: the album has " + std::to_string(count) +
+                           (count == 1 ? " image" : " images"));
+        }
+        rows.push_back(r - 1);
+    }
+    std::vector<int> selected = doc.collectSelectedRows(rows);
+    if (selected.empty()) throw CliError("");  // the document has said so
+    return selected;
+}
+
+bool addImages(CliContext&, CBuilderDoc& doc, const ImageOptions& o)
+{
+    doc.selectAlbum(albumRowOf(doc, o.album));
+    std::vector<std::string> paths;
+    for (const std::string& file : o.files) {
+        // The program only adds what its file dialog let the user pick: files that exist.
+        std::string path = absolutePath(file);
+        if (!fileExists(path)) throw CliError("no such file: " + file);
+        paths.push_back(std::move(path));
+    }
+    doc.addImages(paths);
+    return true;
+}
+
+bool addFolder(CliContext& context, CBuilderDoc& doc, const ImageOptions& o)
+{
+    doc.selectAlbum(albumRowOf(doc, o.album));
+    std::string folder = absolutePath(o.folder);
+    if (!folderExists(folder)) throw CliError("no such folder: " + o.folder);
+    if (doc.addFolder(folder) > 0) return true;
+    context.prompter.tell("no pictures in " + folder + "; nothing changed", MessageIcon::Information);
+    return false;
+}
+
+bool rotateImages(CliContext&, CBuilderDoc& doc, const ImageOptions& o)
+{
+    if (o.left == o.right) throw CliUsageError("give one of --left and --right");
+    doc.rotateImages(selectRows(doc, o), o.left ? -90 : 90);
+    return true;
+}
+
+bool commentImages(CliContext&, CBuilderDoc& doc, const ImageOptions& o)
+{
+    if (!doc.commentImages(selectRows(doc, o), o.text.value_or(std::string()))) throw CliError("");
+    return true;
+}
+
+bool removeImages(CliContext&, CBuilderDoc& doc, const ImageOptions& o)
+{
+    if (!doc.removeImages(selectRows(doc, o))) throw CliError("");
+    return true;
+}
+
+bool moveOrCopyImages(CBuilderDoc& doc, const ImageOptions& o, bool move)
+{
+    std::vector<int> selected = selectRows(doc, o);
+    int target = albumRowOf(doc, o.to);
+    bool done = move ? doc.moveImagesToAlbum(selected, target) : doc.copyImagesToAlbum(selected, target);
+    if (!done) throw CliError("");
+    return true;
+}
+
+bool reorderImages(CliContext& context, CBuilderDoc& doc, const ImageOptions& o, bool up)
+{
+    std::vector<int> selected = selectRows(doc, o);
+    std::vector<int> after = up ? doc.moveImagesUp(selected) : doc.moveImagesDown(selected);
+    if (after == selected) {
+        context.prompter.tell(std::string(up ? "the first" : "the last") + " image of album " +
+                                  std::to_string(o.album) + " is among the rows; nothing changed",
+                              MessageIcon::Information);
+        return false;
+    }
+    return true;
+}
+
+// Loads the project for editing, runs the command, and saves when it changed something.
+int editImages(CliContext& context, const ImageOptions& o, ImageCommand run)
+{
+    ProjectSession session(context, o.project);
+    session.loadForEditing();
+    if (run(context, session.doc(), o)) session.save();
+    return kExitSuccess;
+}
+
+CLI::App* addCommand(CLI::App& group, CliContext& context, const std::string& name, const std::string& description,
+                     const std::shared_ptr<ImageOptions>& o, ImageCommand run)
+{
+    CLI::App* command = group.add_subcommand(name, description);
+    command->add_option("PROJECT", o->project, "the .gal file")->required();
+    command->add_option("ALBUM", o->album, "album position, from 1")->required();
+    command->callback([o, run, &context] {
+        context.command = [o, run, &context] { return editImages(context, *o, run); };
+    });
+    return command;
+}
+
+CLI::App* addRowsCommand(CLI::App& group, CliContext& context, const std::string& name,
+                         const std::string& description, ImageCommand run, std::shared_ptr<ImageOptions> o = nullptr)
+{
+    if (!o) o = std::make_shared<ImageOptions>();
+    CLI::App* command = addCommand(group, context, name, description, o, run);
+    command->add_option("ROW", o->rows, "image rows of the album, from 1")->required();
+    return command;
+}
+
+}  // namespace
+
+void addImageCommands(CLI::App& app, CliContext& context)
+{
+    CLI::App* image = app.add_subcommand("image", "Add, rotate, comment, remove, move, copy and reorder images");
+    image->require_subcommand(1);
+
+    auto add = std::make_shared<ImageOptions>();
+    addCommand(*image, context, "add", "Add picture files to the end of an album", add, addImages)
+        ->add_option("FILE", add->files, "picture files; stored with their full paths")
+        ->required();
+
+    auto folder = std::make_shared<ImageOptions>();
+    addCommand(*image, context, "add-folder", "Add every picture of a folder (not its subfolders) to an album",
+               folder, addFolder)
+        ->add_option("FOLDER", folder->folder, "the folder")
+        ->required();
+
+    auto rotate = std::make_shared<ImageOptions>();
+    CLI::App* rotateCmd = addRowsCommand(*image, context, "rotate", "Turn images by 90 degrees", rotateImages, rotate);
+    CLI::Option* left = rotateCmd->add_flag("--left", rotate->left, "anticlockwise");
+    CLI::Option* right = rotateCmd->add_flag("--right", rotate->right, "clockwise");
+    left->excludes(right);
+
+    auto comment = std::make_shared<ImageOptions>();
+    addRowsCommand(*image, context, "comment", "Set the comment of images", commentImages, comment)
+        ->add_option("--text", comment->text, "the comment (may be empty)")
+        ->required();
+
+    addRowsCommand(*image, context, "remove", "Remove images from the project (the files stay)", removeImages);
+
+    auto move = std::make_shared<ImageOptions>();
+    addRowsCommand(*image, context, "move", "Move images to the end of another album",
+                   [](CliContext&, CBuilderDoc& d, const ImageOptions& o) { return moveOrCopyImages(d, o, true); },
+                   move)
+        ->add_option("--to", move->to, "the target album's position")
+        ->required();
+    auto copy = std::make_shared<ImageOptions>();
+    addRowsCommand(*image, context, "copy", "Copy images to the end of another album",
+                   [](CliContext&, CBuilderDoc& d, const ImageOptions& o) { return moveOrCopyImages(d, o, false); },
+                   copy)
+        ->add_option("--to", copy->to, "the target album's position")
+        ->required();
+
+    addRowsCommand(*image, context, "up", "Move images one place up within their album",
+                   [](CliContext& c, CBuilderDoc& d, const ImageOptions& o) { return reorderImages(c, d, o, true); });
+    addRowsCommand(*image, context, "down", "Move images one place down within their album",
+                   [](CliContext& c, CBuilderDoc& d, const ImageOptions& o) { return reorderImages(c, d, o, false); });
+}

@@ -1,0 +1,16 @@
+#include "cli/cli_prompter.h"
+
+MessageAnswer CliPrompter::showMessage(const std::string& text, const std::string&, MessageIcon icon,
+                                       MessageButtons buttons)
+{
+    if (buttons != MessageButtons::Ok) return MessageAnswer::Yes;
+    if (icon != MessageIcon::Information) ++problems_;
+    // One line per message, whatever line breaks the text was written with for a dialog.
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
+    err_ << "fotoloom: ";
+    if (!subject_.empty()) err_ << subject_ << ": ";
+    err_ << line << '\n';
+    return MessageAnswer::Ok;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The command line's prompter: warnings, errors and notes go to stderr as "fotoloom: <text>";
+// every question is answered Yes, because the command itself is the user's decision.
+
+#include <ostream>
+#include <string>
+
+#include "gallery/prompter.h"
+
+class CliPrompter final : public IPrompter {
+public:
+    explicit CliPrompter(std::ostream& err) : err_(err) {}
+
+    MessageAnswer showMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+
+    // Names the file the following messages are about ("fotoloom: FILE: text"); "" for none.
+    void setSubject(std::string subject) { subject_ = std::move(subject); }
+    // How many warnings and errors have been shown (questions do not count).
+    int problemCount() const { return problems_; }
+
+private:
+    std::ostream& err_;
+    std::string subject_;
+    int problems_ = 0;
+};

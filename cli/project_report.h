@@ -1,0 +1,14 @@
+#pragma once
+// A project written out for people (show, album list) and for programs (show --json).
+
+#include <ostream>
+
+class CBuilderDoc;
+
+// Settings, albums with their image counts, and the images album by album, numbered the way
+// the album and image commands take them (1-based). Texts are quoted and escaped.
+void writeProjectText(std::ostream& out, const CBuilderDoc& doc);
+// The albums alone, numbered, with their image counts.
+void writeAlbumList(std::ostream& out, const CBuilderDoc& doc);
+// One JSON object: every setting under its model name, "albums" and "images" in file order.
+void writeProjectJson(std::ostream& out, const CBuilderDoc& doc);
