@@ -15,14 +15,15 @@ done
 trap 'bash scripts/wine-run.sh --stop build/win64' EXIT
 
 status=0
-echo "== test native"
-ctest --preset native || status=1
-echo "== test win64 (under Wine)"
-ctest --preset win64 || status=1
-
+# The fuzzers first, so that the test runners' summaries close the output.
 if [[ -x scripts/fuzz.sh ]]; then
   echo "== fuzz (short run of every target)"
   bash scripts/fuzz.sh "${FOTOLOOM_FUZZ_SECONDS:-20}" || status=1
 fi
+
+echo "== test native"
+ctest --preset native || status=1
+echo "== test win64 (under Wine)"
+ctest --preset win64 || status=1
 
 exit $status
