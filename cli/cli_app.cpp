@@ -50,13 +50,17 @@ int runCommand(CliContext& context)
 int runFotoloom(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     CliContext context(out, err);
-    CLI::App app("Make and edit Fotoloom gallery projects (.gal files).", "fotoloom");
+    CLI::App app("Make and edit Fotoloom gallery projects (.gal files) and build their web galleries.", "fotoloom");
     // Paths such as /photos/a.jpg are arguments, not options, on every system.
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
     addProjectCommands(app, context);
     addAlbumCommands(app, context);
     addImageCommands(app, context);
+    addBuildCommands(app, context);
+    addThemeCommands(app, context);
+    addQuickCommands(app, context);
+    addDemoCommands(app, context);
     app.footer(kFooter);  // after the subcommands, which would otherwise inherit it
 
     std::vector<const char*> argv{"fotoloom"};

@@ -62,7 +62,7 @@ protected:
     // Paints item `position` of `from` into a probe as the system would ask for it.
     void paint(PaintProbe& probe, HMENU from, int position, UINT state)
     {
-        MENUITEMINFOW mii;
+        MENUITEMINFOW mii{};
         const COwnerMenuItem* item = itemAt(from, position, &mii);
         ASSERT_NE(item, nullptr);
         DRAWITEMSTRUCT dis{};

@@ -1,0 +1,19 @@
+#pragma once
+// The two views of the main window's splitter, as the frame makes them.
+//
+// The album list view (CBuilderView, builder_view.h) is the frame's own. The thumbnail view
+// is built in thumb_viewer_view.cpp and reaches the frame only through this factory: the
+// frame routes commands to it (winui::IView) while it is the active view, and forwards every
+// image command (menu, toolbar and task-link ids of command_ids.h) to it otherwise. It also
+// takes ID_FILE_NEW (Ctrl+N) while active. It observes `doc` for the rows it shows.
+
+#include <memory>
+
+#include "winui/command.h"
+
+class CBuilderDoc;
+
+// Creates the thumbnail view's window as a child of `parent` with control id `id`; null when
+// the window cannot be made. The view's message boxes go through the document's prompter and
+// its file and folder choices through winui::seam().
+std::unique_ptr<winui::IView> createThumbViewerView(CBuilderDoc& doc, HWND parent, int id);

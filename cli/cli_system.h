@@ -1,0 +1,32 @@
+#pragma once
+// What the build commands need from the system beyond cli_platform.h: the user's documents
+// folder, the shell's "open", the terminal, and Ctrl+C (cli_system_posix.cpp, cli_system_win.cpp).
+
+#include <string>
+
+// The default parent folder of a built gallery: the user's documents folder (on Linux
+// $XDG_DOCUMENTS_DIR, the one named in ~/.config/user-dirs.dirs, or ~/Documents), else the
+// current folder.
+std::string documentsFolder();
+
+// Opens a file in the user's default program (a page in the default browser); false when
+// nothing could be started.
+bool openWithShell(const std::string& path);
+
+// Whether stderr is a terminal that a progress bar may redraw in place.
+bool stderrIsTerminal();
+
+// While one lives, Ctrl+C does not end the program but is remembered as a cancel request; a
+// second Ctrl+C ends the program as usual. Only one may live at a time.
+class InterruptGuard {
+public:
+    InterruptGuard();
+    ~InterruptGuard();
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    // True once Ctrl+C has been pressed since the guard was made.
+    static bool requested();
+    // The same as pressing Ctrl+C (for tests, which cannot press it).
+    static void request();
+};

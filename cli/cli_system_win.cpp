@@ -1,0 +1,61 @@
+#include "cli/cli_system.h"
+
+#include <windows.h>
+#include <io.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "gallery/text_utf16.h"
+
+namespace {
+
+std::atomic<int> interruptCount{0};
+
+BOOL WINAPI onConsoleControl(DWORD type)
+{
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+    // The second press means "now": the default handler ends the process.
+    return ++interruptCount > 1 ? FALSE : TRUE;
+}
+
+std::string narrow(const wchar_t* text) { return utf16ToUtf8(reinterpret_cast<const char16_t*>(text)); }
+
+}  // namespace
+
+std::string documentsFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
+        return narrow(path);
+    DWORD size = GetCurrentDirectoryW(MAX_PATH, path);
+    return size > 0 && size < MAX_PATH ? narrow(path) : std::string(".");
+}
+
+bool openWithShell(const std::string& path)
+{
+    std::u16string wide = utf8ToUtf16(path);
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr,
+                                     nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+bool stderrIsTerminal()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+InterruptGuard::InterruptGuard()
+{
+    interruptCount = 0;
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+
+InterruptGuard::~InterruptGuard() { SetConsoleCtrlHandler(onConsoleControl, FALSE); }
+
+bool InterruptGuard::requested() { return interruptCount > 0; }
+
+void InterruptGuard::request() { interruptCount = 1; }

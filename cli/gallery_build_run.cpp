@@ -1,0 +1,89 @@
+#include "cli/gallery_build_run.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/build_progress.h"
+#include "cli/cli_context.h"
+#include "cli/cli_system.h"
+#include "cli/fotoloom_cli.h"
+#include "gallery/file_system.h"
+#include "generator/site_builder.h"
+#include "generator/theme_files.h"
+
+namespace {
+
+// The program's own check before its build dialog opens; told with the information icon.
+bool passesBuildCheck(CliContext& context, const CBuilderDoc& doc)
+{
+    if (doc.albums().empty()) {
+        context.prompter.tell("You need at least one album in your album.\nClick on \"Add album\"", MessageIcon::Information);
+        return false;
+    }
+    if (doc.images().empty()) {
+        context.prompter.tell("You need at least one image in your gallery.\nClick on \"Add images\"",
+                              MessageIcon::Information);
+        return false;
+    }
+    return true;
+}
+
+std::string summary(const BuildResult& r)
+{
+    std::string text = "built " + std::to_string(r.picturesMade) + (r.picturesMade == 1 ? " picture" : " pictures");
+    if (r.picturesReused) text += ", " + std::to_string(r.picturesReused) + " up to date";
+    if (r.filesRemoved) text += ", " + std::to_string(r.filesRemoved) + " old files removed";
+    return text + " with the theme '" + r.themeName + "' into " + r.galleryFolder;
+}
+
+}  // namespace
+
+void requireInstalledTheme(const std::string& name)
+{
+    const std::vector<std::string> themes = ListThemes();
+    if (std::find(themes.begin(), themes.end(), name) != themes.end()) return;
+    std::string installed;
+    for (const std::string& t : themes) installed += (installed.empty() ? "" : ", ") + t;
+    throw CliUsageError("no theme named '" + name + "'" +
+                        (installed.empty() ? std::string("; no theme is installed") : "; installed: " + installed));
+}
+
+int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request)
+{
+    if (request.theme) {
+        requireInstalledTheme(*request.theme);
+        doc.themeName = *request.theme;
+    }
+    if (request.title) doc.galleryTitle = *request.title;
+    doc.outputFolder = request.output.empty() ? documentsFolder() : absolutePath(request.output);
+    if (!passesBuildCheck(context, doc)) throw CliError("");
+    // The program's folder chooser only offers folders that exist; a parent named on the command
+    // line is made. Not for a title the build will refuse: then nothing at all is written.
+    if (galleryTitleProblem(doc.galleryTitle).empty() && !folderExists(doc.outputFolder)) {
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(std::u8string(doc.outputFolder.begin(), doc.outputFolder.end())), error);
+        if (error) throw CliError("cannot make the folder " + doc.outputFolder + ": " + error.message());
+    }
+
+    CliBuildObserver observer(context.err, stderrIsTerminal(), request.open);
+    BuildOptions options;
+    options.jobs = request.jobs;
+    options.force = request.force;
+    options.jpegQuality = request.quality;
+    BuildResult result;
+    {
+        InterruptGuard interrupt;
+        result = BuildGallery(doc, observer, options);
+    }
+    observer.finish();
+    switch (result.outcome) {
+    case BuildOutcome::Completed: break;
+    case BuildOutcome::Cancelled: return kExitFailure;     // the observer has said so
+    case BuildOutcome::NoTheme:                             // the warning has been shown
+    case BuildOutcome::InvalidTitle: return kExitFailure;
+    }
+    context.err << "fotoloom: " << summary(result) << '\n';
+    context.out << joinPath(result.galleryFolder, "index.html") << '\n';
+    return result.warnings == 0 && result.succeeded() ? kExitSuccess : kExitFailure;
+}

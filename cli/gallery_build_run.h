@@ -1,0 +1,29 @@
+#pragma once
+// The build as every command that makes a gallery runs it (build, quick, demo): the choices of
+// the command line put into the gallery, the program's build check, the build itself with the
+// command line's observer, and what the user is told at the end.
+
+#include <optional>
+#include <string>
+
+#include "gallery/builder_doc.h"
+
+struct CliContext;
+
+struct GalleryBuildRequest {
+    std::string output;                 // parent folder; "" for the user's documents folder
+    std::optional<std::string> title;   // replaces the gallery's title
+    std::optional<std::string> theme;   // replaces the gallery's theme; must be installed
+    unsigned jobs = 0;                  // picture workers; 0 for one per core
+    int quality = 90;                   // JPEG quality of photos and thumbnails
+    bool force = false;                 // remake everything, even what is up to date
+    bool open = false;                  // answer "view it now" with Yes
+};
+
+// Builds the gallery and returns the exit status: 0 when everything was made, 1 when the build
+// was refused or cancelled or anything was skipped or failed. Prints the path of the gallery's
+// "index.html" on the command's output when the build completed.
+int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request);
+
+// The theme named on the command line; a usage error naming the installed ones when it is not.
+void requireInstalledTheme(const std::string& name);

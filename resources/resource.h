@@ -1,0 +1,147 @@
+// Resource and command ids of Builder.exe, shared by Builder.rc and the program's code.
+// Plain #defines, since the resource compiler reads this file too.
+#pragma once
+
+// --- The main window: menu, accelerators, toolbar and program icon -------------------------------
+#define IDR_MAINFRAME 128
+
+// --- Pictures -------------------------------------------------------------------------------------
+#define IDB_MENU_IMAGES 131  // 16-pixel strip, mask colour 0x7D7C7B
+#define IDB_TASK_IMAGES 138  // 48-pixel strip, mask colour magenta
+#define IDI_ALBUM 164
+// Toolbar icons, 32 x 32
+#define IDI_TB_NEW 137
+#define IDI_TB_OPEN 142
+#define IDI_TB_SAVE 143
+#define IDI_TB_ROTATE_RIGHT 146
+#define IDI_TB_ROTATE_LEFT 147
+#define IDI_TB_ADD_FOLDER 148
+#define IDI_TB_ADD_IMAGES 149
+#define IDI_TB_IMAGES_UP 150
+#define IDI_TB_IMAGES_DOWN 151
+#define IDI_TB_COMMENT 152
+#define IDI_TB_REMOVE_IMAGES 153
+#define IDI_TB_TITLE 154
+#define IDI_TB_VIEW 155
+#define IDI_TB_ADD_ALBUM 158
+#define IDI_TB_EDIT_ALBUM 159
+#define IDI_TB_COPY_ALBUM 160
+#define IDI_TB_REMOVE_ALBUM 161
+#define IDI_TB_ALBUM_UP 162
+#define IDI_TB_ALBUM_DOWN 163
+
+// --- Dialogs and their controls -----------------------------------------------------------------------
+#define IDD_IMAGE_COMMENT 166
+#define IDC_COMMENT_PICTURE 1051
+#define IDC_COMMENT_TEXT 1052
+#define IDC_COMMENT_PATH 1053
+
+#define IDD_ALBUM 1041
+#define IDC_ALBUM_TITLE 1070
+#define IDC_ALBUM_CAPTION 1071
+#define IDC_ALBUM_INSERT_LABEL 1072
+#define IDC_ALBUM_AFTER_SELECTED 1073  // position value 0
+#define IDC_ALBUM_TO_TOP 1074          // position value 1
+#define IDC_ALBUM_TO_BOTTOM 1075       // position value 2
+
+// --- Child windows of the main frame ----------------------------------------------------------------
+#define IDW_TOOLBAR 0xE800
+#define IDW_STATUS_BAR 0xE801
+#define IDW_TASK_PANE_BAR 0xE804
+#define IDW_SPLITTER 0xE900        // the splitter, and its first pane
+#define IDW_PANE_ALBUMS 0xE900     // pane (0, 0): the album list view
+#define IDW_PANE_THUMBNAILS 0xE901 // pane (0, 1): the thumbnail view
+#define IDC_ALBUM_LIST 1038        // the list control inside the album list view
+
+// --- Menu commands --------------------------------------------------------------------------------------
+#define ID_GALLERY_NEW 32817
+#define ID_GALLERY_OPEN 32777
+#define ID_GALLERY_SAVE 32776
+#define ID_APP_EXIT 57665
+
+#define ID_ALBUM_ADD 32793
+#define ID_ALBUM_EDIT 32799
+#define ID_ALBUM_COPY 32800
+#define ID_ALBUM_REMOVE 32801
+#define ID_ALBUM_UP 32802
+#define ID_ALBUM_DOWN 32803
+
+#define ID_IMAGES_ADD 32804
+#define ID_IMAGES_ADD_FOLDER 32805
+#define ID_IMAGES_UP 32806
+#define ID_IMAGES_DOWN 32807
+#define ID_IMAGES_COMMENT 32808
+#define ID_IMAGES_REMOVE 32809
+#define ID_IMAGES_ROTATE_LEFT 32810
+#define ID_IMAGES_ROTATE_RIGHT 32811
+
+#define ID_BUILD_VIEW 32812
+#define ID_BUILD_GALLERY 32813
+#define ID_BUILD_TITLE 32815
+
+#define ID_HELP_CONTENTS 32818
+#define ID_HELP_README 32819
+#define ID_HELP_UPDATES 32823
+#define ID_HELP_HOME_PAGE 32824
+#define ID_APP_ABOUT 57664
+
+// --- Toolbar buttons (Add album shares the menu's id) -----------------------------------------------------
+#define ID_TB_NEW 32779
+#define ID_TB_OPEN 32789
+#define ID_TB_SAVE 32770
+#define ID_TB_ALBUM_ADD 32793
+#define ID_TB_ALBUM_EDIT 32794
+#define ID_TB_ALBUM_COPY 32795
+#define ID_TB_ALBUM_REMOVE 32796
+#define ID_TB_ALBUM_UP 32797
+#define ID_TB_ALBUM_DOWN 32798
+#define ID_TB_IMAGES_ADD 32780
+#define ID_TB_IMAGES_ADD_FOLDER 32781
+#define ID_TB_IMAGES_UP 32782
+#define ID_TB_IMAGES_DOWN 32783
+#define ID_TB_IMAGES_ROTATE_LEFT 32784
+#define ID_TB_IMAGES_ROTATE_RIGHT 32785
+#define ID_TB_IMAGES_COMMENT 32786
+#define ID_TB_IMAGES_REMOVE 32788
+#define ID_TB_BUILD_TITLE 1048
+#define ID_TB_BUILD_VIEW 32787
+
+// --- Task links of the task pane ----------------------------------------------------------------------
+#define ID_LINK_ALBUM_ADD 1001
+#define ID_LINK_ALBUM_EDIT 1002
+#define ID_LINK_ALBUM_REMOVE 1003
+#define ID_LINK_ALBUM_UP 1004
+#define ID_LINK_ALBUM_DOWN 1005
+#define ID_LINK_ALBUM_COPY 1006
+#define ID_LINK_IMAGES_ADD 1009
+#define ID_LINK_IMAGES_ADD_FOLDER 1010
+#define ID_LINK_IMAGES_COMMENT 1012
+#define ID_LINK_IMAGES_UP 1013
+#define ID_LINK_IMAGES_DOWN 1017
+#define ID_LINK_IMAGES_REMOVE 1019
+#define ID_LINK_IMAGES_ROTATE_LEFT 1021
+#define ID_LINK_BUILD_VIEW 1022
+#define ID_LINK_IMAGES_ROTATE_RIGHT 1024
+#define ID_LINK_BUILD_TITLE 1029
+#define ID_LINK_BUILD_GALLERY 1030
+#define ID_LINK_FIRST 1001
+#define ID_LINK_LAST 1030
+
+// --- Accelerator commands ---------------------------------------------------------------------------
+#define ID_FILE_NEW 57600   // Ctrl+N: reaches only the thumbnail view
+#define ID_FILE_OPEN 57601  // Ctrl+O: taken by nobody
+#define ID_FILE_SAVE 57603  // Ctrl+S: the document's save, i.e. the Save flow
+#define ID_EDIT_COPY 57634
+#define ID_EDIT_CUT 57635
+#define ID_EDIT_PASTE 57637
+#define ID_EDIT_UNDO 57643
+#define ID_CONTEXT_HELP 57669  // Shift+F1
+#define ID_HELP 57670          // F1
+#define ID_NEXT_PANE 57680     // F6
+#define ID_PREV_PANE 57681     // Shift+F6
+
+// --- Strings -----------------------------------------------------------------------------------------
+#define IDS_READY 0xE001  // the status bar's text when no prompt is shown
+#define IDS_INDICATOR_CAPS 0xE701
+#define IDS_INDICATOR_NUM 0xE702
+#define IDS_INDICATOR_SCRL 0xE703

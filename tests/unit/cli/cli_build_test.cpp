@@ -1,0 +1,253 @@
+// The gallery commands run in-process: build, themes, preview, quick. They use the themes and
+// "sample.gif" that the build copies beside this test program, as beside fotoloom.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include "cli/build_progress.h"
+#include "cli/cli_system.h"
+#include "cli/fotoloom_cli.h"
+#include "cli/quick_gallery.h"
+#include "gallery/builder_doc.h"
+#include "gallery/file_system.h"
+#include "gallery/picture.h"
+#include "gallery/project_file.h"
+#include "gallery/recent_list.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::filesystem::path pathOf(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+
+class CliBuildTest : public ::testing::Test {
+protected:
+    CliBuildTest()
+    {
+        std::random_device device;
+        root_ = std::filesystem::temp_directory_path() / ("fotoloom-cli-build-" + std::to_string(device()));
+        std::filesystem::create_directories(root_);
+        project = file("trip.gal");
+        output = file("out");
+#ifdef _WIN32
+        _putenv_s("FOTOLOOM_RECENT_INI", file("recent.ini").c_str());
+#else
+        setenv("FOTOLOOM_RECENT_INI", file("recent.ini").c_str(), 1);
+#endif
+    }
+    ~CliBuildTest() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+
+    std::string file(const std::string& name) const
+    {
+        auto s = (root_ / pathOf(name)).u8string();
+        return std::string(s.begin(), s.end());
+    }
+
+    Outcome run(std::vector<std::string> args) const
+    {
+        std::ostringstream out, err;
+        int status = runFotoloom(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    std::string picture(const std::string& name, uint32_t width, uint32_t height) const
+    {
+        const std::string path = file(name);
+        std::filesystem::create_directories(pathOf(path).parent_path());
+        std::vector<uint8_t> px(static_cast<size_t>(width) * height * 4, 90);
+        CPicture pic;
+        EXPECT_TRUE(pic.setPixels(width, height, std::move(px)));
+        EXPECT_TRUE(pic.Save(path, kFormatJpeg));
+        return path;
+    }
+
+    static std::pair<uint32_t, uint32_t> sizeOf(const std::string& path)
+    {
+        CPicture pic(path, 0);
+        return {pic.GetWidth(), pic.GetHeight()};
+    }
+
+    // Two albums: "Été" with a landscape, a portrait and a picture whose file is gone; "Empty".
+    void makeProject()
+    {
+        CBuilderDoc doc;
+        doc.galleryTitle = "Trip";
+        doc.rows = 1;
+        doc.columns = 2;
+        doc.selectAlbum(doc.addAlbum("\xC3\x89t\xC3\xA9", "sea", AlbumPosition::Bottom));
+        doc.addImages(std::vector<std::string>{picture("a.jpg", 400, 300), picture("b.jpg", 300, 400), file("gone.jpg")});
+        doc.addAlbum("Empty", "", AlbumPosition::Bottom);
+        RecentList recent(file("recent.ini"));
+        ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
+    }
+
+    bool exists(const std::string& relative) const { return fileExists(joinPath(output, relative)); }
+
+    std::filesystem::path root_;
+    std::string project;
+    std::string output;
+};
+
+}  // namespace
+
+TEST_F(CliBuildTest, BuildWritesTheGalleryAndFailsWhenAPictureWasSkipped)
+{
+    makeProject();
+    Outcome r = run({"build", project, "--output", output, "--title", "Summer", "--theme", "minimal", "--jobs", "2"});
+    EXPECT_EQ(r.status, 1) << r.err;  // gone.jpg could not be read
+    const std::string gallery = joinPath(output, "Summer");
+    EXPECT_EQ(r.out, joinPath(gallery, "index.html") + "\n");
+    EXPECT_NE(r.err.find("gone.jpg"), std::string::npos) << r.err;
+    for (const char* name : {"Summer/index.html", "Summer/index-1-1.html", "Summer/index-1-2.html",
+                             "Summer/index-2-1.html", "Summer/style.css", "Summer/images/favicon.png",
+                             "Summer/photos/image-1-2.jpg", "Summer/thumbs/thumb-1-1.jpg", "Summer/image-1-3.html"})
+        EXPECT_TRUE(exists(name)) << name;
+    EXPECT_FALSE(exists("Summer/photos/image-1-3.jpg"));
+    EXPECT_EQ(sizeOf(joinPath(gallery, "thumbs/thumb-1-2.jpg")), std::make_pair(150u, 200u));
+
+    // The project file keeps its own title and theme: the command line's choices are for this build.
+    CBuilderDoc doc;
+    ASSERT_EQ(loadProject(doc, project), ProjectResult::Ok);
+    EXPECT_EQ(doc.galleryTitle, "Trip");
+    EXPECT_EQ(doc.themeName, "");
+
+    // Without the missing picture the same build succeeds, and makes nothing again.
+    doc.selectAlbum(0);
+    doc.removeImageAt(2);
+    RecentList recent(file("recent.ini"));
+    ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
+    r = run({"build", project, "-o", output, "--title", "Summer", "--theme", "minimal"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("built 0 pictures, 2 up to date"), std::string::npos) << r.err;
+    EXPECT_FALSE(exists("Summer/image-1-3.html"));  // the earlier build's leftover is gone
+}
+
+TEST_F(CliBuildTest, BuildRefusesWhatTheProgramRefuses)
+{
+    ASSERT_EQ(run({"new", project}).status, 0);
+    Outcome r = run({"build", project, "-o", output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("You need at least one album in your album."), std::string::npos) << r.err;
+
+    ASSERT_EQ(run({"album", "add", project, "A"}).status, 0);
+    r = run({"build", project, "-o", output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("You need at least one image in your gallery."), std::string::npos) << r.err;
+
+    makeProject();
+    r = run({"build", project, "-o", output, "--title", "a/b"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(pathOf(output)));  // nothing written for a title that is no folder name
+
+    r = run({"build", project, "-o", output, "--theme", "no-such-theme"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("installed: classic, darkroom, minimal"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"build", project, "--quality", "0"}).status, 2);
+    EXPECT_EQ(run({"build", project, "--jobs", "-1"}).status, 2);
+    EXPECT_EQ(run({"build", file("missing.gal"), "-o", output}).status, 1);
+}
+
+TEST_F(CliBuildTest, ThemesAreListedAndThePreviewIsWritten)
+{
+    Outcome r = run({"themes"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "classic\ndarkroom\nminimal\n");
+
+    makeProject();
+    const std::string folder = file("preview");
+    r = run({"preview", project, "--output", folder, "--theme", "darkroom"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, joinPath(folder, "index.htm") + "\n");
+    for (const char* name : {"index.htm", "style.css", "sample.gif", "images/grain.png"})
+        EXPECT_TRUE(fileExists(joinPath(folder, name))) << name;
+    EXPECT_EQ(sizeOf(joinPath(folder, "sample.gif")).first, 150u);  // the gallery's thumbnail width
+
+    std::ifstream in(pathOf(joinPath(folder, "style.css")), std::ios::binary);
+    const std::string css((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(css.find("%ALBUMLINKSCOLOR%"), std::string::npos);  // the preview's key is filled
+    EXPECT_EQ(run({"preview", project}).status, 2);                  // --output is required
+}
+
+TEST_F(CliBuildTest, QuickMakesOneAlbumPerFolderInNameOrder)
+{
+    picture("Pics/Harbour/img10.jpg", 60, 40);
+    picture("Pics/Harbour/IMG2.jpg", 40, 60);
+    picture("Pics/Harbour/img1.jpg", 50, 50);
+    picture("Pics/Town/a.jpg", 30, 30);
+    std::ofstream(pathOf(file("Pics/Town/notes.txt"))) << "not a picture";
+
+    Outcome r = run({"quick", file("Pics/Harbour"), file("Pics/Town/"), "--output", output, "--title", "Quick"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string gallery = joinPath(output, "Quick");
+    EXPECT_EQ(sizeOf(joinPath(gallery, "photos/image-1-1.jpg")), std::make_pair(50u, 50u));  // img1
+    EXPECT_EQ(sizeOf(joinPath(gallery, "photos/image-1-2.jpg")), std::make_pair(40u, 60u));  // IMG2
+    EXPECT_EQ(sizeOf(joinPath(gallery, "photos/image-1-3.jpg")), std::make_pair(60u, 40u));  // img10
+    EXPECT_TRUE(fileExists(joinPath(gallery, "photos/image-2-1.jpg")));
+    EXPECT_FALSE(fileExists(joinPath(gallery, "photos/image-2-2.jpg")));
+    std::ifstream in(pathOf(joinPath(gallery, "index.html")), std::ios::binary);
+    const std::string page((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(page.find(">Harbour</a>"), std::string::npos);
+    EXPECT_NE(page.find(">Town</a>"), std::string::npos);
+    EXPECT_TRUE(fileExists(joinPath(gallery, "images/paper.png")));  // the first listed theme: classic
+
+    // One folder names the gallery; a folder that is not there is refused before anything is built.
+    EXPECT_EQ(run({"quick", file("Pics/Town"), "-o", output}).status, 0);
+    EXPECT_TRUE(fileExists(joinPath(output, "Town/index.html")));
+    EXPECT_EQ(run({"quick", file("Pics/Nowhere"), "-o", output}).status, 1);
+}
+
+TEST(NameOrder, LettersWithoutCaseAndNumbersByValue)
+{
+    std::vector<std::string> names{"b.jpg", "img10.jpg", "IMG2.jpg", "img02.jpg", "A.jpg", "img1.jpg", "a.jpg", "img"};
+    std::sort(names.begin(), names.end(), comesBeforeByName);
+    EXPECT_EQ(names, (std::vector<std::string>{"A.jpg", "a.jpg", "b.jpg", "img", "img1.jpg", "IMG2.jpg", "img02.jpg",
+                                               "img10.jpg"}));
+}
+
+TEST(BuildProgress, PlainLinesAtEveryTenthAndOneCancelNotice)
+{
+    EXPECT_EQ(progressBarText(0, 4), "[----]");
+    EXPECT_EQ(progressBarText(50, 4), "[##--]");
+    EXPECT_EQ(progressBarText(130, 4), "[####]");
+
+    std::ostringstream err;
+    CliBuildObserver observer(err, false, false);
+    for (int total : {3, 7, 12, 19, 20, 100}) observer.progress(50, total);
+    EXPECT_EQ(err.str(), "fotoloom: building 12% (album 50%)\nfotoloom: building 20% (album 50%)\n"
+                         "fotoloom: building 100% (album 50%)\n");
+    err.str({});
+    observer.warning("These 2 pictures could not be read:\n/a.jpg\n/b.jpg");
+    EXPECT_EQ(err.str(), "fotoloom: These 2 pictures could not be read:\nfotoloom: /a.jpg\nfotoloom: /b.jpg\n");
+    EXPECT_FALSE(observer.askViewGallery("?", "!"));  // without --open the answer is No
+
+    err.str({});
+    InterruptGuard guard;
+    EXPECT_FALSE(observer.cancelRequested());
+    InterruptGuard::request();
+    EXPECT_TRUE(observer.cancelRequested());
+    EXPECT_TRUE(observer.cancelRequested());
+    EXPECT_EQ(err.str(), "fotoloom: cancelled; the gallery folder keeps what was made so far\n");
+
+    // On a terminal the bar is redrawn in place and cleared before a warning.
+    std::ostringstream screen;
+    CliBuildObserver bar(screen, true, true);
+    bar.progress(40, 20);
+    bar.warning("careful");
+    EXPECT_EQ(screen.str().find('\n'), screen.str().find("careful") + 7);
+    EXPECT_NE(screen.str().find("\rfotoloom: careful\n"), std::string::npos);
+    EXPECT_TRUE(bar.askViewGallery("?", "!"));
+}

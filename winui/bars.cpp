@@ -1,0 +1,178 @@
+#include "winui/bars.h"
+
+#include "winui/handles.h"
+#include "winui/text.h"
+
+namespace winui {
+
+namespace {
+
+constexpr int kGripperRoom = 8;  // pixels left of the first button for the gripper
+
+// The ids of a toolbar resource, 0 for a separator. Two layouts exist: Microsoft's resource
+// compiler writes 16-bit words (version 1, width, height, count, ids), GNU windres 32-bit
+// ones without the version (width, height, count, ids). Counts are checked against the size.
+std::vector<UINT> readToolbarResource(UINT resourceId)
+{
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(241));
+    if (!found) return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    const size_t size = SizeofResource(module, found);
+    if (!bytes) return {};
+    std::vector<UINT> ids;
+    if (size >= 8 && bytes[0] == 1 && bytes[1] == 0) {
+        const auto* words = reinterpret_cast<const WORD*>(bytes);
+        const size_t count = words[3];
+        if (count > (size - 8) / 2) return {};
+        ids.assign(words + 4, words + 4 + count);
+    } else if (size >= 12) {
+        const auto* dwords = reinterpret_cast<const DWORD*>(bytes);
+        const size_t count = dwords[2];
+        if (count > (size - 12) / 4) return {};
+        ids.assign(dwords + 3, dwords + 3 + count);
+    }
+    return ids;
+}
+
+}  // namespace
+
+bool CToolBar::create(HWND parent, UINT id, UINT resourceId)
+{
+    buttons_ = readToolbarResource(resourceId);
+    if (buttons_.empty()) return false;
+    hwnd_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
+                            WS_CHILD | WS_VISIBLE | CCS_TOP | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0, 0, 0, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) return false;
+    SendMessageW(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(hwnd_, TB_SETINDENT, kGripperRoom, 0);
+    std::vector<TBBUTTON> tb;
+    int image = 0;
+    for (UINT command : buttons_) {
+        TBBUTTON b{};
+        if (command == 0) {
+            b.fsStyle = BTNS_SEP;
+        } else {
+            b.iBitmap = image++;
+            b.idCommand = static_cast<int>(command);
+            b.fsState = TBSTATE_ENABLED;
+            b.fsStyle = BTNS_BUTTON;
+        }
+        tb.push_back(b);
+    }
+    return SendMessageW(hwnd_, TB_ADDBUTTONSW, tb.size(), reinterpret_cast<LPARAM>(tb.data())) != 0;
+}
+
+void CToolBar::setImageList(HIMAGELIST images)
+{
+    SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
+}
+
+void CToolBar::setState(UINT id, bool enabled, bool checked)
+{
+    const LRESULT state = SendMessageW(hwnd_, TB_GETSTATE, id, 0);
+    if (state == -1) return;
+    auto wanted = static_cast<LRESULT>(state & ~(TBSTATE_ENABLED | TBSTATE_CHECKED));
+    if (enabled) wanted |= TBSTATE_ENABLED;
+    if (checked) wanted |= TBSTATE_CHECKED;
+    if (wanted != state) SendMessageW(hwnd_, TB_SETSTATE, id, MAKELPARAM(wanted, 0));
+}
+
+int CToolBar::layout()
+{
+    SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+
+LRESULT CToolBar::customDraw(const NMCUSTOMDRAW& draw) const
+{
+    if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage == CDDS_POSTPAINT) {
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        RECT grip{2, client.top + 3, 5, client.bottom - 3};
+        DrawEdge(draw.hdc, &grip, BDR_RAISEDINNER, BF_RECT);
+    }
+    return CDRF_DODEFAULT;
+}
+
+bool CStatusBar::create(HWND parent, UINT id, std::span<const StatusIndicator> indicators)
+{
+    hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) return false;
+    indicators_.assign(indicators.begin(), indicators.end());
+    texts_.clear();
+    widths_.clear();
+    ClientDc dc(hwnd_);
+    SelectGuard font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    for (const StatusIndicator& indicator : indicators_) {
+        texts_.push_back(loadString(indicator.textId));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc.get(), texts_.back().c_str(), static_cast<int>(texts_.back().size()), &extent);
+        widths_.push_back(extent.cx + 2 * GetSystemMetrics(SM_CXEDGE) + 12);
+    }
+    setParts();
+    updateIndicators();
+    return true;
+}
+
+void CStatusBar::setParts()
+{
+    const RECT client = [this] {
+        RECT r{};
+        GetClientRect(hwnd_, &r);
+        return r;
+    }();
+    // Parts are given by their right edges; the size grip takes room at the far right.
+    int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    std::vector<int> edges(widths_.size() + 1);
+    for (size_t i = widths_.size(); i > 0; --i) {
+        edges[i] = right;
+        right -= widths_[i - 1];
+    }
+    edges[0] = right;
+    if (!edges.empty()) edges.back() = -1;
+    SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void CStatusBar::setMessage(const std::wstring& text)
+{
+    SendMessageW(hwnd_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring CStatusBar::paneText(int pane) const
+{
+    const auto length = LOWORD(SendMessageW(hwnd_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(pane), 0));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+void CStatusBar::updateIndicators()
+{
+    for (size_t i = 0; i < indicators_.size(); ++i) {
+        const bool on = (GetKeyState(indicators_[i].virtualKey) & 1) != 0;
+        const std::wstring wanted = on ? texts_[i] : std::wstring();
+        const auto pane = static_cast<WPARAM>(i + 1);
+        if (paneText(static_cast<int>(pane)) != wanted)
+            SendMessageW(hwnd_, SB_SETTEXTW, pane, reinterpret_cast<LPARAM>(wanted.c_str()));
+    }
+}
+
+int CStatusBar::layout()
+{
+    SendMessageW(hwnd_, WM_SIZE, 0, 0);
+    setParts();
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+
+}  // namespace winui

@@ -1,0 +1,40 @@
+#include "winui/message_loop.h"
+
+#include "winui/frame_window.h"
+
+namespace winui {
+
+namespace {
+
+bool translateForFrame(CFrameWindow& frame, HACCEL accelerators, MSG& msg)
+{
+    HWND window = frame.hwnd();
+    if (!accelerators || !window) return false;
+    // Only for the frame and its children: a modeless window of its own keeps its keys.
+    if (msg.hwnd != window && !IsChild(window, msg.hwnd)) return false;
+    return TranslateAcceleratorW(window, accelerators, &msg) != 0;
+}
+
+}  // namespace
+
+int runMessageLoop(CFrameWindow& frame, HACCEL accelerators)
+{
+    MSG msg{};
+    bool idleDone = false;
+    for (;;) {
+        if (!idleDone && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (frame.hwnd()) frame.onIdle();
+            idleDone = true;
+        }
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(msg.wParam);
+        if (got == -1) return -1;
+        if (!translateForFrame(frame, accelerators, msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        idleDone = false;
+    }
+}
+
+}  // namespace winui
