@@ -90,8 +90,9 @@ void CliBuildObserver::finish() { clearBar(); }
 void CliBuildObserver::clearBar()
 {
     if (!terminal_ || drawnWidth_ == 0) return;
-    // Spaces rather than an escape sequence: every console understands them.
-    err_ << '\r' << std::string(drawnWidth_, ' ') << '\r' << std::flush;
+    // Spaces rather than an escape sequence: every console understands them. Two more for the
+    // "^C" that the terminal echoes after the bar.
+    err_ << '\r' << std::string(drawnWidth_ + 2, ' ') << '\r' << std::flush;
     drawnWidth_ = 0;
 }
 

@@ -15,7 +15,7 @@ packages=(
   # redrawing the icons (scripts/make-art.sh)
   librsvg2-bin
   # the browser end-to-end test (tests/e2e) and its real photographs, also those of 'fotoloom demo'
-  chromium nodejs lomiri-wallpapers-16.04
+  chromium nodejs lomiri-wallpapers-16.04 fonts-wqy-microhei
 )
 
 missing=()

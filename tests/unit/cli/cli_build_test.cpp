@@ -161,6 +161,20 @@ TEST_F(CliBuildTest, BuildRefusesWhatTheProgramRefuses)
     EXPECT_EQ(run({"build", file("missing.gal"), "-o", output}).status, 1);
 }
 
+#ifndef _WIN32
+TEST_F(CliBuildTest, WithoutOutputTheGalleryGoesIntoTheDocumentsFolder)
+{
+    makeProject();
+    const std::string documents = file("My Documents");
+    std::filesystem::create_directories(pathOf(documents));
+    setenv("XDG_DOCUMENTS_DIR", documents.c_str(), 1);
+    Outcome r = run({"build", project, "--title", "Home"});
+    unsetenv("XDG_DOCUMENTS_DIR");
+    EXPECT_EQ(r.out, joinPath(joinPath(documents, "Home"), "index.html") + "\n") << r.err;
+    EXPECT_TRUE(fileExists(joinPath(documents, "Home/index-2-1.html")));
+}
+#endif
+
 TEST_F(CliBuildTest, ThemesAreListedAndThePreviewIsWritten)
 {
     Outcome r = run({"themes"});
