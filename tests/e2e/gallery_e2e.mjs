@@ -147,9 +147,11 @@ async function visitGallery(page, theme, folder, missing) {
       check(info.viewport, `${theme}/${name}: declares a viewport`);
       check(info.text.includes('Åland') && info.text.includes('夏'), `${theme}/${name}: title shown as written`);
       check(info.overflow <= 0, `${theme}/${name}: fits 1280 pixels`, `${info.overflow} px too wide`);
-      await page.setViewport(390, 844, true);
-      const narrow = await page.evaluate(INSPECT);
-      check(narrow.overflow <= 0, `${theme}/${name}: fits a phone's width`, `${narrow.overflow} px too wide`);
+      for (const [width, height, mobile, what] of [[820, 1180, true, 'a tablet'], [390, 844, true, "a phone's"]]) {
+        await page.setViewport(width, height, mobile);
+        const narrow = await page.evaluate(INSPECT);
+        check(narrow.overflow <= 0, `${theme}/${name}: fits ${what} width`, `${narrow.overflow} px too wide`);
+      }
     }
     if (name === 'index-1-1.html') {
       check(info.text.includes('Möwe über dem Hafen — 海と空'), `${theme}/${name}: comment shown as written`);
@@ -240,6 +242,19 @@ async function main() {
       await screenshot(page, pathToFileURL(join(folder, 'index.html')).href, `${theme}-index.png`, 1280, 900, false);
       await screenshot(page, pathToFileURL(join(folder, 'index-1-1.html')).href, `${theme}-index-phone.png`, 390, 844, true);
       await visitPreview(page, theme, project);
+    }
+    // An album width in pixels wider than the screen is narrowed to it.
+    fotoloom(['set', project, 'albumWidthUnit=1', 'albumWidth=1500']);
+    for (const theme of THEMES) {
+      const run = fotoloom(['build', project, '--output', join(options.work, 'out'), '--title', `pixels ${theme}`,
+        '--theme', theme], null);
+      const url = pathToFileURL(run.stdout.trim()).href;
+      for (const [width, mobile] of [[1280, false], [820, true]]) {
+        await page.setViewport(width, 900, mobile);
+        await page.open(url);
+        const info = await page.evaluate(INSPECT);
+        check(info.overflow <= 0, `${theme}: an album 1500 pixels wide fits ${width} pixels`, `${info.overflow} px too wide`);
+      }
     }
   } finally {
     await browser.close();
