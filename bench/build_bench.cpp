@@ -161,7 +161,8 @@ int main(int argc, char** argv)
     for (const std::string& f : files) bytes += std::filesystem::file_size(f);
     double load[3] = {};
     getloadavg(load, 3);
-    std::printf("%d pictures, %.1f MB of JPEG; best of %d runs each; load average before %.2f on %u cores\n\n", pictures,
+    std::printf("%d pictures, %.1f MB of JPEG; best of %d runs each; load average before %.2f on %u cores\n\n",
+                pictures,
                 static_cast<double>(bytes) / 1e6, repeats, load[0], std::max(1u, std::thread::hardware_concurrency()));
 
     // (a) djpeg, full size, one file after another.

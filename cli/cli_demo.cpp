@@ -37,7 +37,8 @@ const std::vector<DemoAlbum>& demoAlbums()
         {"Mountains",
          "Gipuzkoa and the Picos de Europa",
          {{"aitzgorri_by_Aitzol_Berasategi.jpg", "Aitzgorri, Gipuzkoa \xE2\x80\x94 Aitzol Berasategi"},
-          {"picosdeeuropa_by_Aitzol_Berasategi.jpg", "Picos de Europa, Espa\xC3\xB1" "a \xE2\x80\x94 Aitzol Berasategi"},
+          {"picosdeeuropa_by_Aitzol_Berasategi.jpg",
+           "Picos de Europa, Espa\xC3\xB1" "a \xE2\x80\x94 Aitzol Berasategi"},
           {"sunset_by_Aitzol_Berasategi.jpg", "Sunset on the summit \xE2\x80\x94 Aitzol Berasategi"},
           {"life_by_Aitzol_Berasategi.jpg", "A stream in the beech wood \xE2\x80\x94 Aitzol Berasategi"}}},
         {"Close by",
@@ -81,7 +82,10 @@ int buildDemo(CliContext& context, DemoOptions& o)
         for (const DemoPhoto& photo : album.photos) {
             const std::string path = joinPath(folder, photo.file);
             if (!fileExists(path)) continue;
-            if (key == 0) key = doc.albums()[static_cast<size_t>(doc.addAlbum(album.title, album.caption, AlbumPosition::Bottom))].key;
+            if (key == 0) {
+                const int row = doc.addAlbum(album.title, album.caption, AlbumPosition::Bottom);
+                key = doc.albums()[static_cast<size_t>(row)].key;
+            }
             doc.appendImage(Image{path, key, 0, photo.comment});
             ++found;
         }

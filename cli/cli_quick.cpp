@@ -79,7 +79,9 @@ bool comesBeforeByName(const std::string& a, const std::string& b)
             j = ej;
             continue;
         }
-        if (lower(a[i]) != lower(b[j])) return static_cast<unsigned char>(lower(a[i])) < static_cast<unsigned char>(lower(b[j]));
+        const auto ca = static_cast<unsigned char>(lower(a[i]));
+        const auto cb = static_cast<unsigned char>(lower(b[j]));
+        if (ca != cb) return ca < cb;
         ++i;
         ++j;
     }

@@ -34,7 +34,8 @@ void onInterrupt(int)
 std::string userDirsDocuments(const std::string& home)
 {
     std::optional<std::string> config = environmentVariable("XDG_CONFIG_HOME");
-    const std::string file = joinPath(config && !config->empty() ? *config : joinPath(home, ".config"), "user-dirs.dirs");
+    const std::string folder = config && !config->empty() ? *config : joinPath(home, ".config");
+    const std::string file = joinPath(folder, "user-dirs.dirs");
     std::ifstream in(file);
     std::string line;
     while (std::getline(in, line)) {
@@ -58,7 +59,8 @@ std::string currentFolder()
 
 std::string documentsFolder()
 {
-    if (std::optional<std::string> dir = environmentVariable("XDG_DOCUMENTS_DIR"); dir && folderExists(*dir)) return *dir;
+    const std::optional<std::string> chosen = environmentVariable("XDG_DOCUMENTS_DIR");
+    if (chosen && folderExists(*chosen)) return *chosen;
     std::optional<std::string> home = environmentVariable("HOME");
     if (home && !home->empty()) {
         if (std::string dir = userDirsDocuments(*home); !dir.empty() && folderExists(dir)) return dir;

@@ -18,7 +18,8 @@ namespace {
 bool passesBuildCheck(CliContext& context, const CBuilderDoc& doc)
 {
     if (doc.albums().empty()) {
-        context.prompter.tell("You need at least one album in your album.\nClick on \"Add album\"", MessageIcon::Information);
+        context.prompter.tell("You need at least one album in your album.\nClick on \"Add album\"",
+                              MessageIcon::Information);
         return false;
     }
     if (doc.images().empty()) {
@@ -62,7 +63,8 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     // line is made. Not for a title the build will refuse: then nothing at all is written.
     if (galleryTitleProblem(doc.galleryTitle).empty() && !folderExists(doc.outputFolder)) {
         std::error_code error;
-        std::filesystem::create_directories(std::filesystem::path(std::u8string(doc.outputFolder.begin(), doc.outputFolder.end())), error);
+        const std::u8string folder(doc.outputFolder.begin(), doc.outputFolder.end());
+        std::filesystem::create_directories(std::filesystem::path(folder), error);
         if (error) throw CliError("cannot make the folder " + doc.outputFolder + ": " + error.message());
     }
 

@@ -28,7 +28,10 @@ struct Outcome {
     std::string err;
 };
 
-std::filesystem::path pathOf(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+std::filesystem::path pathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 class CliBuildTest : public ::testing::Test {
 protected:
@@ -89,7 +92,8 @@ protected:
         doc.rows = 1;
         doc.columns = 2;
         doc.selectAlbum(doc.addAlbum("\xC3\x89t\xC3\xA9", "sea", AlbumPosition::Bottom));
-        doc.addImages(std::vector<std::string>{picture("a.jpg", 400, 300), picture("b.jpg", 300, 400), file("gone.jpg")});
+        const std::vector<std::string> paths{picture("a.jpg", 400, 300), picture("b.jpg", 300, 400), file("gone.jpg")};
+        doc.addImages(paths);
         doc.addAlbum("Empty", "", AlbumPosition::Bottom);
         RecentList recent(file("recent.ini"));
         ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
