@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -85,6 +88,15 @@ bool openWithShell(const std::string& path)
         usleep(50 * 1000);
     }
     return true;
+}
+
+void keepPictureMemory()
+{
+#ifdef __GLIBC__
+    // Picture buffers (tens of MB) come from the heap rather than from mmap, and freed ones stay.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest glibc accepts
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+#endif
 }
 
 bool stderrIsTerminal()

@@ -42,6 +42,8 @@ bool openWithShell(const std::string& path)
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+void keepPictureMemory() {}  // the Windows heap keeps freed blocks for reuse by itself
+
 bool stderrIsTerminal()
 {
     DWORD mode = 0;

@@ -73,6 +73,7 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     options.jobs = request.jobs;
     options.force = request.force;
     options.jpegQuality = request.quality;
+    keepPictureMemory();
     BuildResult result;
     {
         InterruptGuard interrupt;
