@@ -1,5 +1,7 @@
 #include "winui/bars.h"
 
+#include <algorithm>
+
 #include "winui/handles.h"
 #include "winui/text.h"
 
@@ -65,9 +67,10 @@ bool CToolBar::create(HWND parent, UINT id, UINT resourceId)
     return SendMessageW(hwnd_, TB_ADDBUTTONSW, tb.size(), reinterpret_cast<LPARAM>(tb.data())) != 0;
 }
 
-void CToolBar::setImageList(HIMAGELIST images)
+void CToolBar::setImageLists(HIMAGELIST images, HIMAGELIST disabled)
 {
     SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    SendMessageW(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
     SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
 }
 
@@ -99,6 +102,40 @@ LRESULT CToolBar::customDraw(const NMCUSTOMDRAW& draw) const
         DrawEdge(draw.hdc, &grip, BDR_RAISEDINNER, BF_RECT);
     }
     return CDRF_DODEFAULT;
+}
+
+UniqueIcon fadedIcon(HICON icon)
+{
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return {};
+    UniqueBitmap color(info.hbmColor), mask(info.hbmMask);
+    BITMAP size{};
+    if (!color || !GetObjectW(color.get(), sizeof(size), &size)) return {};
+    const int width = size.bmWidth, height = size.bmHeight;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    ClientDc screen(nullptr);
+    if (GetDIBits(screen.get(), color.get(), 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height)
+        return {};
+    const bool hasAlpha = std::any_of(pixels.begin(), pixels.end(), [](DWORD p) { return (p >> 24) != 0; });
+    for (DWORD& p : pixels) {
+        const DWORD r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        const DWORD grey = 128 + ((r * 77 + g * 150 + b * 29) >> 9);  // luminance, lifted to a light grey
+        const DWORD alpha = hasAlpha ? (p >> 24) / 2 : 0;
+        p = (alpha << 24) | (grey << 16) | (grey << 8) | grey;
+    }
+    void* bits = nullptr;
+    UniqueBitmap faded(CreateDIBSection(screen.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!faded || !bits) return {};
+    std::copy(pixels.begin(), pixels.end(), static_cast<DWORD*>(bits));
+    ICONINFO fadedInfo{TRUE, 0, 0, mask.get(), faded.get()};
+    return UniqueIcon(CreateIconIndirect(&fadedInfo));
 }
 
 bool CStatusBar::create(HWND parent, UINT id, std::span<const StatusIndicator> indicators)

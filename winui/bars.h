@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "winui/handles.h"
+
 namespace winui {
 
 class CToolBar {
@@ -17,8 +19,9 @@ public:
     bool create(HWND parent, UINT id, UINT resourceId);
     HWND hwnd() const { return hwnd_; }
 
-    // The button pictures: image i belongs to the i-th button that is not a separator.
-    void setImageList(HIMAGELIST images);
+    // The button pictures: image i belongs to the i-th button that is not a separator; the
+    // disabled list holds the same pictures as a disabled button shows them.
+    void setImageLists(HIMAGELIST images, HIMAGELIST disabled);
     // Command ids of the buttons in order, 0 for a separator.
     const std::vector<UINT>& buttons() const { return buttons_; }
     void setState(UINT id, bool enabled, bool checked);
@@ -31,6 +34,9 @@ private:
     HWND hwnd_ = nullptr;
     std::vector<UINT> buttons_;
 };
+
+// The picture of a disabled command: the icon in light grey, half transparent.
+UniqueIcon fadedIcon(HICON icon);
 
 // A keyboard state shown in a pane of the status bar while it is on (caps lock...).
 struct StatusIndicator {
