@@ -38,7 +38,8 @@ MessageAnswer CWinPrompter::showMessage(const std::string& text, const std::stri
 {
     HWND owner = GetActiveWindow();
     if (!owner) owner = fallbackOwner_;
-    const int pressed = winui::seam().messageBox(owner, winui::widen(text), winui::widen(caption), boxType(icon, buttons));
+    const int pressed =
+        winui::seam().messageBox(owner, winui::widen(text), winui::widen(caption), boxType(icon, buttons));
     // A box that could not be shown answers Cancel: nothing is removed, nothing closes.
     if (pressed == 0) return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
     return answer(pressed);

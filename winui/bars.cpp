@@ -121,8 +121,8 @@ UniqueIcon fadedIcon(HICON icon)
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     ClientDc screen(nullptr);
-    if (GetDIBits(screen.get(), color.get(), 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS) != height)
-        return {};
+    const auto rows = static_cast<UINT>(height);
+    if (GetDIBits(screen.get(), color.get(), 0, rows, pixels.data(), &format, DIB_RGB_COLORS) != height) return {};
     const bool hasAlpha = std::any_of(pixels.begin(), pixels.end(), [](DWORD p) { return (p >> 24) != 0; });
     for (DWORD& p : pixels) {
         const DWORD r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;

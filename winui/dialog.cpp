@@ -54,7 +54,8 @@ void CDialog::end(INT_PTR result)
 bool CDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (CWindow::dispatch(message, wParam, lParam, result)) return true;
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    const bool okOrCancel = LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL;
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && okOrCancel) {
         end(LOWORD(wParam));
         result = 0;
         return true;

@@ -203,8 +203,8 @@ public:
         // The viewer's windows live in the library, so it stays loaded for the rest of the run.
         if (!helpLibrary_) helpLibrary_.reset(LoadLibraryW(L"hhctrl.ocx"));
         if (!helpLibrary_) return;
-        auto htmlHelp =
-            reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(GetProcAddress(helpLibrary_.get(), "HtmlHelpW")));
+        FARPROC entry = GetProcAddress(helpLibrary_.get(), "HtmlHelpW");
+        auto htmlHelp = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(entry));
         if (htmlHelp) htmlHelp(nullptr, topic.c_str(), kDisplayTopic, 0);
     }
 

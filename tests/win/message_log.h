@@ -71,7 +71,8 @@ public:
             }
             if (e->flags & kOptional) continue;
             return ::testing::AssertionFailure()
-                   << context << ": line " << (e - expected) << " expected " << describe(e->message, e->wParam, e->lParam)
+                   << context << ": line " << (e - expected) << " expected "
+                   << describe(e->message, e->wParam, e->lParam)
                    << (wantParent ? " (parent)" : "") << ", got "
                    << (at < log_.size() ? describe(log_[at].message, log_[at].wParam, log_[at].lParam) : "nothing")
                    << "\n  whole log: " << whole();
@@ -105,7 +106,8 @@ private:
             bool wanted = w.only.empty();
             for (UINT m : w.only) wanted = wanted || m == message;
             if (wanted) {
-                const LPARAM logged = message == WM_NOTIFY && lParam ? reinterpret_cast<const NMHDR*>(lParam)->code : lParam;
+                const bool notify = message == WM_NOTIFY && lParam;
+                const LPARAM logged = notify ? reinterpret_cast<const NMHDR*>(lParam)->code : lParam;
                 self->log_.push_back({message, w.parent, wParam, logged});
             }
             return CallWindowProcW(w.old, window, message, wParam, lParam);
@@ -116,8 +118,8 @@ private:
     static std::string describe(UINT message, WPARAM wParam, LPARAM lParam)
     {
         char text[96];
-        std::snprintf(text, sizeof(text), "msg %04x (wp %llx, lp %llx)", message, static_cast<unsigned long long>(wParam),
-                      static_cast<unsigned long long>(lParam));
+        std::snprintf(text, sizeof(text), "msg %04x (wp %llx, lp %llx)", message,
+                      static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
         return text;
     }
     std::string whole() const
