@@ -1,0 +1,135 @@
+// The image comment dialog.
+
+#include "app/image_comment_dlg.h"
+
+#include <algorithm>
+
+#include "gallery/picture.h"
+#include "resources/resource.h"
+#include "winui/text.h"
+
+namespace {
+
+constexpr int kSideMargin = 18;
+constexpr int kMaxPreviewHeight = 288;
+
+
+}  // namespace
+
+SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth)
+{
+    int64_t w = width, h = height;
+    const int64_t across = clientWidth - kSideMargin;
+    if (w <= 0 || h <= 0 || across <= 0) return SIZE{0, 0};
+    if (w > across) {
+        h = across * h / w;
+        w = across;
+    }
+    if (h > kMaxPreviewHeight) {
+        w = w * kMaxPreviewHeight / h;
+        h = kMaxPreviewHeight;
+    }
+    return SIZE{static_cast<LONG>(std::max<int64_t>(w, 1)), static_cast<LONG>(std::max<int64_t>(h, 1))};
+}
+
+bool CImageCommentDlg::run(HWND owner)
+{
+    modeless_ = false;
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_IMAGE_COMMENT), owner, dialogProc,
+                           reinterpret_cast<LPARAM>(this)) == IDOK;
+}
+
+HWND CImageCommentDlg::create(HWND owner)
+{
+    modeless_ = true;
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_IMAGE_COMMENT), owner, dialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK CImageCommentDlg::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        reinterpret_cast<CImageCommentDlg*>(lParam)->onInit(dialog);
+        return TRUE;
+    }
+    auto* self = reinterpret_cast<CImageCommentDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!self) return FALSE;
+    switch (msg) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            if (LOWORD(wParam) == IDOK) self->onOk(dialog);
+            if (self->modeless_)
+                DestroyWindow(dialog);
+            else
+                EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        self->onDestroy(dialog);
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+void CImageCommentDlg::onInit(HWND dialog)
+{
+    comment_ = image_.comment;
+    SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, winui::toCrLf(winui::widen(image_.comment)).c_str());
+    SendDlgItemMessageW(dialog, IDC_COMMENT_TEXT, EM_SETMODIFY, FALSE, 0);
+    SetDlgItemTextW(dialog, IDC_COMMENT_PATH, winui::widen(image_.path).c_str());
+    showPicture(dialog);
+}
+
+// The picture, turned and fitted, centred on the preview box; none when it does not load.
+void CImageCommentDlg::showPicture(HWND dialog)
+{
+    HWND control = GetDlgItem(dialog, IDC_COMMENT_PICTURE);
+    if (!control) return;
+    RECT client;
+    GetClientRect(dialog, &client);
+    const int clientWidth = client.right - client.left;
+    PictureSizeHint hint = PictureSizeHint::fitInto(static_cast<uint32_t>(std::max(clientWidth - kSideMargin, 1)),
+                                                    kMaxPreviewHeight);
+    if (image_.rotation % 180 != 0) hint = hint.swapped();
+    CPicture picture;
+    if (!picture.Load(image_.path, 0, hint) || (image_.rotation != 0 && !picture.Rotate(static_cast<float>(image_.rotation)))) {
+        ShowWindow(control, SW_HIDE);
+        return;
+    }
+    const SIZE size = commentPreviewSize(picture.GetWidth(), picture.GetHeight(), clientWidth);
+    if (size.cx <= 0 || !picture.Resample2(static_cast<uint32_t>(size.cx), static_cast<uint32_t>(size.cy))) {
+        ShowWindow(control, SW_HIDE);
+        return;
+    }
+    shown_ = picture.MakeBitmap();
+    if (!shown_) {
+        ShowWindow(control, SW_HIDE);
+        return;
+    }
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    SetWindowLongPtrW(control, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_BITMAP);
+    SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown_));
+    SetWindowPos(control, nullptr, clientWidth / 2 - size.cx / 2, kCommentPreviewCentreY - size.cy / 2, size.cx,
+                 size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CImageCommentDlg::onOk(HWND dialog)
+{
+    HWND edit = GetDlgItem(dialog, IDC_COMMENT_TEXT);
+    if (edit && SendMessageW(edit, EM_GETMODIFY, 0, 0)) {
+        comment_ = winui::narrow(winui::windowText(edit));
+    }
+}
+
+void CImageCommentDlg::onDestroy(HWND dialog)
+{
+    if (!shown_) return;
+    // The control may have made its own copy; both are ours to free.
+    auto held = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, IDC_COMMENT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (held && held != shown_) DeleteObject(held);
+    DeleteObject(shown_);
+    shown_ = nullptr;
+}

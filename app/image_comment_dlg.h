@@ -1,0 +1,38 @@
+#pragma once
+// CImageCommentDlg (dialog resource 166, "Image preview"): shows one image's picture, its
+// comment for editing (Enter starts a new line) and its path. OK hands back the comment.
+
+#include <windows.h>
+
+#include <string>
+
+#include "gallery/gallery_types.h"
+
+// Size of the preview for a picture of width x height in a dialog whose client area is
+// clientWidth wide: first fitted to clientWidth - 18 across, then to 288 high; never enlarged.
+SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth);
+inline constexpr int kCommentPreviewCentreY = 169;  // the preview's centre, from the client top
+
+class CImageCommentDlg {
+public:
+    explicit CImageCommentDlg(const Image& image) : image_(image) {}
+
+    // Modal; true on OK.
+    bool run(HWND owner);
+    // Modeless, for tests; the window destroys itself on OK or Cancel.
+    HWND create(HWND owner);
+    // The comment as typed (as given when the text was not touched).
+    const std::string& comment() const { return comment_; }
+
+private:
+    static INT_PTR CALLBACK dialogProc(HWND, UINT, WPARAM, LPARAM);
+    void onInit(HWND dialog);
+    void showPicture(HWND dialog);
+    void onOk(HWND dialog);
+    void onDestroy(HWND dialog);
+
+    Image image_;
+    std::string comment_;
+    HBITMAP shown_ = nullptr;  // the preview bitmap, ours to delete
+    bool modeless_ = false;
+};

@@ -1,0 +1,120 @@
+#pragma once
+// CThumbViewerView: the right pane of the main window. A large-icon list of the current album's
+// images, 100 x 90 thumbnails labelled with their comments, several selectable; the image
+// operations run from here whatever their source (menu, toolbar, task link, context menu,
+// double click).
+//
+// The view mirrors the document: it observes CBuilderDoc and changes its rows only when told
+// (rebuild, row swapped, removed, relabelled, selection set). Thumbnails come from a worker
+// thread (thumbnail_worker.h) working on its own copy of the album, so the model can change
+// while it runs: a cell belongs to an image slot, and a row maps to its slot, so swaps and
+// removals never move a late cell onto the wrong row.
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/owner_menu_icons.h"
+#include "app/thumbnail_worker.h"
+#include "gallery/builder_doc.h"
+
+class COwnerMenu;
+
+// What the image operations ask of the user beyond message boxes; the program shows the
+// system dialogs, tests answer in their place.
+class IImageAsker {
+public:
+    virtual ~IImageAsker() = default;
+    // "Open image file": the chosen files in dialog order, empty when cancelled.
+    virtual std::vector<std::string> imageFiles(HWND owner) = 0;
+    // "Choose folder...": the chosen folder, nothing when cancelled.
+    virtual std::optional<std::string> folder(HWND owner) = 0;
+    // The image comment dialog for one image: the new comment, nothing when cancelled.
+    virtual std::optional<std::string> comment(HWND owner, const Image& image) = 0;
+};
+
+class CThumbViewerView : public IDocObserver {
+public:
+    explicit CThumbViewerView(CBuilderDoc& doc);
+    ~CThumbViewerView() override;
+    CThumbViewerView(const CThumbViewerView&) = delete;
+    CThumbViewerView& operator=(const CThumbViewerView&) = delete;
+
+    // Creates the view window (and its list) as a child of `parent`.
+    bool create(HWND parent, int id);
+    HWND hwnd() const { return window_; }
+    HWND list() const { return list_; }
+    void setAsker(IImageAsker* asker);  // null restores the system dialogs
+
+    // Runs an image command arriving on the route (menu, toolbar, task link) and the
+    // new-document command (Ctrl+N, which only empties the view); false for any other id.
+    bool onCommand(UINT id);
+    // Runs an id of this view's own context menu (200..207, 300 + album, 3000 + album);
+    // these overlap other commands, so they never come from the route.
+    bool onContextCommand(UINT id);
+
+    // The context menu for a point of the list's client area (over a thumbnail or not).
+    std::unique_ptr<COwnerMenu> buildContextMenu(bool overThumbnail);
+    HIMAGELIST menuImages() const { return menuIcons_.handle(); }
+
+    // Rows, for the document and for tests.
+    std::vector<int> selectedRows() const;  // ascending
+    int rowCount() const;
+    std::wstring rowLabel(int row) const;
+    int rowImage(int row) const;            // index in the thumbnail image list
+    HIMAGELIST thumbnails() const { return thumbnails_; }
+    // Waits until the worker has drawn every cell it will draw (serving its messages).
+    void waitForThumbnails();
+    bool workerRunning() const { return worker_.running(); }
+
+    // --- IDocObserver --------------------------------------------------------------------------
+    void currentAlbumChanged(int row) override;
+    void thumbnailsRebuild() override;
+    void thumbnailRowChanged(int row) override;
+    void thumbnailLabelChanged(int row) override;
+    void thumbnailRowsSwapped(int upper, int lower) override;
+    void thumbnailRowRemoved(int row) override;
+    void thumbnailSelectionSet(const std::vector<int>& rows) override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool onCreate();
+    LRESULT onNotify(const NMHDR& header);
+    void onContextMenu(POINT screen);
+    LRESULT onCell(WPARAM slot, HBITMAP cell);
+
+    void rebuild();
+    void deleteAll();
+    void remakeCell(int row);
+    void selectOnly(const std::vector<int>& rows);
+    void setItemState(int row, UINT state, UINT mask);
+    int hitTest(POINT client) const;
+    HWND mainWindow() const;
+
+    // The image operations of the commands.
+    void addImages();
+    void addFolder();
+    void moveUp();
+    void moveDown();
+    void rotate(int degrees);
+    void comment();
+    void remove();
+    void moveToAlbum(int album);
+    void copyToAlbum(int album);
+    std::vector<int> collectRows() const { return doc_.collectSelectedRows(selectedRows()); }
+
+    CBuilderDoc& doc_;
+    HWND window_ = nullptr;
+    HWND list_ = nullptr;
+    HIMAGELIST thumbnails_ = nullptr;   // 100 x 90 cells, one slot per image of the rebuild
+    COwnerMenuIcons menuIcons_;         // the 16-pixel strip, then the album icon
+    std::vector<int> rowSlot_;          // row -> slot in thumbnails_
+    std::vector<char> slotRemade_;      // slot redrawn here since the rebuild: late cells are stale
+    CThumbnailWorker worker_;
+    IImageAsker* asker_ = nullptr;
+    std::unique_ptr<IImageAsker> systemAsker_;
+};

@@ -1,0 +1,362 @@
+// The thumbnail view on a real document: rebuilds with the worker, cells read back in pixels,
+// and every image operation from its menu id, toolbar id, task link and context-menu id.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/owner_menu.h"
+#include "app/thumb_viewer_view.h"
+#include "app/thumbnail_cell.h"
+#include "gallery/picture.h"
+#include "paint_probe.h"
+#include "tests/unit/support/fake_prompter.h"
+
+namespace {
+
+constexpr COLORREF kRed = RGB(220, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 220);
+
+struct FakeAsker final : IImageAsker {
+    std::vector<std::string> files;
+    std::optional<std::string> chosenFolder;
+    std::optional<std::string> newComment;
+    std::vector<std::string> commentAskedFor;  // paths shown in the comment dialog
+
+    std::vector<std::string> imageFiles(HWND) override { return files; }
+    std::optional<std::string> folder(HWND) override { return chosenFolder; }
+    std::optional<std::string> comment(HWND, const Image& image) override
+    {
+        commentAskedFor.push_back(image.path);
+        return newComment;
+    }
+};
+
+std::string writePicture(const std::filesystem::path& folder, const char* name, uint32_t w, uint32_t h, COLORREF c)
+{
+    std::vector<uint8_t> bgra(static_cast<size_t>(w) * h * 4);
+    for (size_t i = 0; i < bgra.size(); i += 4) {
+        bgra[i] = GetBValue(c);
+        bgra[i + 1] = GetGValue(c);
+        bgra[i + 2] = GetRValue(c);
+        bgra[i + 3] = 255;
+    }
+    CPicture picture;
+    picture.setPixels(w, h, std::move(bgra));
+    const std::string path = (folder / name).string();
+    EXPECT_TRUE(picture.Save(path, kFormatBmp));
+    return path;
+}
+
+class ThumbViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path() / ("thumbview-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directories(folder);
+        wide = writePicture(folder, "wide.bmp", 200, 100, kRed);
+        tall = writePicture(folder, "tall.bmp", 100, 200, kBlue);
+        missing = (folder / "missing.bmp").string();
+
+        doc.setPrompter(&prompter);
+        parent = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                                 nullptr, nullptr);
+        view = std::make_unique<CThumbViewerView>(doc);
+        ASSERT_TRUE(view->create(parent, 0xE901));
+        MoveWindow(view->hwnd(), 0, 0, 780, 560, FALSE);
+        view->setAsker(&asker);
+    }
+    void TearDown() override
+    {
+        view.reset();
+        DestroyWindow(parent);
+        pumpMessages();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    // Album "A" (current) with the given pictures, album "B" empty.
+    void albumOf(const std::vector<std::string>& paths)
+    {
+        doc.addAlbum("A", "", AlbumPosition::Bottom);
+        doc.addAlbum("B", "", AlbumPosition::Bottom);
+        doc.selectAlbum(0);
+        doc.addImages(paths);
+        view->waitForThumbnails();
+        pumpMessages();
+    }
+    void select(std::vector<int> rows) { view->thumbnailSelectionSet(rows); }
+    // The centre pixel and a pixel near the left edge of a row's cell.
+    COLORREF cellPixel(int row, int x, int y)
+    {
+        PaintProbe probe(kCellWidth, kCellHeight);
+        ImageList_Draw(view->thumbnails(), view->rowImage(row), probe.dc(), 0, 0, ILD_NORMAL);
+        return probe.at(x, y);
+    }
+    std::vector<std::string> albumPaths(int album)
+    {
+        std::vector<std::string> out;
+        for (const Image& i : doc.images())
+            if (i.albumKey == doc.albums()[static_cast<size_t>(album)].key) out.push_back(i.path);
+        return out;
+    }
+
+    std::filesystem::path folder;
+    std::string wide, tall, missing;
+    FakePrompter prompter;
+    FakeAsker asker;
+    CBuilderDoc doc;
+    HWND parent = nullptr;
+    std::unique_ptr<CThumbViewerView> view;
+};
+
+TEST_F(ThumbViewTest, MissingFileLeavesAnEmptyCellInItsRow)
+{
+    albumOf({wide, missing, tall});
+    ASSERT_EQ(view->rowCount(), 3);
+    EXPECT_EQ(cellPixel(0, 50, 45), kRed);
+    EXPECT_EQ(cellPixel(0, 50, 19), kCellFill) << "100 x 50 at top 20";
+    EXPECT_EQ(cellPixel(0, 50, 20), kRed);
+    EXPECT_EQ(cellPixel(1, 50, 45), kCellFill);
+    EXPECT_EQ(cellPixel(1, 0, 0), kCellFrame);
+    EXPECT_EQ(cellPixel(2, 26, 45), kCellFill) << "45 x 90 at left 27";
+    EXPECT_EQ(cellPixel(2, 27, 45), kBlue);
+    EXPECT_FALSE(view->workerRunning());
+}
+
+TEST_F(ThumbViewTest, RotateFromMenuToolbarAndContextMenuRemakesTheCell)
+{
+    albumOf({wide, tall});
+    select({0});
+    EXPECT_TRUE(view->onCommand(32811));  // menu: right
+    EXPECT_EQ(doc.images()[0].rotation, 90);
+    EXPECT_EQ(cellPixel(0, 10, 45), kCellFill) << "the wide picture now stands";
+    EXPECT_EQ(cellPixel(0, 50, 45), kRed);
+    EXPECT_TRUE(view->onCommand(32784));  // toolbar: left
+    EXPECT_EQ(doc.images()[0].rotation, 0);
+    EXPECT_EQ(cellPixel(0, 10, 45), kRed);
+    EXPECT_TRUE(view->onContextCommand(202));  // context menu: left
+    EXPECT_TRUE(view->onCommand(1021));         // task link: left
+    EXPECT_EQ(doc.images()[0].rotation, -180);
+    EXPECT_EQ(doc.images()[1].rotation, 0);
+}
+
+TEST_F(ThumbViewTest, MovingABlockUpAndDownKeepsItSelectedAndCarriesLabelsAndCells)
+{
+    const std::string p0 = writePicture(folder, "0.bmp", 8, 8, RGB(0, 0, 0));
+    const std::string p1 = writePicture(folder, "1.bmp", 8, 8, RGB(10, 0, 0));
+    const std::string p4 = writePicture(folder, "4.bmp", 8, 8, RGB(40, 0, 0));
+    albumOf({p0, p1, wide, tall, p4});
+    for (int r = 0; r < 5; ++r) {
+        asker.newComment = "c" + std::to_string(r);
+        select({r});
+        view->onContextCommand(204);
+    }
+    select({2, 3});
+    EXPECT_TRUE(view->onCommand(32806));  // menu: up
+    EXPECT_EQ(albumPaths(0), (std::vector<std::string>{p0, wide, tall, p1, p4}));
+    EXPECT_EQ(view->selectedRows(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(view->rowLabel(1), L"c2");
+    EXPECT_EQ(view->rowLabel(3), L"c1");
+    EXPECT_EQ(cellPixel(1, 50, 45), kRed);
+    EXPECT_EQ(cellPixel(2, 27, 45), kBlue);
+
+    EXPECT_TRUE(view->onCommand(32783));  // toolbar: down, back again
+    EXPECT_EQ(albumPaths(0), (std::vector<std::string>{p0, p1, wide, tall, p4}));
+    EXPECT_EQ(view->selectedRows(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(cellPixel(2, 50, 45), kRed);
+
+    select({0, 1});
+    view->onContextCommand(200);  // the first row is among them: nothing moves
+    EXPECT_EQ(albumPaths(0), (std::vector<std::string>{p0, p1, wide, tall, p4}));
+    EXPECT_EQ(view->selectedRows(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(ThumbViewTest, CommentAsksForTheTopmostAndThenForSeveral)
+{
+    albumOf({wide, tall, missing});
+    select({1, 2});
+    asker.newComment = "Line one\r\nline two";
+    prompter.answers = {MessageAnswer::No};
+    view->onCommand(32808);
+    EXPECT_EQ(asker.commentAskedFor, std::vector<std::string>{tall});
+    ASSERT_EQ(prompter.texts().size(), 1u);
+    EXPECT_EQ(prompter.texts()[0], "You have selected 2 images.\nAre you sure to apply to all selected image(s)?");
+    EXPECT_EQ(view->rowLabel(1), L"");
+
+    view->onCommand(1012);  // task link, answered Yes
+    EXPECT_EQ(view->rowLabel(1), L"Line one\r\nline two");
+    EXPECT_EQ(view->rowLabel(2), L"Line one\r\nline two");
+    EXPECT_EQ(doc.images()[2].comment, "Line one\r\nline two");
+
+    asker.newComment.reset();  // cancel changes nothing
+    select({0});
+    view->onContextCommand(204);
+    EXPECT_EQ(doc.images()[0].comment, "");
+}
+
+TEST_F(ThumbViewTest, DoubleClickOnAThumbnailAsksForItsComment)
+{
+    albumOf({wide});
+    select({0});
+    RECT r{};
+    r.left = LVIR_ICON;
+    SendMessageW(view->list(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    NMITEMACTIVATE activate{};
+    activate.hdr = {view->list(), 1, NM_DBLCLK};
+    activate.iItem = 0;
+    SendMessageW(view->hwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&activate));
+    EXPECT_EQ(asker.commentAskedFor.size(), 1u);
+    activate.iItem = -1;  // empty space
+    SendMessageW(view->hwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&activate));
+    EXPECT_EQ(asker.commentAskedFor.size(), 1u);
+}
+
+TEST_F(ThumbViewTest, RemoveAsksAndSelectsTheRowThatMovesUp)
+{
+    albumOf({wide, tall, missing, wide});
+    select({1});
+    prompter.answers = {MessageAnswer::No};
+    view->onCommand(32809);
+    EXPECT_EQ(view->rowCount(), 4);
+    view->onCommand(32788);
+    EXPECT_EQ(prompter.texts().back(), "Are you sure to remove selected image(s)?");
+    EXPECT_EQ(prompter.shown.back().caption, "Images removing...");
+    ASSERT_EQ(view->rowCount(), 3);
+    EXPECT_EQ(albumPaths(0), (std::vector<std::string>{wide, missing, wide}));
+    EXPECT_EQ(view->selectedRows(), std::vector<int>{1});
+    EXPECT_EQ(cellPixel(1, 50, 45), kCellFill) << "the missing picture's empty cell moved up";
+    EXPECT_EQ(cellPixel(2, 50, 45), kRed);
+}
+
+TEST_F(ThumbViewTest, NothingSelectedWarnsOnce)
+{
+    albumOf({wide});
+    select({});
+    view->onCommand(32806);
+    view->onContextCommand(205);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"No images selected!", "No images selected!"}));
+}
+
+TEST_F(ThumbViewTest, AddingImagesNeedsAnAlbumAndTakesUnknownTypesWithAnEmptyCell)
+{
+    view->onCommand(32804);
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"No albums found. Add new album(s) at first."});
+    view->onContextCommand(207);
+    EXPECT_EQ(prompter.texts().size(), 2u);
+
+    albumOf({});
+    const std::string odd = writePicture(folder, "odd.xyz", 10, 10, kRed);
+    asker.files = {tall, odd};
+    view->onContextCommand(206);  // context menu over empty space
+    view->waitForThumbnails();
+    ASSERT_EQ(view->rowCount(), 2);
+    EXPECT_EQ(cellPixel(0, 50, 45), kBlue);
+    EXPECT_EQ(cellPixel(1, 50, 45), kCellFill);
+
+    asker.chosenFolder = folder.string();  // wide.bmp and tall.bmp; odd.xyz is skipped
+    view->onCommand(32781);
+    view->waitForThumbnails();
+    EXPECT_EQ(view->rowCount(), 4);
+}
+
+TEST_F(ThumbViewTest, MoveAndCopyToAnAlbum)
+{
+    albumOf({wide, tall, missing});
+    select({0, 2});
+    view->onContextCommand(3001);  // copy to album B
+    EXPECT_EQ(albumPaths(1), (std::vector<std::string>{wide, missing}));
+    EXPECT_EQ(view->rowCount(), 3);
+
+    view->onContextCommand(301);  // move to album B
+    EXPECT_EQ(albumPaths(0), std::vector<std::string>{tall});
+    EXPECT_EQ(albumPaths(1), (std::vector<std::string>{wide, missing, wide, missing}));
+    ASSERT_EQ(view->rowCount(), 1);
+    EXPECT_TRUE(view->selectedRows().empty());
+    EXPECT_EQ(cellPixel(0, 50, 45), kBlue);
+}
+
+TEST_F(ThumbViewTest, ContextMenusListTheOperationsAndEveryAlbumWithTheCurrentChecked)
+{
+    albumOf({wide});
+    doc.addAlbum("C", "", AlbumPosition::Bottom);
+    doc.selectAlbum(1);
+    auto ids = [](HMENU m) {
+        std::vector<UINT> out;
+        for (int i = 0; i < GetMenuItemCount(m); ++i) out.push_back(GetMenuItemID(m, i));
+        return out;
+    };
+    std::unique_ptr<COwnerMenu> empty = view->buildContextMenu(false);
+    EXPECT_EQ(ids(empty->handle()), (std::vector<UINT>{206, 207}));
+
+    std::unique_ptr<COwnerMenu> menu = view->buildContextMenu(true);
+    HMENU m = menu->handle();
+    const UINT none = 0, sub = static_cast<UINT>(-1);
+    EXPECT_EQ(ids(m), (std::vector<UINT>{none, 200, 201, none, 202, 203, none, 204, 205, none, sub, sub}));
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_DATA;
+    GetMenuItemInfoW(m, 0, TRUE, &mii);
+    EXPECT_EQ(reinterpret_cast<const COwnerMenuItem*>(mii.dwItemData)->text, L"Fotoloom");
+    GetMenuItemInfoW(m, 1, TRUE, &mii);
+    EXPECT_EQ(reinterpret_cast<const COwnerMenuItem*>(mii.dwItemData)->image, 8);
+
+    HMENU move = GetSubMenu(m, 10), copy = GetSubMenu(m, 11);
+    EXPECT_EQ(ids(move), (std::vector<UINT>{300, 301, 302}));
+    EXPECT_EQ(ids(copy), (std::vector<UINT>{3000, 3001, 3002}));
+    EXPECT_EQ(GetMenuState(move, 1, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(move, 0, MF_BYPOSITION) & MF_CHECKED, 0u);
+    GetMenuItemInfoW(copy, 2, TRUE, &mii);
+    const auto* c = reinterpret_cast<const COwnerMenuItem*>(mii.dwItemData);
+    EXPECT_EQ(c->text, L"C");
+    EXPECT_EQ(c->image, 16);
+    EXPECT_EQ(ImageList_GetImageCount(view->menuImages()), 17) << "16 strip cells and the album icon";
+}
+
+TEST_F(ThumbViewTest, OnTheRouteOnlyImageCommandsAreTaken)
+{
+    albumOf({wide});
+    select({0});
+    for (UINT id : {32793u, 1001u, 1030u, 32813u, 300u, 3001u, 206u})
+        EXPECT_FALSE(view->onCommand(id)) << id;
+    EXPECT_FALSE(view->onContextCommand(32806));
+    EXPECT_EQ(doc.images().size(), 1u);
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(ThumbViewTest, NewDocumentCommandEmptiesOnlyTheView)
+{
+    albumOf({wide, tall});
+    EXPECT_TRUE(view->onCommand(57600));
+    EXPECT_EQ(view->rowCount(), 0);
+    EXPECT_EQ(doc.images().size(), 2u);
+}
+
+TEST_F(ThumbViewTest, SwitchingAlbumsWhileTheWorkerRunsShowsTheNewAlbum)
+{
+    std::vector<std::string> many;
+    const std::string big = writePicture(folder, "big.bmp", 1600, 1200, kRed);
+    for (int i = 0; i < 40; ++i) many.push_back(big);
+    doc.addAlbum("A", "", AlbumPosition::Bottom);
+    doc.addAlbum("B", "", AlbumPosition::Bottom);
+    doc.selectAlbum(1);
+    doc.addImages(std::vector<std::string>{tall});
+    view->waitForThumbnails();
+    doc.selectAlbum(0);
+    doc.addImages(many);
+    EXPECT_TRUE(view->workerRunning());
+    doc.selectAlbum(1);  // waits for the running worker, then shows B
+    view->waitForThumbnails();
+    ASSERT_EQ(view->rowCount(), 1);
+    EXPECT_EQ(cellPixel(0, 50, 45), kBlue);
+
+    doc.removeAlbum(1);  // A becomes current
+    doc.removeAlbum(0);
+    view->waitForThumbnails();
+    EXPECT_EQ(view->rowCount(), 0) << "no album left: the view is empty";
+}
+
+}  // namespace
