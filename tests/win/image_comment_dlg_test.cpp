@@ -1,0 +1,103 @@
+// The image comment dialog with the program's own template: the preview's size and place, and
+// the comment handed back.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/image_comment_dlg.h"
+#include "gallery/picture.h"
+#include "paint_probe.h"
+#include "resources/resource.h"
+
+namespace {
+
+std::string writePicture(const char* name, uint32_t w, uint32_t h)
+{
+    CPicture picture;
+    picture.setPixels(w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 4, 200));
+    const std::string path = (std::filesystem::temp_directory_path() / name).string();
+    EXPECT_TRUE(picture.Save(path, kFormatBmp));
+    return path;
+}
+
+struct Shown {
+    HWND dialog;
+    RECT picture;  // in client coordinates
+    bool visible;
+    int clientWidth;
+};
+
+Shown show(CImageCommentDlg& dlg)
+{
+    HWND dialog = dlg.create(nullptr);
+    EXPECT_NE(dialog, nullptr);
+    HWND control = GetDlgItem(dialog, IDC_COMMENT_PICTURE);
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    RECT client;
+    GetClientRect(dialog, &client);
+    return {dialog, r, IsWindowVisible(control) != 0 || (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0,
+            client.right};
+}
+
+TEST(ImageCommentDlg, PreviewSizeFitsWidthThenHeightAndNeverEnlarges)
+{
+    EXPECT_EQ(commentPreviewSize(2000, 1000, 418).cx, 400);
+    EXPECT_EQ(commentPreviewSize(2000, 1000, 418).cy, 200);
+    EXPECT_EQ(commentPreviewSize(1000, 2000, 418).cx, 144);  // 400 x 800, then 288 high
+    EXPECT_EQ(commentPreviewSize(1000, 2000, 418).cy, 288);
+    EXPECT_EQ(commentPreviewSize(40, 30, 418).cx, 40);
+    EXPECT_EQ(commentPreviewSize(40, 30, 418).cy, 30);
+    EXPECT_EQ(commentPreviewSize(0, 30, 418).cx, 0);
+}
+
+TEST(ImageCommentDlg, LargePictureIsScaledAndCentredSmallOneKeepsItsSize)
+{
+    Image large{writePicture("comment-large.bmp", 2000, 1000), 1, 0, ""};
+    CImageCommentDlg big(large);
+    Shown s = show(big);
+    const SIZE want = commentPreviewSize(2000, 1000, s.clientWidth);
+    EXPECT_EQ(s.picture.right - s.picture.left, want.cx);
+    EXPECT_EQ(s.picture.bottom - s.picture.top, want.cy);
+    EXPECT_EQ(s.picture.left, s.clientWidth / 2 - want.cx / 2);
+    EXPECT_EQ(s.picture.top, kCommentPreviewCentreY - want.cy / 2);
+    DestroyWindow(s.dialog);
+
+    Image small{writePicture("comment-small.bmp", 40, 30), 1, 90, ""};  // turned: 30 x 40
+    CImageCommentDlg little(small);
+    s = show(little);
+    EXPECT_EQ(s.picture.right - s.picture.left, 30);
+    EXPECT_EQ(s.picture.bottom - s.picture.top, 40);
+    EXPECT_EQ(s.picture.left, s.clientWidth / 2 - 15);
+    EXPECT_EQ(s.picture.top, kCommentPreviewCentreY - 20);
+    DestroyWindow(s.dialog);
+    std::filesystem::remove(large.path);
+    std::filesystem::remove(small.path);
+}
+
+TEST(ImageCommentDlg, CommentIsEditedAndAPictureThatDoesNotLoadLeavesThePreviewEmpty)
+{
+    Image image{"C:\\no\\such\\picture.jpg", 1, 0, "first\nsecond"};
+    CImageCommentDlg untouched(image);
+    Shown s = show(untouched);
+    EXPECT_FALSE(s.visible);
+    wchar_t text[64] = {};
+    GetDlgItemTextW(s.dialog, IDC_COMMENT_TEXT, text, 64);
+    EXPECT_STREQ(text, L"first\r\nsecond");
+    GetDlgItemTextW(s.dialog, IDC_COMMENT_PATH, text, 64);
+    EXPECT_STREQ(text, L"C:\\no\\such\\picture.jpg");
+    SendMessageW(s.dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(untouched.comment(), "first\nsecond") << "an untouched comment comes back as it was";
+
+    CImageCommentDlg edited(image);
+    s = show(edited);
+    HWND edit = GetDlgItem(s.dialog, IDC_COMMENT_TEXT);
+    SetWindowTextW(edit, L"new\r\nlines \u00e9");
+    SendMessageW(edit, EM_SETMODIFY, TRUE, 0);
+    SendMessageW(s.dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(edited.comment(), "new\r\nlines \xc3\xa9");
+}
+
+}  // namespace
