@@ -16,6 +16,8 @@ packages=(
   librsvg2-bin
   # the browser end-to-end test (tests/e2e) and its real photographs, also those of 'fotoloom demo'
   chromium nodejs lomiri-wallpapers-16.04 fonts-wqy-microhei
+  # screenshots of the program (scripts/screenshots.sh)
+  xdotool
 )
 
 missing=()

@@ -236,18 +236,6 @@ TEST(Handles, OwnersAreMoveOnlyAndFreeOnce)
     static_assert(!std::is_copy_constructible_v<winui::UniqueBitmap>);
 }
 
-TEST(Handles, SelectGuardPutsThePreviousObjectBack)
-{
-    winui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    winui::UniqueBitmap bitmap(CreateBitmap(2, 2, 1, 1, nullptr));
-    HGDIOBJ before = GetCurrentObject(dc.get(), OBJ_BITMAP);
-    {
-        winui::SelectGuard select(dc.get(), bitmap.get());
-        EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), bitmap.get());
-    }
-    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), before);
-}
-
 TEST(Text, Utf8AndUtf16RoundTripOutsideTheBasicPlane)
 {
     const std::string utf8 = "Caf\xC3\xA9 \xF0\x9F\x93\xB7";  // "Café 📷"

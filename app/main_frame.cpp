@@ -1,0 +1,171 @@
+// The main frame's creation, layout, title and close.
+
+#include "app/main_frame.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/views.h"
+#include "resources/resource.h"
+#include "winui/text.h"
+
+namespace {
+
+constexpr int kTaskPaneBarWidth = 320;
+constexpr int kAlbumPaneWidth = 180;
+
+// The toolbar's pictures, in the order of its buttons.
+constexpr UINT kToolBarIcons[] = {
+    IDI_TB_NEW,         IDI_TB_OPEN,       IDI_TB_SAVE,         IDI_TB_ADD_ALBUM,   IDI_TB_EDIT_ALBUM,
+    IDI_TB_COPY_ALBUM,  IDI_TB_REMOVE_ALBUM, IDI_TB_ALBUM_UP,   IDI_TB_ALBUM_DOWN,  IDI_TB_ADD_IMAGES,
+    IDI_TB_ADD_FOLDER,  IDI_TB_IMAGES_UP,  IDI_TB_IMAGES_DOWN,  IDI_TB_ROTATE_LEFT, IDI_TB_ROTATE_RIGHT,
+    IDI_TB_COMMENT,     IDI_TB_REMOVE_IMAGES, IDI_TB_TITLE,     IDI_TB_VIEW,
+};
+
+constexpr winui::StatusIndicator kIndicators[] = {
+    {IDS_INDICATOR_CAPS, VK_CAPITAL},
+    {IDS_INDICATOR_NUM, VK_NUMLOCK},
+    {IDS_INDICATOR_SCRL, VK_SCROLL},
+};
+
+HICON loadIcon(UINT id, int size)
+{
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CBuilderDoc& doc, RecentList& recent) : doc_(doc), recent_(recent) { doc_.addObserver(this); }
+
+CMainFrame::~CMainFrame()
+{
+    doc_.removeObserver(this);
+    // The views go before their windows' parent does.
+    if (hwnd()) DestroyWindow(hwnd());
+}
+
+bool CMainFrame::create(winui::ICommandTarget* application)
+{
+    setRoute(&documentCommands_, application);
+    // A plain class: no cursor, background or icon of its own; the children cover the client.
+    return createWindow(winui::WindowArgs{.className = L"FotoloomMainFrame",
+                                          .cursor = nullptr,
+                                          .text = L"Fotoloom",
+                                          .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                          .menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)),
+                                          .x = CW_USEDEFAULT,
+                                          .y = CW_USEDEFAULT,
+                                          .width = CW_USEDEFAULT,
+                                          .height = CW_USEDEFAULT});
+}
+
+bool CMainFrame::onCreate(const CREATESTRUCTW&)
+{
+    if (!createClient()) return false;
+    if (!toolBar_.create(hwnd(), IDW_TOOLBAR, IDR_MAINFRAME)) return false;
+    if (!statusBar_.create(hwnd(), IDW_STATUS_BAR, kIndicators)) return false;
+    if (!createTaskPaneBar()) return false;
+    if (!createToolBarImages()) return false;
+    largeIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXICON)));
+    smallIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON)));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    setBars(&toolBar_, &statusBar_, IDS_READY);
+    onIdle();
+    return true;
+}
+
+bool CMainFrame::createClient()
+{
+    if (!splitter_.create(hwnd(), IDW_SPLITTER, kAlbumPaneWidth)) return false;
+    albumView_ = std::make_unique<CBuilderView>(doc_);
+    if (!albumView_->create(splitter_.hwnd(), IDW_PANE_ALBUMS)) return false;
+    thumbnailView_ = createThumbViewerView(doc_, splitter_.hwnd(), IDW_PANE_THUMBNAILS);
+    if (!thumbnailView_) return false;
+    splitter_.setPanes(albumView_->hwnd(), thumbnailView_->hwnd());
+    addView(albumView_.get());
+    addView(thumbnailView_.get());
+    setActiveView(thumbnailView_.get());
+    return true;
+}
+
+bool CMainFrame::createToolBarImages()
+{
+    toolBarImages_.reset(ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
+    disabledToolBarImages_.reset(ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
+    if (!toolBarImages_ || !disabledToolBarImages_) return false;
+    for (UINT id : kToolBarIcons) {
+        winui::UniqueIcon icon(loadIcon(id, 32));
+        if (!icon || ImageList_AddIcon(toolBarImages_.get(), icon.get()) < 0) return false;
+        // A greyed button must look greyed; not every system derives that from a 32-bit image.
+        winui::UniqueIcon faded = winui::fadedIcon(icon.get());
+        ImageList_AddIcon(disabledToolBarImages_.get(), faded ? faded.get() : icon.get());
+    }
+    toolBar_.setImageLists(toolBarImages_.get(), disabledToolBarImages_.get());
+    return true;
+}
+
+bool CMainFrame::createTaskPaneBar()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(instance, L"FotoloomTaskPaneBar", &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = L"FotoloomTaskPaneBar";
+        if (!RegisterClassExW(&wc)) return false;
+    }
+    taskPaneBar_ = CreateWindowExW(0, L"FotoloomTaskPaneBar", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                   kTaskPaneBarWidth, 0, hwnd(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_TASK_PANE_BAR)), instance, nullptr);
+    return taskPaneBar_ != nullptr;
+}
+
+void CMainFrame::onSize(UINT type, SIZE client)
+{
+    if (type == SIZE_MINIMIZED || !splitter_.hwnd()) return;
+    const int top = toolBar_.layout();
+    const int bottom = client.cy - statusBar_.layout();
+    const int height = std::max(bottom - top, 0);
+    const int barWidth = std::min<int>(kTaskPaneBarWidth, client.cx);
+    MoveWindow(taskPaneBar_, 0, top, barWidth, height, TRUE);
+    MoveWindow(splitter_.hwnd(), barWidth, top, client.cx - barWidth, height, TRUE);
+}
+
+void CMainFrame::setTitle(const std::string& fileTitle)
+{
+    const std::wstring title = fileTitle.empty() ? std::wstring(L"Fotoloom") : L"Fotoloom - " + winui::widen(fileTitle);
+    SetWindowTextW(hwnd(), title.c_str());
+}
+
+void CMainFrame::albumsReset()
+{
+    if (hwnd()) setTitle("");
+}
+
+void CMainFrame::onClose()
+{
+    // Asked again while the gallery is still unsaved after a Yes (save cancelled or failed), so
+    // that closing never loses changes the user wanted saved.
+    while (doc_.isModified()) {
+        const MessageAnswer answer = doc_.prompter().showMessage("The current album has not been saved. Save now?",
+                                                                 kProductName, MessageIcon::Warning,
+                                                                 MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel) return;
+        if (answer != MessageAnswer::Yes) break;
+        saveGallery();
+    }
+    DestroyWindow(hwnd());
+}
+
+void CMainFrame::onDestroy()
+{
+    // The program ends with its main window.
+    if (onClosed) onClosed();
+}

@@ -1,0 +1,110 @@
+#pragma once
+// CMainFrame: the program's only top-level window. Toolbar at the top, status bar at the
+// bottom, the task-pane bar at the left, and a splitter with the album list (CBuilderView) and
+// the thumbnail view (the active view) filling the rest.
+//
+// Its command table takes the File commands, the album and image commands of the menu and
+// toolbar (albums run on the album list, images on the thumbnail view), Exit, the panes
+// (F6, Shift+F6) and the help commands. Commands of dialogs that are not part of the program
+// yet are greyed by their update handlers.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/builder_view.h"
+#include "gallery/builder_doc.h"
+#include "gallery/recent_list.h"
+#include "winui/bars.h"
+#include "winui/frame_window.h"
+#include "winui/handles.h"
+#include "winui/splitter.h"
+
+class CMainFrame : public winui::CFrameWindow, private IDocObserver {
+public:
+    CMainFrame(CBuilderDoc& doc, RecentList& recent);
+    ~CMainFrame() override;
+
+    // Creates the window, hidden, with its bars and views; `application` ends the command
+    // route. False when any part could not be made.
+    bool create(winui::ICommandTarget* application);
+    // Called once the window is gone (the program then ends).
+    std::function<void()> onClosed;
+
+    // --- Flows ----------------------------------------------------------------------------------
+    void newGallery();
+    // The open dialog, the load and the title; 1 when a file was chosen, 2 when cancelled.
+    int openGallery();
+    // Loads a project file and names the window after it (the part of Open after the dialog).
+    void openGalleryFile(const std::string& path);
+    // The save dialog, the write, the title; true when the gallery was written.
+    bool saveGallery();
+
+    // The album operations (menu, toolbar and task-link ids); false for any other id.
+    bool runAlbumCommand(UINT id);
+    // The image operations, carried out by the thumbnail view; false for any other id.
+    bool runImageCommand(UINT id);
+
+    // --- Parts, for the application and the tests ------------------------------------------------
+    CBuilderView& albumView() { return *albumView_; }
+    winui::IView* thumbnailView() { return thumbnailView_.get(); }
+    winui::CSplitter& splitter() { return splitter_; }
+    winui::CToolBar& toolBar() { return toolBar_; }
+    winui::CStatusBar& statusBar() { return statusBar_; }
+    HWND taskPaneBar() const { return taskPaneBar_; }
+    HIMAGELIST toolBarImages() const { return toolBarImages_.get(); }
+
+protected:
+    const winui::MessageMapBase* messageMap() const override;
+
+private:
+    // Ctrl+S is the document's save command; it runs the Save flow.
+    class DocumentCommands : public winui::ICommandTarget {
+    public:
+        explicit DocumentCommands(CMainFrame& frame) : frame_(frame) {}
+        bool onCommand(UINT id, UINT code) override;
+
+    private:
+        CMainFrame& frame_;
+    };
+
+    bool onCreate(const CREATESTRUCTW& cs);
+    bool createClient();
+    bool createToolBarImages();
+    bool createTaskPaneBar();
+    void onSize(UINT type, SIZE client);
+    void onClose();
+    void onDestroy();
+
+    void onNewGallery() { newGallery(); }
+    void onOpenGallery() { openGallery(); }
+    void onSaveGallery() { saveGallery(); }
+    void onExit();
+    void onAlbumCommand(UINT id) { runAlbumCommand(id); }
+    void onImageCommand(UINT id) { runImageCommand(id); }
+    void onNextPane();
+    void onPreviousPane();
+    void onHelpContents();
+    void onReadme();
+    void onHomePage();
+    void onUpdateNotYetAvailable(winui::CCommandState& state);
+
+    void albumsReset() override;  // a reset gallery is an unnamed one
+    void setTitle(const std::string& fileTitle);
+
+    CBuilderDoc& doc_;
+    RecentList& recent_;
+    DocumentCommands documentCommands_{*this};
+
+    winui::CSplitter splitter_;
+    winui::CStatusBar statusBar_;
+    winui::CToolBar toolBar_;
+    HWND taskPaneBar_ = nullptr;  // the room at the left where the task pane will stand
+    winui::UniqueImageList toolBarImages_;
+    winui::UniqueImageList disabledToolBarImages_;
+    winui::UniqueIcon largeIcon_;
+    winui::UniqueIcon smallIcon_;
+
+    std::unique_ptr<CBuilderView> albumView_;
+    std::unique_ptr<winui::IView> thumbnailView_;
+};

@@ -1,0 +1,166 @@
+// The main frame's command table: New, Open and Save, the album and image commands of the menu
+// and toolbar, the panes, Exit and help.
+
+#include <algorithm>
+
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "gallery/file_system.h"
+#include "gallery/project_file.h"
+#include "winui/seam.h"
+#include "winui/text.h"
+
+namespace {
+
+constexpr wchar_t kGalleryFilter[] = L"Web Gallery files (*.gal)|*.gal|All Files (*.*)|*.*||";
+constexpr DWORD kGalleryDialogFlags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;  // 0x1004
+constexpr char kHomePage[] = "https://fotoloom.example/";
+
+// The name of a file without its folder and extension.
+std::string fileTitle(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
+
+winui::FileDialogRequest galleryRequest(bool save, const std::string& fileName)
+{
+    winui::FileDialogRequest request;
+    request.save = save;
+    request.filter = kGalleryFilter;
+    request.defaultExtension = L"gal";
+    request.fileName = winui::widen(fileName);
+    request.flags = kGalleryDialogFlags;
+    return request;
+}
+
+}  // namespace
+
+const winui::MessageMapBase* CMainFrame::messageMap() const
+{
+    static const auto map = [] {
+        winui::MessageMap<CMainFrame> m;
+        m.on<WM_CREATE>(&CMainFrame::onCreate)
+            .on<WM_SIZE>(&CMainFrame::onSize)
+            .on<WM_CLOSE>(&CMainFrame::onClose)
+            .on<WM_DESTROY>(&CMainFrame::onDestroy)
+            .command(ID_GALLERY_NEW, &CMainFrame::onNewGallery)
+            .command(ID_TB_NEW, &CMainFrame::onNewGallery)
+            .command(ID_GALLERY_OPEN, &CMainFrame::onOpenGallery)
+            .command(ID_TB_OPEN, &CMainFrame::onOpenGallery)
+            .command(ID_GALLERY_SAVE, &CMainFrame::onSaveGallery)
+            .command(ID_TB_SAVE, &CMainFrame::onSaveGallery)
+            .command(ID_APP_EXIT, &CMainFrame::onExit)
+            .command(ID_NEXT_PANE, &CMainFrame::onNextPane)
+            .command(ID_PREV_PANE, &CMainFrame::onPreviousPane)
+            .command(ID_HELP_CONTENTS, &CMainFrame::onHelpContents)
+            .command(ID_HELP, &CMainFrame::onHelpContents)
+            .command(ID_CONTEXT_HELP, &CMainFrame::onHelpContents)
+            .command(ID_HELP_README, &CMainFrame::onReadme)
+            .command(ID_HELP_HOME_PAGE, &CMainFrame::onHomePage);
+        for (const CommandSources& c : kAlbumCommands) {
+            m.commandRange(c.menu, c.menu, &CMainFrame::onAlbumCommand);
+            m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onAlbumCommand);
+        }
+        for (const CommandSources& c : kImageCommands) {
+            m.commandRange(c.menu, c.menu, &CMainFrame::onImageCommand);
+            m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onImageCommand);
+        }
+        // Their dialogs are not part of the program yet: greyed, and nothing runs.
+        for (UINT id : {ID_BUILD_TITLE, ID_TB_BUILD_TITLE, ID_BUILD_VIEW, ID_TB_BUILD_VIEW, ID_BUILD_GALLERY,
+                        ID_HELP_UPDATES, ID_APP_ABOUT})
+            m.update(id, &CMainFrame::onUpdateNotYetAvailable);
+        return m;
+    }();
+    return &map;
+}
+
+bool CMainFrame::DocumentCommands::onCommand(UINT id, UINT)
+{
+    if (id != ID_FILE_SAVE) return false;
+    frame_.saveGallery();
+    return true;
+}
+
+// --- New, Open, Save -------------------------------------------------------------------------------
+
+void CMainFrame::newGallery()
+{
+    // No question, also for an unsaved gallery; the reset names the window "Fotoloom".
+    doc_.resetGallery();
+}
+
+int CMainFrame::openGallery()
+{
+    const std::vector<std::wstring> chosen = winui::seam().fileDialog(hwnd(), galleryRequest(false, ""));
+    if (chosen.empty()) return IDCANCEL;
+    openGalleryFile(winui::narrow(chosen.front()));
+    return IDOK;
+}
+
+void CMainFrame::openGalleryFile(const std::string& path)
+{
+    doc_.galleryFileTitle = fileTitle(path);
+    doc_.galleryPath = path;
+    loadProject(doc_, path);  // tells the user of its own failures
+    setTitle(doc_.galleryFileTitle);
+}
+
+bool CMainFrame::saveGallery()
+{
+    const std::vector<std::wstring> chosen = winui::seam().fileDialog(hwnd(), galleryRequest(true, doc_.galleryPath));
+    if (chosen.empty()) return false;
+    const std::string path = winui::narrow(chosen.front());
+    doc_.galleryFileTitle = fileTitle(path);
+    doc_.galleryPath = path;
+    const bool saved = saveProject(doc_, path, recent_) == ProjectResult::Ok;
+    setTitle(doc_.galleryFileTitle);
+    // A gallery that was not written stays modified, so closing still asks to save it.
+    if (saved) doc_.commitState();
+    return saved;
+}
+
+void CMainFrame::onExit() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
+
+// --- Albums and images -----------------------------------------------------------------------------
+
+bool CMainFrame::runAlbumCommand(UINT id)
+{
+    CBuilderView& view = *albumView_;
+    if (isSourceOf(kAddAlbumCommand, id)) view.addAlbum();
+    else if (isSourceOf(kEditAlbumCommand, id)) view.editAlbum();
+    else if (isSourceOf(kCopyAlbumCommand, id)) view.copyAlbum();
+    else if (isSourceOf(kRemoveAlbumCommand, id)) view.removeAlbum();
+    else if (isSourceOf(kAlbumUpCommand, id)) view.moveAlbumUp();
+    else if (isSourceOf(kAlbumDownCommand, id)) view.moveAlbumDown();
+    else return false;
+    return true;
+}
+
+bool CMainFrame::runImageCommand(UINT id)
+{
+    const bool isImageCommand =
+        std::any_of(std::begin(kImageCommands), std::end(kImageCommands),
+                    [id](const CommandSources& c) { return isSourceOf(c, id); });
+    return isImageCommand && thumbnailView_ && thumbnailView_->onCommand(id, 0);
+}
+
+// --- Panes and help --------------------------------------------------------------------------------
+
+void CMainFrame::onNextPane() { splitter_.focusNextPane(false); }
+
+void CMainFrame::onPreviousPane() { splitter_.focusNextPane(true); }
+
+void CMainFrame::onHelpContents()
+{
+    winui::seam().showHelp(winui::widen(programFolder()) + L"\\Builder.chm::/General/index.htm");
+}
+
+void CMainFrame::onReadme() { winui::seam().shellOpen(hwnd(), winui::widen(programFolder()) + L"\\readme.txt"); }
+
+void CMainFrame::onHomePage() { winui::seam().shellOpen(hwnd(), winui::widen(kHomePage)); }
+
+void CMainFrame::onUpdateNotYetAvailable(winui::CCommandState& state) { state.enable(false); }

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Screenshots of Builder.exe under Xvfb: a Wine virtual desktop (which gives the windows their
+# frames) shows the program with a sample project of drawn pictures; the main window, its menus
+# and each dialog are saved as PNGs in BUILD_DIR/screenshots.
+#   scripts/screenshots.sh [BUILD_DIR]   (default build/win64, with Builder.exe and fotoloom.exe built)
+# Needs Xvfb, ImageMagick and xdotool (scripts/setup.sh). The sample project is made with the
+# Windows command line, so its picture paths are the ones Wine shows (Z:\...).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build/win64}
+exe="$root/$build/app/Builder.exe"
+[[ -f "$exe" ]] || { echo "screenshots: $exe is missing; build the win64 preset first" >&2; exit 1; }
+for tool in Xvfb import xdotool; do
+  command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+done
+[[ -f "$root/$build/cli/fotoloom.exe" ]] || { echo "screenshots: the Windows command line is missing" >&2; exit 1; }
+
+out="$root/$build/screenshots"
+rm -rf "$out/pictures" "$out"/*.png "$out/sample.gal"
+mkdir -p "$out/pictures"
+
+# --- a display and a Wine prefix of their own, so test runs are not disturbed ---------------------
+display=""
+for n in $(seq 150 199); do
+  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+  display=":$n"
+  break
+done
+[[ -n "$display" ]] || { echo "screenshots: no free X display" >&2; exit 1; }
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display WINEPREFIX="$out/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+[[ -f "$WINEPREFIX/system.reg" ]] || "$wine" wineboot --init >/dev/null 2>&1
+
+# --- a sample project: two albums of drawn pictures, made by the Windows command line --------------
+draw() { /usr/bin/convert -size "$1" "$2" -swirl "$3" "$out/pictures/$4"; }
+draw 1600x1200 gradient:'#1e5799-#7db9e8' 30 harbour.jpg
+draw 1200x1600 gradient:'#f6d365-#fda085' 60 lighthouse.jpg
+draw 1600x1067 plasma:'#0b486b-#f56217' 0 dunes.jpg
+draw 1600x1200 plasma:'#355c7d-#c06c84' 0 tram.jpg
+draw 1200x1200 gradient:'#232526-#414345' 90 night.jpg
+winpath() { echo "Z:${1//\//\\}"; }
+fotoloom() { "$wine" "$root/$build/cli/fotoloom.exe" "$@" >/dev/null; }
+project=$(winpath "$out/sample.gal")
+pictures=$(winpath "$out/pictures")
+export FOTOLOOM_RECENT_INI="$(winpath "$out/last.ini")"
+fotoloom new "$project"
+fotoloom album add "$project" "Coast" --caption "Harbour, lighthouse and dunes"
+fotoloom album add "$project" "City" --caption "Evenings in town"
+fotoloom album add "$project" "Family & friends"
+fotoloom image add "$project" 1 "$pictures\\harbour.jpg" "$pictures\\lighthouse.jpg" "$pictures\\dunes.jpg"
+fotoloom image add "$project" 2 "$pictures\\tram.jpg" "$pictures\\night.jpg"
+fotoloom image comment "$project" 1 1 --text "Morning at the harbour"
+
+# --- the program --------------------------------------------------------------------------------
+"$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+wait_for() {  # a window whose name matches, shown on the desktop
+  for _ in $(seq 100); do
+    xdotool search --name "$1" >/dev/null 2>&1 && return 0
+    sleep 0.2
+  done
+  echo "screenshots: no window named '$1'" >&2
+  return 1
+}
+shot() { sleep "${2:-1}"; import -window root "$out/$1.png"; echo "$out/$1.png"; }
+
+wait_for "Fotoloom - sample"
+shot main-window 3
+
+# Menus: F10 opens the menu bar, arrows walk it.
+xdotool key F10 Down; shot menu-file
+xdotool key Right; shot menu-albums
+xdotool key Right; shot menu-images
+xdotool key Right; shot menu-build
+xdotool key Right; shot menu-help
+xdotool key Escape Escape; sleep 0.5
+
+# The album dialog, adding (Albums > Add album...) and editing (Albums > Edit album...).
+xdotool key F10 Right Down Return; wait_for "^Album$"; shot album-dialog-add
+xdotool key Escape; sleep 0.5
+xdotool key F10 Right Down Down Return; wait_for "^Album$"; shot album-dialog-edit
+xdotool key Escape; sleep 0.5
+
+# The remove question of an album (Albums > Remove Album), answered No.
+xdotool key F10 Right Down Down Down Down Return; wait_for "^Album removing...$"; shot remove-album-question
+xdotool key n; sleep 0.5
+
+# The image comment dialog: a double click on the first thumbnail.
+xdotool mousemove 568 130 click --repeat 2 --delay 100 1
+wait_for "^Image preview$" && shot image-comment-dialog
+xdotool key Escape; sleep 0.5
+
+# A change (the toolbar's Rotate right on the selected thumbnail), then the question on closing.
+xdotool mousemove 568 130 click 1 mousemove 589 59 click 1; sleep 1; shot rotated
+xdotool key alt+F4; wait_for "^Fotoloom$"; shot close-question
+xdotool key n; sleep 1

@@ -1,0 +1,156 @@
+// New, Open and Save on the real frame: the dialogs' requests, the window title, the model and
+// the files; a damaged project; a save that fails.
+
+#include "scenario.h"
+
+#include <fstream>
+
+#include "gallery/file_system.h"
+#include "gallery/project_file.h"
+
+namespace {
+
+class FileScenario : public Scenario {
+protected:
+    // A project on disk with two albums, the first with two images.
+    std::string writeProject(const std::wstring& name)
+    {
+        CBuilderDoc other;
+        other.addAlbum("Coast", "sea", AlbumPosition::Bottom);
+        other.appendImage(Image{"C:\\p\\a.jpg", other.currentAlbumKey(), 90, "first"});
+        other.appendImage(Image{"C:\\p\\b.jpg", other.currentAlbumKey(), 0, ""});
+        other.addAlbum("City", "", AlbumPosition::Bottom);
+        other.galleryTitle = "On disk";
+        RecentList recent(path(L"other.ini"));
+        const std::string file = path(name);
+        EXPECT_EQ(saveProject(other, file, recent), ProjectResult::Ok);
+        return file;
+    }
+};
+
+TEST_F(FileScenario, OpenShowsTheGalleryDialogLoadsAndNamesTheWindow)
+{
+    const std::string file = writeProject(L"trip.gal");
+    seam.fileAnswers = {{winui::widen(file)}};
+    ASSERT_TRUE(clickToolbar(ID_TB_OPEN));
+    ASSERT_EQ(seam.fileRequests.size(), 1u);
+    const winui::FileDialogRequest& request = seam.fileRequests[0];
+    EXPECT_FALSE(request.save);
+    EXPECT_EQ(request.defaultExtension, L"gal");
+    EXPECT_EQ(request.fileName, L"");
+    EXPECT_EQ(request.flags, static_cast<DWORD>(0x1004));
+    EXPECT_EQ(request.filter, L"Web Gallery files (*.gal)|*.gal|All Files (*.*)|*.*||");
+    EXPECT_EQ(seam.fileOwners[0], frameWindow());
+
+    EXPECT_EQ(windowTitle(), L"Fotoloom - trip");
+    EXPECT_EQ(doc().galleryPath, file);
+    EXPECT_EQ(doc().galleryFileTitle, "trip");
+    EXPECT_EQ(doc().galleryTitle, "On disk");
+    EXPECT_EQ(listedAlbums(), (std::vector<std::wstring>{L"Coast", L"City"}));
+    EXPECT_EQ(listedSelection(), 0);  // the first album is current, its thumbnails shown
+    EXPECT_TRUE(waitForThumbnailRows(2));
+    EXPECT_FALSE(doc().isModified());
+    EXPECT_TRUE(seam.boxes.empty());
+}
+
+TEST_F(FileScenario, CancelledOpenChangesNothingAndReportsTheCancel)
+{
+    makeAlbums({"Mine"});
+    EXPECT_EQ(frame().openGallery(), IDCANCEL);
+    menu(ID_GALLERY_OPEN);
+    EXPECT_EQ(seam.fileRequests.size(), 2u);
+    EXPECT_EQ(windowTitle(), L"Fotoloom");
+    EXPECT_EQ(albumTitles(), (std::vector<std::string>{"Mine"}));
+}
+
+TEST_F(FileScenario, DamagedProjectIsReportedKeepsWhatWasReadAndStillNamesTheWindow)
+{
+    const std::string good = writeProject(L"whole.gal");
+    std::ifstream in(std::filesystem::path(winui::widen(good)), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    const std::string damaged = path(L"damaged.gal");
+    std::ofstream(std::filesystem::path(winui::widen(damaged)), std::ios::binary) << bytes.substr(0, bytes.size() / 3);
+
+    seam.fileAnswers = {{winui::widen(damaged)}};
+    EXPECT_EQ(frame().openGallery(), IDOK);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, L"Wrong GAL file!");
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(windowTitle(), L"Fotoloom - damaged");
+    EXPECT_EQ(listedAlbums().size(), static_cast<size_t>(doc().albumCount()));
+
+    seam.boxes.clear();
+    seam.fileAnswers = {{winui::widen(path(L"missing.gal"))}};
+    menu(ID_GALLERY_OPEN);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, L"Cannot open gallery!");
+}
+
+TEST_F(FileScenario, SaveOffersTheCurrentPathWritesCommitsAndNamesTheWindow)
+{
+    makeAlbums({"A", "B"}, 2);
+    doc().galleryTitle = "Saved title";
+    const std::string file = path(L"saved.gal");
+    seam.fileAnswers = {{winui::widen(file)}};
+    menu(ID_GALLERY_SAVE);
+    ASSERT_EQ(seam.fileRequests.size(), 1u);
+    EXPECT_TRUE(seam.fileRequests[0].save);
+    EXPECT_EQ(seam.fileRequests[0].fileName, L"");  // never saved before
+    EXPECT_EQ(seam.fileRequests[0].defaultExtension, L"gal");
+    EXPECT_EQ(seam.fileRequests[0].flags, static_cast<DWORD>(0x1004));
+    EXPECT_EQ(windowTitle(), L"Fotoloom - saved");
+    EXPECT_FALSE(doc().isModified());
+    EXPECT_EQ(RecentList(path(L"last.ini")).read()[0], file);
+
+    CBuilderDoc reread;
+    EXPECT_EQ(loadProject(reread, file), ProjectResult::Ok);
+    EXPECT_EQ(reread.galleryTitle, "Saved title");
+    EXPECT_EQ(reread.albumCount(), 2);
+    EXPECT_EQ(reread.images().size(), 4u);
+
+    // Ctrl+S is the same Save flow, offering the file saved last.
+    doc().galleryTitle = "Again";
+    seam.fileAnswers = {{winui::widen(file)}};
+    accelerator(ID_FILE_SAVE);
+    ASSERT_EQ(seam.fileRequests.size(), 2u);
+    EXPECT_EQ(seam.fileRequests[1].fileName, winui::widen(file));
+    EXPECT_FALSE(doc().isModified());
+
+    // A cancelled save changes nothing.
+    doc().galleryTitle = "Third";
+    ASSERT_TRUE(clickToolbar(ID_TB_SAVE));
+    EXPECT_TRUE(doc().isModified());
+    EXPECT_EQ(windowTitle(), L"Fotoloom - saved");
+}
+
+TEST_F(FileScenario, FailedSaveIsReportedAndTheGalleryStaysUnsaved)
+{
+    makeAlbums({"A"});
+    doc().galleryTitle = "changed";
+    seam.fileAnswers = {{winui::widen(path(L"no such folder\\x.gal"))}};
+    menu(ID_GALLERY_SAVE);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, L"Cannot save gallery!");
+    EXPECT_TRUE(doc().isModified());  // closing will still ask
+}
+
+TEST_F(FileScenario, NewGalleryDiscardsWithoutAskingAndResetsTheTitle)
+{
+    const std::string file = writeProject(L"old.gal");
+    seam.fileAnswers = {{winui::widen(file)}};
+    menu(ID_GALLERY_OPEN);
+    doc().galleryTitle = "unsaved change";
+    ASSERT_TRUE(clickToolbar(ID_TB_NEW));
+    EXPECT_TRUE(seam.boxes.empty());
+    EXPECT_EQ(windowTitle(), L"Fotoloom");
+    EXPECT_EQ(doc().albumCount(), 0);
+    EXPECT_TRUE(listedAlbums().empty());
+    EXPECT_EQ(doc().galleryTitle, "Untitled Gallery");
+    EXPECT_FALSE(doc().isModified());
+    EXPECT_EQ(doc().galleryPath, file);  // a new gallery keeps the path the save dialog offers
+    menu(ID_GALLERY_NEW);
+    EXPECT_EQ(windowTitle(), L"Fotoloom");
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+#pragma once
+// Scenarios on the real program: the application object with its main frame and both views,
+// created in-process (hidden), the seam replaced by a fake that records every message box and
+// answers the file dialogs, and helpers that fire commands the way the user would (menu id,
+// toolbar click, accelerator, task link) and drive the program's own modal dialogs.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/builder_app.h"
+#include "fake_seam.h"
+#include "resource.h"
+#include "winui/text.h"
+
+// Pumps the thread's messages until none is left.
+inline void pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Answers the next modal dialog with the given caption from inside its modal loop: `act`
+// gets the dialog's window and must end it (clickButton does). Counts the dialogs it met.
+class DialogDriver {
+public:
+    DialogDriver() { current() = this; }
+    ~DialogDriver()
+    {
+        if (timer_) KillTimer(nullptr, timer_);
+        current() = nullptr;
+    }
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+
+    void answerNext(std::wstring caption, std::function<void(HWND)> act)
+    {
+        caption_ = std::move(caption);
+        act_ = std::move(act);
+        if (!timer_) timer_ = SetTimer(nullptr, 0, 5, &DialogDriver::tick);
+    }
+    int met() const { return met_; }
+
+private:
+    static DialogDriver*& current()
+    {
+        static DialogDriver* driver = nullptr;
+        return driver;
+    }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        DialogDriver* self = current();
+        if (!self || !self->act_) return;
+        HWND dialog = FindWindowW(L"#32770", self->caption_.c_str());
+        if (!dialog || !IsWindowVisible(dialog)) return;
+        auto act = std::move(self->act_);
+        self->act_ = nullptr;
+        ++self->met_;
+        act(dialog);
+    }
+
+    UINT_PTR timer_ = 0;
+    std::wstring caption_;
+    std::function<void(HWND)> act_;
+    int met_ = 0;
+};
+
+inline void clickButton(HWND dialog, int id)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Types into an edit as the user would: the control counts as modified afterwards.
+inline void typeInto(HWND dialog, int id, const wchar_t* text)
+{
+    SetDlgItemTextW(dialog, id, text);
+    SendDlgItemMessageW(dialog, id, EM_SETMODIFY, TRUE, 0);
+}
+
+inline std::wstring itemText(HWND dialog, int id)
+{
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return text;
+}
+
+// Records what the views learn from the document.
+class ObserverLog : public IDocObserver {
+public:
+    explicit ObserverLog(CBuilderDoc& doc) : doc_(doc) { doc_.addObserver(this); }
+    ~ObserverLog() override { doc_.removeObserver(this); }
+    ObserverLog(const ObserverLog&) = delete;
+    ObserverLog& operator=(const ObserverLog&) = delete;
+
+    std::vector<int> currentAlbums;  // every currentAlbumChanged, in order
+    void currentAlbumChanged(int row) override { currentAlbums.push_back(row); }
+
+private:
+    CBuilderDoc& doc_;
+};
+
+class Scenario : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path() /
+                 (L"fotoloom-scenario-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial()));
+        std::filesystem::create_directories(folder);
+        app = std::make_unique<CBuilderApp>(path(L"last.ini"));
+        ASSERT_TRUE(app->initInstance(SW_HIDE));
+        // Hidden windows are never mapped (quick under Wine), but they need a size to lay out.
+        SetWindowPos(frameWindow(), nullptr, 0, 0, 1000, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+        doc().seedAlbumKeys(1234);
+        pump();
+    }
+    void TearDown() override
+    {
+        app.reset();
+        pump();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    CBuilderDoc& doc() { return app->doc(); }
+    CMainFrame& frame() { return app->frame(); }
+    HWND frameWindow() { return app->frame().hwnd(); }
+    HWND albumList() { return frame().albumView().list(); }
+    // The thumbnail view's list control.
+    HWND thumbnailList() { return FindWindowExW(frame().thumbnailView()->hwnd(), nullptr, WC_LISTVIEWW, nullptr); }
+    // Waits (pumping) until the thumbnail view shows `rows` rows; its worker fills it.
+    bool waitForThumbnailRows(int rows)
+    {
+        for (int i = 0; i < 500; ++i) {
+            pump();
+            if (SendMessageW(thumbnailList(), LVM_GETITEMCOUNT, 0, 0) == rows) return true;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return false;
+    }
+    std::string path(const std::wstring& name) { return winui::narrow((folder / name).wstring()); }
+    std::wstring windowTitle()
+    {
+        wchar_t text[256] = {};
+        GetWindowTextW(frameWindow(), text, 256);
+        return text;
+    }
+
+    // A menu item, an accelerator, a task link: WM_COMMAND to the frame as each sends it.
+    void menu(UINT id) { SendMessageW(frameWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void accelerator(UINT id) { SendMessageW(frameWindow(), WM_COMMAND, MAKEWPARAM(id, 1), 0); }
+    void taskLink(UINT id) { SendMessageW(frameWindow(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    // A click on a toolbar button; false when the toolbar has no such button. A disabled button
+    // sends nothing, as for the user.
+    bool clickToolbar(UINT id)
+    {
+        HWND toolbar = frame().toolBar().hwnd();
+        RECT r{};
+        if (!SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) return false;
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(toolbar, WM_LBUTTONUP, 0, at);
+        pump();
+        return true;
+    }
+
+    // Albums made straight on the model, each with `images` pictures (paths only).
+    void makeAlbums(std::initializer_list<const char*> titles, int images = 0)
+    {
+        for (const char* title : titles) {
+            std::string caption = "about ";
+            caption += title;
+            doc().addAlbum(title, caption, AlbumPosition::Bottom);
+            std::vector<std::string> paths;
+            for (int i = 0; i < images; ++i) {
+                std::string picture = "C:\\pictures\\";
+                picture.append(title).append(std::to_string(i)).append(".jpg");
+                paths.push_back(picture);
+            }
+            if (!paths.empty()) doc().addImages(paths);
+        }
+        doc().commitState();
+    }
+    std::vector<std::string> albumTitles()
+    {
+        std::vector<std::string> titles;
+        for (const Album& a : doc().albums()) titles.push_back(a.title);
+        return titles;
+    }
+    // The rows the album list shows, top to bottom.
+    std::vector<std::wstring> listedAlbums()
+    {
+        std::vector<std::wstring> rows;
+        const int count = static_cast<int>(SendMessageW(albumList(), LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[256] = {};
+            LVITEMW item{};
+            item.pszText = text;
+            item.cchTextMax = 256;
+            SendMessageW(albumList(), LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            rows.emplace_back(text);
+        }
+        return rows;
+    }
+    int listedSelection()
+    {
+        return static_cast<int>(SendMessageW(albumList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+
+    static int& serial()
+    {
+        static int n = 0;
+        return n;
+    }
+
+    FakeSeam seam;
+    DialogDriver dialogs;
+    std::filesystem::path folder;
+    std::unique_ptr<CBuilderApp> app;
+};
+
+// The album dialog's answer: type a title (and a caption), pick a place, press a button.
+inline std::function<void(HWND)> answerAlbum(const wchar_t* title, const wchar_t* caption = nullptr,
+                                             int place = 0, int button = IDOK)
+{
+    return [=](HWND dialog) {
+        if (title) typeInto(dialog, IDC_ALBUM_TITLE, title);
+        if (caption) typeInto(dialog, IDC_ALBUM_CAPTION, caption);
+        if (place) SendDlgItemMessageW(dialog, place, BM_CLICK, 0, 0);
+        clickButton(dialog, button);
+    };
+}
