@@ -60,7 +60,8 @@ std::string albumListBlock(std::span<const Album> albums, size_t current)
 
 std::string picturePageText(const std::string& label, size_t album, size_t picture)
 {
-    return "<html><head><title>" + label + "</title></head><body>" +
+    // The page text is UTF-8; without the declaration a browser reads the label in its local code page.
+    return "<html><head><meta charset=\"utf-8\"><title>" + label + "</title></head><body>" +
            "<table width=\"100%\" height=\"100%\" align=\"center\" valign=\"top\">\t<tr>\t\t<td align=\"center\">" +
            "<img src=\"photos/" + photoFileName(album, picture) + "\" border=\"0\" alt=\"" + label + "\">" +
            "\t\t</td>\t</tr></table></body></html>";

@@ -101,7 +101,7 @@ TEST(SiteBuild, AlbumPagesHoldTheFilledTemplateAndTheCreditLine)
 
     // Picture pages: the label is the comment, or the album title; forward slashes in the address.
     EXPECT_EQ(g.read("image-1-7.html"),
-              "<html><head><title>Sea</title></head><body><table width=\"100%\" height=\"100%\" align=\"center\" "
+              "<html><head><meta charset=\"utf-8\"><title>Sea</title></head><body><table width=\"100%\" height=\"100%\" align=\"center\" "
               "valign=\"top\">\t<tr>\t\t<td align=\"center\"><img src=\"photos/image-1-7.jpg\" border=\"0\" "
               "alt=\"Sea\">\t\t</td>\t</tr></table></body></html>");
     EXPECT_THAT(g.read("image-1-2.html"), HasSubstr("<title>c2</title>"));
