@@ -98,6 +98,12 @@ xdotool mousemove 568 130 click --repeat 2 --delay 100 1
 wait_for "^Image preview$" && shot image-comment-dialog
 xdotool key Escape; sleep 0.5
 
+# The owner-drawn context menu of a thumbnail, and of the empty space beside the thumbnails.
+xdotool mousemove 568 130 click 3; shot context-menu-image
+xdotool key Escape; sleep 0.5
+xdotool mousemove 1000 600 click 3; shot context-menu-space
+xdotool key Escape; sleep 0.5
+
 # A change (the toolbar's Rotate right on the selected thumbnail), then the question on closing.
 xdotool mousemove 568 130 click 1 mousemove 589 59 click 1; sleep 1; shot rotated
 xdotool key alt+F4; wait_for "^Fotoloom$"; shot close-question
