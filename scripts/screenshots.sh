@@ -98,13 +98,34 @@ xdotool mousemove 568 130 click --repeat 2 --delay 100 1
 wait_for "^Image preview$" && shot image-comment-dialog
 xdotool key Escape; sleep 0.5
 
+# The system's dialogs as the program sets them up: Images > Add images..., Images > Add folder...
+# and File > Open Gallery..., each cancelled.
+xdotool key F10 Right Right Down Return; wait_for "^Open image file$" && shot open-images-dialog 2
+xdotool key Escape; sleep 1
+xdotool key F10 Right Right Down Down Return; wait_for "Browse for|Choose folder" && shot choose-folder-dialog 2
+xdotool key Escape; sleep 1
+xdotool key F10 Down Down Return; wait_for "^Open$" && shot open-gallery-dialog 2
+xdotool key Escape; sleep 1
+
 # The owner-drawn context menu of a thumbnail, and of the empty space beside the thumbnails.
 xdotool mousemove 568 130 click 3; shot context-menu-image
 xdotool key Escape; sleep 0.5
 xdotool mousemove 1000 600 click 3; shot context-menu-space
 xdotool key Escape; sleep 0.5
 
-# A change (the toolbar's Rotate right on the selected thumbnail), then the question on closing.
+# Changes as a person makes them: the toolbar's Rotate right on the selected thumbnail, and one more
+# picture named in the system's open dialog. Closing asks the question; Yes opens the save dialog on
+# the project's own path, and Return saves there.
 xdotool mousemove 568 130 click 1 mousemove 589 59 click 1; sleep 1; shot rotated
+xdotool key F10 Right Right Down Return; wait_for "^Open image file$"
+xdotool type --delay 20 "$pictures\\night.jpg"; xdotool key Return; sleep 2; shot added
 xdotool key alt+F4; wait_for "^Fotoloom$"; shot close-question
-xdotool key n; sleep 1
+xdotool key y; wait_for "^Save" && shot save-dialog 2
+xdotool key Return
+for _ in $(seq 50); do xdotool search --name "Fotoloom - sample" >/dev/null 2>&1 || break; sleep 0.2; done
+
+# What was saved, read back by the command line: the rotation and the added picture are there.
+saved=$("$wine" "$root/$build/cli/fotoloom.exe" show "$project" --json 2>/dev/null | tr -d '\r')
+[[ $(echo "$saved" | grep -c 'night\.jpg') == 2 ]] && echo "$saved" | grep -q '"rotation": 90' ||
+  { echo "screenshots: the saved project does not hold the changes made in the program" >&2; echo "$saved" >&2; exit 1; }
+echo "screenshots: the project saved by the program holds the rotation and the added picture"
