@@ -1,10 +1,42 @@
-// The thumbnail worker thread.
+// The thumbnail worker thread and its decoding helpers.
 
 #include "app/thumbnail_worker.h"
+
+#include <algorithm>
+#include <thread>
+#include <utility>
 
 #include "app/thumbnail_cell.h"
 #include "gallery/format_code.h"
 #include "gallery/picture.h"
+
+namespace {
+
+// Decoding runs at most this many cells ahead of the view, per helper: memory stays bounded
+// however large the album.
+constexpr size_t kAheadPerHelper = 2;
+
+// The cell of one image, or null when its picture cannot be shown.
+HBITMAP cellOf(const Image& image)
+{
+    const int code = formatCodeOf(image.path);
+    if (code == kFormatUnknown) return nullptr;
+    // Decode no larger than the cell needs; the hint is in the picture's own orientation.
+    PictureSizeHint hint = PictureSizeHint::fitInto(kCellWidth, kCellHeight);
+    if (image.rotation % 180 != 0) hint = hint.swapped();
+    CPicture picture;
+    if (!picture.Load(image.path, code, hint)) return nullptr;
+    if (image.rotation != 0 && !picture.Rotate(static_cast<float>(image.rotation))) return nullptr;
+    return makeThumbnailCell(picture);
+}
+
+size_t helperCount(size_t pictures)
+{
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return std::clamp<size_t>(std::min(cores, pictures), 1, 8);
+}
+
+}  // namespace
 
 CThumbnailWorker::~CThumbnailWorker() { stop(); }
 
@@ -22,7 +54,11 @@ bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
 void CThumbnailWorker::stop()
 {
     if (!thread_) return;
-    stopping_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
     // The worker may be inside a SendMessage to this thread: serve sent messages until it ends.
     while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
         MSG msg;
@@ -38,22 +74,64 @@ DWORD WINAPI CThumbnailWorker::run(void* self)
     return 0;
 }
 
+// One helper: takes the next picture while it is near enough to the view's, makes its cell.
+void CThumbnailWorker::decode(size_t helpers)
+{
+    const size_t window = helpers * kAheadPerHelper;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock,
+                      [&] { return finished_ || stopping_ || next_ >= images_.size() || next_ < handed_ + window; });
+        if (finished_ || stopping_ || next_ >= images_.size()) return;
+        const size_t i = next_++;
+        lock.unlock();
+        HBITMAP cell = cellOf(images_[i]);
+        lock.lock();
+        cells_[i] = cell;
+        ready_[i] = 1;
+        changed_.notify_all();
+    }
+}
+
 void CThumbnailWorker::work()
 {
-    for (size_t i = 0; i < images_.size() && !stopping_; ++i) {
-        const Image& image = images_[i];
-        const int code = formatCodeOf(image.path);
-        if (code == kFormatUnknown) continue;
-        // Decode no larger than the cell needs; the hint is in the picture's own orientation.
-        PictureSizeHint hint = PictureSizeHint::fitInto(kCellWidth, kCellHeight);
-        if (image.rotation % 180 != 0) hint = hint.swapped();
-        CPicture picture;
-        if (!picture.Load(image.path, code, hint)) continue;
-        if (image.rotation != 0 && !picture.Rotate(static_cast<float>(image.rotation))) continue;
-        HBITMAP cell = makeThumbnailCell(picture);
-        if (!cell) continue;
-        if (!stopping_) SendMessageW(view_, message_, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(cell));
-        DeleteObject(cell);
+    const size_t count = images_.size();
+    {
+        std::lock_guard lock(mutex_);
+        cells_.assign(count, nullptr);
+        ready_.assign(count, 0);
+        next_ = handed_ = 0;
+        finished_ = false;
     }
+    const size_t helpers = helperCount(count);
+    std::vector<std::thread> decoders;
+    if (count > 0) {
+        for (size_t h = 0; h < helpers; ++h) decoders.emplace_back([this, helpers] { decode(helpers); });
+    }
+
+    for (size_t i = 0; i < count; ++i) {
+        HBITMAP cell = nullptr;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return ready_[i] || stopping_; });
+            if (!ready_[i]) break;
+            cell = std::exchange(cells_[i], nullptr);
+            handed_ = i + 1;
+        }
+        changed_.notify_all();
+        if (cell && !stopping_) SendMessageW(view_, message_, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(cell));
+        if (cell) DeleteObject(cell);
+    }
+
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& decoder : decoders) decoder.join();
+    for (HBITMAP cell : cells_)
+        if (cell) DeleteObject(cell);
+    cells_.clear();
+    ready_.clear();
     SendMessageW(view_, message_, kThumbnailsDone, 0);
 }

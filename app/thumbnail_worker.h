@@ -1,7 +1,9 @@
 #pragma once
-// CThumbnailWorker: makes the thumbnail cells of one album on a thread of its own, in album
-// order, and hands each to the view with a synchronous message, so that every change to the
-// view happens on the user-interface thread.
+// CThumbnailWorker: makes the thumbnail cells of one album on a thread of its own and hands
+// them to the view in album order, each with a synchronous message, so that every change to the
+// view happens on the user-interface thread. The pictures themselves are decoded by a few helper
+// threads a little ahead of the one the view gets next, so a large album fills in at the speed of
+// all cores.
 //
 // The worker owns a copy of the album's images taken when it started: the model may change
 // under it (the view then maps or drops what arrives). A new run first stops the previous
@@ -16,6 +18,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 #include "gallery/gallery_types.h"
@@ -38,10 +42,20 @@ public:
 private:
     static DWORD WINAPI run(void* self);
     void work();
+    void decode(size_t helpers);
+
+    // The helpers' shared state, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<HBITMAP> cells_;  // made and not yet handed on
+    std::vector<char> ready_;     // the picture has been tried (its cell may be null)
+    size_t next_ = 0;             // the next picture a helper takes
+    size_t handed_ = 0;           // the pictures the view has been given, or passed over
+    bool finished_ = false;       // the run is over: helpers take nothing more
 
     HANDLE thread_ = nullptr;
     HWND view_ = nullptr;
     UINT message_ = 0;
-    std::vector<Image> images_;       // the album as it was at the start
+    std::vector<Image> images_;  // the album as it was at the start
     std::atomic<bool> stopping_{false};
 };

@@ -1,0 +1,152 @@
+// The thumbnail worker on its own: several helpers decode, yet the view gets the cells strictly in
+// album order, pictures that cannot be shown are passed over, and a stop ends the run at once with
+// nothing more arriving.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/thumbnail_worker.h"
+#include "gallery/format_code.h"
+#include "gallery/picture.h"
+
+namespace {
+
+constexpr UINT kCellMessage = WM_APP + 7;
+
+// A message-only window that records what the worker sends it.
+struct Receiver {
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == kCellMessage) {
+            auto* self = reinterpret_cast<Receiver*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            if (wParam == kThumbnailsDone) {
+                ++self->done;
+            } else {
+                EXPECT_NE(lParam, 0);
+                self->arrived.push_back(static_cast<size_t>(wParam));
+            }
+            return 0;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+
+    Receiver()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ThumbnailWorkerTestReceiver";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Receiver() { DestroyWindow(hwnd); }
+
+    // Serves the worker's messages until the run reports its end.
+    void waitForDone(CThumbnailWorker& worker)
+    {
+        while (done == 0 && worker.running()) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+            MSG msg;
+            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+
+    HWND hwnd = nullptr;
+    std::vector<size_t> arrived;
+    int done = 0;
+};
+
+class ThumbnailWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path() / ("thumbworker-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    // A grey JPEG of the given size; large ones take the helpers much longer than small ones.
+    Image picture(const std::string& name, uint32_t width, uint32_t height)
+    {
+        CPicture p;
+        p.setPixels(width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4, 128));
+        const std::string path = (folder / name).string();
+        EXPECT_TRUE(p.Save(path, kFormatJpeg));
+        Image image;
+        image.path = path;
+        return image;
+    }
+    Image missing(const std::string& name)
+    {
+        Image image;
+        image.path = (folder / name).string();
+        return image;
+    }
+
+    std::filesystem::path folder;
+};
+
+TEST_F(ThumbnailWorkerTest, CellsArriveInAlbumOrderAndWhatCannotBeShownIsPassedOver)
+{
+    // Large and small pictures mixed, so helpers finish out of order.
+    std::vector<Image> album;
+    const Image big = picture("big.jpg", 3000, 2000), small = picture("small.jpg", 40, 30);
+    for (int i = 0; i < 12; ++i) album.push_back(i % 3 == 0 ? big : small);
+    album[4] = missing("gone.jpg");
+    album[7] = missing("notes.txt");  // not a picture type
+
+    Receiver receiver;
+    CThumbnailWorker worker;
+    ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, album));
+    receiver.waitForDone(worker);
+    EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2, 3, 5, 6, 8, 9, 10, 11}));
+    EXPECT_EQ(receiver.done, 1);
+}
+
+TEST_F(ThumbnailWorkerTest, StopEndsTheRunAndNothingArrivesAfterIt)
+{
+    const Image big = picture("big.jpg", 3000, 2000);
+    std::vector<Image> album(40, big);
+
+    Receiver receiver;
+    CThumbnailWorker worker;
+    ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, album));
+    while (receiver.arrived.size() < 2) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    worker.stop();
+    EXPECT_FALSE(worker.running());
+    const size_t atStop = receiver.arrived.size();
+    EXPECT_LT(atStop, album.size());
+    EXPECT_EQ(receiver.done, 1);  // the end is still reported, once
+
+    // A new run after a stop starts from the beginning of its own album.
+    receiver.arrived.clear();
+    receiver.done = 0;
+    ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, std::vector<Image>(3, big)));
+    receiver.waitForDone(worker);
+    EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2}));
+    EXPECT_EQ(receiver.done, 1);
+}
+
+TEST_F(ThumbnailWorkerTest, EmptyAlbumOnlyReportsTheEnd)
+{
+    Receiver receiver;
+    CThumbnailWorker worker;
+    ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, {}));
+    receiver.waitForDone(worker);
+    EXPECT_TRUE(receiver.arrived.empty());
+    EXPECT_EQ(receiver.done, 1);
+}
+
+}  // namespace
