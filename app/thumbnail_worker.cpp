@@ -30,9 +30,9 @@ HBITMAP cellOf(const Image& image)
     return makeThumbnailCell(picture);
 }
 
-size_t helperCount(size_t pictures)
+size_t helperCount(size_t pictures, size_t limit)
 {
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t cores = limit ? limit : std::max(1u, std::thread::hardware_concurrency());
     return std::clamp<size_t>(std::min(cores, pictures), 1, 8);
 }
 
@@ -46,6 +46,7 @@ bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
     view_ = view;
     message_ = message;
     images_ = std::move(images);
+    helpers_ = helperCount(images_.size(), helperLimit_);
     stopping_ = false;
     thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
     return thread_ != nullptr;
@@ -103,7 +104,7 @@ void CThumbnailWorker::work()
         next_ = handed_ = 0;
         finished_ = false;
     }
-    const size_t helpers = helperCount(count);
+    const size_t helpers = helpers_;
     std::vector<std::thread> decoders;
     if (count > 0) {
         for (size_t h = 0; h < helpers; ++h) decoders.emplace_back([this, helpers] { decode(helpers); });

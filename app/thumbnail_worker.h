@@ -33,6 +33,8 @@ public:
     CThumbnailWorker(const CThumbnailWorker&) = delete;
     CThumbnailWorker& operator=(const CThumbnailWorker&) = delete;
 
+    // How many helpers decode at most; 0 (the default) means one per core. Takes effect at the next start.
+    void setHelperLimit(size_t limit) { helperLimit_ = limit; }
     // Stops a running worker first. False when the thread could not be started.
     bool start(HWND view, UINT message, std::vector<Image> images);
     // Asks the running worker to stop after its current picture and waits for it.
@@ -58,4 +60,6 @@ private:
     UINT message_ = 0;
     std::vector<Image> images_;  // the album as it was at the start
     std::atomic<bool> stopping_{false};
+    size_t helperLimit_ = 0;
+    size_t helpers_ = 1;              // for the current run
 };
