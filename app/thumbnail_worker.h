@@ -61,5 +61,5 @@ private:
     std::vector<Image> images_;  // the album as it was at the start
     std::atomic<bool> stopping_{false};
     size_t helperLimit_ = 0;
-    size_t helpers_ = 1;              // for the current run
+    size_t helpers_ = 1;  // for the current run
 };
