@@ -112,13 +112,7 @@ UniqueIcon fadedIcon(HICON icon)
     BITMAP size{};
     if (!color || !GetObjectW(color.get(), sizeof(size), &size)) return {};
     const int width = size.bmWidth, height = size.bmHeight;
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO format = topDownDibFormat(width, height);
     std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     ClientDc screen(nullptr);
     const auto rows = static_cast<UINT>(height);

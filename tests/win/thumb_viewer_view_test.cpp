@@ -13,6 +13,7 @@
 #include "app/thumbnail_cell.h"
 #include "gallery/picture.h"
 #include "paint_probe.h"
+#include "solid_picture.h"
 #include "tests/unit/support/fake_prompter.h"
 
 namespace {
@@ -37,15 +38,7 @@ struct FakeAsker final : IImageAsker {
 
 std::string writePicture(const std::filesystem::path& folder, const char* name, uint32_t w, uint32_t h, COLORREF c)
 {
-    std::vector<uint8_t> bgra(static_cast<size_t>(w) * h * 4);
-    for (size_t i = 0; i < bgra.size(); i += 4) {
-        bgra[i] = GetBValue(c);
-        bgra[i + 1] = GetGValue(c);
-        bgra[i + 2] = GetRValue(c);
-        bgra[i + 3] = 255;
-    }
-    CPicture picture;
-    picture.setPixels(w, h, std::move(bgra));
+    const CPicture picture = solidPicture(w, h, c);
     const std::string path = (folder / name).string();
     EXPECT_TRUE(picture.Save(path, kFormatBmp));
     return path;

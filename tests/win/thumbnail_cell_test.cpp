@@ -6,41 +6,33 @@
 
 #include "app/thumbnail_cell.h"
 #include "gallery/picture.h"
+#include "solid_picture.h"
+#include "winui/handles.h"
 
 namespace {
 
 constexpr COLORREF kPictureColour = RGB(200, 40, 10);
 
-CPicture solidPicture(uint32_t width, uint32_t height)
-{
-    std::vector<uint8_t> bgra(static_cast<size_t>(width) * height * 4);
-    for (size_t i = 0; i < bgra.size(); i += 4) {
-        bgra[i] = GetBValue(kPictureColour);
-        bgra[i + 1] = GetGValue(kPictureColour);
-        bgra[i + 2] = GetRValue(kPictureColour);
-        bgra[i + 3] = 255;
-    }
-    CPicture picture;
-    picture.setPixels(width, height, std::move(bgra));
-    return picture;
-}
-
-// The cell's pixels as COLORREFs, row by row.
+// A bitmap's pixels as COLORREFs, row by row.
 std::vector<COLORREF> pixelsOf(HBITMAP cell)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kCellWidth;
-    info.bmiHeader.biHeight = -kCellHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = winui::topDownDibFormat(kCellWidth, kCellHeight);
     std::vector<DWORD> raw(kCellWidth * kCellHeight);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, cell, 0, kCellHeight, raw.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     std::vector<COLORREF> out;
     for (DWORD p : raw) out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    return out;
+}
+
+// The pixels of the cell made for a picture of kPictureColour; empty when none is made.
+std::vector<COLORREF> cellPixelsOf(uint32_t width, uint32_t height)
+{
+    HBITMAP cell = makeThumbnailCell(solidPicture(width, height, kPictureColour));
+    if (!cell) return {};
+    std::vector<COLORREF> out = pixelsOf(cell);
+    DeleteObject(cell);
     return out;
 }
 
@@ -70,10 +62,8 @@ TEST(ThumbnailCell, RatioRuleFitsWidthOrHeight)
 
 TEST(ThumbnailCell, WidePictureIsDrawnAcrossTheMiddleOnWhiteInAGreyFrame)
 {
-    HBITMAP cell = makeThumbnailCell(solidPicture(200, 100));
-    ASSERT_NE(cell, nullptr);
-    const std::vector<COLORREF> px = pixelsOf(cell);
-    DeleteObject(cell);
+    const std::vector<COLORREF> px = cellPixelsOf(200, 100);
+    ASSERT_FALSE(px.empty());
     EXPECT_EQ(at(px, 50, 19), kCellFill);
     EXPECT_EQ(at(px, 50, 20), kPictureColour);
     EXPECT_EQ(at(px, 50, 69), kPictureColour);
@@ -86,10 +76,8 @@ TEST(ThumbnailCell, WidePictureIsDrawnAcrossTheMiddleOnWhiteInAGreyFrame)
 
 TEST(ThumbnailCell, TallPictureIsCentredAcross)
 {
-    HBITMAP cell = makeThumbnailCell(solidPicture(100, 200));
-    ASSERT_NE(cell, nullptr);
-    const std::vector<COLORREF> px = pixelsOf(cell);
-    DeleteObject(cell);
+    const std::vector<COLORREF> px = cellPixelsOf(100, 200);
+    ASSERT_FALSE(px.empty());
     EXPECT_EQ(at(px, 26, 45), kCellFill);
     EXPECT_EQ(at(px, 27, 45), kPictureColour);
     EXPECT_EQ(at(px, 71, 45), kPictureColour);
