@@ -3,6 +3,7 @@
 #include "app/thumbnail_worker.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -106,13 +107,18 @@ void CThumbnailWorker::work()
     }
     const size_t helpers = helpers_;
     std::vector<std::thread> decoders;
-    if (count > 0) {
-        for (size_t h = 0; h < helpers; ++h) decoders.emplace_back([this, helpers] { decode(helpers); });
+    try {
+        for (size_t h = 0; h < helpers && h < count; ++h) decoders.emplace_back([this, helpers] { decode(helpers); });
+    } catch (const std::system_error&) {
+        // Out of threads: the helpers that started are enough; with none, this thread decodes itself.
     }
 
     for (size_t i = 0; i < count; ++i) {
         HBITMAP cell = nullptr;
-        {
+        if (decoders.empty()) {
+            if (stopping_) break;
+            cell = cellOf(images_[i]);
+        } else {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return ready_[i] || stopping_; });
             if (!ready_[i]) break;
