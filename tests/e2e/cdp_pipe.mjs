@@ -107,8 +107,29 @@ export class Browser {
     } catch {
       // It may be gone already.
     }
-    if (!this.exited) this.child.kill('SIGKILL');
-    rmSync(this.profile, { recursive: true, force: true });
+    // The answer to Browser.close comes before the browser has finished writing its profile:
+    // wait for it to end before removing the profile, and retry while its helpers let go.
+    if (!(await this.ended(5000))) {
+      this.child.kill('SIGKILL');
+      await this.ended(5000);
+    }
+    try {
+      rmSync(this.profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+    } catch (error) {
+      console.log(`# could not remove the browser profile ${this.profile}: ${error.message}`);
+    }
+  }
+
+  // True once the browser process has ended, false when it has not within timeoutMs.
+  ended(timeoutMs) {
+    if (this.exited) return Promise.resolve(true);
+    return new Promise((resolve) => {
+      const timer = setTimeout(() => resolve(false), timeoutMs);
+      this.child.once('exit', () => {
+        clearTimeout(timer);
+        resolve(true);
+      });
+    });
   }
 }
 
