@@ -2,9 +2,12 @@
 // The few file-system calls the core needs, with UTF-8 paths on every platform
 // (file_system_win.cpp converts to UTF-16; file_system_posix.cpp passes bytes through).
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -20,6 +23,9 @@ struct FolderEntry {
 
 // fopen with a UTF-8 path.
 std::FILE* openFile(const std::string& path, const char* mode);
+// An existing regular file, opened for binary reading; nullptr for anything else (a folder, a
+// pipe, a device), refused without ever waiting for a pipe's writer.
+std::FILE* openRegularFile(const std::string& path);
 // Renames `from` over `to`, replacing it in one step where the system allows.
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
@@ -30,6 +36,93 @@ bool folderExists(const std::string& path);
 std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder);
 // folder + separator + name; no separator is doubled.
 std::string joinPath(const std::string& folder, const std::string& name);
+// The folder part of a path, up to and including its last separator ("" for a bare name);
+// joinPath(folderOf(p), fileNameOf(p)) gives p back.
+std::string folderOf(const std::string& path);
+std::string fileNameOf(const std::string& path);
+
+// --- What a name stands for --------------------------------------------------------------------
+
+enum class FileKind { Missing, Regular, Folder, Link, Other };
+
+struct FileFacts {
+    FileKind kind = FileKind::Missing;  // Other: a pipe, a device, a socket; Missing also when unreadable
+    uint64_t size = 0;                  // for Regular
+    uint32_t hardLinks = 0;             // names of the same file, for Regular
+};
+
+// What `path` names, without following a link at its end.
+FileFacts inspectFile(const std::string& path);
+// The path of the file a chain of symbolic links at the end of `path` leads to (the file
+// itself need not exist); `path` itself when it is no link; nothing for a loop.
+std::optional<std::string> resolveLinks(const std::string& path);
+
+// --- Replacing a file in one step --------------------------------------------------------------
+//
+// A writer that must never leave its target half written creates a TemporaryFile beside the
+// target, writes the whole content through file(), and calls commitOver(target):
+//
+//     std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(target);
+//     if (!temporary) ...                      // the folder refuses new files
+//     fwrite(..., temporary->file());
+//     if (!temporary->commitOver(target)) ...  // target as it was; the temporary file is gone
+//
+// The temporary file is created exclusively (O_EXCL, CREATE_NEW) under a fresh random name, so
+// writers of the same target at the same time never share a file, no existing file (a user's
+// own "x.tmp", a planted link) is ever opened, and the name stays short enough for any target
+// name the file system allows. A TemporaryFile that is destroyed uncommitted removes its file.
+
+class TemporaryFile {
+public:
+    // A new file in `folder` ("" for the current one), named after the first bytes of
+    // `nameHint`, a random part and ".tmp"; nothing when the folder refuses it.
+    static std::optional<TemporaryFile> create(const std::string& folder, std::string_view nameHint);
+    // The same, in the folder of `target`, named after it.
+    static std::optional<TemporaryFile> createBeside(const std::string& target);
+
+    TemporaryFile(TemporaryFile&& other) noexcept;
+    TemporaryFile& operator=(TemporaryFile&& other) noexcept;
+    ~TemporaryFile();
+
+    // Open for binary writing until commitOver or discard.
+    std::FILE* file() const { return file_; }
+    const std::string& path() const { return path_; }
+
+    // Puts the content on the disk, closes the file, gives it the permissions (and the owner,
+    // where the system lets us) of the regular file `target` names, and renames it over
+    // `target` in one step. The name itself is replaced: a link called `target` is not
+    // followed. On Linux the folder is flushed too, so a power loss cannot undo the rename.
+    // False when anything fails before the rename; the temporary file is then removed and
+    // `target` is untouched.
+    bool commitOver(const std::string& target);
+    // Closes and removes the file.
+    void discard();
+
+private:
+    TemporaryFile(std::string path, std::FILE* file) : path_(std::move(path)), file_(file) {}
+    bool closeFile();
+
+    std::string path_;
+    std::FILE* file_ = nullptr;
+};
+
+// Creates `path` for binary writing only when no file of that name exists (never opening an
+// existing one); nullptr otherwise, with `alreadyExists` telling the two refusals apart.
+std::FILE* createNewFile(const std::string& path, bool& alreadyExists);
+// Flushes the buffers of `file` and asks the system to put its content on the disk.
+bool syncFile(std::FILE* file);
+
+enum class OverwriteResult {
+    Done,
+    Untouched,  // refused or failed before the first byte changed
+    Damaged,    // failed part way: the file holds a mix of old and new
+};
+
+// Writes `content` over the existing regular file `path` in place, so it keeps its identity:
+// every hard link to it sees the change, and its permissions and owner stay. Room for the new
+// content is claimed before any byte is changed, so a full disk leaves the file untouched.
+// Only for files a rename would split from their other names; TemporaryFile is safer.
+OverwriteResult overwriteFile(const std::string& path, std::string_view content);
 // Full path of the running program, and its folder (cut at the last slash or backslash).
 std::string programPath();
 std::string programFolder();
