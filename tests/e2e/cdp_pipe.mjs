@@ -75,6 +75,12 @@ export class Browser {
     });
   }
 
+  // Calls `listener` with every event until the returned function is called.
+  on(listener) {
+    this.listeners.push(listener);
+    return () => { this.listeners = this.listeners.filter((l) => l !== listener); };
+  }
+
   // Resolves with the first event of that name (and session) for which `accept` is true.
   waitFor(method, sessionId, accept = () => true, timeoutMs = 30000) {
     return new Promise((resolve, reject) => {
@@ -152,7 +158,7 @@ export class Page {
     const loaded = this.browser.waitFor('Page.loadEventFired', this.sessionId);
     const result = await this.send('Page.navigate', { url });
     if (result.errorText) throw new Error(`${url}: ${result.errorText}`);
-    await loaded;
+    await loaded.catch((error) => { throw new Error(`${url}: ${error.message}`); });
   }
 
   async evaluate(expression) {

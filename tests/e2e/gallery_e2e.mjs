@@ -5,16 +5,19 @@
 // comments and titles in several scripts), then visits every page reachable from index.html and
 // checks that it loads, that every picture on it loads except the missing one's, that every link
 // between pages resolves, that every page was reached, and that album pages fit a phone's width.
-// The preview page of each theme gets the same checks. Screenshots are kept in the artefacts folder.
+// The preview page of each theme gets the same checks, and no page logs an error. The themes' photo
+// viewer is driven on every theme (viewer_e2e.mjs). Screenshots are kept in the artefacts folder.
 // Last, a build is interrupted with SIGINT as Ctrl+C would, and must stop as the Cancel button does.
 //
 //   node gallery_e2e.mjs --fotoloom EXE --chromium EXE --photos DIR --work DIR --artifacts DIR
 
 import { spawn, spawnSync } from 'node:child_process';
-import { copyFileSync, existsSync, mkdirSync, readdirSync, rmSync, symlinkSync, unlinkSync, writeFileSync } from 'node:fs';
-import { join, basename } from 'node:path';
+import { copyFileSync, existsSync, mkdirSync, readdirSync, readFileSync, rmSync, symlinkSync, unlinkSync, writeFileSync } from 'node:fs';
+import { join, basename, dirname } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { Browser } from './cdp_pipe.mjs';
+import { Watch } from './page_watch.mjs';
+import { checkViewer } from './viewer_e2e.mjs';
 
 const options = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
@@ -78,6 +81,7 @@ function makeProject() {
   fotoloom(['image', 'add', project, '1', ...first.map((n) => join(pictures, n)), gone]);
   fotoloom(['image', 'add', project, '3', join(pictures, LANDSCAPE[4]), join(pictures, LANDSCAPE[5])]);
   fotoloom(['image', 'comment', project, '1', '1', '--text', 'Möwe über dem Hafen — 海と空']);
+  fotoloom(['image', 'comment', project, '1', '5', '--text', 'Zwei Freunde am Steg']);
   fotoloom(['image', 'comment', project, '3', '2', '--text', 'Pusteblume «Löwenzahn»']);
   fotoloom(['image', 'rotate', project, '1', '3', '--right']);
   unlinkSync(gone);
@@ -170,7 +174,7 @@ async function screenshot(page, url, file, width, height, mobile) {
   writeFileSync(join(options.artifacts, file), await page.screenshot());
 }
 
-async function visitPreview(page, theme, project) {
+async function visitPreview(page, watch, theme, project) {
   const folder = join(options.work, `preview-${theme}`);
   const run = fotoloom(['preview', project, '--output', folder, '--theme', theme]);
   const path = run.stdout.trim();
@@ -184,10 +188,16 @@ async function visitPreview(page, theme, project) {
   for (const link of info.links) check(link.raw === '#', `${theme} preview: links lead nowhere`, link.raw);
   check(info.text.includes('Album 5 (selected album)'), `${theme} preview: the sample album list`);
   check(info.overflow <= 0, `${theme} preview: fits 1280 pixels`, `${info.overflow}`);
+  // The theme's viewer is loaded here too: the sample's links lead nowhere, so it stays closed.
+  await page.evaluate(`document.querySelector('.divaround a').click()`);
+  check(await page.evaluate(`!document.querySelector('.viewer')`), `${theme} preview: no viewer on the sample`);
+  check(await page.evaluate(`!!document.querySelector('script[src="images/viewer.js"]')`), `${theme} preview: the viewer's script is there`);
   await screenshot(page, pathToFileURL(path).href, `${theme}-preview.png`, 1280, 900, false);
   await page.setViewport(390, 844, true);
   const narrow = await page.evaluate(INSPECT);
   check(narrow.overflow <= 0, `${theme} preview: fits a phone's width`, `${narrow.overflow}`);
+  const { errors } = watch.drain();
+  check(errors.length === 0, `${theme} preview: no console errors`, Watch.errorsExcept(errors, []).join('\n'));
 }
 
 // ---- Ctrl+C ------------------------------------------------------------------------------------
@@ -229,6 +239,9 @@ async function main() {
   const browser = await Browser.launch(options.chromium);
   try {
     const page = await browser.newPage();
+    const watch = await Watch.start(browser, page);
+    const script = (theme) => readFileSync(join(dirname(options.fotoloom), 'template', theme, 'images', 'viewer.js'));
+    check(THEMES.every((theme) => script(theme).equals(script(THEMES[0]))), 'every theme ships the same viewer script');
     for (const theme of THEMES) {
       const run = fotoloom(['build', project, '--output', join(options.work, 'out'), '--title', `${TITLE} ${theme}`,
         '--theme', theme, '--jobs', '2'], null);
@@ -237,10 +250,14 @@ async function main() {
       const index = run.stdout.trim();
       const folder = join(options.work, 'out', `${TITLE} ${theme}`);
       check(index === join(folder, 'index.html'), `${theme}: index path printed`, index);
+      watch.drain();
       await visitGallery(page, theme, folder, missing);
+      const complaints = Watch.errorsExcept(watch.drain().errors, missing.map((m) => join(folder, m)));
+      check(complaints.length === 0, `${theme}: no console errors on the pages`, complaints.join('\n'));
+      await checkViewer({ page, watch, check, theme, folder, artifacts: options.artifacts, missing });
       await screenshot(page, pathToFileURL(join(folder, 'index.html')).href, `${theme}-index.png`, 1280, 900, false);
       await screenshot(page, pathToFileURL(join(folder, 'index-1-1.html')).href, `${theme}-index-phone.png`, 390, 844, true);
-      await visitPreview(page, theme, project);
+      await visitPreview(page, watch, theme, project);
     }
     // An album width in pixels wider than the screen is narrowed to it.
     fotoloom(['set', project, 'albumWidthUnit=1', 'albumWidth=1500']);
