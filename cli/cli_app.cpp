@@ -6,6 +6,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
 #include "cli/fotoloom_cli.h"
+#include "fotoloom_version.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ int runFotoloom(const std::vector<std::string>& args, std::ostream& out, std::os
     // Paths such as /photos/a.jpg are arguments, not options, on every system.
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("fotoloom ") + FOTOLOOM_VERSION, "Print the version and exit");
     addProjectCommands(app, context);
     addAlbumCommands(app, context);
     addImageCommands(app, context);
@@ -68,7 +70,8 @@ int runFotoloom(const std::vector<std::string>& args, std::ostream& out, std::os
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::ParseError& e) {
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e, out, err);  // --help
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return app.exit(e, out, err);  // --help, --version
         err << "fotoloom: " << usageProblem(app, e) << " (see --help)\n";
         return kExitUsage;
     }

@@ -10,6 +10,38 @@ if(WIN32)
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
+# One version for every program and package: the project's. Programs include
+# "fotoloom_version.h"; Windows programs carry it in a version resource as well.
+set(FOTOLOOM_PUBLISHER "Fotoloom")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/fotoloom_version.h @ONLY)
+add_library(fotoloom_version INTERFACE)
+target_include_directories(fotoloom_version INTERFACE ${CMAKE_BINARY_DIR}/generated)
+
+# The version resource of a Windows program or library (nothing elsewhere).
+#   fotoloom_version_resource(TARGET "Description shown by the system")
+function(fotoloom_version_resource target description)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_target_property(type ${target} TYPE)
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(FOTOLOOM_RC_TYPE VFT_DLL)
+    set(FOTOLOOM_RC_FILE ${name}.dll)
+  else()
+    set(FOTOLOOM_RC_TYPE VFT_APP)
+    set(FOTOLOOM_RC_FILE ${name}.exe)
+  endif()
+  set(FOTOLOOM_RC_NAME ${name})
+  set(FOTOLOOM_RC_DESCRIPTION "${description}")
+  set(rc ${CMAKE_BINARY_DIR}/generated/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
+
 # Sources of a folder: every .cpp, with the back end of the other platform left out
 # (files named *_win.cpp build for Windows only, *_posix.cpp for everything else).
 function(fotoloom_platform_sources out dir)

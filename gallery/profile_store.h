@@ -11,6 +11,13 @@ std::string readProfileString(const std::string& iniPath, const std::string& sec
 // or the value cannot be stored in the format (a line break, for one); the file is unchanged then.
 bool writeProfileString(const std::string& iniPath, const std::string& section, const std::string& key,
                         const std::string& value);
-// Where the program keeps its small settings files: its own folder, or on Linux a per-user
-// folder ($XDG_CONFIG_HOME/fotoloom or ~/.config/fotoloom) when the program's folder is not writable.
+// Where the program keeps its small settings files: its own folder, or the per-user folder when
+// no file can be made in the program's folder (a shared installation, a read-only portable copy).
 std::string settingsFolder();
+// The same choice for a given program folder.
+std::string settingsFolderFor(const std::string& programFolder);
+// The per-user folder for settings: %APPDATA%\Fotoloom on Windows, $XDG_CONFIG_HOME/fotoloom or
+// ~/.config/fotoloom elsewhere; "" when the system names none. It may not exist yet.
+std::string userSettingsFolder();
+// True when a new file can be made in the folder.
+bool canCreateFilesIn(const std::string& folder);

@@ -43,14 +43,17 @@ bool writeProfileString(const std::string& iniPath, const std::string& section, 
     return saveIniFile(iniPath, *ini);
 }
 
-std::string settingsFolder()
+bool canCreateFilesIn(const std::string& folder)
 {
-    std::string folder = programFolder();
-    if (!folder.empty() && ::access(folder.c_str(), W_OK) == 0) return folder;
+    return folderExists(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string userSettingsFolder()
+{
     // Relative values of XDG_CONFIG_HOME are to be ignored.
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/') return joinPath(config, "fotoloom");
     const char* home = std::getenv("HOME");
     if (home && home[0] == '/') return joinPath(joinPath(home, ".config"), "fotoloom");
-    return folder;
+    return {};
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <vector>
 
 #include "gallery/file_system.h"
@@ -46,6 +48,22 @@ bool createUnicodeFileIfMissing(const std::wstring& path)
     return CloseHandle(file) && ok;
 }
 
+// Creates the folders above a file as needed (the per-user settings folder may not exist yet).
+// Steps that cannot be made (the drive, a share's root) are passed over; what counts is the end.
+bool makeParentFolders(const std::wstring& filePath)
+{
+    const size_t last = filePath.find_last_of(L"\\/");
+    if (last == std::wstring::npos || last == 0) return true;
+    const std::wstring parent = filePath.substr(0, last);
+    for (size_t pos = parent.find_first_of(L"\\/"); pos != std::wstring::npos;
+         pos = parent.find_first_of(L"\\/", pos + 1)) {
+        if (pos > 0) CreateDirectoryW(parent.substr(0, pos).c_str(), nullptr);
+    }
+    CreateDirectoryW(parent.c_str(), nullptr);
+    const DWORD a = GetFileAttributesW(parent.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
 
 std::string readProfileString(const std::string& iniPath, const std::string& section, const std::string& key)
@@ -70,9 +88,37 @@ bool writeProfileString(const std::string& iniPath, const std::string& section, 
 {
     if (!isStorableProfileEntry(section, key, value)) return false;
     const std::wstring file = fullPath(iniPath);
-    if (!createUnicodeFileIfMissing(file)) return false;
+    if (!makeParentFolders(file) || !createUnicodeFileIfMissing(file)) return false;
     const std::wstring text = wide(profileValueText(value));
     return WritePrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), text.c_str(), file.c_str()) != 0;
 }
 
-std::string settingsFolder() { return programFolder(); }
+bool canCreateFilesIn(const std::string& folder)
+{
+    // Only trying tells: access rights, a read-only medium, a folder the system guards. The probe
+    // goes away with its handle.
+    const std::wstring base = wide(joinPath(folder, "~fotoloom-probe-"));
+    for (unsigned attempt = 0; attempt < 8; ++attempt) {
+        const std::wstring probe = base + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                   std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(attempt) + L".tmp";
+        HANDLE file =
+            CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
+std::string userSettingsFolder()
+{
+    PWSTR appData = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &appData)) && appData)
+        folder = joinPath(utf16ToUtf8(reinterpret_cast<const char16_t*>(appData)), "Fotoloom");
+    CoTaskMemFree(appData);
+    return folder;
+}

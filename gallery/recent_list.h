@@ -8,8 +8,8 @@
 class RecentList {
 public:
     explicit RecentList(std::string iniPath);
-    // "last.ini" in the program's folder; on Linux, when that folder is not writable,
-    // $XDG_CONFIG_HOME/fotoloom/last.ini (or ~/.config/fotoloom/last.ini).
+    // "last.ini" in the program's folder; when no file can be made there, in the per-user
+    // settings folder (%APPDATA%\Fotoloom, $XDG_CONFIG_HOME/fotoloom or ~/.config/fotoloom).
     static std::string defaultIniPath();
 
     const std::string& iniPath() const { return iniPath_; }

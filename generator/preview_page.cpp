@@ -77,7 +77,7 @@ bool preparePreviewFolder(const std::string& folder)
     return makeFolder(joinPath(base, kThemeImagesName)) && made;
 }
 
-std::string sampleImagePath() { return joinPath(GetProgramFolder(), kSampleImageName); }
+std::string sampleImagePath() { return joinPath(shippedFilesFolder(GetProgramFolder()), kSampleImageName); }
 
 std::string fillPreviewPage(std::string text, const PreviewInput& input, const std::string& folder)
 {

@@ -47,7 +47,7 @@ struct PreviewResult {
 std::string previewFolder();
 // Creates the preview folder and its "images" folder, one level each; false when either is missing after.
 bool preparePreviewFolder(const std::string& folder);
-// The sample picture beside the program: program folder + separator + "sample.gif".
+// The sample picture beside the program: shippedFilesFolder() + separator + "sample.gif".
 std::string sampleImagePath();
 
 // Makes "index.htm" and "style.css" in the preview folder (which ends with a separator). Warnings

@@ -38,7 +38,22 @@ std::string GetProgramFolder()
     return path.substr(0, cut);
 }
 
-std::string defaultTemplateRoot() { return joinPath(GetProgramFolder(), "template"); }
+std::string shippedFilesFolder(const std::string& programFolder)
+{
+    constexpr char kTemplateFolderName[] = "template";
+    if (folderExists(joinPath(programFolder, kTemplateFolderName))) return programFolder;
+    // <prefix>/bin -> <prefix>/share/fotoloom
+    std::string folder = programFolder;
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    const size_t cut = folder.find_last_of("/\\");
+    if (cut != std::string::npos) {
+        const std::string shared = joinPath(joinPath(folder.substr(0, cut + 1), "share"), "fotoloom");
+        if (folderExists(joinPath(shared, kTemplateFolderName))) return shared;
+    }
+    return programFolder;
+}
+
+std::string defaultTemplateRoot() { return joinPath(shippedFilesFolder(GetProgramFolder()), "template"); }
 
 std::string themeFolder(const std::string& templateRoot, const std::string& themeName)
 {
@@ -139,7 +154,10 @@ std::string LoadPageTemplate(const GallerySettings& gallery, const std::string& 
     return text;
 }
 
-std::string LoadPageTemplate(const GallerySettings& gallery) { return LoadPageTemplate(gallery, defaultTemplateRoot()); }
+std::string LoadPageTemplate(const GallerySettings& gallery)
+{
+    return LoadPageTemplate(gallery, defaultTemplateRoot());
+}
 
 void fillStyleSheet(std::string& text, const GallerySettings& v, std::string_view albumLinkKey)
 {

@@ -28,7 +28,12 @@
 // The folder of the running program: its full path cut at the last "\" or "/"; the separator is
 // kept when it follows a drive's ":" (or is the root "/"), so "C:\Builder.exe" gives "C:\".
 std::string GetProgramFolder();
-// GetProgramFolder() + separator + "template".
+// The folder holding what ships with the program ("template", "sample.gif"): the program folder
+// itself when "template" is there (the Windows layout, the build tree), else the package layout of
+// a program installed as <prefix>/bin/fotoloom, <prefix>/share/fotoloom, when that holds "template";
+// else the program folder.
+std::string shippedFilesFolder(const std::string& programFolder);
+// shippedFilesFolder(GetProgramFolder()) + separator + "template".
 std::string defaultTemplateRoot();
 // root + separator + name: the folder of one theme.
 std::string themeFolder(const std::string& templateRoot, const std::string& themeName);

@@ -12,6 +12,7 @@
 
 #include "cli/fotoloom_cli.h"
 #include "cli/json_text.h"
+#include "fotoloom_version.h"
 #include "gallery/builder_doc.h"
 #include "gallery/file_system.h"
 #include "gallery/project_file.h"
@@ -350,6 +351,9 @@ TEST_F(CliTest, UsageErrorsAndHelp)
     r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("FOTOLOOM_RECENT_INI"), std::string::npos);
+    r = run({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "fotoloom " FOTOLOOM_VERSION "\n");
     for (const char* command : {"new", "show", "set"}) EXPECT_EQ(run({command, "--help"}).status, 0) << command;
     for (const char* command : {"add", "edit", "copy", "remove", "up", "down", "list"})
         EXPECT_EQ(run({"album", command, "--help"}).status, 0) << command;

@@ -122,3 +122,32 @@ TEST_F(RecentListTest, ValuesRoundTripOrAreRefusedWhole)
     EXPECT_EQ(readProfileString(ini, kSection, "Last 1"), "'quoted'");
     EXPECT_EQ(readProfileString(ini, kSection, "Last 2"), "");
 }
+
+TEST_F(RecentListTest, AFolderNotYetThereIsMadeOnTheFirstSave)
+{
+    // The per-user settings folder does not exist before the program's first save there.
+    auto nested = (folder_ / "Fotoloom" / "deeper" / "last.ini").u8string();
+    RecentList fresh(std::string(nested.begin(), nested.end()));
+    fresh.putAtHead("/photos/a.gal");
+    EXPECT_EQ(fresh.read(), (Paths{"/photos/a.gal", "", ""}));
+}
+
+TEST_F(RecentListTest, SettingsStayBesideTheProgramUnlessNoFileCanBeMadeThere)
+{
+    auto s = folder_.u8string();
+    const std::string writable(s.begin(), s.end());
+    EXPECT_EQ(settingsFolderFor(writable), writable);
+    // Trying left nothing behind.
+    EXPECT_TRUE(std::filesystem::is_empty(folder_));
+
+    // A folder where nothing can be made, even by an administrator: one that is a file, or
+    // missing. (A read-only folder is tried on the packaged program.)
+    const std::string user = userSettingsFolder();
+    ASSERT_FALSE(user.empty());
+    EXPECT_NE(user, writable);
+    {
+        std::ofstream(folder_ / "plain-file") << "x";
+    }
+    EXPECT_EQ(settingsFolderFor(joinPath(writable, "plain-file")), user);
+    EXPECT_EQ(settingsFolderFor(joinPath(writable, "missing")), user);
+}

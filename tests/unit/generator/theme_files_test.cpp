@@ -38,6 +38,23 @@ TEST(ReplaceAll, ReplacesEveryOccurrenceAndNeverRescansWhatItInserted)
     EXPECT_EQ(unchanged, "text");
 }
 
+TEST(ShippedFiles, BesideTheProgramOrInThePackageLayout)
+{
+    ScratchFolder root;
+    const std::string bin = root / "bin";
+    const std::string shared = joinPath(root / "share", "fotoloom");
+    ASSERT_TRUE(makeFolder(bin));
+    EXPECT_EQ(shippedFilesFolder(bin), bin);  // nothing anywhere: the program folder, as always
+
+    ASSERT_TRUE(makeFolder(root / "share") && makeFolder(shared) && makeFolder(joinPath(shared, "template")));
+    EXPECT_EQ(shippedFilesFolder(bin), shared);
+    EXPECT_EQ(shippedFilesFolder(bin + kPathSeparator), shared);
+
+    // Themes beside the program win: a portable copy must not pick up an installed package's.
+    ASSERT_TRUE(makeFolder(joinPath(bin, "template")));
+    EXPECT_EQ(shippedFilesFolder(bin), bin);
+}
+
 TEST(FormatColour, WritesRedGreenBlueFromTheLowByteUp)
 {
     EXPECT_EQ(FormatColour(0xFF8000), "#0080ff");  // red 0x00, green 0x80, blue 0xFF
