@@ -174,6 +174,17 @@ export async function checkViewer({ page, watch, check, theme, folder, artifacts
   await page.open(url('index-1-2.html#image-1-1'));
   await until('the shared photo loads for the picture', (x) => showing(1)(x) && x.caption.length > 0);
   await shot(`${theme}-viewer.png`);
+  const motion = `(() => {
+    const photo = getComputedStyle(document.querySelector('.viewer-photo'));
+    return { viewer: getComputedStyle(document.querySelector('.viewer')).animationName,
+      photo: photo.transitionDuration.split(',').every((d) => parseFloat(d) === 0) };
+  })()`;
+  const moving = await page.evaluate(motion);
+  await page.send('Emulation.setEmulatedMedia', { features: [{ name: 'prefers-reduced-motion', value: 'reduce' }] });
+  const still = await page.evaluate(motion);
+  await page.send('Emulation.setEmulatedMedia', { features: [] });
+  check(moving.viewer !== 'none' && !moving.photo && still.viewer === 'none' && still.photo,
+    `${theme} viewer: reduced motion is honoured`, JSON.stringify({ moving, still }));
 
   // ---- A phone: swipe ----------------------------------------------------------------------
   await page.setViewport(390, 844, true);
