@@ -5,7 +5,9 @@
 // fifth has a comment, so its arrival from the other page is seen; the seventh's photo is gone.
 
 import { writeFileSync } from 'node:fs';
-import { join } from 'node:path';
+import { readFile } from 'node:fs/promises';
+import { createServer } from 'node:http';
+import { extname, join, normalize } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { Watch } from './page_watch.mjs';
 
@@ -139,6 +141,13 @@ export async function checkViewer({ page, watch, check, theme, folder, artifacts
     showing(1)(x) && x.caption === 'Möwe über dem Hafen — 海と空');
   await page.open(url('index.html#image-1-6'));
   s = await until('index.html with an address naming photo 6 opens it', showing(6));
+  const entries = async () => (await page.send('Page.getNavigationHistory')).entries.length;
+  const count = await entries();
+  const reloaded = page.browser.waitFor('Page.loadEventFired', page.sessionId);
+  await page.send('Page.reload');
+  await reloaded;
+  await until('a reload keeps the photo open', showing(6));
+  check((await entries()) === count, `${theme} viewer: a reload adds no history entry`, `${count}`);
   await page.evaluate('window.viewerTestMark = 2');
   await goBack();
   s = await until('back from a shared address shows the album page', (x) => !x.open && x.hash === '');
@@ -221,7 +230,41 @@ export async function checkViewer({ page, watch, check, theme, folder, artifacts
   const complaints = Watch.errorsExcept(errors, missing.map((m) => join(folder, m)));
   check(complaints.length === 0, `${theme} viewer: no console errors`, complaints.join('\n'));
 
+  await overHttp(page, watch, check, theme, folder, missing, { click, until, showing });
   await withoutScript(page, check, theme, url);
+}
+
+// The same gallery from a web server: the album's other page is asked over HTTP.
+async function overHttp(page, watch, check, theme, folder, missing, { click, until, showing }) {
+  const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.js': 'text/javascript', '.jpg': 'image/jpeg', '.png': 'image/png' };
+  const server = createServer(async (request, response) => {
+    const file = join(folder, normalize(decodeURIComponent(new URL(request.url, 'http://host').pathname)));
+    try {
+      if (!file.startsWith(folder + '/')) throw new Error('outside');
+      const body = await readFile(file);
+      response.writeHead(200, { 'content-type': types[extname(file)] ?? 'application/octet-stream' }).end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  await new Promise((done) => server.listen(0, '127.0.0.1', done));
+  const origin = `http://127.0.0.1:${server.address().port}/`;
+  try {
+    watch.drain();
+    await page.open(`${origin}index-1-1.html`);
+    await click('a[href="image-1-4.html"]');
+    await until('from a web server, a click opens the photo', showing(4));
+    await click('.viewer-next');
+    await until('from a web server, next crosses to page 2 with its comment', (x) =>
+      showing(5)(x) && x.caption === 'Zwei Freunde am Steg');
+    const { requests, errors } = watch.drain();
+    const outside = requests.filter((r) => !r.startsWith(origin));
+    check(outside.length === 0, `${theme} viewer over HTTP: no request leaves the gallery`, outside.join('\n'));
+    const complaints = errors.filter((e) => !missing.some((m) => e.url === origin + m));
+    check(complaints.length === 0, `${theme} viewer over HTTP: no console errors`, complaints.map((e) => `${e.text} ${e.url}`).join('\n'));
+  } finally {
+    await new Promise((done) => server.close(done));
+  }
 }
 
 // With scripts off the thumbnail opens the picture page in a new tab, as the build wrote it.

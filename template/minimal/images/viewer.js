@@ -131,12 +131,13 @@
     root.setAttribute('role', 'dialog');
     root.setAttribute('aria-modal', 'true');
     root.setAttribute('aria-label', 'Photo viewer');
+    root.setAttribute('aria-describedby', 'viewer-caption');
     root.innerHTML = '<div class="viewer-bar"><span class="viewer-title"></span>' +
              '<span class="viewer-counter" aria-live="polite"></span>' + button('close', 'Close') +
              '</div><div class="viewer-stage"><img class="viewer-photo" alt="">' +
              '<p class="viewer-missing" hidden>This photo could not be loaded.</p>' +
              button('prev', 'Previous photo') + button('next', 'Next photo') +
-             '</div><p class="viewer-caption"></p>';
+             '</div><p class="viewer-caption" id="viewer-caption"></p>';
     doc.body.appendChild(root);
     var find = function (name) { return root.querySelector('.viewer-' + name); };
     ui = {
@@ -360,11 +361,13 @@
   win.addEventListener('popstate', follow);
   win.addEventListener('hashchange', follow);
 
-  // A shared address: the page without the photo stays behind it, so the back button closes it.
-  if (fromAddress() >= 0) {
-    var start = fromAddress();
-    history.replaceState(null, '', base());
+  // A shared address: the page without the photo is put behind it, so the back button closes it
+  // (unless this entry is the viewer's own already, as after a reload).
+  var start = fromAddress();
+  if (start >= 0) {
+    var own = history.state && history.state.fotoloomViewer;
+    if (!own) history.replaceState(null, '', base());
     var thumb = known[order[start]];
-    display(start, 'push', null, thumb && thumb.link);
+    display(start, own ? 'keep' : 'push', null, thumb && thumb.link);
   }
 })();
