@@ -176,6 +176,7 @@ async function screenshot(page, url, file, width, height, mobile) {
 
 async function visitPreview(page, watch, theme, project) {
   const folder = join(options.work, `preview-${theme}`);
+  watch.drain();
   const run = fotoloom(['preview', project, '--output', folder, '--theme', theme]);
   const path = run.stdout.trim();
   check(path === join(folder, 'index.htm'), `${theme} preview: page path printed`, path);
