@@ -1,9 +1,9 @@
-// Builder.exe: start-up of the Windows program.
+// Builder.exe: the program's entry point. The program takes no options of its own; a project
+// file named on the command line (as the .gal association passes it) is opened at start-up.
 
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
-#include <shellapi.h>
+
+#include <shellapi.h>  // after windows.h, which it needs
 
 #include <string>
 
@@ -12,7 +12,6 @@
 
 namespace {
 
-// The program takes no options; a project file named on the command line is opened.
 std::string projectOnCommandLine()
 {
     int count = 0;
@@ -26,14 +25,7 @@ std::string projectOnCommandLine()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    if (FAILED(OleInitialize(nullptr))) return 1;
-    int exitCode = 0;
-    {
-        CBuilderApp app;
-        if (app.initInstance(SW_SHOWMAXIMIZED, projectOnCommandLine())) exitCode = app.run();
-    }
-    OleUninitialize();
-    return exitCode;
+    CBuilderApp app;
+    if (!app.initInstance(StartOptions{.projectPath = projectOnCommandLine()})) return 0;
+    return app.run();
 }

@@ -44,6 +44,46 @@
 #define IDC_ALBUM_TO_TOP 1074          // position value 1
 #define IDC_ALBUM_TO_BOTTOM 1075       // position value 2
 
+// The start dialog, shown once at start-up over its picture
+#define IDD_START 167
+#define IDR_START_PICTURE 32836  // "JPEG" resource
+#define IDC_START_WELCOME 1052
+#define IDC_START_VERSION 1053
+#define IDC_START_NEW_RADIO 1054
+#define IDC_START_MODIFY_RADIO 1055
+#define IDC_START_QUESTION 1056
+#define IDC_START_NEW 1057
+#define IDC_START_MODIFY 1058
+#define IDC_START_BROWSE 1039
+#define IDC_START_RECENT_TITLE 1059
+#define IDC_START_RECENT1 1060
+#define IDC_START_RECENT2 1061
+#define IDC_START_RECENT3 1062
+#define IDC_START_NEXT 1063
+#define IDC_START_HELP 1066
+
+// The about box
+#define IDD_ABOUTBOX 100
+#define IDR_ABOUT_LOGO 32853  // "GIF" resource, 164 x 172
+#define IDI_ABOUT_OK 32850    // the icon on its OK button
+#define IDC_ABOUT_TITLE 32840
+#define IDC_ABOUT_NOTICE 32841
+#define IDC_ABOUT_MAIL_TEXT 1043
+#define IDC_ABOUT_MAIL 32842
+#define IDC_ABOUT_SITE_TEXT 32843
+#define IDC_ABOUT_SITE 32844
+#define IDC_ABOUT_MAKER_TEXT 32845
+#define IDC_ABOUT_MAKER 32846
+
+// The update-notifications dialog
+#define IDD_UPDATES 32826
+#define IDI_UPDATES 32833
+#define IDC_UPDATES_EMAIL 32827
+#define IDC_UPDATES_SUBSCRIBE 32828    // radio index 0
+#define IDC_UPDATES_UNSUBSCRIBE 32829  // radio index 1
+#define IDC_UPDATES_INTRO 32830
+#define IDC_UPDATES_PROMISE 32831
+
 // --- Child windows of the main frame ----------------------------------------------------------------
 #define IDW_TOOLBAR 0xE800
 #define IDW_STATUS_BAR 0xE801

@@ -91,6 +91,22 @@ template <> struct Crack<WM_CAPTURECHANGED> {  // void (HWND gaining)
     }
 };
 
+template <UINT M> struct CrackCtlColor {  // HBRUSH (HDC, HWND control); null leaves it to the default
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
+    {
+        return reinterpret_cast<LRESULT>((t.*h)(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l)));
+    }
+};
+template <> struct Crack<WM_CTLCOLORSTATIC> : CrackCtlColor<WM_CTLCOLORSTATIC> {};
+template <> struct Crack<WM_CTLCOLORBTN> : CrackCtlColor<WM_CTLCOLORBTN> {};
+template <> struct Crack<WM_CTLCOLORDLG> : CrackCtlColor<WM_CTLCOLORDLG> {};
+template <> struct Crack<WM_NCHITTEST> {  // UINT (POINT screen): the HT* value
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
+    {
+        return static_cast<LRESULT>((t.*h)(POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))}));
+    }
+};
+
 class MessageMapBase {
 public:
     // Window messages, WM_COMMAND (commands and control notifications) and WM_NOTIFY.

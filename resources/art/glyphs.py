@@ -194,6 +194,14 @@ def browser(x, y, w, h, t):
     return body, bar
 
 
+def envelope(x, y, w, h, t):
+    """A closed letter: paper with the flap's two folds."""
+    body = framed(x, y, w, h, PAPER, INK, t, r=t * 1.5)
+    folds = (f'<path d="M{x + t} {y + t} L{x + w / 2} {y + h * 0.58} L{x + w - t} {y + t}" fill="none" '
+             f'stroke="{BLUE}" stroke-width="{max(t, 1.5)}" stroke-linejoin="round"/>')
+    return body + folds
+
+
 def big_t(x, y, w, h, fill=INK):
     """A bold capital T drawn as two bars."""
     stem = w * 0.3
@@ -308,6 +316,12 @@ def glyph(name, t):
         return body
     if name == "program":
         return program_icon(t)
+    if name == "ok":
+        return (f'<circle cx="16" cy="16" r="14" fill="{GREEN}"/>'
+                f'<path d="M9 16.5 L14 21.5 L23.5 11" fill="none" stroke="{PAPER}" stroke-width="{max(3.0, 2 * t)}" '
+                'stroke-linecap="round" stroke-linejoin="round"/>')
+    if name == "mail":
+        return envelope(2, 7, 28, 20, t) + sparkle(25, 8, 6.0)
     if name == "group_albums":
         return album(2, 2, 22, 26, t) + photo(12, 10, 19, 17, t)
     raise KeyError(name)

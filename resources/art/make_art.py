@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws every icon and bitmap of the program from glyphs.py and writes the binaries that the
+"""Draws every icon and bitmap of the program from glyphs.py (and the dialogs' pictures from
+pictures.py) and writes the binaries that the
 resource script includes. Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert; only the
 standard library of Python.
 
@@ -13,6 +14,7 @@ import sys
 import tempfile
 
 import glyphs
+import pictures
 
 CONVERT = "/usr/bin/convert"  # the real ImageMagick, not a stand-in earlier on the path
 
@@ -24,6 +26,9 @@ ICONS = {
     146: "rotate_right", 152: "comment", 153: "images_remove", 154: "title", 155: "view",
 }
 TOOLBAR_SIZES = (16, 32)
+
+# Icons of the dialogs: the update notifications' window icon and the about box's OK button.
+DIALOG_ICONS = {32833: "mail", 32850: "ok"}
 
 # Cells of the 16-pixel strip, in index order: the task links 0..15 and the thumbnail view's
 # context menu 6..13 use them by position.
@@ -169,6 +174,9 @@ def main(argv):
             make_icon(os.path.join(out_dir, f"icon_{icon_id}.ico"), name, TOOLBAR_SIZES, work)
         make_icon(os.path.join(out_dir, "icon_128.ico"), "program", (16, 32, 48, 256), work)
         make_icon(os.path.join(out_dir, "icon_164.ico"), "album", (16, 32), work)
+        for icon_id, name in DIALOG_ICONS.items():
+            make_icon(os.path.join(out_dir, f"icon_{icon_id}.ico"), name, (16, 32, 48), work)
+        pictures.make(out_dir, work)
         write_strip(os.path.join(out_dir, "bitmap_131.bmp"), STRIP_16, 16, STRIP_16_MASK, work)
         write_strip(os.path.join(out_dir, "bitmap_138.bmp"), STRIP_48, 48, STRIP_48_MASK, work)
         if sheet:
