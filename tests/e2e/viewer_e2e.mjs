@@ -105,6 +105,9 @@ export async function checkViewer({ page, watch, check, theme, folder, artifacts
   check(s.page === 'index-1-1.html' && s.mark === 1, `${theme} viewer: the click stays on the album page`, s.url);
   check(s.role === 'dialog' && s.modal === 'true' && s.label, `${theme} viewer: a labelled modal dialog`, JSON.stringify(s));
   check(s.inside, `${theme} viewer: focus moves into the viewer`, s.focus);
+  const ahead = () => watch.requests.some((r) => r.endsWith('/photos/image-1-3.jpg'));
+  for (let i = 0; i < 100 && !ahead(); i++) await page.evaluate('new Promise((done) => setTimeout(done, 20))');
+  check(ahead(), `${theme} viewer: the next photo is loaded ahead`);
   await click('.viewer-next');
   await until('next shows the third photo', showing(3));
   await click('.viewer-next');
