@@ -17,6 +17,8 @@ constexpr char kFooter[] =
     "                       $XDG_CONFIG_HOME/fotoloom/last.ini when that folder is not writable)\n"
     "\n"
     "Albums and images are numbered from 1, as 'fotoloom show' and 'fotoloom album list' print them.\n"
+    "Building (build, quick, demo): the picture workers share one memory budget of 1 GB whatever\n"
+    "--jobs says; a picture that would need more on its own is refused and listed.\n"
     "Exit status: 0 success, 1 failure, 2 wrong usage.";
 
 // CLI11 calls a misspelt command a missing one; name the word it did not know instead.

@@ -11,6 +11,13 @@
 
 namespace {
 
+constexpr char kBuildPromises[] =
+    "Ctrl+C stops the build after the picture in hand.\n"
+    "Memory: the picture workers share one budget of 1 GB; a picture that would need more on its own\n"
+    "is refused and listed.\n"
+    "Exit status 1 when the build was refused or cancelled, or when any picture or file was not written\n"
+    "(each is listed).";
+
 struct BuildCommandOptions {
     std::string project;
     std::string title;
@@ -46,8 +53,7 @@ void addBuildCommands(CLI::App& app, CliContext& context)
         ->check(CLI::Range(1, 100));
     build->add_flag("--force", o->request.force, "remake every photo and thumbnail, even those up to date");
     build->add_flag("--open", o->request.open, "open the finished gallery in the default browser");
-    build->footer("Ctrl+C stops the build after the picture in hand. Exit status 1 when the build was refused or "
-                  "cancelled, or when any picture or file was skipped.");
+    build->footer(kBuildPromises);
     build->callback([o, title, theme, &context] {
         const bool titleGiven = title->count() > 0;
         const bool themeGiven = theme->count() > 0;

@@ -18,6 +18,8 @@
 
 namespace {
 
+thread_local PictureMemoryGate* tMemoryGate = nullptr;
+
 // Pictures are read whole; a file larger than this is no picture we could hold anyway.
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
@@ -99,9 +101,17 @@ bool pictureSizeAllowed(uint64_t width, uint64_t height)
            width * height <= kMaxPicturePixels;
 }
 
+ScopedPictureMemoryGate::ScopedPictureMemoryGate(PictureMemoryGate& gate) : previous_(tMemoryGate)
+{
+    tMemoryGate = &gate;
+}
+
+ScopedPictureMemoryGate::~ScopedPictureMemoryGate() { tMemoryGate = previous_; }
+
 bool allocatePicture(DecodedPicture& out, uint32_t width, uint32_t height)
 {
     if (!pictureSizeAllowed(width, height)) return false;
+    if (tMemoryGate && !tMemoryGate->allowPixels(uint64_t{width} * height * 4)) return false;
     try {
         out.bgra.assign(static_cast<size_t>(width) * height * 4, 0);
     } catch (const std::bad_alloc&) {
@@ -125,10 +135,7 @@ uint32_t jpegScaleDenominator(uint32_t width, uint32_t height, const PictureSize
     return 1;
 }
 
-CPicture::CPicture(const std::string& path, int formatCode, PictureSizeHint hint)
-{
-    Load(path, formatCode, hint);
-}
+CPicture::CPicture(const std::string& path, int formatCode, PictureSizeHint hint) { Load(path, formatCode, hint); }
 
 bool CPicture::Load(const std::string& path, int formatCode, PictureSizeHint hint)
 {

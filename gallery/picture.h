@@ -72,6 +72,27 @@ inline constexpr int kDefaultJpegQuality = 90;
 // Pictures larger than this (in pixels) are refused when decoding or resampling.
 inline constexpr uint64_t kMaxPicturePixels = uint64_t{1} << 28;
 
+// Vets the pixel buffers that decoding allocates on one thread. Before a decoder allocates the
+// buffer of a picture (width x height x 4 bytes, after any reduced-scale decode), the gate of the
+// calling thread, when one is installed, is asked; when it refuses, the load fails as for an
+// undecodable file. The build uses it to keep its workers within one memory budget.
+class PictureMemoryGate {
+public:
+    virtual ~PictureMemoryGate() = default;
+    virtual bool allowPixels(uint64_t bytes) = 0;
+};
+// Installs a gate for the calling thread while it lives (the previous one comes back after).
+class ScopedPictureMemoryGate {
+public:
+    explicit ScopedPictureMemoryGate(PictureMemoryGate& gate);
+    ~ScopedPictureMemoryGate();
+    ScopedPictureMemoryGate(const ScopedPictureMemoryGate&) = delete;
+    ScopedPictureMemoryGate& operator=(const ScopedPictureMemoryGate&) = delete;
+
+private:
+    PictureMemoryGate* previous_;
+};
+
 class CPicture {
 public:
     CPicture() = default;
@@ -92,8 +113,7 @@ public:
     // A picture stored in the program's resources: resource type (e.g. L"JPEG", L"GIF") and id,
     // from `module` (null: the program itself). GIF (code 2) and JPEG (code 3) are what the
     // program keeps there; any format that loads from a file loads from a resource too.
-    bool LoadResource(const wchar_t* resourceType, unsigned resourceId, int formatCode,
-                      HINSTANCE__* module = nullptr);
+    bool LoadResource(const wchar_t* resourceType, unsigned resourceId, int formatCode, HINSTANCE__* module = nullptr);
 #endif
 
     // --- Saving --------------------------------------------------------------------------------
@@ -152,7 +172,7 @@ private:
     std::vector<uint8_t> pixels_;  // BGRA, straight alpha, bufferWidth_ x bufferHeight_
     uint32_t bufferWidth_ = 0;
     uint32_t bufferHeight_ = 0;
-    uint32_t width_ = 0;           // true size, as shown
+    uint32_t width_ = 0;  // true size, as shown
     uint32_t height_ = 0;
     bool hasAlpha_ = false;
     std::vector<uint8_t> iccProfile_;

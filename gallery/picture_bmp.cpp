@@ -5,6 +5,7 @@
 
 #include "gallery/picture_bmp.h"
 #include "gallery/picture_read_cursor.h"
+#include "gallery/picture_size_math.h"
 
 namespace {
 
@@ -150,7 +151,9 @@ bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon
     if (inIcon && h.bits == 32 && !h.hasAlphaMask) h.a = maskOf(0xFF000000u), h.hasAlphaMask = true;
 
     if (!in.seek(pixelOffset)) return false;
-    const size_t stride = ((static_cast<size_t>(width) * h.bits + 31) / 32) * 4;
+    size_t stride = 0, pixelBytes = 0;  // rows padded to 32 bits; no wrap in a 32-bit build
+    if (!picture_size::rowBytes(width, h.bits, 4, stride) || !picture_size::product(stride, height, pixelBytes))
+        return false;
     // Raw rows have an exact size; an RLE byte pair gives at most 255 pixels.
     if (rle ? !pixelsFitData(width, height, in.remaining(), 128) : height > in.remaining() / stride) return false;
     if (!allocatePicture(out, width, height)) return false;
@@ -172,9 +175,7 @@ bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon
             case 1: std::memcpy(dst, &palette[((src[x / 8] >> (7 - x % 8)) & 1) * 4], 4); break;
             case 4: std::memcpy(dst, &palette[((src[x / 2] >> ((x & 1) ? 0 : 4)) & 15) * 4], 4); break;
             case 8: std::memcpy(dst, &palette[src[x] * size_t{4}], 4); break;
-            case 24:
-                dst[0] = src[x * 3], dst[1] = src[x * 3 + 1], dst[2] = src[x * 3 + 2], dst[3] = 255;
-                break;
+            case 24: dst[0] = src[x * 3], dst[1] = src[x * 3 + 1], dst[2] = src[x * 3 + 2], dst[3] = 255; break;
             default: {
                 const size_t bytes = h.bits / 8;
                 uint32_t v = 0;
@@ -193,7 +194,7 @@ bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon
     if (inIcon && !(h.bits == 32 && anyAlpha)) {
         // The AND mask after the colour pixels: 1 bits are transparent. Icons without it stay opaque.
         const size_t maskStride = ((static_cast<size_t>(width) + 31) / 32) * 4;
-        const size_t maskAt = static_cast<size_t>(pixels - data) + stride * height;
+        const uint64_t maskAt = static_cast<uint64_t>(pixels - data) + pixelBytes;
         if (maskAt <= size && (size - maskAt) / maskStride >= height) {
             for (uint32_t row = 0; row < height; ++row) {
                 const uint8_t* m = data + maskAt + row * maskStride;

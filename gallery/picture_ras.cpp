@@ -2,6 +2,7 @@
 
 #include "gallery/picture_codec.h"
 #include "gallery/picture_read_cursor.h"
+#include "gallery/picture_size_math.h"
 
 namespace {
 
@@ -52,23 +53,28 @@ bool decodeRas(const uint8_t* data, size_t size, DecodedPicture& out)
         if (!p || entries == 0 || entries > 256) return false;
         map.assign(256 * 4, 0);
         for (size_t i = 0; i < entries; ++i)
-            map[i * 4] = p[2 * entries + i], map[i * 4 + 1] = p[entries + i], map[i * 4 + 2] = p[i], map[i * 4 + 3] = 255;
+            map[i * 4] = p[2 * entries + i], map[i * 4 + 1] = p[entries + i], map[i * 4 + 2] = p[i],
+                    map[i * 4 + 3] = 255;
     } else if (!in.skip(mapLength)) {
         return false;
     }
 
-    const size_t stride = ((static_cast<size_t>(width) * depth + 15) / 16) * 2;  // rows padded to 16 bits
-    const size_t need = stride * height;
+    // Rows are padded to 16 bits. Worked out without wrapping: in 32 bits width * depth could wrap
+    // to a tiny row, and the rows below would be read far past the file.
+    size_t stride = 0, need = 0;
+    if (!picture_size::rowBytes(width, depth, 2, stride) || !picture_size::product(stride, height, need)) return false;
+    // The picture is allocated (and so vetted by the caller's memory gate) before the runs are
+    // unpacked, which may take as much again.
+    if (type == kByteEncoded ? !pixelsFitData(need, 1, in.remaining(), 86) : need > in.remaining()) return false;
+    if (!allocatePicture(out, width, height)) return false;
     std::vector<uint8_t> unpacked;
     const uint8_t* pixels = nullptr;
     if (type == kByteEncoded) {
-        if (!unpackRuns(in, need, unpacked)) return false;
+        if (!unpackRuns(in, need, unpacked)) return out = {}, false;
         pixels = unpacked.data();
     } else {
         pixels = in.take(need);
-        if (!pixels) return false;
     }
-    if (!allocatePicture(out, width, height)) return false;
     const bool rgbOrder = type == kRgbFormat;
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* src = pixels + y * stride;

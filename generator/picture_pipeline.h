@@ -5,7 +5,9 @@
 //
 // Workers only read sources and encode into memory; every file is written by the builder's own
 // thread. A picture whose fingerprint matches the previous build's (and whose files are still
-// there) is not decoded at all.
+// there) is not decoded at all. The workers share one memory budget (memory_budget.h): a picture
+// is read and decoded only once what it costs fits, and one that costs more than the whole budget
+// is refused. The encoded photos waiting for the builder (at most two per worker) are not counted.
 
 #include <condition_variable>
 #include <cstdint>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "generator/build_manifest.h"
+#include "generator/memory_budget.h"
 #include "generator/site_builder.h"
 
 // Raised when anything about how pictures are made changes, so older photos are made again.
@@ -23,18 +26,18 @@ inline constexpr int kPicturePipelineVersion = 1;
 
 // What every picture of a build shares.
 struct PictureShape {
-    PhotoBox box;            // {0, 0}: the photo keeps its size
+    PhotoBox box;  // {0, 0}: the photo keeps its size
     int32_t thumbWidth = 150;
     int jpegQuality = 90;
-    bool force = false;      // ignore the previous build's fingerprints
+    bool force = false;  // ignore the previous build's fingerprints
 };
 
 struct PictureJob {
-    std::string source;       // the source picture
+    std::string source;  // the source picture
     int32_t rotation = 0;
-    std::string photoName;    // relative names, "photos/image-A-N.jpg", "thumbs/thumb-A-N.jpg"
+    std::string photoName;  // relative names, "photos/image-A-N.jpg", "thumbs/thumb-A-N.jpg"
     std::string thumbName;
-    std::string photoPath;    // the same as full paths
+    std::string photoPath;  // the same as full paths
     std::string thumbPath;
     const PictureFingerprint* previous = nullptr;  // the previous build's record of this photo
     uint64_t previousPhotoSize = 0;                // sizes the previous build wrote
@@ -42,8 +45,9 @@ struct PictureJob {
 };
 
 struct PictureOutcome {
-    enum class Kind { Made, Reused, Unreadable };
+    enum class Kind { Made, Reused, Unreadable, TooLarge };
     Kind kind = Kind::Unreadable;
+    uint64_t neededBytes = 0;         // TooLarge: what making it would have cost
     std::vector<uint8_t> photoBytes;  // encoded JPEG when Made (empty when encoding failed)
     std::vector<uint8_t> thumbBytes;
     PictureFingerprint fingerprint;  // for the new manifest (Made and Reused)
@@ -51,14 +55,21 @@ struct PictureOutcome {
 
 // The fingerprint's shape text for one job.
 std::string pictureShapeText(const PictureShape& shape, int32_t rotation);
-// Makes one picture (or finds it up to date). Safe to call on several threads at once.
-PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape);
+// What making a picture holds at most: its source bytes, the decoded pixels twice (a turn, or the
+// EXIF orientation, makes the turned copy before the old one goes), and the fitted photo (at the
+// original size, room for its encoded bytes instead).
+uint64_t pictureMemoryCost(uint64_t sourceBytes, uint64_t pixelBytes, PhotoBox box);
+// Makes one picture (or finds it up to date) within the budget; `ticket` orders the waiting
+// pictures (the job's index). Safe to call on several threads at once.
+PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket);
 
-// Runs makePicture over the jobs on `threads` workers, at most `window` pictures ahead of the
-// consumer. take() must be called for 0, 1, 2, ... in turn.
+// Runs makePicture over the jobs on up to `threads` workers, at most two pictures per worker
+// ahead of the consumer. take() must be called for 0, 1, 2, ... in turn. When fewer workers can be
+// started, fewer work; when none can, take() makes each picture on the calling thread.
 class PicturePool {
 public:
-    PicturePool(const std::vector<PictureJob>& jobs, const PictureShape& shape, unsigned threads);
+    PicturePool(const std::vector<PictureJob>& jobs, const PictureShape& shape, unsigned threads, MemoryBudget& budget,
+                const ThreadStarter& start = {});
     ~PicturePool();
     PicturePool(const PicturePool&) = delete;
     PicturePool& operator=(const PicturePool&) = delete;
@@ -66,12 +77,15 @@ public:
     PictureOutcome take(size_t index);
     // Lets the workers finish the picture in hand and end; later pictures are not made.
     void stop();
+    // Workers actually started (0: the calling thread makes the pictures).
+    size_t workers() const { return threads_.size(); }
 
 private:
     void work();
 
     const std::vector<PictureJob>& jobs_;
     const PictureShape shape_;
+    MemoryBudget& budget_;
     size_t window_;
     std::vector<std::optional<PictureOutcome>> slots_;  // job i lives in slot i % window_
     std::mutex mutex_;

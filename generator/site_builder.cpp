@@ -43,6 +43,7 @@ private:
     void writeStyleSheet();
     void removeLeftovers();
     void tellUnreadable();
+    void tellTooLarge();
     void finish(bool cancelled);
 
     void warn(const std::string& text)
@@ -77,6 +78,7 @@ private:
     BuildManifest manifest_;  // what this build wrote (or left in place, up to date)
     std::unordered_map<int32_t, std::vector<const Image*>> albumImages_;
     std::string pageTemplate_;
+    std::vector<uint64_t> tooLargeNeeds_;  // bytes each of result_.tooLargePictures would need
 };
 
 bool SiteBuild::put(const std::string& name, std::string_view bytes)
@@ -167,7 +169,13 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
 {
     const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force};
     unsigned threads = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();
-    PicturePool pool(jobs, shape, std::clamp(threads, 1u, kMostWorkers));
+    MemoryBudget budget(options_.memoryBudget);
+    PicturePool pool(jobs, shape, std::clamp(threads, 1u, kMostWorkers), budget, options_.startThread);
+    struct PeakKeeper {
+        MemoryBudget& budget;
+        uint64_t& peak;
+        ~PeakKeeper() { peak = budget.peak(); }
+    } keeper{budget, result_.memoryPeak};
 
     const auto& albums = doc_.albums();
     const uint64_t totalSteps = 2 * uint64_t{doc_.images().size()};
@@ -183,7 +191,8 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
         auto advance = [&] {
             ++albumStep;
             ++step;
-            observer_.progress(static_cast<int>(albumStep * 100 / albumSteps), static_cast<int>(step * 100 / totalSteps));
+            observer_.progress(static_cast<int>(albumStep * 100 / albumSteps),
+                               static_cast<int>(step * 100 / totalSteps));
         };
 
         for (size_t n = 0; n < images.size(); ++n) {
@@ -202,6 +211,10 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 keep(job.photoName, job.previousPhotoSize);
                 break;
             case PictureOutcome::Kind::Unreadable: result_.unreadablePictures.push_back(job.source); break;
+            case PictureOutcome::Kind::TooLarge:
+                result_.tooLargePictures.push_back(job.source);
+                tooLargeNeeds_.push_back(outcome.neededBytes);
+                break;
             }
             advance();
             if (outcome.kind == PictureOutcome::Kind::Made) {
@@ -209,7 +222,7 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
             } else if (outcome.kind == PictureOutcome::Kind::Reused) {
                 keep(job.thumbName, job.previousThumbSize);
             }
-            if (outcome.kind != PictureOutcome::Kind::Unreadable)
+            if (outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused)
                 manifest_.pictures[job.photoName] = std::move(outcome.fingerprint);
 
             if (observer_.cancelRequested()) {
@@ -270,7 +283,26 @@ void SiteBuild::tellUnreadable()
                                               " pictures could not be read; they have no photo or thumbnail in the "
                                               "gallery:";
     for (size_t i = 0; i < list.size() && i < kUnreadableListed; ++i) text += "\n" + list[i];
-    if (list.size() > kUnreadableListed) text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
+    if (list.size() > kUnreadableListed)
+        text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
+    warn(text);
+}
+
+void SiteBuild::tellTooLarge()
+{
+    const auto& list = result_.tooLargePictures;
+    if (list.empty()) return;
+    const auto megabytes = [](uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB"; };
+    const std::string budget = megabytes(options_.memoryBudget);
+    std::string text = list.size() == 1 ? "This picture is too large to build within the memory budget of " + budget +
+                                              "; it has no photo or thumbnail in the gallery:"
+                                        : "These " + std::to_string(list.size()) +
+                                              " pictures are too large to build within the memory budget of " + budget +
+                                              "; they have no photo or thumbnail in the gallery:";
+    for (size_t i = 0; i < list.size() && i < kUnreadableListed; ++i)
+        text += "\n" + list[i] + " (needs about " + megabytes(tooLargeNeeds_[i]) + ")";
+    if (list.size() > kUnreadableListed)
+        text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
     warn(text);
 }
 
@@ -302,6 +334,7 @@ BuildResult SiteBuild::run()
     writeStyleSheet();
     finish(false);
     tellUnreadable();
+    tellTooLarge();
     if (observer_.askViewGallery(kViewGalleryQuestion, kViewGalleryCaption)) {
         result_.viewed = true;
         observer_.openGallery(pathOf("index.html"));

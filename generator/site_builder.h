@@ -23,7 +23,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gallery/builder_doc.h"
@@ -55,11 +57,19 @@ public:
     virtual void openGallery(const std::string& indexPath) = 0;
 };
 
+// Starts a thread; throws std::system_error when the system has none to give. Tests replace it.
+using ThreadStarter = std::function<std::thread(std::function<void()>)>;
+
+// What the build's picture workers may hold at once, all together: about 1 GB.
+inline constexpr uint64_t kBuildMemoryBudget = uint64_t{1} << 30;
+
 struct BuildOptions {
-    std::string templateRoot;  // folder holding the themes; "" for defaultTemplateRoot()
-    unsigned jobs = 0;         // picture worker threads; 0 for one per processor core
-    bool force = false;        // remake every photo and thumbnail and rewrite every file
-    int jpegQuality = 90;      // of photos and thumbnails (the picture library's default)
+    std::string templateRoot;                    // folder holding the themes; "" for defaultTemplateRoot()
+    unsigned jobs = 0;                           // picture worker threads; 0 for one per processor core
+    bool force = false;                          // remake every photo and thumbnail and rewrite every file
+    int jpegQuality = 90;                        // of photos and thumbnails (the picture library's default)
+    uint64_t memoryBudget = kBuildMemoryBudget;  // shared by the picture workers
+    ThreadStarter startThread;  // "" for std::thread; when none can be started, the calling thread works
 };
 
 enum class BuildOutcome {
@@ -74,6 +84,7 @@ struct BuildResult {
     std::string galleryFolder;                    // G
     std::string themeName;                        // the theme used (also stored into the model)
     std::vector<std::string> unreadablePictures;  // source paths that could not be read, in build order
+    std::vector<std::string> tooLargePictures;    // source paths refused for the memory budget
     size_t warnings = 0;                          // warnings shown, the unreadable list included
     size_t picturesMade = 0;                      // pictures decoded, fitted and saved
     size_t picturesReused = 0;                    // pictures whose photo and thumbnail were up to date
@@ -81,9 +92,13 @@ struct BuildResult {
     size_t filesUnchanged = 0;                    // of those, left alone because the bytes were the same
     size_t filesRemoved = 0;                      // written by an earlier build, not by this one
     bool viewed = false;                          // the user chose to view the gallery
+    uint64_t memoryPeak = 0;                      // the most the picture workers held at once
 
-    // True for a completed build in which every picture could be read (exit status 0).
-    bool succeeded() const { return outcome == BuildOutcome::Completed && unreadablePictures.empty(); }
+    // True for a completed build in which every picture was made (exit status 0).
+    bool succeeded() const
+    {
+        return outcome == BuildOutcome::Completed && unreadablePictures.empty() && tooLargePictures.empty();
+    }
 };
 
 // Builds the gallery into G. Resolves the theme first and stores it into doc.themeName; refuses a

@@ -24,6 +24,17 @@ std::string pictureCell(const AlbumPage& page, size_t number, const Image& image
            "\" align=\"center\"><span class=\"picturecomment\">" + image.comment + "</span></td></tr>" + "</table>";
 }
 
+// Rows or columns as the settings panel allows them (1..100). A project file from elsewhere may
+// hold anything: 20000 x 20000 cells is no page, and in 32 bits 65536 x 65536 wraps to 0.
+size_t gridSide(int32_t value, std::string_view name)
+{
+    const SettingInfo* info = findSetting(name);
+    return static_cast<size_t>(std::clamp(value, info->minimum, info->maximum));
+}
+
+size_t gridRows(const GallerySettings& s) { return gridSide(s.rows, "rows"); }
+size_t gridColumns(const GallerySettings& s) { return gridSide(s.columns, "columns"); }
+
 }  // namespace
 
 std::string albumPageName(size_t album, size_t page) { return numbered("index-", album, page, ".html"); }
@@ -36,13 +47,7 @@ const std::string& pictureLabel(const Image& image, const Album& album)
     return image.comment.empty() ? album.title : image.comment;
 }
 
-size_t pageSize(const GallerySettings& settings)
-{
-    // The settings panel keeps both within 1..100; a project file from elsewhere may not.
-    const auto rows = static_cast<size_t>(std::max(settings.rows, 1));
-    const auto columns = static_cast<size_t>(std::max(settings.columns, 1));
-    return rows * columns;
-}
+size_t pageSize(const GallerySettings& settings) { return gridRows(settings) * gridColumns(settings); }
 
 size_t pageCount(size_t pictures, size_t size) { return (std::max<size_t>(pictures, 1) + size - 1) / size; }
 
@@ -77,8 +82,8 @@ std::string creditLine()
 
 std::string pictureGrid(const AlbumPage& page)
 {
-    const size_t rows = static_cast<size_t>(std::max(page.settings->rows, 1));
-    const size_t columns = static_cast<size_t>(std::max(page.settings->columns, 1));
+    const size_t rows = gridRows(*page.settings);
+    const size_t columns = gridColumns(*page.settings);
     size_t index = (page.page - 1) * rows * columns;  // m: the page's first picture, from 0
     std::string out = "<table width=\"100%\">";
     for (size_t r = 0; r < rows; ++r) {
@@ -114,7 +119,8 @@ std::string pageBar(const AlbumPage& page)
            "\t\t\t<td align=\"left\" valign=\"middle\">\n"
            "\t\t\t<nobr><b>Pictures " +
            std::to_string(first) + " - " + std::to_string(last) + "</b> of " + std::to_string(n) + "</nobr></td>\n" +
-           "\t\t\t<td width=\"100%\" align=\"center\" valign=\"middle\"><span class=\"albumtitle\">%ALBUMTITLE%</span>" +
+           "\t\t\t<td width=\"100%\" align=\"center\" valign=\"middle\"><span "
+           "class=\"albumtitle\">%ALBUMTITLE%</span>" +
            (page.album->caption.empty() ? "" : " : ") + "<span class=\"albumcaption\">%ALBUMCAPTION%</span></td>\n" +
            "\t\t\t<td align=\"right\" valign=\"middle\"><nobr>" + previous + " Page " + std::to_string(page.page) +
            " of " + std::to_string(pages) + next + "\t\t\t</nobr></td>\n" + "\t\t\t</tr></table>\n";

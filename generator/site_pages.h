@@ -22,7 +22,8 @@ std::string thumbFileName(size_t album, size_t picture);    // "thumb-A-N.jpg"
 // The comment, or the album's title when the comment is empty.
 const std::string& pictureLabel(const Image& image, const Album& album);
 
-// Pictures per page (rows x columns, each taken as at least 1) and pages of an album of n pictures.
+// Pictures per page (rows x columns, each brought into the settings panel's 1..100) and pages of
+// an album of n pictures.
 size_t pageSize(const GallerySettings& settings);
 size_t pageCount(size_t pictures, size_t pageSize);
 
@@ -37,9 +38,9 @@ std::string creditLine();
 struct AlbumPage {
     const GallerySettings* settings = nullptr;
     const Album* album = nullptr;
-    size_t albumNumber = 0;                 // A
-    std::span<const Image* const> images;   // the album's pictures, in order
-    size_t page = 1;                        // P
+    size_t albumNumber = 0;                // A
+    std::span<const Image* const> images;  // the album's pictures, in order
+    size_t page = 1;                       // P
 };
 // The thumbnail grid of the page ("%PICTURES%").
 std::string pictureGrid(const AlbumPage& page);
