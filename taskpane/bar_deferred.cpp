@@ -1,0 +1,165 @@
+#include "taskpane/bar_deferred.h"
+
+#include <new>
+
+#include "taskpane/bar_groups.h"
+
+namespace sidefold {
+
+namespace {
+
+// What a queued message answers: 1, except for the system's own layout messages.
+LRESULT deferredResult(UINT message)
+{
+    switch (message) {
+    case WM_SIZE:
+    case WM_VSCROLL:
+    case WM_COMMAND:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: return 0;
+    default: return 1;
+    }
+}
+
+// A queued message; an add takes copies of the description and of its title with it, so that
+// the caller's record and string need not outlive the call.
+DeferredMessage* queued(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                        const SidefoldGroupDescription* description)
+{
+    auto* m = new (std::nothrow) DeferredMessage;
+    if (!m) return nullptr;
+    m->window = window;
+    m->message = message;
+    m->wParam = wParam;
+    m->lParam = lParam;
+    if (description) {
+        m->description = *description;
+        m->callerTitle = description->title;
+        try {
+            m->title = copyTitle(description->title);
+        } catch (const std::bad_alloc&) {
+            delete m;
+            return nullptr;
+        }
+    }
+    return m;
+}
+
+}  // namespace
+
+bool isLayoutMessage(const BarRecord& bar, UINT message, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SIZE:
+    case WM_VSCROLL:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+    case SIDEFOLD_BAR_ADD_GROUP:
+    case SIDEFOLD_BAR_REMOVE_AT:
+    case SIDEFOLD_BAR_EXPAND_AT:
+    case SIDEFOLD_BAR_COLLAPSE_AT:
+    case SIDEFOLD_BAR_REMOVE_ID:
+    case SIDEFOLD_BAR_EXPAND_ID:
+    case SIDEFOLD_BAR_COLLAPSE_ID:
+    case SIDEFOLD_BAR_SHOW_AT:
+    case SIDEFOLD_BAR_SHOW_ID:
+    case SIDEFOLD_MSG_SECTION_TOGGLED: return true;
+    case WM_COMMAND: return groupWithHeader(bar, reinterpret_cast<HWND>(lParam)) != nullptr;
+    default: return false;
+    }
+}
+
+bool deferIfBusy(BarRecord& bar, HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    // Checked before taking the lock: a description that cannot be read is refused at once.
+    const auto* description = reinterpret_cast<const SidefoldGroupDescription*>(lParam);
+    const bool add = message == SIDEFOLD_BAR_ADD_GROUP;
+    EnterCriticalSection(&bar.lock);
+    if (bar.busy == 0) {
+        ++bar.busy;
+        LeaveCriticalSection(&bar.lock);
+        return false;
+    }
+    result = deferredResult(message);
+    if (add && !validDescription(description)) {
+        result = 0;
+    } else if (DeferredMessage* m = queued(window, message, wParam, lParam, add ? description : nullptr)) {
+        m->sequence = bar.nextSequence++;
+        if (bar.deferredTail)
+            bar.deferredTail->next = m;
+        else
+            bar.deferredHead = m;
+        bar.deferredTail = m;
+    } else {
+        result = 0;
+    }
+    LeaveCriticalSection(&bar.lock);
+    return true;
+}
+
+void beginWork(BarRecord& bar)
+{
+    EnterCriticalSection(&bar.lock);
+    ++bar.busy;
+    LeaveCriticalSection(&bar.lock);
+}
+
+void endWork(BarRecord& bar)
+{
+    EnterCriticalSection(&bar.lock);
+    const bool last = --bar.busy == 0;
+    LeaveCriticalSection(&bar.lock);
+    // The window went away while this work ran: the record waited for it and goes now.
+    if (last && bar.dead) freeBarRecord(&bar);
+}
+
+void replayDeferred(HWND barWindow)
+{
+    BarRecord* bar = barOf(barWindow);
+    if (!bar) return;
+    EnterCriticalSection(&bar->lock);
+    const unsigned limit = bar->nextSequence;
+    LeaveCriticalSection(&bar->lock);
+    for (;;) {
+        bar = barOf(barWindow);
+        if (!bar) return;
+        EnterCriticalSection(&bar->lock);
+        DeferredMessage* m = bar->deferredHead;
+        if (!m || static_cast<int>(m->sequence - limit) >= 0) {
+            LeaveCriticalSection(&bar->lock);
+            return;
+        }
+        bar->deferredHead = m->next;
+        if (!bar->deferredHead) bar->deferredTail = nullptr;
+        LeaveCriticalSection(&bar->lock);
+        if (m->message == SIDEFOLD_MSG_STOP) {
+            delete m;
+            return;
+        }
+        const bool add = m->message == SIDEFOLD_BAR_ADD_GROUP;
+        if (add && m->callerTitle) m->description.title = m->title.c_str();
+        const LPARAM lParam = add ? reinterpret_cast<LPARAM>(&m->description) : m->lParam;
+        if (IsWindow(m->window)) {
+            auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(m->window, GWLP_WNDPROC));
+            if (procedure) CallWindowProcA(procedure, m->window, m->message, m->wParam, lParam);
+            if (add)
+                if (BarRecord* now = barOf(m->window)) restoreTitle(*now, m->title.c_str(), m->callerTitle);
+        }
+        delete m;
+    }
+}
+
+void freeDeferred(BarRecord& bar)
+{
+    EnterCriticalSection(&bar.lock);
+    DeferredMessage* m = bar.deferredHead;
+    bar.deferredHead = bar.deferredTail = nullptr;
+    LeaveCriticalSection(&bar.lock);
+    while (m) {
+        DeferredMessage* next = m->next;
+        delete m;
+        m = next;
+    }
+}
+
+}  // namespace sidefold

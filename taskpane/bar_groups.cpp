@@ -1,0 +1,224 @@
+#include "taskpane/bar_groups.h"
+
+#include <new>
+#include <string>
+
+#include "taskpane/bar_deferred.h"
+#include "taskpane/bar_layout.h"
+#include "taskpane/library.h"
+#include "taskpane/window_procs.h"
+
+namespace sidefold {
+
+namespace {
+
+constexpr DWORD kHeaderGroupBit = SIDEFOLD_HEADER_GROUP;
+constexpr UINT kHeaderSetExpanded = WM_USER + 4;
+constexpr UINT kHeaderSetInteractive = WM_USER + 6;
+constexpr UINT kHeaderSetIndent = WM_USER + 7;
+constexpr UINT kHeaderSetIcon = WM_USER + 8;
+constexpr UINT kLinkSetColours = WM_USER + 2;
+constexpr UINT kLinkSetInteractive = WM_USER + 9;
+
+void linkIn(BarRecord& bar, GroupRecord* g, WPARAM position)
+{
+    GroupRecord* before = position == static_cast<WPARAM>(-1) ? nullptr : groupAt(bar, position);
+    g->next = before;
+    g->previous = before ? before->previous : bar.lastGroup;
+    (g->previous ? g->previous->next : bar.firstGroup) = g;
+    (before ? before->previous : bar.lastGroup) = g;
+}
+
+void unlink(BarRecord& bar, GroupRecord* g)
+{
+    (g->previous ? g->previous->next : bar.firstGroup) = g->next;
+    (g->next ? g->next->previous : bar.lastGroup) = g->previous;
+    g->previous = g->next = nullptr;
+}
+
+void postNotice(GroupRecord* g, UINT code)
+{
+    // The notice lives in the group record, so it is still there when the dialog reads it.
+    g->notice.hwndFrom = g->dialog;
+    g->notice.idFrom = static_cast<UINT_PTR>(g->description.groupId);
+    g->notice.code = code;
+    PostMessageA(g->dialog, WM_NOTIFY, static_cast<WPARAM>(g->description.groupId),
+                 reinterpret_cast<LPARAM>(&g->notice));
+}
+
+}  // namespace
+
+std::string copyTitle(const char* title)
+{
+    std::string out;
+    for (const char* p = title; p && out.size() < 1023; ++p) {
+        // Check again at every page boundary: the string may end on an unreadable page.
+        if ((p == title || (reinterpret_cast<uintptr_t>(p) & 0xFFF) == 0) && !readable(p, 1)) break;
+        if (!*p) break;
+        out += *p;
+    }
+    return out;
+}
+
+void restoreTitle(const BarRecord& bar, const char* copy, const char* callerTitle)
+{
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next)
+        if (g->description.title == copy) g->description.title = callerTitle;
+}
+
+bool validDescription(const SidefoldGroupDescription* d)
+{
+    return readable(d, sizeof(*d)) && d->size == sizeof(SidefoldGroupDescription);
+}
+
+GroupRecord* groupAt(const BarRecord& bar, WPARAM index)
+{
+    GroupRecord* g = bar.firstGroup;
+    for (WPARAM i = 0; g && i < index; ++i) g = g->next;
+    return g;
+}
+
+GroupRecord* groupWithId(const BarRecord& bar, WPARAM id)
+{
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next)
+        if (g->description.groupId == static_cast<int>(id)) return g;
+    return nullptr;
+}
+
+GroupRecord* groupWithHeader(const BarRecord& bar, HWND header)
+{
+    if (!header) return nullptr;
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next)
+        if (g->header == header) return g;
+    return nullptr;
+}
+
+GroupRecord* groupOf(HWND dialog) { return recordOf<GroupRecord>(dialog, kGroupTag); }
+
+HFONT groupFont(const BarRecord& bar, const GroupRecord& group)
+{
+    return (group.description.headerStyle & SIDEFOLD_HEADER_MAIN) ? bar.mainFont : bar.font;
+}
+
+void giveLinkColours(const GroupRecord& group)
+{
+    const SidefoldTheme& t = libraryTheme();
+    const bool main = (group.description.headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
+    COLORREF colours[5] = {0, main ? t.mainLinkColour : t.linkColour, main ? t.mainLinkHoverColour : t.linkHoverColour,
+                           main ? t.mainLinkHoverColour : t.linkHoverColour, GetSysColor(COLOR_GRAYTEXT)};
+    for (const ChildLayout& c : group.children)
+        if (c.kind == ChildKind::Link) SendMessageA(c.window, kLinkSetColours, reinterpret_cast<WPARAM>(colours), 0);
+}
+
+LRESULT addGroup(HWND barWindow, WPARAM position, const SidefoldGroupDescription* description)
+{
+    BarRecord* bar = barOf(barWindow);
+    if (!bar || !validDescription(description) || description->templateId > 0xFFFF) return 0;
+    auto* g = new (std::nothrow) GroupRecord;
+    if (!g) return 0;
+    g->description = *description;
+    g->bar = bar;
+    const SidefoldTheme& t = libraryTheme();
+    const bool main = (description->headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
+    const DWORD style = (description->headerStyle | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | kHeaderGroupBit) &
+                        ~static_cast<DWORD>(WS_VISIBLE | SIDEFOLD_HEADER_EXPANDED);
+    std::string title;
+    try {
+        title = copyTitle(description->title);
+    } catch (const std::bad_alloc&) {
+        delete g;
+        return 0;
+    }
+    g->header = CreateWindowExA(description->headerExStyle, SIDEFOLD_CLASS_HEADER, title.c_str(), style, 0, 0, 0, 0,
+                                barWindow, nullptr, libraryModule(), nullptr);
+    if (g->header) {
+        const LONG border = main ? t.mainTaskListBorderThickness.left : t.taskListBorderThickness.left;
+        SendMessageA(g->header, kHeaderSetIndent, static_cast<WPARAM>(border + 10), 0);
+        if (description->headerImages)
+            SendMessageA(g->header, kHeaderSetIcon, reinterpret_cast<WPARAM>(description->headerImages),
+                         description->headerImageIndex);
+        HWND dialog = CreateDialogParamA(description->templateModule, MAKEINTRESOURCEA(description->templateId),
+                                         barWindow, &groupDialogProc, reinterpret_cast<LPARAM>(g));
+        g->dialog = dialog;
+    }
+    // The host may have destroyed the bar's parent while it was told about the new dialog.
+    if (!g->header || !g->dialog || barOf(barWindow) != bar) {
+        destroyGroup(g);
+        return 0;
+    }
+    ShowWindow(g->dialog, SW_HIDE);
+    linkIn(*bar, g, position);
+    layoutBar(barWindow);
+    if (description->headerStyle & SIDEFOLD_HEADER_EXPANDED)
+        expandGroup(barWindow, g, description->headerStyle & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL));
+    return 1;
+}
+
+void removeGroup(BarRecord& bar, GroupRecord* group)
+{
+    unlink(bar, group);
+    destroyGroup(group);
+}
+
+LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
+{
+    if (g->expanded) return 1;
+    g->expanded = true;
+    SendMessageA(g->header, kHeaderSetExpanded, 1, 1);
+    layoutBar(barWindow);
+    postNotice(g, 0);
+    InvalidateRect(barWindow, nullptr, TRUE);
+    return 1;
+}
+
+LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
+{
+    if (!g->expanded) return 1;
+    for (const ChildLayout& c : g->children)
+        if (c.kind == ChildKind::ComboBox || c.kind == ChildKind::ComboBoxEx)
+            SendMessageA(c.window, CB_SHOWDROPDOWN, FALSE, 0);
+    g->expanded = false;
+    ShowWindow(g->dialog, SW_HIDE);
+    SendMessageA(g->header, kHeaderSetExpanded, 0, 1);
+    layoutBar(barWindow);
+    postNotice(g, 1);
+    InvalidateRect(barWindow, nullptr, TRUE);
+    return 1;
+}
+
+void setInteractive(const BarRecord& bar, bool interactive)
+{
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
+        SendMessageA(g->header, kHeaderSetInteractive, interactive, 0);
+        for (const ChildLayout& c : g->children) {
+            if (c.kind == ChildKind::SectionHeader)
+                SendMessageA(c.window, kHeaderSetInteractive, interactive, 0);
+            else if (c.kind == ChildKind::Link)
+                SendMessageA(c.window, kLinkSetInteractive, interactive, 0);
+        }
+    }
+}
+
+void destroyGroup(GroupRecord* g)
+{
+    // The dialog tells its owner that it goes (WM_DESTROY is forwarded) while the record is valid.
+    if (g->dialog && IsWindow(g->dialog)) DestroyWindow(g->dialog);
+    if (g->header && IsWindow(g->header)) DestroyWindow(g->header);
+    delete g;
+}
+
+void freeBarRecord(BarRecord* bar)
+{
+    GroupRecord* g = bar->graveyard;
+    bar->graveyard = nullptr;
+    while (g) {
+        GroupRecord* next = g->next;
+        destroyGroup(g);
+        g = next;
+    }
+    freeDeferred(*bar);
+    DeleteCriticalSection(&bar->lock);
+    delete bar;
+}
+
+}  // namespace sidefold

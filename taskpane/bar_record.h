@@ -1,0 +1,104 @@
+#pragma once
+// The per-window records of the bar and its groups. Each lives in its window's user data and
+// starts with a tag that every entry point checks, so a window whose user data is not ours (or
+// no longer ours, once destruction began) is treated as having none.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "taskpane/include/sidefold.h"
+
+namespace sidefold {
+
+constexpr DWORD kBarTag = 168;
+constexpr DWORD kGroupTag = 292;
+
+// A control of a group's dialog, in window order. A sub-section header owns the controls that
+// follow it up to the dialog's end or the next static with an id of 32000 or more.
+enum class ChildKind { Other, SectionHeader, Link, ComboBox, ComboBoxEx, EditLike, PushButton };
+
+struct ChildLayout {
+    HWND window = nullptr;  // the control
+    int id = 0;             // its control id
+    bool library = false;   // one of our classes (answers the size requests)
+    ChildKind kind = ChildKind::Other;
+    bool open = false;    // sub-section header: its section shows
+    int section = -1;     // index of the sub-section header that holds it, or -1
+    RECT templateRect{};  // where the template put it (dialog client coordinates)
+};
+
+// Geometry of a group for one pane width.
+struct GroupGeometry {
+    RECT header{};  // relative to the group's position
+    RECT dialog{};  // relative to the group's position
+    int collapsedHeight = 0;
+    int expandedHeight = 0;
+};
+
+struct BarRecord;
+
+struct GroupRecord {
+    DWORD tag = kGroupTag;
+    GroupRecord* previous = nullptr;  // the stack, in display order
+    GroupRecord* next = nullptr;
+    BarRecord* bar = nullptr;
+    POINT position{};                        // top left of the header in the bar's client area
+    SidefoldGroupDescription description{};  // as the host gave it
+    HWND header = nullptr;
+    HWND dialog = nullptr;
+    bool expanded = false;
+    std::vector<ChildLayout> children;
+    HWND defaultButton = nullptr;  // the dialog's first default push button
+    HWND shownDefault = nullptr;   // the button that shows the default look now
+    NMHDR notice{};                // posted expand/collapse notice; lives as long as the group
+    GroupGeometry withScrollBar;
+    GroupGeometry withoutScrollBar;
+};
+
+// A layout message that arrived while the bar was busy, replayed in arrival order.
+struct DeferredMessage {
+    DeferredMessage* next = nullptr;
+    unsigned sequence = 0;
+    HWND window = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    SidefoldGroupDescription description{};  // the copy that an add carries
+    std::string title;                       // and of its title, which the caller may free too
+    const char* callerTitle = nullptr;       // the title pointer as the caller gave it
+};
+
+struct BarRecord {
+    DWORD tag = kBarTag;
+    CRITICAL_SECTION lock;  // guards busy, the queue and the record's teardown
+    HWND window = nullptr;
+    HANDLE thread = nullptr;  // the bar's thread (set by ordinal 9, taken by ordinal 10)
+    DWORD hostThread = 0;     // the thread that called ordinal 9 (input attached to it)
+    HANDLE stopEvent = nullptr;
+    DeferredMessage* deferredHead = nullptr;
+    DeferredMessage* deferredTail = nullptr;
+    unsigned nextSequence = 0;
+    HFONT font = nullptr;      // for normal groups
+    HFONT mainFont = nullptr;  // for the main group
+    bool ownFonts = false;     // the bar made them and deletes them
+    int busy = 0;              // layout work in progress
+    bool paintPump = false;    // the paint-only pump is running
+    GroupRecord* firstGroup = nullptr;
+    GroupRecord* lastGroup = nullptr;
+    // The window was destroyed while work was in progress: the record (and the groups it had,
+    // kept in the graveyard) are freed when that work ends.
+    bool dead = false;
+    GroupRecord* graveyard = nullptr;
+};
+
+// The record of one of our windows, or null when the user data is not (or no longer) ours.
+template <class Record> Record* recordOf(HWND window, DWORD tag)
+{
+    auto* r = reinterpret_cast<Record*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return r && r->tag == tag ? r : nullptr;
+}
+inline BarRecord* barOf(HWND window) { return recordOf<BarRecord>(window, kBarTag); }
+
+}  // namespace sidefold

@@ -1,0 +1,218 @@
+// The bar window (CollapseXPStyleBar32): its record, its message set, and its teardown.
+// Layout messages go through the busy check first (bar_deferred.h); everything that answers
+// a question about the groups is handled at once.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <new>
+
+#include "taskpane/bar_deferred.h"
+#include "taskpane/bar_groups.h"
+#include "taskpane/bar_layout.h"
+#include "taskpane/group_forwarding.h"
+#include "taskpane/library.h"
+#include "taskpane/window_procs.h"
+
+namespace sidefold {
+
+namespace {
+
+BOOL Bar_NcCreate(HWND window)
+{
+    auto* bar = new (std::nothrow) BarRecord;
+    if (!bar) return FALSE;
+    bar->stopEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!bar->stopEvent) {
+        delete bar;
+        return FALSE;
+    }
+    InitializeCriticalSection(&bar->lock);
+    bar->window = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bar));
+    return TRUE;
+}
+
+LRESULT Bar_Create(BarRecord& bar)
+{
+    makeBarFonts(bar);
+    return 0;
+}
+
+// Under the lock the record leaves the window, so that nothing finds it any more; then the
+// groups, fonts and queue go. While layout work is still running further up the stack (the
+// host destroyed the parent while the bar waited on it), the record stays until that ends.
+void Bar_Destroy(HWND window, BarRecord* bar)
+{
+    EnterCriticalSection(&bar->lock);
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    GroupRecord* groups = bar->firstGroup;
+    bar->firstGroup = bar->lastGroup = nullptr;
+    LeaveCriticalSection(&bar->lock);
+
+    for (GroupRecord* g = groups; g; g = g->next) {
+        if (g->dialog && IsWindow(g->dialog)) DestroyWindow(g->dialog);
+        if (g->header && IsWindow(g->header)) DestroyWindow(g->header);
+    }
+    deleteBarFonts(*bar);
+    if (bar->hostThread) AttachThreadInput(GetCurrentThreadId(), bar->hostThread, FALSE);
+    EnterCriticalSection(&bar->lock);
+    if (bar->stopEvent) CloseHandle(bar->stopEvent);
+    bar->stopEvent = nullptr;
+    // A bar that dies with its parent was never handed to ordinal 10: its thread handle goes here.
+    if (bar->thread) CloseHandle(bar->thread);
+    bar->thread = nullptr;
+    bar->graveyard = groups;
+    const bool inUse = bar->busy > 0;
+    bar->dead = inUse;
+    LeaveCriticalSection(&bar->lock);
+    freeDeferred(*bar);
+    if (!inUse) freeBarRecord(bar);
+    PostThreadMessageA(GetCurrentThreadId(), SIDEFOLD_MSG_STOP, 0, 0);
+}
+
+void Bar_Paint(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    const SidefoldTheme& t = libraryTheme();
+    SetBkColor(dc, t.paneBackground & 0xFFFFFF);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &ps.rcPaint, nullptr, 0, nullptr);
+    EndPaint(window, &ps);
+}
+
+// Headers ask for their background; the pane's colour under them.
+LRESULT Bar_CtlColor(HDC dc)
+{
+    const COLORREF pane = libraryTheme().paneBackground & 0xFFFFFF;
+    SetBkColor(dc, pane);
+    SetDCBrushColor(dc, pane);
+    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+}
+
+LRESULT Bar_Notify(const BarRecord& bar, NMHDR* header)
+{
+    if (!readable(header, sizeof(NMHDR))) return 0;
+    if (static_cast<int>(header->code) == SIDEFOLD_NOTIFY_HEADER_TOOLTIP)
+        if (GroupRecord* g = groupWithHeader(bar, header->hwndFrom))
+            return forwardHeaderTooltip(*g, reinterpret_cast<NMTTDISPINFOA*>(header));
+    return 0;
+}
+
+void Bar_ThemeChanged(HWND window, BarRecord& bar, UINT message)
+{
+    refreshLibraryTheme();
+    makeBarFonts(bar);
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
+        PostMessageA(g->header, message, 0, 0);
+        PostMessageA(g->dialog, message, 0, 0);
+        SendMessageA(g->header, WM_SETFONT, reinterpret_cast<WPARAM>(groupFont(bar, *g)), FALSE);
+        for (const ChildLayout& c : g->children)
+            SendMessageA(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(groupFont(bar, *g)), FALSE);
+        giveLinkColours(*g);
+    }
+    layoutBar(window);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+// The layout messages, once the bar is known not to be busy.
+LRESULT Bar_LayoutMessage(HWND window, BarRecord& bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    GroupRecord* g = nullptr;
+    switch (message) {
+    case WM_SIZE: layoutBar(window); return 0;
+    case WM_VSCROLL: return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: Bar_ThemeChanged(window, bar, message); return 0;
+    case WM_COMMAND:
+        // A group header toggled by the user: 0xD8EE now expanded, 0xD8ED now collapsed.
+        if ((g = groupWithHeader(bar, reinterpret_cast<HWND>(lParam)))) {
+            const DWORD mode = g->description.headerStyle & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
+            if (HIWORD(wParam) == 0xD8EE)
+                expandGroup(window, g, mode);
+            else if (HIWORD(wParam) == 0xD8ED)
+                collapseGroup(window, g, mode);
+        }
+        return 0;
+    case SIDEFOLD_BAR_ADD_GROUP:
+        return addGroup(window, wParam, reinterpret_cast<const SidefoldGroupDescription*>(lParam));
+    case SIDEFOLD_BAR_REMOVE_AT:
+    case SIDEFOLD_BAR_REMOVE_ID:
+        g = message == SIDEFOLD_BAR_REMOVE_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
+        if (!g) return 0;
+        removeGroup(bar, g);
+        layoutBar(window);
+        InvalidateRect(window, nullptr, TRUE);
+        return 1;
+    case SIDEFOLD_BAR_EXPAND_AT:
+    case SIDEFOLD_BAR_EXPAND_ID:
+        g = message == SIDEFOLD_BAR_EXPAND_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
+        return g ? expandGroup(window, g, static_cast<DWORD>(lParam)) : 0;
+    case SIDEFOLD_BAR_COLLAPSE_AT:
+    case SIDEFOLD_BAR_COLLAPSE_ID:
+        g = message == SIDEFOLD_BAR_COLLAPSE_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
+        return g ? collapseGroup(window, g, static_cast<DWORD>(lParam)) : 0;
+    case SIDEFOLD_BAR_SHOW_AT: return groupAt(bar, wParam) ? 1 : 0;
+    case SIDEFOLD_BAR_SHOW_ID: return groupWithId(bar, wParam) ? 1 : 0;
+    case SIDEFOLD_MSG_SECTION_TOGGLED: layoutBar(window); return 1;
+    default: return 0;
+    }
+}
+
+LRESULT Bar_CopyDescription(GroupRecord* g, LPARAM lParam)
+{
+    auto* out = reinterpret_cast<SidefoldGroupDescription*>(lParam);
+    if (!g || !writable(out, sizeof(*out)) || out->size != sizeof(SidefoldGroupDescription)) return 0;
+    *out = g->description;
+    return 1;
+}
+
+}  // namespace
+
+LRESULT CALLBACK barWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        if (!Bar_NcCreate(window)) return FALSE;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    BarRecord* bar = barOf(window);
+    if (!bar) return DefWindowProcA(window, message, wParam, lParam);
+
+    if (isLayoutMessage(*bar, message, lParam)) {
+        LRESULT result = 0;
+        if (deferIfBusy(*bar, window, message, wParam, lParam, result)) return result;
+        result = Bar_LayoutMessage(window, *bar, message, wParam, lParam);
+        endWork(*bar);
+        return result;
+    }
+
+    switch (message) {
+    case WM_CREATE: return Bar_Create(*bar);
+    case WM_DESTROY: Bar_Destroy(window, bar); return 0;
+    case WM_ERASEBKGND: return 1;  // all painting on WM_PAINT
+    case WM_PAINT: Bar_Paint(window); return 0;
+    case WM_CTLCOLORSTATIC: return Bar_CtlColor(reinterpret_cast<HDC>(wParam));
+    case WM_NOTIFY: return Bar_Notify(*bar, reinterpret_cast<NMHDR*>(lParam));
+    case SIDEFOLD_BAR_INTERACTIVE: setInteractive(*bar, wParam != 0); return 1;
+    case SIDEFOLD_BAR_HEADER_AT:
+    case SIDEFOLD_BAR_HEADER_ID: {
+        GroupRecord* g = message == SIDEFOLD_BAR_HEADER_AT ? groupAt(*bar, wParam) : groupWithId(*bar, wParam);
+        return g ? reinterpret_cast<LRESULT>(g->header) : 0;
+    }
+    case SIDEFOLD_BAR_DIALOG_AT:
+    case SIDEFOLD_BAR_DIALOG_ID: {
+        GroupRecord* g = message == SIDEFOLD_BAR_DIALOG_AT ? groupAt(*bar, wParam) : groupWithId(*bar, wParam);
+        return g ? reinterpret_cast<LRESULT>(g->dialog) : 0;
+    }
+    case SIDEFOLD_BAR_DESCRIPTION_AT: return Bar_CopyDescription(groupAt(*bar, wParam), lParam);
+    case SIDEFOLD_BAR_DESCRIPTION_ID: return Bar_CopyDescription(groupWithId(*bar, wParam), lParam);
+    case SIDEFOLD_BAR_RESERVED_14:
+    case SIDEFOLD_BAR_RESERVED_15:
+    case WM_USER + 2:
+    case WM_USER + 16: return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace sidefold

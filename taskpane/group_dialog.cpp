@@ -1,0 +1,195 @@
+// The dialog procedure of every group: on WM_INITDIALOG it collects the dialog's controls and
+// gives them the bar's font and the theme's colours; every message after that goes to the host
+// (group_forwarding.h), except the background painting, which the library does itself.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <new>
+
+#include "taskpane/bar_groups.h"
+#include "taskpane/group_forwarding.h"
+#include "taskpane/library.h"
+#include "taskpane/window_procs.h"
+
+namespace sidefold {
+
+namespace {
+
+constexpr UINT kHeaderSetInteractive = WM_USER + 6;
+constexpr UINT kLinkSetInteractive = WM_USER + 9;
+constexpr int kSectionEndId = 32000;  // a Static from this id on ends the open sub-section
+
+bool isClassName(HWND window, const char* name)
+{
+    char text[64] = {};
+    return GetClassNameA(window, text, sizeof(text)) > 0 && lstrcmpiA(text, name) == 0;
+}
+
+ChildKind kindOf(HWND child, bool& library)
+{
+    library = isClass(child, WindowClass::Header) || isClass(child, WindowClass::Link) ||
+              isClass(child, WindowClass::Label) || isClass(child, WindowClass::Button);
+    if (isClass(child, WindowClass::Header)) return ChildKind::SectionHeader;
+    if (isClass(child, WindowClass::Link)) return ChildKind::Link;
+    if (isClassName(child, "ComboBox")) return ChildKind::ComboBox;
+    if (isClassName(child, "ComboBoxEx32")) return ChildKind::ComboBoxEx;
+    if (isClassName(child, "Edit") || isClassName(child, "ListBox") || isClassName(child, "ScrollBar"))
+        return ChildKind::EditLike;
+    if (isClassName(child, "Button")) {
+        const LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+        if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) return ChildKind::PushButton;
+    }
+    return ChildKind::Other;
+}
+
+// The controls in window order, each in the sub-section of the header above it; a static with
+// an id of 32000 or more is destroyed and closes the innermost open sub-section.
+void collectChildren(GroupRecord& g)
+{
+    g.children.clear();
+    int section = -1;
+    HWND child = GetWindow(g.dialog, GW_CHILD);
+    while (child) {
+        HWND next = GetWindow(child, GW_HWNDNEXT);
+        const int id = GetDlgCtrlID(child);
+        if (isClassName(child, "Static") && id >= kSectionEndId) {
+            DestroyWindow(child);
+            if (section >= 0) section = g.children[static_cast<size_t>(section)].section;
+            child = next;
+            continue;
+        }
+        ChildLayout c;
+        c.window = child;
+        c.id = id;
+        c.kind = kindOf(child, c.library);
+        c.section = section;
+        if (c.kind == ChildKind::SectionHeader) c.open = (GetWindowLongA(child, GWL_STYLE) & 0x0800) != 0;
+        GetWindowRect(child, &c.templateRect);
+        MapWindowPoints(nullptr, g.dialog, reinterpret_cast<POINT*>(&c.templateRect), 2);
+        if (c.kind == ChildKind::PushButton && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            // One default button per dialog: the first.
+            if (!g.defaultButton)
+                g.defaultButton = g.shownDefault = child;
+            else
+                SendMessageA(child, BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
+        }
+        g.children.push_back(c);
+        if (c.kind == ChildKind::SectionHeader) section = static_cast<int>(g.children.size() - 1);
+        child = next;
+    }
+}
+
+void prepareControls(GroupRecord& g)
+{
+    const HFONT font = g.bar ? groupFont(*g.bar, g) : nullptr;
+    if (font) SendMessageA(g.header, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    for (const ChildLayout& c : g.children) {
+        if (font) SendMessageA(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (c.kind == ChildKind::SectionHeader)
+            SendMessageA(c.window, kHeaderSetInteractive, 1, 0);
+        else if (c.kind == ChildKind::Link)
+            SendMessageA(c.window, kLinkSetInteractive, 1, 0);
+    }
+    SendMessageA(g.header, kHeaderSetInteractive, 1, 0);
+    giveLinkColours(g);
+}
+
+const RECT& borders(const GroupRecord& g)
+{
+    const SidefoldTheme& t = libraryTheme();
+    return (g.description.headerStyle & SIDEFOLD_HEADER_MAIN) ? t.mainTaskListBorderThickness
+                                                              : t.taskListBorderThickness;
+}
+
+COLORREF colour(const GroupRecord& g, bool border)
+{
+    const SidefoldTheme& t = libraryTheme();
+    const bool main = (g.description.headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
+    const COLORREF c = border ? (main ? t.mainTaskListBorderColour : t.taskListBorderColour)
+                              : (main ? t.mainTaskListBackground : t.taskListBackground);
+    return c & 0xFFFFFF;
+}
+
+void fill(HDC dc, const RECT& r, COLORREF c)
+{
+    SetBkColor(dc, c);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+// The task-list box: its background, then the border rows and columns.
+void Dialog_EraseBackground(const GroupRecord& g, HDC dc)
+{
+    RECT all;
+    GetClientRect(g.dialog, &all);
+    fill(dc, all, colour(g, false));
+    const RECT& b = borders(g);
+    const COLORREF edge = colour(g, true);
+    fill(dc, {all.left, all.top, all.left + b.left, all.bottom}, edge);
+    fill(dc, {all.right - b.right, all.top, all.right, all.bottom}, edge);
+    fill(dc, {all.left, all.top, all.right, all.top + b.top}, edge);
+    fill(dc, {all.left, all.bottom - b.bottom, all.right, all.bottom}, edge);
+}
+
+// A control asks for its background: the task-list colour under it, already painted.
+INT_PTR Dialog_CtlColor(const GroupRecord& g, HDC dc, HWND control)
+{
+    RECT r;
+    GetClientRect(control, &r);
+    fill(dc, r, colour(g, false));
+    SetBkMode(dc, TRANSPARENT);
+    return 1;
+}
+
+INT_PTR Dialog_Init(HWND dialog, GroupRecord* g, WPARAM focus)
+{
+    if (!g || g->tag != kGroupTag) return FALSE;
+    g->dialog = dialog;
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g));
+    try {
+        collectChildren(*g);
+    } catch (const std::bad_alloc&) {
+        g->children.clear();
+    }
+    prepareControls(*g);
+    return forwardToHost(*g, dialog, WM_INITDIALOG, focus, reinterpret_cast<LPARAM>(g));
+}
+
+// The host's answer is the dialog procedure's result; for the messages whose result the dialog
+// manager takes from DWLP_MSGRESULT it goes there too, so that the sender sees it.
+INT_PTR answer(HWND dialog, UINT message, LRESULT result)
+{
+    const bool direct = (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_COMPAREITEM ||
+                        message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON ||
+                        message == WM_INITDIALOG;
+    if (result && !direct) SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
+    return result;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK groupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) return Dialog_Init(dialog, reinterpret_cast<GroupRecord*>(lParam), wParam);
+    GroupRecord* g = groupOf(dialog);
+    if (!g) return FALSE;
+    switch (message) {
+    case SIDEFOLD_MSG_CHILD_BY_ID:
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
+                          reinterpret_cast<LONG_PTR>(GetDlgItem(dialog, static_cast<int>(wParam))));
+        return TRUE;
+    case WM_ERASEBKGND: Dialog_EraseBackground(*g, reinterpret_cast<HDC>(wParam)); return TRUE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: return Dialog_CtlColor(*g, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_PAINT: return FALSE;
+    case WM_NCDESTROY: {
+        const INT_PTR result = forwardToHost(*g, dialog, message, wParam, lParam);
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+        return result;
+    }
+    default: return answer(dialog, message, forwardToHost(*g, dialog, message, wParam, lParam));
+    }
+}
+
+}  // namespace sidefold

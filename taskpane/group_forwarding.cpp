@@ -1,0 +1,47 @@
+#include "taskpane/group_forwarding.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "taskpane/library.h"
+
+namespace sidefold {
+
+#ifndef _WIN64
+static_assert(offsetof(NMTTDISPINFOA, szText) == 16, "the tooltip's inline text buffer");
+#endif
+
+LRESULT forwardToHost(const GroupRecord& group, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Copies: the host may remove the group while it handles the message.
+    const SidefoldGroupCallback callback = group.description.callback;
+    const HWND owner = group.description.owner;
+    if (callback) return callback(dialog, message, wParam, lParam);
+    if (!owner) return 0;
+    SidefoldForwardedMessage record{dialog, group.description.groupId, message, wParam, lParam};
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(owner, SIDEFOLD_MSG_FORWARDED, SIDEFOLD_FORWARDED_TAG, reinterpret_cast<LPARAM>(&record),
+                             SMTO_NORMAL, forwardTimeout(), &result))
+        return 0;
+    return static_cast<LRESULT>(result);
+}
+
+LRESULT forwardHeaderTooltip(const GroupRecord& group, NMTTDISPINFOA* request)
+{
+    if (!writable(request, sizeof(*request))) return 0;
+    // The host sees the group id in idFrom; the tooltip keeps its own header.
+    NMTTDISPINFOA copy = *request;
+    copy.hdr.idFrom = static_cast<UINT_PTR>(group.description.groupId);
+    if (copy.lpszText == request->szText) copy.lpszText = copy.szText;
+    const LRESULT result = forwardToHost(group, group.dialog, WM_NOTIFY, static_cast<WPARAM>(copy.hdr.idFrom),
+                                         reinterpret_cast<LPARAM>(&copy));
+    std::memcpy(request->szText, copy.szText, sizeof(request->szText));
+    request->szText[sizeof(request->szText) - 1] = 0;
+    request->lpszText = copy.lpszText == copy.szText ? request->szText : copy.lpszText;
+    request->hinst = copy.hinst;
+    request->uFlags = copy.uFlags;
+    request->lParam = copy.lParam;
+    return result;
+}
+
+}  // namespace sidefold

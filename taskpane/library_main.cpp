@@ -1,0 +1,243 @@
+// The library's start-up and shutdown: the classes registered while a process has the library
+// loaded, the visual-style functions, the library's own theme record, and ordinals 1 and 2.
+//
+// The count of attaches and the version flags are plain per-process data. (Keeping them in a
+// section shared between processes would let any process that loads the library write into
+// every other's copy.)
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "taskpane/library.h"
+#include "taskpane/theme_source.h"
+#include "taskpane/window_procs.h"
+
+namespace sidefold {
+
+namespace {
+
+HINSTANCE module = nullptr;
+LONG attachCount = 0;
+DWORD versionFlags = 0;
+ATOM atoms[5] = {};
+SidefoldTheme ownTheme{};
+UINT timeoutMs = 100000;
+HMODULE uxtheme = nullptr;
+
+DWORD realNow() { return GetTickCount(); }
+void realSleep(DWORD ms) { Sleep(ms); }
+Clock currentClock{&realNow, &realSleep};
+
+// Version classes: 0x01 Windows 95 family, 0x02 NT 4 or older, 0x04 2000, 0x08 XP, 0x10 later;
+// 0x20 workstation, 0x40 server. Only "more than 8" matters (themes need XP or later).
+DWORD detectVersion()
+{
+    const DWORD v = GetVersion();
+    const DWORD major = LOBYTE(LOWORD(v)), minor = HIBYTE(LOWORD(v));
+    if (v & 0x80000000u) return 0x01;
+    DWORD flags = major < 5 ? 0x02 : (major == 5 && minor == 0) ? 0x04 : (major == 5 && minor == 1) ? 0x08 : 0x10;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        char type[64] = {};
+        DWORD size = sizeof(type) - 1, kind = 0;
+        if (RegQueryValueExA(key, "ProductType", nullptr, &kind, reinterpret_cast<BYTE*>(type), &size) ==
+                ERROR_SUCCESS &&
+            kind == REG_SZ) {
+            if (lstrcmpiA(type, "WINNT") == 0) flags |= 0x20;
+            if (lstrcmpiA(type, "LANMANNT") == 0 || lstrcmpiA(type, "SERVERNT") == 0) flags |= 0x40;
+        }
+        RegCloseKey(key);
+    }
+    return flags;
+}
+
+struct ClassSpec {
+    const char* name;
+    UINT style;
+    WNDPROC procedure;
+};
+
+const ClassSpec kClasses[5] = {
+    {SIDEFOLD_CLASS_BAR, CS_GLOBALCLASS, &barWindowProc},
+    {SIDEFOLD_CLASS_LINK, CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW, &linkWindowProc},
+    {SIDEFOLD_CLASS_HEADER, CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW, &headerWindowProc},
+    {SIDEFOLD_CLASS_LABEL, CS_GLOBALCLASS | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, &labelWindowProc},
+    {SIDEFOLD_CLASS_BUTTON, CS_GLOBALCLASS | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, &buttonWindowProc},
+};
+
+void unregisterClasses()
+{
+    for (int i = 0; i < 5; ++i) {
+        if (atoms[i]) UnregisterClassA(kClasses[i].name, module);
+        atoms[i] = 0;
+    }
+}
+
+bool registerClasses()
+{
+    for (int i = 0; i < 5; ++i) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = kClasses[i].style;
+        wc.lpfnWndProc = kClasses[i].procedure;
+        wc.hInstance = module;
+        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+        wc.lpszClassName = kClasses[i].name;
+        atoms[i] = RegisterClassExA(&wc);
+        if (!atoms[i]) {
+            unregisterClasses();
+            return false;
+        }
+    }
+    return true;
+}
+
+void readTestSettings()
+{
+    char text[16] = {};
+    if (GetEnvironmentVariableA("SIDEFOLD_FORWARD_TIMEOUT_MS", text, sizeof(text)) - 1u < sizeof(text) - 1) {
+        const long ms = std::strtol(text, nullptr, 10);
+        if (ms > 0 && ms < 100000) timeoutMs = static_cast<UINT>(ms);
+    }
+}
+
+// The host's executable asks for themed controls through its manifest (type 24, id 1).
+bool hostHasManifest()
+{
+    return FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr;
+}
+
+template <class F> F themeFunction(const char* name)
+{
+    return uxtheme ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(uxtheme, name))) : nullptr;
+}
+
+bool attach(HINSTANCE instance)
+{
+    if (attachCount == 0) versionFlags = detectVersion();
+    module = instance;
+    DisableThreadLibraryCalls(instance);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!registerClasses()) return false;
+    if (versionFlags > 8 && hostHasManifest()) uxtheme = LoadLibraryA("UxTheme.dll");
+    readTestSettings();
+    ownTheme = SidefoldTheme{};
+    ownTheme.size = sizeof(SidefoldTheme);
+    fillTheme(&ownTheme, 0);
+    ++attachCount;
+    return true;
+}
+
+void detach(bool processEnding)
+{
+    --attachCount;
+    releaseTheme(&ownTheme);
+    if (uxtheme && !processEnding) FreeLibrary(uxtheme);
+    uxtheme = nullptr;
+    unregisterClasses();
+}
+
+}  // namespace
+
+HINSTANCE libraryModule() { return module; }
+
+ATOM classAtom(WindowClass c) { return atoms[static_cast<int>(c)]; }
+
+bool isClass(HWND window, WindowClass c)
+{
+    return window && classAtom(c) && GetClassLongPtrA(window, GCW_ATOM) == classAtom(c);
+}
+
+SidefoldTheme& libraryTheme() { return ownTheme; }
+
+void refreshLibraryTheme()
+{
+    releaseTheme(&ownTheme);
+    ownTheme = SidefoldTheme{};
+    ownTheme.size = sizeof(SidefoldTheme);
+    fillTheme(&ownTheme, 0);
+}
+
+UINT forwardTimeout() { return timeoutMs; }
+
+const Clock& clock() { return currentClock; }
+void setClock(const Clock& c) { currentClock = c; }
+
+bool themedDrawing() { return uxtheme != nullptr; }
+
+HTHEME openThemeData(HWND window, LPCWSTR classes)
+{
+    using F = HTHEME(WINAPI*)(HWND, LPCWSTR);
+    const F f = themeFunction<F>("OpenThemeData");
+    return f ? f(window, classes) : nullptr;
+}
+
+HRESULT closeThemeData(HTHEME theme)
+{
+    using F = HRESULT(WINAPI*)(HTHEME);
+    const F f = themeFunction<F>("CloseThemeData");
+    return f ? f(theme) : E_FAIL;
+}
+
+HRESULT drawThemeBackground(HTHEME theme, HDC dc, int part, int state, const RECT* rect, const RECT* clip)
+{
+    using F = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
+    const F f = themeFunction<F>("DrawThemeBackground");
+    return f ? f(theme, dc, part, state, rect, clip) : E_FAIL;
+}
+
+HRESULT getThemePartSize(HTHEME theme, HDC dc, int part, int state, const RECT* rect, THEMESIZE size, SIZE* out)
+{
+    using F = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, THEMESIZE, SIZE*);
+    const F f = themeFunction<F>("GetThemePartSize");
+    return f ? f(theme, dc, part, state, rect, size, out) : E_FAIL;
+}
+
+namespace {
+
+bool accessible(const void* p, size_t size, DWORD wanted)
+{
+    if (!p || size == 0) return p != nullptr;
+    auto at = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t end = at + size;
+    if (end < at) return false;
+    while (at < end) {
+        MEMORY_BASIC_INFORMATION info;
+        if (!VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof(info))) return false;
+        if (info.State != MEM_COMMIT || (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) || !(info.Protect & wanted))
+            return false;
+        at = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    }
+    return true;
+}
+
+constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+}  // namespace
+
+bool readable(const void* p, size_t size) { return accessible(p, size, kReadable); }
+bool writable(void* p, size_t size) { return accessible(p, size, kWritable); }
+
+}  // namespace sidefold
+
+extern "C" {
+
+int WINAPI sidefoldProbe() { return 1; }
+
+void WINAPI sidefoldNothing() {}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    if (reason == DLL_PROCESS_ATTACH) return sidefold::attach(instance) ? TRUE : FALSE;
+    if (reason == DLL_PROCESS_DETACH) sidefold::detach(reserved != nullptr);
+    return TRUE;
+}
+
+}  // extern "C"

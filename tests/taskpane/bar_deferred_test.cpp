@@ -1,0 +1,89 @@
+// A busy bar: additions that arrive while it works are queued with a copy of their
+// description and replayed in order; a host that stops answering does not hold it for ever.
+
+#include "sidefold_host.h"
+
+#include <cstring>
+#include <memory>
+#include <thread>
+
+TEST(BarDeferred, AdditionsDuringABusyBarReturnAtOnceAndKeepTheirOrder)
+{
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 500);
+    ASSERT_TRUE(IsWindow(bar));
+    std::vector<LRESULT> nested;
+    host.onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+        // While the bar adds group 1 it is busy: these two wait in its queue.
+        if (r.message == WM_INITDIALOG && r.groupId == 1) {
+            for (int id : {2, 3}) {
+                char title[32];
+                wsprintfA(title, "Group %d", id);
+                SidefoldGroupDescription d = describeGroup(id, IDD_GROUP_SINGLE, host.window(), 0, title);
+                nested.push_back(
+                    SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)));
+                // The caller's record and title need not outlive the call.
+                std::memset(&d, 0xCD, sizeof(d));
+                std::memset(title, 'x', sizeof(title) - 1);
+            }
+            nested.push_back(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 3, 0));
+        }
+        return 0;
+    };
+    SidefoldGroupDescription first = describeGroup(1, IDD_GROUP_SINGLE, host.window(), 0, "Group 1");
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&first)), 1);
+    EXPECT_EQ(nested, (std::vector<LRESULT>{1, 1, 1}));
+
+    ASSERT_TRUE(pumpUntil([&] { return groupIds(bar).size() == 3; }));
+    EXPECT_EQ(groupIds(bar), (std::vector<int>{1, 2, 3}));
+    for (int id : {2, 3}) {
+        char text[32] = {}, expected[32];
+        GetWindowTextA(reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, id, 0)), text, sizeof(text));
+        wsprintfA(expected, "Group %d", id);
+        EXPECT_STREQ(text, expected);
+    }
+    // The expansion queued after them ran after them.
+    ASSERT_TRUE(
+        pumpUntil([&] { return shown(reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_DIALOG_ID, 3, 0))); }));
+    // The replayed additions told the owner too, in the same order.
+    std::vector<int> initialised;
+    for (const Forwarded& f : host.only(WM_INITDIALOG)) initialised.push_back(f.groupId);
+    EXPECT_EQ(initialised, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}
+
+TEST(BarDeferred, AnOwnerThatStopsAnsweringCostsTheTimeOutNotTheBar)
+{
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 500);
+    ASSERT_TRUE(IsWindow(bar));
+
+    // The owner lives on a thread that stops pumping until it is released.
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND owner = nullptr;
+    HANDLE ownerReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread ownerThread([&] {
+        owner = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        SetEvent(ownerReady);
+        WaitForSingleObject(release, INFINITE);
+        // Messages that timed out may still arrive here; the window ignores them.
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        DestroyWindow(owner);
+    });
+    WaitForSingleObject(ownerReady, INFINITE);
+
+    SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_SINGLE, owner);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)), 1);
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took + 50, kTestForwardTimeoutMs) << "the add waited for the owner's time-out";
+    // The bar still answers.
+    EXPECT_NE(SendMessageA(bar, SIDEFOLD_BAR_DIALOG_ID, 1, 0), 0);
+
+    SetEvent(release);
+    ownerThread.join();
+    CloseHandle(release);
+    CloseHandle(ownerReady);
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}

@@ -1,0 +1,61 @@
+// The binary interface: exports by ordinal only, the registered classes, the tiny ordinals.
+
+#include "sidefold_host.h"
+
+namespace {
+
+const IMAGE_EXPORT_DIRECTORY& exportsOf(HMODULE module)
+{
+    const auto* base = reinterpret_cast<const BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    return *reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+}
+
+}  // namespace
+
+TEST(SidefoldInterface, ExportsTheSevenOrdinalsAndNoNames)
+{
+    const SidefoldExports& s = sidefold();
+    ASSERT_NE(s.module, nullptr) << "Sidefold.dll beside the test program";
+    EXPECT_EQ(exportsOf(s.module).NumberOfNames, 0u);
+    for (int ordinal : {1, 2, 4, 7, 8, 9, 10})
+        EXPECT_NE(GetProcAddress(s.module, MAKEINTRESOURCEA(ordinal)), nullptr) << ordinal;
+    for (int ordinal : {3, 5, 6, 11})
+        EXPECT_EQ(GetProcAddress(s.module, MAKEINTRESOURCEA(ordinal)), nullptr) << ordinal;
+    EXPECT_EQ(s.probe(), 1);
+    s.nothing();
+}
+
+TEST(SidefoldInterface, RegistersItsFiveGlobalClasses)
+{
+    const SidefoldExports& s = sidefold();
+    ASSERT_NE(s.module, nullptr);
+    const struct {
+        const char* name;
+        UINT style;
+    } classes[] = {
+        {"CollapseXPStyleBar32", CS_GLOBALCLASS},
+        {"TaskLink32", CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW},
+        {"CollapsibleHeader32", CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW},
+        {"CBStatic32", CS_GLOBALCLASS | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
+        {"CBButton32", CS_GLOBALCLASS | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW},
+    };
+    for (const auto& c : classes) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
+        // Global classes are found from any module of the process, the host's included.
+        ASSERT_TRUE(GetClassInfoExA(testModule(), c.name, &wc)) << c.name;
+        EXPECT_EQ(wc.style, c.style) << c.name;
+        EXPECT_EQ(wc.cbClsExtra, 0) << c.name;
+        EXPECT_EQ(wc.cbWndExtra, 0) << c.name;
+        EXPECT_EQ(wc.hbrBackground, nullptr) << c.name;
+        EXPECT_EQ(wc.hCursor, LoadCursorA(nullptr, MAKEINTRESOURCEA(32512))) << c.name;
+        // Registered with the library's module handle.
+        HWND w = CreateWindowExA(0, c.name, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, testModule(), nullptr);
+        ASSERT_TRUE(IsWindow(w)) << c.name;
+        EXPECT_EQ(reinterpret_cast<HMODULE>(GetClassLongPtrA(w, GCLP_HMODULE)), s.module) << c.name;
+        DestroyWindow(w);
+    }
+}

@@ -1,0 +1,2 @@
+/* A resource-only library: no code of its own. */
+int fakeShellStyle;

@@ -1,0 +1,327 @@
+// Ordinals 7 and 8 against fake shell style files built beside the test program (styles/*.rc
+// with style sheets written for these tests: a full one, a minimal one, one missing a required
+// value, one without the main block) and against Wine's own style, which has none.
+
+#include "sidefold_host.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kKey = "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+
+struct SavedValue {
+    const char* name;
+    bool present = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+
+std::string testFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+// A pixel of a DIB section as stored: 0xAARRGGBB.
+uint32_t pixel(HBITMAP bitmap, int x, int y)
+{
+    DIBSECTION ds{};
+    if (GetObjectA(bitmap, sizeof(ds), &ds) != sizeof(ds) || ds.dsBm.bmBitsPixel != 32) return 0xDEADBEEF;
+    const int row = ds.dsBmih.biHeight > 0 ? ds.dsBm.bmHeight - 1 - y : y;
+    const auto* bits = static_cast<const uint8_t*>(ds.dsBm.bmBits) + static_cast<size_t>(row) * ds.dsBm.bmWidthBytes;
+    uint32_t p;
+    std::memcpy(&p, bits + 4 * x, 4);
+    return p;
+}
+
+int pointsToHeight(int points)
+{
+    HDC dc = GetDC(nullptr);
+    const int h = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, dc);
+    return h;
+}
+
+bool sameRect(const RECT& r, LONG l, LONG t, LONG rt, LONG b)
+{
+    return r.left == l && r.top == t && r.right == rt && r.bottom == b;
+}
+
+class ThemeSource : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            for (SavedValue& v : saved_) {
+                DWORD size = 0;
+                if (RegQueryValueExA(key, v.name, nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) continue;
+                v.data.resize(size);
+                v.present = RegQueryValueExA(key, v.name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS;
+            }
+            RegCloseKey(key);
+        }
+        SetEnvironmentVariableA("SIDEFOLD_TEST_STYLES", (testFolder() + "\\styles").c_str());
+    }
+    void TearDown() override
+    {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return;
+        for (const SavedValue& v : saved_) {
+            if (v.present)
+                RegSetValueExA(key, v.name, 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+            else
+                RegDeleteValueA(key, v.name);
+        }
+        RegCloseKey(key);
+    }
+
+    // The registry names a visual style whose colour scheme folder holds one of our files.
+    void useStyle(const char* scheme, const char* active = "1",
+                  const char* dllName = "%SIDEFOLD_TEST_STYLES%\\Fake.msstyles")
+    {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, "ThemeActive", 0, REG_SZ, reinterpret_cast<const BYTE*>(active),
+                       static_cast<DWORD>(std::strlen(active) + 1));
+        RegSetValueExA(key, "DllName", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(dllName),
+                       static_cast<DWORD>(std::strlen(dllName) + 1));
+        RegSetValueExA(key, "ColorName", 0, REG_SZ, reinterpret_cast<const BYTE*>(scheme),
+                       static_cast<DWORD>(std::strlen(scheme) + 1));
+        RegCloseKey(key);
+    }
+
+    SidefoldTheme fill(int namesOnly = 0)
+    {
+        SidefoldTheme t{};
+        t.size = sizeof(t);
+        EXPECT_EQ(sidefold().fillTheme(&t, namesOnly), 1);
+        return t;
+    }
+
+    void expectSystemLook(const SidefoldTheme& t)
+    {
+        EXPECT_EQ(t.systemLook, 1);
+        EXPECT_EQ(t.paneBackground, GetSysColor(COLOR_WINDOW));
+        EXPECT_EQ(t.paneGradientExponent, 0);
+        EXPECT_TRUE(sameRect(t.panePadding, 12, 12, 12, 12));
+        EXPECT_EQ(t.linkColour, GetSysColor(COLOR_BTNTEXT));
+        EXPECT_TRUE(sameRect(t.linkTitlePadding, 6, 0, 4, 0));
+        EXPECT_EQ(t.mainHeaderText, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        EXPECT_EQ(t.mainHeaderBorderColour, GetSysColor(COLOR_HIGHLIGHT));
+        EXPECT_EQ(t.headerBackground, nullptr);
+        EXPECT_EQ(t.headerBackgroundWidth, 186);
+        EXPECT_EQ(t.groupMargin, 15);
+        EXPECT_EQ(t.mainWatermarkAlignment, 0x44);
+        EXPECT_LT(t.headerFontHeight, 0);
+        for (HBITMAP g : t.triangleGlyphs) EXPECT_NE(g, nullptr);
+        for (HBITMAP g : t.arrowGlyphs) EXPECT_NE(g, nullptr);
+        for (HBITMAP g : t.mainArrowGlyphs) EXPECT_NE(g, nullptr);
+        EXPECT_EQ(t.arrowWidth, 18);
+        EXPECT_EQ(t.arrowHeight, 19);
+    }
+
+private:
+    SavedValue saved_[3] = {{"ThemeActive", false, 0, {}}, {"DllName", false, 0, {}}, {"ColorName", false, 0, {}}};
+};
+
+}  // namespace
+
+TEST_F(ThemeSource, AFullStyleSheetFillsEveryValue)
+{
+    useStyle("full");
+    SidefoldTheme t = fill();
+    ASSERT_EQ(t.systemLook, 0);
+    EXPECT_EQ(t.shellStyleOpened, 1);
+    EXPECT_EQ(std::string(t.styleFileName), testFolder() + "\\styles\\Fake.msstyles");
+    EXPECT_STREQ(t.colourSchemeName, "full");
+    EXPECT_EQ(std::string(t.shellStylePath), testFolder() + "\\styles\\shell\\full\\shellstyle.dll");
+    EXPECT_EQ(t.triangleGlyphs[0], nullptr);
+    EXPECT_EQ(t.triangleWidth, 0);
+
+    // Tasks: the title's colour replaces the button's; argb keeps its alpha.
+    EXPECT_EQ(t.linkColour, RGB(1, 2, 3));
+    EXPECT_EQ(t.linkHoverColour, 0xFFFF8E42u);
+    EXPECT_TRUE(sameRect(t.linkTitlePadding, 6, 1, 4, 2));
+    EXPECT_TRUE(sameRect(t.actionTaskMargin, 0, 5, 0, 0));
+    EXPECT_TRUE(sameRect(t.destinationTaskMargin, 0, 6, 0, 0));
+    EXPECT_EQ(t.mainLinkColour, RGB(255, 255, 255));
+    EXPECT_EQ(t.mainLinkHoverColour, RGB(0xC0, 0xD0, 0xE0));
+    EXPECT_TRUE(sameRect(t.mainLinkTitlePadding, 0, 0, 0, 0)) << "absent, no fallback";
+
+    // The pane.
+    EXPECT_EQ(t.paneBackground, RGB(0x7B, 0xA2, 0xE7));
+    EXPECT_EQ(t.paneBackground2, RGB(0x63, 0x75, 0xD6));
+    EXPECT_EQ(t.paneGradientExponent, 2);
+    EXPECT_TRUE(sameRect(t.panePadding, 10, 11, 12, 13));
+    EXPECT_TRUE(sameRect(t.paneBorderThickness, 1, 1, 1, 1));
+    EXPECT_EQ(t.paneBorderColour, RGB(0, 0, 0x80));
+
+    // Normal groups: fonts from string resources, the margin the largest of rect(4, 10, 6, 2).
+    EXPECT_STREQ(t.headerFontFace, "Verdana");
+    EXPECT_EQ(t.headerFontHeight, pointsToHeight(9));
+    EXPECT_EQ(t.groupMargin, 10);
+    ASSERT_NE(t.headerBackground, nullptr);
+    EXPECT_EQ(t.headerBackgroundWidth, 6);
+    EXPECT_EQ(t.headerBackgroundHeight, 3);
+    EXPECT_EQ(pixel(t.headerBackground, 0, 1), 0u) << "the colour key is fully transparent";
+    EXPECT_EQ(pixel(t.headerBackground, 3, 1), 0xFF0A141Eu) << "everything else opaque";
+    EXPECT_EQ(t.headerText, RGB(0xFF, 0x8C, 0x00));
+    EXPECT_EQ(t.headerHoverText, RGB(0x20, 0xB2, 0xAA));
+    EXPECT_EQ(t.headerAlignment, 0x21);
+    EXPECT_EQ(t.headerFontWeight, 400);
+    EXPECT_TRUE(sameRect(t.headerPadding, 9, 1, 2, 3));
+    EXPECT_TRUE(sameRect(t.headerBorderThickness, 2, 2, 2, 0));
+    EXPECT_EQ(t.headerBorderColour, RGB(0xC0, 0xC0, 0xC0));
+    // Arrows: no pressed glyphs; a bitmap with its own alpha is premultiplied.
+    for (int slot : {0, 1, 3, 4}) EXPECT_NE(t.arrowGlyphs[slot], nullptr) << slot;
+    EXPECT_EQ(t.arrowGlyphs[2], nullptr);
+    EXPECT_EQ(t.arrowGlyphs[5], nullptr);
+    EXPECT_EQ(t.arrowWidth, 2);
+    EXPECT_EQ(t.arrowHeight, 2);
+    EXPECT_EQ(pixel(t.arrowGlyphs[0], 0, 0), 0xFFC86432u);
+    EXPECT_EQ(pixel(t.arrowGlyphs[0], 1, 0), 0x80643219u) << "(200, 100, 50) x 128 / 255";
+    EXPECT_EQ(pixel(t.arrowGlyphs[0], 0, 1), 0u);
+    EXPECT_EQ(t.taskListBackground, RGB(0xD6, 0xDF, 0xF7));
+    EXPECT_TRUE(sameRect(t.taskListBorderThickness, 1, 0, 1, 1)) << "the else value";
+    EXPECT_EQ(t.taskListBorderColour, RGB(0xFE, 0xFE, 0xFE));
+    EXPECT_TRUE(sameRect(t.taskListPadding, 14, 10, 12, 10));
+
+    // The main group.
+    EXPECT_STREQ(t.mainHeaderFontFace, "Trebuchet MS");
+    EXPECT_EQ(t.mainHeaderFontHeight, 13);
+    EXPECT_EQ(t.mainGroupMargin, 10);
+    ASSERT_NE(t.mainHeaderBackground, nullptr);
+    EXPECT_EQ(t.mainHeaderBackgroundWidth, 4);
+    EXPECT_EQ(pixel(t.mainHeaderBackground, 0, 0), 0u) << "keyed through the colour table";
+    EXPECT_EQ(pixel(t.mainHeaderBackground, 2, 1), 0xFF28323Cu);
+    EXPECT_EQ(t.mainHeaderText, RGB(255, 255, 255));
+    EXPECT_EQ(t.mainHeaderHoverText, t.mainHeaderText) << "else the text colour";
+    EXPECT_EQ(t.mainHeaderAlignment, 0x0A);
+    EXPECT_EQ(t.mainHeaderFontWeight, 700);
+    EXPECT_EQ(t.mainHeaderBorderColour, RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(t.mainArrowGlyphs[0], nullptr);
+    EXPECT_EQ(t.mainTaskListBackground, RGB(0xEF, 0xF3, 0xFF));
+    EXPECT_EQ(t.mainWatermarkAlignment, 0x44);
+    EXPECT_TRUE(sameRect(t.mainTaskListBorderThickness, 1, 0, 1, 1));
+    EXPECT_EQ(t.mainTaskListBorderColour, RGB(1, 1, 1));
+    EXPECT_TRUE(sameRect(t.mainTaskListPadding, 12, 10, 12, 10));
+
+    // Ordinal 8 deletes the bitmaps and leaves the fields.
+    HBITMAP header = t.headerBackground, arrow = t.arrowGlyphs[0];
+    sidefold().releaseTheme(&t);
+    EXPECT_EQ(GetObjectType(header), 0u);
+    EXPECT_EQ(GetObjectType(arrow), 0u);
+    EXPECT_EQ(t.headerBackground, header);
+}
+
+TEST_F(ThemeSource, AMinimalSheetGetsTheElseValues)
+{
+    useStyle("minimal");
+    SidefoldTheme t = fill();
+    ASSERT_EQ(t.systemLook, 0);
+    EXPECT_EQ(t.linkColour, RGB(0, 0, 1));
+    EXPECT_EQ(t.mainLinkHoverColour, RGB(0, 0, 4));
+    // gradient(#FFFFFF, #000000, -3): a negative exponent is a solid pane.
+    EXPECT_EQ(t.paneBackground, RGB(255, 255, 255));
+    EXPECT_EQ(t.paneBackground2, 0u);
+    EXPECT_EQ(t.paneGradientExponent, 0);
+    EXPECT_TRUE(sameRect(t.panePadding, 12, 12, 12, 12));
+    EXPECT_TRUE(sameRect(t.linkTitlePadding, 0, 0, 0, 0));
+    EXPECT_TRUE(std::string(t.headerFontFace) == "Tahoma" || std::string(t.headerFontFace) == "Arial")
+        << t.headerFontFace;
+    EXPECT_EQ(t.headerFontHeight, pointsToHeight(8));
+    EXPECT_EQ(t.groupMargin, 15);
+    EXPECT_EQ(t.headerBackground, nullptr);
+    EXPECT_EQ(t.headerBackgroundWidth, 0);
+    EXPECT_EQ(t.headerText, RGB(0, 0, 5));
+    EXPECT_EQ(t.headerHoverText, RGB(0, 0, 5));
+    EXPECT_EQ(t.headerFontWeight, 700);
+    EXPECT_EQ(t.headerAlignment, 0);
+    EXPECT_EQ(t.arrowWidth, 0);
+    EXPECT_TRUE(sameRect(t.taskListBorderThickness, 1, 0, 1, 1));
+    EXPECT_EQ(t.taskListBorderColour, RGB(255, 255, 255));
+    EXPECT_TRUE(sameRect(t.taskListPadding, 12, 10, 12, 10));
+    EXPECT_EQ(t.mainHeaderHoverText, RGB(0, 0, 7));
+    EXPECT_EQ(t.mainTaskListBackground, RGB(0, 0, 8));
+    sidefold().releaseTheme(&t);
+}
+
+TEST_F(ThemeSource, AMissingRequiredValueOrMainBlockGivesTheSystemLook)
+{
+    for (const char* scheme : {"missing_value", "no_main"}) {
+        SCOPED_TRACE(scheme);
+        useStyle(scheme);
+        SidefoldTheme t = fill();
+        expectSystemLook(t);
+        EXPECT_EQ(t.shellStyleOpened, 1);
+        EXPECT_STREQ(t.colourSchemeName, scheme);
+        sidefold().releaseTheme(&t);
+    }
+}
+
+TEST_F(ThemeSource, NoUsableStyleGivesTheSystemLook)
+{
+    useStyle("full", "0");
+    SidefoldTheme t = fill();
+    expectSystemLook(t);
+    EXPECT_STREQ(t.styleFileName, "");
+    sidefold().releaseTheme(&t);
+
+    useStyle("full", "1", "%SIDEFOLD_TEST_STYLES%\\Fake.theme");
+    t = fill();
+    expectSystemLook(t);
+    sidefold().releaseTheme(&t);
+
+    useStyle("nosuchscheme");
+    t = fill();
+    expectSystemLook(t);
+    EXPECT_EQ(t.shellStyleOpened, 0);
+    EXPECT_EQ(std::string(t.shellStylePath), testFolder() + "\\styles\\shell\\nosuchscheme\\shellstyle.dll");
+    sidefold().releaseTheme(&t);
+
+    // Names only: the file is not opened.
+    useStyle("full");
+    t = fill(1);
+    expectSystemLook(t);
+    EXPECT_EQ(t.shellStyleOpened, 0);
+    EXPECT_STREQ(t.colourSchemeName, "full");
+    sidefold().releaseTheme(&t);
+}
+
+TEST_F(ThemeSource, ARecordOfAnotherSizeIsLeftUntouched)
+{
+    SidefoldTheme t;
+    std::memset(&t, 0xAB, sizeof(t));
+    t.size = 1800 + 1;
+    const SidefoldTheme before = t;
+    EXPECT_EQ(sidefold().fillTheme(&t, 0), 0);
+    EXPECT_EQ(std::memcmp(&t, &before, sizeof(t)), 0);
+    EXPECT_EQ(sidefold().fillTheme(nullptr, 0), 0);
+}
+
+TEST_F(ThemeSource, WinesOwnStyleHasNoShellStyleFileSoTheSystemLookIsDrawn)
+{
+    // The registry as the Wine prefix has it (SetUp saved it, nothing changed yet).
+    SidefoldTheme t = fill();
+    expectSystemLook(t);
+    // Glyphs in the system colours: the down triangle (bitmap 116) is inked at its centre in
+    // COLOR_BTNTEXT, opaque; its corner is fully transparent.
+    const COLORREF ink = GetSysColor(COLOR_BTNTEXT);
+    const uint32_t inked = 0xFF000000u | (GetRValue(ink) << 16) | (GetGValue(ink) << 8) | GetBValue(ink);
+    EXPECT_EQ(pixel(t.triangleGlyphs[0], 9, 8), inked);
+    EXPECT_EQ(pixel(t.triangleGlyphs[0], 0, 0), 0u);
+    const COLORREF main = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    const uint32_t mainInk = 0xFF000000u | (GetRValue(main) << 16) | (GetGValue(main) << 8) | GetBValue(main);
+    bool found = false;
+    for (int y = 0; y < 19 && !found; ++y)
+        for (int x = 0; x < 18 && !found; ++x) found = pixel(t.mainArrowGlyphs[0], x, y) == mainInk;
+    EXPECT_TRUE(found) << "the main group's chevrons in COLOR_HIGHLIGHTTEXT";
+    sidefold().releaseTheme(&t);
+}
