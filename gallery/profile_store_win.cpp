@@ -1,12 +1,14 @@
 #include "gallery/profile_store.h"
 
+// Ours before the shell's: its global typedef "Folder" would otherwise be shadowed by FileKind::Folder.
+#include "gallery/file_system.h"
+
 #include <windows.h>
 
 #include <shlobj.h>
 
 #include <vector>
 
-#include "gallery/file_system.h"
 #include "gallery/ini_file.h"
 #include "gallery/text_utf16.h"
 

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <commdlg.h>  // OFN_ flags of FileDialogRequest
-#include <shlobj.h>   // BIF_ flags of FolderDialogRequest
 
 #include <string>
 #include <vector>
@@ -26,7 +25,7 @@ struct FileDialogRequest {
 struct FolderDialogRequest {
     std::wstring title;
     std::wstring initialFolder;  // empty: the shell's default
-    UINT flags = 0;              // BIF_ flags
+    UINT flags = 0;              // BIF_ flags (<shlobj.h>, left to the users: its names are very general)
 };
 
 enum class FolderChoice { Chosen = 1, NotInFileSystem = -1, Cancelled = 2 };

@@ -2,6 +2,7 @@
 // "Open image file" request and its answer of any size, the folder chooser, and the prompter.
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include "app/folder_dialog.h"
 #include "app/image_file_dialog.h"
