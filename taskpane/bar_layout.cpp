@@ -55,6 +55,18 @@ void layoutBar(HWND window)
         }
         y += gap;
     }
+    // The scroll bar only when the stack is taller than the bar (scrolling itself comes with the
+    // full layout); its WM_SIZE is queued, the bar being busy here.
+    const int content = y + t.paneBorderThickness.bottom;
+    const bool overflow = content > client.bottom;
+    SCROLLINFO info{
+        sizeof(info), SIF_RANGE | SIF_PAGE, 0, overflow ? content - 1 : 0, static_cast<UINT>(client.bottom), 0, 0};
+    SetScrollInfo(window, SB_VERT, &info, FALSE);
+    const bool shown = (GetWindowLongA(window, GWL_STYLE) & WS_VSCROLL) != 0;
+    if (shown != overflow) {
+        ShowScrollBar(window, SB_VERT, overflow);
+        RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
 
 void makeBarFonts(BarRecord& bar)

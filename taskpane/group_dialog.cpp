@@ -118,11 +118,21 @@ void fill(HDC dc, const RECT& r, COLORREF c)
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
 }
 
+// With header style 0x0400 the owner may paint the dialog's background itself.
+bool ownerPainted(const GroupRecord& g, HDC dc, const RECT& all)
+{
+    if (!(g.description.headerStyle & SIDEFOLD_HEADER_OWNER_PAINTS)) return false;
+    SidefoldPaintRequest request{
+        sizeof(SidefoldPaintRequest), dc, all.right - all.left, all.bottom - all.top, colour(g, true), nullptr};
+    return forwardToHost(g, g.dialog, SIDEFOLD_MSG_PAINT_BACKGROUND, reinterpret_cast<WPARAM>(&request), 0) != 0;
+}
+
 // The task-list box: its background, then the border rows and columns.
 void Dialog_EraseBackground(const GroupRecord& g, HDC dc)
 {
     RECT all;
     GetClientRect(g.dialog, &all);
+    if (ownerPainted(g, dc, all)) return;
     fill(dc, all, colour(g, false));
     const RECT& b = borders(g);
     const COLORREF edge = colour(g, true);

@@ -41,6 +41,14 @@ protected:
     HWND bar = nullptr;
 };
 
+std::vector<UINT> callbackSeen;
+
+LRESULT CALLBACK recordingCallback(HWND, UINT message, WPARAM, LPARAM)
+{
+    callbackSeen.push_back(message);
+    return 0;
+}
+
 }  // namespace
 
 TEST_F(BarGroups, TheOwnerGetsInitDialogOnItsThreadAfterTheControlsWereCollected)
@@ -116,18 +124,41 @@ TEST_F(BarGroups, EveryDialogMessageReachesTheOwnerAndItsAnswerComesBack)
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(dialog, SIDEFOLD_MSG_CHILD_BY_ID, IDC_SINGLE_LINK, 0)), link);
 }
 
+TEST_F(BarGroups, AnOwnerThatPaintsTheDialogBackgroundIsAskedFirst)
+{
+    ASSERT_EQ(add(describeGroup(4, IDD_GROUP_SINGLE, host->window(), SIDEFOLD_HEADER_OWNER_PAINTS)), 1);
+    ASSERT_EQ(add(describeGroup(5, IDD_GROUP_SINGLE, host->window())), 1);
+    SidefoldPaintRequest seen{};
+    int asked = 0;
+    host->onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+        if (r.message != SIDEFOLD_MSG_PAINT_BACKGROUND) return 0;
+        ++asked;
+        seen = *reinterpret_cast<const SidefoldPaintRequest*>(r.wParam);
+        return 1;
+    };
+    for (int id : {4, 5}) {
+        HWND dialog = dialogOf(id);
+        HDC dc = GetDC(dialog);
+        SendMessageA(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        ReleaseDC(dialog, dc);
+    }
+    EXPECT_EQ(asked, 1) << "only the group whose header style has 0x0400";
+    RECT client;
+    GetClientRect(dialogOf(4), &client);
+    EXPECT_EQ(seen.size, sizeof(SidefoldPaintRequest));
+    EXPECT_EQ(seen.width, client.right);
+    EXPECT_EQ(seen.height, client.bottom);
+    EXPECT_EQ(seen.toPaint, nullptr);
+}
+
 TEST_F(BarGroups, ACallbackReceivesTheMessagesInsteadOfTheOwner)
 {
-    static std::vector<UINT> seen;
-    seen.clear();
+    callbackSeen.clear();
     SidefoldGroupDescription d = describeGroup(5, IDD_GROUP_SINGLE, host->window());
-    d.callback = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-        seen.push_back(message);
-        return 0;
-    };
+    d.callback = &recordingCallback;
     ASSERT_EQ(add(d), 1);
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.front(), static_cast<UINT>(WM_INITDIALOG));
+    ASSERT_FALSE(callbackSeen.empty());
+    EXPECT_EQ(callbackSeen.front(), static_cast<UINT>(WM_INITDIALOG));
     EXPECT_TRUE(host->log.empty());
     // No owner and no callback: nothing goes anywhere, and the group still works.
     ASSERT_EQ(add(describeGroup(6, IDD_GROUP_SINGLE, nullptr)), 1);

@@ -25,7 +25,8 @@ TEST(BarThread, TheBarRunsOnItsOwnThreadWithItsInputAttachedToTheHost)
     char name[64] = {};
     GetClassNameA(bar, name, sizeof(name));
     EXPECT_STREQ(name, "CollapseXPStyleBar32");
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE)) & 0x56200000u, 0x56200000u);
+    // WS_VSCROLL too at creation, but the scroll bar goes as long as the groups fit.
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE)) & 0x56200000u, 0x56000000u);
     RECT r;
     GetWindowRect(bar, &r);
     MapWindowPoints(nullptr, host.window(), reinterpret_cast<POINT*>(&r), 2);
@@ -82,8 +83,8 @@ TEST(BarThread, TheBarDiesWithItsParentAndItsThreadEnds)
     HANDLE thread = openThreadOf(bar);
 
     DestroyWindow(host->window());
-    EXPECT_FALSE(IsWindow(bar));
-    EXPECT_FALSE(IsWindow(dialog));
+    // Windows of another thread may go a moment later (Wine has the bar's thread destroy them).
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(bar) && !IsWindow(dialog); }));
     EXPECT_TRUE(ended(thread));
     CloseHandle(thread);
     // Ordinal 10 afterwards finds nothing to do.

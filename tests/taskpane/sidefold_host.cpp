@@ -68,3 +68,16 @@ std::vector<int> groupIds(HWND bar)
     }
     return ids;
 }
+
+namespace {
+
+// The library is loaded before the first test, so that its own theme record comes from the
+// registry as the Wine prefix has it, whatever a test writes there later.
+class LoadTheLibrary : public ::testing::Environment {
+public:
+    void SetUp() override { sidefold(); }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new LoadTheLibrary);
+
+}  // namespace

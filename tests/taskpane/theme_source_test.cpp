@@ -67,7 +67,10 @@ protected:
         }
         SetEnvironmentVariableA("SIDEFOLD_TEST_STYLES", (testFolder() + "\\styles").c_str());
     }
-    void TearDown() override
+    void TearDown() override { restore(); }
+
+    // The registry as it was before the test.
+    void restore()
     {
         HKEY key;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
@@ -324,4 +327,66 @@ TEST_F(ThemeSource, WinesOwnStyleHasNoShellStyleFileSoTheSystemLookIsDrawn)
         for (int x = 0; x < 18 && !found; ++x) found = pixel(t.mainArrowGlyphs[0], x, y) == mainInk;
     EXPECT_TRUE(found) << "the main group's chevrons in COLOR_HIGHLIGHTTEXT";
     sidefold().releaseTheme(&t);
+}
+
+namespace {
+
+// The background a group dialog paints for itself, as 0xRRGGBB pixels of its client area.
+std::vector<uint32_t> erasedBackground(HWND dialog, int& width)
+{
+    RECT r;
+    GetClientRect(dialog, &r);
+    width = r.right;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = r.right;
+    info.bmiHeader.biHeight = -r.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC dc = CreateCompatibleDC(nullptr);
+    uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    GdiFlush();
+    std::vector<uint32_t> pixels(bits, bits + static_cast<size_t>(r.right) * static_cast<size_t>(r.bottom));
+    for (uint32_t& p : pixels) p &= 0xFFFFFF;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+uint32_t rgbOf(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+}  // namespace
+
+TEST_F(ThemeSource, ABarRereadsTheStyleOnAThemeChangeAndItsDialogsPaintFromIt)
+{
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 400);
+    ASSERT_TRUE(IsWindow(bar));
+    SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_SINGLE, host.window());
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)), 1);
+    HWND dialog = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_DIALOG_ID, 1, 0));
+
+    int width = 0;
+    std::vector<uint32_t> before = erasedBackground(dialog, width);
+    ASSERT_GT(width, 2);
+    EXPECT_EQ(before[static_cast<size_t>(width) + 1], rgbOf(GetSysColor(COLOR_WINDOW)));
+    EXPECT_EQ(before[static_cast<size_t>(width)], rgbOf(GetSysColor(COLOR_BTNFACE))) << "the left border";
+
+    useStyle("full");
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    std::vector<uint32_t> after = erasedBackground(dialog, width);
+    EXPECT_EQ(after[static_cast<size_t>(width) + 1], 0xD6DFF7u) << "the sheet's task-list background";
+    EXPECT_EQ(after[static_cast<size_t>(width)], 0xFEFEFEu) << "its border colour, one column wide";
+    EXPECT_EQ(after[static_cast<size_t>(width) * 2 - 1], 0xFEFEFEu) << "the right border";
+    EXPECT_EQ(after[1], 0xD6DFF7u) << "no top border";
+
+    // Back to the system look for the tests that follow.
+    restore();
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    EXPECT_EQ(erasedBackground(dialog, width)[static_cast<size_t>(width) + 1], rgbOf(GetSysColor(COLOR_WINDOW)));
+    EXPECT_TRUE(sidefold().destroyBar(bar));
 }
