@@ -19,7 +19,8 @@ ATOM classAtom(WindowClass c);
 bool isClass(HWND window, WindowClass c);
 
 // The library's own theme record, filled at attach and refreshed on theme changes. Read on
-// the bars' threads without copying; only the bar thread that handles the change rewrites it.
+// the bars' threads without copying: a refresh publishes a new record and keeps the old one
+// until detach, so a reference taken before it stays valid.
 SidefoldTheme& libraryTheme();
 void refreshLibraryTheme();
 

@@ -9,7 +9,10 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <new>
+#include <vector>
 
 #include "taskpane/library.h"
 #include "taskpane/theme_source.h"
@@ -23,7 +26,13 @@ HINSTANCE module = nullptr;
 LONG attachCount = 0;
 DWORD versionFlags = 0;
 ATOM atoms[5] = {};
-SidefoldTheme ownTheme{};
+// The library's theme record. A refresh fills a new record and publishes it; the one it
+// replaces is kept (with its bitmaps) until detach, because the bars of other threads may be
+// drawing with it at that moment. Theme changes are rare, so little is kept.
+SidefoldTheme firstTheme{};
+std::atomic<SidefoldTheme*> currentTheme{&firstTheme};
+CRITICAL_SECTION retiredLock;
+std::vector<SidefoldTheme*>* retired = nullptr;
 UINT timeoutMs = 100000;
 HMODULE uxtheme = nullptr;
 
@@ -126,9 +135,11 @@ bool attach(HINSTANCE instance)
     if (!registerClasses()) return false;
     if (versionFlags > 8 && hostHasManifest()) uxtheme = LoadLibraryA("UxTheme.dll");
     readTestSettings();
-    ownTheme = SidefoldTheme{};
-    ownTheme.size = sizeof(SidefoldTheme);
-    fillTheme(&ownTheme, 0);
+    InitializeCriticalSection(&retiredLock);
+    firstTheme = SidefoldTheme{};
+    firstTheme.size = sizeof(SidefoldTheme);
+    fillTheme(&firstTheme, 0);
+    currentTheme.store(&firstTheme);
     ++attachCount;
     return true;
 }
@@ -136,7 +147,22 @@ bool attach(HINSTANCE instance)
 void detach(bool processEnding)
 {
     --attachCount;
-    releaseTheme(&ownTheme);
+    SidefoldTheme* current = currentTheme.exchange(&firstTheme);
+    if (current != &firstTheme) {
+        releaseTheme(current);
+        delete current;
+    }
+    releaseTheme(&firstTheme);
+    if (retired) {
+        for (SidefoldTheme* t : *retired) {
+            if (t == &firstTheme) continue;  // released above
+            releaseTheme(t);
+            delete t;
+        }
+        delete retired;
+        retired = nullptr;
+    }
+    DeleteCriticalSection(&retiredLock);
     if (uxtheme && !processEnding) FreeLibrary(uxtheme);
     uxtheme = nullptr;
     unregisterClasses();
@@ -153,14 +179,27 @@ bool isClass(HWND window, WindowClass c)
     return window && classAtom(c) && GetClassLongPtrA(window, GCW_ATOM) == classAtom(c);
 }
 
-SidefoldTheme& libraryTheme() { return ownTheme; }
+SidefoldTheme& libraryTheme() { return *currentTheme.load(std::memory_order_acquire); }
 
 void refreshLibraryTheme()
 {
-    releaseTheme(&ownTheme);
-    ownTheme = SidefoldTheme{};
-    ownTheme.size = sizeof(SidefoldTheme);
-    fillTheme(&ownTheme, 0);
+    auto* fresh = new (std::nothrow) SidefoldTheme{};
+    if (!fresh) return;
+    fresh->size = sizeof(SidefoldTheme);
+    fillTheme(fresh, 0);
+    EnterCriticalSection(&retiredLock);
+    try {
+        if (!retired) retired = new std::vector<SidefoldTheme*>;
+        retired->reserve(retired->size() + 1);
+    } catch (const std::bad_alloc&) {
+        // Nowhere to keep the old record: keep drawing with it and drop the new one.
+        LeaveCriticalSection(&retiredLock);
+        releaseTheme(fresh);
+        delete fresh;
+        return;
+    }
+    retired->push_back(currentTheme.exchange(fresh, std::memory_order_acq_rel));
+    LeaveCriticalSection(&retiredLock);
 }
 
 UINT forwardTimeout() { return timeoutMs; }

@@ -94,6 +94,32 @@ TEST_F(BarGroups, TheOwnerGetsInitDialogOnItsThreadAfterTheControlsWereCollected
     EXPECT_NE(GetWindowLongA(header, GWL_STYLE) & SIDEFOLD_HEADER_GROUP, 0);
 }
 
+TEST_F(BarGroups, AGroupsLifeAsItsOwnerSeesIt)
+{
+    // Moving and showing a window brings the system's own messages; they may come or not.
+    const Expected posChanging{WM_WINDOWPOSCHANGING, kAnyCode, true}, calcSize{WM_NCCALCSIZE, kAnyCode, true},
+        posChanged{WM_WINDOWPOSCHANGED, kAnyCode, true}, move{WM_MOVE, kAnyCode, true}, size{WM_SIZE, kAnyCode, true},
+        showWindow{WM_SHOWWINDOW, kAnyCode, true};
+
+    ASSERT_EQ(add(describeGroup(1, IDD_GROUP_SINGLE, host->window())), 1);
+    EXPECT_TRUE(sameSequence(host->log, {{WM_INITDIALOG}}));
+
+    host->log.clear();
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, 0), 1);
+    ASSERT_TRUE(waitForNotice(0));
+    EXPECT_TRUE(sameSequence(host->log,
+                             {showWindow, posChanging, calcSize, posChanged, move, size, showWindow, {WM_NOTIFY, 0}}));
+
+    host->log.clear();
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, 0), 1);
+    ASSERT_TRUE(waitForNotice(1));
+    EXPECT_TRUE(sameSequence(host->log, {showWindow, posChanging, posChanged, {WM_NOTIFY, 1}}));
+
+    host->log.clear();
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 1, 0), 1);
+    EXPECT_TRUE(sameSequence(host->log, {showWindow, posChanging, posChanged, {WM_DESTROY}, {WM_NCDESTROY}}));
+}
+
 TEST_F(BarGroups, EveryDialogMessageReachesTheOwnerAndItsAnswerComesBack)
 {
     ASSERT_EQ(add(describeGroup(111, IDD_GROUP_SINGLE, host->window())), 1);

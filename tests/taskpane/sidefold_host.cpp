@@ -57,6 +57,34 @@ LRESULT CALLBACK HostWindow::procedure(HWND window, UINT message, WPARAM wParam,
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+::testing::AssertionResult sameSequence(const std::vector<Forwarded>& log, std::initializer_list<Expected> table)
+{
+    auto describe = [](UINT message, LPARAM code) {
+        char text[48];
+        wsprintfA(text, code == kAnyCode ? "%04x" : "%04x (code %ld)", message, static_cast<long>(code));
+        return std::string(text);
+    };
+    std::string whole;
+    for (const Forwarded& f : log) whole += describe(f.message, f.message == WM_NOTIFY ? f.lParam : kAnyCode) + " ";
+    size_t at = 0;
+    int line = 0;
+    for (const Expected& e : table) {
+        const bool same =
+            at < log.size() && log[at].message == e.message && (e.code == kAnyCode || log[at].lParam == e.code);
+        if (same) {
+            if (log[at].thread != GetCurrentThreadId() || !log[at].sent)
+                return ::testing::AssertionFailure() << "line " << line << " not sent to the owner's thread";
+            ++at;
+        } else if (!e.optional) {
+            return ::testing::AssertionFailure()
+                   << "line " << line << ": expected " << describe(e.message, e.code) << ", log: " << whole;
+        }
+        ++line;
+    }
+    if (at != log.size()) return ::testing::AssertionFailure() << "unexpected messages at the end, log: " << whole;
+    return ::testing::AssertionSuccess();
+}
+
 std::vector<int> groupIds(HWND bar)
 {
     std::vector<int> ids;

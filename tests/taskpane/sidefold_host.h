@@ -132,5 +132,17 @@ inline SidefoldGroupDescription describeGroup(int id, UINT templateId, HWND owne
     return d;
 }
 
+// One line of an expected sequence of forwarded messages, Wine style: the message, for
+// WM_NOTIFY its code (kAnyCode for any), and whether it may be missing.
+constexpr LPARAM kAnyCode = -99999;
+struct Expected {
+    UINT message;
+    LPARAM code = kAnyCode;
+    bool optional = false;
+};
+// The log against the table: in order, nothing missing but optional lines, nothing extra; each
+// message sent from the bar's thread to the owner's.
+::testing::AssertionResult sameSequence(const std::vector<Forwarded>& log, std::initializer_list<Expected> table);
+
 // The group ids in display order, read back through the bar's description messages.
 std::vector<int> groupIds(HWND bar);

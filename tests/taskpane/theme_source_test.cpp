@@ -307,6 +307,8 @@ TEST_F(ThemeSource, ARecordOfAnotherSizeIsLeftUntouched)
     EXPECT_EQ(sidefold().fillTheme(&t, 0), 0);
     EXPECT_EQ(std::memcmp(&t, &before, sizeof(t)), 0);
     EXPECT_EQ(sidefold().fillTheme(nullptr, 0), 0);
+    EXPECT_EQ(sidefold().fillTheme(reinterpret_cast<SidefoldTheme*>(0x10), 0), 0) << "unreadable";
+    sidefold().releaseTheme(reinterpret_cast<SidefoldTheme*>(0x10));
 }
 
 TEST_F(ThemeSource, WinesOwnStyleHasNoShellStyleFileSoTheSystemLookIsDrawn)
