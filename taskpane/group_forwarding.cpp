@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <new>
 
 #include "taskpane/library.h"
 
@@ -18,11 +19,25 @@ LRESULT forwardToHost(const GroupRecord& group, HWND dialog, UINT message, WPARA
     const HWND owner = group.description.owner;
     if (callback) return callback(dialog, message, wParam, lParam);
     if (!owner) return 0;
-    SidefoldForwardedMessage record{dialog, group.description.groupId, message, wParam, lParam};
+    // The record is on the heap: a message that timed out is still delivered when the owner
+    // gets round to it, and must not find a record that is gone. Such a record is emptied to
+    // WM_NULL (its lParam may point at what no longer exists) and left for that late reader.
+    auto* record =
+        new (std::nothrow) SidefoldForwardedMessage{dialog, group.description.groupId, message, wParam, lParam};
+    if (!record) return 0;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(owner, SIDEFOLD_MSG_FORWARDED, SIDEFOLD_FORWARDED_TAG, reinterpret_cast<LPARAM>(&record),
-                             SMTO_NORMAL, forwardTimeout(), &result))
+    if (!SendMessageTimeoutA(owner, SIDEFOLD_MSG_FORWARDED, SIDEFOLD_FORWARDED_TAG, reinterpret_cast<LPARAM>(record),
+                             SMTO_NORMAL, forwardTimeout(), &result)) {
+        if (GetLastError() == ERROR_TIMEOUT) {
+            record->message = WM_NULL;
+            record->wParam = 0;
+            record->lParam = 0;
+        } else {
+            delete record;
+        }
         return 0;
+    }
+    delete record;
     return static_cast<LRESULT>(result);
 }
 

@@ -1,7 +1,6 @@
-// The task link (TaskLink32), label (CBStatic32) and button (CBButton32) classes as plain
-// text controls: each keeps its tagged record, answers the size requests with the size it was
-// created with, takes a font, and paints its text on its parent's background. Their icons,
-// states, clicks and tooltips build on this.
+// The common body of the task link, label and button classes while they are plain text
+// controls: a tagged record, the size requests answered with the size the control was created
+// with, a font, and its text painted on its parent's background.
 
 #include <windows.h>
 
@@ -10,7 +9,7 @@
 #include "taskpane/bar_record.h"
 #include "taskpane/include/sidefold.h"
 #include "taskpane/library.h"
-#include "taskpane/window_procs.h"
+#include "taskpane/plain_control.h"
 
 namespace sidefold {
 
@@ -20,10 +19,11 @@ struct PlainRecord {
     DWORD tag;
     SIZE creationSize{};   // client size at creation
     HFONT font = nullptr;  // from WM_SETFONT (not owned)
-    bool interactive = true;
 };
 
-LRESULT plainProc(DWORD tag, UINT backgroundMessage, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+}  // namespace
+
+LRESULT plainControlProc(DWORD tag, UINT backgroundMessage, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
         auto* r = new (std::nothrow) PlainRecord{tag};
@@ -78,23 +78,6 @@ LRESULT plainProc(DWORD tag, UINT backgroundMessage, HWND window, UINT message, 
         return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-}  // namespace
-
-LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return plainProc(144, WM_CTLCOLORSTATIC, window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return plainProc(32, WM_CTLCOLORSTATIC, window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return plainProc(116, WM_CTLCOLORBTN, window, message, wParam, lParam);
 }
 
 }  // namespace sidefold
