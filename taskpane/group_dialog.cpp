@@ -193,11 +193,11 @@ INT_PTR CALLBACK groupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return Dialog_CtlColor(*g, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_PAINT: return FALSE;
-    case WM_NCDESTROY: {
-        const INT_PTR result = forwardToHost(*g, dialog, message, wParam, lParam);
+    case WM_NCDESTROY:
+        // The last message: the record leaves the window first, so nothing that happens while
+        // the host hears of it reaches the host again.
         SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
-        return result;
-    }
+        return forwardToHost(*g, dialog, message, wParam, lParam);
     default: return answer(dialog, message, forwardToHost(*g, dialog, message, wParam, lParam));
     }
 }

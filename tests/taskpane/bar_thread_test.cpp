@@ -103,3 +103,28 @@ TEST(BarThread, ManyBarsStartAndStopIndependently)
     for (HWND b : bars) EXPECT_TRUE(sidefold().destroyBar(b));
     for (HWND b : bars) EXPECT_FALSE(IsWindow(b));
 }
+
+TEST(BarThread, AHostThatDestroysTheParentWhileTheBarWaitsOnItDoesNotBreakTheBar)
+{
+    auto host = std::make_unique<HostWindow>();
+    HWND bar = sidefold().createBar(host->window(), 0, 0, 0, 0, 200, 300);
+    ASSERT_TRUE(IsWindow(bar));
+    HANDLE thread = openThreadOf(bar);
+    HostWindow owner;  // outlives the parent, so it hears everything
+    owner.onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+        // The bar is in the middle of adding the group (busy) when its parent goes.
+        if (r.message == WM_INITDIALOG) DestroyWindow(host->window());
+        return 0;
+    };
+    SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_SINGLE, owner.window());
+    const LRESULT added =
+        SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
+    EXPECT_TRUE(added == 0 || added == 1);
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(bar); }));
+    EXPECT_TRUE(ended(thread));
+    CloseHandle(thread);
+    // The dialog said goodbye once, and nothing came after.
+    ASSERT_FALSE(owner.log.empty());
+    EXPECT_EQ(owner.only(WM_NCDESTROY).size(), 1u);
+    EXPECT_EQ(owner.log.back().message, static_cast<UINT>(WM_NCDESTROY));
+}
