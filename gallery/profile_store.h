@@ -21,3 +21,6 @@ std::string settingsFolderFor(const std::string& programFolder);
 std::string userSettingsFolder();
 // True when a new file can be made in the folder.
 bool canCreateFilesIn(const std::string& folder);
+// True when settings may be kept in the program's folder: a file can be made there, and (not on
+// Windows) it is not a "bin" folder, where a packaged program lives beside others' programs.
+bool canKeepSettingsIn(const std::string& programFolder);

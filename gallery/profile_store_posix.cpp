@@ -48,6 +48,17 @@ bool canCreateFilesIn(const std::string& folder)
     return folderExists(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool canKeepSettingsIn(const std::string& programFolder)
+{
+    // /usr/bin, /usr/local/bin, ~/.local/bin: writable for root or for the owner, but no place
+    // for a settings file.
+    std::string folder = programFolder;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const size_t cut = folder.find_last_of('/');
+    const std::string name = cut == std::string::npos ? folder : folder.substr(cut + 1);
+    return name != "bin" && canCreateFilesIn(programFolder);
+}
+
 std::string userSettingsFolder()
 {
     // Relative values of XDG_CONFIG_HOME are to be ignored.

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <shlobj.h>
-
 #include <vector>
 
 #include "gallery/ini_file.h"
@@ -115,12 +113,4 @@ bool canCreateFilesIn(const std::string& folder)
     return false;
 }
 
-std::string userSettingsFolder()
-{
-    PWSTR appData = nullptr;
-    std::string folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &appData)) && appData)
-        folder = joinPath(utf16ToUtf8(reinterpret_cast<const char16_t*>(appData)), "Fotoloom");
-    CoTaskMemFree(appData);
-    return folder;
-}
+bool canKeepSettingsIn(const std::string& programFolder) { return canCreateFilesIn(programFolder); }

@@ -3,7 +3,7 @@
 
 std::string settingsFolderFor(const std::string& programFolder)
 {
-    if (canCreateFilesIn(programFolder)) return programFolder;
+    if (canKeepSettingsIn(programFolder)) return programFolder;
     std::string user = userSettingsFolder();
     return user.empty() ? programFolder : user;
 }

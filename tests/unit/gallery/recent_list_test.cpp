@@ -150,4 +150,10 @@ TEST_F(RecentListTest, SettingsStayBesideTheProgramUnlessNoFileCanBeMadeThere)
     }
     EXPECT_EQ(settingsFolderFor(joinPath(writable, "plain-file")), user);
     EXPECT_EQ(settingsFolderFor(joinPath(writable, "missing")), user);
+
+#ifndef _WIN32
+    // An installed program's folder: never written into, even by root.
+    std::filesystem::create_directory(folder_ / "bin");
+    EXPECT_EQ(settingsFolderFor(joinPath(writable, "bin")), user);
+#endif
 }

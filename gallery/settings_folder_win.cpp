@@ -1,0 +1,18 @@
+// The per-user settings folder on Windows. Apart from the file-system helpers: the shell's
+// headers declare names of their own (Folder, among others) that the core uses too.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include "gallery/profile_store.h"
+#include "gallery/text_utf16.h"
+
+std::string userSettingsFolder()
+{
+    PWSTR appData = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &appData)) && appData)
+        folder = utf16ToUtf8(reinterpret_cast<const char16_t*>(appData)) + "\\Fotoloom";
+    CoTaskMemFree(appData);
+    return folder;
+}
