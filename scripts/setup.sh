@@ -18,6 +18,8 @@ packages=(
   chromium nodejs lomiri-wallpapers-16.04 fonts-wqy-microhei
   # screenshots of the program (scripts/screenshots.sh)
   xdotool
+  # the downloads (scripts/release.sh) and trying them (scripts/release-test.sh)
+  nsis help2man man-db
 )
 
 missing=()

@@ -21,6 +21,14 @@ if [[ -x scripts/fuzz.sh ]]; then
   bash scripts/fuzz.sh "${FOTOLOOM_FUZZ_SECONDS:-20}" || status=1
 fi
 
+# The downloads, made from the builds above and tried as a person would use them.
+echo "== release (installer, portable zip, Debian package)"
+if bash scripts/release.sh --no-build; then
+  bash scripts/release-test.sh || status=1
+else
+  status=1
+fi
+
 echo "== test native"
 ctest --preset native || status=1
 echo "== test win64 (under Wine)"
