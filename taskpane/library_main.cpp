@@ -64,13 +64,13 @@ DWORD detectVersion()
     return flags;
 }
 
-struct ClassSpec {
+struct ClassEntry {
     const char* name;
     UINT style;
     WNDPROC procedure;
 };
 
-const ClassSpec kClasses[5] = {
+const ClassEntry kClasses[5] = {
     {SIDEFOLD_CLASS_BAR, CS_GLOBALCLASS, &barWindowProc},
     {SIDEFOLD_CLASS_LINK, CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW, &linkWindowProc},
     {SIDEFOLD_CLASS_HEADER, CS_GLOBALCLASS | CS_HREDRAW | CS_VREDRAW, &headerWindowProc},
