@@ -11,12 +11,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/sample.gif DESTINATION ${CMAKE_INS
 find_program(FOTOLOOM_HELP2MAN help2man)
 if(FOTOLOOM_HELP2MAN)
   set(page ${CMAKE_CURRENT_BINARY_DIR}/fotoloom.1)
+  set(commands ${CMAKE_CURRENT_BINARY_DIR}/fotoloom-commands.h2m)
   add_custom_command(OUTPUT ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -DFOTOLOOM=$<TARGET_FILE:fotoloom> -DOUT=${commands}
+            -P ${PROJECT_SOURCE_DIR}/cmake/manual_commands.cmake
     COMMAND ${FOTOLOOM_HELP2MAN} --no-info --section=1 --source=Fotoloom
             "--name=make and edit gallery projects and build their web galleries"
-            --output=${page} $<TARGET_FILE:fotoloom>
+            --include=${commands} --output=${page} $<TARGET_FILE:fotoloom>
     COMMAND gzip -9nf ${page}
-    DEPENDS fotoloom
+    DEPENDS fotoloom ${PROJECT_SOURCE_DIR}/cmake/manual_commands.cmake
     VERBATIM)
   add_custom_target(fotoloom_manual ALL DEPENDS ${page}.gz)
   install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

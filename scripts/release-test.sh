@@ -152,9 +152,14 @@ check "the files are in Program Files" test -f "$machine/Builder.exe" -a -f "$ma
 check "the association is written for every user (HKLM)" \
   test "$(regvalue 'HKLM\Software\Classes\Fotoloom\shell\open\command')" = '"C:\Program Files\Fotoloom\Builder.exe" "%1"'
 check "the Start menu shortcut is for every user" test -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Fotoloom.lnk"
+# The program writes the association for the person who runs it, too.
+check "the installed Builder.exe shows its main window" start_builder "$machine/Builder.exe"
+check "and writes the association for its user" \
+  test "$(regvalue 'HKCU\Software\Classes\Fotoloom\DefaultIcon')" = 'C:\Program Files\Fotoloom\Builder.exe,0'
 wine "$machine/Uninstall Fotoloom.exe" /S
-check "uninstalled: the folder, the association and the entry are gone" within 60 test ! -e "$machine"
-check "uninstalled: the association and the entry are gone" regkey_absent 'HKLM\Software\Classes\Fotoloom'
+check "uninstalled: the folder is gone" within 60 test ! -e "$machine"
+check "uninstalled: the association for every user is gone" regkey_absent 'HKLM\Software\Classes\Fotoloom'
+check "uninstalled: the association the program wrote for its user is gone" regkey_absent 'HKCU\Software\Classes\Fotoloom'
 check "uninstalled: the Apps & features entry is gone" \
   regkey_absent 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Fotoloom'
 
@@ -228,8 +233,9 @@ check "the unpacked fotoloom says its version" test "$("$debroot/usr/bin/fotoloo
 check "it finds its themes in share/fotoloom" test "$("$debroot/usr/bin/fotoloom" themes | tr '\n' ' ')" = "classic darkroom minimal "
 check "it builds a gallery" build_gallery "$debroot/usr/bin/fotoloom" "$test/work/deb" unixpath
 check "its recent list is kept per user, not in bin" test ! -e "$debroot/usr/bin/last.ini" -a -f "$XDG_CONFIG_HOME/fotoloom/last.ini"
-check "man fotoloom shows the manual page" \
-  bash -c "MANPATH='$debroot/usr/share/man' man fotoloom 2>/dev/null | grep -q 'build their web galleries'"
+manual=$(MANPATH="$debroot/usr/share/man" man fotoloom 2>/dev/null)
+check "man fotoloom shows the manual page" grep -q 'build their web galleries' <<<"$manual"
+check "with every command's options" grep -q -- '--after N' <<<"$manual"
 
 echo "release: $passed passed, $failed failed"
 ((failed == 0))
