@@ -3,8 +3,8 @@
 #   the installer under Wine, in a fresh prefix: per user (files, Start menu, .gal association,
 #     Apps & features entry), the installed Builder.exe shows its main window, the installed
 #     fotoloom.exe builds a gallery, the silent uninstaller leaves nothing of ours; then per machine;
-#   the portable zip unpacked into a read-only folder: Builder.exe starts, and saving a project
-#     keeps the recent list in the per-user folder;
+#   the portable zip unpacked into a read-only folder: Builder.exe starts, and a project saved by
+#     fotoloom.exe and by Builder.exe (menu and save dialog) goes to the per-user recent list;
 #   the Debian package: its contents and dependencies, the unpacked fotoloom building a gallery
 #     with its themes, and its manual page;
 #   the imports of every shipped program and library.
@@ -44,24 +44,13 @@ within() {
   done
 }
 
-# --- a fresh Wine prefix and display, the way the tests run Windows programs ---------------------
 test=$out/test
-if [[ -f "$test/wine-xvfb.pid" ]]; then bash scripts/wine-run.sh --stop "$test"; fi
-chmod -R u+w "$test" 2>/dev/null
-rm -rf "$test"
-mkdir -p "$test/work"
-cd "$test" # wine-run.sh keeps its prefix, display and server in the folder it is started from
-trap 'cd "$test" && bash "$root/scripts/wine-run.sh" --stop "$test"' EXIT
 wine() { bash "$root/scripts/wine-run.sh" "$@"; }
 export WINEPREFIX=$test/wineprefix
-echo "== release test: installer, per user ($(basename "$setup"))"
-# The first run makes the prefix and starts the display.
-wine "$setup" /S /CURRENTUSER
-check "the installer ran silently for the current user" test $? -eq 0
-export DISPLAY
-DISPLAY=$(cat "$test/wine-display")
 user=$(whoami)
 winhome=$WINEPREFIX/drive_c/users/$user
+unpacked=$test/unpacked
+app=$unpacked/Fotoloom-$version
 winpath() { echo "Z:${1//\//\\}"; }
 
 regvalue() {  # regvalue KEY [VALUE]: the data of a value ("" default), nothing when missing
@@ -111,10 +100,79 @@ unixpath() { echo "$1"; }
 # An INI file of the Windows programs is UTF-16 when they made it.
 ini_holds() { { iconv -f UTF-16 -t UTF-8 "$1" 2>/dev/null || cat "$1"; } | grep -q "$2"; }
 
-unpacked=$test/unpacked
+# --- the portable zip, run from a read-only folder (in a mount namespace of its own) -------------
+read_only_part() {
+  readonly_app=$test/readonly
+  mkdir -p "$readonly_app" "$test/work/portable"
+  if [[ $(id -u) == 0 ]]; then
+    mount --bind "$app" "$readonly_app" && mount -o remount,bind,ro "$readonly_app"
+  else
+    chmod -R a-w "$app" && rmdir "$readonly_app" && ln -s "$app" "$readonly_app"
+  fi
+  check "the unpacked folder is read-only" bash -c "! touch '$readonly_app/probe'"
+  local appdata_ini=$winhome/AppData/Roaming/Fotoloom/last.ini
+  rm -f "$appdata_ini"
+  check "Builder.exe started from it shows its main window" start_builder "$readonly_app/Builder.exe"
+  local saved=$test/work/portable/saved.gal
+  check "fotoloom.exe started from it saves a project" wine "$readonly_app/fotoloom.exe" new "$(winpath "$saved")"
+  check "the recent list went to the per-user folder" ini_holds "$appdata_ini" 'saved\.gal'
+  check "Builder.exe saves a project through its menu and the system's save dialog" \
+    builder_saves "$readonly_app/Builder.exe" "$test/work/portable/second.gal"
+  check "and puts it at the head of the per-user recent list" ini_holds "$appdata_ini" 'Last 1=.*second\.gal'
+  check "nothing was written into the program's folder" same_files "$app" "$unpacked/Fotoloom-$version"
+  echo "$passed $failed" >"$test/read-only.counts"
+}
+save_dialog_answered() {
+  if xdotool search --onlyvisible --name 'Confirm|already exists' >/dev/null; then
+    xdotool key y
+  elif xdotool search --onlyvisible --name '^Save' >/dev/null; then
+    xdotool key Return
+  fi
+  ! xdotool search --onlyvisible --name '^Save|Confirm|already exists' >/dev/null
+}
+# Opens a project made by the command line in Builder.exe, and saves it with File > Save Gallery...
+# and Return in the save dialog; true when the file was written again.
+builder_saves() {
+  local exe=$1 gal=$2
+  FOTOLOOM_RECENT_INI=$(winpath "$test/work/scratch.ini") wine "${exe%/*}/fotoloom.exe" new "$(winpath "$gal")" ||
+    return 1
+  touch -d '2000-01-01' "$gal"
+  wine "$exe" "$(winpath "$gal")" >/dev/null 2>&1 &
+  local ok=1
+  if within 60 xdotool search --onlyvisible --name '^Fotoloom - second'; then
+    xdotool search --onlyvisible --name '^Fotoloom - second' windowactivate --sync
+    xdotool key F10 Down Down Down Return
+    # Return in the save dialog (again while it is still there: it may not take keys at once), and
+    # Yes when replacing the file is asked about.
+    within 30 xdotool search --onlyvisible --name '^Save' &&
+      within 30 save_dialog_answered && within 30 test "$(stat -c %Y "$gal")" -gt 946771200 && ok=0
+  fi
+  wine taskkill /f /im Builder.exe >/dev/null 2>&1 || true
+  wait || true
+  return $ok
+}
+
+if [[ "${1:-}" == --read-only-part ]]; then
+  cd "$test" || exit 1
+  read_only_part
+  exit 0
+fi
+
+# --- a fresh Wine prefix and display, the way the tests run Windows programs ---------------------
+if [[ -f "$test/wine-xvfb.pid" ]]; then bash scripts/wine-run.sh --stop "$test"; fi
+chmod -R u+w "$test" 2>/dev/null
+rm -rf "$test"
+mkdir -p "$test/work"
+cd "$test" # wine-run.sh keeps its prefix, display and server in the folder it is started from
+trap 'cd "$test" && bash "$root/scripts/wine-run.sh" --stop "$test"' EXIT
 mkdir -p "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$portable")
-app=$unpacked/Fotoloom-$version
+echo "== release test: installer, per user ($(basename "$setup"))"
+# The first run makes the prefix and starts the display.
+wine "$setup" /S /CURRENTUSER
+check "the installer ran silently for the current user" test $? -eq 0
+export DISPLAY
+DISPLAY=$(cat "$test/wine-display")
 instdir=$winhome/AppData/Local/Programs/Fotoloom
 installed_as_zip() { [[ -f "$instdir/Uninstall Fotoloom.exe" ]] && diff <(cd "$app" && find . -type f | LC_ALL=C sort) \
   <(cd "$instdir" && find . -type f -not -name 'Uninstall Fotoloom.exe' | LC_ALL=C sort); }
@@ -166,53 +224,17 @@ check "uninstalled: the Apps & features entry is gone" \
 echo "== release test: the portable zip in a read-only folder ($(basename "$portable"))"
 check "every shipped program and library imports only system DLLs" \
   bash "$root/scripts/check-imports.sh" "$app"/*.exe $(find "$app" -maxdepth 1 -name '*.dll')
-# Read-only for everybody, the administrator included: a read-only mount where we are root (the
-# Wine server then runs inside that mount's namespace), plain permissions otherwise.
-readonly_app=$test/readonly
-mkdir -p "$readonly_app"
-appdata_ini=$winhome/AppData/Roaming/Fotoloom/last.ini
-rm -f "$appdata_ini"
-cat >"$test/portable.sh" <<EOF
-set -u
-cd "$test"
-wine() { bash "$root/scripts/wine-run.sh" "\$@"; }
-if [[ \$(id -u) == 0 ]]; then
-  mount --bind "$app" "$readonly_app" && mount -o remount,bind,ro "$readonly_app" || exit 3
-else
-  chmod -R a-w "$app" && rmdir "$readonly_app" && ln -s "$app" "$readonly_app" || exit 3
-fi
-touch "$readonly_app/probe" 2>/dev/null && exit 4
-wine "$readonly_app/Builder.exe" >/dev/null 2>&1 &
-shown=1
-for _ in \$(seq 300); do
-  for w in \$(xdotool search --onlyvisible --name '^Fotoloom( - .*)?\$' 2>/dev/null); do
-    eval "\$(xdotool getwindowgeometry --shell "\$w")"
-    ((WIDTH >= 600 && HEIGHT >= 400)) && shown=0
-  done
-  [[ \$shown == 0 ]] && break
-  sleep 0.2
-done
-wine taskkill /f /im Builder.exe >/dev/null 2>&1
-wait
-[[ \$shown == 0 ]] || exit 5
-mkdir -p "$test/work/portable"
-wine "$readonly_app/fotoloom.exe" new "$(winpath "$test/work/portable/saved.gal")" || exit 6
-EOF
-# The installer's server must not serve the portable run: it would not see the read-only mount.
+# Read-only for everybody, the administrator included: a read-only mount where we are root, plain
+# permissions otherwise. The Wine server must run where it sees that mount, so the installer's
+# server ends and the checks run again from this script inside the mount's namespace.
 WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
 if [[ $(id -u) == 0 ]]; then
-  unshare -m bash "$test/portable.sh"
+  unshare -m bash "$root/scripts/release-test.sh" --read-only-part
 else
-  bash "$test/portable.sh"
+  bash "$root/scripts/release-test.sh" --read-only-part
 fi
-status=$?
-# portable.sh stops at the first step that fails: 3 making the folder read-only, 4 it is writable
-# all the same, 5 no main window, 6 saving.
-check "the unpacked folder is read-only" test $status -ne 3 -a $status -ne 4
-check "Builder.exe started from it shows its main window" test $status -eq 0 -o $status -eq 6
-check "fotoloom.exe started from it saves a project" test $status -eq 0 -a -f "$test/work/portable/saved.gal"
-check "the recent list went to the per-user folder" ini_holds "$appdata_ini" 'saved\.gal' 
-check "nothing was written into the program's folder" same_files "$app" "$unpacked/Fotoloom-$version"
+read -r p f <"$test/read-only.counts" || { p=0 f=1; }
+passed=$((passed + p)) failed=$((failed + f))
 WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
 chmod -R u+w "$app" 2>/dev/null
 
