@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "app/about_box_dlg.h"
 #include "app/command_ids.h"
 #include "app/file_association.h"
 #include "app/start_dlg.h"
@@ -70,6 +71,10 @@ int CBuilderApp::run()
 bool CBuilderApp::onCommand(UINT id, UINT)
 {
     if (!frame_) return false;
+    if (id == ID_APP_ABOUT) {
+        CAboutBoxDlg().run(frame_->hwnd());
+        return true;
+    }
     if (id < ID_LINK_FIRST || id > ID_LINK_LAST) return false;
     return frame_->runAlbumCommand(id) || frame_->runImageCommand(id);
 }

@@ -87,6 +87,7 @@ private:
     void onHelpContents();
     void onReadme();
     void onHomePage();
+    void onUpdates();
     void onUpdateNotYetAvailable(winui::CCommandState& state);
 
     void albumsReset() override;  // a reset gallery is an unnamed one

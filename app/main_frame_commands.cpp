@@ -5,6 +5,8 @@
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/product_links.h"
+#include "app/updates_dlg.h"
 #include "gallery/file_system.h"
 #include "gallery/project_file.h"
 #include "winui/seam.h"
@@ -14,7 +16,6 @@ namespace {
 
 constexpr wchar_t kGalleryFilter[] = L"Web Gallery files (*.gal)|*.gal|All Files (*.*)|*.*||";
 constexpr DWORD kGalleryDialogFlags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;  // 0x1004
-constexpr char kHomePage[] = "https://fotoloom.example/";
 
 // The name of a file without its folder and extension.
 std::string fileTitle(const std::string& path)
@@ -60,7 +61,8 @@ const winui::MessageMapBase* CMainFrame::messageMap() const
             .command(ID_HELP, &CMainFrame::onHelpContents)
             .command(ID_CONTEXT_HELP, &CMainFrame::onHelpContents)
             .command(ID_HELP_README, &CMainFrame::onReadme)
-            .command(ID_HELP_HOME_PAGE, &CMainFrame::onHomePage);
+            .command(ID_HELP_HOME_PAGE, &CMainFrame::onHomePage)
+            .command(ID_HELP_UPDATES, &CMainFrame::onUpdates);
         for (const CommandSources& c : kAlbumCommands) {
             m.commandRange(c.menu, c.menu, &CMainFrame::onAlbumCommand);
             m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onAlbumCommand);
@@ -70,8 +72,7 @@ const winui::MessageMapBase* CMainFrame::messageMap() const
             m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onImageCommand);
         }
         // Their dialogs are not part of the program yet: greyed, and nothing runs.
-        for (UINT id : {ID_BUILD_TITLE, ID_TB_BUILD_TITLE, ID_BUILD_VIEW, ID_TB_BUILD_VIEW, ID_BUILD_GALLERY,
-                        ID_HELP_UPDATES, ID_APP_ABOUT})
+        for (UINT id : {ID_BUILD_TITLE, ID_TB_BUILD_TITLE, ID_BUILD_VIEW, ID_TB_BUILD_VIEW, ID_BUILD_GALLERY})
             m.update(id, &CMainFrame::onUpdateNotYetAvailable);
         return m;
     }();
@@ -161,6 +162,8 @@ void CMainFrame::onHelpContents()
 
 void CMainFrame::onReadme() { winui::seam().shellOpen(hwnd(), winui::widen(programFolder()) + L"\\readme.txt"); }
 
-void CMainFrame::onHomePage() { winui::seam().shellOpen(hwnd(), winui::widen(kHomePage)); }
+void CMainFrame::onHomePage() { winui::seam().shellOpen(hwnd(), kProductLinks.homePage); }
+
+void CMainFrame::onUpdates() { CUpdatesDlg().run(hwnd()); }
 
 void CMainFrame::onUpdateNotYetAvailable(winui::CCommandState& state) { state.enable(false); }

@@ -198,6 +198,29 @@ public:
         ShellExecuteW(owner, L"open", target.c_str(), L"", L"", SW_SHOWNORMAL);
     }
 
+    int shellExecute(HWND owner, const std::wstring& target, int show) override
+    {
+        const auto result =
+            reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, show));
+        return static_cast<int>(result);
+    }
+
+    DWORD startProgram(const std::wstring& commandLine, int show) override
+    {
+        std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(show);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process))
+            return GetLastError();
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return 0;
+    }
+
     void showHelp(const std::wstring& topic) override
     {
         // The viewer's windows live in the library, so it stays loaded for the rest of the run.

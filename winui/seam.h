@@ -47,6 +47,12 @@ public:
     virtual void shellOpen(HWND owner, const std::wstring& target) = 0;
     // Shows a topic of an HTML help file ("file.chm::/path/topic.htm"), no owner.
     virtual void showHelp(const std::wstring& topic) = 0;
+    // The shell's "open" verb on an address with a show command (SW_*); the shell's result code,
+    // above 32 on success.
+    virtual int shellExecute(HWND owner, const std::wstring& target, int show) = 0;
+    // Starts a program from a command line (CreateProcess, no shell); 0 when it started, else
+    // the system's error code.
+    virtual DWORD startProgram(const std::wstring& commandLine, int show) = 0;
 };
 
 // The seam in force: the system's unless a test replaced it.

@@ -27,6 +27,8 @@ public:
     std::deque<int> boxAnswers;
     std::deque<std::vector<std::wstring>> fileAnswers;
     std::deque<winui::FolderDialogResult> folderAnswers;
+    std::deque<int> shellResults;    // of shellExecute; without one, 42 (opened)
+    std::deque<DWORD> startResults;  // of startProgram; without one, 0 (started)
 
     std::vector<ShownBox> boxes;
     std::vector<winui::FileDialogRequest> fileRequests;
@@ -34,6 +36,8 @@ public:
     std::vector<winui::FolderDialogRequest> folderRequests;
     std::vector<std::wstring> opened;
     std::vector<std::wstring> helpTopics;
+    std::vector<std::pair<std::wstring, int>> executed;  // shellExecute: target and show command
+    std::vector<std::wstring> started;                   // startProgram: command lines
 
     int messageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override
     {
@@ -64,6 +68,22 @@ public:
     }
     void shellOpen(HWND, const std::wstring& target) override { opened.push_back(target); }
     void showHelp(const std::wstring& topic) override { helpTopics.push_back(topic); }
+    int shellExecute(HWND, const std::wstring& target, int show) override
+    {
+        executed.emplace_back(target, show);
+        if (shellResults.empty()) return 42;
+        const int result = shellResults.front();
+        shellResults.pop_front();
+        return result;
+    }
+    DWORD startProgram(const std::wstring& commandLine, int) override
+    {
+        started.push_back(commandLine);
+        if (startResults.empty()) return 0;
+        const DWORD result = startResults.front();
+        startResults.pop_front();
+        return result;
+    }
 
     std::vector<std::wstring> boxTexts() const
     {
