@@ -14,6 +14,8 @@ packages=(
   xvfb xauth x11-utils imagemagick
   # redrawing the icons (scripts/make-art.sh)
   librsvg2-bin
+  # compiling Builder.chm, the program's help (chmcmd)
+  fp-utils
   # the browser end-to-end test (tests/e2e) and its real photographs, also those of 'fotoloom demo'
   chromium nodejs lomiri-wallpapers-16.04 fonts-wqy-microhei
   # screenshots of the program (scripts/screenshots.sh)
