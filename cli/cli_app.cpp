@@ -18,8 +18,10 @@ constexpr char kFooter[] =
     "                       or is a bin folder)\n"
     "\n"
     "Albums and images are numbered from 1, as 'fotoloom show' and 'fotoloom album list' print them.\n"
-    "Building (build, quick, demo): the picture workers share one memory budget of 1 GB whatever\n"
-    "--jobs says; a picture that would need more on its own is refused and listed.\n"
+    "Building (build, quick, demo): nothing outside the gallery folder is ever written or deleted, even\n"
+    "through links; the exit status is 1 when any picture or file was not written (each is listed); the\n"
+    "picture workers share one memory budget of 1 GB whatever --jobs says, and a picture that would\n"
+    "need more on its own is refused and listed.\n"
     "Exit status: 0 success, 1 failure, 2 wrong usage.";
 
 // CLI11 calls a misspelt command a missing one; name the word it did not know instead.

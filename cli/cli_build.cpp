@@ -13,6 +13,10 @@ namespace {
 
 constexpr char kBuildPromises[] =
     "Ctrl+C stops the build after the picture in hand.\n"
+    "The build never writes, replaces or deletes anything outside the gallery folder, whatever links it\n"
+    "finds there. Every file is written under a new name and renamed over the old one, so a build that\n"
+    "fails leaves the previous pages whole; a file is removed only while it holds exactly what an\n"
+    "earlier build recorded writing there. A build that was killed is cleaned up after by the next.\n"
     "Memory: the picture workers share one budget of 1 GB; a picture that would need more on its own\n"
     "is refused and listed.\n"
     "Exit status 1 when the build was refused or cancelled, or when any picture or file was not written\n"

@@ -35,6 +35,11 @@ std::string summary(const BuildResult& r)
     std::string text = "built " + std::to_string(r.picturesMade) + (r.picturesMade == 1 ? " picture" : " pictures");
     if (r.picturesReused) text += ", " + std::to_string(r.picturesReused) + " up to date";
     if (r.filesRemoved) text += ", " + std::to_string(r.filesRemoved) + " old files removed";
+    const size_t notMade = r.unreadablePictures.size() + r.tooLargePictures.size();
+    if (notMade) text += ", " + std::to_string(notMade) + (notMade == 1 ? " picture" : " pictures") + " not made";
+    if (!r.unwrittenFiles.empty())
+        text += ", " + std::to_string(r.unwrittenFiles.size()) + (r.unwrittenFiles.size() == 1 ? " file" : " files") +
+                " not written";
     return text + " with the theme '" + r.themeName + "' into " + r.galleryFolder;
 }
 
@@ -82,8 +87,8 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     observer.finish();
     switch (result.outcome) {
     case BuildOutcome::Completed: break;
-    case BuildOutcome::Cancelled: return kExitFailure;     // the observer has said so
-    case BuildOutcome::NoTheme:                             // the warning has been shown
+    case BuildOutcome::Cancelled: return kExitFailure;  // the observer has said so
+    case BuildOutcome::NoTheme:                         // the warning has been shown
     case BuildOutcome::InvalidTitle: return kExitFailure;
     }
     context.err << "fotoloom: " << summary(result) << '\n';

@@ -1,6 +1,8 @@
 #include "generator/build_manifest.h"
 
 #include <charconv>
+#include <cstdio>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -9,11 +11,22 @@
 
 namespace {
 
-constexpr std::string_view kHeader = "fotoloom-manifest 1";
+constexpr std::string_view kHeader = "fotoloom-manifest 2";
+constexpr std::string_view kFirstHeader = "fotoloom-manifest 1";  // sizes only
 constexpr uint64_t kMaxManifestBytes = uint64_t{256} << 20;
 
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
 // Tabs and line ends separate the fields and records; "%" escapes them and itself.
-std::string escape(std::string_view s)
+std::string escapeField(std::string_view s)
 {
     std::string out;
     out.reserve(s.size());
@@ -29,15 +42,7 @@ std::string escape(std::string_view s)
     return out;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-bool unescape(std::string_view s, std::string& out)
+bool unescapeField(std::string_view s, std::string& out)
 {
     out.clear();
     for (size_t i = 0; i < s.size(); ++i) {
@@ -55,7 +60,7 @@ bool unescape(std::string_view s, std::string& out)
     return true;
 }
 
-std::vector<std::string_view> splitTabs(std::string_view line)
+std::vector<std::string_view> splitFields(std::string_view line)
 {
     std::vector<std::string_view> fields;
     size_t from = 0;
@@ -66,6 +71,8 @@ std::vector<std::string_view> splitTabs(std::string_view line)
         from = tab + 1;
     }
 }
+
+namespace {
 
 template <typename T> bool parseNumber(std::string_view s, T& value, int base = 10)
 {
@@ -84,11 +91,13 @@ bool isPlainFileName(std::string_view name)
 
 void parseFileLine(const std::vector<std::string_view>& f, BuildManifest& m)
 {
-    // F <size> <name>
-    uint64_t size = 0;
+    // F <size> <hash> <name>
+    WrittenFile file;
     std::string name;
-    if (f.size() != 3 || !parseNumber(f[1], size) || !unescape(f[2], name) || !isGalleryFileName(name)) return;
-    m.files[name] = size;
+    if (f.size() != 4 || !parseNumber(f[1], file.size) || !parseNumber(f[2], file.hash, 16) ||
+        !unescapeField(f[3], name) || !isGalleryFileName(name))
+        return;
+    m.files[name] = file;
 }
 
 void parsePictureLine(const std::vector<std::string_view>& f, BuildManifest& m)
@@ -96,9 +105,10 @@ void parsePictureLine(const std::vector<std::string_view>& f, BuildManifest& m)
     // P <photo> <thumb> <source size> <source time> <source hash> <shape> <source>
     PictureFingerprint p;
     std::string photo;
-    if (f.size() != 8 || !unescape(f[1], photo) || !unescape(f[2], p.thumbName) || !isGalleryFileName(photo) ||
-        !isGalleryFileName(p.thumbName) || !parseNumber(f[3], p.sourceSize) || !parseNumber(f[4], p.sourceModified) ||
-        !parseNumber(f[5], p.sourceHash, 16) || !unescape(f[6], p.shape) || !unescape(f[7], p.source))
+    if (f.size() != 8 || !unescapeField(f[1], photo) || !unescapeField(f[2], p.thumbName) ||
+        !isGalleryFileName(photo) || !isGalleryFileName(p.thumbName) || !parseNumber(f[3], p.sourceSize) ||
+        !parseNumber(f[4], p.sourceModified) || !parseNumber(f[5], p.sourceHash, 16) || !unescapeField(f[6], p.shape) ||
+        !unescapeField(f[7], p.source))
         return;
     m.pictures[photo] = std::move(p);
 }
@@ -114,18 +124,24 @@ bool isGalleryFileName(std::string_view name)
     return isPlainFileName(name.substr(slash + 1));
 }
 
+static std::string hexText(uint64_t value)
+{
+    char digits[17];
+    const auto [end, ec] = std::to_chars(digits, digits + 16, value, 16);
+    (void)ec;
+    return std::string(digits, end);
+}
+
 std::string manifestText(const BuildManifest& m)
 {
     std::string out(kHeader);
     out += '\n';
-    for (const auto& [name, size] : m.files) out += "F\t" + std::to_string(size) + '\t' + escape(name) + '\n';
-    char hash[17];
+    for (const auto& [name, file] : m.files)
+        out += "F\t" + std::to_string(file.size) + '\t' + hexText(file.hash) + '\t' + escapeField(name) + '\n';
     for (const auto& [photo, p] : m.pictures) {
-        const auto [end, ec] = std::to_chars(hash, hash + 16, p.sourceHash, 16);
-        (void)ec;
-        out += "P\t" + escape(photo) + '\t' + escape(p.thumbName) + '\t' + std::to_string(p.sourceSize) + '\t' +
-               std::to_string(p.sourceModified) + '\t' + std::string(hash, end) + '\t' + escape(p.shape) + '\t' +
-               escape(p.source) + '\n';
+        out += "P\t" + escapeField(photo) + '\t' + escapeField(p.thumbName) + '\t' + std::to_string(p.sourceSize) +
+               '\t' + std::to_string(p.sourceModified) + '\t' + hexText(p.sourceHash) + '\t' + escapeField(p.shape) +
+               '\t' + escapeField(p.source) + '\n';
     }
     return out;
 }
@@ -142,11 +158,12 @@ BuildManifest parseManifest(std::string_view text)
         from = end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (first) {
-            if (line != kHeader) return {};  // not ours, or a format we do not know: trust none of it
+            // Not ours, or a format we do not know: trust none of it.
+            if (line != kHeader && line != kFirstHeader) return {};
             first = false;
             continue;
         }
-        const auto fields = splitTabs(line);
+        const auto fields = splitFields(line);
         if (fields[0] == "F") {
             parseFileLine(fields, m);
         } else if (fields[0] == "P") {
@@ -158,6 +175,7 @@ BuildManifest parseManifest(std::string_view text)
 
 BuildManifest readManifest(const std::string& path)
 {
+    if (inspectFile(path).kind != FileKind::Regular) return {};
     std::string text;
     if (!readFileBytes(path, text, kMaxManifestBytes)) return {};
     return parseManifest(text);
@@ -165,9 +183,9 @@ BuildManifest readManifest(const std::string& path)
 
 bool writeManifest(const std::string& path, const BuildManifest& manifest)
 {
-    const std::string temporary = path + ".new";
-    if (!writeFileBytes(temporary, manifestText(manifest))) return false;
-    if (replaceFile(temporary, path)) return true;
-    removeFile(temporary);
-    return false;
+    std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(path);
+    if (!temporary) return false;
+    const std::string text = manifestText(manifest);
+    if (std::fwrite(text.data(), 1, text.size(), temporary->file()) != text.size()) return false;
+    return temporary->commitOver(path);
 }

@@ -3,7 +3,9 @@
 //
 // It serves two purposes. The next build of the same folder removes the files that an earlier
 // build wrote and this one does not (an album that shrank leaves nothing behind), and it keeps a
-// photo and thumbnail whose fingerprint has not changed instead of making them again.
+// photo and thumbnail whose fingerprint has not changed instead of making them again. Each file is
+// recorded with the size and content hash of what was written, and a leftover is removed only
+// while it still holds exactly that: a user's own file that took its place stays.
 //
 // The file is outside input: anybody can edit it. Reading it never fails; a line that does not
 // parse, or names anything but a file of ours directly in the gallery folder or in its "images",
@@ -12,10 +14,12 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // What shaped one photo and its thumbnail: the source file and everything applied to it.
 struct PictureFingerprint {
-    std::string source;          // the source picture's path
+    std::string source;  // the source picture's path
     uint64_t sourceSize = 0;
     int64_t sourceModified = 0;  // file clock ticks
     uint64_t sourceHash = 0;     // contentHash of the source bytes
@@ -25,9 +29,17 @@ struct PictureFingerprint {
     bool operator==(const PictureFingerprint&) const = default;
 };
 
+// What was written into one file.
+struct WrittenFile {
+    uint64_t size = 0;
+    uint64_t hash = 0;  // contentHash of the bytes
+
+    bool operator==(const WrittenFile&) const = default;
+};
+
 struct BuildManifest {
-    std::map<std::string, uint64_t> files;                // every file written: name -> size written
-    std::map<std::string, PictureFingerprint> pictures;   // photo name -> its fingerprint
+    std::map<std::string, WrittenFile> files;            // every file written, by name
+    std::map<std::string, PictureFingerprint> pictures;  // photo name -> its fingerprint
 
     void clear()
     {
@@ -36,13 +48,22 @@ struct BuildManifest {
     }
 };
 
-// Reads the manifest file; an empty manifest when it is missing, too large or not ours.
+// Reads the manifest file; an empty manifest when it is missing, too large, not a regular file
+// (a link is not followed) or not ours.
 BuildManifest readManifest(const std::string& path);
-// Writes it beside the target and renames it into place. False on failure (nothing reported).
+// Writes it to a new temporary file beside the target and renames that over it (a link of that
+// name is replaced, not followed). False on failure (nothing reported).
 bool writeManifest(const std::string& path, const BuildManifest& manifest);
-// The manifest as text, and back; exposed for tests.
+// The manifest as text, and back; exposed for tests. Lines of the first format, which had no
+// content hashes, are passed over: nothing they list can be proven ours.
 std::string manifestText(const BuildManifest& manifest);
 BuildManifest parseManifest(std::string_view text);
+// Tabs, line ends and "%" in a name or path as "%09", "%0A", "%0D", "%25"; and back (false for
+// an escape that does not parse). Shared with the build journal.
+std::string escapeField(std::string_view s);
+bool unescapeField(std::string_view s, std::string& out);
+// A line's tab-separated fields.
+std::vector<std::string_view> splitFields(std::string_view line);
 // True for the names a build writes: "x" in the folder itself, or "images/x", "photos/x",
 // "thumbs/x", where x is a plain file name.
 bool isGalleryFileName(std::string_view name);

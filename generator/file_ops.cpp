@@ -54,7 +54,7 @@ FileStamp stampOf(const std::string& path)
 bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit)
 {
     bytes.clear();
-    std::FILE* f = openFile(path, "rb");
+    std::FILE* f = openRegularFile(path);  // never a pipe or a device, which could block for ever
     if (!f) return false;
     bool ok = true;
     try {
@@ -89,18 +89,4 @@ bool writeFileBytes(const std::string& path, std::string_view bytes)
     ok = (std::fclose(f) == 0) && ok;
     if (!ok) removeFile(path);
     return ok;
-}
-
-bool writeFileIfChanged(const std::string& path, std::string_view bytes, bool& unchanged)
-{
-    unchanged = false;
-    const FileStamp stamp = stampOf(path);
-    if (stamp.exists && stamp.size == bytes.size()) {
-        std::string old;
-        if (readFileBytes(path, old, bytes.size()) && old == bytes) {
-            unchanged = true;
-            return true;
-        }
-    }
-    return writeFileBytes(path, bytes);
 }

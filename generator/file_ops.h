@@ -23,10 +23,9 @@ struct FileStamp {
 };
 FileStamp stampOf(const std::string& path);
 
-// The whole file into bytes; false when it cannot be opened or read, or is larger than limit.
+// The whole file into bytes; false when it is no regular file, cannot be opened or read, or is
+// larger than limit.
 bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit);
 // Creates or truncates the file and writes the bytes; a file that could not be written whole is
 // removed. False on any failure.
 bool writeFileBytes(const std::string& path, std::string_view bytes);
-// Writes the bytes unless the file already holds exactly them. Sets unchanged when it did.
-bool writeFileIfChanged(const std::string& path, std::string_view bytes, bool& unchanged);

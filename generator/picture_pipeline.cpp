@@ -4,6 +4,7 @@
 #include <new>
 #include <system_error>
 
+#include "gallery/file_system.h"
 #include "gallery/picture.h"
 #include "generator/content_hash.h"
 #include "generator/file_ops.h"
@@ -20,9 +21,11 @@ bool previousOutputsFit(const PictureJob& job, const std::string& shapeText)
 {
     const PictureFingerprint* p = job.previous;
     if (!p || p->source != job.source || p->shape != shapeText || p->thumbName != job.thumbName) return false;
-    const FileStamp photo = stampOf(job.photoPath);
-    const FileStamp thumb = stampOf(job.thumbPath);
-    return photo.exists && thumb.exists && photo.size == job.previousPhotoSize && thumb.size == job.previousThumbSize;
+    // Never through a link: what stands there must be a file of the gallery folder itself.
+    const FileFacts photo = inspectFile(job.photoPath);
+    const FileFacts thumb = inspectFile(job.thumbPath);
+    return photo.kind == FileKind::Regular && thumb.kind == FileKind::Regular && photo.size == job.previousPhotoSize &&
+           thumb.size == job.previousThumbSize;
 }
 
 PictureOutcome reused(PictureFingerprint fingerprint)

@@ -5,6 +5,7 @@
 #include "generator/site_builder.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "gallery/file_system.h"
 #include "generator/build_manifest.h"
 #include "generator/file_ops.h"
+#include "generator/gallery_writer.h"
 #include "generator/picture_pipeline.h"
 #include "generator/site_pages.h"
 #include "generator/theme_files.h"
@@ -41,7 +43,7 @@ private:
     bool buildAlbums(std::vector<PictureJob>& jobs);
     void buildAlbumPages(size_t album, std::span<const Image* const> images, const std::string& albumList);
     void writeStyleSheet();
-    void removeLeftovers();
+    void tellUnwritten();
     void tellUnreadable();
     void tellTooLarge();
     void finish(bool cancelled);
@@ -52,21 +54,17 @@ private:
         observer_.warning(text);
     }
     // Full path of a gallery file named with "/" ("photos/image-1-1.jpg").
-    std::string pathOf(std::string_view name) const
+    std::string pathOf(std::string_view name) const { return writer_->pathOf(name); }
+    // Writes a gallery file unless it already holds these bytes, and records it. A file that
+    // could not be written is listed; `told` when a warning has named it already.
+    bool put(const std::string& name, std::string_view bytes, bool told = false);
+    bool putText(const std::string& name, const std::string& text, bool told = false)
     {
-        std::string path = gallery_;
-        size_t from = 0;
-        for (;;) {
-            const size_t slash = name.find('/', from);
-            path = joinPath(path, std::string(name.substr(from, slash - from)));
-            if (slash == std::string_view::npos) return path;
-            from = slash + 1;
-        }
+        return put(name, toCrLf(text), told);
     }
-    // Writes a gallery file unless it already holds these bytes, and records it.
-    bool put(const std::string& name, std::string_view bytes);
-    bool putText(const std::string& name, const std::string& text) { return put(name, toCrLf(text)); }
-    void keep(const std::string& name, uint64_t size) { manifest_.files[name] = size; }
+    // A photo or thumbnail; empty bytes when it could not be encoded.
+    void putPicture(const std::string& name, const std::vector<uint8_t>& bytes);
+    void listUnwritten(const std::string& name, bool told);
 
     CBuilderDoc& doc_;
     IBuildObserver& observer_;
@@ -74,23 +72,38 @@ private:
     std::string templateRoot_;
     std::string gallery_;  // G
     BuildResult result_;
-    BuildManifest previous_;  // what the last build of G wrote
-    BuildManifest manifest_;  // what this build wrote (or left in place, up to date)
+    std::optional<GalleryWriter> writer_;  // every file of G goes through it
+    std::vector<std::string> untold_;      // files not written that no warning has named yet
     std::unordered_map<int32_t, std::vector<const Image*>> albumImages_;
     std::string pageTemplate_;
     std::vector<uint64_t> tooLargeNeeds_;  // bytes each of result_.tooLargePictures would need
 };
 
-bool SiteBuild::put(const std::string& name, std::string_view bytes)
+bool SiteBuild::put(const std::string& name, std::string_view bytes, bool told)
 {
-    const std::string path = pathOf(name);
-    bool unchanged = false;
-    const bool ok = options_.force ? writeFileBytes(path, bytes) : writeFileIfChanged(path, bytes, unchanged);
-    if (!ok) return false;
-    ++result_.filesWritten;
-    if (unchanged) ++result_.filesUnchanged;
-    keep(name, bytes.size());
-    return true;
+    switch (writer_->put(name, bytes, options_.force)) {
+    case GalleryWriter::Put::Unchanged: ++result_.filesUnchanged; [[fallthrough]];
+    case GalleryWriter::Put::Written: ++result_.filesWritten; return true;
+    case GalleryWriter::Put::Failed: break;
+    }
+    listUnwritten(name, told);
+    return false;
+}
+
+void SiteBuild::listUnwritten(const std::string& name, bool told)
+{
+    result_.unwrittenFiles.push_back(pathOf(name));
+    if (!told) untold_.push_back(pathOf(name));
+}
+
+void SiteBuild::putPicture(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    if (!bytes.empty()) {
+        put(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        return;
+    }
+    writer_->keep(name);  // it could not be encoded: whatever an earlier build left stays
+    listUnwritten(name, false);
 }
 
 bool SiteBuild::prepare()
@@ -113,9 +126,8 @@ bool SiteBuild::prepare()
     result_.galleryFolder = gallery_;
 
     // One level each; a folder that cannot be made shows up later as files that cannot be written.
-    makeFolder(gallery_);
-    for (const char* sub : {"images", "photos", "thumbs"}) makeFolder(joinPath(gallery_, sub));
-    previous_ = readManifest(joinPath(gallery_, kManifestName));
+    writer_.emplace(gallery_);
+    for (const std::string& problem : writer_->open()) warn(problem);
     return true;
 }
 
@@ -149,13 +161,14 @@ std::vector<PictureJob> SiteBuild::pictureJobs()
             job.thumbName = "thumbs/" + thumbFileName(a + 1, n + 1);
             job.photoPath = pathOf(job.photoName);
             job.thumbPath = pathOf(job.thumbName);
-            if (const auto p = previous_.pictures.find(job.photoName); p != previous_.pictures.end()) {
-                const auto photo = previous_.files.find(job.photoName);
-                const auto thumb = previous_.files.find(job.thumbName);
-                if (photo != previous_.files.end() && thumb != previous_.files.end()) {
+            const BuildManifest& previous = writer_->previous();
+            if (const auto p = previous.pictures.find(job.photoName); p != previous.pictures.end()) {
+                const auto photo = previous.files.find(job.photoName);
+                const auto thumb = previous.files.find(job.thumbName);
+                if (photo != previous.files.end() && thumb != previous.files.end()) {
                     job.previous = &p->second;
-                    job.previousPhotoSize = photo->second;
-                    job.previousThumbSize = thumb->second;
+                    job.previousPhotoSize = photo->second.size;
+                    job.previousThumbSize = thumb->second.size;
                 }
             }
             jobs.push_back(std::move(job));
@@ -198,17 +211,14 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
         for (size_t n = 0; n < images.size(); ++n) {
             const PictureJob& job = jobs[next];
             PictureOutcome outcome = pool.take(next++);
-            const auto bytes = [](const std::vector<uint8_t>& v) {
-                return std::string_view(reinterpret_cast<const char*>(v.data()), v.size());
-            };
             switch (outcome.kind) {
             case PictureOutcome::Kind::Made:
                 ++result_.picturesMade;
-                if (!outcome.photoBytes.empty()) put(job.photoName, bytes(outcome.photoBytes));
+                putPicture(job.photoName, outcome.photoBytes);
                 break;
             case PictureOutcome::Kind::Reused:
                 ++result_.picturesReused;
-                keep(job.photoName, job.previousPhotoSize);
+                writer_->keep(job.photoName);
                 break;
             case PictureOutcome::Kind::Unreadable: result_.unreadablePictures.push_back(job.source); break;
             case PictureOutcome::Kind::TooLarge:
@@ -218,12 +228,12 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
             }
             advance();
             if (outcome.kind == PictureOutcome::Kind::Made) {
-                if (!outcome.thumbBytes.empty()) put(job.thumbName, bytes(outcome.thumbBytes));
+                putPicture(job.thumbName, outcome.thumbBytes);
             } else if (outcome.kind == PictureOutcome::Kind::Reused) {
-                keep(job.thumbName, job.previousThumbSize);
+                writer_->keep(job.thumbName);
             }
             if (outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused)
-                manifest_.pictures[job.photoName] = std::move(outcome.fingerprint);
+                writer_->current().pictures[job.photoName] = std::move(outcome.fingerprint);
 
             if (observer_.cancelRequested()) {
                 observer_.progress(0, 0);
@@ -246,7 +256,7 @@ void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, 
         const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p};
         const std::string text = albumPageText(pageTemplate_, page, albumList);
         const std::string name = albumPageName(a + 1, p);
-        if (!putText(name, text)) warn("Cannot write file '" + pathOf(name));
+        if (!putText(name, text, true)) warn("Cannot write file '" + pathOf(name));
         if (a == 0 && p == 1) putText("index.html", text);
     }
 }
@@ -255,23 +265,22 @@ void SiteBuild::writeStyleSheet()
 {
     const std::string text = LoadStyleSheet(doc_, templateRoot_);
     if (text.empty()) warn("Cannot load CSS template!");
-    if (!putText(kStyleSheetName, text)) warn("Cannot write file '" + pathOf(kStyleSheetName));
+    if (!putText(kStyleSheetName, text, true)) warn("Cannot write file '" + pathOf(kStyleSheetName));
 }
 
-void SiteBuild::removeLeftovers()
+void SiteBuild::tellUnwritten()
 {
-    for (const auto& [name, size] : previous_.files) {
-        if (manifest_.files.count(name)) continue;
-        const std::string path = pathOf(name);
-        const FileStamp stamp = stampOf(path);
-        // A file of another size is no longer the one we wrote: somebody put theirs there.
-        if (!stamp.exists || stamp.size != size) continue;
-        if (removeFile(path)) {
-            ++result_.filesRemoved;
-        } else {
-            keep(name, size);  // try again next time
-        }
-    }
+    const auto& list = untold_;
+    if (list.empty()) return;
+    std::string text = list.size() == 1
+                           ? "This file could not be written; the gallery folder keeps what it held before:"
+                           : "These " + std::to_string(list.size()) +
+                                 " files could not be written; the gallery folder keeps what it held "
+                                 "before:";
+    for (size_t i = 0; i < list.size() && i < kUnreadableListed; ++i) text += "\n" + list[i];
+    if (list.size() > kUnreadableListed)
+        text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
+    warn(text);
 }
 
 void SiteBuild::tellUnreadable()
@@ -308,16 +317,8 @@ void SiteBuild::tellTooLarge()
 
 void SiteBuild::finish(bool cancelled)
 {
-    if (cancelled) {
-        // What an earlier build wrote may still be there; keep it listed for the next build.
-        for (auto& [name, size] : previous_.files) manifest_.files.emplace(name, size);
-        for (auto& [name, picture] : previous_.pictures) manifest_.pictures.emplace(name, picture);
-    } else {
-        removeLeftovers();
-    }
-    // Fingerprints only of photos that are listed as written.
-    std::erase_if(manifest_.pictures, [this](const auto& entry) { return !manifest_.files.count(entry.first); });
-    writeManifest(joinPath(gallery_, kManifestName), manifest_);
+    if (!cancelled) result_.filesRemoved = writer_->removeLeftovers();
+    writer_->finish(cancelled);
 }
 
 BuildResult SiteBuild::run()
@@ -333,6 +334,7 @@ BuildResult SiteBuild::run()
     }
     writeStyleSheet();
     finish(false);
+    tellUnwritten();
     tellUnreadable();
     tellTooLarge();
     if (observer_.askViewGallery(kViewGalleryQuestion, kViewGalleryCaption)) {

@@ -13,6 +13,9 @@
 //   title is empty). G/.fotoloom-manifest records what the build wrote there, with fingerprints of
 //   the pictures' sources, so that the next build of G remakes only what changed and removes the
 //   files it wrote before and does not write now. A file the builder did not write is never removed.
+//   Every file goes through the gallery writer (gallery_writer.h): nothing outside G is written,
+//   replaced or removed whatever links G holds, a file that cannot be written leaves the old one
+//   whole and is listed in the result, and a build killed part way is cleaned up after by the next.
 //
 // USAGE
 //   class Dialog : public IBuildObserver { ... };
@@ -85,6 +88,7 @@ struct BuildResult {
     std::string themeName;                        // the theme used (also stored into the model)
     std::vector<std::string> unreadablePictures;  // source paths that could not be read, in build order
     std::vector<std::string> tooLargePictures;    // source paths refused for the memory budget
+    std::vector<std::string> unwrittenFiles;      // full paths of gallery files that could not be written
     size_t warnings = 0;                          // warnings shown, the unreadable list included
     size_t picturesMade = 0;                      // pictures decoded, fitted and saved
     size_t picturesReused = 0;                    // pictures whose photo and thumbnail were up to date
@@ -94,10 +98,12 @@ struct BuildResult {
     bool viewed = false;                          // the user chose to view the gallery
     uint64_t memoryPeak = 0;                      // the most the picture workers held at once
 
-    // True for a completed build in which every picture was made (exit status 0).
+    // True for a completed build in which every picture was made and every file written (exit
+    // status 0).
     bool succeeded() const
     {
-        return outcome == BuildOutcome::Completed && unreadablePictures.empty() && tooLargePictures.empty();
+        return outcome == BuildOutcome::Completed && unreadablePictures.empty() && tooLargePictures.empty() &&
+               unwrittenFiles.empty();
     }
 };
 

@@ -140,6 +140,24 @@ TEST_F(CliBuildTest, BuildWritesTheGalleryAndFailsWhenAPictureWasSkipped)
     EXPECT_FALSE(exists("Summer/image-1-3.html"));  // the earlier build's leftover is gone
 }
 
+TEST_F(CliBuildTest, AFileThatCouldNotBeWrittenFailsTheBuildAndIsListed)
+{
+    makeProject();
+    // Where the photos should go stands a file of the user's: nothing is written into or over it.
+    std::filesystem::create_directories(pathOf(joinPath(output, "Summer")));
+    std::ofstream(pathOf(joinPath(output, "Summer/photos"))) << "mine";
+    const Outcome r = run({"build", project, "-o", output, "--title", "Summer", "--theme", "minimal"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    const std::string photos = joinPath(joinPath(output, "Summer"), "photos");
+    EXPECT_NE(r.err.find("Cannot write into '" + photos + "': it is not a folder."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("These 2 files could not be written"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(joinPath(photos, "image-1-2.jpg")), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("built 2 pictures, 1 picture not made, 2 files not written"), std::string::npos) << r.err;
+    std::ifstream kept(pathOf(photos));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
+    EXPECT_TRUE(exists("Summer/thumbs/thumb-1-2.jpg"));
+}
+
 TEST_F(CliBuildTest, BuildRefusesWhatTheProgramRefuses)
 {
     ASSERT_EQ(run({"new", project}).status, 0);
@@ -197,7 +215,7 @@ TEST_F(CliBuildTest, ThemesAreListedAndThePreviewIsWritten)
     std::ifstream in(pathOf(joinPath(folder, "style.css")), std::ios::binary);
     const std::string css((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(css.find("%ALBUMLINKSCOLOR%"), std::string::npos);  // the preview's key is filled
-    EXPECT_EQ(run({"preview", project}).status, 2);                  // --output is required
+    EXPECT_EQ(run({"preview", project}).status, 2);               // --output is required
 }
 
 TEST_F(CliBuildTest, QuickMakesOneAlbumPerFolderInNameOrder)
@@ -245,8 +263,9 @@ TEST(BuildProgress, PlainLinesAtEveryTenthAndOneCancelNotice)
     std::ostringstream err;
     CliBuildObserver observer(err, false, false);
     for (int total : {3, 7, 12, 19, 20, 100}) observer.progress(50, total);
-    EXPECT_EQ(err.str(), "fotoloom: building 12% (album 50%)\nfotoloom: building 20% (album 50%)\n"
-                         "fotoloom: building 100% (album 50%)\n");
+    EXPECT_EQ(err.str(),
+              "fotoloom: building 12% (album 50%)\nfotoloom: building 20% (album 50%)\n"
+              "fotoloom: building 100% (album 50%)\n");
     err.str({});
     observer.warning("These 2 pictures could not be read:\n/a.jpg\n/b.jpg");
     EXPECT_EQ(err.str(), "fotoloom: These 2 pictures could not be read:\nfotoloom: /a.jpg\nfotoloom: /b.jpg\n");

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -61,6 +62,13 @@ inline std::string readAll(const std::string& path)
     std::string bytes;
     readFileBytes(path, bytes, uint64_t{1} << 30);
     return bytes;
+}
+
+inline std::string hexOf(uint64_t value)
+{
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%llx", static_cast<unsigned long long>(value));
+    return digits;
 }
 
 inline void writeAll(const std::string& path, const std::string& bytes) { ASSERT_TRUE(writeFileBytes(path, bytes)); }

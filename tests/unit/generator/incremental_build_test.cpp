@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/build_manifest.h"
+#include "generator/content_hash.h"
 #include "generator_test_util.h"
 
 using namespace generator_test;
@@ -150,11 +151,12 @@ TEST(IncrementalBuild, AForgedManifestCannotMakeTheBuilderRemoveAnythingOutsideI
     const std::string outside = scratch / "outside.txt";
     writeAll(outside, "12345");
     writeAll(g.file("photos/sub.txt"), "12345");
-    std::string forged = "fotoloom-manifest 1\n";
+    // Every line with the right size and content hash: only the names themselves are wrong.
+    std::string forged = "fotoloom-manifest 2\n";
     for (const std::string& name :
          {std::string("../outside.txt"), std::string("photos/../../outside.txt"), outside,
           std::string("..\\outside.txt"), std::string("photos/x/../sub.txt"), std::string("other/sub.txt")})
-        forged += "F\t5\t" + name + "\n";
+        forged += "F\t5\t" + hexOf(contentHash("12345", 5)) + "\t" + name + "\n";
     writeAll(g.file(kManifestName), forged);
     ASSERT_EQ(g.build().outcome, BuildOutcome::Completed);
     EXPECT_TRUE(fileExists(outside));
@@ -164,24 +166,28 @@ TEST(IncrementalBuild, AForgedManifestCannotMakeTheBuilderRemoveAnythingOutsideI
 TEST(BuildManifest, ReadsWhatItWritesAndPassesOverLinesThatDoNotParse)
 {
     BuildManifest m;
-    m.files["index.html"] = 12;
-    m.files["photos/image-1-1.jpg"] = 3000;
-    m.files["thumbs/thumb-1-1.jpg"] = 700;
-    m.pictures["photos/image-1-1.jpg"] = {"C:\\Pics\\tab\there%.jpg", 123456, -42, 0xFEDCBA9876543210ull, "v1 r90",
-                                          "thumbs/thumb-1-1.jpg"};
+    m.files["index.html"] = {12, 0x1234};
+    m.files["photos/image-1-1.jpg"] = {3000, 0xFFFFFFFFFFFFFFFFull};
+    m.files["thumbs/thumb-1-1.jpg"] = {700, 0};
+    m.pictures["photos/image-1-1.jpg"] = {"C:\\Pics\\tab\there%.jpg", 123456,   -42,
+                                          0xFEDCBA9876543210ull,      "v1 r90", "thumbs/thumb-1-1.jpg"};
     const std::string text = manifestText(m);
     const BuildManifest back = parseManifest(text);
     EXPECT_EQ(back.files, m.files);
     EXPECT_EQ(back.pictures, m.pictures);
 
     const BuildManifest damaged =
-        parseManifest(text + "F\tx\tstyle.css\nF\t1\n\nP\ta\tb\nF\t99999999999999999999999\tindex-1-1.html\n"
-                             "F\t3\tphotos/\nQ\t1\t2\nP\tphotos/a.jpg\tthumbs/a.jpg\t1\t2\tzz\tv\t%4\nF\t4\tok.html");
+        parseManifest(text +
+                      "F\tx\t1\tstyle.css\nF\t1\n\nP\ta\tb\nF\t99999999999999999999999\t1\tindex-1-1.html\n"
+                      "F\t3\t1\tphotos/\nF\t3\tzz\tindex-1-2.html\nF\t3\tindex-1-3.html\nQ\t1\t2\n"
+                      "P\tphotos/a.jpg\tthumbs/a.jpg\t1\t2\tzz\tv\t%4\nF\t4\tab\tok.html");
     EXPECT_EQ(damaged.files.size(), 4u);
-    EXPECT_EQ(damaged.files.at("ok.html"), 4u);
+    EXPECT_EQ(damaged.files.at("ok.html"), (WrittenFile{4, 0xab}));
     EXPECT_EQ(damaged.pictures.size(), 1u);
 
-    EXPECT_TRUE(parseManifest("something else\nF\t1\tindex.html\n").files.empty());
+    // The first format recorded sizes only: nothing it lists can be proven ours.
+    EXPECT_TRUE(parseManifest("fotoloom-manifest 1\nF\t1\tindex.html\n").files.empty());
+    EXPECT_TRUE(parseManifest("something else\nF\t1\t1\tindex.html\n").files.empty());
     EXPECT_TRUE(parseManifest("").files.empty());
     EXPECT_TRUE(parseManifest(std::string(1000, '\0')).files.empty());
 }
