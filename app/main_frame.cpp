@@ -151,17 +151,7 @@ void CMainFrame::albumsReset()
 
 void CMainFrame::onClose()
 {
-    // Asked again while the gallery is still unsaved after a Yes (save cancelled or failed), so
-    // that closing never loses changes the user wanted saved.
-    while (doc_.isModified()) {
-        const MessageAnswer answer = doc_.prompter().showMessage("The current album has not been saved. Save now?",
-                                                                 kProductName, MessageIcon::Warning,
-                                                                 MessageButtons::YesNoCancel);
-        if (answer == MessageAnswer::Cancel) return;
-        if (answer != MessageAnswer::Yes) break;
-        saveGallery();
-    }
-    DestroyWindow(hwnd());
+    if (offerToSave()) DestroyWindow(hwnd());
 }
 
 void CMainFrame::onDestroy()

@@ -32,10 +32,13 @@ public:
     std::function<void()> onClosed;
 
     // --- Flows ----------------------------------------------------------------------------------
+    // New and Open first ask to save a modified gallery, as closing does; Cancel there (or a
+    // save that did not happen) leaves everything as it was.
     void newGallery();
     // The open dialog, the load and the title; 1 when a file was chosen, 2 when cancelled.
     int openGallery();
-    // Loads a project file and names the window after it (the part of Open after the dialog).
+    // Loads a project file and names the window after it (the part of Open after the dialog and
+    // its question). A file that cannot be opened changes neither the gallery nor the name.
     void openGalleryFile(const std::string& path);
     // The save dialog, the write, the title; true when the gallery was written.
     bool saveGallery();
@@ -89,6 +92,10 @@ private:
     void onHomePage();
     void onUpdates();
     void onUpdateNotYetAvailable(winui::CCommandState& state);
+
+    // "The current album has not been saved. Save now?" while the gallery is modified: true once
+    // it may be replaced or closed (saved, or the user said No), false after Cancel.
+    bool offerToSave();
 
     void albumsReset() override;  // a reset gallery is an unnamed one
     void setTitle(const std::string& fileTitle);

@@ -88,14 +88,30 @@ bool CMainFrame::DocumentCommands::onCommand(UINT id, UINT)
 
 // --- New, Open, Save -------------------------------------------------------------------------------
 
+// Asked again while the gallery is still unsaved after a Yes (save cancelled or failed), so
+// that no route loses changes the user wanted saved.
+bool CMainFrame::offerToSave()
+{
+    while (doc_.isModified()) {
+        const MessageAnswer answer =
+            doc_.prompter().showMessage("The current album has not been saved. Save now?", kProductName,
+                                        MessageIcon::Warning, MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel) return false;
+        if (answer != MessageAnswer::Yes) break;
+        saveGallery();
+    }
+    return true;
+}
+
 void CMainFrame::newGallery()
 {
-    // No question, also for an unsaved gallery; the reset names the window "Fotoloom".
-    doc_.resetGallery();
+    // The reset names the window "Fotoloom".
+    if (offerToSave()) doc_.resetGallery();
 }
 
 int CMainFrame::openGallery()
 {
+    if (!offerToSave()) return IDCANCEL;
     const std::vector<std::wstring> chosen = winui::seam().fileDialog(hwnd(), galleryRequest(false, ""));
     if (chosen.empty()) return IDCANCEL;
     openGalleryFile(winui::narrow(chosen.front()));
@@ -104,9 +120,11 @@ int CMainFrame::openGallery()
 
 void CMainFrame::openGalleryFile(const std::string& path)
 {
+    // Tells the user of its own failures. A damaged file keeps what was read and names the
+    // window, so the user sees which file it was.
+    if (loadProject(doc_, path) == ProjectResult::CannotOpen) return;
     doc_.galleryFileTitle = fileTitle(path);
     doc_.galleryPath = path;
-    loadProject(doc_, path);  // tells the user of its own failures
     setTitle(doc_.galleryFileTitle);
 }
 

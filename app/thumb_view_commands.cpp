@@ -129,7 +129,7 @@ std::unique_ptr<COwnerMenu> CThumbViewerView::buildContextMenu(bool overThumbnai
     COwnerMenu& move = menu->appendSubmenu(L"Move selected image(s) to", icons, -1);
     COwnerMenu& copy = menu->appendSubmenu(L"Copy selected image(s) to", icons, -1);
     for (int i = 0; i < doc_.albumCount(); ++i) {
-        const std::wstring title = winui::widen(doc_.albums()[static_cast<size_t>(i)].title);
+        const std::wstring title = winui::escapeAccessKeys(winui::widen(doc_.albums()[static_cast<size_t>(i)].title));
         const UINT checked = i == current ? MF_CHECKED : 0;
         // Past the id ranges an album is listed but cannot be chosen.
         move.appendItem(title, checked | (i < kMaxMoveTargets ? 0 : MF_GRAYED),

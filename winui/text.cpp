@@ -37,6 +37,17 @@ std::wstring windowText(HWND window)
     return text;
 }
 
+std::wstring escapeAccessKeys(std::wstring_view text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        if (c == L'&') out += L'&';
+        out += c;
+    }
+    return out;
+}
+
 std::wstring toCrLf(std::wstring_view text)
 {
     std::wstring out;

@@ -17,6 +17,10 @@ std::wstring loadString(UINT id);
 // The window's text, whatever its length.
 std::wstring windowText(HWND window);
 
+// A user's text (an album title, a file name) as the text of a menu item, button or label that
+// takes '&' as the access-key mark: every '&' doubled, so it shows as itself.
+std::wstring escapeAccessKeys(std::wstring_view text);
+
 // An edit control breaks lines only at CR LF: bare LF (from files made elsewhere) become CR LF.
 std::wstring toCrLf(std::wstring_view text);
 

@@ -135,13 +135,12 @@ TEST_F(FileScenario, FailedSaveIsReportedAndTheGalleryStaysUnsaved)
     EXPECT_TRUE(doc().isModified());  // closing will still ask
 }
 
-TEST_F(FileScenario, NewGalleryDiscardsWithoutAskingAndResetsTheTitle)
+TEST_F(FileScenario, NewGalleryResetsTheGalleryAndTheTitle)
 {
     const std::string file = writeProject(L"old.gal");
     seam.fileAnswers = {{winui::widen(file)}};
     menu(ID_GALLERY_OPEN);
-    doc().galleryTitle = "unsaved change";
-    ASSERT_TRUE(clickToolbar(ID_TB_NEW));
+    ASSERT_TRUE(clickToolbar(ID_TB_NEW));  // unmodified: nothing to ask
     EXPECT_TRUE(seam.boxes.empty());
     EXPECT_EQ(windowTitle(), L"Fotoloom");
     EXPECT_EQ(doc().albumCount(), 0);
@@ -151,6 +150,92 @@ TEST_F(FileScenario, NewGalleryDiscardsWithoutAskingAndResetsTheTitle)
     EXPECT_EQ(doc().galleryPath, file);  // a new gallery keeps the path the save dialog offers
     menu(ID_GALLERY_NEW);
     EXPECT_EQ(windowTitle(), L"Fotoloom");
+}
+
+// New and Open never drop unsaved work: they ask as closing does, and only Yes (once saved) or
+// No go on.
+TEST_F(FileScenario, NewAndOpenAskToSaveAModifiedGalleryFirst)
+{
+    const std::string other = writeProject(L"other.gal");
+    makeAlbums({"Mine"}, 1);
+    doc().galleryTitle = "unsaved work";
+    const std::wstring question = L"The current album has not been saved. Save now?";
+
+    auto expectUntouched = [&] {
+        EXPECT_EQ(albumTitles(), std::vector<std::string>{"Mine"});
+        EXPECT_EQ(doc().galleryTitle, "unsaved work");
+        EXPECT_TRUE(doc().isModified());
+        EXPECT_EQ(windowTitle(), L"Fotoloom");
+    };
+
+    // Cancel: nothing happens, not even the open dialog.
+    seam.boxAnswers = {IDCANCEL};
+    ASSERT_TRUE(clickToolbar(ID_TB_NEW));
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, question);
+    EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONWARNING));
+    expectUntouched();
+    seam.boxAnswers = {IDCANCEL};
+    EXPECT_EQ(frame().openGallery(), IDCANCEL);
+    EXPECT_TRUE(seam.fileRequests.empty());
+    expectUntouched();
+
+    // Yes, but the save dialog is cancelled: asked again; Cancel then keeps everything.
+    seam.boxAnswers = {IDYES, IDCANCEL};
+    menu(ID_GALLERY_OPEN);
+    ASSERT_EQ(seam.fileRequests.size(), 1u);
+    EXPECT_TRUE(seam.fileRequests[0].save);
+    EXPECT_EQ(seam.boxes.size(), 4u);
+    expectUntouched();
+
+    // Yes: saved first, then the new gallery.
+    const std::string saved = path(L"mine.gal");
+    seam.boxAnswers = {IDYES};
+    seam.fileAnswers = {{winui::widen(saved)}};
+    menu(ID_GALLERY_NEW);
+    EXPECT_EQ(seam.boxes.size(), 5u);
+    EXPECT_EQ(doc().albumCount(), 0);
+    EXPECT_EQ(windowTitle(), L"Fotoloom");
+    CBuilderDoc reread;
+    ASSERT_EQ(loadProject(reread, saved), ProjectResult::Ok);
+    EXPECT_EQ(reread.galleryTitle, "unsaved work");
+    EXPECT_EQ(reread.images().size(), 1u);
+
+    // No: the change is dropped and the chosen project opened; nothing is saved.
+    doc().galleryTitle = "dropped";
+    seam.boxAnswers = {IDNO};
+    seam.fileAnswers = {{winui::widen(other)}};
+    ASSERT_TRUE(clickToolbar(ID_TB_OPEN));
+    EXPECT_EQ(seam.boxes.size(), 6u);
+    EXPECT_FALSE(seam.fileRequests.back().save);
+    EXPECT_EQ(doc().galleryTitle, "On disk");
+    EXPECT_EQ(windowTitle(), L"Fotoloom - other");
+    ASSERT_EQ(loadProject(reread, saved), ProjectResult::Ok);
+    EXPECT_EQ(reread.galleryTitle, "unsaved work");
+
+    // An unmodified gallery is replaced without a question.
+    menu(ID_GALLERY_NEW);
+    EXPECT_EQ(seam.boxes.size(), 6u);
+    EXPECT_EQ(doc().albumCount(), 0);
+}
+
+// A project that cannot be opened leaves the open gallery as it was, name and path included,
+// so a later save cannot go to the wrong file.
+TEST_F(FileScenario, AnUnreadableProjectChangesNeitherTheGalleryNorItsName)
+{
+    const std::string file = writeProject(L"mine.gal");
+    seam.fileAnswers = {{winui::widen(file)}, {winui::widen(path(L"gone.gal"))}};
+    menu(ID_GALLERY_OPEN);
+    doc().galleryTitle = "changed";
+    seam.boxAnswers = {IDNO};
+    menu(ID_GALLERY_OPEN);
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    EXPECT_EQ(seam.boxes[1].text, L"Cannot open gallery!");
+    EXPECT_EQ(windowTitle(), L"Fotoloom - mine");
+    EXPECT_EQ(doc().galleryPath, file);
+    EXPECT_EQ(doc().galleryTitle, "changed");
+    EXPECT_TRUE(doc().isModified());
 }
 
 }  // namespace

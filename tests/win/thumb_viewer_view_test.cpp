@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/owner_menu.h"
+#include "app/owner_menu_bitmaps.h"
 #include "app/thumb_viewer_view.h"
 #include "app/thumbnail_cell.h"
 #include "gallery/picture.h"
@@ -307,6 +308,43 @@ TEST_F(ThumbViewTest, ContextMenusListTheOperationsAndEveryAlbumWithTheCurrentCh
     EXPECT_EQ(c->text, L"C");
     EXPECT_EQ(c->image, 16);
     EXPECT_EQ(ImageList_GetImageCount(view->menuImages()), 17) << "16 strip cells and the album icon";
+}
+
+// An album title is the user's text: its "&" is drawn as itself in both submenus, not taken as
+// the mark of an access key (which would hide it and underline the next letter).
+TEST_F(ThumbViewTest, AnAmpersandInAnAlbumTitleIsDrawnInTheMoveAndCopySubmenus)
+{
+    albumOf({wide});
+    doc.editAlbum(0, "W&W", "");
+    doc.editAlbum(1, "WW", "");
+    std::unique_ptr<COwnerMenu> menu = view->buildContextMenu(true);
+    // The rightmost column of the item's text that is not menu background.
+    auto inkRight = [&](HMENU from, int position) {
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_DATA | MIIM_ID;
+        EXPECT_TRUE(GetMenuItemInfoW(from, static_cast<UINT>(position), TRUE, &mii));
+        PaintProbe probe(240, 24);
+        DRAWITEMSTRUCT dis{};
+        dis.CtlType = ODT_MENU;
+        dis.itemID = mii.wID;
+        dis.itemAction = ODA_DRAWENTIRE;
+        dis.hDC = probe.dc();
+        dis.rcItem = RECT{0, 0, probe.width(), probe.height()};
+        dis.itemData = mii.dwItemData;
+        LRESULT result = 0;
+        EXPECT_TRUE(menu->handleOwnerMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result));
+        const COLORREF background = COwnerMenuBitmaps::colours().background;
+        for (int x = probe.width() - 1; x > 30; --x)
+            for (int y = 0; y < probe.height(); ++y)
+                if (probe.at(x, y) != background) return x;
+        return 0;
+    };
+    for (HMENU sub : {GetSubMenu(menu->handle(), 10), GetSubMenu(menu->handle(), 11)}) {
+        const int ampersand = inkRight(sub, 0), plain = inkRight(sub, 1);
+        EXPECT_GT(plain, 30);
+        EXPECT_GT(ampersand, plain + 3) << "\"W&W\" is wider than \"WW\"";
+    }
 }
 
 TEST_F(ThumbViewTest, OnTheRouteOnlyImageCommandsAreTaken)
