@@ -62,7 +62,8 @@ bool CUpdatesDlg::onInitDialog()
     setItemText(IDC_UPDATES_EMAIL, email_);
     setChecked(IDC_UPDATES_SUBSCRIBE, choice_ == 0);
     setChecked(IDC_UPDATES_UNSUBSCRIBE, choice_ == 1);
-    return true;
+    SetFocus(item(IDC_UPDATES_EMAIL));  // what there is to type
+    return false;
 }
 
 void CUpdatesDlg::onOk()

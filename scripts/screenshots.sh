@@ -17,7 +17,7 @@ done
 [[ -f "$root/$build/cli/fotoloom.exe" ]] || { echo "screenshots: the Windows command line is missing" >&2; exit 1; }
 
 out="$root/$build/screenshots"
-rm -rf "$out/pictures" "$out"/*.png "$out/sample.gal"
+rm -rf "$out/pictures" "$out"/*.png "$out"/*.gal "$out/last.ini"
 mkdir -p "$out/pictures"
 
 # --- a display and a Wine prefix of their own, so test runs are not disturbed ---------------------
@@ -60,8 +60,7 @@ fotoloom image add "$project" 1 "$pictures\\harbour.jpg" "$pictures\\lighthouse.
 fotoloom image add "$project" 2 "$pictures\\tram.jpg" "$pictures\\night.jpg"
 fotoloom image comment "$project" 1 1 --text "Morning at the harbour"
 
-# --- the program --------------------------------------------------------------------------------
-"$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+# --- looking at windows -------------------------------------------------------------------------
 wait_for() {  # a window whose name matches, shown on the desktop
   for _ in $(seq 100); do
     xdotool search --name "$1" >/dev/null 2>&1 && return 0
@@ -71,6 +70,35 @@ wait_for() {  # a window whose name matches, shown on the desktop
   return 1
 }
 shot() { sleep "${2:-1}"; import -window root "$out/$1.png"; echo "$out/$1.png"; }
+
+# --- the start: the start dialog with three recent galleries, the about box, the notifications ----
+# Galleries saved by the command line fill the recent list the program reads beside itself.
+for name in "Coast and harbour" "City evenings" "Family & friends"; do fotoloom new "$(winpath "$out/$name.gal")"; done
+app_dir=$(dirname "$exe")
+[[ -f "$app_dir/last.ini" ]] && mv "$app_dir/last.ini" "$out/last.ini.kept"
+cp "$out/last.ini" "$app_dir/last.ini"
+"$wine" explorer /desktop=shot,1280x900 "$exe" >/dev/null 2>&1 &
+for _ in $(seq 100); do [[ $(xdotool search --name '^Fotoloom$' 2>/dev/null | wc -l) -ge 2 ]] && break; sleep 0.2; done
+shot start-dialog 3
+xdotool key Escape; sleep 1
+xdotool key F10 Right Right Right Right Down Up Return; wait_for "^About Fotoloom$" && shot about-box 2
+xdotool key Return; sleep 0.5
+xdotool key F10 Right Right Right Right Down Down Down Return; wait_for "^Notifications$" && shot updates-dialog 2
+xdotool key Escape; sleep 0.5
+xdotool key alt+F4
+for _ in $(seq 50); do xdotool search --name '^Fotoloom$' >/dev/null 2>&1 || break; sleep 0.2; done
+rm -f "$app_dir/last.ini"
+[[ -f "$out/last.ini.kept" ]] && mv "$out/last.ini.kept" "$app_dir/last.ini"
+
+# A page of the help as the help viewer's browser would show it.
+if command -v chromium >/dev/null && [[ -f "$root/docs/help/Step1/index.htm" ]]; then
+  chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=800,620 \
+    --screenshot="$out/help-page.png" "file://$root/docs/help/Step1/index.htm" >/dev/null 2>&1 &&
+    echo "$out/help-page.png"
+fi
+
+# --- the program --------------------------------------------------------------------------------
+"$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
 
 wait_for "Fotoloom - sample"
 shot main-window 3
