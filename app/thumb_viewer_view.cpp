@@ -87,7 +87,7 @@ LRESULT CALLBACK CThumbViewerView::windowProc(HWND hwnd, UINT msg, WPARAM wParam
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->worker_.stop();
+        self->stopWorker();
         self->window_ = self->list_ = nullptr;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -104,7 +104,7 @@ LRESULT CThumbViewerView::handle(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         if (list_) SetFocus(list_);
         return 0;
-    case WM_DESTROY: worker_.stop(); return 0;
+    case WM_DESTROY: stopWorker(); return 0;
     case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CONTEXTMENU:
         onContextMenu(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
@@ -196,9 +196,19 @@ void CThumbViewerView::currentAlbumChanged(int) { rebuild(); }
 
 void CThumbViewerView::thumbnailsRebuild() { rebuild(); }
 
+// A command sent by another thread (a task pane's) can arrive while the stop waits. Whatever it
+// changes in the model, the rebuild it asks for is done after the stop, never nested in it.
+void CThumbViewerView::stopWorker()
+{
+    if (stoppingWorker_) return;  // the stop under way waits for the same worker
+    stoppingWorker_ = true;
+    worker_.stop();
+    stoppingWorker_ = false;
+}
+
 void CThumbViewerView::deleteAll()
 {
-    worker_.stop();
+    stopWorker();
     if (list_) SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     if (thumbnails_) ImageList_RemoveAll(thumbnails_);
     rowSlot_.clear();
@@ -208,7 +218,12 @@ void CThumbViewerView::deleteAll()
 // The rows with their labels appear at once; the pictures follow from the worker.
 void CThumbViewerView::rebuild()
 {
+    if (stoppingWorker_) {
+        rebuildPending_ = true;
+        return;
+    }
     deleteAll();
+    rebuildPending_ = false;  // asked for during the stop: the model is read from here on
     if (!list_ || doc_.currentAlbumKey() == -1) return;
 
     std::vector<Image> album;

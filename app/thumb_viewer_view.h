@@ -89,6 +89,7 @@ private:
 
     void rebuild();
     void deleteAll();
+    void stopWorker();
     void remakeCell(int row);
     void selectOnly(const std::vector<int>& rows);
     void setItemState(int row, UINT state, UINT mask);
@@ -115,6 +116,8 @@ private:
     std::vector<int> rowSlot_;          // row -> slot in thumbnails_
     std::vector<char> slotRemade_;      // slot redrawn here since the rebuild: late cells are stale
     CThumbnailWorker worker_;
+    bool stoppingWorker_ = false;  // the worker is being stopped; its wait serves sent messages
+    bool rebuildPending_ = false;  // a rebuild was asked for meanwhile: done once the stop is over
     IImageAsker* asker_ = nullptr;
     std::unique_ptr<IImageAsker> systemAsker_;
 };

@@ -43,6 +43,7 @@ CThumbnailWorker::~CThumbnailWorker() { stop(); }
 
 bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
 {
+    if (stopDepth_ > 0) return false;
     stop();
     view_ = view;
     message_ = message;
@@ -55,19 +56,27 @@ bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
 
 void CThumbnailWorker::stop()
 {
-    if (!thread_) return;
+    const HANDLE thread = thread_;
+    if (!thread) return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     changed_.notify_all();
     // The worker may be inside a SendMessage to this thread: serve sent messages until it ends.
-    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+    // A message served here may stop the worker again; that nested wait ends with this one, and
+    // the handle stays open until the outermost wait is over.
+    ++stopDepth_;
+    for (;;) {
+        const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woken != WAIT_OBJECT_0 + 1) break;  // ended (or the handle is unusable: nothing to wait for)
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    CloseHandle(thread_);
-    thread_ = nullptr;
+    if (--stopDepth_ == 0) {
+        CloseHandle(thread);
+        thread_ = nullptr;
+    }
 }
 
 DWORD WINAPI CThumbnailWorker::run(void* self)

@@ -8,7 +8,10 @@
 // The worker owns a copy of the album's images taken when it started: the model may change
 // under it (the view then maps or drops what arrives). A new run first stops the previous
 // one at the next picture and waits for it, dispatching only the messages sent to this thread
-// meanwhile (the old worker may be blocked in one), so no input is handled re-entrantly.
+// meanwhile (the old worker may be blocked in one), so no posted input is handled re-entrantly.
+// Messages other threads send (a task pane's commands) do arrive during that wait: a stop may
+// therefore be nested in a stop (both wait, the outer one closes the thread), but a start
+// nested in a stop is refused; the view defers its rebuild until the stop is over.
 //
 // Messages to the view (message number given at start):
 //   wParam = index in the copy, lParam = HBITMAP of the cell, which the view copies (the worker
@@ -35,11 +38,13 @@ public:
 
     // How many helpers decode at most; 0 (the default) means one per core. Takes effect at the next start.
     void setHelperLimit(size_t limit) { helperLimit_ = limit; }
-    // Stops a running worker first. False when the thread could not be started.
+    // Stops a running worker first. False when the thread could not be started, or when called
+    // while a stop is waiting (from a message served by that wait).
     bool start(HWND view, UINT message, std::vector<Image> images);
     // Asks the running worker to stop after its current picture and waits for it.
     void stop();
     bool running() const { return thread_ != nullptr && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; }
+    bool stopping() const { return stopDepth_ > 0; }
 
 private:
     static DWORD WINAPI run(void* self);
@@ -56,6 +61,7 @@ private:
     bool finished_ = false;       // the run is over: helpers take nothing more
 
     HANDLE thread_ = nullptr;
+    int stopDepth_ = 0;  // stops waiting on this thread, the outermost first
     HWND view_ = nullptr;
     UINT message_ = 0;
     std::vector<Image> images_;  // the album as it was at the start

@@ -1,0 +1,67 @@
+// The thumbnail view in the real frame: commands that another thread sends while the thumbnail
+// worker is being stopped.
+
+#include "scenario.h"
+
+#include <thread>
+
+#include "app/command_ids.h"
+
+namespace {
+
+class ThumbViewScenario : public Scenario {
+protected:
+    // Queues a command as a task pane delivers it: sent from its own thread, so it reaches the
+    // frame only when this thread next serves sent messages. (The pane waits for the answer;
+    // this does not, so the test knows the command is pending before it goes on.)
+    void sendFromAnotherThread(UINT id)
+    {
+        std::thread pane([this, id] { SendNotifyMessageW(frameWindow(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); });
+        pane.join();
+    }
+    std::vector<std::wstring> thumbnailLabels()
+    {
+        std::vector<std::wstring> labels;
+        const int count = static_cast<int>(SendMessageW(thumbnailList(), LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[64] = {};
+            LVITEMW item{};
+            item.pszText = text;
+            item.cchTextMax = 64;
+            SendMessageW(thumbnailList(), LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            labels.emplace_back(text);
+        }
+        return labels;
+    }
+};
+
+// Switching albums stops the worker still busy with the first one; the wait serves the sent
+// New Gallery command, whose own stop and empty rebuild must neither nest nor hang.
+TEST_F(ThumbViewScenario, NewGalleryArrivingWhileTheWorkerStopsLeavesAnEmptyView)
+{
+    makeAlbums({"A", "B"}, 3);
+    doc().selectAlbum(0);  // a worker starts; it cannot end before this thread serves it
+    sendFromAnotherThread(ID_GALLERY_NEW);
+    doc().selectAlbum(1);
+    EXPECT_EQ(doc().albumCount(), 0);
+    EXPECT_TRUE(waitForThumbnailRows(0));
+    EXPECT_TRUE(listedAlbums().empty());
+}
+
+// The sent command adds a picture to the album being switched to: the view shows that album
+// with the new picture, built once the stop is over.
+TEST_F(ThumbViewScenario, ImagesAddedWhileTheWorkerStopsAreShownAfterIt)
+{
+    makeAlbums({"A", "B"}, 3);
+    doc().selectAlbum(0);
+    seam.fileAnswers = {{L"C:\\pictures\\late.jpg"}};
+    sendFromAnotherThread(ID_LINK_IMAGES_ADD);
+    doc().selectAlbum(1);
+    ASSERT_EQ(seam.fileRequests.size(), 1u) << "the command ran during the switch";
+    ASSERT_EQ(doc().albumImageCount(), 4);
+    doc().commentImages(std::vector<int>{3}, "late");
+    EXPECT_TRUE(waitForThumbnailRows(4));
+    EXPECT_EQ(thumbnailLabels(), (std::vector<std::wstring>{L"", L"", L"", L"late"}));
+}
+
+}  // namespace
