@@ -5,6 +5,7 @@
 
 #include "taskpane/bar_deferred.h"
 #include "taskpane/bar_layout.h"
+#include "taskpane/bar_scroll.h"
 #include "taskpane/library.h"
 #include "taskpane/window_procs.h"
 
@@ -162,6 +163,7 @@ void removeGroup(BarRecord& bar, GroupRecord* group)
 
 LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
 {
+    if (BarRecord* bar = barOf(barWindow)) showGroup(barWindow, *bar, *g);
     if (g->expanded) return 1;
     g->expanded = true;
     SendMessageA(g->header, kHeaderSetExpanded, 1, 1);

@@ -1,22 +1,65 @@
 #include "taskpane/bar_layout.h"
 
 #include <algorithm>
+#include <new>
 
+#include "taskpane/bar_background.h"
+#include "taskpane/bar_deferred.h"
 #include "taskpane/library.h"
 
 namespace sidefold {
 
 namespace {
 
-// One and a half times a padding, at least 4.
-int widened(LONG v) { return std::max(4, static_cast<int>(v + v / 2)); }
+constexpr UINT kSwpMove = SWP_NOZORDER | SWP_NOACTIVATE;
 
-int headerHeight(HWND header, int width)
+Box box(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT rect(const Box& b) { return {b.left, b.top, b.right, b.bottom}; }
+
+bool isMainGroup(const GroupRecord& g) { return (g.description.headerStyle & SIDEFOLD_HEADER_MAIN) != 0; }
+
+// A library control's size at a width: {width, height}, or false when it does not answer.
+bool measured(HWND control, int width, int size[2])
 {
-    int size[2] = {width, 0};
-    if (SendMessageA(header, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), width) && size[1] > 0)
-        return size[1];
-    return 25;
+    size[0] = width;
+    size[1] = 0;
+    return SendMessageA(control, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), width) != 0;
+}
+
+void measureAt(GroupRecord& g, const Box& border, int width, GroupGeometry& geometry, bool withScrollBar)
+{
+    int size[2];
+    const int headerHeight = measured(g.header, width, size) && size[1] > 0 ? size[1] : 0;
+    const int controlWidth = flowControlWidth(width, border);
+    std::vector<FlowItem> items;
+    try {
+        items.resize(g.children.size());
+    } catch (const std::bad_alloc&) {
+        items.clear();
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        const ChildLayout& c = g.children[i];
+        FlowItem& item = items[i];
+        item.templateRect = box(c.templateRect);
+        item.section = c.section;
+        item.sectionHeader = c.kind == ChildKind::SectionHeader;
+        item.open = c.open;
+        if (c.library && measured(c.window, controlWidth, size)) {
+            item.library = true;
+            item.measuredWidth = size[0];
+            item.measuredHeight = size[1];
+        }
+    }
+    const FlowResult flow = flowControls(items, border);
+    for (size_t i = 0; i < items.size(); ++i) {
+        ChildLayout& c = g.children[i];
+        (withScrollBar ? c.withScrollBar : c.withoutScrollBar) = rect(flow.rects[i]);
+        c.visible = flow.visible[i];
+    }
+    geometry.header = {0, 0, width, headerHeight};
+    geometry.dialog = {0, headerHeight, width, headerHeight + flow.dialogHeight};
+    geometry.collapsedHeight = headerHeight;
+    geometry.expandedHeight = headerHeight + flow.dialogHeight;
 }
 
 HFONT themeFont(const char* face, int height)
@@ -25,48 +68,115 @@ HFONT themeFont(const char* face, int height)
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
+bool scrollBarVisible(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VSCROLL) != 0; }
+
+// Shows or hides the scroll bar and sets its range. The WM_SIZE this causes waits in the queue
+// (the bar is busy meanwhile) and only lays out again what is already laid out.
+void setScrollBar(HWND window, BarRecord& bar, bool show)
+{
+    beginWork(bar);
+    if (show) {
+        ShowScrollBar(window, SB_VERT, TRUE);
+        bar.scrollPosition = clampScroll(bar.scrollPosition, bar.contentHeight - 1, bar.client.bottom);
+        SCROLLINFO info{sizeof(info),
+                        SIF_RANGE | SIF_PAGE | SIF_POS,
+                        0,
+                        bar.contentHeight - 1,
+                        static_cast<UINT>(bar.client.bottom),
+                        bar.scrollPosition,
+                        0};
+        SetScrollInfo(window, SB_VERT, &info, TRUE);
+    } else {
+        bar.scrollPosition = 0;
+        SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+        SetScrollInfo(window, SB_VERT, &info, FALSE);
+        ShowScrollBar(window, SB_VERT, FALSE);
+    }
+    endWork(bar);
+}
+
 }  // namespace
+
+void measureGroup(const BarRecord& bar, GroupRecord& g)
+{
+    const SidefoldTheme& t = libraryTheme();
+    const Box border = box(isMainGroup(g) ? t.mainTaskListBorderThickness : t.taskListBorderThickness);
+    measureAt(g, border, bar.metrics.groupWidthWithBar, g.withScrollBar, true);
+    measureAt(g, border, bar.metrics.groupWidthWithoutBar, g.withoutScrollBar, false);
+}
+
+int stackHeight(const BarRecord& bar, bool withScrollBar)
+{
+    int height = bar.metrics.topMargin + bar.metrics.bottomMargin;
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
+        const GroupGeometry& geometry = withScrollBar ? g->withScrollBar : g->withoutScrollBar;
+        height += g->expanded ? geometry.expandedHeight : geometry.collapsedHeight;
+        if (g->next) height += bar.metrics.gap;
+    }
+    return height;
+}
 
 void layoutBar(HWND window)
 {
     BarRecord* bar = barOf(window);
     if (!bar) return;
     const SidefoldTheme& t = libraryTheme();
-    RECT client;
-    GetClientRect(window, &client);
-    const int left = widened(t.panePadding.left) + t.paneBorderThickness.left;
-    const int right = widened(t.panePadding.right) + t.paneBorderThickness.right;
-    const int gap = widened(std::max(t.panePadding.top, t.panePadding.bottom));
-    const int width = std::max(1, static_cast<int>(client.right) - left - right);
-    int y = t.paneBorderThickness.top + gap;
-    for (GroupRecord* g = bar->firstGroup; g; g = g->next) {
-        const int h = headerHeight(g->header, width);
-        g->position = {left, y};
-        SetWindowPos(g->header, nullptr, left, y, width, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-        y += h;
-        RECT dialog{};
-        GetWindowRect(g->dialog, &dialog);
-        const int dh = dialog.bottom - dialog.top;
+    GetClientRect(window, &bar->client);
+    bar->scrollBarShown = scrollBarVisible(window);
+    bar->metrics = paneMetrics(bar->client.right, bar->scrollBarShown, GetSystemMetrics(SM_CXVSCROLL),
+                               box(t.panePadding), box(t.paneBorderThickness));
+    for (GroupRecord* g = bar->firstGroup; g; g = g->next) measureGroup(*bar, *g);
+    const int without = stackHeight(*bar, false);
+    const bool overflow = without > bar->client.bottom;
+    bar->contentHeight = overflow ? stackHeight(*bar, true) : without;
+    setScrollBar(window, *bar, overflow);
+    if (!barOf(window)) return;
+    GetClientRect(window, &bar->client);
+    bar->scrollBarShown = scrollBarVisible(window);
+    makeBackground(*bar);
+    placeGroups(*bar);
+}
+
+void placeControls(const BarRecord& bar, const GroupRecord& g)
+{
+    for (const ChildLayout& c : g.children) {
+        const RECT& r = bar.scrollBarShown ? c.withScrollBar : c.withoutScrollBar;
+        SetWindowPos(c.window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     kSwpMove | (c.visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    }
+}
+
+void placeGroups(BarRecord& bar)
+{
+    const int left = bar.metrics.leftMargin;
+    int y = bar.metrics.topMargin;
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
+        const GroupGeometry& geometry = currentGeometry(bar, *g);
+        g->contentTop = y;
+        g->position = {left, y - bar.scrollPosition};
+        SetWindowPos(g->header, nullptr, left, g->position.y, geometry.header.right, geometry.header.bottom,
+                     kSwpMove | SWP_SHOWWINDOW);
         if (g->expanded) {
-            SetWindowPos(g->dialog, nullptr, left, y, width, dh, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-            y += dh;
+            placeControls(bar, *g);
+            SetWindowPos(g->dialog, nullptr, left, g->position.y + geometry.dialog.top, geometry.dialog.right,
+                         geometry.dialog.bottom - geometry.dialog.top, kSwpMove | SWP_SHOWWINDOW);
         } else {
             ShowWindow(g->dialog, SW_HIDE);
         }
-        y += gap;
+        pumpPaint(bar);
+        y += groupHeight(bar, *g) + bar.metrics.gap;
     }
-    // The scroll bar only when the stack is taller than the bar (scrolling itself comes with the
-    // full layout); its WM_SIZE is queued, the bar being busy here.
-    const int content = y + t.paneBorderThickness.bottom;
-    const bool overflow = content > client.bottom;
-    SCROLLINFO info{
-        sizeof(info), SIF_RANGE | SIF_PAGE, 0, overflow ? content - 1 : 0, static_cast<UINT>(client.bottom), 0, 0};
-    SetScrollInfo(window, SB_VERT, &info, FALSE);
-    const bool shown = (GetWindowLongA(window, GWL_STYLE) & WS_VSCROLL) != 0;
-    if (shown != overflow) {
-        ShowScrollBar(window, SB_VERT, overflow);
-        RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    }
+}
+
+void pumpPaint(BarRecord& bar)
+{
+    if (bar.paintPump) return;
+    bar.paintPump = true;
+    MSG msg;
+    // Bounded: a window that never validates itself must not hold the layout here.
+    for (int i = 0; i < 256 && PeekMessageA(&msg, nullptr, WM_PAINT, WM_ERASEBKGND, PM_REMOVE | PM_QS_PAINT); ++i)
+        DispatchMessageA(&msg);
+    bar.paintPump = false;
 }
 
 void makeBarFonts(BarRecord& bar)

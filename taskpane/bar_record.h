@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "taskpane/include/sidefold.h"
+#include "taskpane/pane_geometry.h"
 
 namespace sidefold {
 
@@ -24,9 +25,12 @@ struct ChildLayout {
     int id = 0;             // its control id
     bool library = false;   // one of our classes (answers the size requests)
     ChildKind kind = ChildKind::Other;
-    bool open = false;    // sub-section header: its section shows
-    int section = -1;     // index of the sub-section header that holds it, or -1
-    RECT templateRect{};  // where the template put it (dialog client coordinates)
+    bool open = false;     // sub-section header: its section shows
+    int section = -1;      // index of the sub-section header that holds it, or -1
+    RECT templateRect{};   // where the template put it (dialog client coordinates)
+    bool visible = true;   // no closed sub-section holds it
+    RECT withScrollBar{};  // its place in the dialog at either group width
+    RECT withoutScrollBar{};
 };
 
 // Geometry of a group for one pane width.
@@ -45,6 +49,7 @@ struct GroupRecord {
     GroupRecord* next = nullptr;
     BarRecord* bar = nullptr;
     POINT position{};                        // top left of the header in the bar's client area
+    int contentTop = 0;                      // top of the header in the scrolled content
     SidefoldGroupDescription description{};  // as the host gave it
     HWND header = nullptr;
     HWND dialog = nullptr;
@@ -85,6 +90,15 @@ struct BarRecord {
     bool ownFonts = false;     // the bar made them and deletes them
     int busy = 0;              // layout work in progress
     bool paintPump = false;    // the paint-only pump is running
+    bool scrollBarShown = false;
+    bool scrolling = false;  // a scroll-bar drag is in progress
+    int scrollPosition = 0;
+    int contentHeight = 0;  // of the stack in the current layout
+    RECT client{};          // the client rectangle the layout was made for
+    PaneMetrics metrics;
+    HBITMAP background = nullptr;  // the pane, as wide as the client and as tall as the content
+    SIZE backgroundSize{};
+    bool backgroundStale = true;  // the theme changed since it was made
     GroupRecord* firstGroup = nullptr;
     GroupRecord* lastGroup = nullptr;
     // The window was destroyed while work was in progress: the record (and the groups it had,
@@ -100,5 +114,16 @@ template <class Record> Record* recordOf(HWND window, DWORD tag)
     return r && r->tag == tag ? r : nullptr;
 }
 inline BarRecord* barOf(HWND window) { return recordOf<BarRecord>(window, kBarTag); }
+
+// A group's geometry in the bar's current layout.
+inline const GroupGeometry& currentGeometry(const BarRecord& bar, const GroupRecord& g)
+{
+    return bar.scrollBarShown ? g.withScrollBar : g.withoutScrollBar;
+}
+inline int groupHeight(const BarRecord& bar, const GroupRecord& g)
+{
+    const GroupGeometry& geometry = currentGeometry(bar, g);
+    return g.expanded ? geometry.expandedHeight : geometry.collapsedHeight;
+}
 
 }  // namespace sidefold

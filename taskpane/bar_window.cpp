@@ -8,9 +8,11 @@
 
 #include <new>
 
+#include "taskpane/bar_background.h"
 #include "taskpane/bar_deferred.h"
 #include "taskpane/bar_groups.h"
 #include "taskpane/bar_layout.h"
+#include "taskpane/bar_scroll.h"
 #include "taskpane/group_forwarding.h"
 #include "taskpane/library.h"
 #include "taskpane/window_procs.h"
@@ -56,6 +58,7 @@ void Bar_Destroy(HWND window, BarRecord* bar)
         if (g->header && IsWindow(g->header)) DestroyWindow(g->header);
     }
     deleteBarFonts(*bar);
+    deleteBackground(*bar);
     if (bar->hostThread) AttachThreadInput(GetCurrentThreadId(), bar->hostThread, FALSE);
     EnterCriticalSection(&bar->lock);
     if (bar->stopEvent) CloseHandle(bar->stopEvent);
@@ -72,23 +75,15 @@ void Bar_Destroy(HWND window, BarRecord* bar)
     PostThreadMessageA(GetCurrentThreadId(), SIDEFOLD_MSG_STOP, 0, 0);
 }
 
-void Bar_Paint(HWND window)
+// A header asks for its background: the part of the pane under it, copied into its DC.
+LRESULT Bar_CtlColor(HWND window, const BarRecord& bar, HDC dc, HWND child)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    const SidefoldTheme& t = libraryTheme();
-    SetBkColor(dc, t.paneBackground & 0xFFFFFF);
-    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &ps.rcPaint, nullptr, 0, nullptr);
-    EndPaint(window, &ps);
-}
-
-// Headers ask for their background; the pane's colour under them.
-LRESULT Bar_CtlColor(HDC dc)
-{
-    const COLORREF pane = libraryTheme().paneBackground & 0xFFFFFF;
-    SetBkColor(dc, pane);
-    SetDCBrushColor(dc, pane);
-    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+    RECT r{};
+    if (!child || !GetWindowRect(child, &r)) return 0;
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    copyBackground(bar, dc, 0, 0, r);
+    SetBkMode(dc, TRANSPARENT);
+    return 1;
 }
 
 LRESULT Bar_Notify(const BarRecord& bar, NMHDR* header)
@@ -104,6 +99,7 @@ void Bar_ThemeChanged(HWND window, BarRecord& bar, UINT message)
 {
     refreshLibraryTheme();
     makeBarFonts(bar);
+    bar.backgroundStale = true;
     for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
         PostMessageA(g->header, message, 0, 0);
         PostMessageA(g->dialog, message, 0, 0);
@@ -116,13 +112,27 @@ void Bar_ThemeChanged(HWND window, BarRecord& bar, UINT message)
     InvalidateRect(window, nullptr, TRUE);
 }
 
+// A sub-section inside a group's dialog opened or closed: the group is measured again and the
+// stack laid out at once, keeping the focus where it was.
+LRESULT Bar_SectionToggled(HWND window, BarRecord& bar, GroupRecord* toggled)
+{
+    GroupRecord* g = bar.firstGroup;
+    while (g && g != toggled) g = g->next;
+    if (!g) return 0;
+    HWND focus = GetFocus();
+    layoutBar(window);
+    if (focus && GetFocus() != focus && IsWindowVisible(focus)) SetFocus(focus);
+    InvalidateRect(g->dialog, nullptr, TRUE);
+    return 1;
+}
+
 // The layout messages, once the bar is known not to be busy.
 LRESULT Bar_LayoutMessage(HWND window, BarRecord& bar, UINT message, WPARAM wParam, LPARAM lParam)
 {
     GroupRecord* g = nullptr;
     switch (message) {
     case WM_SIZE: layoutBar(window); return 0;
-    case WM_VSCROLL: return 0;
+    case WM_VSCROLL: scrollByCode(window, bar, LOWORD(wParam)); return 0;
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED: Bar_ThemeChanged(window, bar, message); return 0;
     case WM_COMMAND:
@@ -153,9 +163,13 @@ LRESULT Bar_LayoutMessage(HWND window, BarRecord& bar, UINT message, WPARAM wPar
     case SIDEFOLD_BAR_COLLAPSE_ID:
         g = message == SIDEFOLD_BAR_COLLAPSE_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
         return g ? collapseGroup(window, g, static_cast<DWORD>(lParam)) : 0;
-    case SIDEFOLD_BAR_SHOW_AT: return groupAt(bar, wParam) ? 1 : 0;
-    case SIDEFOLD_BAR_SHOW_ID: return groupWithId(bar, wParam) ? 1 : 0;
-    case SIDEFOLD_MSG_SECTION_TOGGLED: layoutBar(window); return 1;
+    case SIDEFOLD_BAR_SHOW_AT:
+    case SIDEFOLD_BAR_SHOW_ID:
+        g = message == SIDEFOLD_BAR_SHOW_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
+        if (!g) return 0;
+        showGroup(window, bar, *g);
+        return 1;
+    case SIDEFOLD_MSG_SECTION_TOGGLED: return Bar_SectionToggled(window, bar, reinterpret_cast<GroupRecord*>(wParam));
     default: return 0;
     }
 }
@@ -191,8 +205,9 @@ LRESULT CALLBACK barWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_CREATE: return Bar_Create(*bar);
     case WM_DESTROY: Bar_Destroy(window, bar); return 0;
     case WM_ERASEBKGND: return 1;  // all painting on WM_PAINT
-    case WM_PAINT: Bar_Paint(window); return 0;
-    case WM_CTLCOLORSTATIC: return Bar_CtlColor(reinterpret_cast<HDC>(wParam));
+    case WM_PAINT: paintBar(window, *bar); return 0;
+    case WM_CTLCOLORSTATIC:
+        return Bar_CtlColor(window, *bar, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY: return Bar_Notify(*bar, reinterpret_cast<NMHDR*>(lParam));
     case SIDEFOLD_BAR_INTERACTIVE: setInteractive(*bar, wParam != 0); return 1;
     case SIDEFOLD_BAR_HEADER_AT:

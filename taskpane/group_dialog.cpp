@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <new>
 
 #include "taskpane/bar_groups.h"
@@ -19,7 +20,9 @@ namespace {
 
 constexpr UINT kHeaderSetInteractive = WM_USER + 6;
 constexpr UINT kLinkSetInteractive = WM_USER + 9;
-constexpr int kSectionEndId = 32000;  // a Static from this id on ends the open sub-section
+constexpr int kSectionEndId = 32000;
+constexpr UINT kHeaderNowExpanded = 0xD8EE;   // a header's WM_COMMAND code: toggled open
+constexpr UINT kHeaderNowCollapsed = 0xD8ED;  // toggled shut  // a Static from this id on ends the open sub-section
 
 bool isClassName(HWND window, const char* name)
 {
@@ -177,6 +180,51 @@ INT_PTR answer(HWND dialog, UINT message, LRESULT result)
     return result;
 }
 
+// A sub-section header inside the dialog was toggled: its section opens or closes (a closing
+// one first shuts the drop-down lists inside it) and the bar lays the group out again.
+void Dialog_SectionToggled(HWND dialog, GroupRecord& g, HWND header, bool open)
+{
+    int index = -1;
+    for (size_t i = 0; i < g.children.size(); ++i)
+        if (g.children[i].window == header && g.children[i].kind == ChildKind::SectionHeader)
+            index = static_cast<int>(i);
+    if (index < 0) return;
+    g.children[static_cast<size_t>(index)].open = open;
+    if (!open) {
+        for (const ChildLayout& c : g.children) {
+            int s = c.section;
+            while (s >= 0 && s != index) s = g.children[static_cast<size_t>(s)].section;
+            if (s == index && (c.kind == ChildKind::ComboBox || c.kind == ChildKind::ComboBoxEx))
+                SendMessageA(c.window, CB_SHOWDROPDOWN, FALSE, 0);
+        }
+    }
+    SendMessageA(GetParent(dialog), SIDEFOLD_MSG_SECTION_TOGGLED, reinterpret_cast<WPARAM>(&g),
+                 reinterpret_cast<LPARAM>(header));
+}
+
+// A push button with the focus shows as the default; when it loses it, the dialog's default
+// button takes the look back.
+void Dialog_ButtonFocus(GroupRecord& g, HWND button, bool focused)
+{
+    const bool push = std::any_of(g.children.begin(), g.children.end(), [&](const ChildLayout& c) {
+        return c.window == button && c.kind == ChildKind::PushButton;
+    });
+    if (!push) return;
+    HWND next = focused ? button : g.defaultButton;
+    if (g.shownDefault && g.shownDefault != next) SendMessageA(g.shownDefault, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (next) SendMessageA(next, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    g.shownDefault = next;
+}
+
+void Dialog_Command(HWND dialog, GroupRecord& g, WPARAM wParam, HWND control)
+{
+    const UINT code = HIWORD(wParam);
+    if (code == kHeaderNowExpanded || code == kHeaderNowCollapsed)
+        Dialog_SectionToggled(dialog, g, control, code == kHeaderNowExpanded);
+    else if (code == BN_SETFOCUS || code == BN_KILLFOCUS)
+        Dialog_ButtonFocus(g, control, code == BN_SETFOCUS);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK groupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -193,6 +241,10 @@ INT_PTR CALLBACK groupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return Dialog_CtlColor(*g, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_PAINT: return FALSE;
+    case WM_COMMAND:
+        Dialog_Command(dialog, *g, wParam, reinterpret_cast<HWND>(lParam));
+        if (!groupOf(dialog)) return FALSE;
+        return answer(dialog, message, forwardToHost(*g, dialog, message, wParam, lParam));
     case WM_NCDESTROY:
         // The last message: the record leaves the window first, so nothing that happens while
         // the host hears of it reaches the host again.

@@ -18,3 +18,6 @@
 
 #define IDB_STRIP24 200
 #define IDB_STRIP8 201
+#define IDD_GROUP_ROW 114  // two push buttons on one row
+#define IDC_ROW_LEFT 1060
+#define IDC_ROW_RIGHT 1061

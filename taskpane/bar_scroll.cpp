@@ -1,0 +1,57 @@
+#include "taskpane/bar_scroll.h"
+
+#include "taskpane/bar_layout.h"
+
+namespace sidefold {
+
+namespace {
+
+constexpr int kLine = 16;
+
+}  // namespace
+
+void scrollBarTo(HWND window, BarRecord& bar, int position)
+{
+    position = bar.scrollBarShown ? clampScroll(position, bar.contentHeight - 1, bar.client.bottom) : 0;
+    if (position == bar.scrollPosition) return;
+    bar.scrollPosition = position;
+    SCROLLINFO info{sizeof(info), SIF_POS, 0, 0, 0, position, 0};
+    SetScrollInfo(window, SB_VERT, &info, TRUE);
+    placeGroups(bar);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void scrollByCode(HWND window, BarRecord& bar, int code)
+{
+    const int page = bar.client.bottom;
+    int position = bar.scrollPosition;
+    switch (code) {
+    case SB_LINEUP: position -= kLine; break;
+    case SB_LINEDOWN: position += kLine; break;
+    case SB_PAGEUP: position -= page; break;
+    case SB_PAGEDOWN: position += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO info{sizeof(info), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+        GetScrollInfo(window, SB_VERT, &info);
+        position = info.nTrackPos;
+        bar.scrolling = code == SB_THUMBTRACK;
+        break;
+    }
+    case SB_TOP: position = 0; break;
+    case SB_BOTTOM: position = bar.contentHeight; break;
+    case SB_ENDSCROLL: bar.scrolling = false; return;
+    default: return;
+    }
+    scrollBarTo(window, bar, position);
+}
+
+void showGroup(HWND window, BarRecord& bar, const GroupRecord& group)
+{
+    if (!bar.scrollBarShown) return;
+    scrollBarTo(window, bar,
+                positionShowing(group.contentTop, groupHeight(bar, group), bar.scrollPosition, bar.client.bottom,
+                                bar.contentHeight - 1));
+}
+
+}  // namespace sidefold
