@@ -1,6 +1,7 @@
 ; The Windows installer of Fotoloom, made by scripts/release.sh with makensis:
 ;   makensis -DVERSION=1.2.0 -DSTAGE=<folder of the files> -DLISTS=<folder of the file lists>
-;            -DOUTFILE=<installer.exe> -DICON=<file.ico> [-DLICENCE=<file>] installer.nsi
+;            -DOUTFILE=<installer.exe> -DICON=<file.ico> -DSIDE=<164x314 .bmp> [-DLICENCE=<file>]
+;            installer.nsi
 ; STAGE holds exactly what is installed; release.sh writes the lists of File and Delete lines from
 ; it (install.nsh, uninstall.nsh), so the uninstaller removes what was installed and nothing else.
 ;
@@ -50,6 +51,8 @@ Var PerMachine  ; "1" installs for every user
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${SIDE}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Builder.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Fotoloom"

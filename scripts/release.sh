@@ -91,8 +91,12 @@ nsis_path() { local p=${1//\$/\$\$}; echo "${p//\//\\}"; }
   done
 } >"$lists/uninstall.nsh"
 cp resources/icons/icon_128.ico "$work/installer.ico"
+# The band at the left of the welcome and finish pages: the program's icon on a dark ground.
+/usr/bin/convert -size 164x314 gradient:'#24405e-#0e1a28' \( 'resources/icons/icon_128.ico[3]' -resize 112x112 \) \
+  -gravity north -geometry +0+44 -composite -type truecolor "BMP3:$work/installer-side.bmp"
 setup=$out/Fotoloom-$version-setup-x64.exe
-nsis_args=(-V2 -DVERSION="$version" -DSTAGE="$stage" -DLISTS="$lists" -DOUTFILE="$setup" -DICON="$work/installer.ico")
+nsis_args=(-V2 -DVERSION="$version" -DSTAGE="$stage" -DLISTS="$lists" -DOUTFILE="$setup" -DICON="$work/installer.ico"
+  -DSIDE="$work/installer-side.bmp")
 if [[ -f "$stage/LICENSE.txt" ]]; then nsis_args+=(-DLICENCE="$stage/LICENSE.txt"); fi
 echo "== release: installer"
 makensis "${nsis_args[@]}" scripts/installer.nsi
