@@ -122,6 +122,12 @@ read_only_part() {
   check "nothing was written into the program's folder" same_files "$app" "$unpacked/Fotoloom-$version"
   echo "$passed $failed" >"$test/read-only.counts"
 }
+save_dialog_opened() {  # File > Save Gallery... in the main window
+  local w
+  w=$(xdotool search --onlyvisible --name '^Fotoloom - second' | head -1)
+  [[ -n "$w" ]] && xdotool windowfocus "$w" key Escape Escape F10 Down Down Down Return &&
+    within 3 xdotool search --onlyvisible --name '^Save'
+}
 save_dialog_answered() {
   if xdotool search --onlyvisible --name 'Confirm|already exists' >/dev/null; then
     xdotool key y
@@ -139,14 +145,16 @@ builder_saves() {
   touch -d '2000-01-01' "$gal"
   wine "$exe" "$(winpath "$gal")" >/dev/null 2>&1 &
   local ok=1
-  if within 60 xdotool search --onlyvisible --name '^Fotoloom - second'; then
-    xdotool search --onlyvisible --name '^Fotoloom - second' windowactivate --sync
-    xdotool key F10 Down Down Down Return
-    # Return in the save dialog (again while it is still there: it may not take keys at once), and
-    # Yes when replacing the file is asked about.
-    within 30 xdotool search --onlyvisible --name '^Save' &&
-      within 30 save_dialog_answered && within 30 test "$(stat -c %Y "$gal")" -gt 946771200 && ok=0
+  # A window just shown may not take keys yet: the menu is asked for again until the dialog comes.
+  # Then Return in the save dialog (again while it is still there), and Yes when replacing the
+  # file is asked about.
+  if within 60 xdotool search --onlyvisible --name '^Fotoloom - second' &&
+    within 60 save_dialog_opened && within 30 save_dialog_answered &&
+    within 30 test "$(stat -c %Y "$gal")" -gt 946771200; then
+    ok=0
   fi
+  # What the screen showed when it did not work.
+  if ((ok != 0)); then import -window root "$test/builder-save.png" 2>/dev/null; fi
   wine taskkill /f /im Builder.exe >/dev/null 2>&1 || true
   wait || true
   return $ok
