@@ -99,6 +99,12 @@ TEST(FileAssociation, EveryStartRewritesTheValuesAsStrings)
     EXPECT_EQ(readDefault(root.get(), L"Fotoloom\\DefaultIcon"), L"C:\\Program Files\\Foto loom\\Builder.exe,0");
     EXPECT_EQ(readDefault(root.get(), L"Fotoloom\\shell\\open\\command"),
               L"\"C:\\Program Files\\Foto loom\\Builder.exe\" \"%1\"");
+
+    // Moved to a drive's root: the values follow on the next start.
+    writeFileAssociation(root.get(), L"D:\\Builder.exe");
+    EXPECT_EQ(readDefault(root.get(), L"Fotoloom\\DefaultIcon"), L"D:\\\\Builder.exe,0");
+    EXPECT_EQ(readDefault(root.get(), L"Fotoloom\\shell\\open\\command"), L"\"D:\\\\Builder.exe\" \"%1\"");
+    EXPECT_TRUE(seam.boxes.empty());
 }
 
 TEST(FileAssociation, EveryFailedWriteIsShownWithTheSystemTextAndTheRestStillRuns)
