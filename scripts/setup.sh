@@ -21,7 +21,7 @@ packages=(
   # screenshots of the program (scripts/screenshots.sh)
   xdotool
   # the downloads (scripts/release.sh) and trying them (scripts/release-test.sh)
-  nsis help2man man-db
+  nsis help2man man-db dpkg-dev file
 )
 
 missing=()
