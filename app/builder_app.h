@@ -23,10 +23,6 @@ struct StartOptions {
 
 class CBuilderApp : public winui::ICommandTarget {
 public:
-    // Where the framework kept a program's per-user settings; this program keeps none of its own
-    // there (its recent list is "last.ini"), but the name is the one its users' registries know.
-    static constexpr wchar_t kSettingsKey[] = L"Software\\Local AppWizard-Generated Applications\\Builder";
-
     // `recentIni`: where the recent list lives ("last.ini" beside the program).
     explicit CBuilderApp(std::string recentIni = RecentList::defaultIniPath());
     ~CBuilderApp() override;
