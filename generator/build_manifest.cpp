@@ -181,10 +181,11 @@ BuildManifest readManifest(const std::string& path)
     return parseManifest(text);
 }
 
-bool writeManifest(const std::string& path, const BuildManifest& manifest)
+bool writeManifest(const std::string& path, const BuildManifest& manifest,
+                   const std::function<bool(const std::string& temporaryName)>& created)
 {
     std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(path);
-    if (!temporary) return false;
+    if (!temporary || (created && !created(fileNameOf(temporary->path())))) return false;
     const std::string text = manifestText(manifest);
     if (std::fwrite(text.data(), 1, text.size(), temporary->file()) != text.size()) return false;
     return temporary->commitOver(path);

@@ -12,6 +12,7 @@
 // "photos" or "thumbs" folder, is passed over. Names are relative, with "/" as separator.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -52,8 +53,10 @@ struct BuildManifest {
 // (a link is not followed) or not ours.
 BuildManifest readManifest(const std::string& path);
 // Writes it to a new temporary file beside the target and renames that over it (a link of that
-// name is replaced, not followed). False on failure (nothing reported).
-bool writeManifest(const std::string& path, const BuildManifest& manifest);
+// name is replaced, not followed). `created`, when given, hears the temporary file's name first
+// and may refuse it. False on failure (nothing reported).
+bool writeManifest(const std::string& path, const BuildManifest& manifest,
+                   const std::function<bool(const std::string& temporaryName)>& created = {});
 // The manifest as text, and back; exposed for tests. Lines of the first format, which had no
 // content hashes, are passed over: nothing they list can be proven ours.
 std::string manifestText(const BuildManifest& manifest);

@@ -177,7 +177,9 @@ void GalleryWriter::finish(bool cancelled)
     }
     // Fingerprints only of photos that are listed as written.
     std::erase_if(current_.pictures, [this](const auto& entry) { return !current_.files.count(entry.first); });
-    if (!writeManifest(joinPath(gallery_, kManifestName), current_)) {
+    // Its temporary file is journalled like any other, so a kill right there leaves nothing behind.
+    const auto journalled = [this](const std::string& name) { return !journalling_ || journal_.temporary(name); };
+    if (!writeManifest(joinPath(gallery_, kManifestName), current_, journalled)) {
         journal_.abandon();  // the journals still tell the next build what is ours
         return;
     }
