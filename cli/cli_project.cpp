@@ -32,7 +32,7 @@ int newProject(CliContext& context, const NewOptions& o)
 {
     ProjectSession session(context, o.project);
     // A fresh gallery over an existing project would lose it without a word.
-    if (!o.force && (fileExists(session.path()) || folderExists(session.path())))
+    if (!o.force && inspectFile(session.path()).kind != FileKind::Missing)
         throw CliError(session.path() + " already exists (use --force to replace it)");
     session.save();
     return kExitSuccess;

@@ -1,14 +1,22 @@
 #pragma once
-// The narrow string form of the .gal file. On Windows it is the ANSI code page (CP_ACP), as
-// the format has always been; on other systems it is UTF-8, kept byte for byte. The core
+// The narrow string form of the .gal file, made to mean the same text on every system. Windows
+// reads narrow strings in its ANSI code page, as the format always has; so a writer uses the
+// narrow form only for text that reads back the same there (plain ASCII anywhere, or on
+// Windows text its ANSI code page holds exactly) and the wide form for everything else. A
+// reader elsewhere takes narrow bytes as UTF-8 when they are valid UTF-8 (files of earlier
+// versions of this program) and as Windows-1252 otherwise (files from Windows). The core
 // itself always holds UTF-8.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-// The narrow bytes for a UTF-8 string, or nothing when the narrow form cannot hold every
-// character exactly (the caller then writes the file's wide form instead).
+// The narrow bytes for a UTF-8 string, or nothing when the narrow form cannot carry it
+// exactly (the caller then writes the file's wide form instead).
 std::optional<std::string> ansiFromUtf8(std::string_view utf8);
 // UTF-8 for the narrow bytes read from a file.
 std::string utf8FromAnsi(std::string_view ansi);
+// The wide form's UTF-16 units for a core string, and back. Outside Windows a file name that
+// is not UTF-8 (an older encoding on disk) keeps its bytes through a save and a load.
+std::u16string wideFromUtf8(std::string_view utf8);
+std::string utf8FromWide(std::u16string_view units);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "gallery/text_utf16.h"
@@ -27,10 +28,12 @@ std::u16string wideFromAnsi(std::string_view ansi)
 std::optional<std::string> ansiFromUtf8(std::string_view utf8)
 {
     if (utf8.empty()) return std::string();
-    // With UTF-8 as the system code page the core's bytes are already the narrow form
-    // (and WideCharToMultiByte refuses the used-default check for that page).
+    // With UTF-8 as the system code page only ASCII is narrow: a Windows with another code
+    // page, or another system, would read UTF-8 bytes as something else (and
+    // WideCharToMultiByte refuses the used-default check for that page anyway).
     if (GetACP() == CP_UTF8) {
-        if (utf16ToUtf8(utf8ToUtf16(utf8)) != utf8) return std::nullopt;  // ill-formed: the wide form mends it
+        bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (!ascii) return std::nullopt;
         return std::string(utf8);
     }
 
@@ -50,3 +53,8 @@ std::optional<std::string> ansiFromUtf8(std::string_view utf8)
 }
 
 std::string utf8FromAnsi(std::string_view ansi) { return utf16ToUtf8(wideFromAnsi(ansi)); }
+
+// Text on Windows comes from the wide APIs, so it is always well formed.
+std::u16string wideFromUtf8(std::string_view utf8) { return utf8ToUtf16(utf8); }
+
+std::string utf8FromWide(std::u16string_view units) { return utf16ToUtf8(units); }

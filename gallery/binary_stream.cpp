@@ -6,12 +6,6 @@
 #include <cstring>
 #include <limits>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace {
 
 constexpr uint8_t kLongLength = 0xFF;
@@ -129,7 +123,8 @@ void BinaryWriter::writeBytes(const void* data, size_t count)
 bool BinaryWriter::flush()
 {
     if (failed_) return false;
-    if (used_ > 0 && std::fwrite(buffer_.data(), 1, used_, file_) != used_) failed_ = true;
+    if (used_ > 0 && memory_) memory_->append(reinterpret_cast<const char*>(buffer_.data()), used_);
+    if (used_ > 0 && file_ && std::fwrite(buffer_.data(), 1, used_, file_) != used_) failed_ = true;
     used_ = 0;
     return !failed_;
 }
@@ -190,14 +185,4 @@ std::optional<uint64_t> regularFileSize(std::FILE* file)
 #endif
     if (st.st_size < 0) return std::nullopt;
     return static_cast<uint64_t>(st.st_size);
-}
-
-bool syncToDisk(std::FILE* file)
-{
-    if (std::fflush(file) != 0) return false;
-#ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
-#else
-    return ::fsync(::fileno(file)) == 0;
-#endif
 }

@@ -56,6 +56,8 @@ class BinaryWriter {
 public:
     // Takes over the buffering of `file`, which must not have been written yet.
     explicit BinaryWriter(std::FILE* file);
+    // Appends to `memory` instead, for content that must be complete before a file is touched.
+    explicit BinaryWriter(std::string& memory) : memory_(&memory) {}
     BinaryWriter(const BinaryWriter&) = delete;
     BinaryWriter& operator=(const BinaryWriter&) = delete;
 
@@ -71,7 +73,8 @@ private:
     void writeUnsigned(uint64_t value, size_t bytes);
     void writeLength(uint64_t length);
 
-    std::FILE* file_;
+    std::FILE* file_ = nullptr;
+    std::string* memory_ = nullptr;
     std::array<unsigned char, kStreamBufferSize> buffer_{};
     size_t used_ = 0;
     bool failed_ = false;
@@ -79,5 +82,3 @@ private:
 
 // Length of an open regular file; nothing for folders, devices and pipes.
 std::optional<uint64_t> regularFileSize(std::FILE* file);
-// Asks the system to put what was written to the file on the disk.
-bool syncToDisk(std::FILE* file);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -12,10 +13,6 @@
 #include "gallery/text_utf16.h"
 
 namespace {
-
-#ifndef REPLACEFILE_IGNORE_ACL_ERRORS
-#define REPLACEFILE_IGNORE_ACL_ERRORS 0x00000004
-#endif
 
 struct HandleCloser {
     HANDLE handle;
@@ -47,6 +44,47 @@ bool isLink(const std::wstring& path)
     FindClose(find);
     return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
            (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+// Another writer replacing the same target, a virus scanner or an indexer holds the file for a
+// moment; a rename that meets one is tried again, up to about half a second in all.
+constexpr int kReplaceTries = 32;
+
+bool isPassingLock(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+// The new file takes the place of `target`, so it takes its access rights (and owner, where we
+// may set it) and its attributes too. A new file otherwise gets its folder's inherited rights,
+// which may be wider than those the user gave the old one.
+bool takeAttributesOf(const std::wstring& target, const std::wstring& file)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return true;  // nothing to keep
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (data.dwFileAttributes & kKept) SetFileAttributesW(file.c_str(), data.dwFileAttributes & kKept);
+
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    if (GetNamedSecurityInfoW(target.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return true;  // a file system without access rights
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION protection =
+        (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    auto* name = const_cast<wchar_t*>(file.c_str());
+    bool kept = !dacl || SetNamedSecurityInfoW(name, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | protection, nullptr,
+                                               nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    if (owner)
+        SetNamedSecurityInfoW(name, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr, nullptr);
+    LocalFree(descriptor);
+    return kept;
 }
 
 bool writeAll(HANDLE file, std::string_view bytes)
@@ -116,13 +154,13 @@ bool TemporaryFile::commitOver(const std::string& target)
     ready = closeFile() && ready;
     const std::wstring from = wide(path_);
     const std::wstring to = wide(target);
-    // ReplaceFileW keeps the replaced file's attributes and security; where it cannot (another
-    // file system, no such target yet) the plain rename does the same job without them.
-    bool replaced =
-        ready && ((inspectFile(target).kind == FileKind::Regular &&
-                   ReplaceFileW(to.c_str(), from.c_str(), nullptr,
-                                REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) ||
-                  MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    bool replaced = false;
+    ready = ready && takeAttributesOf(to, from);
+    for (int attempt = 0; ready && !replaced && attempt < kReplaceTries; ++attempt) {
+        if (attempt > 0) Sleep(static_cast<DWORD>(attempt));
+        replaced = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!replaced && !isPassingLock(GetLastError())) break;
+    }
     if (!replaced) {
         discard();
         return false;

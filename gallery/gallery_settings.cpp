@@ -1,5 +1,6 @@
 #include "gallery/gallery_settings.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -63,4 +64,12 @@ const SettingInfo* findSetting(std::string_view name)
     for (const SettingInfo& s : kSettings)
         if (s.name == name) return &s;
     return nullptr;
+}
+
+void bringIntoRange(GallerySettings& settings)
+{
+    for (const SettingInfo& s : integerSettings()) {
+        int32_t& value = settings.*s.number;
+        value = s.kind == SettingKind::Colour ? value & kColourMax : std::clamp(value, s.minimum, s.maximum);
+    }
 }

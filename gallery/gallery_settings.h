@@ -55,3 +55,6 @@ std::span<const SettingInfo> allSettings();
 // Just the 21 integers and colours, in project file order.
 std::span<const SettingInfo> integerSettings();
 const SettingInfo* findSetting(std::string_view name);
+// Moves every integer setting into the range the settings panel allows: a number to the nearer
+// end, a colour to its red, green and blue (the top byte dropped). For settings read from a file.
+void bringIntoRange(GallerySettings& settings);

@@ -11,13 +11,13 @@
 #include "gallery/builder_doc.h"
 #include "gallery/file_system.h"
 #include "gallery/recent_list.h"
-#include "gallery/text_utf16.h"
 
 namespace {
 
 constexpr char kWrongFile[] = "Wrong GAL file!";
 constexpr char kCannotOpen[] = "Cannot open gallery!";
 constexpr char kCannotSave[] = "Cannot save gallery!";
+constexpr char kPreviousKept[] = "The previous file was kept.";
 constexpr int32_t kFormatVersion = 1;
 
 struct FileCloser {
@@ -32,7 +32,7 @@ bool readText(BinaryReader& in, std::string& text)
 {
     StoredString stored;
     if (!in.readString(stored)) return false;
-    text = stored.wide ? utf16ToUtf8(stored.units) : utf8FromAnsi(stored.narrow);
+    text = stored.wide ? utf8FromWide(stored.units) : utf8FromAnsi(stored.narrow);
     return true;
 }
 
@@ -89,7 +89,7 @@ void writeText(BinaryWriter& out, const std::string& text)
     if (std::optional<std::string> narrow = ansiFromUtf8(text))
         out.writeNarrowString(*narrow);
     else
-        out.writeWideString(utf8ToUtf16(text));
+        out.writeWideString(wideFromUtf8(text));
 }
 
 void writeCount(BinaryWriter& out, size_t count) { out.writeInt32(static_cast<int32_t>(count)); }
@@ -117,16 +117,44 @@ void writeGallery(BinaryWriter& out, const CBuilderDoc& doc)
     writeText(out, doc.homePageUrl);
 }
 
-// The gallery is written beside its target and renamed over it once complete, so a failed
-// save never destroys the previous file.
-std::string temporaryPathFor(const std::string& path) { return path + ".tmp"; }
-
-// The refusal that opening the target for writing would give, without truncating it.
-bool targetCanBeReplaced(const std::string& path)
+// Where a save goes: the file itself, not a link to it; nothing when the path can only fail
+// (a folder, a pipe or device, a link loop, a file we may not write). Opening for update tests
+// the permission without changing a byte.
+std::optional<std::string> saveTarget(const std::string& path, FileFacts& facts)
 {
-    if (folderExists(path)) return false;
-    if (!fileExists(path)) return true;  // creating the temporary file tests the folder
-    return FilePtr(openFile(path, "r+b")) != nullptr;
+    std::optional<std::string> real = resolveLinks(path);
+    if (!real) return std::nullopt;
+    facts = inspectFile(*real);
+    if (facts.kind == FileKind::Missing) return real;  // creating the temporary file tests the folder
+    if (facts.kind != FileKind::Regular || !FilePtr(openFile(*real, "r+b"))) return std::nullopt;
+    return real;
+}
+
+ProjectResult writeFailed(const CBuilderDoc& doc, bool previousKept)
+{
+    doc.prompter().tell(previousKept ? std::string(kWrongFile) + "\n" + kPreviousKept : std::string(kWrongFile),
+                        MessageIcon::Error);
+    return ProjectResult::WriteFailed;
+}
+
+// A file with several names: a rename would leave the others on the old content, so the new
+// content is made whole in memory and then written over the file itself.
+ProjectResult saveInPlace(const CBuilderDoc& doc, const std::string& real)
+{
+    std::string bytes;
+    try {
+        BinaryWriter out(bytes);
+        writeGallery(out, doc);
+        out.flush();
+    } catch (const std::bad_alloc&) {
+        return writeFailed(doc, true);
+    }
+    switch (overwriteFile(real, bytes)) {
+    case OverwriteResult::Done: return ProjectResult::Ok;
+    case OverwriteResult::Untouched: return writeFailed(doc, true);
+    case OverwriteResult::Damaged: break;
+    }
+    return writeFailed(doc, false);
 }
 
 }  // namespace
@@ -134,7 +162,7 @@ bool targetCanBeReplaced(const std::string& path)
 ProjectResult loadProject(CBuilderDoc& doc, const std::string& path)
 {
     // Nothing is reset and nothing is written when the file cannot be read.
-    FilePtr file(openFile(path, "rb"));
+    FilePtr file(openRegularFile(path));
     std::optional<uint64_t> size = file ? regularFileSize(file.get()) : std::nullopt;
     if (!size) {
         doc.prompter().tell(kCannotOpen, MessageIcon::Error);
@@ -149,6 +177,9 @@ ProjectResult loadProject(CBuilderDoc& doc, const std::string& path)
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }
+    // Whatever the file says, the settings stay within what the settings panel offers: the
+    // build sizes its pages and pictures by them.
+    bringIntoRange(doc);
     // Selected once the images are in, so the thumbnail view is rebuilt from the whole album.
     if (doc.albumCount() > 0) doc.selectAlbum(0);
     if (!complete) doc.prompter().tell(kWrongFile, MessageIcon::Error);
@@ -159,26 +190,28 @@ ProjectResult loadProject(CBuilderDoc& doc, const std::string& path)
 
 ProjectResult saveProject(const CBuilderDoc& doc, const std::string& path, RecentList& recent)
 {
-    const std::string temporary = temporaryPathFor(path);
-    FilePtr file(targetCanBeReplaced(path) ? openFile(temporary, "wb") : nullptr);
-    if (!file) {
+    FileFacts facts;
+    std::optional<std::string> real = saveTarget(path, facts);
+    const bool inPlace = real && facts.hardLinks > 1;
+    std::optional<TemporaryFile> temporary;
+    if (real && !inPlace) temporary = TemporaryFile::createBeside(*real);
+    if (!inPlace && !temporary) {
         doc.prompter().tell(kCannotSave, MessageIcon::Error);
         return ProjectResult::CannotSave;
     }
     recent.putAtHead(path);  // before any content is written, even if writing then fails
+    if (inPlace) return saveInPlace(doc, *real);
 
     bool written = false;
     try {
-        BinaryWriter out(file.get());
+        BinaryWriter out(temporary->file());
         writeGallery(out, doc);
-        written = out.flush() && syncToDisk(file.get());
+        written = out.flush();
     } catch (const std::bad_alloc&) {
     }
-    written = std::fclose(file.release()) == 0 && written;
-    if (!written || !replaceFile(temporary, path)) {
-        removeFile(temporary);
-        doc.prompter().tell(kWrongFile, MessageIcon::Error);
-        return ProjectResult::WriteFailed;
+    if (!written || !temporary->commitOver(*real)) {
+        temporary->discard();
+        return writeFailed(doc, facts.kind == FileKind::Regular);
     }
     return ProjectResult::Ok;
 }

@@ -73,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ProjectResult result = loadProject(doc, input);
     require(!doc.isModified(), "a loaded gallery must count as unmodified");
+    for (const SettingInfo& s : integerSettings())
+        require(doc.*s.number >= s.minimum && doc.*s.number <= s.maximum, "settings are brought into range");
     if (result == ProjectResult::Damaged) {
         require(prompter.count == 1 && prompter.last == "Wrong GAL file!", "damage is told exactly once");
         return 0;
@@ -87,7 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     again.setPrompter(&prompter);
     require(loadProject(again, copy) == ProjectResult::Ok, "a saved gallery loads");
     require(again.albums() == doc.albums() && again.images() == doc.images(), "albums and images survive");
-    require(static_cast<const GallerySettings&>(again) == static_cast<const GallerySettings&>(doc),
-            "settings survive");
+    require(static_cast<const GallerySettings&>(again) == static_cast<const GallerySettings&>(doc), "settings survive");
+    // Saves leave nothing beside the project: no temporary file of theirs stays behind.
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratchFolder())) ++files;
+    require(files == 3, "only the input, the copy and the recent list");
     return 0;
 }

@@ -18,6 +18,10 @@
 #include "gallery/project_file.h"
 #include "gallery/recent_list.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 struct Outcome {
@@ -336,6 +340,27 @@ TEST_F(CliTest, DamagedOrMissingProjectsAreNeverOverwritten)
     EXPECT_FALSE(fileExists(missing));
     EXPECT_EQ(run({"show", missing}).status, 1);
 }
+
+#ifndef _WIN32
+// A pipe named as the project is refused at once: nothing waits for a writer that never comes.
+TEST_F(CliTest, APipeGivenAsTheProjectIsRefusedNotWaitedOn)
+{
+    const std::string fifo = file("pipe.gal");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (std::vector<std::string> args : {std::vector<std::string>{"show", fifo},
+                                          {"set", fifo, "rows=3"},
+                                          {"build", fifo, "-o", file("out")},
+                                          {"album", "add", fifo, "X"},
+                                          {"new", fifo},
+                                          {"new", fifo, "--force"}}) {
+        SCOPED_TRACE(args[0]);
+        Outcome r = run(args);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "out"));
+}
+#endif
 
 TEST_F(CliTest, UsageErrorsAndHelp)
 {

@@ -12,7 +12,11 @@
 #include <random>
 #include <set>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <aclapi.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -265,6 +269,54 @@ TEST_F(FileSystemTest, OnlyRegularFilesOpenForReading)
     std::FILE* file = openRegularFile(write("real.gal", "abc"));
     ASSERT_NE(file, nullptr);
     std::fclose(file);
+}
+
+// The new file takes the old one's access rights, not the wider ones its folder would give.
+TEST_F(FileSystemTest, CommitKeepsTheAccessRightsAndAttributes)
+{
+    const std::string target = write("private.gal", "old");
+    const std::wstring name = fs::u8path(target).wstring();
+    // Only the owner, and nothing inherited from the folder.
+    EXPLICIT_ACCESSW owner{};
+    BuildExplicitAccessWithNameW(&owner, const_cast<wchar_t*>(L"CURRENT_USER"), GENERIC_ALL, SET_ACCESS,
+                                 NO_INHERITANCE);
+    PACL only = nullptr;
+    ASSERT_EQ(SetEntriesInAclW(1, &owner, nullptr, &only), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(name.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    only, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    LocalFree(only);
+    ASSERT_TRUE(SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    auto rights = [&name](ACL_SIZE_INFORMATION& size, SECURITY_DESCRIPTOR_CONTROL& control) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        PACL dacl = nullptr;
+        ASSERT_EQ(GetNamedSecurityInfoW(name.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                        &dacl, nullptr, &descriptor),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        ASSERT_NE(dacl, nullptr);
+        ASSERT_TRUE(GetAclInformation(dacl, &size, sizeof size, AclSizeInformation));
+        DWORD revision = 0;
+        GetSecurityDescriptorControl(descriptor, &control, &revision);
+        LocalFree(descriptor);
+    };
+    ACL_SIZE_INFORMATION before{}, after{};
+    SECURITY_DESCRIPTOR_CONTROL controlBefore = 0, controlAfter = 0;
+    rights(before, controlBefore);
+    const bool rightsKept = controlBefore & SE_DACL_PROTECTED;  // Wine's files keep none
+
+    std::optional<TemporaryFile> t = TemporaryFile::createBeside(target);
+    ASSERT_TRUE(t);
+    put(*t, "new");
+    ASSERT_TRUE(t->commitOver(target));
+    EXPECT_EQ(contents(target), "new");
+    EXPECT_TRUE(GetFileAttributesW(name.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    if (rightsKept) {
+        rights(after, controlAfter);
+        EXPECT_TRUE(controlAfter & SE_DACL_PROTECTED);
+        EXPECT_EQ(after.AceCount, before.AceCount);
+    }
+    SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileSystemTest, OverwriteInPlaceKeepsTheFile)

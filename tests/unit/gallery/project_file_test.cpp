@@ -2,15 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-
 #include "gallery/ansi_text.h"
-#include "gallery/builder_doc.h"
-#include "gallery/recent_list.h"
-#include "support/fake_prompter.h"
+#include "project_file_fixture.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -18,144 +11,9 @@
 #include <csignal>
 #endif
 
+using namespace gal_test;
+
 namespace {
-
-namespace fs = std::filesystem;
-using namespace std::string_literals;
-
-// --- Building files by hand ----------------------------------------------------------------
-
-std::string le(uint64_t value, size_t bytes)
-{
-    std::string out;
-    for (size_t i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-std::string i32(int32_t value) { return le(static_cast<uint32_t>(value), 4); }
-
-// What a new gallery saves as: field for field, 157 bytes.
-std::string emptyGalleryFile()
-{
-    std::string f;
-    auto raw = [&f](std::initializer_list<int> bytes) {
-        for (int b : bytes) f += static_cast<char>(b);
-    };
-    raw({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    raw({0x10});
-    f += "Untitled Gallery";
-    raw({0x22});
-    f += "Enter gallery description here ...";
-    raw({0x00});
-    raw({6, 0, 0, 0, 4, 0, 0, 0, 150, 0, 0, 0, 5, 0, 0, 0, 80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0});
-    raw({0x7B, 0x7C, 0x7D, 0, 0xFF, 0xFF, 0xFF, 0, 0x7B, 0x7C, 0x7D, 0, 0x64, 0x64, 0x64, 0});
-    raw({0x64, 0x64, 0x64, 0, 0x67, 0x68, 0x69, 0, 0x64, 0x64, 0x64, 0, 0x7B, 0x7C, 0x7D, 0});
-    raw({0x7B, 0x7C, 0x7D, 0, 0x64, 0x64, 0x64, 0, 0x67, 0x68, 0x69, 0, 3, 0, 0, 0, 0, 0, 0, 0});
-    raw({0x07});
-    f += "http://";
-    return f;
-}
-constexpr size_t kTitleOffset = 12;  // after the version and two zero counts
-const size_t kAfterTitle = kTitleOffset + 17;
-
-// A file whose gallery title is stored as `title` (prefix and characters), the rest default.
-std::string withStoredTitle(const std::string& title)
-{
-    std::string f = emptyGalleryFile();
-    return f.substr(0, kTitleOffset) + title + f.substr(kAfterTitle);
-}
-
-std::string repeat(const std::string& piece, size_t times)
-{
-    std::string out;
-    for (size_t i = 0; i < times; ++i) out += piece;
-    return out;
-}
-
-std::string utf16le(const std::u16string& units)
-{
-    std::string out;
-    for (char16_t u : units) out += le(u, 2);
-    return out;
-}
-
-// --- Fixture -------------------------------------------------------------------------------
-
-class ProjectFileTest : public ::testing::Test {
-protected:
-    ProjectFileTest()
-    {
-        std::random_device device;
-        folder_ = fs::temp_directory_path() / ("fotoloom-gal-" + std::to_string(device()));
-        fs::create_directories(folder_);
-        doc.setPrompter(&prompter);
-        doc.seedAlbumKeys(11);
-        recent = RecentList(pathOf("last.ini"));
-    }
-    ~ProjectFileTest() override
-    {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-
-    static std::string utf8(const fs::path& p)
-    {
-        auto s = p.u8string();
-        return std::string(s.begin(), s.end());
-    }
-    std::string pathOf(const std::string& name) const { return utf8(folder_ / name); }
-    std::string write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(folder_ / name, std::ios::binary) << bytes;
-        return pathOf(name);
-    }
-    std::string contents(const std::string& name) const
-    {
-        std::ifstream in(folder_ / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    ProjectResult save(const std::string& name) { return saveProject(doc, pathOf(name), recent); }
-    ProjectResult load(const std::string& name) { return loadProject(doc, pathOf(name)); }
-
-    void expectOneMessage(const std::string& text)
-    {
-        ASSERT_EQ(prompter.shown.size(), 1u) << (prompter.shown.empty() ? "" : prompter.shown[0].text);
-        EXPECT_EQ(prompter.shown[0].text, text);
-        EXPECT_EQ(prompter.shown[0].caption, "Fotoloom");
-        EXPECT_EQ(prompter.shown[0].icon, MessageIcon::Error);
-        prompter.shown.clear();
-    }
-
-    // Albums, interleaved images with rotations and comments, an orphan, and every setting
-    // moved off its default.
-    void fillRichGallery()
-    {
-        doc.insertAlbum({"Summer", "Beach\r\nand sea", 41}, AlbumPosition::Bottom);
-        doc.insertAlbum({"Zürich — 東京", "", 99999999}, AlbumPosition::Bottom);
-        doc.insertAlbum({"Summer", "same title, other key", 7}, AlbumPosition::Bottom);
-        doc.appendImage({"/p/a.jpg", 41, 90, "first"});
-        doc.appendImage({"/p/b.jpg", 99999999, -270, std::string(300, 'c')});
-        doc.appendImage({"/p/c.jpg", 41, 0, ""});
-        doc.appendImage({"/p/orphan.png", 12345, 180, "no album"});
-        doc.appendImage({"/p/" + std::string(70000, 'x') + ".jpg", 7, -90, "Zürich — 東京 🙂"});
-        doc.galleryTitle = "Trip";
-        doc.galleryDescription = "Two weeks\r\naway";
-        doc.themeName = "Dark";
-        int32_t value = 1000;
-        for (const SettingInfo& s : integerSettings()) doc.*s.number = ++value;
-        doc.homePageUrl = "http://example.org/";
-    }
-    void expectSameGallery(const CBuilderDoc& other) const
-    {
-        EXPECT_EQ(doc.albums(), other.albums());
-        EXPECT_EQ(doc.images(), other.images());
-        EXPECT_EQ(static_cast<const GallerySettings&>(doc), static_cast<const GallerySettings&>(other));
-    }
-
-    fs::path folder_;
-    FakePrompter prompter;
-    CBuilderDoc doc;
-    RecentList recent{""};
-};
 
 struct SelectionObserver : IDocObserver {
     explicit SelectionObserver(const CBuilderDoc& d) : doc(d) {}
@@ -175,7 +33,7 @@ TEST_F(ProjectFileTest, NewGallerySavesAsTheKnown157BytesAndLoadsUnmodified)
     ASSERT_EQ(expected.size(), 157u);
     EXPECT_EQ(contents("new.gal"), expected);
     EXPECT_EQ(recent.read()[0], pathOf("new.gal"));
-    EXPECT_FALSE(fs::exists(folder_ / "new.gal.tmp"));
+    EXPECT_EQ(filesIn(folder_), std::set<std::string>({"new.gal", "last.ini"}));
 
     doc.galleryTitle = "changed";
     ASSERT_EQ(load("new.gal"), ProjectResult::Ok);
@@ -252,7 +110,7 @@ TEST_F(ProjectFileTest, TextOutsideTheNarrowFormIsWrittenWideAndSurvives)
         EXPECT_EQ(stored.substr(4, 22), utf16le(u"Zürich — 東京"));
     }
 #ifndef _WIN32
-    EXPECT_EQ(stored.substr(0, 1 + text.size()), static_cast<char>(text.size()) + text);  // UTF-8 bytes here
+    EXPECT_FALSE(ansiFromUtf8(text));  // only ASCII is narrow here
 #endif
     CBuilderDoc loaded;
     ASSERT_EQ(loadProject(loaded, pathOf("text.gal")), ProjectResult::Ok);
@@ -294,6 +152,46 @@ TEST_F(ProjectFileTest, AnyFormatVersionIsAccepted)
     write("v7.gal", i32(7) + emptyGalleryFile().substr(4));
     EXPECT_EQ(load("v7.gal"), ProjectResult::Ok);
     EXPECT_TRUE(prompter.shown.empty());
+}
+
+// The build sizes pages and pictures by these numbers: a file asking for 20000 x 20000
+// thumbnails per page must not get them.
+TEST_F(ProjectFileTest, SettingsReadFromAFileAreBroughtIntoTheRangesThePanelAllows)
+{
+    const std::string f = emptyGalleryFile();
+    const size_t settings = f.size() - 8 - 84;  // before the URL, 0x07 "http://"
+    auto withSettings = [&](const std::string& stored) { return f.substr(0, settings) + stored; };
+    std::string stored = i32(20000) + i32(65536) + i32(-1) + i32(123456789) + i32(5000) + i32(7) + i32(-100) +
+                         i32(101) + i32(static_cast<int32_t>(0xFF112233)) + i32(-1);
+    for (int colour = 0; colour < 9; ++colour) stored += i32(0x7D7C7B);
+    stored += i32(99) + i32(-7);
+
+    write("big.gal", withSettings(stored) + f.substr(f.size() - 8));
+    ASSERT_EQ(load("big.gal"), ProjectResult::Ok);
+    EXPECT_EQ(doc.rows, 100);
+    EXPECT_EQ(doc.columns, 100);
+    EXPECT_EQ(doc.thumbWidth, 50);
+    EXPECT_EQ(doc.reservedSetting, 123456789);  // read by nothing, kept as it is
+    EXPECT_EQ(doc.albumWidth, 3000);
+    EXPECT_EQ(doc.albumWidthUnit, 1);
+    EXPECT_EQ(doc.outsideBorderWidth, 0);
+    EXPECT_EQ(doc.insideBorderWidth, 100);
+    EXPECT_EQ(doc.outsideBorderColor, 0x112233);  // the colour itself, without the top byte
+    EXPECT_EQ(doc.insideBorderColor, 0xFFFFFF);
+    EXPECT_EQ(doc.photoSize, 6);
+    EXPECT_EQ(doc.homePageLink, 0);
+    EXPECT_FALSE(doc.isModified());
+    for (const SettingInfo& s : integerSettings()) {
+        EXPECT_GE(doc.*s.number, s.minimum) << s.name;
+        EXPECT_LE(doc.*s.number, s.maximum) << s.name;
+    }
+
+    // Also when the file ends among the settings.
+    write("cut.gal", withSettings(i32(20000) + i32(0)));
+    ASSERT_EQ(load("cut.gal"), ProjectResult::Damaged);
+    expectOneMessage("Wrong GAL file!");
+    EXPECT_EQ(doc.rows, 100);
+    EXPECT_EQ(doc.columns, 1);
 }
 
 // --- Damaged files ---------------------------------------------------------------------------
@@ -409,9 +307,9 @@ TEST_F(ProjectFileTest, FailedWriteKeepsThePreviousFile)
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(result, ProjectResult::WriteFailed);
-    expectOneMessage("Wrong GAL file!");
+    expectOneMessage("Wrong GAL file!\nThe previous file was kept.");
     EXPECT_EQ(contents("keep.gal"), old);
-    EXPECT_FALSE(fs::exists(folder_ / "keep.gal.tmp"));
+    EXPECT_EQ(filesIn(folder_), std::set<std::string>({"keep.gal", "last.ini"}));
     EXPECT_EQ(recent.read()[0], pathOf("keep.gal"));  // the file was opened before it failed
 }
 #endif
