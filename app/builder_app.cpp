@@ -7,6 +7,7 @@
 #include "app/command_ids.h"
 #include "app/file_association.h"
 #include "app/start_dlg.h"
+#include "winui/known_folders.h"
 #include "winui/message_loop.h"
 
 CBuilderApp::CBuilderApp(std::string recentIni) : recent_(std::move(recentIni)) { doc_.setPrompter(&prompter_); }
@@ -52,6 +53,7 @@ bool CBuilderApp::initInstance(int showCommand, const std::string& projectPath)
 
 bool CBuilderApp::createFrame()
 {
+    doc_.outputFolder = winui::documentsFolder();  // where a gallery is built unless the user says otherwise
     frame_ = std::make_unique<CMainFrame>(doc_, recent_);
     if (!frame_->create(this)) {
         frame_.reset();
@@ -76,5 +78,5 @@ bool CBuilderApp::onCommand(UINT id, UINT)
         return true;
     }
     if (id < ID_LINK_FIRST || id > ID_LINK_LAST) return false;
-    return frame_->runAlbumCommand(id) || frame_->runImageCommand(id);
+    return frame_->runAlbumCommand(id) || frame_->runImageCommand(id) || frame_->runBuildCommand(id);
 }

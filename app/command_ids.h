@@ -45,6 +45,8 @@ inline constexpr CommandSources kImageCommands[] = {kAddImagesCommand,    kAddFo
                                                     kImagesDownCommand,   kRotateLeftCommand, kRotateRightCommand,
                                                     kImageCommentCommand, kRemoveImagesCommand};
 
+inline constexpr CommandSources kBuildCommands[] = {kGalleryTitleCommand, kGalleryViewCommand, kBuildGalleryCommand};
+
 constexpr bool isSourceOf(const CommandSources& command, unsigned id)
 {
     return id != 0 && (id == command.menu || id == command.toolbar || id == command.link);

@@ -5,8 +5,7 @@
 //
 // Its command table takes the File commands, the album and image commands of the menu and
 // toolbar (albums run on the album list, images on the thumbnail view), Exit, the panes
-// (F6, Shift+F6) and the help commands. Commands of dialogs that are not part of the program
-// yet are greyed by their update handlers.
+// (F6, Shift+F6), the Build menu and the help commands.
 
 #include <functional>
 #include <memory>
@@ -47,6 +46,9 @@ public:
     bool runAlbumCommand(UINT id);
     // The image operations, carried out by the thumbnail view; false for any other id.
     bool runImageCommand(UINT id);
+    // The Build menu: gallery title, gallery view (the preview), and the build after its check;
+    // false for any other id.
+    bool runBuildCommand(UINT id);
 
     // --- Parts, for the application and the tests ------------------------------------------------
     CBuilderView& albumView() { return *albumView_; }
@@ -85,13 +87,14 @@ private:
     void onExit();
     void onAlbumCommand(UINT id) { runAlbumCommand(id); }
     void onImageCommand(UINT id) { runImageCommand(id); }
+    void onBuildCommand(UINT id) { runBuildCommand(id); }
+    void buildGallery();
     void onNextPane();
     void onPreviousPane();
     void onHelpContents();
     void onReadme();
     void onHomePage();
     void onUpdates();
-    void onUpdateNotYetAvailable(winui::CCommandState& state);
 
     // "The current album has not been saved. Save now?" while the gallery is modified: true once
     // it may be replaced or closed (saved, or the user said No), false after Cancel.

@@ -71,9 +71,10 @@ const winui::MessageMapBase* CMainFrame::messageMap() const
             m.commandRange(c.menu, c.menu, &CMainFrame::onImageCommand);
             m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onImageCommand);
         }
-        // Their dialogs are not part of the program yet: greyed, and nothing runs.
-        for (UINT id : {ID_BUILD_TITLE, ID_TB_BUILD_TITLE, ID_BUILD_VIEW, ID_TB_BUILD_VIEW, ID_BUILD_GALLERY})
-            m.update(id, &CMainFrame::onUpdateNotYetAvailable);
+        for (const CommandSources& c : kBuildCommands) {
+            m.commandRange(c.menu, c.menu, &CMainFrame::onBuildCommand);
+            if (c.toolbar) m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onBuildCommand);
+        }
         return m;
     }();
     return &map;
@@ -183,5 +184,3 @@ void CMainFrame::onReadme() { winui::seam().shellOpen(hwnd(), winui::widen(progr
 void CMainFrame::onHomePage() { winui::seam().shellOpen(hwnd(), kProductLinks.homePage); }
 
 void CMainFrame::onUpdates() { CUpdatesDlg().run(hwnd()); }
-
-void CMainFrame::onUpdateNotYetAvailable(winui::CCommandState& state) { state.enable(false); }

@@ -84,6 +84,52 @@
 #define IDC_UPDATES_INTRO 32830
 #define IDC_UPDATES_PROMISE 32831
 
+// The Build menu's dialogs. Ids shared by two dialogs mean the same thing in both.
+#define IDD_GALLERY_TITLE 133
+#define IDD_PREVIEW 134
+#define IDD_GENERATE 136
+#define IDD_PREVIEW_TOOLBOX 141
+#define IDC_GALLERY_TITLE 1042        // title and generate dialogs: the gallery title
+#define IDC_GALLERY_DESCRIPTION 1023  // title dialog
+#define IDC_HOME_LINK 1050            // title dialog: "Include link back to home page"
+#define IDC_HOME_URL_LABEL 1051
+#define IDC_HOME_URL 1043
+#define IDC_BUILD_BUTTON 3            // generate dialog: the one button, its caption the build's state
+#define IDC_OUTPUT_FOLDER 1038
+#define IDC_BROWSE_FOLDER 1039
+#define IDC_ALBUM_PROGRESS 1011
+#define IDC_TOTAL_PROGRESS 1012
+#define IDC_PREVIEW_BROWSER 1047      // preview dialog: the browser, or its stand-in
+#define IDC_PREVIEW_FALLBACK_TEXT 1060
+#define IDC_PREVIEW_FALLBACK_LINK 1061
+// The settings panel of the preview dialog
+#define IDC_THEME_LIST 1004
+#define IDC_ROWS 1017
+#define IDC_ROWS_SPIN 1018
+#define IDC_COLUMNS 1020
+#define IDC_COLUMNS_SPIN 1021
+#define IDC_THUMB_WIDTH 1023
+#define IDC_THUMB_WIDTH_SPIN 1024
+#define IDC_ALBUM_WIDTH 1034
+#define IDC_ALBUM_WIDTH_SPIN 1035
+#define IDC_ALBUM_WIDTH_UNIT 1036
+#define IDC_OUTSIDE_BORDER 1037
+#define IDC_OUTSIDE_BORDER_SPIN 1038
+#define IDC_INSIDE_BORDER 1040
+#define IDC_INSIDE_BORDER_SPIN 1041
+#define IDC_PHOTO_SIZE 1049
+#define IDC_OUTSIDE_BORDER_COLOR 1031
+#define IDC_INSIDE_BORDER_COLOR 1042
+#define IDC_PICTURE_COMMENT_COLOR 1029
+#define IDC_GALLERY_TITLE_COLOR 1045
+#define IDC_ALBUM_TITLE_COLOR 1032
+#define IDC_ALBUM_LINK_COLOR 1033
+#define IDC_GALLERY_DESCRIPTION_COLOR 1043
+#define IDC_PAGE_LINKS_COLOR 1044
+#define IDC_PAGES_COLOR 1047
+#define IDC_ALBUM_CAPTION_COLOR 1048
+#define IDC_HOME_PAGE_COLOR 1050
+
 // --- Child windows of the main frame ----------------------------------------------------------------
 #define IDW_TOOLBAR 0xE800
 #define IDW_STATUS_BAR 0xE801

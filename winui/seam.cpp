@@ -231,6 +231,8 @@ public:
         if (htmlHelp) htmlHelp(nullptr, topic.c_str(), kDisplayTopic, 0);
     }
 
+    void navigate(IPageView& view, const std::wstring& address) override { view.navigate(address); }
+
 private:
     UniqueModule helpLibrary_;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The seam: everything that blocks on a person or leaves the process goes through this one
 // interface — message boxes, the open/save and folder dialogs, opening files and addresses
-// with the shell, and the HTML help viewer. The program uses the system's; a test installs a
+// with the shell, the HTML help viewer and the embedded browser's navigation. The program uses the system's; a test installs a
 // fake that answers from a script and records what the user would have seen.
 
 #include <windows.h>
@@ -35,6 +35,14 @@ struct FolderDialogResult {
     std::wstring path;  // when Chosen
 };
 
+// What shows pages inside one of the program's windows: the embedded browser, or what stands in
+// its place when the system has none that works.
+class IPageView {
+public:
+    virtual ~IPageView() = default;
+    virtual void navigate(const std::wstring& address) = 0;
+};
+
 class ISeam {
 public:
     virtual ~ISeam() = default;
@@ -53,6 +61,8 @@ public:
     // Starts a program from a command line (CreateProcess, no shell); 0 when it started, else
     // the system's error code.
     virtual DWORD startProgram(const std::wstring& commandLine, int show) = 0;
+    // Tells a page view to show an address (a page's full path); it loads in its own time.
+    virtual void navigate(IPageView& view, const std::wstring& address) = 0;
 };
 
 // The seam in force: the system's unless a test replaced it.

@@ -1,6 +1,7 @@
 #pragma once
 // A seam that answers from a script and records what the user would have seen: message boxes,
-// file and folder dialogs, shell opens and help topics. Installed for the life of the object.
+// file and folder dialogs, shell opens, help topics and the embedded browser's navigations.
+// Installed for the life of the object.
 
 #include <deque>
 #include <string>
@@ -38,6 +39,9 @@ public:
     std::vector<std::wstring> helpTopics;
     std::vector<std::pair<std::wstring, int>> executed;  // shellExecute: target and show command
     std::vector<std::wstring> started;                   // startProgram: command lines
+    }
+    std::vector<std::wstring> navigations;  // addresses a page view was told to show
+    bool passNavigations = false;           // let the view really navigate, too
 
     int messageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override
     {
@@ -83,6 +87,11 @@ public:
         const DWORD result = startResults.front();
         startResults.pop_front();
         return result;
+    }
+    void navigate(winui::IPageView& view, const std::wstring& address) override
+    {
+        navigations.push_back(address);
+        if (passNavigations) view.navigate(address);
     }
 
     std::vector<std::wstring> boxTexts() const

@@ -1,0 +1,144 @@
+#include "generator/ui/preview_dlg.h"
+
+#include <commctrl.h>
+
+#include "generator/theme_files.h"
+#include "resources/resource.h"
+#include "winui/text.h"
+
+namespace {
+
+constexpr int kPanelWidth = 200;
+constexpr int kGap = 5;
+constexpr int kPanelRoom = 100;   // below the panel, for OK and Cancel
+constexpr int kButtonGap = 8;     // between OK and Cancel
+
+int heightOf(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+}
+
+}  // namespace
+
+CPreviewDlg::CPreviewDlg(GallerySettings& gallery, Options options)
+    : CDialog(IDD_PREVIEW), gallery_(gallery), options_(std::move(options))
+{
+    if (options_.templateRoot.empty()) options_.templateRoot = defaultTemplateRoot();
+    if (options_.folder.empty()) options_.folder = previewFolder();
+}
+
+const winui::MessageMapBase* CPreviewDlg::messageMap() const
+{
+    static const auto map = winui::MessageMap<CPreviewDlg>()
+                                .on<WM_INITDIALOG>(&CPreviewDlg::onInitDialog)
+                                .on<WM_SIZE>(&CPreviewDlg::onSize)
+                                .on<WM_DESTROY>(&CPreviewDlg::onDestroy)
+                                .command(IDOK, &CPreviewDlg::onOk)
+                                .command(IDC_PREVIEW_FALLBACK_LINK, &CPreviewDlg::onLinkButton)
+                                .notify(IDC_PREVIEW_FALLBACK_LINK, NM_CLICK, &CPreviewDlg::onLinkClicked)
+                                .notify(IDC_PREVIEW_FALLBACK_LINK, NM_RETURN, &CPreviewDlg::onLinkClicked);
+    return &map;
+}
+
+bool CPreviewDlg::run(HWND owner) { return runModal(owner) == IDOK; }
+
+bool CPreviewDlg::onInitDialog()
+{
+    prompter_.setOwner(hwnd());
+    if (!panel_.create(hwnd())) {
+        end(IDCANCEL);
+        return false;
+    }
+    ShowWindow(panel_.hwnd(), SW_SHOW);
+    const SIZE client = winui::clientSize(hwnd());
+    if (options_.browser && browser_.create(hwnd(), IDC_PREVIEW_BROWSER, pageArea(client))) {
+        view_ = &browser_;
+    } else {
+        fallback_.create(hwnd(), pageArea(client));
+        view_ = &fallback_;
+    }
+    panel_.onChanged = [this] {
+        if (ready_) renderPreview();
+    };
+    panel_.onThemeChanged = [this] {
+        if (ready_) copyThemeImages();
+    };
+
+    ShowWindow(hwnd(), SW_MAXIMIZE);
+    SetWindowTextW(hwnd(), (winui::widen(gallery_.galleryTitle) + L" - Gallery Preview").c_str());
+    panel_.setUp(gallery_, ListThemes(options_.templateRoot));
+    preparePreviewFolder(options_.folder);
+    sample_.Load(sampleImagePath(), kFormatGif);
+    panel_.fillUnits(gallery_.albumWidthUnit);
+    ready_ = true;
+    copyThemeImages();
+    MakeSampleImage(sample_, panel_.spinPosition(IDC_THUMB_WIDTH_SPIN), options_.folder);
+    layout(winui::clientSize(hwnd()));
+    return true;
+}
+
+RECT CPreviewDlg::pageArea(SIZE client) const
+{
+    return RECT{0, 0, std::max<LONG>(client.cx - kPanelWidth - 2 * kGap, 0), client.cy};
+}
+
+void CPreviewDlg::layout(SIZE client)
+{
+    const int panelX = client.cx - kPanelWidth - kGap;
+    if (panel_.hwnd())
+        SetWindowPos(panel_.hwnd(), nullptr, panelX, kGap, kPanelWidth, std::max<int>(client.cy - kPanelRoom, 0),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT page = pageArea(client);
+    if (view_ == &browser_)
+        browser_.move(page);
+    else
+        fallback_.move(page);
+    HWND cancel = item(IDCANCEL), ok = item(IDOK);
+    const int cancelY = client.cy - kGap - heightOf(cancel);
+    SetWindowPos(cancel, nullptr, panelX, cancelY, kPanelWidth, heightOf(cancel), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(ok, nullptr, panelX, cancelY - kButtonGap - heightOf(ok), kPanelWidth, heightOf(ok),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPreviewDlg::onSize(UINT type, SIZE client)
+{
+    if (type != SIZE_MINIMIZED) layout(client);
+}
+
+void CPreviewDlg::copyThemeImages()
+{
+    CopyThemeImages(panel_.themeName(), options_.folder, options_.templateRoot);
+    renderPreview();
+}
+
+void CPreviewDlg::renderPreview()
+{
+    if (!panel_.hwnd()) return;
+    const PreviewInput input = panel_.input(gallery_);
+    const PreviewResult result = RenderPreview(input, options_.folder, options_.templateRoot, prompter_);
+    // A theme that is gone fell back to the first one there is: the list shows which.
+    if (!result.themeName.empty() && result.themeName != input.settings.themeName) panel_.selectTheme(result.themeName);
+    if (result.outcome == PreviewOutcome::Shown && view_) winui::seam().navigate(*view_, winui::widen(result.pagePath));
+}
+
+void CPreviewDlg::onOk()
+{
+    panel_.store(gallery_);
+    end(IDOK);
+}
+
+LRESULT CPreviewDlg::onLinkClicked(const NMHDR&)
+{
+    fallback_.openInBrowser(hwnd());
+    return 0;
+}
+
+void CPreviewDlg::onLinkButton() { fallback_.openInBrowser(hwnd()); }
+
+void CPreviewDlg::onDestroy()
+{
+    ready_ = false;
+    browser_.destroy();
+}

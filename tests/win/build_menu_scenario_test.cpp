@@ -1,0 +1,120 @@
+// The Build menu on the real frame: the gallery title dialog, and the check before the build
+// dialog opens (with the documents folder as the gallery's parent).
+
+#include "scenario.h"
+
+#include "app/command_ids.h"
+#include "winui/known_folders.h"
+
+namespace {
+
+class BuildMenuScenario : public Scenario {};
+
+void clickCheckBox(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
+bool enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+TEST_F(BuildMenuScenario, TitleDialogGreysTheUrlWithItsBoxAndOkStoresAllFourValues)
+{
+    doc().galleryTitle = "Old";
+    doc().galleryDescription = "first\nsecond";
+    doc().homePageUrl = "http://home.example/";
+    bool greyedAtFirst = false, enabledByClick = false, greyedAgain = false;
+    std::wstring shownDescription;
+    dialogs.answerNext(L"Gallery title", [&](HWND dialog) {
+        shownDescription = itemText(dialog, IDC_GALLERY_DESCRIPTION);
+        greyedAtFirst = !enabled(dialog, IDC_HOME_URL) && !enabled(dialog, IDC_HOME_URL_LABEL);
+        clickCheckBox(dialog, IDC_HOME_LINK);
+        enabledByClick = enabled(dialog, IDC_HOME_URL) && enabled(dialog, IDC_HOME_URL_LABEL);
+        typeInto(dialog, IDC_HOME_URL, L"https://me.example/");
+        clickCheckBox(dialog, IDC_HOME_LINK);
+        greyedAgain = !enabled(dialog, IDC_HOME_URL) && !enabled(dialog, IDC_HOME_URL_LABEL);
+        EXPECT_EQ(itemText(dialog, IDC_HOME_URL), L"https://me.example/");  // greyed, not emptied
+        typeInto(dialog, IDC_GALLERY_TITLE, L"Summer");
+        clickButton(dialog, IDOK);
+    });
+    menu(ID_BUILD_TITLE);
+    ASSERT_EQ(dialogs.met(), 1);
+    EXPECT_EQ(shownDescription, L"first\r\nsecond");
+    EXPECT_TRUE(greyedAtFirst);
+    EXPECT_TRUE(enabledByClick);
+    EXPECT_TRUE(greyedAgain);
+    EXPECT_EQ(doc().galleryTitle, "Summer");
+    EXPECT_EQ(doc().galleryDescription, "first\nsecond");  // untouched: as it was
+    EXPECT_EQ(doc().homePageLink, 0);
+    EXPECT_EQ(doc().homePageUrl, "https://me.example/");  // stored though unchecked
+    EXPECT_TRUE(doc().isModified());
+
+    // The toolbar and the task link open the same dialog; Cancel stores nothing.
+    dialogs.answerNext(L"Gallery title", [](HWND dialog) {
+        typeInto(dialog, IDC_GALLERY_TITLE, L"Never");
+        clickCheckBox(dialog, IDC_HOME_LINK);
+        typeInto(dialog, IDC_GALLERY_DESCRIPTION, L"never");
+        clickButton(dialog, IDCANCEL);
+    });
+    ASSERT_TRUE(clickToolbar(ID_TB_BUILD_TITLE));
+    dialogs.answerNext(L"Gallery title", [](HWND dialog) { clickButton(dialog, IDCANCEL); });
+    taskLink(ID_LINK_BUILD_TITLE);
+    EXPECT_EQ(dialogs.met(), 3);
+    EXPECT_EQ(doc().galleryTitle, "Summer");
+    EXPECT_EQ(doc().galleryDescription, "first\nsecond");
+    EXPECT_EQ(doc().homePageLink, 0);
+}
+
+TEST_F(BuildMenuScenario, TitleThatCannotNameAFolderIsRefusedAtOkAndTheDialogStaysOpen)
+{
+    doc().galleryTitle = "Old";
+    bool stayedOpen = false;
+    std::wstring description;
+    dialogs.answerNext(L"Gallery title", [&](HWND dialog) {
+        typeInto(dialog, IDC_GALLERY_TITLE, L"Summer/Winter");
+        typeInto(dialog, IDC_GALLERY_DESCRIPTION, L"both seasons");
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        stayedOpen = IsWindowVisible(dialog) && itemText(dialog, IDC_GALLERY_TITLE) == L"Summer/Winter";
+        typeInto(dialog, IDC_GALLERY_TITLE, L"");  // an empty title builds into the folder itself
+        clickButton(dialog, IDOK);
+    });
+    menu(ID_BUILD_TITLE);
+    ASSERT_EQ(dialogs.met(), 1);
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_NE(seam.boxes[0].text.find(L"\"Summer/Winter\" cannot be the name of the gallery's folder"),
+              std::wstring::npos);
+    EXPECT_NE(seam.boxes[0].text.find(L"< > : \" / \\ | ? *"), std::wstring::npos);
+    EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
+    EXPECT_EQ(seam.boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_EQ(doc().galleryTitle, "");
+    EXPECT_EQ(doc().galleryDescription, "both seasons");
+}
+
+TEST_F(BuildMenuScenario, BuildNeedsAnAlbumAndAnImageThenOpensOnTheDocumentsFolder)
+{
+    menu(ID_BUILD_GALLERY);
+    makeAlbums({"Empty"});
+    taskLink(ID_LINK_BUILD_GALLERY);
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    EXPECT_EQ(seam.boxes[0].text, L"You need at least one album in your album.\nClick on \"Add album\"");
+    EXPECT_EQ(seam.boxes[1].text, L"You need at least one image in your gallery.\nClick on \"Add images\"");
+    for (const ShownBox& box : seam.boxes) {
+        EXPECT_EQ(box.caption, L"Fotoloom");
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+        EXPECT_EQ(box.owner, frameWindow());
+    }
+    EXPECT_EQ(dialogs.met(), 0);
+
+    makeAlbums({"Full"}, 1);
+    doc().galleryTitle = "Trip";
+    std::wstring shownFolder, shownTitle;
+    dialogs.answerNext(L"Generate web gallery", [&](HWND dialog) {
+        shownFolder = itemText(dialog, IDC_OUTPUT_FOLDER);
+        shownTitle = itemText(dialog, IDC_GALLERY_TITLE);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);  // Esc while idle closes
+    });
+    menu(ID_BUILD_GALLERY);
+    EXPECT_EQ(dialogs.met(), 1);
+    EXPECT_FALSE(shownFolder.empty());
+    EXPECT_EQ(shownFolder, winui::widen(winui::documentsFolder()));
+    EXPECT_EQ(shownTitle, L"Trip");
+    EXPECT_EQ(seam.boxes.size(), 2u);
+}
+
+}  // namespace

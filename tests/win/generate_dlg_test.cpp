@@ -1,0 +1,287 @@
+// The build dialog on its worker: the files it writes are the command line's, its one button
+// carries the build's state (cancel, Esc, a second build), and what could not be read is told.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "build_pictures.h"
+#include "fake_seam.h"
+#include "gallery/project_file.h"
+#include "gallery/recent_list.h"
+#include "generator/ui/generate_dlg.h"
+#include "resource.h"
+#include "scenario.h"
+#include "winui/text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::wstring buttonCaption(HWND dialog) { return itemText(dialog, IDC_BUILD_BUTTON); }
+int barPosition(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, PBM_GETPOS, 0, 0)); }
+
+// Every file under a folder (the builder's own record left out) with its bytes, by relative path.
+std::map<std::wstring, std::string> filesUnder(const fs::path& root)
+{
+    std::map<std::wstring, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file() || entry.path().filename() == ".fotoloom-manifest") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[fs::relative(entry.path(), root).wstring()] =
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return files;
+}
+
+// The dialog made modelessly over a gallery of the test's, as the frame would run it.
+class GenerateDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() / (L"fotoloom-generate-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                              std::to_wstring(++serial()));
+        fs::create_directories(folder / L"pictures");
+        doc.setPrompter(nullptr);
+        doc.outputFolder = narrowPath(folder / L"out");
+        fs::create_directories(folder / L"out");
+        doc.galleryTitle = "Trip";
+    }
+    void TearDown() override
+    {
+        dialog.reset();
+        pump();
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    static std::string narrowPath(const fs::path& p) { return winui::narrow(p.wstring()); }
+    static int& serial()
+    {
+        static int n = 0;
+        return n;
+    }
+    std::string picture(const wchar_t* name, uint32_t width, uint32_t height)
+    {
+        const std::string path = narrowPath(folder / L"pictures" / name);
+        EXPECT_TRUE(writeGradientJpeg(path, width, height));
+        return path;
+    }
+    void album(const char* title, const char* caption, const std::vector<std::string>& paths)
+    {
+        doc.addAlbum(title, caption, AlbumPosition::Bottom);
+        doc.addImages(paths);
+    }
+    template <class Dialog = CGenerateDlg> HWND open()
+    {
+        dialog = std::make_unique<Dialog>(doc);
+        EXPECT_TRUE(dialog->createModeless(nullptr));
+        return dialog->hwnd();
+    }
+    void press(int id) { SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    // Pumps until `done` holds (false after about 60 s).
+    template <class F> bool pumpUntil(F done)
+    {
+        for (int i = 0; i < 6000 && !done(); ++i) {
+            pump();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        pump();
+        return done();
+    }
+    bool waitForBuilds(int count)
+    {
+        return pumpUntil([&] { return dialog->buildsEnded() >= count; });
+    }
+
+    FakeSeam seam;
+    CBuilderDoc doc;
+    fs::path folder;
+    std::unique_ptr<CGenerateDlg> dialog;
+};
+
+TEST_F(GenerateDialog, BuildWritesTheSameFilesAsTheCommandLineAndOffersToOpenTheGallery)
+{
+    album("Coast", "by the sea", {picture(L"wide.jpg", 1600, 1200), picture(L"tall.jpg", 900, 1400)});
+    album("Town", "", {picture(L"small.jpg", 120, 90)});
+    doc.rotateImages(std::vector<int>{0}, 90);  // the current album is Town
+    doc.homePageLink = 1;
+    doc.homePageUrl = "https://example.org/";
+    seam.boxAnswers = {IDYES};
+
+    HWND window = open();
+    EXPECT_EQ(itemText(window, IDC_OUTPUT_FOLDER), (folder / L"out").wstring());
+    EXPECT_EQ(itemText(window, IDC_GALLERY_TITLE), L"Trip");
+    EXPECT_EQ(buttonCaption(window), L"Build Web Gallery");
+    press(IDC_BUILD_BUTTON);
+    EXPECT_EQ(buttonCaption(window), L"Cancel");
+    ASSERT_TRUE(waitForBuilds(1));
+    EXPECT_EQ(buttonCaption(window), L"Build Web Gallery");
+    EXPECT_EQ(barPosition(window, IDC_TOTAL_PROGRESS), 100);
+    EXPECT_EQ(barPosition(window, IDC_ALBUM_PROGRESS), 100);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, L"Your Web Gallery is completed. View it now in your Internet browser.");
+    EXPECT_EQ(seam.boxes[0].caption, L"Congratulations!");
+    EXPECT_EQ(seam.boxes[0].owner, window);
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
+    ASSERT_EQ(seam.opened.size(), 1u);
+    EXPECT_EQ(seam.opened[0], (folder / L"out" / L"Trip" / L"index.html").wstring());
+    EXPECT_TRUE(IsWindow(window));  // open for another build until closed
+
+    // The same project built by the command line, into a folder of its own.
+    const std::string project = narrowPath(folder / L"trip.gal");
+    RecentList recent(narrowPath(folder / L"last.ini"));
+    ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
+    fs::create_directories(folder / L"cli");
+    std::wstring command = L"\"" + winui::widen(FOTOLOOM_CLI_EXE) + L"\" build \"" + winui::widen(project) +
+                           L"\" --output \"" + (folder / L"cli").wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &process));
+    WaitForSingleObject(process.hProcess, 120000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(exitCode, 0u);
+
+    const auto mine = filesUnder(folder / L"out" / L"Trip");
+    const auto theirs = filesUnder(folder / L"cli" / L"Trip");
+    EXPECT_GE(mine.size(), 14u);  // 4 album pages, index, 3 picture pages, style, 3 photos, 3 thumbnails
+    EXPECT_TRUE(mine.count(L"photos\\image-1-2.jpg"));
+    ASSERT_EQ(mine.size(), theirs.size());
+    for (const auto& [name, bytes] : mine) {
+        const auto other = theirs.find(name);
+        ASSERT_NE(other, theirs.end()) << winui::narrow(name);
+        EXPECT_TRUE(other->second == bytes) << winui::narrow(name) << " differs";
+    }
+}
+
+TEST_F(GenerateDialog, CancelStopsAtAPictureLeavesNoStyleSheetAndEscOnlyAsksTheBuildToStop)
+{
+    // One picture, many times: long enough a build to stop in the middle.
+    const std::string photo = picture(L"big.jpg", 1600, 1200);
+    album("Many", "", std::vector<std::string>(200, photo));
+    HWND window = open();
+    press(IDC_BUILD_BUTTON);
+    ASSERT_TRUE(pumpUntil([&] { return barPosition(window, IDC_TOTAL_PROGRESS) > 0; }));
+    ASSERT_EQ(dialog->buildsEnded(), 0) << "the build ended before it could be cancelled";
+
+    // Esc is the cancel command: the dialog stays, the build is asked to stop.
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(buttonCaption(window), L"Finishing...");
+    press(IDC_BUILD_BUTTON);  // nothing more to ask
+    EXPECT_EQ(buttonCaption(window), L"Finishing...");
+    SendMessageW(window, WM_CLOSE, 0, 0);  // the close box too
+    EXPECT_TRUE(IsWindow(window));
+
+    ASSERT_TRUE(waitForBuilds(1));
+    EXPECT_EQ(dialog->lastResult().outcome, BuildOutcome::Cancelled);
+    EXPECT_EQ(buttonCaption(window), L"Build Web Gallery");
+    EXPECT_EQ(barPosition(window, IDC_ALBUM_PROGRESS), 0);
+    EXPECT_EQ(barPosition(window, IDC_TOTAL_PROGRESS), 0);
+    const fs::path gallery = folder / L"out" / L"Trip";
+    EXPECT_FALSE(fs::exists(gallery / L"style.css"));
+    EXPECT_TRUE(fs::exists(gallery / L"photos" / L"image-1-1.jpg"));
+    EXPECT_FALSE(fs::exists(gallery / L"photos" / L"image-1-200.jpg"));
+    EXPECT_TRUE(seam.boxes.empty());  // a cancelled build says nothing
+
+    // Idle again: Esc now closes the dialog.
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+// Holds the worker after it has reported its end, until the test lets it go.
+class HeldGenerateDlg : public CGenerateDlg {
+public:
+    using CGenerateDlg::CGenerateDlg;
+    std::atomic<bool> release{false};
+    std::atomic<int> held{0};
+
+protected:
+    void workerEnding() override
+    {
+        ++held;
+        while (!release.load()) Sleep(1);
+    }
+};
+
+TEST_F(GenerateDialog, ASecondBuildWaitsForThePreviousWorkerToEnd)
+{
+    album("One", "", {picture(L"a.jpg", 320, 240)});
+    HWND window = open<HeldGenerateDlg>();
+    auto& held = static_cast<HeldGenerateDlg&>(*dialog);
+    press(IDC_BUILD_BUTTON);
+    ASSERT_TRUE(waitForBuilds(1));
+    ASSERT_TRUE(pumpUntil([&] { return held.held.load() == 1; }));
+
+    // The first worker is still there: the second build waits for it, answering messages meanwhile.
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, nullptr);
+    bool pumpedWhileWaiting = false;
+    std::thread releaser([&] {
+        Sleep(300);
+        pumpedWhileWaiting = IsWindow(window) && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+        held.release = true;
+    });
+    press(IDC_BUILD_BUTTON);  // returns once the previous worker has ended and the next one started
+    releaser.join();
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(pumpedWhileWaiting);
+    EXPECT_EQ(buttonCaption(window), L"Cancel");
+    ASSERT_TRUE(waitForBuilds(2));
+    EXPECT_EQ(held.held.load(), 2);
+    EXPECT_EQ(dialog->lastResult().outcome, BuildOutcome::Completed);
+    EXPECT_EQ(dialog->lastResult().picturesReused, 1u);  // the first build's photo, up to date
+}
+
+TEST_F(GenerateDialog, PicturesThatCannotBeReadAreListedInOneMessageAtTheEnd)
+{
+    const std::string missing = narrowPath(folder / L"pictures" / L"gone.jpg");
+    album("One", "", {picture(L"a.jpg", 320, 240), missing});
+    HWND window = open();
+    press(IDC_BUILD_BUTTON);
+    ASSERT_TRUE(waitForBuilds(1));
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    EXPECT_NE(seam.boxes[0].text.find(winui::widen(missing)), std::wstring::npos);
+    EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
+    EXPECT_EQ(seam.boxes[0].owner, window);
+    EXPECT_EQ(seam.boxes[1].caption, L"Congratulations!");
+    EXPECT_TRUE(fs::exists(folder / L"out" / L"Trip" / L"style.css"));
+}
+
+TEST_F(GenerateDialog, ATitleThatCannotNameAFolderIsRefusedBeforeAnythingIsWritten)
+{
+    album("One", "", {picture(L"a.jpg", 320, 240)});
+    HWND window = open();
+    SetDlgItemTextW(window, IDC_GALLERY_TITLE, L"a/b");
+    press(IDC_BUILD_BUTTON);
+    EXPECT_EQ(buttonCaption(window), L"Build Web Gallery");
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_NE(seam.boxes[0].text.find(L"cannot be the name of the gallery's folder"), std::wstring::npos);
+    EXPECT_TRUE(fs::is_empty(folder / L"out"));
+    EXPECT_EQ(doc.galleryTitle, "Trip");
+
+    // Browse: the chosen folder is shown and becomes the gallery's.
+    seam.folderAnswers.push_back({winui::FolderChoice::Chosen, (folder / L"pictures").wstring()});
+    press(IDC_BROWSE_FOLDER);
+    ASSERT_EQ(seam.folderRequests.size(), 1u);
+    EXPECT_EQ(seam.folderRequests[0].title, L"Choose folder...");
+    EXPECT_TRUE(seam.folderRequests[0].initialFolder.empty());
+    EXPECT_EQ(itemText(window, IDC_OUTPUT_FOLDER), (folder / L"pictures").wstring());
+    EXPECT_EQ(doc.outputFolder, narrowPath(folder / L"pictures"));
+    // Enter does nothing.
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(dialog->buildsEnded(), 0);
+}
+
+}  // namespace
