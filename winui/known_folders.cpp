@@ -1,7 +1,7 @@
 #include "winui/known_folders.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "winui/text.h"
 

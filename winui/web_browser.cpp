@@ -151,13 +151,13 @@ void CWebBrowser::useCurrentEngine()
     for (const wchar_t* p = path; *p; ++p)
         if (*p == L'\\' || *p == L'/') name = p + 1;
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kEmulationKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kEmulationKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return;
     DWORD current = 0, size = sizeof(current), type = 0;
-    const bool same = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&current), &size) ==
-                          ERROR_SUCCESS &&
-                      type == REG_DWORD && current == kCurrentEngine;
+    const bool same =
+        RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&current), &size) == ERROR_SUCCESS &&
+        type == REG_DWORD && current == kCurrentEngine;
     if (!same)
         RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kCurrentEngine), sizeof(kCurrentEngine));
     RegCloseKey(key);
@@ -201,13 +201,12 @@ bool CWebBrowser::create(HWND parent, int id, const RECT& where)
     useCurrentEngine();
     RECT client{};
     GetClientRect(host_, &client);
-    const bool made =
-        SUCCEEDED(CoCreateInstance(kWebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                   reinterpret_cast<void**>(&object_))) &&
-        SUCCEEDED(object_->SetClientSite(site_.get())) &&
-        SUCCEEDED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, host_, &client)) &&
-        SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace_))) &&
-        SUCCEEDED(object_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&browser_)));
+    const bool made = SUCCEEDED(CoCreateInstance(kWebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                                 reinterpret_cast<void**>(&object_))) &&
+                      SUCCEEDED(object_->SetClientSite(site_.get())) &&
+                      SUCCEEDED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, host_, &client)) &&
+                      SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace_))) &&
+                      SUCCEEDED(object_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&browser_)));
     if (!made) {
         destroy();
         return false;
@@ -252,8 +251,7 @@ void CWebBrowser::navigate(const std::wstring& address)
     arguments[4].vt = VT_BSTR;
     arguments[4].bstrVal = url;
     DISPPARAMS parameters{arguments, nullptr, 5, 0};
-    browser_->Invoke(kNavigate, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
-                     nullptr);
+    browser_->Invoke(kNavigate, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
     SysFreeString(url);
 }
 

@@ -14,10 +14,12 @@ public:
     MessageAnswer showMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override
     {
-        UINT type = icon == MessageIcon::Error ? MB_ICONERROR
+        UINT type = icon == MessageIcon::Error         ? MB_ICONERROR
                     : icon == MessageIcon::Information ? MB_ICONINFORMATION
                                                        : MB_ICONEXCLAMATION;
-        type |= buttons == MessageButtons::YesNo ? MB_YESNO : buttons == MessageButtons::YesNoCancel ? MB_YESNOCANCEL : MB_OK;
+        type |= buttons == MessageButtons::YesNo         ? MB_YESNO
+                : buttons == MessageButtons::YesNoCancel ? MB_YESNOCANCEL
+                                                         : MB_OK;
         switch (winui::seam().messageBox(owner_, winui::widen(text), winui::widen(caption), type)) {
         case IDYES: return MessageAnswer::Yes;
         case IDNO: return MessageAnswer::No;

@@ -138,8 +138,8 @@ void CGenerateDlg::setBars(int album, int total)
 
 void CGenerateDlg::startBuild()
 {
-    const std::string theme = ResolveTheme(doc_.themeName, options_.templateRoot.empty() ? defaultTemplateRoot()
-                                                                                          : options_.templateRoot);
+    const std::string theme =
+        ResolveTheme(doc_.themeName, options_.templateRoot.empty() ? defaultTemplateRoot() : options_.templateRoot);
     const auto tell = [this](const std::string& text) {
         winui::seam().messageBox(hwnd(), winui::widen(text), winui::widen(kProductName), MB_OK | MB_ICONWARNING);
     };

@@ -10,8 +10,8 @@ namespace {
 
 constexpr int kPanelWidth = 200;
 constexpr int kGap = 5;
-constexpr int kPanelRoom = 100;   // below the panel, for OK and Cancel
-constexpr int kButtonGap = 8;     // between OK and Cancel
+constexpr int kPanelRoom = 100;  // below the panel, for OK and Cancel
+constexpr int kButtonGap = 8;    // between OK and Cancel
 
 int heightOf(HWND window)
 {

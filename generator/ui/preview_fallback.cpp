@@ -23,14 +23,14 @@ bool CPreviewFallback::create(HWND parent, const RECT& where)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0));
-    text_ = CreateWindowExW(0, L"STATIC", kExplanation, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW_FALLBACK_TEXT)), instance,
-                            nullptr);
+    text_ =
+        CreateWindowExW(0, L"STATIC", kExplanation, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW_FALLBACK_TEXT)), instance, nullptr);
     INITCOMMONCONTROLSEX links{sizeof(links), ICC_LINK_CLASS};
     InitCommonControlsEx(&links);
-    link_ = CreateWindowExW(0, WC_LINK, kLinkText, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW_FALLBACK_LINK)), instance,
-                            nullptr);
+    link_ =
+        CreateWindowExW(0, WC_LINK, kLinkText, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PREVIEW_FALLBACK_LINK)), instance, nullptr);
     if (!link_) {
         // Without the link control a button does the same.
         link_ = CreateWindowExW(0, L"BUTTON", L"Open the preview in your web browser",

@@ -27,9 +27,9 @@ constexpr NumberField kNumberFields[] = {
     {IDC_INSIDE_BORDER, IDC_INSIDE_BORDER_SPIN, 0, 100, &GallerySettings::insideBorderWidth},
 };
 
-constexpr const wchar_t* kPhotoSizes[] = {L"320 x 240 (Small)",         L"640 x 480",     L"800 x 600 (Medium)",
-                                          L"1024 x 768",                L"1152 x 864 (Large)",
-                                          L"1280 x 1024 (Extra Large)", L"Original Size"};
+constexpr const wchar_t* kPhotoSizes[] = {L"320 x 240 (Small)", L"640 x 480",          L"800 x 600 (Medium)",
+                                          L"1024 x 768",        L"1152 x 864 (Large)", L"1280 x 1024 (Extra Large)",
+                                          L"Original Size"};
 
 int clampTo(int value, int low, int high) { return std::min(std::max(value, low), high); }
 

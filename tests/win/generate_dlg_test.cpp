@@ -1,8 +1,8 @@
 // The build dialog on its worker: the files it writes are the command line's, its one button
 // carries the build's state (cancel, Esc, a second build), and what could not be read is told.
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -45,8 +45,8 @@ class GenerateDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() / (L"fotoloom-generate-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                              std::to_wstring(++serial()));
+        folder = fs::temp_directory_path() /
+                 (L"fotoloom-generate-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial()));
         fs::create_directories(folder / L"pictures");
         doc.setPrompter(nullptr);
         doc.outputFolder = narrowPath(folder / L"out");
