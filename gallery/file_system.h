@@ -43,7 +43,8 @@ std::string fileNameOf(const std::string& path);
 
 // --- What a name stands for --------------------------------------------------------------------
 
-enum class FileKind { Missing, Regular, Folder, Link, Other };
+// (Directory, not Folder: the shell headers of Windows declare a global Folder.)
+enum class FileKind { Missing, Regular, Directory, Link, Other };
 
 struct FileFacts {
     FileKind kind = FileKind::Missing;  // Other: a pipe, a device, a socket; Missing also when unreadable

@@ -110,7 +110,7 @@ FileFacts inspectFile(const std::string& path)
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return {};
     if (S_ISLNK(st.st_mode)) return {FileKind::Link};
-    if (S_ISDIR(st.st_mode)) return {FileKind::Folder};
+    if (S_ISDIR(st.st_mode)) return {FileKind::Directory};
     if (!S_ISREG(st.st_mode)) return {FileKind::Other};
     return {FileKind::Regular, static_cast<uint64_t>(st.st_size), static_cast<uint32_t>(st.st_nlink)};
 }

@@ -175,7 +175,7 @@ FileFacts inspectFile(const std::string& path)
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return {};
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && isLink(name)) return {FileKind::Link};
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {FileKind::Folder};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {FileKind::Directory};
     FileFacts facts{FileKind::Regular, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, 1};
     HandleCloser file{CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};

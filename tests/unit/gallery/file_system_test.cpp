@@ -239,7 +239,7 @@ TEST_F(FileSystemTest, LinksResolveToTheFileAtTheEndOfTheChain)
     EXPECT_EQ(inspectFile(pathOf("absolute")).kind, FileKind::Link);
     EXPECT_EQ(inspectFile(pathOf("real.gal")).kind, FileKind::Regular);
     EXPECT_EQ(inspectFile(pathOf("real.gal")).size, 1u);
-    EXPECT_EQ(inspectFile(folder()).kind, FileKind::Folder);
+    EXPECT_EQ(inspectFile(folder()).kind, FileKind::Directory);
     EXPECT_EQ(inspectFile(pathOf("none")).kind, FileKind::Missing);
 }
 
