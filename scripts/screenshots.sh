@@ -59,6 +59,9 @@ fotoloom album add "$project" "Family & friends"
 fotoloom image add "$project" 1 "$pictures\\harbour.jpg" "$pictures\\lighthouse.jpg" "$pictures\\dunes.jpg"
 fotoloom image add "$project" 2 "$pictures\\tram.jpg" "$pictures\\night.jpg"
 fotoloom image comment "$project" 1 1 --text "Morning at the harbour"
+many=()
+for _ in $(seq 15); do for p in harbour lighthouse dunes tram; do many+=("$pictures\\$p.jpg"); done; done
+fotoloom image add "$project" 3 "${many[@]}"
 
 # --- looking at windows -------------------------------------------------------------------------
 wait_for() {  # a window whose name matches, shown on the desktop
@@ -139,6 +142,19 @@ xdotool key Escape; sleep 1
 xdotool mousemove 568 130 click 3; shot context-menu-image
 xdotool key Escape; sleep 0.5
 xdotool mousemove 1000 600 click 3; shot context-menu-space
+xdotool key Escape; sleep 0.5
+
+# The Build menu: the gallery title dialog, the preview (here Wine shows no pages, so the stand-in
+# with its link stands in the browser's place), and the build dialog during and after a build of a
+# larger album (the third one, 60 pictures), its end question answered No.
+xdotool key F10 Right Right Right Down Return; wait_for "^Gallery title$" && shot title-dialog
+xdotool key Escape; sleep 0.5
+xdotool key F10 Right Right Right Down Down Return; wait_for "Gallery Preview" && shot preview-dialog 3
+xdotool key Escape; sleep 1
+xdotool key F10 Right Right Right Down Down Down Return; wait_for "^Generate web gallery$"
+xdotool key Tab Tab Tab space; shot build-dialog-building 1.5
+wait_for "^Congratulations!$" && shot build-question 1
+xdotool key n; shot build-dialog-done 1
 xdotool key Escape; sleep 0.5
 
 # Changes as a person makes them: the toolbar's Rotate right on the selected thumbnail, and one more

@@ -1,10 +1,7 @@
 // The build dialog on its worker: the files it writes are the command line's, its one button
 // carries the build's state (cancel, Esc, a second build), and what could not be read is told.
 
-#include <commctrl.h>
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "scenario.h"
 
 #include <atomic>
 #include <filesystem>
@@ -17,7 +14,6 @@
 #include "gallery/recent_list.h"
 #include "generator/ui/generate_dlg.h"
 #include "resource.h"
-#include "scenario.h"
 #include "winui/text.h"
 
 namespace {

@@ -2,10 +2,7 @@
 // changes make it again (and tell the page view to load it), what OK and Cancel store, and the
 // stand-in that takes the browser's place where no browser control can show pages.
 
-#include <commctrl.h>
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "scenario.h"
 
 #include <chrono>
 #include <filesystem>
@@ -16,7 +13,6 @@
 #include "gallery/builder_doc.h"
 #include "generator/ui/preview_dlg.h"
 #include "resource.h"
-#include "scenario.h"
 #include "winui/text.h"
 
 namespace {
