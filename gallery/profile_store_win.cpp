@@ -1,6 +1,5 @@
 #include "gallery/profile_store.h"
 
-// Ours before the shell's: its global typedef "Folder" would otherwise be shadowed by FileKind::Folder.
 #include "gallery/file_system.h"
 
 #include <windows.h>

@@ -69,7 +69,7 @@ std::vector<std::string> GalleryWriter::open()
         const std::string path = joinPath(gallery_, kFolders[i]);
         if (inspectFile(path).kind == FileKind::Missing) makeFolder(path);
         switch (inspectFile(path).kind) {
-        case FileKind::Folder: folderOk_[i + 1] = true; break;
+        case FileKind::Directory: folderOk_[i + 1] = true; break;
         case FileKind::Missing: break;  // could not be made: its files will say so
         case FileKind::Link:
             problems.push_back("Cannot write into '" + path +
