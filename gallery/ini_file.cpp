@@ -1,9 +1,7 @@
 #include "gallery/ini_file.h"
 
-#include <chrono>
 #include <cstdio>
 #include <memory>
-#include <random>
 
 #include "gallery/file_system.h"
 #include "gallery/text_utf16.h"
@@ -51,20 +49,6 @@ std::string decodeUtf16Le(std::string_view bytes)
         units[i] = static_cast<char16_t>(lo | (hi << 8));
     }
     return utf16ToUtf8(units);
-}
-
-std::string temporaryNameFor(const std::string& path)
-{
-    uint64_t salt = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    try {
-        std::random_device device;
-        salt ^= (static_cast<uint64_t>(device()) << 32) | device();
-    } catch (...) {
-        // The clock alone is unique enough for a file that lives a few milliseconds.
-    }
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(salt ^ (salt >> 32)));
-    return path + suffix;
 }
 
 }  // namespace
@@ -185,9 +169,11 @@ std::string IniFile::text() const
 
 std::optional<IniFile> loadIniFile(const std::string& path)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openFile(path, "rb"), std::fclose);
+    // A pipe or device is refused without waiting on it; only a missing file reads as empty.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openRegularFile(path), std::fclose);
     if (!file) {
-        if (fileExists(path) || folderExists(path)) return std::nullopt;
+        std::optional<std::string> real = resolveLinks(path);
+        if (!real || inspectFile(*real).kind != FileKind::Missing) return std::nullopt;
         return IniFile{};
     }
     std::string bytes;
@@ -205,13 +191,10 @@ std::optional<IniFile> loadIniFile(const std::string& path)
 bool saveIniFile(const std::string& path, const IniFile& ini)
 {
     const std::string text = ini.text();
-    const std::string temporary = temporaryNameFor(path);
-    std::FILE* file = openFile(temporary, "wb");
-    if (!file) return false;
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = std::fflush(file) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (written && replaceFile(temporary, path)) return true;
-    removeFile(temporary);
-    return false;
+    std::optional<std::string> real = resolveLinks(path);  // a linked settings file stays linked
+    if (!real) return false;
+    std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(*real);
+    if (!temporary) return false;
+    bool written = std::fwrite(text.data(), 1, text.size(), temporary->file()) == text.size();
+    return written && temporary->commitOver(*real);
 }

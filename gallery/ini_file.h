@@ -60,6 +60,6 @@ std::string profileValueText(std::string_view value);
 // Reads an INI file. A missing file gives an empty IniFile; a file that exists but cannot be
 // read, or is implausibly large for a settings file, gives nothing.
 std::optional<IniFile> loadIniFile(const std::string& path);
-// Writes through a temporary file in the same folder renamed over the target, so a failed
-// write leaves the previous file whole.
+// Writes through a new temporary file in the same folder renamed over the target (the file a
+// link leads to), so a failed or concurrent write leaves a whole file.
 bool saveIniFile(const std::string& path, const IniFile& ini);

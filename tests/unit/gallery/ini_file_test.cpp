@@ -9,6 +9,10 @@
 
 #include "gallery/file_system.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 class IniTempFolder {
@@ -176,3 +180,25 @@ TEST(IniFile, LoadAndSaveThroughTheFileSystem)
     EXPECT_FALSE(loadIniFile(temp.file("")));  // a folder is not a settings file
     EXPECT_FALSE(saveIniFile(temp.file("no-such-folder/settings.ini"), ini));
 }
+
+#ifndef _WIN32
+// The recent list may be a link kept in a dotfiles folder, or a pipe named by mistake.
+TEST(IniFile, ALinkedFileStaysLinkedAndAPipeIsRefusedWithoutWaiting)
+{
+    IniTempFolder temp;
+    const std::string real = temp.file("real.ini");
+    std::filesystem::create_symlink("real.ini", temp.file("link.ini"));
+    IniFile ini = IniFile::parse("[S]\nk=1\n");
+    ASSERT_TRUE(loadIniFile(temp.file("link.ini")));  // dangling: an empty file to be
+    ASSERT_TRUE(saveIniFile(temp.file("link.ini"), ini));
+    EXPECT_EQ(inspectFile(temp.file("link.ini")).kind, FileKind::Link);
+    std::optional<IniFile> back = loadIniFile(real);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->text(), "[S]\r\nk=1\r\n");
+
+    const std::string fifo = temp.file("pipe.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(loadIniFile(fifo));
+    EXPECT_EQ(inspectFile(fifo).kind, FileKind::Other);
+}
+#endif
