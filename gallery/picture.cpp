@@ -25,7 +25,7 @@ constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
 {
-    std::FILE* f = openFile(path, "rb");
+    std::FILE* f = openRegularFile(path);
     if (!f) return false;
     bool ok = true;
     try {

@@ -342,8 +342,9 @@ TEST_F(CliTest, DamagedOrMissingProjectsAreNeverOverwritten)
 }
 
 #ifndef _WIN32
-// A pipe named as the project is refused at once: nothing waits for a writer that never comes.
-TEST_F(CliTest, APipeGivenAsTheProjectIsRefusedNotWaitedOn)
+// A pipe named as the project or as a picture is refused at once: nothing waits for a writer
+// that never comes, nor reads an endless device.
+TEST_F(CliTest, PipesAndDevicesAreRefusedNotWaitedOn)
 {
     const std::string fifo = file("pipe.gal");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -359,6 +360,17 @@ TEST_F(CliTest, APipeGivenAsTheProjectIsRefusedNotWaitedOn)
         EXPECT_FALSE(r.err.empty());
     }
     EXPECT_FALSE(std::filesystem::exists(folder_ / "out"));
+
+    // Nor does a build whose pictures are a pipe and an endless device: both are unreadable.
+    CBuilderDoc doc;
+    doc.addAlbum("A", "", AlbumPosition::Bottom);
+    doc.addImages(std::vector<std::string>{fifo, "/dev/zero"});
+    RecentList recent(recentIni);
+    ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
+    Outcome r = run({"build", project, "-o", file("out")});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("pipe.gal"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("/dev/zero"), std::string::npos) << r.err;
 }
 #endif
 
