@@ -71,6 +71,7 @@ bool CMainFrame::onCreate(const CREATESTRUCTW&)
     smallIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON)));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    taskPane_.addGroups(hwnd(), GetModuleHandleW(nullptr));
     setBars(&toolBar_, &statusBar_, IDS_READY);
     onIdle();
     return true;
@@ -108,23 +109,7 @@ bool CMainFrame::createToolBarImages()
 
 bool CMainFrame::createTaskPaneBar()
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(instance, L"FotoloomTaskPaneBar", &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = L"FotoloomTaskPaneBar";
-        if (!RegisterClassExW(&wc)) return false;
-    }
-    taskPaneBar_ = CreateWindowExW(0, L"FotoloomTaskPaneBar", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                   kTaskPaneBarWidth, 0, hwnd(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_TASK_PANE_BAR)), instance, nullptr);
-    return taskPaneBar_ != nullptr;
+    return taskPane_.createBar(hwnd()) && taskPane_.createImageLists(GetModuleHandleW(nullptr));
 }
 
 void CMainFrame::onSize(UINT type, SIZE client)
@@ -134,7 +119,7 @@ void CMainFrame::onSize(UINT type, SIZE client)
     const int bottom = client.cy - statusBar_.layout();
     const int height = std::max(bottom - top, 0);
     const int barWidth = std::min<int>(kTaskPaneBarWidth, client.cx);
-    MoveWindow(taskPaneBar_, 0, top, barWidth, height, TRUE);
+    MoveWindow(taskPaneBar(), 0, top, barWidth, height, TRUE);
     MoveWindow(splitter_.hwnd(), barWidth, top, client.cx - barWidth, height, TRUE);
 }
 

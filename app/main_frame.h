@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/builder_view.h"
+#include "app/task_pane_host.h"
 #include "gallery/builder_doc.h"
 #include "gallery/recent_list.h"
 #include "winui/bars.h"
@@ -56,7 +57,9 @@ public:
     winui::CSplitter& splitter() { return splitter_; }
     winui::CToolBar& toolBar() { return toolBar_; }
     winui::CStatusBar& statusBar() { return statusBar_; }
-    HWND taskPaneBar() const { return taskPaneBar_; }
+    HWND taskPaneBar() const { return taskPane_.bar().hwnd(); }
+    // The library's task pane inside that bar.
+    HWND taskPane() const { return taskPane_.pane(); }
     HIMAGELIST toolBarImages() const { return toolBarImages_.get(); }
 
 protected:
@@ -78,6 +81,8 @@ private:
     bool createToolBarImages();
     bool createTaskPaneBar();
     void onSize(UINT type, SIZE client);
+    // A task-pane group's message, forwarded by the pane.
+    LRESULT onTaskPaneMessage(WPARAM wParam, LPARAM lParam) { return taskPane_.onForwarded(hwnd(), wParam, lParam); }
     void onClose();
     void onDestroy();
 
@@ -110,7 +115,7 @@ private:
     winui::CSplitter splitter_;
     winui::CStatusBar statusBar_;
     winui::CToolBar toolBar_;
-    HWND taskPaneBar_ = nullptr;  // the room at the left where the task pane will stand
+    CTaskPaneHost taskPane_;  // the bar at the left with the task pane
     winui::UniqueImageList toolBarImages_;
     winui::UniqueImageList disabledToolBarImages_;
     winui::UniqueIcon largeIcon_;

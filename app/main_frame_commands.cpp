@@ -48,6 +48,7 @@ const winui::MessageMapBase* CMainFrame::messageMap() const
             .on<WM_SIZE>(&CMainFrame::onSize)
             .on<WM_CLOSE>(&CMainFrame::onClose)
             .on<WM_DESTROY>(&CMainFrame::onDestroy)
+            .raw(SIDEFOLD_MSG_FORWARDED, &CMainFrame::onTaskPaneMessage)
             .command(ID_GALLERY_NEW, &CMainFrame::onNewGallery)
             .command(ID_TB_NEW, &CMainFrame::onNewGallery)
             .command(ID_GALLERY_OPEN, &CMainFrame::onOpenGallery)
@@ -66,14 +67,17 @@ const winui::MessageMapBase* CMainFrame::messageMap() const
         for (const CommandSources& c : kAlbumCommands) {
             m.commandRange(c.menu, c.menu, &CMainFrame::onAlbumCommand);
             m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onAlbumCommand);
+            m.commandRange(c.link, c.link, &CMainFrame::onAlbumCommand);
         }
         for (const CommandSources& c : kImageCommands) {
             m.commandRange(c.menu, c.menu, &CMainFrame::onImageCommand);
             m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onImageCommand);
+            m.commandRange(c.link, c.link, &CMainFrame::onImageCommand);
         }
         for (const CommandSources& c : kBuildCommands) {
             m.commandRange(c.menu, c.menu, &CMainFrame::onBuildCommand);
             if (c.toolbar) m.commandRange(c.toolbar, c.toolbar, &CMainFrame::onBuildCommand);
+            m.commandRange(c.link, c.link, &CMainFrame::onBuildCommand);
         }
         return m;
     }();

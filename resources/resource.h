@@ -62,6 +62,11 @@
 #define IDC_START_NEXT 1063
 #define IDC_START_HELP 1066
 
+// The task pane's three groups (each template id is also its group id)
+#define IDD_TASK_ALBUMS 110
+#define IDD_TASK_IMAGES 111
+#define IDD_TASK_GALLERY 112
+
 // The about box
 #define IDD_ABOUTBOX 100
 #define IDR_ABOUT_LOGO 32853  // "GIF" resource, 164 x 172

@@ -169,7 +169,7 @@ LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
     SendMessageA(g->header, kHeaderSetExpanded, 1, 1);
     layoutBar(barWindow);
     postNotice(g, 0);
-    InvalidateRect(barWindow, nullptr, TRUE);
+    RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     return 1;
 }
 
@@ -184,7 +184,7 @@ LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
     SendMessageA(g->header, kHeaderSetExpanded, 0, 1);
     layoutBar(barWindow);
     postNotice(g, 1);
-    InvalidateRect(barWindow, nullptr, TRUE);
+    RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     return 1;
 }
 

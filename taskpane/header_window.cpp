@@ -1,16 +1,18 @@
-// The group header (CollapsibleHeader32), as far as the bar needs it today: its record, its
-// expanded state, indent, icon and interactive switch, its size at a width, and a plain
-// painting of its text on the theme's header colours.
+// The group header (CollapsibleHeader32): an optional icon, the title and an expand/collapse
+// glyph, drawn from the theme record as a group header or as a plain sub-section header. A
+// click (or Space) toggles it and tells the parent with WM_COMMAND 0xD8EE (now expanded) or
+// 0xD8ED (now collapsed); the bar then expands or collapses the group.
 
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "taskpane/bar_record.h"
-#include "taskpane/include/sidefold.h"
+#include "taskpane/control_paint.h"
 #include "taskpane/library.h"
 #include "taskpane/window_procs.h"
 
@@ -19,73 +21,408 @@ namespace sidefold {
 namespace {
 
 constexpr DWORD kHeaderTag = 484;
+constexpr DWORD kTooltip = 0x0001, kFixedSize = 0x0002, kNoRelayPress = 0x0004, kFocusRect = 0x0008;
+constexpr DWORD kNoFocusOnClick = 0x0010, kEllipsis = 0x0020, kWrap = 0x0040;
+constexpr WORD kNowExpanded = 0xD8EE, kNowCollapsed = 0xD8ED;
+
+enum State { Disabled = -1, Normal = 0, Pressed = 1, Hot = 2 };
 
 struct HeaderRecord {
     DWORD tag = kHeaderTag;
-    SIZE creationSize{};          // client size at creation
-    bool expanded = false;        // the group shows its dialog
-    bool interactive = true;      // reacts to the mouse and keyboard
-    int indent = -1;              // text indent without an icon (WM_USER+7), -1 = none set
-    HIMAGELIST images = nullptr;  // icon list (the host's)
-    int imageIndex = 0;
-    HFONT font = nullptr;  // the font given with WM_SETFONT (not owned)
+    SIZE creationSize{};  // client size at creation
+    bool expanded = false;
+    int state = Normal;
+    bool keyPressed = false;  // Space is held
+    bool tracking = false;    // TrackMouseEvent is on
+    bool buttonDown = false;  // pressed inside, not yet released
+    POINT lastMouse{};
+    bool enabled = true;
+    bool interactive = true;
+    bool focused = false;
+    HWND tooltip = nullptr;
+    HFONT normalFont = nullptr;  // owned, made from the look
+    HFONT hotFont = nullptr;
+    int indent = -1;  // text indent without an icon (WM_USER+7), -1 = none
+    SidefoldHeaderLook look{};
+    RECT iconBox{}, textBox{}, glyphBox{};
+    bool multiLine = false;
 };
 
 HeaderRecord* headerOf(HWND window) { return recordOf<HeaderRecord>(window, kHeaderTag); }
+DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+bool isGroupHeader(HWND window) { return (styleOf(window) & SIDEFOLD_HEADER_GROUP) != 0; }
+bool isMain(HWND window) { return (styleOf(window) & SIDEFOLD_HEADER_MAIN) != 0; }
 
-bool isGroupHeader(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & SIDEFOLD_HEADER_GROUP) != 0; }
-bool isMain(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & SIDEFOLD_HEADER_MAIN) != 0; }
-
-int textHeight(HWND window, const HeaderRecord& h)
+// The look a header starts with, or returns to.
+void defaultLook(HWND window, SidefoldHeaderLook& look)
 {
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, h.font ? h.font : GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICA m{};
-    GetTextMetricsA(dc, &m);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
-    return m.tmHeight;
+    const HIMAGELIST images = look.images;
+    const int imageIndex = look.imageIndex;
+    look = SidefoldHeaderLook{};
+    look.size = sizeof(look);
+    look.images = images;
+    look.imageIndex = imageIndex;
+    look.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // the hand
+    look.glyphGap = 4;
+    if (isGroupHeader(window)) {
+        const SidefoldTheme& t = libraryTheme();
+        const bool main = isMain(window);
+        lstrcpynA(look.fontFace, main ? t.mainHeaderFontFace : t.headerFontFace, sizeof(look.fontFace));
+        look.fontHeight = main ? t.mainHeaderFontHeight : t.headerFontHeight;
+        look.normalWeight = look.hotWeight = main ? t.mainHeaderFontWeight : t.headerFontWeight;
+        look.text = main ? t.mainHeaderText : t.headerText;
+        look.hotText = main ? t.mainHeaderHoverText : t.headerHoverText;
+        const int align = main ? t.mainHeaderAlignment : t.headerAlignment;
+        look.alignment = (align & 0x02) ? 1 : (align & 0x04) ? 2 : 0;
+        look.paddingTop = look.paddingBottom = 1;
+        look.paddingLeft = look.paddingRight = 4;
+    } else {
+        look.normalWeight = look.hotWeight = FW_BOLD;
+        look.text = look.hotText = GetSysColor(COLOR_BTNTEXT);
+    }
 }
 
-LRESULT Header_Measure(HWND window, const HeaderRecord& h, int* size, int width)
+HFONT makeFont(const SidefoldHeaderLook& look, int weight, DWORD underline, DWORD italic)
 {
-    if (!writable(size, 2 * sizeof(int))) return 0;
+    LOGFONTA lf{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    if (look.fontHeight) {
+        lf.lfHeight = look.fontHeight;
+        lf.lfWidth = 0;
+        lstrcpynA(lf.lfFaceName, look.fontFace, LF_FACESIZE);
+    }
+    lf.lfWeight = weight;
+    lf.lfUnderline = static_cast<BYTE>(underline & 0xFF);
+    lf.lfItalic = static_cast<BYTE>(italic & 0xFF);
+    return CreateFontIndirectA(&lf);
+}
+
+void makeFonts(HeaderRecord& h)
+{
+    if (h.normalFont) DeleteObject(h.normalFont);
+    if (h.hotFont) DeleteObject(h.hotFont);
+    h.normalFont = makeFont(h.look, h.look.normalWeight, h.look.normalUnderline, h.look.normalItalic);
+    h.hotFont = makeFont(h.look, h.look.hotWeight, h.look.hotUnderline, h.look.hotItalic);
+}
+
+HFONT fontFor(const HeaderRecord& h, int state)
+{
+    HFONT f = (state == Hot || state == Pressed) ? h.hotFont : h.normalFont;
+    return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// The glyph array the header draws from, and the size of its glyphs.
+const HBITMAP* glyphs(HWND window, SIZE& size)
+{
     const SidefoldTheme& t = libraryTheme();
-    const int glyph = isMain(window) ? t.mainArrowHeight : t.arrowHeight;
-    int icon = 0, iconWidth = 0;
-    if (h.images) ImageList_GetIconSize(h.images, &iconWidth, &icon);
-    size[0] = width;
-    size[1] = std::max({glyph, textHeight(window, h), icon}) + 2;
+    if (isGroupHeader(window) && isMain(window)) {
+        size = {t.mainArrowWidth, t.mainArrowHeight};
+        return t.mainArrowGlyphs;
+    }
+    if (!isGroupHeader(window) && t.systemLook) {
+        size = {t.triangleWidth, t.triangleHeight};
+        return t.triangleGlyphs;
+    }
+    size = {t.arrowWidth, t.arrowHeight};
+    return t.arrowGlyphs;
+}
+
+UINT textFormat(HWND window, const HeaderRecord& h, bool multiLine)
+{
+    const DWORD style = styleOf(window);
+    UINT format = DT_NOPREFIX;
+    if (multiLine && (style & kWrap))
+        format |= DT_WORDBREAK;
+    else
+        format |= DT_SINGLELINE | ((style & kEllipsis) ? DT_END_ELLIPSIS : 0);
+    int align = h.look.alignment;
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_RIGHT) align = align == 0 ? 2 : align == 2 ? 0 : 1;
+    format |= align == 1 ? DT_CENTER : align == 2 ? DT_RIGHT : DT_LEFT;
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_RTLREADING) format |= DT_RTLREADING;
+    return format;
+}
+
+struct HeaderLayout {
+    RECT icon{}, text{}, glyph{};
+    bool multiLine = false;
+    int height = 0;
+};
+
+HeaderLayout layoutAt(HWND window, const HeaderRecord& h, int width)
+{
+    HeaderLayout out;
+    const DWORD style = styleOf(window);
+    const SidefoldHeaderLook& look = h.look;
+    int iw = 0, ih = 0;
+    const bool icon = isGroupHeader(window) && look.images && ImageList_GetIconSize(look.images, &iw, &ih);
+    if (icon) out.icon = {2, 0, 2 + iw, ih};
+    const int textLeft = (icon ? 2 + iw : 0) + ((icon || h.indent < 0) ? look.paddingLeft : h.indent);
+    SIZE g{};
+    glyphs(window, g);
+    out.glyph = {width - look.paddingRight - g.cx, look.paddingTop, width - look.paddingRight, look.paddingTop + g.cy};
+    const int textRight = std::max<int>(textLeft, out.glyph.left - look.glyphGap);
+
+    char text[512] = {};
+    const int n = GetWindowTextA(window, text, sizeof(text));
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, fontFor(h, Hot));
+    RECT measured{0, 0, textRight - textLeft, 0};
+    const UINT asked = (style & kWrap) ? DT_WORDBREAK : DT_SINGLELINE | ((style & kEllipsis) ? DT_END_ELLIPSIS : 0);
+    DrawTextA(dc, text, n, &measured, asked | DT_NOPREFIX | DT_CALCRECT);
+    RECT line{0, 0, textRight - textLeft, 0};
+    DrawTextA(dc, n ? text : " ", n ? n : 1, &line, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    const int lineHeight = line.bottom - line.top;
+    int th = measured.bottom - measured.top;
+    out.multiLine = th >= 2 * lineHeight;
+    if (!out.multiLine) th = lineHeight;
+    if (style & kFocusRect) th += 2;
+    const int tw = std::min<int>(measured.right - measured.left + ((style & kFocusRect) ? 2 : 0), textRight - textLeft);
+    const UINT format = textFormat(window, h, out.multiLine);
+    int x = textLeft;
+    if (format & DT_CENTER) x = textLeft + (textRight - textLeft - tw) / 2;
+    if (format & DT_RIGHT) x = textRight - tw;
+    int y = look.paddingTop;
+    if (!out.multiLine && th < g.cy) y += (g.cy - th) / 2;
+    out.text = {x, y, x + tw, y + th};
+    out.height = std::max<int>(g.cy, th) + look.paddingTop + look.paddingBottom;
+    // An icon taller than text and glyph: they move down so the header is as tall as the icon.
+    if (ih > out.height) {
+        OffsetRect(&out.text, 0, ih - out.height);
+        OffsetRect(&out.glyph, 0, ih - out.height);
+        out.height = ih;
+    }
+    return out;
+}
+
+void updateTool(HWND window, const HeaderRecord& h)
+{
+    if (!h.tooltip) return;
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window;
+    tool.uId = 1;
+    GetClientRect(window, &tool.rect);
+    SendMessageA(h.tooltip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(h.tooltip, TTM_ACTIVATE, h.enabled && h.interactive, 0);
+}
+
+// Measures at the current width and, unless its size is fixed, takes the height.
+void resize(HWND window, HeaderRecord& h)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    const HeaderLayout l = layoutAt(window, h, client.right);
+    h.iconBox = l.icon, h.textBox = l.text, h.glyphBox = l.glyph, h.multiLine = l.multiLine;
+    if (!(styleOf(window) & kFixedSize) && client.right > 0 && l.height != client.bottom)
+        SetWindowPos(window, nullptr, 0, 0, client.right, l.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    updateTool(window, h);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+// The theme's header bitmap over the header in three slices: the 2-pixel edges stretched only
+// vertically, the middle both ways.
+void drawHeaderBitmap(HDC dc, HBITMAP bitmap, const RECT& r)
+{
+    BITMAP b{};
+    if (!GetObjectA(bitmap, sizeof(b), &b) || b.bmWidth < 5) return;
+    HDC memory = CreateCompatibleDC(dc);
+    if (!memory) return;
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const int w = r.right - r.left, h = r.bottom - r.top, edge = 2;
+    GdiAlphaBlend(dc, r.left, r.top, edge, h, memory, 0, 0, edge, b.bmHeight, blend);
+    GdiAlphaBlend(dc, r.left + edge, r.top, w - 2 * edge, h, memory, edge, 0, b.bmWidth - 2 * edge, b.bmHeight, blend);
+    GdiAlphaBlend(dc, r.right - edge, r.top, edge, h, memory, b.bmWidth - edge, 0, edge, b.bmHeight, blend);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+void paintHeader(HWND window, const HeaderRecord& h, HDC dc, const RECT& client)
+{
+    const SidefoldTheme& t = libraryTheme();
+    const bool group = isGroupHeader(window), main = isMain(window);
+    if (group) {
+        HBITMAP face = main ? t.mainHeaderBackground : t.headerBackground;
+        if (face) {
+            drawHeaderBitmap(dc, face, client);
+        } else if (t.systemLook) {
+            SetBkColor(dc, GetSysColor(main ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+            ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
+        }
+    }
+    SIZE g{};
+    const HBITMAP* set = glyphs(window, g);
+    const int half = h.expanded ? 0 : 3;
+    HBITMAP glyph = set[half + (h.state == Hot ? 1 : h.state == Pressed ? 2 : 0)];
+    if (h.state == Pressed && !glyph) glyph = set[half + 1];
+    drawGlyph(dc, glyph, h.glyphBox.left, h.glyphBox.top);
+    if (group && t.systemLook && (h.state == Hot || h.state == Pressed)) {
+        RECT frame = h.glyphBox;
+        DrawEdge(dc, &frame, h.state == Hot ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+    }
+    if (!IsRectEmpty(&h.iconBox))
+        ImageList_Draw(h.look.images, h.look.imageIndex, dc, h.iconBox.left, h.iconBox.top, ILD_TRANSPARENT);
+    char text[512] = {};
+    const int n = GetWindowTextA(window, text, sizeof(text));
+    HGDIOBJ old = SelectObject(dc, fontFor(h, h.state));
+    SetTextColor(dc, h.state == Disabled ? GetSysColor(COLOR_GRAYTEXT)
+                                         : ((h.state == Normal ? h.look.text : h.look.hotText) & 0xFFFFFF));
+    SetBkMode(dc, TRANSPARENT);
+    RECT box = h.textBox;
+    if (styleOf(window) & kFocusRect) InflateRect(&box, -1, -1);
+    DrawTextA(dc, text, n, &box, textFormat(window, h, h.multiLine));
+    SelectObject(dc, old);
+    if ((styleOf(window) & kFocusRect) && h.focused) DrawFocusRect(dc, &h.textBox);
+}
+
+void Header_Paint(HWND window, const HeaderRecord& h, HDC target)
+{
+    PAINTSTRUCT ps{};
+    HDC dc = target ? target : BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    MemoryCanvas canvas(dc, client);
+    askParentForBackground(window, canvas.dc(), client, WM_CTLCOLORSTATIC);
+    paintHeader(window, h, canvas.dc(), client);
+    canvas.copyTo(dc);
+    if (!target) EndPaint(window, &ps);
+}
+
+int stateNow(HWND window, const HeaderRecord& h)
+{
+    if (!h.enabled) return Disabled;
+    if (h.keyPressed) return Pressed;
+    RECT client;
+    GetClientRect(window, &client);
+    const bool over = PtInRect(&client, h.lastMouse) != 0;
+    if (over && h.tracking) return h.buttonDown ? Pressed : Hot;
+    if (h.buttonDown && GetCapture() == window) return Hot;
+    return Normal;
+}
+
+void refreshState(HWND window, HeaderRecord& h)
+{
+    const int state = stateNow(window, h);
+    if (state == h.state) return;
+    h.state = state;
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void setExpanded(HWND window, HeaderRecord& h, bool expanded, bool repaint)
+{
+    if (h.expanded != expanded && (styleOf(window) & SIDEFOLD_HEADER_SOUNDS))
+        playSystemSound(expanded ? ".Default\\Maximize" : ".Default\\Minimize");
+    h.expanded = expanded;
+    if (repaint) InvalidateRect(window, nullptr, FALSE);
+}
+
+void toggle(HWND window, HeaderRecord& h)
+{
+    if (!h.enabled || !h.interactive) return;
+    setExpanded(window, h, !h.expanded, true);
+    SendMessageA(GetParent(window), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(window), h.expanded ? kNowExpanded : kNowCollapsed),
+                 reinterpret_cast<LPARAM>(window));
+}
+
+LRESULT Header_Create(HWND window, HeaderRecord& h)
+{
+    h.enabled = IsWindowEnabled(window) != 0;
+    h.expanded = (styleOf(window) & SIDEFOLD_HEADER_EXPANDED) != 0;
+    defaultLook(window, h.look);
+    makeFonts(h);
+    if (styleOf(window) & kTooltip) {
+        h.tooltip = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                    libraryModule(), nullptr);
+        if (!h.tooltip) return -1;
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_TRANSPARENT;
+        tool.hwnd = window;
+        tool.uId = 1;
+        tool.lpszText = LPSTR_TEXTCALLBACKA;
+        SendMessageA(h.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    resize(window, h);
+    return 0;
+}
+
+void Header_Destroy(HeaderRecord& h)
+{
+    if (h.tooltip) DestroyWindow(h.tooltip);
+    if (h.normalFont) DeleteObject(h.normalFont);
+    if (h.hotFont) DeleteObject(h.hotFont);
+    h.tooltip = nullptr;
+    h.normalFont = h.hotFont = nullptr;
+}
+
+LRESULT Header_SetLook(HWND window, HeaderRecord& h, const SidefoldHeaderLook* look)
+{
+    if (!readable(look, sizeof(DWORD)) || !readable(look, sizeof(*look))) {
+        defaultLook(window, h.look);
+    } else {
+        if (look->size != sizeof(SidefoldHeaderLook)) return 0;
+        if (isGroupHeader(window)) {
+            // A group header keeps the theme's font and colours; the rest is the caller's.
+            const size_t from = offsetof(SidefoldHeaderLook, paddingTop);
+            std::memcpy(reinterpret_cast<char*>(&h.look) + from, reinterpret_cast<const char*>(look) + from,
+                        sizeof(SidefoldHeaderLook) - from);
+        } else {
+            h.look = *look;
+            h.look.fontFace[sizeof(h.look.fontFace) - 1] = 0;
+        }
+    }
+    makeFonts(h);
+    resize(window, h);
     return 1;
 }
 
-void Header_Paint(HWND window, const HeaderRecord& h)
+// The tooltip asks for its text: the parent is asked with code -10001, from the header.
+LRESULT Header_Notify(HWND window, const HeaderRecord& h, NMHDR* header)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    RECT r;
-    GetClientRect(window, &r);
-    const SidefoldTheme& t = libraryTheme();
-    const bool main = isMain(window);
-    SetBkColor(dc, isGroupHeader(window) ? GetSysColor(main ? COLOR_HIGHLIGHT : COLOR_BTNFACE)
-                                         : (t.paneBackground & 0xFFFFFF));
-    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-    int x = h.indent >= 0 ? h.indent : 4;
-    if (h.images) {
-        int w = 0, ih = 0;
-        ImageList_GetIconSize(h.images, &w, &ih);
-        ImageList_Draw(h.images, h.imageIndex, dc, 2, (r.bottom - ih) / 2, ILD_TRANSPARENT);
-        x = 2 + w + 4;
+    if (!h.tooltip || header->hwndFrom != h.tooltip || header->code != TTN_GETDISPINFOA) return 0;
+    auto* request = reinterpret_cast<NMTTDISPINFOA*>(header);
+    NMTTDISPINFOA copy = *request;
+    copy.hdr = {window, static_cast<UINT_PTR>(GetDlgCtrlID(window)), static_cast<UINT>(SIDEFOLD_NOTIFY_HEADER_TOOLTIP)};
+    copy.lpszText = copy.szText;
+    copy.szText[0] = 0;
+    SendMessageA(GetParent(window), WM_NOTIFY, copy.hdr.idFrom, reinterpret_cast<LPARAM>(&copy));
+    copy.szText[sizeof(copy.szText) - 1] = 0;
+    lstrcpynA(request->szText, copy.szText, sizeof(request->szText));
+    request->lpszText = request->szText;
+    return 0;
+}
+
+LRESULT Header_Mouse(HWND window, HeaderRecord& h, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (h.tooltip && message != WM_LBUTTONDBLCLK &&
+        !((styleOf(window) & kNoRelayPress) && (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN))) {
+        MSG msg{window, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+        SendMessageA(h.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     }
-    char text[256] = {};
-    const int n = GetWindowTextA(window, text, sizeof(text));
-    HGDIOBJ old = SelectObject(dc, h.font ? h.font : GetStockObject(DEFAULT_GUI_FONT));
-    SetTextColor(dc, (main ? t.mainHeaderText : t.headerText) & 0xFFFFFF);
-    SetBkMode(dc, TRANSPARENT);
-    RECT textBox{x, r.top, r.right - 4, r.bottom};
-    DrawTextA(dc, text, n, &textBox, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, old);
-    EndPaint(window, &ps);
+    h.lastMouse = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (!h.enabled || !h.interactive) return 0;
+    if (message == WM_MOUSEMOVE && !h.tracking) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
+        h.tracking = TrackMouseEvent(&track) != 0;
+    } else if (message == WM_LBUTTONDOWN) {
+        h.buttonDown = h.tracking = true;
+        if (!(styleOf(window) & kNoFocusOnClick)) SetFocus(window);
+        SetCapture(window);
+    } else if (message == WM_LBUTTONUP && h.buttonDown) {
+        h.buttonDown = false;
+        if (GetCapture() == window) ReleaseCapture();
+        RECT client;
+        GetClientRect(window, &client);
+        refreshState(window, h);
+        if (PtInRect(&client, h.lastMouse)) toggle(window, h);
+        return 0;
+    }
+    refreshState(window, h);
+    return 0;
 }
 
 }  // namespace
@@ -103,39 +440,133 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     HeaderRecord* h = headerOf(window);
     if (!h) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
+    case WM_CREATE: return Header_Create(window, *h);
+    case WM_DESTROY: Header_Destroy(*h); return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         delete h;
         return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: Header_Paint(window, *h); return 0;
+    case WM_PAINT: Header_Paint(window, *h, nullptr); return 0;
+    case WM_PRINTCLIENT:
+        if (!(lParam & PRF_CHECKVISIBLE) || IsWindowVisible(window))
+            Header_Paint(window, *h, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_SIZE: {
+        RECT client;
+        GetClientRect(window, &client);
+        const HeaderLayout l = layoutAt(window, *h, client.right);
+        h->iconBox = l.icon, h->textBox = l.text, h->glyphBox = l.glyph, h->multiLine = l.multiLine;
+        updateTool(window, *h);
+        return 0;
+    }
+    case WM_SETTEXT: {
+        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        resize(window, *h);
+        return result;
+    }
     case WM_SETFONT:
-        h->font = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam)) InvalidateRect(window, nullptr, TRUE);
+        // A group header keeps the theme's fonts; a plain one takes the face and height given.
+        if (!isGroupHeader(window) && wParam) {
+            LOGFONTA lf{};
+            if (GetObjectA(reinterpret_cast<HFONT>(wParam), sizeof(lf), &lf)) {
+                h->look.fontHeight = lf.lfHeight;
+                lstrcpynA(h->look.fontFace, lf.lfFaceName, sizeof(h->look.fontFace));
+                makeFonts(*h);
+                resize(window, *h);
+            }
+        }
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(h->font);
-    case WM_USER + 3: return 0;  // no tooltip window yet
-    case WM_USER + 4:
-        h->expanded = wParam != 0;
-        if (lParam == 0) InvalidateRect(window, nullptr, TRUE);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(h->normalFont);
+    case WM_THEMECHANGED:
+        if (isGroupHeader(window)) {
+            defaultLook(window, h->look);
+            makeFonts(*h);
+        }
+        resize(window, *h);
         return 0;
+    case WM_USER + 1: return Header_SetLook(window, *h, reinterpret_cast<const SidefoldHeaderLook*>(lParam));
+    case WM_USER + 2: {
+        auto* out = reinterpret_cast<SidefoldHeaderLook*>(lParam);
+        if (wParam != sizeof(SidefoldHeaderLook) || !writable(out, sizeof(*out))) return 0;
+        *out = h->look;
+        return 1;
+    }
+    case WM_USER + 3: return reinterpret_cast<LRESULT>(h->tooltip);
+    case WM_USER + 4: setExpanded(window, *h, wParam != 0, lParam == 0); return 0;
     case WM_USER + 5: return h->expanded ? 1 : 0;
-    case WM_USER + 6: h->interactive = wParam != 0; return 0;
+    case WM_USER + 6:
+        h->interactive = wParam != 0;
+        if (!h->interactive) h->buttonDown = h->keyPressed = false, h->tracking = false;
+        updateTool(window, *h);
+        refreshState(window, *h);
+        return 0;
     case WM_USER + 7:
         h->indent = static_cast<int>(wParam);
-        InvalidateRect(window, nullptr, TRUE);
+        resize(window, *h);
         return 1;
     case WM_USER + 8:
-        h->images = reinterpret_cast<HIMAGELIST>(wParam);
-        h->imageIndex = static_cast<int>(lParam);
-        InvalidateRect(window, nullptr, TRUE);
+        h->look.images = reinterpret_cast<HIMAGELIST>(wParam);
+        h->look.imageIndex = static_cast<int>(lParam);
+        resize(window, *h);
         return 1;
-    case SIDEFOLD_MSG_MEASURE:
-        return Header_Measure(window, *h, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
+    case SIDEFOLD_MSG_MEASURE: {
+        auto* size = reinterpret_cast<int*>(wParam);
+        if (!writable(size, 2 * sizeof(int))) return 0;
+        size[0] = static_cast<int>(lParam);
+        size[1] = layoutAt(window, *h, static_cast<int>(lParam)).height;
+        return 1;
+    }
     case SIDEFOLD_MSG_CREATION_SIZE:
         if (writable(reinterpret_cast<int*>(wParam), sizeof(int))) *reinterpret_cast<int*>(wParam) = h->creationSize.cx;
         if (writable(reinterpret_cast<int*>(lParam), sizeof(int))) *reinterpret_cast<int*>(lParam) = h->creationSize.cy;
         return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && h->look.cursor) {
+            SetCursor(h->look.cursor);
+            return TRUE;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK: return Header_Mouse(window, *h, message, wParam, lParam);
+    case WM_MOUSELEAVE:
+        h->tracking = false;
+        refreshState(window, *h);
+        return 0;
+    case WM_CAPTURECHANGED:
+        h->buttonDown = false;
+        refreshState(window, *h);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        if (wParam != VK_SPACE || !h->enabled || !h->interactive) return 0;
+        if (message == WM_KEYDOWN) {
+            h->keyPressed = true;
+        } else if (h->keyPressed) {
+            h->keyPressed = false;
+            refreshState(window, *h);
+            toggle(window, *h);
+            return 0;
+        }
+        refreshState(window, *h);
+        return 0;
+    case WM_GETDLGCODE: return DLGC_BUTTON;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        h->focused = message == WM_SETFOCUS;
+        if (!h->focused) h->keyPressed = false;
+        refreshState(window, *h);
+        if (styleOf(window) & kFocusRect) InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_ENABLE:
+        h->enabled = wParam != 0;
+        if (!h->enabled) h->buttonDown = h->keyPressed = false;
+        updateTool(window, *h);
+        refreshState(window, *h);
+        return 0;
+    case WM_NOTIFY: return Header_Notify(window, *h, reinterpret_cast<NMHDR*>(lParam));
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -5,6 +5,7 @@
 // toolbar click, accelerator, task link) and drive the program's own modal dialogs.
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -15,8 +16,10 @@
 #include <vector>
 
 #include "app/builder_app.h"
+#include "app/main_frame.h"
 #include "fake_seam.h"
 #include "resource.h"
+#include "taskpane/include/sidefold.h"
 #include "winui/text.h"
 
 // Pumps the thread's messages until none is left.
@@ -157,7 +160,29 @@ protected:
     // A menu item, an accelerator, a task link: WM_COMMAND to the frame as each sends it.
     void menu(UINT id) { SendMessageW(frameWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     void accelerator(UINT id) { SendMessageW(frameWindow(), WM_COMMAND, MAKEWPARAM(id, 1), 0); }
-    void taskLink(UINT id) { SendMessageW(frameWindow(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    // A task link (or the push button) of the task pane, clicked with the mouse on the pane's own
+    // thread: the pane forwards the click and the frame runs it.
+    void taskLink(UINT id)
+    {
+        HWND control = taskPaneControl(id);
+        if (!control) {
+            ADD_FAILURE() << "no task-pane control " << id;
+            return;
+        }
+        if (!(GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE)) ADD_FAILURE() << "task-pane control hidden " << id;
+        SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        pump();
+    }
+    // The control of a task-pane group, or null.
+    HWND taskPaneControl(UINT id)
+    {
+        for (int group : {IDD_TASK_ALBUMS, IDD_TASK_IMAGES, IDD_TASK_GALLERY}) {
+            HWND dialog = reinterpret_cast<HWND>(SendMessageW(frame().taskPane(), SIDEFOLD_BAR_DIALOG_ID, group, 0));
+            if (HWND control = dialog ? GetDlgItem(dialog, static_cast<int>(id)) : nullptr) return control;
+        }
+        return nullptr;
+    }
     // A click on a toolbar button; false when the toolbar has no such button. A disabled button
     // sends nothing, as for the user.
     bool clickToolbar(UINT id)
@@ -228,8 +253,8 @@ protected:
 };
 
 // The album dialog's answer: type a title (and a caption), pick a place, press a button.
-inline std::function<void(HWND)> answerAlbum(const wchar_t* title, const wchar_t* caption = nullptr,
-                                             int place = 0, int button = IDOK)
+inline std::function<void(HWND)> answerAlbum(const wchar_t* title, const wchar_t* caption = nullptr, int place = 0,
+                                             int button = IDOK)
 {
     return [=](HWND dialog) {
         if (title) typeInto(dialog, IDC_ALBUM_TITLE, title);

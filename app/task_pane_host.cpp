@@ -1,0 +1,131 @@
+#include "app/task_pane_host.h"
+
+#include <commctrl.h>
+
+#include "app/sidefold_imports.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr int kTaskPaneBarId = 123;
+constexpr DWORD kTaskPaneBarStyle = kBarAlignLeft | kBarBorderRight | kBarSizeDynamic;  // 0x1404
+constexpr UINT kLinkSetImages = WM_USER + 3;
+constexpr UINT kSendTimeoutMs = 100000;
+
+struct LinkImage {
+    int control;
+    int image;
+};
+
+struct Group {
+    int id;  // group id and template id
+    const char* caption;
+    DWORD headerStyle;
+    bool icon;            // the group icon list, index 0
+    const char* tooltip;  // for the group's header and links
+    const LinkImage* links;
+    size_t linkCount;
+};
+
+constexpr LinkImage kAlbumLinks[] = {{ID_LINK_ALBUM_ADD, 0},    {ID_LINK_ALBUM_EDIT, 1}, {ID_LINK_ALBUM_COPY, 2},
+                                     {ID_LINK_ALBUM_REMOVE, 3}, {ID_LINK_ALBUM_UP, 4},   {ID_LINK_ALBUM_DOWN, 5}};
+constexpr LinkImage kImageLinks[] = {{ID_LINK_IMAGES_ADD, 6},          {ID_LINK_IMAGES_ADD_FOLDER, 7},
+                                     {ID_LINK_IMAGES_UP, 8},           {ID_LINK_IMAGES_DOWN, 9},
+                                     {ID_LINK_IMAGES_ROTATE_LEFT, 10}, {ID_LINK_IMAGES_ROTATE_RIGHT, 11},
+                                     {ID_LINK_IMAGES_COMMENT, 12},     {ID_LINK_IMAGES_REMOVE, 13}};
+constexpr LinkImage kGalleryLinks[] = {{ID_LINK_BUILD_TITLE, 14}, {ID_LINK_BUILD_VIEW, 15}};
+
+constexpr Group kGroups[3] = {
+    {IDD_TASK_ALBUMS, "Albums management", 0x1A99, true, "Albums Management", kAlbumLinks, std::size(kAlbumLinks)},
+    {IDD_TASK_IMAGES, "Images management", 0x1A99, false, "Images Management", kImageLinks, std::size(kImageLinks)},
+    {IDD_TASK_GALLERY, "Web Gallery management", 0x2899, false, "Web Gallery Management", kGalleryLinks,
+     std::size(kGalleryLinks)},
+};
+
+const Group* groupWithId(int id)
+{
+    for (const Group& g : kGroups)
+        if (g.id == id) return &g;
+    return nullptr;
+}
+
+}  // namespace
+
+CTaskPaneHost::~CTaskPaneHost()
+{
+    for (HIMAGELIST list : {groupIcons_, linkImages_.lists.normal, linkImages_.lists.hot, linkImages_.lists.disabled})
+        if (list) ImageList_Destroy(list);
+}
+
+bool CTaskPaneHost::createBar(HWND frame)
+{
+    for (bool& added : groupAdded_) added = false;
+    return bar_.create(frame, L"Web Gallery management", kTaskPaneBarId, kTaskPaneBarStyle) && bar_.pane();
+}
+
+bool CTaskPaneHost::createImageLists(HINSTANCE instance)
+{
+    int count = 0;
+    if (!groupIcons_)
+        groupIcons_ =
+            sidefoldImageLists(instance, IDB_TASK_IMAGES, 48, RGB(255, 0, 255), &count, nullptr, nullptr, nullptr);
+    if (!linkImages_.lists.hot) {
+        // The strip's own pictures show when the mouse is over a link; the darkened ones otherwise.
+        linkImages_.lists.hot = sidefoldImageLists(instance, IDB_MENU_IMAGES, 16, 0x007D7C7B, &linkImages_.count,
+                                                   nullptr, &linkImages_.lists.disabled, &linkImages_.lists.normal);
+    }
+    return groupIcons_ && linkImages_.lists.hot;
+}
+
+void CTaskPaneHost::addGroups(HWND frame, HINSTANCE instance)
+{
+    for (size_t i = 0; i < std::size(kGroups); ++i) {
+        if (groupAdded_[i]) continue;
+        groupAdded_[i] = true;
+        if (!IsWindow(pane()) || !frame) continue;
+        const Group& g = kGroups[i];
+        SidefoldGroupDescription d{};
+        d.size = sizeof(d);
+        d.groupId = g.id;
+        d.templateModule = instance;
+        d.templateId = static_cast<DWORD>(g.id);
+        d.owner = frame;
+        d.headerStyle = g.headerStyle;
+        d.title = g.caption;
+        d.headerImages = g.icon ? groupIcons_ : nullptr;
+        SendMessageA(pane(), SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
+    }
+}
+
+LRESULT CTaskPaneHost::onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) const
+{
+    if (wParam != SIDEFOLD_FORWARDED_TAG || !lParam) return 0;
+    const auto& record = *reinterpret_cast<const SidefoldForwardedMessage*>(lParam);
+    const Group* group = groupWithId(record.groupId);
+    switch (record.message) {
+    case WM_NOTIFY: {
+        auto* request = reinterpret_cast<NMTTDISPINFOA*>(record.lParam);
+        if (!request) return 0;
+        const int code = static_cast<int>(request->hdr.code);
+        if (code != SIDEFOLD_NOTIFY_LINK_TOOLTIP && code != SIDEFOLD_NOTIFY_HEADER_TOOLTIP) return 0;
+        lstrcpynA(request->szText, group ? group->tooltip : "Web Gallery management", sizeof(request->szText));
+        return 1;
+    }
+    case WM_INITDIALOG:
+        if (!group) return 0;
+        // Sent with a time-out: the links live on the pane's thread, which waits for this answer.
+        for (size_t i = 0; i < group->linkCount; ++i) {
+            HWND link = GetDlgItem(record.dialog, group->links[i].control);
+            if (!link) continue;
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(link, kLinkSetImages, static_cast<WPARAM>(group->links[i].image),
+                                reinterpret_cast<LPARAM>(&linkImages_.lists), SMTO_NORMAL, kSendTimeoutMs, &ignored);
+        }
+        return 1;
+    case WM_COMMAND:
+        if (!group) return 0;
+        SendMessageW(frame, WM_COMMAND, record.wParam, record.lParam);
+        return 1;
+    default: return 0;
+    }
+}

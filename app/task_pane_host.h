@@ -1,0 +1,41 @@
+#pragma once
+// The main frame's task pane: the bar that holds it, the image lists the program asks the
+// library to build (kept for the program's life), the three groups of task links made from
+// the program's templates, and the messages the groups forward to the frame (tooltip texts,
+// each link's images when its dialog starts, and link clicks, which become frame commands).
+
+#include <windows.h>
+
+#include "app/task_pane_bar.h"
+#include "taskpane/include/sidefold.h"
+
+class CTaskPaneHost {
+public:
+    CTaskPaneHost() = default;
+    ~CTaskPaneHost();
+    CTaskPaneHost(const CTaskPaneHost&) = delete;
+    CTaskPaneHost& operator=(const CTaskPaneHost&) = delete;
+
+    // The bar (and with it the pane) as a child of the frame; false when either fails.
+    bool createBar(HWND frame);
+    // The group icons and the links' three lists, once; false when the lists cannot be made.
+    bool createImageLists(HINSTANCE instance);
+    // The three groups, in order, each at most once; a group is missing when the pane is not.
+    void addGroups(HWND frame, HINSTANCE instance);
+    // SIDEFOLD_MSG_FORWARDED: 1 when the frame handled the message, else 0.
+    LRESULT onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) const;
+
+    const CTaskPaneBar& bar() const { return bar_; }
+    HWND pane() const { return bar_.pane(); }
+
+private:
+    CTaskPaneBar bar_;
+    bool groupAdded_[3] = {};
+    HIMAGELIST groupIcons_ = nullptr;  // 48-pixel group icons
+    // What the links are given: darkened (normal state), normal (hot and pressed), grey
+    // (disabled), and the image count.
+    struct LinkImages {
+        SidefoldImageListBlock lists{};
+        int count = 0;
+    } linkImages_;
+};

@@ -1,0 +1,91 @@
+#include "taskpane/control_paint.h"
+
+#include <mmsystem.h>
+
+#include <cstdio>
+
+namespace sidefold {
+
+MemoryCanvas::MemoryCanvas(HDC target, const RECT& area) : target_(target), area_(area)
+{
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (w <= 0 || h <= 0) return;
+    memory_ = CreateCompatibleDC(target);
+    bitmap_ = memory_ ? CreateCompatibleBitmap(target, w, h) : nullptr;
+    if (!bitmap_) {
+        if (memory_) DeleteDC(memory_);
+        memory_ = nullptr;
+        return;
+    }
+    old_ = SelectObject(memory_, bitmap_);
+    SetWindowOrgEx(memory_, area.left, area.top, nullptr);
+}
+
+MemoryCanvas::~MemoryCanvas()
+{
+    if (!memory_) return;
+    SelectObject(memory_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(memory_);
+}
+
+void MemoryCanvas::copyTo(HDC target) const
+{
+    if (!memory_) return;
+    BitBlt(target, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, memory_, area_.left,
+           area_.top, SRCCOPY);
+}
+
+void askParentForBackground(HWND control, HDC dc, const RECT& client, UINT message)
+{
+    HWND parent = GetParent(control);
+    const LRESULT answer =
+        parent ? SendMessageA(parent, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)) : 0;
+    if (answer > 1)
+        FillRect(dc, &client, reinterpret_cast<HBRUSH>(answer));
+    else if (!parent)
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void drawGlyph(HDC dc, HBITMAP glyph, int x, int y)
+{
+    BITMAP b{};
+    if (!glyph || !GetObjectA(glyph, sizeof(b), &b)) return;
+    HDC memory = CreateCompatibleDC(dc);
+    if (!memory) return;
+    HGDIOBJ old = SelectObject(memory, glyph);
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, x, y, b.bmWidth, b.bmHeight, memory, 0, 0, b.bmWidth, b.bmHeight, blend);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+void playSystemSound(const char* event)
+{
+    char key[300];
+    std::snprintf(key, sizeof(key), "AppEvents\\Schemes\\Apps\\%s\\.Current", event);
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return;
+    char value[260] = {};
+    DWORD size = sizeof(value) - 1, type = 0;
+    const bool read =
+        RegQueryValueExA(k, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
+    RegCloseKey(k);
+    if (!read || !value[0]) return;
+    char file[MAX_PATH] = {};
+    if (type == REG_EXPAND_SZ) {
+        if (!ExpandEnvironmentStringsA(value, file, sizeof(file))) return;
+    } else if (type == REG_SZ) {
+        lstrcpynA(file, value, sizeof(file));
+    } else {
+        return;
+    }
+    // winmm is loaded when first needed: most runs never play a sound.
+    using PlaySoundProc = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
+    static HMODULE winmm = LoadLibraryA("winmm.dll");
+    auto play =
+        winmm ? reinterpret_cast<PlaySoundProc>(reinterpret_cast<void*>(GetProcAddress(winmm, "PlaySoundA"))) : nullptr;
+    if (play) play(file, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
+}
+
+}  // namespace sidefold

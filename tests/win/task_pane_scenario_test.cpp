@@ -1,0 +1,141 @@
+// The task pane in the real main frame: its three groups in order, every link and the push
+// button reaching the frame as their own commands, the links' images, and the tooltip texts.
+
+#include "scenario.h"
+
+#include "app/command_ids.h"
+
+namespace {
+
+constexpr UINT kAlbumLinks[] = {ID_LINK_ALBUM_ADD,    ID_LINK_ALBUM_EDIT, ID_LINK_ALBUM_COPY,
+                                ID_LINK_ALBUM_REMOVE, ID_LINK_ALBUM_UP,   ID_LINK_ALBUM_DOWN};
+constexpr UINT kImageLinks[] = {ID_LINK_IMAGES_ADD,     ID_LINK_IMAGES_ADD_FOLDER,  ID_LINK_IMAGES_UP,
+                                ID_LINK_IMAGES_DOWN,    ID_LINK_IMAGES_ROTATE_LEFT, ID_LINK_IMAGES_ROTATE_RIGHT,
+                                ID_LINK_IMAGES_COMMENT, ID_LINK_IMAGES_REMOVE};
+constexpr UINT kGalleryControls[] = {ID_LINK_BUILD_TITLE, ID_LINK_BUILD_VIEW, ID_LINK_BUILD_GALLERY};
+
+// The frame's commands, logged and kept from running (they would open their dialogs).
+std::vector<UINT> commandsSeen;
+WNDPROC frameProcedure = nullptr;
+
+LRESULT CALLBACK loggingFrame(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && LOWORD(wParam) >= ID_LINK_FIRST && LOWORD(wParam) <= ID_LINK_LAST) {
+        commandsSeen.push_back(LOWORD(wParam));
+        return 0;
+    }
+    return CallWindowProcW(frameProcedure, window, message, wParam, lParam);
+}
+
+class TaskPaneScenario : public Scenario {
+protected:
+    HWND dialog(int group)
+    {
+        return reinterpret_cast<HWND>(SendMessageW(frame().taskPane(), SIDEFOLD_BAR_DIALOG_ID, group, 0));
+    }
+    // A library control's height at a width: a link with its 16-pixel icon is at least 16 high.
+    static int heightAt(HWND control, int width)
+    {
+        int size[2] = {0, 0};
+        SendMessageA(control, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), width);
+        return size[1];
+    }
+    // What a tooltip of the control is told to show.
+    static std::string tooltipText(HWND control, UINT tooltipMessage)
+    {
+        HWND tooltip = reinterpret_cast<HWND>(SendMessageA(control, tooltipMessage, 0, 0));
+        NMTTDISPINFOA request{};
+        request.hdr = {tooltip, 1, TTN_GETDISPINFOA};
+        request.lpszText = request.szText;
+        SendMessageA(control, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&request));
+        return request.lpszText ? request.lpszText : "";
+    }
+};
+
+}  // namespace
+
+TEST_F(TaskPaneScenario, ThreeGroupsInOrderWithTheirTitlesOpenAndEveryLinkWithItsImage)
+{
+    HWND pane = frame().taskPane();
+    ASSERT_TRUE(IsWindow(pane));
+    EXPECT_EQ(GetParent(pane), frame().taskPaneBar());
+    std::vector<int> ids;
+    for (WPARAM i = 0;; ++i) {
+        SidefoldGroupDescription d{};
+        d.size = sizeof(d);
+        if (!SendMessageA(pane, SIDEFOLD_BAR_DESCRIPTION_AT, i, reinterpret_cast<LPARAM>(&d))) break;
+        ids.push_back(d.groupId);
+    }
+    EXPECT_EQ(ids, (std::vector<int>{IDD_TASK_ALBUMS, IDD_TASK_IMAGES, IDD_TASK_GALLERY}));
+    const char* titles[] = {"Albums management", "Images management", "Web Gallery management"};
+    for (int i = 0; i < 3; ++i) {
+        HWND header = reinterpret_cast<HWND>(SendMessageA(pane, SIDEFOLD_BAR_HEADER_AT, i, 0));
+        char text[64] = {};
+        GetWindowTextA(header, text, sizeof(text));
+        EXPECT_STREQ(text, titles[i]);
+        EXPECT_EQ(SendMessageA(header, WM_USER + 5, 0, 0), 1) << "added expanded";
+    }
+    for (UINT id : kAlbumLinks) EXPECT_GE(heightAt(taskPaneControl(id), 200), 16) << id;
+    for (UINT id : kImageLinks) EXPECT_GE(heightAt(taskPaneControl(id), 200), 16) << id;
+    EXPECT_GE(heightAt(taskPaneControl(ID_LINK_BUILD_TITLE), 200), 16);
+    EXPECT_GE(heightAt(taskPaneControl(ID_LINK_BUILD_VIEW), 200), 16);
+}
+
+TEST_F(TaskPaneScenario, EveryLinkAndTheButtonReachTheFrameAsTheirOwnCommand)
+{
+    commandsSeen.clear();
+    frameProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&loggingFrame)));
+    std::vector<UINT> clicked;
+    for (UINT id : kAlbumLinks) clicked.push_back(id);
+    for (UINT id : kImageLinks) clicked.push_back(id);
+    for (UINT id : kGalleryControls) clicked.push_back(id);
+    for (UINT id : clicked) taskLink(id);
+    SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(frameProcedure));
+    EXPECT_EQ(commandsSeen, clicked);
+}
+
+TEST_F(TaskPaneScenario, ALinkRunsTheSameOperationAsItsMenuItem)
+{
+    makeAlbums({"One", "Two", "Three"}, 1);
+    doc().selectAlbum(2);
+    taskLink(ID_LINK_ALBUM_UP);
+    EXPECT_EQ(albumTitles(), (std::vector<std::string>{"One", "Three", "Two"}));
+    menu(ID_ALBUM_UP);
+    EXPECT_EQ(albumTitles(), (std::vector<std::string>{"Three", "One", "Two"}));
+    taskLink(ID_LINK_ALBUM_DOWN);
+    EXPECT_EQ(albumTitles(), (std::vector<std::string>{"One", "Three", "Two"}));
+}
+
+TEST_F(TaskPaneScenario, TooltipsNameTheGroupOfTheLinkOrHeader)
+{
+    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_ALBUM_EDIT), WM_USER + 4), "Albums Management");
+    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_IMAGES_COMMENT), WM_USER + 4), "Images Management");
+    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_BUILD_VIEW), WM_USER + 4), "Web Gallery Management");
+    HWND header = reinterpret_cast<HWND>(SendMessageA(frame().taskPane(), SIDEFOLD_BAR_HEADER_ID, IDD_TASK_IMAGES, 0));
+    EXPECT_EQ(tooltipText(header, WM_USER + 3), "Images Management");
+}
+
+TEST_F(TaskPaneScenario, ALinkMissingFromItsDialogIsSkippedAndTheOthersGetTheirImages)
+{
+    // A dialog of the third group without its first link.
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND link =
+        CreateWindowExA(0, SIDEFOLD_CLASS_LINK, "Gallery preview...", WS_CHILD | WS_VISIBLE | 0x034F, 0, 0, 200, 13,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ID_LINK_BUILD_VIEW)), nullptr, nullptr);
+    ASSERT_TRUE(link);
+    const int plain = heightAt(link, 200);
+    SidefoldForwardedMessage record{parent, IDD_TASK_GALLERY, WM_INITDIALOG, 0, 0};
+    EXPECT_EQ(
+        SendMessageW(frameWindow(), SIDEFOLD_MSG_FORWARDED, SIDEFOLD_FORWARDED_TAG, reinterpret_cast<LPARAM>(&record)),
+        1);
+    EXPECT_GE(heightAt(link, 200), 16);
+    EXPECT_GT(heightAt(link, 200), plain) << "the icon came";
+    // Anything else is not the frame's.
+    SidefoldForwardedMessage other{parent, IDD_TASK_GALLERY, WM_TIMER, 0, 0};
+    EXPECT_EQ(
+        SendMessageW(frameWindow(), SIDEFOLD_MSG_FORWARDED, SIDEFOLD_FORWARDED_TAG, reinterpret_cast<LPARAM>(&other)),
+        0);
+    EXPECT_EQ(SendMessageW(frameWindow(), SIDEFOLD_MSG_FORWARDED, 21, reinterpret_cast<LPARAM>(&record)), 0);
+    DestroyWindow(parent);
+}
