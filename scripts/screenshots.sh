@@ -106,6 +106,13 @@ fi
 wait_for "Fotoloom - sample"
 shot main-window 3
 
+# The task pane: its first group collapsed by a click on its header and opened again; then the
+# window restored to its smaller size, where the pane's groups overflow and it scrolls.
+xdotool mousemove 160 158 click 1; shot task-pane-collapsed 2
+xdotool mousemove 160 158 click 1; sleep 1
+xdotool key alt+space r; shot task-pane-scrolls 2
+xdotool key alt+space x; sleep 2
+
 # Menus: F10 opens the menu bar, arrows walk it.
 xdotool key F10 Down; shot menu-file
 xdotool key Right; shot menu-albums

@@ -158,8 +158,14 @@ void placeGroups(BarRecord& bar)
                      kSwpMove | SWP_SHOWWINDOW);
         if (g->expanded) {
             placeControls(bar, *g);
-            SetWindowPos(g->dialog, nullptr, left, g->position.y + geometry.dialog.top, geometry.dialog.right,
-                         geometry.dialog.bottom - geometry.dialog.top, kSwpMove | SWP_SHOWWINDOW);
+            RECT before{};
+            GetClientRect(g->dialog, &before);
+            const int w = geometry.dialog.right, h = geometry.dialog.bottom - geometry.dialog.top;
+            SetWindowPos(g->dialog, nullptr, left, g->position.y + geometry.dialog.top, w, h,
+                         kSwpMove | SWP_SHOWWINDOW);
+            // The task-list box's borders run along the dialog's edges: a new size paints it anew.
+            if (before.right != w || before.bottom != h)
+                RedrawWindow(g->dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         } else {
             ShowWindow(g->dialog, SW_HIDE);
         }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "taskpane/bar_deferred.h"
+#include "taskpane/bar_keyboard.h"
 #include "taskpane/bar_record.h"
 #include "taskpane/library.h"
 
@@ -52,6 +53,7 @@ void runLoop(HWND window)
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == SIDEFOLD_MSG_STOP && !msg.hwnd) return;
+            if (navigateByKey(window, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
