@@ -73,7 +73,8 @@ std::optional<TemporaryFile> TemporaryFile::create(const std::string& folder, st
     for (int attempt = 0; attempt < kCreateTries; ++attempt) {
         std::string path = joinPath(folder, prefix + hexOf(randomPart()) + ".tmp");
         bool alreadyExists = false;
-        if (std::FILE* file = createNewFile(path, alreadyExists)) return TemporaryFile(std::move(path), file);
+        // Private while it is written: it may become a file only its owner may read.
+        if (std::FILE* file = createNewFile(path, alreadyExists, 0600)) return TemporaryFile(std::move(path), file);
         if (!alreadyExists) return std::nullopt;
     }
     return std::nullopt;

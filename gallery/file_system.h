@@ -90,7 +90,8 @@ public:
     const std::string& path() const { return path_; }
 
     // Puts the content on the disk, closes the file, gives it the permissions (and the owner,
-    // where the system lets us) of the regular file `target` names, and renames it over
+    // where the system lets us) of the regular file `target` names, or those of any new file
+    // when there is none (until then only its owner may read it), and renames it over
     // `target` in one step. The name itself is replaced: a link called `target` is not
     // followed. On Linux the folder is flushed too, so a power loss cannot undo the rename.
     // False when anything fails before the rename; the temporary file is then removed and
@@ -109,7 +110,8 @@ private:
 
 // Creates `path` for binary writing only when no file of that name exists (never opening an
 // existing one); nullptr otherwise, with `alreadyExists` telling the two refusals apart.
-std::FILE* createNewFile(const std::string& path, bool& alreadyExists);
+// `permissions` are the POSIX mode bits before the umask (unused on Windows).
+std::FILE* createNewFile(const std::string& path, bool& alreadyExists, unsigned permissions = 0666);
 // Flushes the buffers of `file` and asks the system to put its content on the disk.
 bool syncFile(std::FILE* file);
 

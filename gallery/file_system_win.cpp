@@ -132,7 +132,7 @@ std::FILE* openRegularFile(const std::string& path)
     return file;
 }
 
-std::FILE* createNewFile(const std::string& path, bool& alreadyExists)
+std::FILE* createNewFile(const std::string& path, bool& alreadyExists, unsigned /*permissions*/)
 {
     int fd =
         _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);

@@ -181,6 +181,18 @@ TEST_F(FileSystemTest, CommitKeepsThePermissionsAndReplacesALinkItselfNotWhatItP
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
+    // While it is written no one else may read it; once it is a new file, it is made as any
+    // other new file would be.
+    const mode_t mask = ::umask(027);
+    std::optional<TemporaryFile> fresh = TemporaryFile::create(folder(), "fresh");
+    ASSERT_TRUE(fresh);
+    ASSERT_EQ(::stat(fresh->path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_TRUE(fresh->commitOver(pathOf("fresh.gal")));
+    ::umask(mask);
+    ASSERT_EQ(::stat(pathOf("fresh.gal").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
     const std::string outside = write("outside", "not ours");
     fs::create_symlink(folder_ / "outside", folder_ / "link");
     std::optional<TemporaryFile> l = TemporaryFile::create(folder(), "link");
