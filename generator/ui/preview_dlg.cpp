@@ -12,6 +12,9 @@ constexpr int kPanelWidth = 200;
 constexpr int kGap = 5;
 constexpr int kPanelRoom = 100;  // below the panel, for OK and Cancel
 constexpr int kButtonGap = 8;    // between OK and Cancel
+// Posted at opening: maximised while the dialog is still being made, it would be shown in its
+// template size by the dialog manager afterwards (so Wine does), so it is maximised once shown.
+constexpr UINT kMaximize = WM_APP + 20;
 
 int heightOf(HWND window)
 {
@@ -35,6 +38,7 @@ const winui::MessageMapBase* CPreviewDlg::messageMap() const
                                 .on<WM_INITDIALOG>(&CPreviewDlg::onInitDialog)
                                 .on<WM_SIZE>(&CPreviewDlg::onSize)
                                 .on<WM_DESTROY>(&CPreviewDlg::onDestroy)
+                                .raw(kMaximize, &CPreviewDlg::onMaximize)
                                 .command(IDOK, &CPreviewDlg::onOk)
                                 .command(IDC_PREVIEW_FALLBACK_LINK, &CPreviewDlg::onLinkButton)
                                 .notify(IDC_PREVIEW_FALLBACK_LINK, NM_CLICK, &CPreviewDlg::onLinkClicked)
@@ -66,7 +70,7 @@ bool CPreviewDlg::onInitDialog()
         if (ready_) copyThemeImages();
     };
 
-    ShowWindow(hwnd(), SW_MAXIMIZE);
+    PostMessageW(hwnd(), kMaximize, 0, 0);
     SetWindowTextW(hwnd(), (winui::widen(gallery_.galleryTitle) + L" - Gallery Preview").c_str());
     panel_.setUp(gallery_, ListThemes(options_.templateRoot));
     preparePreviewFolder(options_.folder);
@@ -121,6 +125,23 @@ void CPreviewDlg::renderPreview()
     // A theme that is gone fell back to the first one there is: the list shows which.
     if (!result.themeName.empty() && result.themeName != input.settings.themeName) panel_.selectTheme(result.themeName);
     if (result.outcome == PreviewOutcome::Shown && view_) winui::seam().navigate(*view_, winui::widen(result.pagePath));
+}
+
+LRESULT CPreviewDlg::onMaximize(WPARAM, LPARAM)
+{
+    ShowWindow(hwnd(), SW_MAXIMIZE);
+    // Where the system keeps a dialog from being maximised, it still gets the whole work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    RECT now{};
+    GetWindowRect(hwnd(), &now);
+    const RECT& area = monitor.rcWork;
+    if (GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor) &&
+        (now.right - now.left < area.right - area.left || now.bottom - now.top < area.bottom - area.top)) {
+        SetWindowPos(hwnd(), nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
 }
 
 void CPreviewDlg::onOk()

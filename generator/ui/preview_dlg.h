@@ -48,6 +48,7 @@ private:
     void onSize(UINT type, SIZE client);
     void onOk();
     void onDestroy();
+    LRESULT onMaximize(WPARAM, LPARAM);
     LRESULT onLinkClicked(const NMHDR&);
     void onLinkButton();
 

@@ -53,6 +53,8 @@ void CPreviewFallback::move(const RECT& where)
     if (link_)
         SetWindowPos(link_, nullptr, where.left + kMargin, where.top + kMargin + kTextHeight + 8, width, kLinkHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+    // A static keeps its old picture when it only shrinks: the text is wrapped again for the new width.
+    if (text_) InvalidateRect(text_, nullptr, TRUE);
 }
 
 bool CPreviewFallback::visible() const { return text_ && link_ && IsWindowVisible(text_) && IsWindowVisible(link_); }
