@@ -9,6 +9,7 @@
 #include "app/owner_menu.h"
 #include "app/views.h"
 #include "app/thumbnail_cell.h"
+#include "app/thumbnail_source.h"
 #include "gallery/format_code.h"
 #include "resources/resource.h"
 #include "gallery/picture.h"
@@ -284,15 +285,8 @@ void CThumbViewerView::remakeCell(int row)
     const std::optional<size_t> position = doc_.galleryIndexOfRow(row);
     const int slot = rowImage(row);
     if (!position || slot < 0) return;
-    const Image& image = doc_.images()[*position];
-    const int code = formatCodeOf(image.path);
-    if (code == kFormatUnknown) return;
-    PictureSizeHint hint = PictureSizeHint::fitInto(kCellWidth, kCellHeight);
-    if (image.rotation % 180 != 0) hint = hint.swapped();
-    CPicture picture;
-    if (!picture.Load(image.path, code, hint)) return;
-    if (image.rotation != 0 && !picture.Rotate(static_cast<float>(image.rotation))) return;
-    HBITMAP cell = makeThumbnailCell(picture);
+    // From the cache when it can: a turn is made from the cached unturned cell, without a decode.
+    HBITMAP cell = makeCellOf(doc_.images()[*position], &sharedThumbnailCache());
     if (!cell) return;
     ImageList_Replace(thumbnails_, slot, cell, nullptr);
     DeleteObject(cell);

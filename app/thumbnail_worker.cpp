@@ -8,28 +8,16 @@
 #include <utility>
 
 #include "app/thumbnail_cell.h"
-#include "gallery/format_code.h"
-#include "gallery/picture.h"
+#include "app/thumbnail_source.h"
 
 namespace {
 
-// Decoding runs at most this many cells ahead of the view, per helper: memory stays bounded
-// however large the album.
-constexpr size_t kAheadPerHelper = 2;
+// Helpers work at most this many pictures ahead of the view. What they hold is small (a picture
+// fitted to the cell), so memory stays bounded however large the album, while a run of cached
+// pictures behind a slow decode is ready the moment that decode is.
+constexpr size_t kAhead = 64;
 
-// The cell of one image, or null when its picture cannot be shown.
-HBITMAP cellOf(const Image& image)
-{
-    const int code = formatCodeOf(image.path);
-    if (code == kFormatUnknown) return nullptr;
-    // Decode no larger than the cell needs; the hint is in the picture's own orientation.
-    PictureSizeHint hint = PictureSizeHint::fitInto(kCellWidth, kCellHeight);
-    if (image.rotation % 180 != 0) hint = hint.swapped();
-    CPicture picture;
-    if (!picture.Load(image.path, code, hint)) return nullptr;
-    if (image.rotation != 0 && !picture.Rotate(static_cast<float>(image.rotation))) return nullptr;
-    return makeThumbnailCell(picture);
-}
+HBITMAP cellOfPicture(const CPicture& fitted) { return fitted.IsValid() ? makeThumbnailCell(fitted) : makeEmptyCell(); }
 
 size_t helperCount(size_t pictures, size_t limit)
 {
@@ -49,6 +37,7 @@ bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
     message_ = message;
     images_ = std::move(images);
     helpers_ = helperCount(images_.size(), helperLimit_);
+    runCache_ = cacheChosen_ ? cache_ : &sharedThumbnailCache();
     stopping_ = false;
     thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
     return thread_ != nullptr;
@@ -85,10 +74,11 @@ DWORD WINAPI CThumbnailWorker::run(void* self)
     return 0;
 }
 
-// One helper: takes the next picture while it is near enough to the view's, makes its cell.
+// One helper: takes the next picture while it is near enough to the view's, finds or makes its
+// fitted picture.
 void CThumbnailWorker::decode(size_t helpers)
 {
-    const size_t window = helpers * kAheadPerHelper;
+    const size_t window = std::max(helpers * 2, kAhead);
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock,
@@ -96,10 +86,11 @@ void CThumbnailWorker::decode(size_t helpers)
         if (finished_ || stopping_ || next_ >= images_.size()) return;
         const size_t i = next_++;
         lock.unlock();
-        HBITMAP cell = cellOf(images_[i]);
+        CPicture fitted;
+        const CellSource source = cellPictureOf(images_[i], runCache_, fitted);
         lock.lock();
-        cells_[i] = cell;
-        ready_[i] = 1;
+        made_[i] = source == CellSource::None ? Made::Nothing : fitted.IsValid() ? Made::Picture : Made::Empty;
+        pictures_[i] = std::move(fitted);
         changed_.notify_all();
     }
 }
@@ -109,8 +100,8 @@ void CThumbnailWorker::work()
     const size_t count = images_.size();
     {
         std::lock_guard lock(mutex_);
-        cells_.assign(count, nullptr);
-        ready_.assign(count, 0);
+        pictures_.assign(count, CPicture());
+        made_.assign(count, Made::Pending);
         next_ = handed_ = 0;
         finished_ = false;
     }
@@ -123,18 +114,26 @@ void CThumbnailWorker::work()
     }
 
     for (size_t i = 0; i < count; ++i) {
+        // The cell is made here, not by the helpers: only the cell in hand holds a GDI object.
         HBITMAP cell = nullptr;
         if (decoders.empty()) {
             if (stopping_) break;
-            cell = cellOf(images_[i]);
+            cell = makeCellOf(images_[i], runCache_);
         } else {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return ready_[i] || stopping_; });
-            if (!ready_[i]) break;
-            cell = std::exchange(cells_[i], nullptr);
-            handed_ = i + 1;
+            CPicture fitted;
+            Made made;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return made_[i] != Made::Pending || stopping_; });
+                made = made_[i];
+                if (made == Made::Pending) break;
+                fitted = std::move(pictures_[i]);
+                pictures_[i].Destroy();
+                handed_ = i + 1;
+            }
+            changed_.notify_all();
+            if (made != Made::Nothing && !stopping_) cell = cellOfPicture(fitted);
         }
-        changed_.notify_all();
         if (cell && !stopping_) SendMessageW(view_, message_, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(cell));
         if (cell) DeleteObject(cell);
     }
@@ -145,9 +144,7 @@ void CThumbnailWorker::work()
     }
     changed_.notify_all();
     for (std::thread& decoder : decoders) decoder.join();
-    for (HBITMAP cell : cells_)
-        if (cell) DeleteObject(cell);
-    cells_.clear();
-    ready_.clear();
+    pictures_.clear();
+    made_.clear();
     SendMessageW(view_, message_, kThumbnailsDone, 0);
 }

@@ -1,9 +1,11 @@
 #pragma once
 // CThumbnailWorker: makes the thumbnail cells of one album on a thread of its own and hands
 // them to the view in album order, each with a synchronous message, so that every change to the
-// view happens on the user-interface thread. The pictures themselves are decoded by a few helper
-// threads a little ahead of the one the view gets next, so a large album fills in at the speed of
-// all cores.
+// view happens on the user-interface thread. The pictures themselves come from a few helper
+// threads working ahead of the one the view gets next, so a large album fills in at the speed of
+// all cores. Helpers look in the thumbnail cache first (thumbnail_source.h): a cached picture
+// costs a file read, so a run of cached cells goes to the view at once, and what is decoded is
+// cached for the next selection of the album, in this run of the program or a later one.
 //
 // The worker owns a copy of the album's images taken when it started: the model may change
 // under it (the view then maps or drops what arrives). A new run first stops the previous
@@ -26,6 +28,9 @@
 #include <vector>
 
 #include "gallery/gallery_types.h"
+#include "gallery/picture.h"
+
+class ThumbnailCache;
 
 inline constexpr WPARAM kThumbnailsDone = static_cast<WPARAM>(-1);
 
@@ -38,6 +43,13 @@ public:
 
     // How many helpers decode at most; 0 (the default) means one per core. Takes effect at the next start.
     void setHelperLimit(size_t limit) { helperLimit_ = limit; }
+    // The cache to use from the next start; null caches nothing. The user's own cache
+    // (sharedThumbnailCache) unless set.
+    void setCache(ThumbnailCache* cache)
+    {
+        cache_ = cache;
+        cacheChosen_ = true;
+    }
     // Stops a running worker first. False when the thread could not be started, or when called
     // while a stop is waiting (from a message served by that wait).
     bool start(HWND view, UINT message, std::vector<Image> images);
@@ -54,11 +66,12 @@ private:
     // The helpers' shared state, under mutex_.
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<HBITMAP> cells_;  // made and not yet handed on
-    std::vector<char> ready_;     // the picture has been tried (its cell may be null)
-    size_t next_ = 0;             // the next picture a helper takes
-    size_t handed_ = 0;           // the pictures the view has been given, or passed over
-    bool finished_ = false;       // the run is over: helpers take nothing more
+    enum class Made : char { Pending, Picture, Empty, Nothing };
+    std::vector<CPicture> pictures_;  // fitted to the cell, not yet handed on
+    std::vector<Made> made_;
+    size_t next_ = 0;        // the next picture a helper takes
+    size_t handed_ = 0;      // the pictures the view has been given, or passed over
+    bool finished_ = false;  // the run is over: helpers take nothing more
 
     HANDLE thread_ = nullptr;
     int stopDepth_ = 0;  // stops waiting on this thread, the outermost first
@@ -68,4 +81,7 @@ private:
     std::atomic<bool> stopping_{false};
     size_t helperLimit_ = 0;
     size_t helpers_ = 1;  // for the current run
+    ThumbnailCache* cache_ = nullptr;
+    bool cacheChosen_ = false;
+    ThumbnailCache* runCache_ = nullptr;  // for the current run
 };

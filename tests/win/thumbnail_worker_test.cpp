@@ -1,16 +1,20 @@
 // The thumbnail worker on its own: several helpers decode, yet the view gets the cells strictly in
 // album order, pictures that cannot be shown are passed over, and a stop ends the run at once with
-// nothing more arriving.
+// nothing more arriving. Cached pictures cost no decode, and a mix of cached and uncached
+// pictures still arrives in album order.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/thumbnail_cell.h"
 #include "app/thumbnail_worker.h"
 #include "gallery/format_code.h"
 #include "gallery/picture.h"
+#include "gallery/thumbnail_cache.h"
 
 namespace {
 
@@ -147,6 +151,61 @@ TEST_F(ThumbnailWorkerTest, EmptyAlbumOnlyReportsTheEnd)
     receiver.waitForDone(worker);
     EXPECT_TRUE(receiver.arrived.empty());
     EXPECT_EQ(receiver.done, 1);
+}
+
+// Replaces a file's content with bytes no decoder takes, keeping its size and time: only a
+// cached cell can show it afterwards.
+void spoil(const std::string& path)
+{
+    const auto when = std::filesystem::last_write_time(path);
+    const auto size = std::filesystem::file_size(path);
+    std::FILE* f = _wfopen(std::filesystem::path(path).c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(std::string(size, 'x').data(), 1, size, f);
+    std::fclose(f);
+    std::filesystem::last_write_time(path, when);
+}
+
+TEST_F(ThumbnailWorkerTest, CachedAndUncachedPicturesArriveInAlbumOrderAndHitsNeedNoDecode)
+{
+    ThumbnailCache cache((folder / "cache").string());
+    Receiver receiver;
+    CThumbnailWorker worker;
+    worker.setCache(&cache);
+
+    std::vector<Image> small;
+    for (int i = 0; i < 6; ++i) small.push_back(picture("small" + std::to_string(i) + ".jpg", 120 + i, 90));
+    ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, small));
+    receiver.waitForDone(worker);
+    ASSERT_EQ(receiver.arrived.size(), small.size());
+    for (const Image& image : small) spoil(image.path);
+
+    // Uncached large pictures between cached ones; the last cached one is now turned, which its
+    // unturned entry serves.
+    Image turned = small[5];
+    turned.rotation = -90;
+    const std::vector<Image> album{picture("big0.jpg", 3000, 2000),
+                                   small[0],
+                                   small[1],
+                                   picture("big1.jpg", 2000, 3000),
+                                   small[2],
+                                   missing("gone.jpg"),
+                                   small[3],
+                                   picture("big2.jpg", 3000, 2000),
+                                   small[4],
+                                   turned};
+    receiver.arrived.clear();
+    receiver.done = 0;
+    ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, album));
+    receiver.waitForDone(worker);
+    EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2, 3, 4, 6, 7, 8, 9}));
+    EXPECT_EQ(receiver.done, 1);
+
+    // The turn and the new pictures are cached now too.
+    CPicture found;
+    ASSERT_TRUE(cache.find(ThumbnailCache::keyOf(turned.path, 270, kCellWidth, kCellHeight).value(), found));
+    EXPECT_EQ(found.GetWidth(), static_cast<uint32_t>(placeInCell(90, 125).width));
+    EXPECT_TRUE(cache.find(ThumbnailCache::keyOf(album[3].path, 0, kCellWidth, kCellHeight).value(), found));
 }
 
 }  // namespace
