@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "gallery/picture_codec.h"
 #include "gallery/picture_jpeg_markers.h"
@@ -100,18 +101,57 @@ std::vector<uint8_t> firstColourProfile(IWICImagingFactory* factory, IWICBitmapF
     return profile;
 }
 
-// The decoder's own reduced-scale output, when it offers one of exactly the asked size.
-bool decodeScaled(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height, DecodedPicture& out)
+// Bits per pixel of a WIC pixel format; 0 when WIC does not know it.
+UINT bitsPerPixel(IWICImagingFactory* factory, const WICPixelFormatGUID& format)
+{
+    ComPtr<IWICComponentInfo> info;
+    ComPtr<IWICPixelFormatInfo> pixelInfo;
+    UINT bits = 0;
+    if (FAILED(factory->CreateComponentInfo(format, info.put())) ||
+        FAILED(info->QueryInterface(IID_IWICPixelFormatInfo, pixelInfo.putVoid())) ||
+        FAILED(pixelInfo->GetBitsPerPixel(&bits)))
+        return 0;
+    return bits;
+}
+
+// The decoder's own reduced-scale output, when it offers one of exactly the asked size. A JPEG
+// decoder scales only in its own pixel format (24-bit BGR for colour, 8-bit grey), so what it
+// gives in another format is converted afterwards, at the small size.
+bool decodeScaled(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height,
+                  DecodedPicture& out)
 {
     ComPtr<IWicSourceTransform> transform;
     if (FAILED(frame->QueryInterface(kIidSourceTransform, transform.putVoid())) || !transform) return false;
     UINT w = width, h = height;
     if (FAILED(transform->GetClosestSize(&w, &h)) || w != width || h != height) return false;
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    if (FAILED(transform->GetClosestPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGRA) return false;
-    if (!allocatePicture(out, width, height)) return false;
-    return SUCCEEDED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, width * 4,
-                                           static_cast<UINT>(out.bgra.size()), out.bgra.data()));
+    if (FAILED(transform->GetClosestPixelFormat(&format))) return false;
+    if (format == GUID_WICPixelFormat32bppBGRA) {
+        if (!allocatePicture(out, width, height)) return false;
+        return SUCCEEDED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, width * 4,
+                                               static_cast<UINT>(out.bgra.size()), out.bgra.data()));
+    }
+    const UINT bits = bitsPerPixel(factory, format);
+    if (bits == 0 || bits > 128) return false;
+    const uint64_t stride = (uint64_t{width} * bits + 31) / 32 * 4;
+    const uint64_t bytes = stride * height;
+    if (bytes > 0xFFFFFFFFu) return false;
+    std::vector<BYTE> native;
+    try {
+        native.resize(static_cast<size_t>(bytes));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    ComPtr<IWICBitmap> bitmap;
+    ComPtr<IWICBitmapSource> converted;
+    if (FAILED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, static_cast<UINT>(stride),
+                                     static_cast<UINT>(bytes), native.data())) ||
+        FAILED(factory->CreateBitmapFromMemory(w, h, format, static_cast<UINT>(stride), static_cast<UINT>(bytes),
+                                               native.data(), bitmap.put())) ||
+        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, bitmap.get(), converted.put())) ||
+        !allocatePicture(out, width, height))
+        return false;
+    return SUCCEEDED(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.bgra.size()), out.bgra.data()));
 }
 
 bool decodeFull(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height, DecodedPicture& out)
@@ -144,7 +184,7 @@ bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSi
 
     const uint32_t d = format == kFormatJpeg ? jpegScaleDenominator(width, height, hint) : 1;
     const uint32_t scaledW = (width + d - 1) / d, scaledH = (height + d - 1) / d;
-    if (d > 1 && decodeScaled(frame.get(), scaledW, scaledH, out)) {
+    if (d > 1 && decodeScaled(factory.get(), frame.get(), scaledW, scaledH, out)) {
         out.fullWidth = width;
         out.fullHeight = height;
         return true;
