@@ -3,8 +3,11 @@
 #include "app/image_comment_dlg.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "app/thumbnail_source.h"
 #include "gallery/picture.h"
+#include "gallery/thumbnail_cache.h"
 #include "resources/resource.h"
 #include "winui/text.h"
 
@@ -12,7 +15,6 @@ namespace {
 
 constexpr int kSideMargin = 18;
 constexpr int kMaxPreviewHeight = 288;
-
 
 }  // namespace
 
@@ -91,18 +93,29 @@ void CImageCommentDlg::showPicture(HWND dialog)
     RECT client;
     GetClientRect(dialog, &client);
     const int clientWidth = client.right - client.left;
-    PictureSizeHint hint = PictureSizeHint::fitInto(static_cast<uint32_t>(std::max(clientWidth - kSideMargin, 1)),
-                                                    kMaxPreviewHeight);
-    if (image_.rotation % 180 != 0) hint = hint.swapped();
+    // The preview of a big photo takes a while to decode; a second look comes from the thumbnail
+    // cache, kept for this dialog width.
+    const std::optional<ThumbnailKey> key = ThumbnailCache::keyOf(
+        image_.path, image_.rotation, static_cast<uint32_t>(std::max(clientWidth, 0)), kMaxPreviewHeight);
     CPicture picture;
-    if (!picture.Load(image_.path, 0, hint) || (image_.rotation != 0 && !picture.Rotate(static_cast<float>(image_.rotation)))) {
-        ShowWindow(control, SW_HIDE);
-        return;
-    }
-    const SIZE size = commentPreviewSize(picture.GetWidth(), picture.GetHeight(), clientWidth);
-    if (size.cx <= 0 || !picture.Resample2(static_cast<uint32_t>(size.cx), static_cast<uint32_t>(size.cy))) {
-        ShowWindow(control, SW_HIDE);
-        return;
+    SIZE size{};
+    if (key && sharedThumbnailCache().find(*key, picture)) {
+        size = SIZE{static_cast<LONG>(picture.GetWidth()), static_cast<LONG>(picture.GetHeight())};
+    } else {
+        PictureSizeHint hint =
+            PictureSizeHint::fitInto(static_cast<uint32_t>(std::max(clientWidth - kSideMargin, 1)), kMaxPreviewHeight);
+        if (image_.rotation % 180 != 0) hint = hint.swapped();
+        if (!picture.Load(image_.path, 0, hint) ||
+            (image_.rotation != 0 && !picture.Rotate(static_cast<float>(image_.rotation)))) {
+            ShowWindow(control, SW_HIDE);
+            return;
+        }
+        size = commentPreviewSize(picture.GetWidth(), picture.GetHeight(), clientWidth);
+        if (size.cx <= 0 || !picture.Resample2(static_cast<uint32_t>(size.cx), static_cast<uint32_t>(size.cy))) {
+            ShowWindow(control, SW_HIDE);
+            return;
+        }
+        if (key) sharedThumbnailCache().store(*key, picture);
     }
     shown_ = picture.MakeBitmap();
     if (!shown_) {
@@ -128,7 +141,8 @@ void CImageCommentDlg::onDestroy(HWND dialog)
 {
     if (!shown_) return;
     // The control may have made its own copy; both are ours to free.
-    auto held = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, IDC_COMMENT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    auto held =
+        reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, IDC_COMMENT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
     if (held && held != shown_) DeleteObject(held);
     DeleteObject(shown_);
     shown_ = nullptr;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "app/image_comment_dlg.h"
 #include "gallery/picture.h"
@@ -98,6 +100,39 @@ TEST(ImageCommentDlg, CommentIsEditedAndAPictureThatDoesNotLoadLeavesThePreviewE
     SendMessageW(edit, EM_SETMODIFY, TRUE, 0);
     SendMessageW(s.dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(edited.comment(), "new\r\nlines \xc3\xa9");
+}
+
+TEST(ImageCommentDlg, ASecondLookAtAPictureNeedsNoDecode)
+{
+    Image photo{writePicture("comment-cached.bmp", 1600, 1200), 1, 90, ""};
+    CImageCommentDlg first(photo);
+    Shown s = show(first);
+    ASSERT_TRUE(s.visible);
+    const RECT shownFirst = s.picture;
+    DestroyWindow(s.dialog);
+
+    // The same size and time, but bytes no decoder takes: only the cache can show it now.
+    const auto when = std::filesystem::last_write_time(photo.path);
+    const auto size = std::filesystem::file_size(photo.path);
+    std::FILE* f = _wfopen(std::filesystem::path(photo.path).c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(std::string(size, 'x').data(), 1, size, f);
+    std::fclose(f);
+    std::filesystem::last_write_time(photo.path, when);
+
+    CImageCommentDlg second(photo);
+    s = show(second);
+    EXPECT_TRUE(s.visible);
+    EXPECT_TRUE(EqualRect(&s.picture, &shownFirst));
+    DestroyWindow(s.dialog);
+
+    // Changed on the disk, it is decoded again (and this time fails).
+    std::filesystem::last_write_time(photo.path, when + std::chrono::seconds(2));
+    CImageCommentDlg third(photo);
+    s = show(third);
+    EXPECT_FALSE(s.visible);
+    DestroyWindow(s.dialog);
+    std::filesystem::remove(photo.path);
 }
 
 }  // namespace
