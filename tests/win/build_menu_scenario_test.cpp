@@ -118,3 +118,25 @@ TEST_F(BuildMenuScenario, BuildNeedsAnAlbumAndAnImageThenOpensOnTheDocumentsFold
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BuildMenuScenario, GalleryViewOpensThePreviewModallyFillingTheScreen)
+{
+    doc().galleryTitle = "Trip";
+    RECT shown{}, work{};
+    bool zoomed = false;
+    dialogs.answerNext(L"Trip - Gallery Preview", [&](HWND dialog) {
+        zoomed = IsZoomed(dialog) != FALSE;
+        GetWindowRect(dialog, &shown);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        clickButton(dialog, IDCANCEL);
+    });
+    menu(ID_BUILD_VIEW);
+    ASSERT_EQ(dialogs.met(), 1);
+    EXPECT_TRUE(zoomed);
+    EXPECT_GE(shown.right - shown.left, work.right - work.left);
+    EXPECT_GE(shown.bottom - shown.top, work.bottom - work.top);
+}
+
+}  // namespace
