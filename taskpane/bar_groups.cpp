@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "taskpane/bar_animation.h"
 #include "taskpane/bar_deferred.h"
 #include "taskpane/bar_layout.h"
 #include "taskpane/bar_scroll.h"
@@ -161,11 +162,22 @@ void removeGroup(BarRecord& bar, GroupRecord* group)
     destroyGroup(group);
 }
 
-LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
+LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD animation)
 {
-    if (BarRecord* bar = barOf(barWindow)) showGroup(barWindow, *bar, *g);
+    BarRecord* bar = barOf(barWindow);
+    if (!bar) return 0;
+    showGroup(barWindow, *bar, *g);
     if (g->expanded) return 1;
     g->expanded = true;
+    const DWORD mode = animation & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
+    if (mode) {
+        // Laid out with the group open (a scroll bar it needs shows first), shown shut, then
+        // opened frame by frame.
+        bar->opening = g;
+        layoutBar(barWindow);
+        bar->opening = nullptr;
+        if (barOf(barWindow) == bar) animateGroup(barWindow, *bar, *g, mode, true);
+    }
     SendMessageA(g->header, kHeaderSetExpanded, 1, 1);
     layoutBar(barWindow);
     postNotice(g, 0);
@@ -173,14 +185,18 @@ LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
     return 1;
 }
 
-LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD /*animation*/)
+LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD animation)
 {
+    BarRecord* bar = barOf(barWindow);
+    if (!bar) return 0;
     if (!g->expanded) return 1;
     for (const ChildLayout& c : g->children)
         if (c.kind == ChildKind::ComboBox || c.kind == ChildKind::ComboBoxEx)
             SendMessageA(c.window, CB_SHOWDROPDOWN, FALSE, 0);
-    g->expanded = false;
     ShowWindow(g->dialog, SW_HIDE);
+    const DWORD mode = animation & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
+    if (mode) animateGroup(barWindow, *bar, *g, mode, false);
+    g->expanded = false;
     SendMessageA(g->header, kHeaderSetExpanded, 0, 1);
     layoutBar(barWindow);
     postNotice(g, 1);

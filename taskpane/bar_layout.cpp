@@ -162,7 +162,7 @@ void placeGroups(BarRecord& bar)
             GetClientRect(g->dialog, &before);
             const int w = geometry.dialog.right, h = geometry.dialog.bottom - geometry.dialog.top;
             SetWindowPos(g->dialog, nullptr, left, g->position.y + geometry.dialog.top, w, h,
-                         kSwpMove | SWP_SHOWWINDOW);
+                         kSwpMove | (g == bar.opening ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
             // The task-list box's borders run along the dialog's edges: a new size paints it anew.
             if (before.right != w || before.bottom != h)
                 RedrawWindow(g->dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -170,7 +170,7 @@ void placeGroups(BarRecord& bar)
             ShowWindow(g->dialog, SW_HIDE);
         }
         pumpPaint(bar);
-        y += groupHeight(bar, *g) + bar.metrics.gap;
+        y += (g == bar.opening ? geometry.collapsedHeight : groupHeight(bar, *g)) + bar.metrics.gap;
     }
 }
 

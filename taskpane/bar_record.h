@@ -98,7 +98,8 @@ struct BarRecord {
     PaneMetrics metrics;
     HBITMAP background = nullptr;  // the pane, as wide as the client and as tall as the content
     SIZE backgroundSize{};
-    bool backgroundStale = true;  // the theme changed since it was made
+    bool backgroundStale = true;     // the theme changed since it was made
+    GroupRecord* opening = nullptr;  // laid out expanded but still shown shut: its animation runs
     GroupRecord* firstGroup = nullptr;
     GroupRecord* lastGroup = nullptr;
     // The window was destroyed while work was in progress: the record (and the groups it had,

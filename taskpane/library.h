@@ -28,7 +28,8 @@ void refreshLibraryTheme();
 // it through the environment variable SIDEFOLD_FORWARD_TIMEOUT_MS, read at attach.
 UINT forwardTimeout();
 
-// Time for animations: the milliseconds clock and the pause between frames. Tests replace them.
+// Time for animations: the milliseconds clock and the pause between frames. Tests replace them;
+// a test host loading the library shortens the pause through SIDEFOLD_ANIMATION_PAUSE_MS.
 struct Clock {
     DWORD (*now)();
     void (*sleep)(DWORD milliseconds);

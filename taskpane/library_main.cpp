@@ -37,7 +37,17 @@ UINT timeoutMs = 100000;
 HMODULE uxtheme = nullptr;
 
 DWORD realNow() { return GetTickCount(); }
-void realSleep(DWORD ms) { Sleep(ms); }
+// A test host shortens the pause between frames with SIDEFOLD_ANIMATION_PAUSE_MS (read at each
+// pause: a program linked to the library loads it before its own code can set the variable).
+void realSleep(DWORD ms)
+{
+    char text[16] = {};
+    if (GetEnvironmentVariableA("SIDEFOLD_ANIMATION_PAUSE_MS", text, sizeof(text)) - 1u < sizeof(text) - 1) {
+        const long pause = std::strtol(text, nullptr, 10);
+        if (pause >= 0 && pause < 1000) ms = static_cast<DWORD>(pause);
+    }
+    Sleep(ms);
+}
 Clock currentClock{&realNow, &realSleep};
 
 // Version classes: 0x01 Windows 95 family, 0x02 NT 4 or older, 0x04 2000, 0x08 XP, 0x10 later;
@@ -112,6 +122,7 @@ void readTestSettings()
         const long ms = std::strtol(text, nullptr, 10);
         if (ms > 0 && ms < 100000) timeoutMs = static_cast<UINT>(ms);
     }
+
 }
 
 // The host's executable asks for themed controls through its manifest (type 24, id 1).

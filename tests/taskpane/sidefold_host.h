@@ -45,6 +45,7 @@ inline const SidefoldExports& sidefold()
         char timeout[16];
         wsprintfA(timeout, "%lu", kTestForwardTimeoutMs);
         SetEnvironmentVariableA("SIDEFOLD_FORWARD_TIMEOUT_MS", timeout);
+        SetEnvironmentVariableA("SIDEFOLD_ANIMATION_PAUSE_MS", "0");  // frames without the 20 ms pauses
         SidefoldExports e;
         e.module = LoadLibraryA("Sidefold.dll");
         if (!e.module) return e;

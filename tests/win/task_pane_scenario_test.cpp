@@ -73,7 +73,14 @@ TEST_F(TaskPaneScenario, ThreeGroupsInOrderWithTheirTitlesOpenAndEveryLinkWithIt
         char text[64] = {};
         GetWindowTextA(header, text, sizeof(text));
         EXPECT_STREQ(text, titles[i]);
-        EXPECT_EQ(SendMessageA(header, WM_USER + 5, 0, 0), 1) << "added expanded";
+        // Added open; a group added while another opens waits for that animation to end.
+        bool open = false;
+        for (int tries = 0; tries < 500 && !open; ++tries) {
+            pump();
+            open = SendMessageA(header, WM_USER + 5, 0, 0) == 1;
+            if (!open) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        EXPECT_TRUE(open) << titles[i];
     }
     for (UINT id : kAlbumLinks) EXPECT_GE(heightAt(taskPaneControl(id), 200), 16) << id;
     for (UINT id : kImageLinks) EXPECT_GE(heightAt(taskPaneControl(id), 200), 16) << id;

@@ -1,0 +1,140 @@
+#include "taskpane/bar_animation.h"
+
+#include <vector>
+
+#include "taskpane/bar_background.h"
+#include "taskpane/bar_layout.h"
+#include "taskpane/library.h"
+
+namespace sidefold {
+
+namespace {
+
+HBITMAP bitmapFor(HDC dc, int w, int h) { return w > 0 && h > 0 ? CreateCompatibleBitmap(dc, w, h) : nullptr; }
+
+// The dialog as it looks open: its task-list box and every visible control.
+HBITMAP snapshot(HWND dialog, HDC screen, int w, int h)
+{
+    HBITMAP bitmap = bitmapFor(screen, w, h);
+    HDC dc = bitmap ? CreateCompatibleDC(screen) : nullptr;
+    if (!dc) {
+        if (bitmap) DeleteObject(bitmap);
+        return nullptr;
+    }
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(dialog, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                 PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED | PRF_ERASEBKGND);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+// Frame k of the stretch: the snapshot squeezed to h(k) rows, blended over the pane under it.
+HBITMAP stretchedFrame(const BarRecord& bar, HDC screen, HDC shot, int w, int d, int k, const RECT& place)
+{
+    const int h = frameHeight(k, d);
+    HBITMAP frame = bitmapFor(screen, w, h);
+    HDC dc = frame ? CreateCompatibleDC(screen) : nullptr;
+    if (!dc) {
+        if (frame) DeleteObject(frame);
+        return nullptr;
+    }
+    HGDIOBJ old = SelectObject(dc, frame);
+    copyBackground(bar, dc, 0, 0, {place.left, place.top, place.left + w, place.top + h});
+    HBITMAP squeezed = bitmapFor(screen, w, h);
+    HDC sq = squeezed ? CreateCompatibleDC(screen) : nullptr;
+    if (sq) {
+        HGDIOBJ oldSq = SelectObject(sq, squeezed);
+        SetStretchBltMode(sq, COLORONCOLOR);  // each row the nearest row of the snapshot
+        StretchBlt(sq, 0, 0, w, h, shot, 0, 0, w, d, SRCCOPY);
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(frameAlpha(k)), 0};
+        GdiAlphaBlend(dc, 0, 0, w, h, sq, 0, 0, w, h, blend);
+        SelectObject(sq, oldSq);
+        DeleteDC(sq);
+    }
+    if (squeezed) DeleteObject(squeezed);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return frame;
+}
+
+// Moves the headers and dialogs of the groups below by dy.
+void moveBelow(const GroupRecord& group, int dy)
+{
+    if (!dy) return;
+    for (GroupRecord* g = group.next; g; g = g->next) {
+        g->position.y += dy;
+        g->contentTop += dy;
+        for (HWND w : {g->header, g->dialog}) {
+            RECT r;
+            GetWindowRect(w, &r);
+            MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+            SetWindowPos(w, nullptr, r.left, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+}
+
+}  // namespace
+
+bool animateGroup(HWND window, BarRecord& bar, GroupRecord& group, DWORD mode, bool opening)
+{
+    const GroupGeometry& geometry = currentGeometry(bar, group);
+    const int w = geometry.dialog.right, d = geometry.dialog.bottom - geometry.dialog.top;
+    const RECT place{group.position.x, group.position.y + geometry.dialog.top, group.position.x + w,
+                     group.position.y + geometry.dialog.bottom};
+    HDC screen = GetDC(window);
+    if (!screen) return false;
+    HBITMAP shot = snapshot(group.dialog, screen, w, d);
+    HDC shotDc = shot ? CreateCompatibleDC(screen) : nullptr;
+    if (!shotDc) {
+        if (shot) DeleteObject(shot);
+        ReleaseDC(window, screen);
+        return false;
+    }
+    HGDIOBJ oldShot = SelectObject(shotDc, shot);
+    // Every frame is made before the first is shown.
+    std::vector<HBITMAP> frames(kAnimationFrames + 1, nullptr);
+    if (mode & SIDEFOLD_ANIMATE_STRETCH)
+        for (int k = 1; k < kAnimationFrames; ++k) frames[k] = stretchedFrame(bar, screen, shotDc, w, d, k, place);
+    HDC frameDc = CreateCompatibleDC(screen);
+    auto show = [&](int k) {
+        const int h = frameHeight(k, d);
+        if ((mode & SIDEFOLD_ANIMATE_STRETCH) && frames[k] && frameDc) {
+            HGDIOBJ old = SelectObject(frameDc, frames[k]);
+            BitBlt(screen, place.left, place.top, w, h, frameDc, 0, 0, SRCCOPY);
+            SelectObject(frameDc, old);
+        } else {
+            BitBlt(screen, place.left, place.top, w, h, shotDc, 0, d - h, SRCCOPY);  // the bottom rows roll out
+        }
+        // What the dialog no longer covers shows the pane again.
+        if (h < d)
+            copyBackground(bar, screen, place.left, place.top + h,
+                           {place.left, place.top + h, place.right, place.bottom});
+    };
+    int shownHeight = opening ? 0 : d;
+    const int first = opening ? 1 : kAnimationFrames - 1, last = opening ? kAnimationFrames : 1;
+    for (int k = first;; k += opening ? 1 : -1) {
+        const int h = frameHeight(k, d);
+        moveBelow(group, h - shownHeight);
+        shownHeight = h;
+        show(k);
+        GdiFlush();
+        pumpPaint(bar);
+        clock().sleep(kFrameMilliseconds);
+        if (k == last) break;
+    }
+    if (!opening) {
+        moveBelow(group, -shownHeight);  // the rest, so they moved by d in all
+        copyBackground(bar, screen, place.left, place.top, place);
+    }
+    if (frameDc) DeleteDC(frameDc);
+    for (HBITMAP f : frames)
+        if (f) DeleteObject(f);
+    SelectObject(shotDc, oldShot);
+    DeleteDC(shotDc);
+    DeleteObject(shot);
+    ReleaseDC(window, screen);
+    return true;
+}
+
+}  // namespace sidefold

@@ -1,0 +1,99 @@
+// Expanding and collapsing with animation, seen from the owner: the dialog of the group below
+// moves once per frame by the growth of that frame (k x D / 10), by D in all; groups added while
+// an animation runs wait for it and keep their order. (The library's pause between frames is
+// shortened for the tests.)
+
+#include "sidefold_host.h"
+
+#include <memory>
+
+namespace {
+
+class BarAnimation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = std::make_unique<HostWindow>();
+        bar = sidefold().createBar(host->window(), 0, 0, 0, 0, 240, 700);
+        ASSERT_TRUE(IsWindow(bar));
+    }
+    void TearDown() override
+    {
+        if (IsWindow(bar)) sidefold().destroyBar(bar);
+    }
+    LRESULT add(int id, UINT templateId, DWORD style)
+    {
+        const SidefoldGroupDescription d = describeGroup(id, templateId, host->window(), style);
+        return SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
+    }
+    HWND dialog(int id) { return reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_DIALOG_ID, id, 0)); }
+    // The tops the dialog of group `id` was moved to, in order.
+    std::vector<int> movesOf(int id)
+    {
+        std::vector<int> tops;
+        for (const Forwarded& f : host->only(WM_MOVE))
+            if (f.groupId == id) tops.push_back(static_cast<short>(HIWORD(f.lParam)));
+        return tops;
+    }
+    static std::vector<int> steps(const std::vector<int>& tops, int from)
+    {
+        std::vector<int> out;
+        for (int top : tops) out.push_back(top - from), from = top;
+        return out;
+    }
+    static int height(HWND window)
+    {
+        RECT r;
+        GetWindowRect(window, &r);
+        return r.bottom - r.top;
+    }
+
+    std::unique_ptr<HostWindow> host;
+    HWND bar = nullptr;
+};
+
+}  // namespace
+
+TEST_F(BarAnimation, RollingOpenMovesTheGroupBelowInTenFramesAndShuttingInTen)
+{
+    ASSERT_EQ(add(1, IDD_GROUP_LINKS, 0), 1);
+    ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
+    RECT start;
+    GetWindowRect(dialog(2), &start);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&start), 2);
+    host->log.clear();
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, SIDEFOLD_ANIMATE_ROLL), 1);
+    const int d = height(dialog(1));
+    std::vector<int> expected;
+    for (int k = 1; k <= 10; ++k) expected.push_back(k * d / 10 - (k - 1) * d / 10);
+    EXPECT_EQ(steps(movesOf(2), start.top), expected) << "one move per frame, D = " << d;
+    EXPECT_TRUE(shown(dialog(1)));
+
+    host->log.clear();
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, SIDEFOLD_ANIMATE_STRETCH), 1);
+    std::vector<int> back;
+    for (int k = 9; k >= 1; --k) back.push_back(k * d / 10 - (k + 1) * d / 10);
+    back.push_back(-(d / 10));  // the rest of the way
+    EXPECT_EQ(steps(movesOf(2), start.top + d), back);
+    EXPECT_FALSE(shown(dialog(1)));
+}
+
+TEST_F(BarAnimation, GroupsAddedWhileAnAnimationRunsComeAfterItInTheirOrder)
+{
+    ASSERT_EQ(add(1, IDD_GROUP_LINKS, 0), 1);
+    ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
+    bool added = false;
+    host->onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+        if (r.message == WM_MOVE && r.groupId == 2 && !added) {
+            added = true;
+            EXPECT_EQ(add(3, IDD_GROUP_SINGLE, 0), 1) << "queued, answered at once";
+            EXPECT_EQ(add(4, IDD_GROUP_SINGLE, 0), 1);
+            EXPECT_EQ(groupIds(bar), (std::vector<int>{1, 2})) << "not before the animation ends";
+        }
+        return 0;
+    };
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, SIDEFOLD_ANIMATE_ROLL), 1);
+    ASSERT_TRUE(added);
+    EXPECT_TRUE(pumpUntil([&] { return groupIds(bar).size() == 4; }));
+    EXPECT_EQ(groupIds(bar), (std::vector<int>{1, 2, 3, 4}));
+}
