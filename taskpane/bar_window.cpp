@@ -206,6 +206,12 @@ LRESULT CALLBACK barWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_DESTROY: Bar_Destroy(window, bar); return 0;
     case WM_ERASEBKGND: return 1;  // all painting on WM_PAINT
     case WM_PAINT: paintBar(window, *bar); return 0;
+    case WM_PRINTCLIENT: {
+        RECT r;
+        GetClientRect(window, &r);
+        copyBackground(*bar, reinterpret_cast<HDC>(wParam), 0, 0, r);
+        return 0;
+    }
     case WM_CTLCOLORSTATIC:
         return Bar_CtlColor(window, *bar, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY: return Bar_Notify(*bar, reinterpret_cast<NMHDR*>(lParam));

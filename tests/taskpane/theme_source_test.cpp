@@ -392,3 +392,40 @@ TEST_F(ThemeSource, ABarRereadsTheStyleOnAThemeChangeAndItsDialogsPaintFromIt)
     EXPECT_EQ(erasedBackground(dialog, width)[static_cast<size_t>(width) + 1], rgbOf(GetSysColor(COLOR_WINDOW)));
     EXPECT_TRUE(sidefold().destroyBar(bar));
 }
+
+TEST_F(ThemeSource, ThePaneIsPaintedWithTheSheetsGradientAndBorder)
+{
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 400);
+    ASSERT_TRUE(IsWindow(bar));
+    SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_SINGLE, host.window());
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)), 1);
+    auto paneAt = [&](int x, int y) {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 240, 400);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageA(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        const COLORREF c = GetPixel(dc, x, y);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return rgbOf(c);
+    };
+    EXPECT_EQ(paneAt(100, 200), rgbOf(GetSysColor(COLOR_WINDOW))) << "the system look: solid";
+
+    useStyle("full");  // gradient(#7BA2E7, #6375D6, 2), a border of 1 in navy
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    EXPECT_EQ(paneAt(0, 200), 0x000080u) << "left border";
+    EXPECT_EQ(paneAt(100, 0), 0x000080u) << "top border";
+    EXPECT_EQ(paneAt(100, 399), 0x000080u) << "bottom border at the client's bottom";
+    EXPECT_EQ(paneAt(100, 1), 0x7BA2E7u) << "the first colour at the top";
+    // Row 200 of 400 with exponent 2: a quarter of the first colour, three quarters of the second.
+    EXPECT_EQ(paneAt(5, 200), 0x6980DAu);
+    EXPECT_EQ(paneAt(100, 398), 0x6375D6u) << "the second colour at the bottom";
+
+    restore();
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}
