@@ -25,6 +25,7 @@ const winui::MessageMapBase* CBuilderView::messageMap() const
                                 .on<WM_SETFOCUS>(&CBuilderView::onSetFocus)
                                 .notify(IDC_ALBUM_LIST, LVN_ITEMCHANGED, &CBuilderView::onItemChanged)
                                 .notify(IDC_ALBUM_LIST, NM_RCLICK, &CBuilderView::onRightClick)
+                                .notify(IDC_ALBUM_LIST, LVN_KEYDOWN, &CBuilderView::onKeyDown)
                                 .raw(kKeepSelection, &CBuilderView::onKeepSelection);
     return &map;
 }
@@ -105,6 +106,15 @@ LRESULT CBuilderView::onRightClick(const NMITEMACTIVATE& click)
     if (click.iItem < 0) return 0;
     doc_.selectAlbum(click.iItem);
     SetFocus(list_);
+    return 0;
+}
+
+// Tab and Shift+Tab take the focus to the other pane, as F6 and Shift+F6 do.
+LRESULT CBuilderView::onKeyDown(const NMLVKEYDOWN& key)
+{
+    if (key.wVKey != VK_TAB || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return 0;
+    const UINT pane = GetKeyState(VK_SHIFT) < 0 ? ID_PREV_PANE : ID_NEXT_PANE;
+    SendMessageW(mainWindow(), WM_COMMAND, MAKEWPARAM(pane, 1), 0);
     return 0;
 }
 

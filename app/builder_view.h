@@ -38,6 +38,7 @@ private:
     void onSetFocus(HWND lost);
     LRESULT onItemChanged(const NMLISTVIEW& change);
     LRESULT onRightClick(const NMITEMACTIVATE& click);
+    LRESULT onKeyDown(const NMLVKEYDOWN& key);
     LRESULT onKeepSelection(WPARAM, LPARAM);
 
     void albumsReset() override;

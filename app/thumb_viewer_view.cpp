@@ -6,19 +6,16 @@
 
 #include <algorithm>
 
-#include "app/owner_menu.h"
-#include "app/views.h"
 #include "app/thumbnail_cell.h"
 #include "app/thumbnail_source.h"
-#include "gallery/format_code.h"
+#include "app/views.h"
 #include "resources/resource.h"
-#include "gallery/picture.h"
 #include "winui/text.h"
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"FotoloomThumbnailView";
-constexpr UINT kCellMessage = WM_APP + 1;  // from the worker: wParam slot (or done), lParam HBITMAP
+constexpr UINT kCellMessage = WM_APP + 1;     // from the worker: wParam slot (or done), lParam cell
+constexpr UINT kArrangeMessage = WM_APP + 2;  // posted after rows left the list
 constexpr int kListId = 1;
 
 // The menu image list: bitmap 131 cut into 16-pixel images, then the album icon 164.
@@ -28,24 +25,11 @@ constexpr COLORREF kMenuMask = 0x7D7C7B;
 
 }  // namespace
 
-namespace {
-
-// The frame's handle on the view: commands of the route go to the view's onCommand.
-class ThumbViewerPane final : public winui::IView {
-public:
-    explicit ThumbViewerPane(CBuilderDoc& doc) : view(doc) {}
-    HWND hwnd() const override { return view.hwnd(); }
-    bool onCommand(UINT id, UINT) override { return view.onCommand(id); }
-    CThumbViewerView view;
-};
-
-}  // namespace
-
 std::unique_ptr<winui::IView> createThumbViewerView(CBuilderDoc& doc, HWND parent, int id)
 {
-    auto pane = std::make_unique<ThumbViewerPane>(doc);
-    if (!pane->view.create(parent, id)) return nullptr;
-    return pane;
+    auto view = std::make_unique<CThumbViewerView>(doc);
+    if (!view->create(parent, id)) return nullptr;
+    return view;
 }
 
 CThumbViewerView::CThumbViewerView(CBuilderDoc& doc) : doc_(doc) { doc_.addObserver(this); }
@@ -53,87 +37,80 @@ CThumbViewerView::CThumbViewerView(CBuilderDoc& doc) : doc_(doc) { doc_.addObser
 CThumbViewerView::~CThumbViewerView()
 {
     doc_.removeObserver(this);
-    worker_.stop();
-    if (window_ && IsWindow(window_)) DestroyWindow(window_);
-    if (thumbnails_) ImageList_Destroy(thumbnails_);
+    stopWorker();
+    // The list goes before the thumbnails it borrows.
+    if (HWND window = hwnd()) {
+        detach();
+        DestroyWindow(window);
+    }
+}
+
+const winui::MessageMapBase* CThumbViewerView::messageMap() const
+{
+    static const auto map = winui::MessageMap<CThumbViewerView>()
+                                .on<WM_CREATE>(&CThumbViewerView::onCreate)
+                                .on<WM_SIZE>(&CThumbViewerView::onSize)
+                                .on<WM_SETFOCUS>(&CThumbViewerView::onSetFocus)
+                                .on<WM_DESTROY>(&CThumbViewerView::onDestroy)
+                                .on<WM_CONTEXTMENU>(&CThumbViewerView::onContextMenu)
+                                .raw(kCellMessage, &CThumbViewerView::onCell)
+                                .raw(kArrangeMessage, &CThumbViewerView::onArrange)
+                                .notifyAnswer(kListId, LVN_GETDISPINFOW, &CThumbViewerView::onGetDispInfo)
+                                .notifyAnswer(kListId, LVN_GETINFOTIPW, &CThumbViewerView::onGetInfoTip)
+                                .notify(kListId, NM_DBLCLK, &CThumbViewerView::onDoubleClick)
+                                .notify(kListId, LVN_KEYDOWN, &CThumbViewerView::onKeyDown)
+                                .notifyAnswer(kListId, NM_CUSTOMDRAW, &CThumbViewerView::onCustomDraw);
+    return &map;
 }
 
 bool CThumbViewerView::create(HWND parent, int id)
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(instance, kClassName, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = windowProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = kClassName;
-        if (!RegisterClassExW(&wc)) return false;
-    }
-    window_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
-    return window_ != nullptr && list_ != nullptr;
+    return createWindow(winui::WindowArgs{.className = L"FotoloomThumbnailView",
+                                          .parent = parent,
+                                          .style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                          .id = id}) &&
+           list_ != nullptr;
 }
 
-LRESULT CALLBACK CThumbViewerView::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<CThumbViewerView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CThumbViewerView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->stopWorker();
-        self->window_ = self->list_ = nullptr;
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->handle(msg, wParam, lParam);
-}
-
-LRESULT CThumbViewerView::handle(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    switch (msg) {
-    case WM_CREATE: return onCreate() ? 0 : -1;
-    case WM_SIZE:
-        if (list_) MoveWindow(list_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_SETFOCUS:
-        if (list_) SetFocus(list_);
-        return 0;
-    case WM_DESTROY: stopWorker(); return 0;
-    case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    case WM_CONTEXTMENU:
-        onContextMenu(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return 0;
-    case kCellMessage: return onCell(wParam, reinterpret_cast<HBITMAP>(lParam));
-    default: break;
-    }
-    return DefWindowProcW(window_, msg, wParam, lParam);
-}
-
-bool CThumbViewerView::onCreate()
+bool CThumbViewerView::onCreate(const CREATESTRUCTW&)
 {
     list_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_ICON | LVS_SHOWSELALWAYS |
                                 LVS_AUTOARRANGE | LVS_SHAREIMAGELISTS,
-                            0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
+                            0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
                             GetModuleHandleW(nullptr), nullptr);
     if (!list_) return false;
-    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
-    thumbnails_ = ImageList_Create(kCellWidth, kCellHeight, ILC_COLOR24, 0, 1);
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP,
+                 LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
+    // The focus is shown from the start, not only once the keyboard has been used.
+    SendMessageW(list_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    thumbnails_.reset(ImageList_Create(kCellWidth, kCellHeight, ILC_COLOR24, 0, 1));
     if (!thumbnails_) return false;
-    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(thumbnails_));
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(thumbnails_.get()));
     SendMessageW(list_, LVM_SETICONSPACING, 0, MAKELPARAM(kCellWidth + 24, kCellHeight + 40));
     menuIcons_.load(GetModuleHandleW(nullptr), kMenuStrip, 16, kMenuMask, {kAlbumIcon});
     return true;
 }
 
-HWND CThumbViewerView::mainWindow() const { return window_ ? GetAncestor(window_, GA_ROOT) : nullptr; }
+void CThumbViewerView::onSize(UINT, SIZE client)
+{
+    if (list_) MoveWindow(list_, 0, 0, client.cx, client.cy, TRUE);
+}
+
+void CThumbViewerView::onSetFocus(HWND)
+{
+    if (list_) SetFocus(list_);
+}
+
+void CThumbViewerView::onDestroy() { stopWorker(); }
+
+void CThumbViewerView::onFinalMessage()
+{
+    stopWorker();
+    list_ = nullptr;
+}
+
+HWND CThumbViewerView::mainWindow() const { return hwnd() ? GetAncestor(hwnd(), GA_ROOT) : nullptr; }
 
 // --- rows -----------------------------------------------------------------------------------------
 
@@ -211,9 +188,10 @@ void CThumbViewerView::deleteAll()
 {
     stopWorker();
     if (list_) SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
-    if (thumbnails_) ImageList_RemoveAll(thumbnails_);
+    if (thumbnails_) ImageList_RemoveAll(thumbnails_.get());
     rowSlot_.clear();
     slotRemade_.clear();
+    slotProblem_.clear();
 }
 
 // The rows with their labels appear at once; the pictures follow from the worker.
@@ -231,13 +209,13 @@ void CThumbViewerView::rebuild()
     for (size_t position : doc_.currentAlbumPositions()) album.push_back(doc_.images()[position]);
     const int count = static_cast<int>(album.size());
 
-    ImageList_SetImageCount(thumbnails_, static_cast<UINT>(count));
-    if (HBITMAP empty = makeEmptyCell()) {
-        for (int i = 0; i < count; ++i) ImageList_Replace(thumbnails_, i, empty, nullptr);
-        DeleteObject(empty);
+    ImageList_SetImageCount(thumbnails_.get(), static_cast<UINT>(count));
+    if (winui::UniqueBitmap empty{makeEmptyCell()}) {
+        for (int i = 0; i < count; ++i) ImageList_Replace(thumbnails_.get(), i, empty.get(), nullptr);
     }
     rowSlot_.resize(album.size());
     slotRemade_.assign(album.size(), 0);
+    slotProblem_.assign(album.size(), CellProblem::None);
 
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
@@ -253,19 +231,21 @@ void CThumbViewerView::rebuild()
     }
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
-    worker_.start(window_, kCellMessage, std::move(album));
+    worker_.start(hwnd(), kCellMessage, std::move(album));
 }
 
-LRESULT CThumbViewerView::onCell(WPARAM slot, HBITMAP cell)
+LRESULT CThumbViewerView::onCell(WPARAM slot, LPARAM lParam)
 {
     if (slot == kThumbnailsDone) {
         InvalidateRect(list_, nullptr, FALSE);
         if (SendMessageW(list_, LVM_GETSELECTIONMARK, 0, 0) == -1) SendMessageW(list_, LVM_SETSELECTIONMARK, 0, 0);
         return 0;
     }
+    const auto* cell = reinterpret_cast<const ThumbnailCell*>(lParam);
     // A slot redrawn after a rotation keeps its newer picture.
-    if (slot >= slotRemade_.size() || slotRemade_[slot] || !cell) return 0;
-    ImageList_Replace(thumbnails_, static_cast<int>(slot), cell, nullptr);
+    if (slot >= slotRemade_.size() || slotRemade_[slot] || !cell || !cell->bitmap) return 0;
+    ImageList_Replace(thumbnails_.get(), static_cast<int>(slot), cell->bitmap, nullptr);
+    slotProblem_[slot] = cell->problem;
     InvalidateRect(list_, nullptr, FALSE);
     return 0;
 }
@@ -279,18 +259,19 @@ void CThumbViewerView::waitForThumbnails()
     }
 }
 
-// After a rotation: redo the row's cell at once; a picture that does not load keeps the old one.
+// After a rotation: redo the row's cell at once (a picture that no longer loads gets the mark).
 void CThumbViewerView::remakeCell(int row)
 {
     const std::optional<size_t> position = doc_.galleryIndexOfRow(row);
     const int slot = rowImage(row);
     if (!position || slot < 0) return;
     // From the cache when it can: a turn is made from the cached unturned cell, without a decode.
-    HBITMAP cell = makeCellOf(doc_.images()[*position], &sharedThumbnailCache());
-    if (!cell) return;
-    ImageList_Replace(thumbnails_, slot, cell, nullptr);
-    DeleteObject(cell);
+    const ThumbnailCell cell = makeCellOf(doc_.images()[*position], &sharedThumbnailCache());
+    if (!cell.bitmap) return;
+    ImageList_Replace(thumbnails_.get(), slot, cell.bitmap, nullptr);
+    DeleteObject(cell.bitmap);
     slotRemade_[static_cast<size_t>(slot)] = 1;
+    slotProblem_[static_cast<size_t>(slot)] = cell.problem;
     SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
 }
 
@@ -329,49 +310,22 @@ void CThumbViewerView::thumbnailRowRemoved(int row)
     SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     if (static_cast<size_t>(row) < rowSlot_.size()) rowSlot_.erase(rowSlot_.begin() + row);
     if (row < rowCount()) setItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    InvalidateRect(list_, nullptr, FALSE);
+    arrangeSoon();
+}
+
+// The list leaves a hole where a row was deleted; the rows behind it close up once, after the
+// whole operation (a removal of many rows arrives row by row).
+void CThumbViewerView::arrangeSoon()
+{
+    if (arrangePending_ || !hwnd()) return;
+    arrangePending_ = PostMessageW(hwnd(), kArrangeMessage, 0, 0) != 0;
+}
+
+LRESULT CThumbViewerView::onArrange(WPARAM, LPARAM)
+{
+    arrangePending_ = false;
+    if (list_) SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
+    return 0;
 }
 
 void CThumbViewerView::thumbnailSelectionSet(const std::vector<int>& rows) { selectOnly(rows); }
-
-// --- notifications ---------------------------------------------------------------------------------
-
-LRESULT CThumbViewerView::onNotify(const NMHDR& header)
-{
-    if (header.hwndFrom != list_) return 0;
-    switch (header.code) {
-    case LVN_GETDISPINFOW: {
-        auto& info = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header));
-        if (info.item.mask & LVIF_IMAGE) info.item.iImage = rowImage(info.item.iItem);
-        return 0;
-    }
-    case NM_DBLCLK: {
-        const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
-        if (activate.iItem >= 0) comment();
-        return 0;
-    }
-    default: return 0;
-    }
-}
-
-void CThumbViewerView::onContextMenu(POINT screen)
-{
-    POINT client = screen;
-    if (screen.x == -1 && screen.y == -1) {
-        // From the keyboard: at the focused thumbnail, or at the list's corner.
-        const int focused = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-        RECT r{};
-        r.left = LVIR_ICON;
-        if (focused < 0 || !SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&r)))
-            r = RECT{4, 4, 4, 4};
-        client = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        screen = client;
-        ClientToScreen(list_, &screen);
-    } else {
-        ScreenToClient(list_, &client);
-    }
-    const bool overThumbnail = hitTest(client) >= 0;
-    std::unique_ptr<COwnerMenu> menu = buildContextMenu(overThumbnail);
-    const UINT id = menu->track(window_, screen);
-    if (id) onContextCommand(id);
-}

@@ -2,7 +2,9 @@
 // CThumbViewerView: the right pane of the main window. A large-icon list of the current album's
 // images, 100 x 90 thumbnails labelled with their comments, several selectable; the image
 // operations run from here whatever their source (menu, toolbar, task link, context menu,
-// double click).
+// double click, keys: Delete removes, Enter comments, Ctrl+A selects all, Tab and Shift+Tab go
+// to the next and previous pane). A picture that cannot be shown gets the missing-picture mark
+// and a tooltip that says why.
 //
 // The view mirrors the document: it observes CBuilderDoc and changes its rows only when told
 // (rebuild, row swapped, removed, relabelled, selection set). Thumbnails come from a worker
@@ -20,6 +22,8 @@
 #include "app/owner_menu_icons.h"
 #include "app/thumbnail_worker.h"
 #include "gallery/builder_doc.h"
+#include "winui/handles.h"
+#include "winui/window.h"
 
 class COwnerMenu;
 
@@ -36,22 +40,20 @@ public:
     virtual std::optional<std::string> comment(HWND owner, const Image& image) = 0;
 };
 
-class CThumbViewerView : public IDocObserver {
+class CThumbViewerView : public winui::CWindow, public IDocObserver {
 public:
     explicit CThumbViewerView(CBuilderDoc& doc);
     ~CThumbViewerView() override;
-    CThumbViewerView(const CThumbViewerView&) = delete;
-    CThumbViewerView& operator=(const CThumbViewerView&) = delete;
 
     // Creates the view window (and its list) as a child of `parent`.
     bool create(HWND parent, int id);
-    HWND hwnd() const { return window_; }
     HWND list() const { return list_; }
     void setAsker(IImageAsker* asker);  // null restores the system dialogs
 
     // Runs an image command arriving on the route (menu, toolbar, task link) and the
     // new-document command (Ctrl+N, which only empties the view); false for any other id.
     bool onCommand(UINT id);
+    bool onCommand(UINT id, UINT) override { return onCommand(id); }
     // Runs an id of this view's own context menu (200..207, 300 + album, 3000 + album);
     // these overlap other commands, so they never come from the route.
     bool onContextCommand(UINT id);
@@ -65,7 +67,11 @@ public:
     int rowCount() const;
     std::wstring rowLabel(int row) const;
     int rowImage(int row) const;            // index in the thumbnail image list
-    HIMAGELIST thumbnails() const { return thumbnails_; }
+    HIMAGELIST thumbnails() const { return thumbnails_.get(); }
+    // Why row's picture is not shown (None when it is, or not made yet).
+    CellProblem rowProblem(int row) const;
+    // The tooltip of a row: why its picture is not shown, with the path; empty when it is.
+    std::wstring rowTip(int row) const;
     // Waits until the worker has drawn every cell it will draw (serving its messages).
     void waitForThumbnails();
     bool workerRunning() const { return worker_.running(); }
@@ -79,19 +85,30 @@ public:
     void thumbnailRowRemoved(int row) override;
     void thumbnailSelectionSet(const std::vector<int>& rows) override;
 
+protected:
+    const winui::MessageMapBase* messageMap() const override;
+    void onFinalMessage() override;
+
 private:
-    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
-    bool onCreate();
-    LRESULT onNotify(const NMHDR& header);
-    void onContextMenu(POINT screen);
-    LRESULT onCell(WPARAM slot, HBITMAP cell);
+    bool onCreate(const CREATESTRUCTW& cs);
+    void onSize(UINT type, SIZE client);
+    void onSetFocus(HWND lost);
+    void onDestroy();
+    void onContextMenu(HWND clicked, POINT screen);
+    LRESULT onCell(WPARAM slot, LPARAM cell);
+    LRESULT onArrange(WPARAM, LPARAM);
+    LRESULT onGetDispInfo(NMLVDISPINFOW& info);
+    LRESULT onGetInfoTip(NMLVGETINFOTIPW& tip);
+    LRESULT onDoubleClick(const NMITEMACTIVATE& activate);
+    LRESULT onKeyDown(const NMLVKEYDOWN& key);
+    LRESULT onCustomDraw(NMLVCUSTOMDRAW& draw);
 
     void rebuild();
     void deleteAll();
     void stopWorker();
     void remakeCell(int row);
     void selectOnly(const std::vector<int>& rows);
+    void arrangeSoon();
     void setItemState(int row, UINT state, UINT mask);
     int hitTest(POINT client) const;
     HWND mainWindow() const;
@@ -109,12 +126,13 @@ private:
     std::vector<int> collectRows() const { return doc_.collectSelectedRows(selectedRows()); }
 
     CBuilderDoc& doc_;
-    HWND window_ = nullptr;
     HWND list_ = nullptr;
-    HIMAGELIST thumbnails_ = nullptr;   // 100 x 90 cells, one slot per image of the rebuild
-    COwnerMenuIcons menuIcons_;         // the 16-pixel strip, then the album icon
-    std::vector<int> rowSlot_;          // row -> slot in thumbnails_
-    std::vector<char> slotRemade_;      // slot redrawn here since the rebuild: late cells are stale
+    winui::UniqueImageList thumbnails_;     // 100 x 90 cells, one slot per image of the rebuild
+    COwnerMenuIcons menuIcons_;             // the 16-pixel strip, then the album icon
+    std::vector<int> rowSlot_;              // row -> slot in thumbnails_
+    std::vector<char> slotRemade_;          // slot redrawn here since the rebuild: late cells are stale
+    std::vector<CellProblem> slotProblem_;  // why a slot shows the missing-picture mark
+    bool arrangePending_ = false;           // rows left: the rest close up once the operation is over
     CThumbnailWorker worker_;
     bool stoppingWorker_ = false;  // the worker is being stopped; its wait serves sent messages
     bool rebuildPending_ = false;  // a rebuild was asked for meanwhile: done once the stop is over

@@ -2,7 +2,10 @@
 
 #include "app/thumbnail_cell.h"
 
+#include <iterator>
+
 #include "gallery/picture.h"
+#include "winui/handles.h"
 
 CellPlacement placeInCell(uint32_t width, uint32_t height)
 {
@@ -23,34 +26,77 @@ CellPlacement placeInCell(uint32_t width, uint32_t height)
 
 namespace {
 
-// A white, framed cell; `draw` paints the picture into the memory DC before the frame.
-template <typename Draw> HBITMAP makeCell(Draw&& draw)
+void fill(HDC dc, const RECT& r, COLORREF colour)
 {
-    HDC screen = GetDC(nullptr);
-    if (!screen) return nullptr;
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, kCellWidth, kCellHeight);
-    HDC memory = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    if (!bitmap || !memory) {
-        if (bitmap) DeleteObject(bitmap);
-        if (memory) DeleteDC(memory);
-        return nullptr;
+    SetBkColor(dc, colour);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+// A framed cell on `background`; `draw` paints into the memory DC before the frame.
+template <typename Draw> HBITMAP makeCell(COLORREF background, Draw&& draw)
+{
+    winui::UniqueBitmap bitmap;
+    winui::UniqueMemoryDc memory;
+    {
+        winui::ClientDc screen(nullptr);
+        if (!screen.get()) return nullptr;
+        bitmap.reset(CreateCompatibleBitmap(screen.get(), kCellWidth, kCellHeight));
+        memory.reset(CreateCompatibleDC(screen.get()));
     }
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT cell{0, 0, kCellWidth, kCellHeight};
-    SetBkColor(memory, kCellFill);
-    ExtTextOutW(memory, 0, 0, ETO_OPAQUE, &cell, nullptr, 0, nullptr);
-    const bool drawn = draw(memory);
-    HBRUSH frame = CreateSolidBrush(kCellFrame);
-    FrameRect(memory, &cell, frame);
-    DeleteObject(frame);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    if (!drawn) {
-        DeleteObject(bitmap);
-        return nullptr;
+    if (!bitmap || !memory) return nullptr;
+    bool drawn = false;
+    {
+        winui::SelectGuard selected(memory.get(), bitmap.get());
+        const RECT cell{0, 0, kCellWidth, kCellHeight};
+        fill(memory.get(), cell, background);
+        drawn = draw(memory.get());
+        winui::UniqueBrush frame(CreateSolidBrush(kCellFrame));
+        FrameRect(memory.get(), &cell, frame.get());
     }
-    return bitmap;
+    return drawn ? bitmap.release() : nullptr;
+}
+
+// A picture in a frame with a red cross over it, centred in the upper part of the cell.
+void drawMissingGlyph(HDC dc)
+{
+    const RECT picture{32, 12, 68, 42};
+    winui::UniqueBrush grey(CreateSolidBrush(RGB(0x90, 0x90, 0x90)));
+    for (int inset = 0; inset < 2; ++inset) {
+        RECT r = picture;
+        InflateRect(&r, -inset, -inset);
+        FrameRect(dc, &r, grey.get());
+    }
+    // A hill and a sun inside the frame.
+    winui::UniquePen thin(CreatePen(PS_SOLID, 1, RGB(0x90, 0x90, 0x90)));
+    {
+        winui::SelectGuard pen(dc, thin.get());
+        const POINT hill[] = {{35, 38}, {45, 27}, {52, 33}, {57, 29}, {65, 38}};
+        Polyline(dc, hill, static_cast<int>(std::size(hill)));
+        Ellipse(dc, 56, 16, 62, 22);
+    }
+    winui::UniquePen cross(CreatePen(PS_SOLID, 3, kMissingCross));
+    winui::SelectGuard pen(dc, cross.get());
+    MoveToEx(dc, 28, 8, nullptr);
+    LineTo(dc, 72, 46);
+    MoveToEx(dc, 72, 8, nullptr);
+    LineTo(dc, 28, 46);
+}
+
+void drawFileName(HDC dc, const std::wstring& name)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    LOGFONTW lf = metrics.lfMessageFont;
+    lf.lfHeight = -11;
+    winui::UniqueFont font(CreateFontIndirectW(&lf));
+    winui::SelectGuard selected(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0x50, 0x50, 0x50));
+    RECT band{4, 50, kCellWidth - 4, kCellHeight - 4};
+    // Two lines at most, broken anywhere in a long name, an ellipsis when it is longer still.
+    DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &band,
+              DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 }  // namespace
@@ -60,10 +106,19 @@ HBITMAP makeThumbnailCell(const CPicture& picture)
     if (!picture.IsValid()) return nullptr;
     const CellPlacement p = placeInCell(picture.GetWidth(), picture.GetHeight());
     if (p.width <= 0 || p.height <= 0) return makeEmptyCell();  // a hair-thin picture: nothing to see
-    return makeCell([&](HDC dc) { return picture.Stretch(dc, p.left, p.top, p.width, p.height); });
+    return makeCell(kCellFill, [&](HDC dc) { return picture.Stretch(dc, p.left, p.top, p.width, p.height); });
 }
 
 HBITMAP makeEmptyCell()
 {
-    return makeCell([](HDC) { return true; });
+    return makeCell(kCellFill, [](HDC) { return true; });
+}
+
+HBITMAP makeMissingCell(const std::wstring& fileName)
+{
+    return makeCell(kMissingFill, [&](HDC dc) {
+        drawMissingGlyph(dc);
+        drawFileName(dc, fileName);
+        return true;
+    });
 }

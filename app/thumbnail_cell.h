@@ -1,10 +1,13 @@
 #pragma once
 // One 100 x 90 thumbnail cell: the picture fitted by the ratio rule, on white, in a light grey
-// frame. Used by the thumbnail worker and by the remake of one cell after a rotation.
+// frame; or, for a picture that cannot be shown, the missing-picture mark (a crossed-out picture
+// over the file's name on grey), so it never looks like a white photograph. Where the picture
+// comes from is thumbnail_source.h.
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 class CPicture;
 
@@ -12,6 +15,17 @@ inline constexpr int kCellWidth = 100;
 inline constexpr int kCellHeight = 90;
 inline constexpr COLORREF kCellFill = RGB(255, 255, 255);
 inline constexpr COLORREF kCellFrame = RGB(0xC0, 0xC0, 0xC0);
+inline constexpr COLORREF kMissingFill = RGB(0xEC, 0xEA, 0xE6);
+inline constexpr COLORREF kMissingCross = RGB(0xC8, 0x28, 0x28);
+
+// Why a cell shows the missing-picture mark.
+enum class CellProblem { None, Missing, Unreadable, UnknownType };
+
+// A cell as the worker hands it to the view; the bitmap is null only when GDI failed.
+struct ThumbnailCell {
+    HBITMAP bitmap = nullptr;
+    CellProblem problem = CellProblem::None;
+};
 
 struct CellPlacement {
     int left = 0, top = 0, width = 0, height = 0;
@@ -24,5 +38,7 @@ CellPlacement placeInCell(uint32_t width, uint32_t height);
 // A cell bitmap compatible with the screen; null when the picture is invalid or GDI fails.
 // Safe on any thread. The caller deletes it.
 HBITMAP makeThumbnailCell(const CPicture& picture);
-// The cell of a row that has no picture: white in its frame.
+// The cell of a row whose picture has not been made yet: white in its frame.
 HBITMAP makeEmptyCell();
+// The missing-picture mark with the file's name (without its folder).
+HBITMAP makeMissingCell(const std::wstring& fileName);

@@ -5,9 +5,11 @@
 #include <optional>
 
 #include "app/thumbnail_cell.h"
+#include "gallery/file_system.h"
 #include "gallery/format_code.h"
 #include "gallery/picture.h"
 #include "gallery/thumbnail_cache.h"
+#include "winui/text.h"
 
 namespace {
 
@@ -79,11 +81,19 @@ CellSource cellPictureOf(const Image& image, ThumbnailCache* cache, CPicture& fi
     return CellSource::Decoded;
 }
 
-HBITMAP makeCellOf(const Image& image, ThumbnailCache* cache)
+ThumbnailCell makeCellOf(const Image& image, ThumbnailCache* cache)
 {
     CPicture fitted;
-    switch (cellPictureOf(image, cache, fitted)) {
-    case CellSource::None: return nullptr;
-    default: return fitted.IsValid() ? makeThumbnailCell(fitted) : makeEmptyCell();
-    }
+    if (cellPictureOf(image, cache, fitted) == CellSource::None) return missingCellOf(image);
+    return ThumbnailCell{fitted.IsValid() ? makeThumbnailCell(fitted) : makeEmptyCell(), CellProblem::None};
+}
+
+ThumbnailCell missingCellOf(const Image& image)
+{
+    CellProblem problem = CellProblem::Unreadable;
+    if (formatCodeOf(image.path) == kFormatUnknown)
+        problem = CellProblem::UnknownType;
+    else if (!fileExists(image.path))
+        problem = CellProblem::Missing;
+    return ThumbnailCell{makeMissingCell(winui::widen(fileNameOf(image.path))), problem};
 }

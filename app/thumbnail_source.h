@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "app/thumbnail_cell.h"
 #include "gallery/gallery_types.h"
 
 class CPicture;
@@ -21,5 +22,8 @@ enum class CellSource { Cache, Turned, Decoded, None };
 // `cache` may be null: always decoded then. None when the picture cannot be shown; a picture
 // too thin to see gives an invalid `fitted` and Decoded (its cell is empty).
 CellSource cellPictureOf(const Image& image, ThumbnailCache* cache, CPicture& fitted);
-// The finished cell of an image; null when its picture cannot be shown. The caller deletes it.
-HBITMAP makeCellOf(const Image& image, ThumbnailCache* cache);
+// The finished cell of an image: its picture, or the missing-picture mark with the reason. The
+// caller deletes the bitmap (null only when GDI failed).
+ThumbnailCell makeCellOf(const Image& image, ThumbnailCache* cache);
+// The missing-picture mark of an image whose picture cannot be shown, and why.
+ThumbnailCell missingCellOf(const Image& image);

@@ -19,6 +19,13 @@ constexpr size_t kAhead = 64;
 
 HBITMAP cellOfPicture(const CPicture& fitted) { return fitted.IsValid() ? makeThumbnailCell(fitted) : makeEmptyCell(); }
 
+// What a helper made of a picture, as the cell the view gets.
+ThumbnailCell cellOf(const Image& image, const CPicture& fitted, bool shown)
+{
+    if (!shown) return missingCellOf(image);
+    return ThumbnailCell{cellOfPicture(fitted), CellProblem::None};
+}
+
 size_t helperCount(size_t pictures, size_t limit)
 {
     const size_t cores = limit ? limit : std::max(1u, std::thread::hardware_concurrency());
@@ -115,7 +122,7 @@ void CThumbnailWorker::work()
 
     for (size_t i = 0; i < count; ++i) {
         // The cell is made here, not by the helpers: only the cell in hand holds a GDI object.
-        HBITMAP cell = nullptr;
+        ThumbnailCell cell;
         if (decoders.empty()) {
             if (stopping_) break;
             cell = makeCellOf(images_[i], runCache_);
@@ -132,10 +139,11 @@ void CThumbnailWorker::work()
                 handed_ = i + 1;
             }
             changed_.notify_all();
-            if (made != Made::Nothing && !stopping_) cell = cellOfPicture(fitted);
+            if (!stopping_) cell = cellOf(images_[i], fitted, made != Made::Nothing);
         }
-        if (cell && !stopping_) SendMessageW(view_, message_, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(cell));
-        if (cell) DeleteObject(cell);
+        if (cell.bitmap && !stopping_)
+            SendMessageW(view_, message_, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&cell));
+        if (cell.bitmap) DeleteObject(cell.bitmap);
     }
 
     {

@@ -16,7 +16,8 @@
 // nested in a stop is refused; the view defers its rebuild until the stop is over.
 //
 // Messages to the view (message number given at start):
-//   wParam = index in the copy, lParam = HBITMAP of the cell, which the view copies (the worker
+//   wParam = index in the copy, lParam = const ThumbnailCell* (thumbnail_cell.h): the picture or
+//            the missing-picture mark with the reason; the view copies the bitmap (the worker
 //            deletes it when the message returns);
 //   wParam = kThumbnailsDone, lParam = 0: the run ended (also after a stop).
 
@@ -27,6 +28,7 @@
 #include <mutex>
 #include <vector>
 
+#include "app/thumbnail_cell.h"
 #include "gallery/gallery_types.h"
 #include "gallery/picture.h"
 

@@ -182,6 +182,8 @@ bool CBuilderDoc::moveImagesToAlbum(std::span<const int> selected, int albumRow)
     std::vector<Image> copies = copiesForAlbum(selected, albums_[static_cast<size_t>(albumRow)].key);
     removeRows(selected);
     appendImages(std::move(copies));
+    // Moved within the album on show: they come back as its last rows.
+    if (albumRow == selectedAlbum_) notify([](IDocObserver& o) { o.thumbnailsRebuild(); });
     notify([](IDocObserver& o) { o.thumbnailSelectionSet({}); });
     return true;
 }
@@ -191,6 +193,7 @@ bool CBuilderDoc::copyImagesToAlbum(std::span<const int> selected, int albumRow)
     if (selected.empty() || !requireCurrentAlbum()) return false;
     if (albumRow < 0 || albumRow >= albumCount()) return false;
     appendImages(copiesForAlbum(selected, albums_[static_cast<size_t>(albumRow)].key));
+    if (albumRow == selectedAlbum_) notify([](IDocObserver& o) { o.thumbnailsRebuild(); });
     return true;
 }
 

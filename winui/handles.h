@@ -50,6 +50,7 @@ inline void freeLibrary(HMODULE h) { FreeLibrary(h); }
 using UniqueBitmap = Unique<HBITMAP, detail::deleteObject<HBITMAP>>;
 using UniqueBrush = Unique<HBRUSH, detail::deleteObject<HBRUSH>>;
 using UniqueFont = Unique<HFONT, detail::deleteObject<HFONT>>;
+using UniquePen = Unique<HPEN, detail::deleteObject<HPEN>>;
 using UniqueIcon = Unique<HICON, detail::destroyIcon>;
 using UniqueImageList = Unique<HIMAGELIST, detail::destroyImageList>;
 using UniqueMenu = Unique<HMENU, detail::destroyMenu>;

@@ -83,6 +83,13 @@ template <> struct Crack<WM_SETCURSOR> {  // bool (HWND over, UINT hitTest); tru
         return (t.*h)(reinterpret_cast<HWND>(w), static_cast<UINT>(LOWORD(l))) ? TRUE : FALSE;
     }
 };
+template <> struct Crack<WM_CONTEXTMENU> {  // void (HWND clicked, POINT screen); (-1, -1) from the keyboard
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
+    {
+        (t.*h)(reinterpret_cast<HWND>(w), POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
+        return 0;
+    }
+};
 template <> struct Crack<WM_CAPTURECHANGED> {  // void (HWND gaining)
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
     {
@@ -186,6 +193,14 @@ public:
     {
         add(Kind::Notify, 0, id, id, code, [handler](CWindow& w, WPARAM, LPARAM lp) {
             return (static_cast<T&>(w).*handler)(*reinterpret_cast<const N*>(lp));
+        });
+        return *this;
+    }
+    // A WM_NOTIFY notification whose record the handler fills in (LVN_GETDISPINFOW, NM_CUSTOMDRAW...).
+    template <class N> MessageMap& notifyAnswer(UINT id, UINT code, LRESULT (T::*handler)(N&))
+    {
+        add(Kind::Notify, 0, id, id, code, [handler](CWindow& w, WPARAM, LPARAM lp) {
+            return (static_cast<T&>(w).*handler)(*reinterpret_cast<N*>(lp));
         });
         return *this;
     }

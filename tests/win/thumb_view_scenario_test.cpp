@@ -1,5 +1,5 @@
-// The thumbnail view in the real frame: commands that another thread sends while the thumbnail
-// worker is being stopped.
+// The thumbnail view in the real frame: Tab between the panes, and commands that another thread
+// sends while the thumbnail worker is being stopped.
 
 #include "scenario.h"
 
@@ -62,6 +62,31 @@ TEST_F(ThumbViewScenario, ImagesAddedWhileTheWorkerStopsAreShownAfterIt)
     doc().commentImages(std::vector<int>{3}, "late");
     EXPECT_TRUE(waitForThumbnailRows(4));
     EXPECT_EQ(thumbnailLabels(), (std::vector<std::wstring>{L"", L"", L"", L"late"}));
+}
+
+// Tab and Shift+Tab in either list move the focus to the other pane, as F6 and Shift+F6 do.
+TEST_F(ThumbViewScenario, TabAndShiftTabMoveBetweenThePanes)
+{
+    auto press = [](HWND list, bool shift) {
+        BYTE keys[256] = {};
+        if (shift) keys[VK_SHIFT] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(list, WM_KEYDOWN, VK_TAB, 1);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    };
+    SetFocus(thumbnailList());
+    ASSERT_EQ(GetFocus(), thumbnailList());
+    press(thumbnailList(), false);
+    EXPECT_EQ(GetFocus(), albumList());
+    EXPECT_EQ(frame().activeView(), &frame().albumView());
+    press(albumList(), false);
+    EXPECT_EQ(GetFocus(), thumbnailList());
+    press(thumbnailList(), true);
+    EXPECT_EQ(GetFocus(), albumList());
+    press(albumList(), true);
+    EXPECT_EQ(GetFocus(), thumbnailList());
+    EXPECT_EQ(frame().activeView(), frame().thumbnailView());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "paint_probe.h"
 #include "solid_picture.h"
 #include "tests/unit/support/fake_prompter.h"
+#include "winui/text.h"
 
 namespace {
 
@@ -107,17 +108,41 @@ protected:
     std::unique_ptr<CThumbViewerView> view;
 };
 
-TEST_F(ThumbViewTest, MissingFileLeavesAnEmptyCellInItsRow)
+// A picture that cannot be shown is never a white cell like a white photo: it gets a crossed-out
+// picture on grey over its file name, and its tooltip says why.
+TEST_F(ThumbViewTest, MissingFileShowsTheMissingPictureMarkInItsRowAndSaysWhy)
 {
     albumOf({wide, missing, tall});
     ASSERT_EQ(view->rowCount(), 3);
     EXPECT_EQ(cellPixel(0, 50, 45), kRed);
     EXPECT_EQ(cellPixel(0, 50, 19), kCellFill) << "100 x 50 at top 20";
     EXPECT_EQ(cellPixel(0, 50, 20), kRed);
-    EXPECT_EQ(cellPixel(1, 50, 45), kCellFill);
-    EXPECT_EQ(cellPixel(1, 0, 0), kCellFrame);
     EXPECT_EQ(cellPixel(2, 26, 45), kCellFill) << "45 x 90 at left 27";
     EXPECT_EQ(cellPixel(2, 27, 45), kBlue);
+
+    EXPECT_EQ(cellPixel(1, 0, 0), kCellFrame);
+    EXPECT_EQ(cellPixel(1, 5, 5), kMissingFill);
+    EXPECT_EQ(cellPixel(1, 50, 27), kMissingCross) << "the cross over the picture glyph";
+    EXPECT_EQ(cellPixel(1, 50, 12), RGB(0x90, 0x90, 0x90)) << "the glyph's frame";
+    int ink = 0;  // the file name "missing.bmp" under the glyph
+    for (int y = 50; y < kCellHeight - 2; ++y)
+        for (int x = 2; x < kCellWidth - 2; ++x) ink += cellPixel(1, x, y) != kMissingFill;
+    EXPECT_GT(ink, 40);
+
+    EXPECT_EQ(view->rowProblem(0), CellProblem::None);
+    EXPECT_EQ(view->rowProblem(1), CellProblem::Missing);
+    wchar_t text[256] = L"label";
+    NMLVGETINFOTIPW tip{};
+    tip.hdr = {view->list(), 1, LVN_GETINFOTIPW};
+    tip.pszText = text;
+    tip.cchTextMax = 256;
+    tip.iItem = 1;
+    SendMessageW(view->hwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(std::wstring(text), L"The picture cannot be shown: its file is missing.\n" + winui::widen(missing));
+    tip.iItem = 0;
+    wcscpy_s(text, L"label");
+    SendMessageW(view->hwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(std::wstring(text), L"label") << "a shown picture keeps the list's own tip";
     EXPECT_FALSE(view->workerRunning());
 }
 
@@ -222,7 +247,7 @@ TEST_F(ThumbViewTest, RemoveAsksAndSelectsTheRowThatMovesUp)
     ASSERT_EQ(view->rowCount(), 3);
     EXPECT_EQ(albumPaths(0), (std::vector<std::string>{wide, missing, wide}));
     EXPECT_EQ(view->selectedRows(), std::vector<int>{1});
-    EXPECT_EQ(cellPixel(1, 50, 45), kCellFill) << "the missing picture's empty cell moved up";
+    EXPECT_EQ(cellPixel(1, 50, 27), kMissingCross) << "the missing picture's mark moved up";
     EXPECT_EQ(cellPixel(2, 50, 45), kRed);
 }
 
@@ -235,7 +260,7 @@ TEST_F(ThumbViewTest, NothingSelectedWarnsOnce)
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"No images selected!", "No images selected!"}));
 }
 
-TEST_F(ThumbViewTest, AddingImagesNeedsAnAlbumAndTakesUnknownTypesWithAnEmptyCell)
+TEST_F(ThumbViewTest, AddingImagesNeedsAnAlbumAndTakesUnknownTypesWithTheMissingMark)
 {
     view->onCommand(32804);
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{"No albums found. Add new album(s) at first."});
@@ -249,7 +274,8 @@ TEST_F(ThumbViewTest, AddingImagesNeedsAnAlbumAndTakesUnknownTypesWithAnEmptyCel
     view->waitForThumbnails();
     ASSERT_EQ(view->rowCount(), 2);
     EXPECT_EQ(cellPixel(0, 50, 45), kBlue);
-    EXPECT_EQ(cellPixel(1, 50, 45), kCellFill);
+    EXPECT_EQ(cellPixel(1, 50, 27), kMissingCross);
+    EXPECT_EQ(view->rowProblem(1), CellProblem::UnknownType);
 
     asker.chosenFolder = folder.string();  // wide.bmp and tall.bmp; odd.xyz is skipped
     view->onCommand(32781);
@@ -388,6 +414,117 @@ TEST_F(ThumbViewTest, SwitchingAlbumsWhileTheWorkerRunsShowsTheNewAlbum)
     doc.removeAlbum(0);
     view->waitForThumbnails();
     EXPECT_EQ(view->rowCount(), 0) << "no album left: the view is empty";
+}
+
+// Rows that leave (removed, moved to another album) leave no hole: the rest close up into the
+// places of the first rows as soon as the operation is over.
+TEST_F(ThumbViewTest, RemainingThumbnailsCloseUpAfterARemoveAndAMove)
+{
+    albumOf(std::vector<std::string>(12, wide));
+    auto positions = [&] {
+        std::vector<std::pair<long, long>> out;
+        for (int r = 0; r < view->rowCount(); ++r) {
+            POINT p{};
+            SendMessageW(view->list(), LVM_GETITEMPOSITION, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&p));
+            out.emplace_back(p.x, p.y);
+        }
+        return out;
+    };
+    const auto grid = positions();
+    ASSERT_GT(grid[6].second, grid[0].second) << "two lines of thumbnails";
+
+    select({1, 4});
+    prompter.answers = {MessageAnswer::Yes};
+    view->onCommand(32809);
+    pumpMessages();
+    EXPECT_EQ(positions(), decltype(grid)(grid.begin(), grid.begin() + 10));
+
+    select({0});
+    view->onContextCommand(301);  // to album B
+    pumpMessages();
+    EXPECT_EQ(positions(), decltype(grid)(grid.begin(), grid.begin() + 9));
+}
+
+// The images copied or moved into the album on show appear as rows of their own.
+TEST_F(ThumbViewTest, CopyingIntoTheCurrentAlbumShowsTheCopies)
+{
+    albumOf({wide, tall});
+    select({0});
+    view->onContextCommand(3000);  // copy to album A, the current one
+    view->waitForThumbnails();
+    ASSERT_EQ(view->rowCount(), 3);
+    EXPECT_EQ(cellPixel(2, 50, 45), kRed);
+    select({0});
+    view->onContextCommand(300);  // move to album A: it goes to the end
+    view->waitForThumbnails();
+    ASSERT_EQ(view->rowCount(), 3);
+    EXPECT_EQ(albumPaths(0), (std::vector<std::string>{tall, wide, wide}));
+    EXPECT_EQ(cellPixel(0, 27, 45), kBlue);
+}
+
+// Keys on the thumbnails, as the list reports them: Delete asks and removes, Enter opens the
+// comment dialog, Ctrl+A selects every picture of the album.
+TEST_F(ThumbViewTest, DeleteEnterAndCtrlAOnTheThumbnails)
+{
+    albumOf({wide, tall, missing});
+    auto press = [&](WPARAM key, bool control = false) {
+        BYTE keys[256] = {};
+        if (control) keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(view->list(), WM_KEYDOWN, key, 1);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    select({1});
+    press(VK_RETURN);
+    EXPECT_EQ(asker.commentAskedFor, std::vector<std::string>{tall});
+
+    prompter.answers = {MessageAnswer::No};
+    press(VK_DELETE);
+    ASSERT_EQ(prompter.texts(), std::vector<std::string>{"Are you sure to remove selected image(s)?"});
+    EXPECT_EQ(view->rowCount(), 3);
+    prompter.answers = {MessageAnswer::Yes};
+    press(VK_DELETE);
+    EXPECT_EQ(albumPaths(0), (std::vector<std::string>{wide, missing}));
+
+    select({});
+    press('A');
+    EXPECT_TRUE(view->selectedRows().empty()) << "A alone is no command";
+    press('A', true);
+    EXPECT_EQ(view->selectedRows(), (std::vector<int>{0, 1}));
+    select({});
+    press(VK_RETURN);
+    EXPECT_EQ(asker.commentAskedFor.size(), 1u) << "Enter with nothing selected does nothing";
+}
+
+// While the list has the focus, the focused thumbnail has a frame in the selection colour around
+// its picture; without the focus it has none.
+TEST_F(ThumbViewTest, TheFocusedThumbnailIsFramed)
+{
+    albumOf({wide, wide, wide});
+    select({});
+    LVITEMW focus{};
+    focus.state = focus.stateMask = LVIS_FOCUSED;
+    SendMessageW(view->list(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
+    RECT icon{};
+    icon.left = LVIR_ICON;
+    ASSERT_TRUE(SendMessageW(view->list(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&icon)));
+    const int left = (icon.left + icon.right - kCellWidth) / 2, middle = (icon.top + icon.bottom) / 2;
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    auto printed = [&](int x, int y) {
+        PaintProbe probe(780, 560);
+        SendMessageW(view->list(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(probe.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+        return probe.at(x, y);
+    };
+    SetFocus(view->list());
+    ASSERT_EQ(GetFocus(), view->list());
+    EXPECT_EQ(printed(left - 3, middle), highlight);
+    EXPECT_EQ(printed(left - 2, middle), highlight);
+    EXPECT_NE(printed(left - 1, middle), highlight) << "a gap between frame and picture";
+    EXPECT_EQ(printed(left + kCellWidth + 2, middle), highlight);
+    EXPECT_NE(printed(left - 3 - (icon.right - icon.left), middle), highlight) << "row 0 is not framed";
+    SetFocus(nullptr);
+    EXPECT_NE(printed(left - 3, middle), highlight);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The thumbnail worker on its own: several helpers decode, yet the view gets the cells strictly in
-// album order, pictures that cannot be shown are passed over, and a stop ends the run at once with
+// album order, pictures that cannot be shown arrive as the missing-picture mark with the reason,
+// and a stop ends the run at once with
 // nothing more arriving. Cached pictures cost no decode, and a mix of cached and uncached
 // pictures still arrives in album order.
 
@@ -29,8 +30,10 @@ struct Receiver {
             if (wParam == kThumbnailsDone) {
                 ++self->done;
             } else {
-                EXPECT_NE(lParam, 0);
+                const auto* cell = reinterpret_cast<const ThumbnailCell*>(lParam);
+                EXPECT_TRUE(cell && cell->bitmap);
                 self->arrived.push_back(static_cast<size_t>(wParam));
+                if (cell && cell->problem != CellProblem::None) self->problems.emplace_back(wParam, cell->problem);
             }
             return 0;
         }
@@ -61,6 +64,7 @@ struct Receiver {
 
     HWND hwnd = nullptr;
     std::vector<size_t> arrived;
+    std::vector<std::pair<size_t, CellProblem>> problems;
     int done = 0;
 };
 
@@ -98,7 +102,7 @@ protected:
     std::filesystem::path folder;
 };
 
-TEST_F(ThumbnailWorkerTest, CellsArriveInAlbumOrderAndWhatCannotBeShownIsPassedOver)
+TEST_F(ThumbnailWorkerTest, CellsArriveInAlbumOrderAndWhatCannotBeShownSaysWhy)
 {
     // Large and small pictures mixed, so helpers finish out of order.
     std::vector<Image> album;
@@ -106,12 +110,20 @@ TEST_F(ThumbnailWorkerTest, CellsArriveInAlbumOrderAndWhatCannotBeShownIsPassedO
     for (int i = 0; i < 12; ++i) album.push_back(i % 3 == 0 ? big : small);
     album[4] = missing("gone.jpg");
     album[7] = missing("notes.txt");  // not a picture type
+    std::FILE* broken = _wfopen((folder / "broken.jpg").c_str(), L"wb");
+    ASSERT_NE(broken, nullptr);
+    std::fputs("no JPEG at all", broken);
+    std::fclose(broken);
+    album[9] = missing("broken.jpg");
 
     Receiver receiver;
     CThumbnailWorker worker;
     ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, album));
     receiver.waitForDone(worker);
-    EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2, 3, 5, 6, 8, 9, 10, 11}));
+    EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    const std::vector<std::pair<size_t, CellProblem>> problems = {
+        {4, CellProblem::Missing}, {7, CellProblem::UnknownType}, {9, CellProblem::Unreadable}};
+    EXPECT_EQ(receiver.problems, problems);
     EXPECT_EQ(receiver.done, 1);
 }
 
@@ -198,7 +210,8 @@ TEST_F(ThumbnailWorkerTest, CachedAndUncachedPicturesArriveInAlbumOrderAndHitsNe
     receiver.done = 0;
     ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, album));
     receiver.waitForDone(worker);
-    EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2, 3, 4, 6, 7, 8, 9}));
+    EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(receiver.problems, (std::vector<std::pair<size_t, CellProblem>>{{5, CellProblem::Missing}}));
     EXPECT_EQ(receiver.done, 1);
 
     // The turn and the new pictures are cached now too.
