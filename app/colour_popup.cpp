@@ -354,8 +354,15 @@ void onButtonUp(PopupState& s, POINT pt)
         finish(s, false, s.initial);
         return;
     }
-    const int index = boxAt(s, pt);
-    if (index != kBoxNone) choose(s, index);  // a release on the margin keeps the popup open
+    // Inside, on a margin between boxes: the box last highlighted is taken, as if the release had
+    // been on it; with none highlighted yet, the colour the popup opened with.
+    int index = boxAt(s, pt);
+    if (index == kBoxNone) index = s.highlight;
+    if (index == kBoxNone) {
+        finish(s, true, s.initial);
+        return;
+    }
+    choose(s, index);
 }
 
 LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

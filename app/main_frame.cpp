@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kTaskPaneBarWidth = 320;
 constexpr int kAlbumPaneWidth = 180;
+// The smallest window: the task pane, the album list and a column of thumbnails side by side,
+// and room for a few rows of each.
+constexpr SIZE kMinimumSize{640, 480};
 
 // The toolbar's pictures, in the order of its buttons.
 constexpr UINT kToolBarIcons[] = {
@@ -121,6 +124,12 @@ void CMainFrame::onSize(UINT type, SIZE client)
     const int barWidth = std::min<int>(kTaskPaneBarWidth, client.cx);
     MoveWindow(taskPaneBar(), 0, top, barWidth, height, TRUE);
     MoveWindow(splitter_.hwnd(), barWidth, top, client.cx - barWidth, height, TRUE);
+}
+
+void CMainFrame::onGetMinMaxInfo(MINMAXINFO& info)
+{
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, kMinimumSize.cx);
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, kMinimumSize.cy);
 }
 
 void CMainFrame::setTitle(const std::string& fileTitle)

@@ -81,6 +81,7 @@ private:
     bool createToolBarImages();
     bool createTaskPaneBar();
     void onSize(UINT type, SIZE client);
+    void onGetMinMaxInfo(MINMAXINFO& info);
     // A task-pane group's message, forwarded by the pane.
     LRESULT onTaskPaneMessage(WPARAM wParam, LPARAM lParam) { return taskPane_.onForwarded(hwnd(), wParam, lParam); }
     void onClose();

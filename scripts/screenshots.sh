@@ -180,3 +180,16 @@ saved=$("$wine" "$root/$build/cli/fotoloom.exe" show "$project" --json 2>/dev/nu
 [[ $(echo "$saved" | grep -c 'night\.jpg') == 2 ]] && echo "$saved" | grep -q '"rotation": 90' ||
   { echo "screenshots: the saved project does not hold the changes made in the program" >&2; echo "$saved" >&2; exit 1; }
 echo "screenshots: the project saved by the program holds the rotation and the added picture"
+
+# A picture whose file is gone: its missing-picture mark, its tooltip, and the keyboard's focus.
+# Tab takes the focus to the album list, Down selects the second album, Tab comes back to its
+# thumbnails, Right moves the focus to the second one.
+rm -f "$out/pictures/tram.jpg"
+"$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+wait_for "Fotoloom - sample"
+sleep 3
+xdotool mousemove 568 130 click 1; sleep 0.5
+xdotool key Tab Down Tab Right; shot missing-picture 2
+xdotool mousemove 570 135; sleep 0.3; xdotool mousemove 572 138; shot missing-picture-tooltip 3
+xdotool key alt+F4
+for _ in $(seq 50); do xdotool search --name "Fotoloom - sample" >/dev/null 2>&1 || break; sleep 0.2; done

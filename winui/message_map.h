@@ -90,6 +90,13 @@ template <> struct Crack<WM_CONTEXTMENU> {  // void (HWND clicked, POINT screen)
         return 0;
     }
 };
+template <> struct Crack<WM_GETMINMAXINFO> {  // void (MINMAXINFO&), filled in
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
+    {
+        (t.*h)(*reinterpret_cast<MINMAXINFO*>(l));
+        return 0;
+    }
+};
 template <> struct Crack<WM_CAPTURECHANGED> {  // void (HWND gaining)
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
     {

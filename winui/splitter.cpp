@@ -67,8 +67,11 @@ void CSplitter::layout()
     if (!hwnd()) return;
     const SIZE size = clientSize(hwnd());
     const RECT bar = barRect();
-    if (first_) MoveWindow(first_, 0, 0, bar.left, size.cy, TRUE);
-    if (second_) MoveWindow(second_, bar.right, 0, std::max<int>(size.cx - bar.right, 0), size.cy, TRUE);
+    // The panes are drawn anew, never from their old pixels moved along: a copied edge of a
+    // pane's border would stay behind as a stray line while the bar is dragged.
+    constexpr UINT kMove = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
+    if (first_) SetWindowPos(first_, nullptr, 0, 0, bar.left, size.cy, kMove);
+    if (second_) SetWindowPos(second_, nullptr, bar.right, 0, std::max<int>(size.cx - bar.right, 0), size.cy, kMove);
     InvalidateRect(hwnd(), &bar, TRUE);
 }
 

@@ -207,6 +207,25 @@ TEST_F(ColourButtonTest, MouseReleaseInsideConfirmsAndOutsideCancels)
     EXPECT_EQ(notes.back(), (Note{kColourSelEndCancel, kBlue, kId}));
 }
 
+// A release inside the popup confirms wherever it is: off the boxes, the box highlighted last.
+TEST_F(ColourButtonTest, MouseReleaseOffTheBoxesInsideConfirmsTheHighlightedColour)
+{
+    open();
+    mouse(WM_MOUSEMOVE, centreOf(16));
+    const RECT red = CColourPopup::boxRect(picker.popup(), 16);  // the first of its line
+    ASSERT_GT(red.left, 0) << "a margin left of the boxes";
+    const POINT between{red.left - 1, (red.top + red.bottom) / 2};
+    mouse(WM_MOUSEMOVE, between);
+    EXPECT_EQ(CColourPopup::highlight(picker.popup()), 16);
+    notes.clear();
+    mouse(WM_LBUTTONUP, between);
+    pumpMessages();
+    EXPECT_FALSE(picker.popupActive());
+    EXPECT_EQ(picker.colour(), RGB(255, 0, 0));
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes.back(), (Note{kColourSelEndOk, RGB(255, 0, 0), kId}));
+}
+
 TEST_F(ColourButtonTest, DefaultRowPicksTheDefaultValue)
 {
     open();
