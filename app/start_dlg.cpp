@@ -126,7 +126,7 @@ void CStartDlg::onRecent(size_t entry)
     const std::string& path = recent_[entry];
     if (noEntry(path)) return;
     // The reader tells the user of a file that is gone or damaged; the dialog closes either way.
-    // Like the old start dialog, the window title and the gallery's file name stay as they are.
+    // A recent gallery is only loaded: the window title and the gallery's file name stay as they are.
     loadProject(doc_, path);
     end(IDCANCEL);
 }

@@ -10,7 +10,8 @@ namespace {
 
 constexpr UINT_PTR kControlSubclassId = 0x574C;  // "WL"
 
-// The old help program's hand, when the system still has it; else the system's own hand.
+// The pointing hand kept in the Windows folder's help viewer, when the system has one; else the
+// system's own hand.
 HCURSOR linkCursor()
 {
     static const HCURSOR cursor = [] {

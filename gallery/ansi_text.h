@@ -1,6 +1,6 @@
 #pragma once
 // The narrow string form of the .gal file, made to mean the same text on every system. Windows
-// reads narrow strings in its ANSI code page, as the format always has; so a writer uses the
+// reads narrow strings in its ANSI code page, as the format defines them; so a writer uses the
 // narrow form only for text that reads back the same there (plain ASCII anywhere, or on
 // Windows text its ANSI code page holds exactly) and the wide form for everything else. A
 // reader elsewhere takes narrow bytes as UTF-8 when they are valid UTF-8 (files of earlier

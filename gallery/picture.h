@@ -64,7 +64,7 @@ struct PictureSizeHint {
     PictureSizeHint swapped() const { return {mode, height, width}; }
 };
 
-// Arguments of Resample2, named as the picture library of old called them; only these are known.
+// The two mode arguments Resample2 takes: bicubic interpolation, edge pixels repeated; no others are supported.
 inline constexpr int kInterpolationBicubic2 = 5;
 inline constexpr int kOverflowRepeat = 5;
 
