@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+#include "winui/handles.h"
+
 namespace {
 
 COLORREF blend(COLORREF a, COLORREF b, int percentOfB)
@@ -22,9 +24,8 @@ void fill(HDC dc, const RECT& r, COLORREF colour)
 
 void frame(HDC dc, const RECT& r, COLORREF colour)
 {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FrameRect(dc, &r, brush);
-    DeleteObject(brush);
+    winui::UniqueBrush brush(CreateSolidBrush(colour));
+    FrameRect(dc, &r, brush.get());
 }
 
 using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
@@ -76,34 +77,15 @@ public:
             lf.lfCharSet = SYMBOL_CHARSET;
             wcscpy_s(lf.lfFaceName, L"Marlett");
         }
-        font_ = CreateFontIndirectW(&lf);
+        font_.reset(CreateFontIndirectW(&lf));
     }
-    ~MenuFont()
-    {
-        if (font_) DeleteObject(font_);
-    }
-    MenuFont(const MenuFont&) = delete;
-    MenuFont& operator=(const MenuFont&) = delete;
-    HFONT get() const { return font_; }
+    HFONT get() const { return font_.get(); }
 
 private:
-    HFONT font_ = nullptr;
+    winui::UniqueFont font_;
 };
 
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
-    ~Selected()
-    {
-        if (old_) SelectObject(dc_, old_);
-    }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
+using Selected = winui::SelectGuard;
 
 SIZE imageSize(HIMAGELIST images)
 {
@@ -193,7 +175,8 @@ COwnerMenuBitmaps::Colours COwnerMenuBitmaps::colours()
 SIZE COwnerMenuBitmaps::measure(const COwnerMenuItem& item)
 {
     if (item.kind == COwnerMenuItem::Kind::Separator) return SIZE{gutterWidth(item), 7};
-    HDC dc = GetDC(nullptr);
+    winui::ClientDc screen(nullptr);
+    HDC dc = screen.get();
     MenuFont menuFont(item.kind == COwnerMenuItem::Kind::Title ? MenuFont::Kind::Bold : MenuFont::Kind::Normal);
     SIZE text{};
     {
@@ -202,7 +185,6 @@ SIZE COwnerMenuBitmaps::measure(const COwnerMenuItem& item)
         std::replace(shown.begin(), shown.end(), L'\t', L' ');
         text = textExtent(dc, shown + L"    ");
     }
-    ReleaseDC(nullptr, dc);
     if (item.kind == COwnerMenuItem::Kind::Title) return SIZE{text.cx + 4 * kGutterPad, text.cy + 8};
     const SIZE image = imageSize(item.images);
     return SIZE{gutterWidth(item) + kTextGap + text.cx, std::max(image.cy + 6, text.cy + 6)};
@@ -211,31 +193,20 @@ SIZE COwnerMenuBitmaps::measure(const COwnerMenuItem& item)
 void COwnerMenuBitmaps::drawSilhouette(HDC dc, HIMAGELIST images, int image, int x, int y, COLORREF colour)
 {
     const SIZE size = imageSize(images);
-    HDC maskDc = CreateCompatibleDC(dc);
-    HBITMAP mask = CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
-    if (!maskDc || !mask) {
-        if (mask) DeleteObject(mask);
-        if (maskDc) DeleteDC(maskDc);
-        return;
-    }
-    {
-        Selected keepMask(maskDc, mask);
-        PatBlt(maskDc, 0, 0, size.cx, size.cy, WHITENESS);
-        ImageList_Draw(images, image, maskDc, 0, 0, ILD_MASK);  // opaque pixels black
-        HBRUSH brush = CreateSolidBrush(colour);
-        {
-            Selected keepBrush(dc, brush);
-            const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-            const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-            // Where the mask is black take the brush, elsewhere keep what is there.
-            BitBlt(dc, x, y, size.cx, size.cy, maskDc, 0, 0, 0x00B8074A);
-            SetTextColor(dc, oldText);
-            SetBkColor(dc, oldBack);
-        }
-        DeleteObject(brush);
-    }
-    DeleteObject(mask);
-    DeleteDC(maskDc);
+    winui::UniqueMemoryDc maskDc(CreateCompatibleDC(dc));
+    winui::UniqueBitmap mask(CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
+    if (!maskDc || !mask) return;
+    Selected keepMask(maskDc.get(), mask.get());
+    PatBlt(maskDc.get(), 0, 0, size.cx, size.cy, WHITENESS);
+    ImageList_Draw(images, image, maskDc.get(), 0, 0, ILD_MASK);  // opaque pixels black
+    winui::UniqueBrush brush(CreateSolidBrush(colour));
+    Selected keepBrush(dc, brush.get());
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    // Where the mask is black take the brush, elsewhere keep what is there.
+    BitBlt(dc, x, y, size.cx, size.cy, maskDc.get(), 0, 0, 0x00B8074A);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
 }
 
 void COwnerMenuBitmaps::draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& item)

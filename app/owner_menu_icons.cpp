@@ -2,28 +2,21 @@
 
 #include "app/owner_menu_icons.h"
 
-COwnerMenuIcons::~COwnerMenuIcons()
-{
-    if (images_) ImageList_Destroy(images_);
-}
-
 bool COwnerMenuIcons::load(HINSTANCE module, UINT strip, int width, COLORREF mask, std::initializer_list<UINT> icons)
 {
-    if (images_) ImageList_Destroy(images_);
-    images_ = nullptr;
-    auto* bitmap = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(strip), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    images_.reset();
+    winui::UniqueBitmap bitmap(
+        static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(strip), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP info{};
-    const bool haveStrip = bitmap && GetObjectW(bitmap, sizeof(info), &info) && width > 0;
+    const bool haveStrip = bitmap && GetObjectW(bitmap.get(), sizeof(info), &info) && width > 0;
     const int height = haveStrip ? info.bmHeight : width;
     const int cells = haveStrip ? info.bmWidth / width : 0;
-    images_ = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, cells + static_cast<int>(icons.size()), 1);
-    if (images_ && haveStrip) ImageList_AddMasked(images_, bitmap, mask);
-    if (bitmap) DeleteObject(bitmap);
+    images_.reset(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, cells + static_cast<int>(icons.size()), 1));
+    if (images_ && haveStrip) ImageList_AddMasked(images_.get(), bitmap.get(), mask);
     for (UINT id : icons) {
-        auto* icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0));
-        if (!icon) continue;
-        if (images_) ImageList_AddIcon(images_, icon);
-        DestroyIcon(icon);
+        winui::UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0)));
+        if (icon && images_) ImageList_AddIcon(images_.get(), icon.get());
     }
     return images_ && haveStrip;
 }

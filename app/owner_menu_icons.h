@@ -7,21 +7,20 @@
 
 #include <initializer_list>
 
+#include "winui/handles.h"
+
 class COwnerMenuIcons {
 public:
     COwnerMenuIcons() = default;
-    ~COwnerMenuIcons();
-    COwnerMenuIcons(const COwnerMenuIcons&) = delete;
-    COwnerMenuIcons& operator=(const COwnerMenuIcons&) = delete;
 
     // Cuts bitmap `strip` of `module` into images `width` pixels wide (pixels of `mask` are
     // transparent) and appends the icons in order. False when the strip cannot be loaded; the
     // icons that load are appended all the same.
     bool load(HINSTANCE module, UINT strip, int width, COLORREF mask, std::initializer_list<UINT> icons);
 
-    HIMAGELIST handle() const { return images_; }
-    int count() const { return images_ ? ImageList_GetImageCount(images_) : 0; }
+    HIMAGELIST handle() const { return images_.get(); }
+    int count() const { return images_ ? ImageList_GetImageCount(images_.get()) : 0; }
 
 private:
-    HIMAGELIST images_ = nullptr;
+    winui::UniqueImageList images_;
 };
