@@ -20,9 +20,8 @@ bool fontFamilyInstalled(const wchar_t* name)
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, name, LF_FACESIZE);
     bool found = false;
-    HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(dc, &lf, foundFamily, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
+    winui::ClientDc screen(nullptr);
+    EnumFontFamiliesExW(screen.get(), &lf, foundFamily, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
@@ -39,13 +38,10 @@ HFONT CCaptionBar::captionFont() const
 
 int CCaptionBar::captionHeight() const
 {
-    HFONT font = captionFont();
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    winui::ClientDc screen(nullptr);
+    winui::SelectGuard font(screen.get(), captionFont());
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    if (old) SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextMetricsW(screen.get(), &tm);
     return static_cast<int>(tm.tmHeight) + 8;
 }
 
@@ -56,8 +52,7 @@ void CCaptionBar::paintCaption(HDC dc, const RECT& band) const
     RECT line = band;
     DrawEdge(dc, &line, EDGE_ETCHED, BF_BOTTOM);
     const std::wstring text = winui::windowText(hwnd());
-    HFONT font = captionFont();
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    winui::SelectGuard font(dc, captionFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     RECT r = band;
@@ -66,15 +61,12 @@ void CCaptionBar::paintCaption(HDC dc, const RECT& band) const
     r.bottom -= 2;
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (old) SelectObject(dc, old);
 }
 
 CCaptionFontBar::CCaptionFontBar() : fontName_(fontFamilyInstalled(L"Tahoma") ? L"Tahoma" : L"Arial")
 {
     LOGFONTW lf{};
-    HDC dc = GetDC(nullptr);
-    lf.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, dc);
+    lf.lfHeight = -MulDiv(8, GetDeviceCaps(winui::ClientDc(nullptr).get(), LOGPIXELSY), 72);
     lf.lfWeight = FW_BOLD;
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, fontName_.c_str(), LF_FACESIZE);

@@ -10,6 +10,8 @@
 #include <array>
 #include <memory>
 
+#include "winui/handles.h"
+
 const PaletteEntry kPalette[kPaletteSize] = {
     {0x000000, L"Black"},        {0x002AA5, L"Brown"},          {0x404000, L"Dark Olive Green"},
     {0x005500, L"Dark Green"},   {0x5E0000, L"Dark Teal"},      {0x8B0000, L"Dark blue"},
@@ -103,24 +105,20 @@ COLORREF colourOf(const PopupState& s, int index)
 
 int textRowHeight(HWND hwnd, HFONT font, int box)
 {
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, font);
+    winui::ClientDc dc(hwnd);
+    winui::SelectGuard selected(dc.get(), font);
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
+    GetTextMetricsW(dc.get(), &tm);
     return std::max<int>(box, static_cast<int>(tm.tmHeight) + 4 * GetSystemMetrics(SM_CYEDGE) + 2);
 }
 
 int textWidth(HWND hwnd, HFONT font, const std::wstring& text)
 {
     if (text.empty()) return 0;
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, font);
+    winui::ClientDc dc(hwnd);
+    winui::SelectGuard selected(dc.get(), font);
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 
