@@ -113,7 +113,7 @@ TEST(ImageCommentDlg, ASecondLookAtAPictureNeedsNoDecode)
 
     // The same size and time, but bytes no decoder takes: only the cache can show it now.
     const auto when = std::filesystem::last_write_time(photo.path);
-    const auto size = std::filesystem::file_size(photo.path);
+    const auto size = static_cast<size_t>(std::filesystem::file_size(photo.path));
     std::FILE* f = _wfopen(std::filesystem::path(photo.path).c_str(), L"wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(std::string(size, 'x').data(), 1, size, f);

@@ -170,7 +170,7 @@ TEST_F(ThumbnailWorkerTest, EmptyAlbumOnlyReportsTheEnd)
 void spoil(const std::string& path)
 {
     const auto when = std::filesystem::last_write_time(path);
-    const auto size = std::filesystem::file_size(path);
+    const auto size = static_cast<size_t>(std::filesystem::file_size(path));
     std::FILE* f = _wfopen(std::filesystem::path(path).c_str(), L"wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(std::string(size, 'x').data(), 1, size, f);

@@ -129,11 +129,11 @@ TEST_F(ThumbnailCacheTest, ADamagedEntryIsAMissAndIsReplaced)
     const CPicture stored = patterned(60, 45, 4);
     ASSERT_TRUE(cache.store(key, stored));
     const std::string entry = cache.entryPath(key);
-    const auto full = fs::file_size(entry);
+    const auto full = static_cast<size_t>(fs::file_size(entry));
 
     // Truncated at any point, the entry is refused by its reader.
     std::vector<uint8_t> bytes(full);
-    std::ifstream(entry, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), full);
+    std::ifstream(entry, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(full));
     ThumbnailEntry decoded;
     for (size_t cut = 0; cut < full; cut += (cut < 200 ? 1 : 997))
         ASSERT_FALSE(decodeThumbnailEntry(bytes.data(), cut, decoded)) << cut;
