@@ -116,6 +116,23 @@ template <class Record> Record* recordOf(HWND window, DWORD tag)
 }
 inline BarRecord* barOf(HWND window) { return recordOf<BarRecord>(window, kBarTag); }
 
+// WM_NCCREATE of a control: its record made (with the size it was created at) and put in the
+// window's user data. False when there is no memory for it, which fails the creation.
+template <class Record> bool attachControlRecord(HWND window, LPARAM createParams, Record* fresh)
+{
+    if (!fresh) return false;
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(createParams);
+    fresh->creationSize = {create->cx, create->cy};
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh));
+    return true;
+}
+// WM_NCDESTROY of a control: the user data emptied before the record is freed.
+template <class Record> void detachControlRecord(HWND window, Record* record)
+{
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete record;
+}
+
 // A group's geometry in the bar's current layout.
 inline const GroupGeometry& currentGeometry(const BarRecord& bar, const GroupRecord& g)
 {

@@ -430,11 +430,7 @@ LRESULT Header_Mouse(HWND window, HeaderRecord& h, UINT message, WPARAM wParam, 
 LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* h = new (std::nothrow) HeaderRecord;
-        if (!h) return FALSE;
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        h->creationSize = {create->cx, create->cy};
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(h));
+        if (!attachControlRecord(window, lParam, new (std::nothrow) HeaderRecord)) return FALSE;
         return DefWindowProcA(window, message, wParam, lParam);
     }
     HeaderRecord* h = headerOf(window);
@@ -442,10 +438,7 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_CREATE: return Header_Create(window, *h);
     case WM_DESTROY: Header_Destroy(*h); return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete h;
-        return 0;
+    case WM_NCDESTROY: detachControlRecord(window, h); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: Header_Paint(window, *h, nullptr); return 0;
     case WM_PRINTCLIENT:

@@ -26,20 +26,13 @@ struct PlainRecord {
 LRESULT plainControlProc(DWORD tag, UINT backgroundMessage, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* r = new (std::nothrow) PlainRecord{tag};
-        if (!r) return FALSE;
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        r->creationSize = {create->cx, create->cy};
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
+        if (!attachControlRecord(window, lParam, new (std::nothrow) PlainRecord{tag})) return FALSE;
         return DefWindowProcA(window, message, wParam, lParam);
     }
     PlainRecord* r = recordOf<PlainRecord>(window, tag);
     if (!r) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete r;
-        return 0;
+    case WM_NCDESTROY: detachControlRecord(window, r); return 0;
     case WM_SETFONT:
         r->font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) InvalidateRect(window, nullptr, TRUE);

@@ -407,11 +407,7 @@ LRESULT Link_Key(HWND window, LinkRecord& r, UINT message, WPARAM key)
 LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* r = new (std::nothrow) LinkRecord;
-        if (!r) return FALSE;
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        r->creationSize = {create->cx, create->cy};
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r));
+        if (!attachControlRecord(window, lParam, new (std::nothrow) LinkRecord)) return FALSE;
         return DefWindowProcA(window, message, wParam, lParam);
     }
     LinkRecord* r = linkOf(window);
@@ -419,10 +415,7 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE: return Link_Create(window, *r);
     case WM_DESTROY: Link_Destroy(*r); return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete r;
-        return 0;
+    case WM_NCDESTROY: detachControlRecord(window, r); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: Link_Paint(window, *r, nullptr); return 0;
     case WM_PRINTCLIENT:
