@@ -111,10 +111,10 @@ LRESULT CThumbViewerView::onCustomDraw(NMLVCUSTOMDRAW& draw)
         icon.left = LVIR_ICON;
         if (!SendMessageW(list_, LVM_GETITEMRECT, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(&icon))) return 0;
         // The picture sits centred at the top of the icon box.
-        const int left = (icon.left + icon.right - kCellWidth) / 2;
-        RECT frame{left, icon.top + (icon.bottom - icon.top - kCellHeight) / 2, 0, 0};
-        frame.right = frame.left + kCellWidth;
-        frame.bottom = frame.top + kCellHeight;
+        const int left = (icon.left + icon.right - cell_.width) / 2;
+        RECT frame{left, icon.top + (icon.bottom - icon.top - cell_.height) / 2, 0, 0};
+        frame.right = frame.left + cell_.width;
+        frame.bottom = frame.top + cell_.height;
         InflateRect(&frame, kFocusFrameGap + kFocusFrameWidth, kFocusFrameGap + kFocusFrameWidth);
         for (int i = 0; i < kFocusFrameWidth; ++i) {
             FrameRect(draw.nmcd.hdc, &frame, GetSysColorBrush(COLOR_HIGHLIGHT));

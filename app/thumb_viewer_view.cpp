@@ -84,10 +84,15 @@ bool CThumbViewerView::onCreate(const CREATESTRUCTW&)
                  LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     // The focus is shown from the start, not only once the keyboard has been used.
     SendMessageW(list_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-    thumbnails_.reset(ImageList_Create(kCellWidth, kCellHeight, ILC_COLOR24, 0, 1));
+    // Cells as large as the view draws them, so a high screen scale gets sharp pictures.
+    const int dpi = screenDpi();
+    cell_ = cellSizeForDpi(dpi);
+    worker_.setCellSize(cell_);
+    thumbnails_.reset(ImageList_Create(cell_.width, cell_.height, ILC_COLOR24, 0, 1));
     if (!thumbnails_) return false;
     SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(thumbnails_.get()));
-    SendMessageW(list_, LVM_SETICONSPACING, 0, MAKELPARAM(kCellWidth + 24, kCellHeight + 40));
+    SendMessageW(list_, LVM_SETICONSPACING, 0,
+                 MAKELPARAM(cell_.width + MulDiv(24, dpi, 96), cell_.height + MulDiv(40, dpi, 96)));
     menuIcons_.load(GetModuleHandleW(nullptr), kMenuStrip, 16, kMenuMask, {kAlbumIcon});
     return true;
 }
@@ -210,7 +215,7 @@ void CThumbViewerView::rebuild()
     const int count = static_cast<int>(album.size());
 
     ImageList_SetImageCount(thumbnails_.get(), static_cast<UINT>(count));
-    if (winui::UniqueBitmap empty{makeEmptyCell()}) {
+    if (winui::UniqueBitmap empty{makeEmptyCell(cell_)}) {
         for (int i = 0; i < count; ++i) ImageList_Replace(thumbnails_.get(), i, empty.get(), nullptr);
     }
     rowSlot_.resize(album.size());
@@ -266,7 +271,7 @@ void CThumbViewerView::remakeCell(int row)
     const int slot = rowImage(row);
     if (!position || slot < 0) return;
     // From the cache when it can: a turn is made from the cached unturned cell, without a decode.
-    const ThumbnailCell cell = makeCellOf(doc_.images()[*position], &sharedThumbnailCache());
+    const ThumbnailCell cell = makeCellOf(doc_.images()[*position], &sharedThumbnailCache(), cell_);
     if (!cell.bitmap) return;
     ImageList_Replace(thumbnails_.get(), slot, cell.bitmap, nullptr);
     DeleteObject(cell.bitmap);

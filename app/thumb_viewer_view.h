@@ -66,8 +66,9 @@ public:
     std::vector<int> selectedRows() const;  // ascending
     int rowCount() const;
     std::wstring rowLabel(int row) const;
-    int rowImage(int row) const;            // index in the thumbnail image list
+    int rowImage(int row) const;  // index in the thumbnail image list
     HIMAGELIST thumbnails() const { return thumbnails_.get(); }
+    CellSize cellSize() const { return cell_; }
     // Why row's picture is not shown (None when it is, or not made yet).
     CellProblem rowProblem(int row) const;
     // The tooltip of a row: why its picture is not shown, with the path; empty when it is.
@@ -127,7 +128,8 @@ private:
 
     CBuilderDoc& doc_;
     HWND list_ = nullptr;
-    winui::UniqueImageList thumbnails_;     // 100 x 90 cells, one slot per image of the rebuild
+    CellSize cell_;                         // 100 x 90 at 96 DPI, larger as the screen's DPI asks
+    winui::UniqueImageList thumbnails_;     // cells, one slot per image of the rebuild
     COwnerMenuIcons menuIcons_;             // the 16-pixel strip, then the album icon
     std::vector<int> rowSlot_;              // row -> slot in thumbnails_
     std::vector<char> slotRemade_;          // slot redrawn here since the rebuild: late cells are stale

@@ -2,24 +2,38 @@
 
 #include "app/thumbnail_cell.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "gallery/picture.h"
 #include "winui/handles.h"
 
-CellPlacement placeInCell(uint32_t width, uint32_t height)
+CellSize cellSizeForDpi(int dpi)
+{
+    // Beyond 480 DPI (500 %) no screen exists; the bound keeps a cell within what the cache stores.
+    dpi = std::clamp(dpi, 96, 480);
+    return CellSize{MulDiv(kCellWidth, dpi, 96), MulDiv(kCellHeight, dpi, 96)};
+}
+
+int screenDpi()
+{
+    winui::ClientDc screen(nullptr);
+    return screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+}
+
+CellPlacement placeInCell(uint32_t width, uint32_t height, CellSize cell)
 {
     if (width == 0 || height == 0) return {};
     const double ratio = static_cast<double>(height) / static_cast<double>(width);
     CellPlacement p;
-    if (ratio > static_cast<double>(kCellHeight) / kCellWidth) {
-        p.height = kCellHeight;
-        p.width = static_cast<int>(kCellHeight / ratio);
-        p.left = (kCellWidth - p.width) / 2;
+    if (ratio > static_cast<double>(cell.height) / cell.width) {
+        p.height = cell.height;
+        p.width = static_cast<int>(cell.height / ratio);
+        p.left = (cell.width - p.width) / 2;
     } else {
-        p.width = kCellWidth;
-        p.height = static_cast<int>(kCellWidth * ratio);
-        p.top = (kCellHeight - p.height) / 2;
+        p.width = cell.width;
+        p.height = static_cast<int>(cell.width * ratio);
+        p.top = (cell.height - p.height) / 2;
     }
     return p;
 }
@@ -33,21 +47,21 @@ void fill(HDC dc, const RECT& r, COLORREF colour)
 }
 
 // A framed cell on `background`; `draw` paints into the memory DC before the frame.
-template <typename Draw> HBITMAP makeCell(COLORREF background, Draw&& draw)
+template <typename Draw> HBITMAP makeCell(CellSize size, COLORREF background, Draw&& draw)
 {
     winui::UniqueBitmap bitmap;
     winui::UniqueMemoryDc memory;
     {
         winui::ClientDc screen(nullptr);
         if (!screen.get()) return nullptr;
-        bitmap.reset(CreateCompatibleBitmap(screen.get(), kCellWidth, kCellHeight));
+        bitmap.reset(CreateCompatibleBitmap(screen.get(), size.width, size.height));
         memory.reset(CreateCompatibleDC(screen.get()));
     }
     if (!bitmap || !memory) return nullptr;
     bool drawn = false;
     {
         winui::SelectGuard selected(memory.get(), bitmap.get());
-        const RECT cell{0, 0, kCellWidth, kCellHeight};
+        const RECT cell{0, 0, size.width, size.height};
         fill(memory.get(), cell, background);
         drawn = draw(memory.get());
         winui::UniqueBrush frame(CreateSolidBrush(kCellFrame));
@@ -101,24 +115,36 @@ void drawFileName(HDC dc, const std::wstring& name)
 
 }  // namespace
 
-HBITMAP makeThumbnailCell(const CPicture& picture)
+HBITMAP makeThumbnailCell(const CPicture& picture, CellSize cell)
 {
     if (!picture.IsValid()) return nullptr;
-    const CellPlacement p = placeInCell(picture.GetWidth(), picture.GetHeight());
-    if (p.width <= 0 || p.height <= 0) return makeEmptyCell();  // a hair-thin picture: nothing to see
-    return makeCell(kCellFill, [&](HDC dc) { return picture.Stretch(dc, p.left, p.top, p.width, p.height); });
+    const CellPlacement p = placeInCell(picture.GetWidth(), picture.GetHeight(), cell);
+    if (p.width <= 0 || p.height <= 0) return makeEmptyCell(cell);  // a hair-thin picture: nothing to see
+    return makeCell(cell, kCellFill, [&](HDC dc) { return picture.Stretch(dc, p.left, p.top, p.width, p.height); });
 }
 
-HBITMAP makeEmptyCell()
+HBITMAP makeEmptyCell(CellSize cell)
 {
-    return makeCell(kCellFill, [](HDC) { return true; });
+    return makeCell(cell, kCellFill, [](HDC) { return true; });
 }
 
-HBITMAP makeMissingCell(const std::wstring& fileName)
+HBITMAP makeMissingCell(const std::wstring& fileName, CellSize cell)
 {
-    return makeCell(kMissingFill, [&](HDC dc) {
+    return makeCell(cell, kMissingFill, [&](HDC dc) {
+        // The mark is laid out for the 96-DPI cell; a larger cell draws it through a scaling
+        // transform (the frame, drawn after, stays one pixel wide).
+        const bool scaled = cell != CellSize{};
+        if (scaled && SetGraphicsMode(dc, GM_ADVANCED)) {
+            const XFORM scale{static_cast<FLOAT>(cell.width) / kCellWidth,   0, 0,
+                              static_cast<FLOAT>(cell.height) / kCellHeight, 0, 0};
+            SetWorldTransform(dc, &scale);
+        }
         drawMissingGlyph(dc);
         drawFileName(dc, fileName);
+        if (scaled) {
+            ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+            SetGraphicsMode(dc, GM_COMPATIBLE);
+        }
         return true;
     });
 }

@@ -19,11 +19,12 @@ ThumbnailCache& sharedThumbnailCache();
 enum class CellSource { Cache, Turned, Decoded, None };
 
 // The picture of the image's cell, fitted to the cell (placeInCell), turned as the image is.
-// `cache` may be null: always decoded then. None when the picture cannot be shown; a picture
-// too thin to see gives an invalid `fitted` and Decoded (its cell is empty).
-CellSource cellPictureOf(const Image& image, ThumbnailCache* cache, CPicture& fitted);
+// Cached per cell size, so the cells of two screen scales are two entries. `cache` may be null:
+// always decoded then. None when the picture cannot be shown; a picture too thin to see gives
+// an invalid `fitted` and Decoded (its cell is empty).
+CellSource cellPictureOf(const Image& image, ThumbnailCache* cache, CPicture& fitted, CellSize cell = {});
 // The finished cell of an image: its picture, or the missing-picture mark with the reason. The
 // caller deletes the bitmap (null only when GDI failed).
-ThumbnailCell makeCellOf(const Image& image, ThumbnailCache* cache);
+ThumbnailCell makeCellOf(const Image& image, ThumbnailCache* cache, CellSize cell = {});
 // The missing-picture mark of an image whose picture cannot be shown, and why.
-ThumbnailCell missingCellOf(const Image& image);
+ThumbnailCell missingCellOf(const Image& image, CellSize cell = {});

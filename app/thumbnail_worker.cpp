@@ -17,13 +17,11 @@ namespace {
 // pictures behind a slow decode is ready the moment that decode is.
 constexpr size_t kAhead = 64;
 
-HBITMAP cellOfPicture(const CPicture& fitted) { return fitted.IsValid() ? makeThumbnailCell(fitted) : makeEmptyCell(); }
-
 // What a helper made of a picture, as the cell the view gets.
-ThumbnailCell cellOf(const Image& image, const CPicture& fitted, bool shown)
+ThumbnailCell cellOf(const Image& image, const CPicture& fitted, bool shown, CellSize cell)
 {
-    if (!shown) return missingCellOf(image);
-    return ThumbnailCell{cellOfPicture(fitted), CellProblem::None};
+    if (!shown) return missingCellOf(image, cell);
+    return ThumbnailCell{fitted.IsValid() ? makeThumbnailCell(fitted, cell) : makeEmptyCell(cell), CellProblem::None};
 }
 
 size_t helperCount(size_t pictures, size_t limit)
@@ -45,6 +43,7 @@ bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
     images_ = std::move(images);
     helpers_ = helperCount(images_.size(), helperLimit_);
     runCache_ = cacheChosen_ ? cache_ : &sharedThumbnailCache();
+    runCell_ = cell_;
     stopping_ = false;
     thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
     return thread_ != nullptr;
@@ -94,7 +93,7 @@ void CThumbnailWorker::decode(size_t helpers)
         const size_t i = next_++;
         lock.unlock();
         CPicture fitted;
-        const CellSource source = cellPictureOf(images_[i], runCache_, fitted);
+        const CellSource source = cellPictureOf(images_[i], runCache_, fitted, runCell_);
         lock.lock();
         made_[i] = source == CellSource::None ? Made::Nothing : fitted.IsValid() ? Made::Picture : Made::Empty;
         pictures_[i] = std::move(fitted);
@@ -125,7 +124,7 @@ void CThumbnailWorker::work()
         ThumbnailCell cell;
         if (decoders.empty()) {
             if (stopping_) break;
-            cell = makeCellOf(images_[i], runCache_);
+            cell = makeCellOf(images_[i], runCache_, runCell_);
         } else {
             CPicture fitted;
             Made made;
@@ -139,7 +138,7 @@ void CThumbnailWorker::work()
                 handed_ = i + 1;
             }
             changed_.notify_all();
-            if (!stopping_) cell = cellOf(images_[i], fitted, made != Made::Nothing);
+            if (!stopping_) cell = cellOf(images_[i], fitted, made != Made::Nothing, runCell_);
         }
         if (cell.bitmap && !stopping_)
             SendMessageW(view_, message_, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&cell));

@@ -52,6 +52,8 @@ public:
         cache_ = cache;
         cacheChosen_ = true;
     }
+    // The size of the cells to make from the next start (the view's, which follows the screen's DPI).
+    void setCellSize(CellSize cell) { cell_ = cell; }
     // Stops a running worker first. False when the thread could not be started, or when called
     // while a stop is waiting (from a message served by that wait).
     bool start(HWND view, UINT message, std::vector<Image> images);
@@ -86,4 +88,6 @@ private:
     ThumbnailCache* cache_ = nullptr;
     bool cacheChosen_ = false;
     ThumbnailCache* runCache_ = nullptr;  // for the current run
+    CellSize cell_;
+    CellSize runCell_;  // for the current run
 };

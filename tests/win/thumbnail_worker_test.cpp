@@ -1,8 +1,8 @@
 // The thumbnail worker on its own: several helpers decode, yet the view gets the cells strictly in
 // album order, pictures that cannot be shown arrive as the missing-picture mark with the reason,
-// and a stop ends the run at once with
-// nothing more arriving. Cached pictures cost no decode, and a mix of cached and uncached
-// pictures still arrives in album order.
+// and a stop ends the run at once with nothing more arriving. Cached pictures cost no decode, a
+// mix of cached and uncached pictures still arrives in album order, a cache that refuses files
+// only costs the decodes, and the cells of two screen scales are cached apart.
 
 #include <gtest/gtest.h>
 
@@ -33,6 +33,9 @@ struct Receiver {
                 const auto* cell = reinterpret_cast<const ThumbnailCell*>(lParam);
                 EXPECT_TRUE(cell && cell->bitmap);
                 self->arrived.push_back(static_cast<size_t>(wParam));
+                BITMAP bitmap{};
+                if (cell && cell->bitmap) GetObjectW(cell->bitmap, sizeof bitmap, &bitmap);
+                self->sizes.push_back(CellSize{bitmap.bmWidth, bitmap.bmHeight});
                 if (cell && cell->problem != CellProblem::None) self->problems.emplace_back(wParam, cell->problem);
             }
             return 0;
@@ -65,6 +68,7 @@ struct Receiver {
     HWND hwnd = nullptr;
     std::vector<size_t> arrived;
     std::vector<std::pair<size_t, CellProblem>> problems;
+    std::vector<CellSize> sizes;  // of the cells' bitmaps
     int done = 0;
 };
 
@@ -219,6 +223,68 @@ TEST_F(ThumbnailWorkerTest, CachedAndUncachedPicturesArriveInAlbumOrderAndHitsNe
     ASSERT_TRUE(cache.find(ThumbnailCache::keyOf(turned.path, 270, kCellWidth, kCellHeight).value(), found));
     EXPECT_EQ(found.GetWidth(), static_cast<uint32_t>(placeInCell(90, 125).width));
     EXPECT_TRUE(cache.find(ThumbnailCache::keyOf(album[3].path, 0, kCellWidth, kCellHeight).value(), found));
+}
+
+TEST_F(ThumbnailWorkerTest, ACacheFolderThatCannotBeMadeStillGivesEveryCell)
+{
+    // A plain file where the cache folder should be: no entry can ever be written there.
+    std::FILE* blocker = _wfopen((folder / "cache").c_str(), L"wb");
+    ASSERT_NE(blocker, nullptr);
+    std::fclose(blocker);
+    ThumbnailCache cache((folder / "cache" / "thumbnails").string());
+    const std::vector<Image> album{picture("a.jpg", 300, 200), missing("gone.jpg"), picture("b.jpg", 200, 300)};
+    for (int round = 0; round < 2; ++round) {
+        Receiver receiver;
+        CThumbnailWorker worker;
+        worker.setCache(&cache);
+        ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, album));
+        receiver.waitForDone(worker);
+        EXPECT_EQ(receiver.arrived, (std::vector<size_t>{0, 1, 2}));
+        EXPECT_EQ(receiver.problems, (std::vector<std::pair<size_t, CellProblem>>{{1, CellProblem::Missing}}));
+    }
+}
+
+TEST_F(ThumbnailWorkerTest, CellsOfTwoScreenScalesAreCachedApartAtTheSizeTheyAreDrawn)
+{
+    EXPECT_EQ(cellSizeForDpi(96), (CellSize{100, 90}));
+    EXPECT_EQ(cellSizeForDpi(144), (CellSize{150, 135}));
+    EXPECT_EQ(cellSizeForDpi(72), (CellSize{100, 90}));
+
+    ThumbnailCache cache((folder / "cache").string());
+    const std::vector<Image> album{picture("wide.jpg", 400, 200), picture("tall.jpg", 200, 400), missing("gone.jpg")};
+    const CellSize normal = cellSizeForDpi(96), large = cellSizeForDpi(144);
+    // Both scales filled from the files, then (the files spoilt) both again from the cache: each
+    // scale keeps its own entry, neither overwrites the other.
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1)
+            for (size_t i = 0; i < 2; ++i) spoil(album[i].path);
+        for (const CellSize cell : {normal, large}) {
+            Receiver receiver;
+            CThumbnailWorker worker;
+            worker.setCache(&cache);
+            worker.setCellSize(cell);
+            ASSERT_TRUE(worker.start(receiver.hwnd, kCellMessage, album));
+            receiver.waitForDone(worker);
+            EXPECT_EQ(receiver.sizes, std::vector<CellSize>(3, cell)) << round;
+            EXPECT_EQ(receiver.problems, (std::vector<std::pair<size_t, CellProblem>>{{2, CellProblem::Missing}}))
+                << round << " " << cell.width;
+        }
+    }
+    size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "cache"))
+        entries += entry.path().extension() == ".thumb";
+    EXPECT_EQ(entries, 4u);
+    CPicture found;
+    const auto key = [&](const CellSize cell) {
+        return ThumbnailCache::keyOf(album[1].path, 0, static_cast<uint32_t>(cell.width),
+                                     static_cast<uint32_t>(cell.height))
+            .value();
+    };
+    ASSERT_TRUE(cache.find(key(large), found));
+    EXPECT_EQ(found.GetHeight(), 135u);
+    EXPECT_EQ(found.GetWidth(), static_cast<uint32_t>(placeInCell(200, 400, large).width));
+    ASSERT_TRUE(cache.find(key(normal), found));
+    EXPECT_EQ(found.GetHeight(), 90u);
 }
 
 }  // namespace
