@@ -50,7 +50,7 @@ void measureAt(GroupRecord& g, const Box& border, int width, GroupGeometry& geom
             item.measuredHeight = size[1];
         }
     }
-    const FlowResult flow = flowControls(items, border);
+    const FlowResult flow = flowControls(items, border, width);
     for (size_t i = 0; i < items.size(); ++i) {
         ChildLayout& c = g.children[i];
         (withScrollBar ? c.withScrollBar : c.withoutScrollBar) = rect(flow.rects[i]);

@@ -36,12 +36,13 @@ int flowControlWidth(int width, const Box& border)
     return std::max(kMinControlWidth, width - border.left - border.right - 2 * kContentInsetX);
 }
 
-FlowResult flowControls(const std::vector<FlowItem>& items, const Box& border)
+FlowResult flowControls(const std::vector<FlowItem>& items, const Box& border, int width)
 {
     FlowResult out;
     out.rects.resize(items.size());
     out.visible.resize(items.size());
     const int contentLeft = border.left + kContentInsetX;
+    const int contentRight = contentLeft + flowControlWidth(width, border);
     const int contentTop = border.top + kContentInsetY;
     int previous = -1;  // the last control placed
     int rowBottom = contentTop;
@@ -74,7 +75,10 @@ FlowResult flowControls(const std::vector<FlowItem>& items, const Box& border)
             r.top = rowBottom + gap;
             rowBottom = r.top;
         }
-        r.right = r.left + w;
+        // A template made for a wider pane must not push an ordinary control past the task-list
+        // box: it is narrowed to the room left of the content's right edge.
+        const int room = contentRight - r.left;
+        r.right = r.left + (!c.library && room > 0 ? std::min(w, room) : w);
         r.bottom = r.top + h;
         rowBottom = std::max(rowBottom, r.bottom);
         lowest = std::max(lowest, r.bottom);

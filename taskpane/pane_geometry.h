@@ -48,8 +48,9 @@ struct FlowResult {
 
 // Width that the library controls are measured at, for a group of width `width`.
 int flowControlWidth(int width, const Box& taskListBorder);
-// Flows the controls for a group of width `width` (measured sizes already filled in).
-FlowResult flowControls(const std::vector<FlowItem>& items, const Box& taskListBorder);
+// Flows the controls for a group of width `width` (measured sizes already filled in). Ordinary
+// controls keep their template size but never reach past the content's right edge.
+FlowResult flowControls(const std::vector<FlowItem>& items, const Box& taskListBorder, int width);
 
 // The highest scroll position for a range 0..rangeMax with this page, and a position kept in
 // 0..that.

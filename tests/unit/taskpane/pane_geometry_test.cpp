@@ -55,7 +55,7 @@ TEST(PaneFlow, RowsKeepTheTemplateGapsAndLibraryControlsTakeTheirMeasuredHeight)
     // Two links, then a button and a check box on one row.
     const FlowResult r = flowControls({libraryControl(6, 6, 100, 8, 20), libraryControl(6, 18, 100, 8, 16),
                                        control(6, 40, 60, 14), control(70, 40, 50, 20)},
-                                      kBorder);
+                                      kBorder, 300);
     EXPECT_EQ(r.rects[0].left, 11);
     EXPECT_EQ(r.rects[0].top, 8);
     EXPECT_EQ(r.rects[0].width(), 150);
@@ -77,12 +77,12 @@ TEST(PaneFlow, AClosedSubSectionTakesNoRoomAndNestedSectionsCloseWithIt)
                                 control(6, 60, 100, 8)};     // 4: after the sections
     items[0].sectionHeader = items[2].sectionHeader = true;
     items[0].open = items[2].open = true;
-    const FlowResult open = flowControls(items, kBorder);
+    const FlowResult open = flowControls(items, kBorder, 300);
     EXPECT_TRUE(open.visible[3]);
     EXPECT_EQ(open.rects[4].top, open.rects[3].bottom + 10);
 
     items[0].open = false;
-    const FlowResult closed = flowControls(items, kBorder);
+    const FlowResult closed = flowControls(items, kBorder, 300);
     EXPECT_FALSE(closed.visible[1]);
     EXPECT_FALSE(closed.visible[3]);  // its own header is open, but inside a closed one
     // The control after the section moves up by the closed part: right under the header with
@@ -98,9 +98,23 @@ TEST(PaneFlow, LibraryControlsAreNeverMeasuredNarrowerThan64)
     EXPECT_EQ(flowControlWidth(0, kBorder), 64);
 }
 
+TEST(PaneFlow, AnOrdinaryControlWiderThanTheGroupStopsAtTheContentEdge)
+{
+    // A push button made for a wider pane (294 pixels) in a group 279 wide: it ends 10 pixels
+    // inside the right border, as the content starts 10 inside the left one. Library controls
+    // keep the width they answered.
+    const FlowResult r = flowControls({control(11, 78, 294, 39), libraryControl(11, 130, 294, 8, 16)}, kBorder, 279);
+    EXPECT_EQ(r.rects[0].left, 11);
+    EXPECT_EQ(r.rects[0].right, 279 - 1 - 10);
+    EXPECT_EQ(r.rects[0].height(), 39);
+    EXPECT_EQ(r.rects[1].width(), 150);
+    // One that fits keeps its template width.
+    EXPECT_EQ(flowControls({control(11, 78, 200, 39)}, kBorder, 279).rects[0].width(), 200);
+}
+
 TEST(PaneFlow, ADialogWithoutVisibleControlsKeepsItsInsets)
 {
-    EXPECT_EQ(flowControls({}, kBorder).dialogHeight, 0 + 8 + 8 + 1);
+    EXPECT_EQ(flowControls({}, kBorder, 300).dialogHeight, 0 + 8 + 8 + 1);
 }
 
 TEST(PaneScrolling, PositionsStayInsideTheRange)
