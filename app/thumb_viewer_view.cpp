@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr UINT kCellMessage = WM_APP + 1;     // from the worker: wParam slot (or done), lParam cell
 constexpr UINT kArrangeMessage = WM_APP + 2;  // posted after rows left the list
 constexpr int kListId = 1;
 
@@ -32,7 +31,17 @@ std::unique_ptr<winui::IView> createThumbViewerView(CBuilderDoc& doc, HWND paren
     return view;
 }
 
-CThumbViewerView::CThumbViewerView(CBuilderDoc& doc) : doc_(doc) { doc_.addObserver(this); }
+CThumbViewerView::CThumbViewerView(CBuilderDoc& doc) : doc_(doc), cache_(&sharedThumbnailCache())
+{
+    worker_.setCache(cache_);
+    doc_.addObserver(this);
+}
+
+void CThumbViewerView::setThumbnailCache(ThumbnailCache* cache)
+{
+    cache_ = cache;
+    worker_.setCache(cache);
+}
 
 CThumbViewerView::~CThumbViewerView()
 {
@@ -271,7 +280,7 @@ void CThumbViewerView::remakeCell(int row)
     const int slot = rowImage(row);
     if (!position || slot < 0) return;
     // From the cache when it can: a turn is made from the cached unturned cell, without a decode.
-    const ThumbnailCell cell = makeCellOf(doc_.images()[*position], &sharedThumbnailCache(), cell_);
+    const ThumbnailCell cell = makeCellOf(doc_.images()[*position], cache_, cell_);
     if (!cell.bitmap) return;
     ImageList_Replace(thumbnails_.get(), slot, cell.bitmap, nullptr);
     DeleteObject(cell.bitmap);

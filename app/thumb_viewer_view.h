@@ -26,6 +26,7 @@
 #include "winui/window.h"
 
 class COwnerMenu;
+class ThumbnailCache;
 
 // What the image operations ask of the user beyond message boxes; the program shows the
 // system dialogs, tests answer in their place.
@@ -42,6 +43,9 @@ public:
 
 class CThumbViewerView : public winui::CWindow, public IDocObserver {
 public:
+    // The worker's message to the view (thumbnail_worker.h); a measuring host may watch it.
+    static constexpr UINT kCellMessage = WM_APP + 1;
+
     explicit CThumbViewerView(CBuilderDoc& doc);
     ~CThumbViewerView() override;
 
@@ -49,6 +53,9 @@ public:
     bool create(HWND parent, int id);
     HWND list() const { return list_; }
     void setAsker(IImageAsker* asker);  // null restores the system dialogs
+    // Where the cells are cached from the next rebuild: the user's own cache (sharedThumbnailCache)
+    // unless set; null caches nothing.
+    void setThumbnailCache(ThumbnailCache* cache);
 
     // Runs an image command arriving on the route (menu, toolbar, task link) and the
     // new-document command (Ctrl+N, which only empties the view); false for any other id.
@@ -136,6 +143,7 @@ private:
     std::vector<CellProblem> slotProblem_;  // why a slot shows the missing-picture mark
     bool arrangePending_ = false;           // rows left: the rest close up once the operation is over
     CThumbnailWorker worker_;
+    ThumbnailCache* cache_ = nullptr;
     bool stoppingWorker_ = false;  // the worker is being stopped; its wait serves sent messages
     bool rebuildPending_ = false;  // a rebuild was asked for meanwhile: done once the stop is over
     IImageAsker* asker_ = nullptr;
