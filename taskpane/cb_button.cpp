@@ -1,13 +1,293 @@
-// CBButton32, the button: a plain text control for now (plain_control.h); its record is tagged 116.
+// CBButton32, the button: a push button, check box, radio button or three-state check box
+// that draws itself (button_face.h) on its parent's background, shows checked items in bold
+// and hot ones underlined, and sends its parent WM_COMMAND when clicked (code 3 when the click
+// ended a double click).
 
-#include "taskpane/plain_control.h"
+#include <windows.h>
+
+#include <new>
+
+#include "taskpane/bar_record.h"
+#include "taskpane/button_face.h"
+#include "taskpane/control_paint.h"
+#include "taskpane/library.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
 
+namespace {
+
+constexpr WORD kClicked = 0, kDoubleClicked = 3;
+
+ButtonRecord* buttonOf(HWND window) { return recordOf<ButtonRecord>(window, kButtonTag); }
+DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+
+// The visual style draws the button unless the pane shows the system look.
+bool themedLook() { return themedDrawing() && !libraryTheme().systemLook; }
+
+void relayout(HWND window, ButtonRecord& b)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    const ButtonLayout l = buttonLayoutAt(window, b, client.right, client.bottom);
+    b.glyphBox = l.glyph;
+    b.textBox = l.text;
+    b.multiLine = l.multiLine;
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+int stateNow(HWND window, const ButtonRecord& b)
+{
+    if (!b.enabled) return ButtonDisabled;
+    if (b.keyPressed || b.heldDown) return ButtonPressed;
+    RECT client;
+    GetClientRect(window, &client);
+    const bool over = PtInRect(&client, b.lastMouse) != 0;
+    if (over && b.tracking) return b.buttonDown ? ButtonPressed : ButtonHot;
+    if (b.buttonDown && GetCapture() == window) return ButtonHot;
+    return ButtonNormal;
+}
+
+void refreshState(HWND window, ButtonRecord& b)
+{
+    const int state = stateNow(window, b);
+    if (state == b.state) return;
+    b.state = state;
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void Button_Paint(HWND window, const ButtonRecord& b, HDC target)
+{
+    PAINTSTRUCT ps{};
+    HDC dc = target ? target : BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    MemoryCanvas canvas(dc, client);
+    askParentForBackground(window, canvas.dc(), client, WM_CTLCOLORBTN);
+    paintButtonFace(window, b, canvas.dc(), client);
+    canvas.copyTo(dc);
+    if (!target) EndPaint(window, &ps);
+}
+
+// The kind's check change, then the notice. The window may be gone when the parent returns.
+void click(HWND window, ButtonRecord& b, bool doubleClick)
+{
+    const DWORD kind = buttonKind(window);
+    if (kind == kButtonToggleCheck || kind == kButtonToggleRadio)
+        b.check = b.check ? 0 : 1;
+    else if (kind == kButtonStepThreeState)
+        b.check = (b.check + 1) % 3;
+    InvalidateRect(window, nullptr, FALSE);
+    SendMessageA(GetParent(window), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(window), doubleClick ? kDoubleClicked : kClicked),
+                 reinterpret_cast<LPARAM>(window));
+}
+
+LRESULT Button_Create(HWND window, ButtonRecord& b)
+{
+    b.enabled = IsWindowEnabled(window) != 0;
+    if (themedLook()) {
+        b.theme = openThemeData(window, L"BUTTON");
+        if (!b.theme) return -1;
+    }
+    makeButtonFonts(b);
+    relayout(window, b);
+    return 0;
+}
+
+void Button_Destroy(ButtonRecord& b)
+{
+    if (b.theme) closeThemeData(b.theme);
+    b.theme = nullptr;
+    deleteButtonFonts(b);
+}
+
+void takeMouse(HWND window)
+{
+    if (!(styleOf(window) & kButtonNoFocusOnClick)) SetFocus(window);
+    SetCapture(window);
+}
+
+LRESULT Button_Mouse(HWND window, ButtonRecord& b, UINT message, LPARAM lParam)
+{
+    b.lastMouse = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (!b.enabled) return 0;
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (!b.tracking) {
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
+            b.tracking = TrackMouseEvent(&track) != 0;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        b.buttonDown = b.tracking = true;
+        b.doubleClick = message == WM_LBUTTONDBLCLK;
+        takeMouse(window);
+        break;
+    case WM_LBUTTONUP: {
+        if (!b.buttonDown) break;
+        const bool doubleClick = b.doubleClick;
+        b.buttonDown = b.doubleClick = false;
+        if (GetCapture() == window) ReleaseCapture();
+        refreshState(window, b);
+        RECT client;
+        GetClientRect(window, &client);
+        if (PtInRect(&client, b.lastMouse)) click(window, b, doubleClick);
+        return 0;
+    }
+    default: break;
+    }
+    refreshState(window, b);
+    return 0;
+}
+
+LRESULT Button_Key(HWND window, ButtonRecord& b, UINT message, WPARAM key)
+{
+    if (key != VK_SPACE || !b.enabled) return 0;
+    if (message == WM_KEYDOWN) {
+        b.keyPressed = b.focused;
+    } else if (b.keyPressed) {
+        b.keyPressed = false;
+        refreshState(window, b);
+        click(window, b, false);
+        return 0;
+    }
+    refreshState(window, b);
+    return 0;
+}
+
+// WM_USER+5: 1 presses the button (focus, capture, the pressed look), 0 lets it go.
+void holdDown(HWND window, ButtonRecord& b, bool down)
+{
+    if (down) {
+        takeMouse(window);
+        b.heldDown = true;
+    } else {
+        b.heldDown = false;
+        if (GetCapture() == window) ReleaseCapture();
+    }
+    refreshState(window, b);
+}
+
+LRESULT Button_Measure(HWND window, const ButtonRecord& b, int* size, int width)
+{
+    if (!writable(size, 2 * sizeof(int))) return 0;
+    size[0] = width;
+    if (isPushKind(buttonKind(window))) {
+        // A push button keeps its height; only its width follows the room it is given.
+        RECT client;
+        GetClientRect(window, &client);
+        size[1] = client.bottom;
+    } else {
+        size[1] = buttonLayoutAt(window, b, width, 0).height;
+    }
+    return 1;
+}
+
+LRESULT dialogCode(HWND window)
+{
+    const DWORD kind = buttonKind(window);
+    if (kind == kButtonDefaultPush) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+    if (kind == kButtonPush) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    if (isRadioKind(kind)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    return DLGC_BUTTON;
+}
+
+}  // namespace
+
 LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return plainControlProc(116, WM_CTLCOLORBTN, window, message, wParam, lParam);
+    if (message == WM_NCCREATE) {
+        if (!attachControlRecord(window, lParam, new (std::nothrow) ButtonRecord)) return FALSE;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    ButtonRecord* b = buttonOf(window);
+    if (!b) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_CREATE: return Button_Create(window, *b);
+    case WM_DESTROY: Button_Destroy(*b); return 0;
+    case WM_NCDESTROY: detachControlRecord(window, b); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: Button_Paint(window, *b, nullptr); return 0;
+    case WM_PRINTCLIENT:
+        if (!(lParam & PRF_CHECKVISIBLE) || IsWindowVisible(window))
+            Button_Paint(window, *b, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_SIZE: relayout(window, *b); return 0;
+    case WM_SETTEXT: {
+        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        relayout(window, *b);
+        return result;
+    }
+    case WM_SETFONT:
+        b->givenFont = reinterpret_cast<HFONT>(wParam);
+        makeButtonFonts(*b);
+        relayout(window, *b);
+        if (!LOWORD(lParam)) ValidateRect(window, nullptr);
+        return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(b->givenFont);
+    case WM_THEMECHANGED:
+        if (b->theme) closeThemeData(b->theme);
+        b->theme = themedLook() ? openThemeData(window, L"BUTTON") : nullptr;
+        relayout(window, *b);
+        return 0;
+    case BM_GETCHECK:
+    case WM_USER + 2: return b->check;
+    case BM_SETCHECK:
+    case WM_USER + 3:
+        if (b->check != static_cast<int>(wParam & 3)) {
+            b->check = static_cast<int>(wParam & 3);
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case WM_USER + 4: return b->check | (b->state == ButtonPressed ? 4 : 0) | (b->focused ? 8 : 0);
+    case WM_USER + 5: holdDown(window, *b, wParam != 0); return 0;
+    case WM_USER + 6:
+        SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(wParam));
+        relayout(window, *b);
+        if (!lParam) ValidateRect(window, nullptr);
+        return 0;
+    case BM_CLICK:
+    case WM_USER + 7:
+        if (b->enabled) click(window, *b, false);
+        return 0;
+    case WM_USER + 8: b->callerValue = lParam; return 1;
+    case SIDEFOLD_MSG_MEASURE:
+        return Button_Measure(window, *b, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
+    case SIDEFOLD_MSG_CREATION_SIZE:
+        if (writable(reinterpret_cast<int*>(wParam), sizeof(int))) *reinterpret_cast<int*>(wParam) = b->creationSize.cx;
+        if (writable(reinterpret_cast<int*>(lParam), sizeof(int))) *reinterpret_cast<int*>(lParam) = b->creationSize.cy;
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP: return Button_Mouse(window, *b, message, lParam);
+    case WM_MOUSELEAVE:
+        b->tracking = false;
+        refreshState(window, *b);
+        return 0;
+    case WM_CAPTURECHANGED:
+        b->buttonDown = b->heldDown = false;
+        refreshState(window, *b);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP: return Button_Key(window, *b, message, wParam);
+    case WM_GETDLGCODE: return dialogCode(window);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        b->focused = message == WM_SETFOCUS;
+        if (!b->focused) b->keyPressed = false;
+        refreshState(window, *b);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_ENABLE:
+        b->enabled = wParam != 0;
+        if (!b->enabled) b->buttonDown = b->keyPressed = b->heldDown = false;
+        refreshState(window, *b);
+        return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
 }
 
 }  // namespace sidefold

@@ -1,5 +1,6 @@
 #include "taskpane/control_paint.h"
 
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <cstdio>
@@ -86,6 +87,32 @@ void playSystemSound(const char* event)
     auto play =
         winmm ? reinterpret_cast<PlaySoundProc>(reinterpret_cast<void*>(GetProcAddress(winmm, "PlaySoundA"))) : nullptr;
     if (play) play(file, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
+}
+
+void askParentForTooltipText(HWND control, HWND tooltip, NMHDR* request, int code)
+{
+    if (!tooltip || !request || request->hwndFrom != tooltip) return;
+    const bool wide = request->code == TTN_GETDISPINFOW;
+    if (!wide && request->code != TTN_GETDISPINFOA) return;
+    auto* ansi = reinterpret_cast<NMTTDISPINFOA*>(request);
+    auto* unicode = reinterpret_cast<NMTTDISPINFOW*>(request);
+    NMTTDISPINFOA ask{};
+    ask.hdr = {control, static_cast<UINT_PTR>(GetDlgCtrlID(control)), static_cast<UINT>(code)};
+    ask.lpszText = ask.szText;
+    ask.uFlags = wide ? unicode->uFlags : ansi->uFlags;
+    ask.lParam = wide ? unicode->lParam : ansi->lParam;
+    SendMessageA(GetParent(control), WM_NOTIFY, ask.hdr.idFrom, reinterpret_cast<LPARAM>(&ask));
+    ask.szText[sizeof(ask.szText) - 1] = 0;
+    if (wide) {
+        if (!MultiByteToWideChar(CP_ACP, 0, ask.szText, -1, unicode->szText, 80)) unicode->szText[0] = 0;
+        unicode->szText[79] = 0;
+        unicode->lpszText = unicode->szText;
+        unicode->hinst = nullptr;
+    } else {
+        lstrcpynA(ansi->szText, ask.szText, sizeof(ansi->szText));
+        ansi->lpszText = ansi->szText;
+        ansi->hinst = nullptr;
+    }
 }
 
 }  // namespace sidefold

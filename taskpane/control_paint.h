@@ -1,7 +1,7 @@
 #pragma once
 // What the library's controls share when they paint: a memory bitmap to draw into and copy out
 // in one operation (nothing flickers), the parent's background under the control, alpha
-// blending of the theme's glyphs, and the system sounds.
+// blending of the theme's glyphs; and besides, the system sounds and their tooltips' text.
 
 #include <windows.h>
 
@@ -36,5 +36,11 @@ void drawGlyph(HDC dc, HBITMAP glyph, int x, int y);
 // Plays the sound of a system event ("Explorer\Navigating", ".Default\Maximize") without
 // cutting off one that plays.
 void playSystemSound(const char* event);
+
+// A control's tooltip asks for its text (TTN_GETDISPINFOA or TTN_GETDISPINFOW in `request`):
+// the parent is sent WM_NOTIFY with `code` from the control and an ANSI request whose inline
+// buffer it fills, and that text answers the tooltip in the form it asked for. Notices from
+// other windows are left alone.
+void askParentForTooltipText(HWND control, HWND tooltip, NMHDR* request, int code);
 
 }  // namespace sidefold

@@ -380,22 +380,6 @@ LRESULT Header_SetLook(HWND window, HeaderRecord& h, const SidefoldHeaderLook* l
     return 1;
 }
 
-// The tooltip asks for its text: the parent is asked with code -10001, from the header.
-LRESULT Header_Notify(HWND window, const HeaderRecord& h, NMHDR* header)
-{
-    if (!h.tooltip || header->hwndFrom != h.tooltip || header->code != TTN_GETDISPINFOA) return 0;
-    auto* request = reinterpret_cast<NMTTDISPINFOA*>(header);
-    NMTTDISPINFOA copy = *request;
-    copy.hdr = {window, static_cast<UINT_PTR>(GetDlgCtrlID(window)), static_cast<UINT>(SIDEFOLD_NOTIFY_HEADER_TOOLTIP)};
-    copy.lpszText = copy.szText;
-    copy.szText[0] = 0;
-    SendMessageA(GetParent(window), WM_NOTIFY, copy.hdr.idFrom, reinterpret_cast<LPARAM>(&copy));
-    copy.szText[sizeof(copy.szText) - 1] = 0;
-    lstrcpynA(request->szText, copy.szText, sizeof(request->szText));
-    request->lpszText = request->szText;
-    return 0;
-}
-
 LRESULT Header_Mouse(HWND window, HeaderRecord& h, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (h.tooltip && message != WM_LBUTTONDBLCLK &&
@@ -559,7 +543,10 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         updateTool(window, *h);
         refreshState(window, *h);
         return 0;
-    case WM_NOTIFY: return Header_Notify(window, *h, reinterpret_cast<NMHDR*>(lParam));
+    case WM_NOTIFY:
+        // The tooltip asks for its text: the parent is asked with code -10001, from the header.
+        askParentForTooltipText(window, h->tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_HEADER_TOOLTIP);
+        return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

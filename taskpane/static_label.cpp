@@ -1,13 +1,239 @@
-// CBStatic32, the label: a plain text control for now (plain_control.h); its record is tagged 32.
+// CBStatic32, the label: a text in its own bold, underlined or italic font, wrapped or cut
+// with an ellipsis, placed by its alignment bits on its parent's background; or, owner-drawn,
+// a WM_DRAWITEM to its parent. With the notify bit it tells its parent of clicks, double
+// clicks and being enabled or disabled.
 
-#include "taskpane/plain_control.h"
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+
+#include "taskpane/bar_record.h"
+#include "taskpane/control_paint.h"
+#include "taskpane/library.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
 
+namespace {
+
+constexpr DWORD kLabelTag = 32;
+
+constexpr DWORD kBold = 0x0002, kUnderline = 0x0004, kItalic = 0x0008;
+constexpr DWORD kEndEllipsis = 0x0010, kWordEllipsis = 0x0020, kPathEllipsis = 0x0040, kWrap = 0x0080;
+constexpr DWORD kCentre = 0x0100, kRight = 0x0200, kTop = 0x0400, kBottom = 0x0800;
+constexpr DWORD kNoPrefix = 0x1000, kOwnerDraw = 0x2000, kNotify = 0x4000, kEditBreaks = 0x8000;
+
+// The notices of a label with kNotify (WM_COMMAND codes).
+constexpr WORD kClicked = 0, kDoubleClicked = 1, kEnabled = 2, kDisabled = 3;
+
+struct LabelRecord {
+    DWORD tag = kLabelTag;
+    SIZE creationSize{};  // client size at creation
+    bool enabled = true;
+    HFONT givenFont = nullptr;  // from WM_SETFONT (not owned)
+    HFONT font = nullptr;       // made from it with the style's bold, underline and italic (owned)
+    LPARAM callerValue = 0;     // WM_USER+2: the item data of owner drawing
+    SIZE textSize{};            // the text measured at the client width
+};
+
+LabelRecord* labelOf(HWND window) { return recordOf<LabelRecord>(window, kLabelTag); }
+DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+
+void makeFont(HWND window, LabelRecord& l)
+{
+    if (l.font) DeleteObject(l.font);
+    LOGFONTA lf{};
+    if (!GetObjectA(l.givenFont ? l.givenFont : GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf))
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    const DWORD style = styleOf(window);
+    if (style & kBold) lf.lfWeight = FW_BOLD;
+    if (style & kUnderline) lf.lfUnderline = TRUE;
+    if (style & kItalic) lf.lfItalic = TRUE;
+    l.font = CreateFontIndirectA(&lf);
+}
+
+HFONT fontOf(const LabelRecord& l) { return l.font ? l.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+// The DT_ flags of the text's breaking and cutting.
+UINT textFormat(HWND window)
+{
+    const DWORD style = styleOf(window);
+    UINT format = (style & kNoPrefix) ? DT_NOPREFIX : 0;
+    if (style & kWrap)
+        format |= DT_WORDBREAK | ((style & kEditBreaks) ? DT_EDITCONTROL : 0);
+    else if (style & kEndEllipsis)
+        format |= DT_SINGLELINE | DT_END_ELLIPSIS;
+    else if (style & kWordEllipsis)
+        format |= DT_SINGLELINE | DT_WORD_ELLIPSIS;
+    else if (style & kPathEllipsis)
+        format |= DT_SINGLELINE | DT_PATH_ELLIPSIS;
+    else
+        format |= DT_SINGLELINE;
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_RTLREADING) format |= DT_RTLREADING;
+    return format;
+}
+
+// What the text needs at a width: wrapped at it, or one line (an ellipsised line at most that
+// wide). Nothing of the window changes.
+SIZE measureAt(HWND window, const LabelRecord& l, int width)
+{
+    char text[1024] = {};
+    const int n = GetWindowTextA(window, text, sizeof(text));
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, fontOf(l));
+    RECT r{0, 0, std::max(width, 0), 0};
+    UINT format = textFormat(window) & ~static_cast<UINT>(DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS);
+    DrawTextA(dc, n ? text : " ", n ? n : 1, &r, format | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    SIZE size{r.right - r.left, r.bottom - r.top};
+    if (!n) size.cx = 0;
+    if (styleOf(window) & (kEndEllipsis | kWordEllipsis | kPathEllipsis)) size.cx = std::min<LONG>(size.cx, width);
+    return size;
+}
+
+void remeasure(HWND window, LabelRecord& l)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    l.textSize = measureAt(window, l, client.right);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+// The text rectangle: the measured size (no larger than the client) placed by the alignment.
+RECT textRect(HWND window, const LabelRecord& l, const RECT& client)
+{
+    const DWORD style = styleOf(window);
+    const int w = std::min<int>(l.textSize.cx, client.right), h = std::min<int>(l.textSize.cy, client.bottom);
+    const int x = (style & kCentre) ? (client.right - w) / 2 : (style & kRight) ? client.right - w : 0;
+    const int y = (style & kTop) ? 0 : (style & kBottom) ? client.bottom - h : (client.bottom - h) / 2;
+    return {x, y, x + w, y + h};
+}
+
+void paintLabel(HWND window, const LabelRecord& l, HDC dc, const RECT& client)
+{
+    if (styleOf(window) & kOwnerDraw) {
+        DRAWITEMSTRUCT item{};
+        item.CtlType = ODT_STATIC;
+        item.CtlID = static_cast<UINT>(GetDlgCtrlID(window));
+        item.itemID = static_cast<UINT>(-1);
+        item.itemAction = ODA_DRAWENTIRE;
+        item.itemState = l.enabled ? 0 : ODS_DISABLED;
+        item.hwndItem = window;
+        item.hDC = dc;
+        item.rcItem = client;
+        item.itemData = static_cast<ULONG_PTR>(l.callerValue);
+        SendMessageA(GetParent(window), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+        return;
+    }
+    char text[1024] = {};
+    const int n = GetWindowTextA(window, text, sizeof(text));
+    HGDIOBJ old = SelectObject(dc, fontOf(l));
+    SetTextColor(dc, GetSysColor(l.enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    RECT box = textRect(window, l, client);
+    const DWORD style = styleOf(window);
+    const UINT align = (style & kCentre) ? DT_CENTER : (style & kRight) ? DT_RIGHT : DT_LEFT;
+    DrawTextA(dc, text, n, &box, textFormat(window) | align);
+    SelectObject(dc, old);
+}
+
+void Label_Paint(HWND window, const LabelRecord& l, HDC target)
+{
+    PAINTSTRUCT ps{};
+    HDC dc = target ? target : BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    MemoryCanvas canvas(dc, client);
+    askParentForBackground(window, canvas.dc(), client, WM_CTLCOLORSTATIC);
+    paintLabel(window, l, canvas.dc(), client);
+    canvas.copyTo(dc);
+    if (!target) EndPaint(window, &ps);
+}
+
+void notify(HWND window, WORD code)
+{
+    if (!(styleOf(window) & kNotify)) return;
+    SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), code),
+                 reinterpret_cast<LPARAM>(window));
+}
+
+// At creation the label takes the height its text needs at its width.
+LRESULT Label_Create(HWND window, LabelRecord& l)
+{
+    l.enabled = IsWindowEnabled(window) != 0;
+    makeFont(window, l);
+    remeasure(window, l);
+    RECT client;
+    GetClientRect(window, &client);
+    if (client.right > 0 && l.textSize.cy != client.bottom)
+        SetWindowPos(window, nullptr, 0, 0, client.right, l.textSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+LRESULT Label_Measure(HWND window, const LabelRecord& l, int* size, int width)
+{
+    if (!writable(size, 2 * sizeof(int))) return 0;
+    const SIZE needed = measureAt(window, l, width);
+    size[0] = std::min<int>(needed.cx, width);
+    size[1] = needed.cy;
+    return 1;
+}
+
+}  // namespace
+
 LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return plainControlProc(32, WM_CTLCOLORSTATIC, window, message, wParam, lParam);
+    if (message == WM_NCCREATE) {
+        if (!attachControlRecord(window, lParam, new (std::nothrow) LabelRecord)) return FALSE;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    LabelRecord* l = labelOf(window);
+    if (!l) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_CREATE: return Label_Create(window, *l);
+    case WM_DESTROY:
+        if (l->font) DeleteObject(l->font);
+        l->font = nullptr;
+        return 0;
+    case WM_NCDESTROY: detachControlRecord(window, l); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: Label_Paint(window, *l, nullptr); return 0;
+    case WM_PRINTCLIENT:
+        if (!(lParam & PRF_CHECKVISIBLE) || IsWindowVisible(window))
+            Label_Paint(window, *l, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_SIZE: remeasure(window, *l); return 0;
+    case WM_SETTEXT: {
+        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        remeasure(window, *l);
+        return result;
+    }
+    case WM_SETFONT:
+        l->givenFont = reinterpret_cast<HFONT>(wParam);
+        makeFont(window, *l);
+        remeasure(window, *l);
+        if (!LOWORD(lParam)) ValidateRect(window, nullptr);
+        return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(l->givenFont);
+    case WM_USER + 2: l->callerValue = lParam; return 1;
+    case WM_USER + 3: return l->callerValue;
+    case SIDEFOLD_MSG_MEASURE:
+        return Label_Measure(window, *l, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
+    case SIDEFOLD_MSG_CREATION_SIZE:
+        if (writable(reinterpret_cast<int*>(wParam), sizeof(int))) *reinterpret_cast<int*>(wParam) = l->creationSize.cx;
+        if (writable(reinterpret_cast<int*>(lParam), sizeof(int))) *reinterpret_cast<int*>(lParam) = l->creationSize.cy;
+        return 0;
+    case WM_LBUTTONDOWN: notify(window, kClicked); return 0;
+    case WM_LBUTTONDBLCLK: notify(window, kDoubleClicked); return 0;
+    case WM_ENABLE:
+        l->enabled = wParam != 0;
+        InvalidateRect(window, nullptr, FALSE);
+        notify(window, l->enabled ? kEnabled : kDisabled);
+        return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
 }
 
 }  // namespace sidefold

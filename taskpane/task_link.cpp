@@ -310,34 +310,6 @@ void Link_Destroy(LinkRecord& r)
     r.normalFont = r.hotFont = nullptr;
 }
 
-// The tooltip asks for its text: the dialog is asked with code -10000, from the link.
-LRESULT Link_Notify(HWND window, const LinkRecord& r, NMHDR* header)
-{
-    if (!r.tooltip || header->hwndFrom != r.tooltip) return 0;
-    if (header->code == TTN_GETDISPINFOA) {
-        auto* request = reinterpret_cast<NMTTDISPINFOA*>(header);
-        NMTTDISPINFOA copy = *request;
-        copy.hdr = {window, static_cast<UINT_PTR>(GetDlgCtrlID(window)),
-                    static_cast<UINT>(SIDEFOLD_NOTIFY_LINK_TOOLTIP)};
-        copy.lpszText = copy.szText;
-        copy.szText[0] = 0;
-        SendMessageA(GetParent(window), WM_NOTIFY, copy.hdr.idFrom, reinterpret_cast<LPARAM>(&copy));
-        lstrcpynA(request->szText, copy.lpszText == copy.szText ? copy.szText : "", sizeof(request->szText));
-        request->lpszText = request->szText;
-    } else if (header->code == TTN_GETDISPINFOW) {
-        auto* request = reinterpret_cast<NMTTDISPINFOW*>(header);
-        NMTTDISPINFOA copy{};
-        copy.hdr = {window, static_cast<UINT_PTR>(GetDlgCtrlID(window)),
-                    static_cast<UINT>(SIDEFOLD_NOTIFY_LINK_TOOLTIP)};
-        copy.lpszText = copy.szText;
-        SendMessageA(GetParent(window), WM_NOTIFY, copy.hdr.idFrom, reinterpret_cast<LPARAM>(&copy));
-        copy.szText[sizeof(copy.szText) - 1] = 0;
-        MultiByteToWideChar(CP_ACP, 0, copy.szText, -1, request->szText, 80);
-        request->lpszText = request->szText;
-    }
-    return 0;
-}
-
 LRESULT Link_Measure(HWND window, const LinkRecord& r, int* size, int width)
 {
     if (!writable(size, 2 * sizeof(int))) return 0;
@@ -522,7 +494,10 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (!r->customColours) systemColours(*r);
         InvalidateRect(window, nullptr, FALSE);
         return 0;
-    case WM_NOTIFY: return Link_Notify(window, *r, reinterpret_cast<NMHDR*>(lParam));
+    case WM_NOTIFY:
+        // The tooltip asks for its text: the dialog is asked with code -10000, from the link.
+        askParentForTooltipText(window, r->tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_LINK_TOOLTIP);
+        return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -141,3 +141,42 @@ TEST_F(Controls, HeadersPaintTheSystemLookFaceAndAreAsTallAsTheirGlyph)
             glyphSeen = paintedAt(header(1), x, y) == GetSysColor(COLOR_BTNTEXT);
     EXPECT_TRUE(glyphSeen);
 }
+
+TEST_F(Controls, HeaderAndLinkTooltipsAnswerTheWideRequestToo)
+{
+    ASSERT_EQ(add(1, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_TOOLTIP | SIDEFOLD_HEADER_EXPANDED), 1);
+    host->onForwarded = [](const SidefoldForwardedMessage& r) -> LRESULT {
+        if (r.message != WM_NOTIFY) return 0;
+        auto* request = reinterpret_cast<NMTTDISPINFOA*>(r.lParam);
+        lstrcpynA(request->szText,
+                  request->hdr.code == static_cast<UINT>(SIDEFOLD_NOTIFY_HEADER_TOOLTIP) ? "Albums" : "Add images",
+                  sizeof(request->szText));
+        return 1;
+    };
+    HWND link = GetDlgItem(dialog(1), IDC_SINGLE_LINK);
+    const struct {
+        HWND control;
+        UINT tooltipMessage;
+        const wchar_t* text;
+    } cases[] = {{header(1), WM_USER + 3, L"Albums"}, {link, WM_USER + 4, L"Add images"}};
+    for (const auto& c : cases) {
+        HWND tooltip = reinterpret_cast<HWND>(SendMessageA(c.control, c.tooltipMessage, 0, 0));
+        ASSERT_TRUE(IsWindow(tooltip));
+        NMTTDISPINFOW wide{};
+        wide.hdr = {tooltip, 0, TTN_GETDISPINFOW};
+        SendMessageA(c.control, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&wide));
+        EXPECT_STREQ(wide.szText, c.text);
+        EXPECT_EQ(wide.lpszText, wide.szText);
+        NMTTDISPINFOA ansi{};
+        ansi.hdr = {tooltip, 0, TTN_GETDISPINFOA};
+        SendMessageA(c.control, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ansi));
+        EXPECT_EQ(
+            MultiByteToWideChar(CP_ACP, 0, ansi.szText, -1, wide.szText, 80) > 0 && !lstrcmpW(wide.szText, c.text),
+            true);
+    }
+    // A notice from another window is not a tooltip's request.
+    NMTTDISPINFOW stranger{};
+    stranger.hdr = {bar, 0, TTN_GETDISPINFOW};
+    SendMessageA(link, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&stranger));
+    EXPECT_EQ(stranger.lpszText, nullptr);
+}

@@ -1,0 +1,287 @@
+// The button and the label as a host dialog meets them: what a click does to each kind's check
+// state and which notices the parent gets, owner drawing, size requests that leave the window
+// alone, and faces painted in pixels (link colours, a checked check box in the system look).
+
+#include "sidefold_host.h"
+
+#include <vector>
+
+namespace {
+
+// A parent that logs the notices of its children and paints their background white.
+class Parent {
+public:
+    Parent()
+    {
+        static const ATOM atom = [] {
+            WNDCLASSEXA wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = &Parent::procedure;
+            wc.hInstance = testModule();
+            wc.lpszClassName = "SidefoldControlParent";
+            return RegisterClassExA(&wc);
+        }();
+        (void)atom;
+        window_ = CreateWindowExA(0, "SidefoldControlParent", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 400, 300,
+                                  nullptr, nullptr, testModule(), this);
+    }
+    ~Parent() { DestroyWindow(window_); }
+    Parent(const Parent&) = delete;
+    Parent& operator=(const Parent&) = delete;
+
+    HWND child(const char* className, const char* text, DWORD style, int width = 200, int height = 20,
+               DWORD exStyle = 0)
+    {
+        return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, width, height, window_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)), sidefold().module, nullptr);
+    }
+    static constexpr int kId = 77;
+    std::vector<WPARAM> commands;
+    std::vector<DRAWITEMSTRUCT> drawn;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_NCCREATE)
+            SetWindowLongPtrA(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+        auto* self = reinterpret_cast<Parent*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message == WM_COMMAND) self->commands.push_back(wParam);
+        if (self && message == WM_DRAWITEM) {
+            self->drawn.push_back(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        if (message == WM_CTLCOLORBTN || message == WM_CTLCOLORSTATIC)
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
+void clickAt(HWND window, int x, int y, bool doubleClick = false)
+{
+    SendMessageA(window, doubleClick ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+int checkOf(HWND button) { return static_cast<int>(SendMessageA(button, BM_GETCHECK, 0, 0)); }
+
+// The window painted by WM_PRINTCLIENT into a memory bitmap, as rows of colours.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    // Pixels of exactly this colour in columns [from, to).
+    int count(COLORREF c, int from = 0, int to = 1 << 20) const
+    {
+        int n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = from; x < std::min(to, width); ++x) n += at(x, y) == c;
+        return n;
+    }
+};
+
+Picture painted(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    Picture p;
+    p.width = r.right;
+    p.height = r.bottom;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) p.pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return p;
+}
+
+bool systemLook()
+{
+    SidefoldTheme t{};
+    t.size = sizeof(t);
+    sidefold().fillTheme(&t, 0);
+    const bool system = t.systemLook != 0;
+    sidefold().releaseTheme(&t);
+    return system;
+}
+
+}  // namespace
+
+TEST(Buttons, EachKindChangesItsCheckOnAClickAndAlwaysNotifies)
+{
+    Parent parent;
+    struct Case {
+        DWORD kind;
+        std::vector<int> checks;  // after each of three clicks, from 0
+    };
+    const Case cases[] = {{0x60, {1, 2, 0}}, {0x30, {1, 0, 1}}, {0x70, {1, 0, 1}}, {0x00, {0, 0, 0}},
+                          {0x10, {0, 0, 0}}, {0x20, {0, 0, 0}}, {0x40, {0, 0, 0}}, {0x50, {0, 0, 0}}};
+    for (const Case& c : cases) {
+        HWND button = parent.child(SIDEFOLD_CLASS_BUTTON, "Option", c.kind);
+        ASSERT_TRUE(IsWindow(button)) << c.kind;
+        parent.commands.clear();
+        for (int i = 0; i < 3; ++i) {
+            clickAt(button, 5, 5);
+            EXPECT_EQ(checkOf(button), c.checks[static_cast<size_t>(i)]) << "kind " << c.kind << " click " << i;
+        }
+        EXPECT_EQ(parent.commands, std::vector<WPARAM>(3, MAKEWPARAM(Parent::kId, 0))) << c.kind;
+        DestroyWindow(button);
+    }
+}
+
+TEST(Buttons, ADoubleClickSendsCode3AndOnlyPressesInsideCount)
+{
+    Parent parent;
+    HWND button = parent.child(SIDEFOLD_CLASS_BUTTON, "Toggle", 0x30);
+    clickAt(button, 5, 5);
+    clickAt(button, 5, 5, true);
+    ASSERT_EQ(parent.commands.size(), 2u);
+    EXPECT_EQ(parent.commands[1], MAKEWPARAM(Parent::kId, 3));
+    EXPECT_EQ(checkOf(button), 0) << "the double click toggled it back";
+
+    // Released outside: no click. Space pressed and released with the focus: a click.
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+    EXPECT_EQ(parent.commands.size(), 2u);
+    SetFocus(button);
+    ASSERT_EQ(GetFocus(), button);
+    EXPECT_EQ(SendMessageA(button, WM_USER + 4, 0, 0), 8) << "focused, unchecked, not pressed";
+    SendMessageA(button, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(SendMessageA(button, WM_USER + 4, 0, 0), 8 | 4);
+    SendMessageA(button, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(parent.commands.size(), 3u);
+    EXPECT_EQ(checkOf(button), 1);
+
+    // Disabled: neither the mouse nor WM_USER+7 click; BM_SETCHECK still sets.
+    EnableWindow(button, FALSE);
+    clickAt(button, 5, 5);
+    SendMessageA(button, WM_USER + 7, 0, 0);
+    EXPECT_EQ(parent.commands.size(), 3u);
+    SendMessageA(button, WM_USER + 3, 2 | 4, 0);
+    EXPECT_EQ(SendMessageA(button, WM_USER + 2, 0, 0), 2) << "wParam & 3";
+}
+
+TEST(Labels, ANotifyingLabelTellsClicksAndEnabling)
+{
+    Parent parent;
+    HWND label = parent.child(SIDEFOLD_CLASS_LABEL, "Status", 0x4000);
+    HWND quiet = parent.child(SIDEFOLD_CLASS_LABEL, "Quiet", 0);
+    EnableWindow(label, FALSE);
+    EnableWindow(label, TRUE);
+    SendMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(label, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
+    EnableWindow(quiet, FALSE);
+    SendMessageA(quiet, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    EXPECT_EQ(parent.commands, (std::vector<WPARAM>{MAKEWPARAM(Parent::kId, 3), MAKEWPARAM(Parent::kId, 2),
+                                                    MAKEWPARAM(Parent::kId, 0), MAKEWPARAM(Parent::kId, 1)}));
+}
+
+TEST(Labels, AnOwnerDrawnLabelHandsItsParentTheItem)
+{
+    Parent parent;
+    HWND label = parent.child(SIDEFOLD_CLASS_LABEL, "Drawn", 0x2000, 120, 30);
+    SendMessageA(label, WM_USER + 2, 0, 0x5EED);
+    EXPECT_EQ(SendMessageA(label, WM_USER + 3, 0, 0), 0x5EED);
+    EnableWindow(label, FALSE);
+    parent.drawn.clear();
+    painted(label);
+    ASSERT_EQ(parent.drawn.size(), 1u);
+    const DRAWITEMSTRUCT& d = parent.drawn[0];
+    RECT client;
+    GetClientRect(label, &client);
+    EXPECT_EQ(d.CtlType, static_cast<UINT>(ODT_STATIC));
+    EXPECT_EQ(d.CtlID, static_cast<UINT>(Parent::kId));
+    EXPECT_EQ(d.itemID, static_cast<UINT>(-1));
+    EXPECT_EQ(d.itemAction, static_cast<UINT>(ODA_DRAWENTIRE));
+    EXPECT_EQ(d.itemState, static_cast<UINT>(ODS_DISABLED));
+    EXPECT_EQ(d.hwndItem, label);
+    EXPECT_NE(d.hDC, nullptr);
+    EXPECT_TRUE(EqualRect(&d.rcItem, &client));
+    EXPECT_EQ(d.itemData, 0x5EEDu);
+}
+
+TEST(SizeRequests, AnswerForAWidthWithoutChangingTheWindow)
+{
+    Parent parent;
+    const char* text = "A label long enough to need several lines when it is narrow";
+    HWND label = parent.child(SIDEFOLD_CLASS_LABEL, text, 0x0080, 300, 20);
+    HWND check = parent.child(SIDEFOLD_CLASS_BUTTON, text, 0x0020 | 0x0004, 300, 20);
+    HWND push = parent.child(SIDEFOLD_CLASS_BUTTON, "Build", 0x0000, 150, 33);
+    for (HWND control : {label, check, push}) {
+        RECT before;
+        GetWindowRect(control, &before);
+        int wide[2] = {}, narrow[2] = {};
+        ASSERT_EQ(SendMessageA(control, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(wide), 1000), 1);
+        ASSERT_EQ(SendMessageA(control, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(narrow), 80), 1);
+        RECT after;
+        GetWindowRect(control, &after);
+        EXPECT_TRUE(EqualRect(&before, &after)) << "the window stays as it was";
+        EXPECT_LE(narrow[0], 80);
+        if (control == push) {
+            EXPECT_EQ(narrow[0], 80) << "a push button takes the width it is given";
+            EXPECT_EQ(narrow[1], 33) << "and keeps its height";
+        } else {
+            EXPECT_GE(narrow[1], 2 * wide[1]) << "wrapped at the narrow width";
+        }
+        EXPECT_EQ(SendMessageA(control, SIDEFOLD_MSG_MEASURE, 0, 80), 0) << "nowhere to write";
+    }
+    int w = 0, h = 0;
+    SendMessageA(push, SIDEFOLD_MSG_CREATION_SIZE, reinterpret_cast<WPARAM>(&w), reinterpret_cast<LPARAM>(&h));
+    EXPECT_EQ(w, 150);
+    EXPECT_EQ(h, 33);
+}
+
+TEST(Pixels, ALinkPaintsItsTextInTheColourOfItsState)
+{
+    Parent parent;
+    HWND link = parent.child(SIDEFOLD_CLASS_LINK, "Add album...", 0x0000);
+    const COLORREF normal = RGB(200, 0, 0), hot = RGB(0, 150, 0), pressed = RGB(0, 0, 220), disabled = RGB(150, 0, 150);
+    const COLORREF colours[5] = {RGB(255, 255, 255), normal, hot, pressed, disabled};
+    ASSERT_EQ(SendMessageA(link, WM_USER + 2, reinterpret_cast<WPARAM>(colours), 0), 1);
+    auto only = [](const Picture& p, COLORREF c) {
+        int others = 0;
+        for (COLORREF o : {RGB(200, 0, 0), RGB(0, 150, 0), RGB(0, 0, 220), RGB(150, 0, 150)})
+            if (o != c) others += p.count(o);
+        return p.count(c) > 10 && others == 0;
+    };
+    EXPECT_TRUE(only(painted(link), normal));
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_TRUE(only(painted(link), hot));
+    SendMessageA(link, WM_MOUSELEAVE, 0, 0);
+    EnableWindow(link, FALSE);
+    EXPECT_TRUE(only(painted(link), disabled));
+}
+
+TEST(Pixels, ACheckedCheckBoxShowsItsCheckAndABoldText)
+{
+    if (!systemLook()) GTEST_SKIP() << "the prefix has a visual style";
+    Parent parent;
+    HWND box = parent.child(SIDEFOLD_CLASS_BUTTON, "Include the originals", 0x0020, 220, 24);
+    TEXTMETRICA metrics{};
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    const int glyphRight = metrics.tmHeight, textLeft = glyphRight + 4;
+    const COLORREF ink = GetSysColor(COLOR_BTNTEXT), mark = GetSysColor(COLOR_WINDOWTEXT);
+
+    const Picture clear = painted(box);
+    SendMessageA(box, BM_SETCHECK, 1, 0);
+    const Picture checked = painted(box);
+    // The glyph: a box drawn in the unchecked picture too, with a check mark only when checked.
+    EXPECT_GT(clear.count(GetSysColor(COLOR_WINDOW), 0, glyphRight), 20) << "the check box's white square";
+    EXPECT_GT(checked.count(mark, 2, glyphRight - 2), clear.count(mark, 2, glyphRight - 2) + 5) << "the check mark";
+    // The text: in the button-text colour, bolder once checked; nothing spills past the glyph's side.
+    const int thin = clear.count(ink, textLeft), bold = checked.count(ink, textLeft);
+    EXPECT_GT(thin, 20);
+    EXPECT_GT(bold, thin + thin / 5) << "checked text is bold";
+    EXPECT_EQ(checked.count(ink, glyphRight, textLeft), 0);
+}
