@@ -1,5 +1,5 @@
-// The drop-down palette of the colour picker. One state record per popup window, kept in its
-// user data; the window procedure unpacks the message and calls one function per message.
+// The drop-down palette of the colour picker. Each popup is a framework window that owns itself
+// (it goes with its handle); its state is one record that the functions below work on.
 
 #include "app/colour_popup.h"
 
@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "winui/handles.h"
+#include "winui/window.h"
 
 const PaletteEntry kPalette[kPaletteSize] = {
     {0x000000, L"Black"},        {0x002AA5, L"Brown"},          {0x404000, L"Dark Olive Green"},
@@ -60,13 +61,11 @@ struct PopupState {
     int column = 0;            // remembered for Up and Down through the text rows
     int box = 18;              // side of one palette box
     RECT defaultRow{}, customRow{}, grid{};
-    HFONT font = nullptr;
-    HPALETTE palette = nullptr;
-    HWND tooltip = nullptr;
-    bool ended = false;        // the one report has been sent
+    winui::UniqueFont font;
+    winui::UniquePalette palette;
+    HWND tooltip = nullptr;  // an owned popup: it goes with the window
+    bool ended = false;      // the one report has been sent
 };
-
-PopupState* stateOf(HWND hwnd) { return reinterpret_cast<PopupState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 bool hasBox(const PopupState& s, int index)
 {
@@ -127,10 +126,10 @@ SIZE layOut(PopupState& s)
 {
     const int border = 2 * GetSystemMetrics(SM_CXEDGE);
     s.box = std::max(18, 2 * GetSystemMetrics(SM_CXEDGE) + 7);
-    const int rowHeight = textRowHeight(s.window, s.font, s.box);
+    const int rowHeight = textRowHeight(s.window, s.font.get(), s.box);
     const int textPad = 4 * GetSystemMetrics(SM_CXEDGE) + 8;
-    const int inner = std::max({kPaletteColumns * s.box, textWidth(s.window, s.font, s.defaultText) + textPad,
-                                textWidth(s.window, s.font, s.customText) + textPad});
+    const int inner = std::max({kPaletteColumns * s.box, textWidth(s.window, s.font.get(), s.defaultText) + textPad,
+                                textWidth(s.window, s.font.get(), s.customText) + textPad});
     const int left = border + kMargin;
     int y = border + kMargin;
     if (!s.defaultText.empty()) {
@@ -224,14 +223,15 @@ void paint(const PopupState& s, HDC dc)
     DrawEdge(dc, &client, EDGE_RAISED, BF_RECT);
     HPALETTE oldPalette = nullptr;
     if (s.palette) {
-        oldPalette = SelectPalette(dc, s.palette, FALSE);
+        oldPalette = SelectPalette(dc, s.palette.get(), FALSE);
         RealizePalette(dc);
     }
-    HGDIOBJ oldFont = SelectObject(dc, s.font);
-    if (hasBox(s, kBoxDefault)) drawTextRow(s, dc, kBoxDefault);
-    for (int i = 0; i < kPaletteSize; ++i) drawBox(s, dc, i);
-    if (hasBox(s, kBoxCustom)) drawTextRow(s, dc, kBoxCustom);
-    SelectObject(dc, oldFont);
+    {
+        winui::SelectGuard font(dc, s.font.get());
+        if (hasBox(s, kBoxDefault)) drawTextRow(s, dc, kBoxDefault);
+        for (int i = 0; i < kPaletteSize; ++i) drawBox(s, dc, i);
+        if (hasBox(s, kBoxCustom)) drawTextRow(s, dc, kBoxCustom);
+    }
     if (oldPalette) SelectPalette(dc, oldPalette, FALSE);
 }
 
@@ -312,7 +312,7 @@ int stepAcross(const PopupState& s, int from, int dir)
     return order[(at + dir + n) % n];
 }
 
-void onKeyDown(PopupState& s, WPARAM key)
+void onKeyDown(PopupState& s, UINT key)
 {
     if (key == VK_ESCAPE) {
         finish(s, false, s.initial);
@@ -363,84 +363,104 @@ void onButtonUp(PopupState& s, POINT pt)
     choose(s, index);
 }
 
-LRESULT CALLBACK popupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    PopupState* s = stateOf(hwnd);
-    switch (msg) {
-    case WM_NCCREATE: {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* state = static_cast<PopupState*>(cs->lpCreateParams);
-        state->window = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-        break;
-    }
-    case WM_DESTROY:
-        // Destroyed from outside (the picker went away): the picker still hears of it once.
-        if (s && !s->ended) {
-            s->ended = true;
-            SendMessageW(s->picker, kColourSelEndCancel, s->initial, 0);
-        }
-        break;
-    case WM_NCDESTROY:
-        if (s) {
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            if (s->font) DeleteObject(s->font);
-            if (s->palette) DeleteObject(s->palette);
-            delete s;
-        }
-        break;
-    case WM_ERASEBKGND: return 1;  // all painting on WM_PAINT
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (s) paint(*s, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        if (s) paint(*s, reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_MOUSEMOVE:
-        if (s) onMouseMove(*s, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return 0;
-    case WM_LBUTTONUP:
-        if (s) onButtonUp(*s, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: {
-        // A press outside cancels at once, as a menu does.
-        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        RECT client;
-        GetClientRect(hwnd, &client);
-        if (s && !PtInRect(&client, pt)) finish(*s, false, s->initial);
-        return 0;
-    }
-    case WM_KEYDOWN:
-        if (s) onKeyDown(*s, wParam);
-        return 0;
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-        if (s && !s->ended && reinterpret_cast<HWND>(lParam) != hwnd) finish(*s, false, s->initial);
-        return 0;
-    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    default: break;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
+// The popup's window: it unpacks the messages for the functions above and owns its state.
+class CPopupWindow : public winui::CWindow {
+public:
+    PopupState state;
 
-bool registerClass(HINSTANCE instance)
-{
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
-    wc.style = CS_SAVEBITS;
-    wc.lpfnWndProc = popupProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
-}
+    // Creates the window; from then on it deletes itself with its handle.
+    bool create(HWND owner, POINT topLeft)
+    {
+        winui::WindowArgs args;
+        args.className = kClassName;
+        args.classStyle = CS_SAVEBITS;
+        args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        args.parent = owner;
+        args.style = WS_POPUP;
+        args.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+        args.x = topLeft.x;
+        args.y = topLeft.y;
+        args.width = 10;
+        args.height = 10;
+        ownedByWindow_ = createWindow(args);
+        return ownedByWindow_;
+    }
+
+    // The popup behind a window of this class, or null for any other window.
+    static CPopupWindow* of(HWND window)
+    {
+        wchar_t name[std::size(kClassName) + 1] = {};
+        if (!IsWindow(window) || !GetClassNameW(window, name, static_cast<int>(std::size(name))) ||
+            lstrcmpW(name, kClassName) != 0)
+            return nullptr;
+        return static_cast<CPopupWindow*>(fromHandle(window));
+    }
+
+protected:
+    const winui::MessageMapBase* messageMap() const override
+    {
+        static const auto map = winui::MessageMap<CPopupWindow>()
+                                    .on<WM_CREATE>(&CPopupWindow::onCreate)
+                                    .on<WM_DESTROY>(&CPopupWindow::onDestroy)
+                                    .on<WM_ERASEBKGND>(&CPopupWindow::onEraseBackground)
+                                    .on<WM_PAINT>(&CPopupWindow::onPaint)
+                                    .on<WM_PRINTCLIENT>(&CPopupWindow::onPrintClient)
+                                    .on<WM_MOUSEMOVE>(&CPopupWindow::onMouseMove)
+                                    .on<WM_LBUTTONUP>(&CPopupWindow::onButtonUp)
+                                    .on<WM_LBUTTONDOWN>(&CPopupWindow::onButtonDown)
+                                    .on<WM_RBUTTONDOWN>(&CPopupWindow::onButtonDown)
+                                    .on<WM_KEYDOWN>(&CPopupWindow::onKeyDown)
+                                    .on<WM_CAPTURECHANGED>(&CPopupWindow::onCaptureChanged)
+                                    .on<WM_CANCELMODE>(&CPopupWindow::onCancelMode)
+                                    .on<WM_MOUSEACTIVATE>(&CPopupWindow::onMouseActivate);
+        return &map;
+    }
+    void onFinalMessage() override
+    {
+        if (ownedByWindow_) delete this;
+    }
+
+private:
+    bool onCreate(const CREATESTRUCTW&)
+    {
+        state.window = hwnd();
+        return true;
+    }
+    void onDestroy()
+    {
+        // Destroyed from outside (the picker went away): the picker still hears of it once.
+        if (state.ended) return;
+        state.ended = true;
+        SendMessageW(state.picker, kColourSelEndCancel, state.initial, 0);
+    }
+    bool onEraseBackground(HDC) { return true; }  // all painting on WM_PAINT
+    void onPaint()
+    {
+        winui::PaintDc dc(hwnd());
+        paint(state, dc.get());
+    }
+    void onPrintClient(HDC dc) { paint(state, dc); }
+    void onMouseMove(UINT, POINT pt) { ::onMouseMove(state, pt); }
+    void onButtonUp(UINT, POINT pt) { ::onButtonUp(state, pt); }
+    void onButtonDown(UINT, POINT pt)
+    {
+        // A press outside cancels at once, as a menu does.
+        const RECT client = winui::clientRect(hwnd());
+        if (!PtInRect(&client, pt)) finish(state, false, state.initial);
+    }
+    void onKeyDown(UINT key) { ::onKeyDown(state, key); }
+    void onCaptureChanged(HWND gaining)
+    {
+        if (gaining != hwnd()) onCancelMode();
+    }
+    void onCancelMode()
+    {
+        if (!state.ended) finish(state, false, state.initial);
+    }
+    UINT onMouseActivate(HWND, UINT, UINT) { return MA_NOACTIVATE; }
+
+    bool ownedByWindow_ = false;
+};
 
 HFONT messageFont()
 {
@@ -456,24 +476,22 @@ void setChooseColourFn(ChooseColourFn fn) { chooseColour = fn ? fn : systemChoos
 
 HWND CColourPopup::open(HWND picker, POINT topLeft, const Options& options)
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!registerClass(instance)) return nullptr;
-    auto state = std::make_unique<PopupState>();
-    state->picker = picker;
-    state->initial = options.colour;
-    state->defaultText = options.defaultText;
-    state->customText = options.customText;
+    auto popup = std::make_unique<CPopupWindow>();
+    PopupState& s = popup->state;
+    s.picker = picker;
+    s.initial = options.colour;
+    s.defaultText = options.defaultText;
+    s.customText = options.customText;
     for (int i = 0; i < kPaletteSize; ++i)
-        if (kPalette[i].colour == options.colour) state->current = i;
-    if (options.colour == kDefaultColour && !state->defaultText.empty()) state->current = kBoxDefault;
+        if (kPalette[i].colour == options.colour) s.current = i;
+    if (options.colour == kDefaultColour && !s.defaultText.empty()) s.current = kBoxDefault;
 
-    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, nullptr, WS_POPUP, topLeft.x,
-                                topLeft.y, 10, 10, GetAncestor(picker, GA_ROOT), nullptr, instance, state.get());
-    if (!hwnd) return nullptr;
-    PopupState* s = state.release();  // owned by the window from here on
-    s->font = messageFont();
-    s->palette = makePalette();
-    const SIZE size = layOut(*s);
+    if (!popup->create(GetAncestor(picker, GA_ROOT), topLeft)) return nullptr;
+    popup.release();  // owned by the window from here on
+    HWND hwnd = s.window;
+    s.font.reset(messageFont());
+    s.palette.reset(makePalette());
+    const SIZE size = layOut(s);
 
     // Keep it on the monitor: flip above the picker when there is no room below.
     MONITORINFO mi{};
@@ -488,19 +506,19 @@ HWND CColourPopup::open(HWND picker, POINT topLeft, const Options& options)
         at.y = std::max(mi.rcWork.top, static_cast<LONG>(pickerRect.top - size.cy));
     }
     SetWindowPos(hwnd, HWND_TOPMOST, at.x, at.y, size.cx, size.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    addTooltips(*s);
+    addTooltips(s);
     SetCapture(hwnd);
     return hwnd;
 }
 
 int CColourPopup::highlight(HWND popup)
 {
-    const PopupState* s = IsWindow(popup) ? stateOf(popup) : nullptr;
-    return s ? s->highlight : kBoxNone;
+    const CPopupWindow* p = CPopupWindow::of(popup);
+    return p ? p->state.highlight : kBoxNone;
 }
 
 RECT CColourPopup::boxRect(HWND popup, int index)
 {
-    const PopupState* s = IsWindow(popup) ? stateOf(popup) : nullptr;
-    return s ? rectOf(*s, index) : RECT{};
+    const CPopupWindow* p = CPopupWindow::of(popup);
+    return p ? rectOf(p->state, index) : RECT{};
 }

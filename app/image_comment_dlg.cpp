@@ -117,14 +117,14 @@ void CImageCommentDlg::showPicture(HWND dialog)
         }
         if (key) sharedThumbnailCache().store(*key, picture);
     }
-    shown_ = picture.MakeBitmap();
+    shown_.reset(picture.MakeBitmap());
     if (!shown_) {
         ShowWindow(control, SW_HIDE);
         return;
     }
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     SetWindowLongPtrW(control, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_BITMAP);
-    SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown_));
+    SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown_.get()));
     SetWindowPos(control, nullptr, clientWidth / 2 - size.cx / 2, kCommentPreviewCentreY - size.cy / 2, size.cx,
                  size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -141,9 +141,8 @@ void CImageCommentDlg::onDestroy(HWND dialog)
 {
     if (!shown_) return;
     // The control may have made its own copy; both are ours to free.
-    auto held =
-        reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, IDC_COMMENT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0));
-    if (held && held != shown_) DeleteObject(held);
-    DeleteObject(shown_);
-    shown_ = nullptr;
+    winui::UniqueBitmap held(
+        reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, IDC_COMMENT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+    if (held.get() == shown_.get()) held.release();
+    shown_.reset();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gallery/gallery_types.h"
+#include "winui/handles.h"
 
 // Size of the preview for a picture of width x height in a dialog whose client area is
 // clientWidth wide: first fitted to clientWidth - 18 across, then to 288 high; never enlarged.
@@ -33,6 +34,6 @@ private:
 
     Image image_;
     std::string comment_;
-    HBITMAP shown_ = nullptr;  // the preview bitmap, ours to delete
+    winui::UniqueBitmap shown_;  // the preview bitmap
     bool modeless_ = false;
 };

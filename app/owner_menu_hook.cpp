@@ -3,6 +3,7 @@
 #include "app/owner_menu_hook.h"
 
 #include "app/owner_menu_bitmaps.h"
+#include "winui/handles.h"
 
 namespace {
 
@@ -17,11 +18,8 @@ LRESULT CALLBACK menuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!old) return DefWindowProcW(hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_NCPAINT: {
-        HDC dc = GetWindowDC(hwnd);
-        if (dc) {
-            COwnerMenuHook::drawBorder(hwnd, dc);
-            ReleaseDC(hwnd, dc);
-        }
+        const winui::WindowDc dc(hwnd);
+        if (dc.get()) COwnerMenuHook::drawBorder(hwnd, dc.get());
         return 0;
     }
     case WM_PRINT: {

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "winui/handles.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"FotoloomResizableBar";
@@ -125,10 +127,8 @@ bool CResizableBar::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     case WM_NCPAINT: {
-        if (HDC dc = GetWindowDC(hwnd())) {
-            paintFrame(dc);
-            ReleaseDC(hwnd(), dc);
-        }
+        const winui::WindowDc dc(hwnd());
+        if (dc.get()) paintFrame(dc.get());
         result = 0;
         return true;
     }

@@ -51,12 +51,6 @@ const Group* groupWithId(int id)
 
 }  // namespace
 
-CTaskPaneHost::~CTaskPaneHost()
-{
-    for (HIMAGELIST list : {groupIcons_, linkImages_.lists.normal, linkImages_.lists.hot, linkImages_.lists.disabled})
-        if (list) ImageList_Destroy(list);
-}
-
 bool CTaskPaneHost::createBar(HWND frame)
 {
     for (bool& added : groupAdded_) added = false;
@@ -67,14 +61,18 @@ bool CTaskPaneHost::createImageLists(HINSTANCE instance)
 {
     int count = 0;
     if (!groupIcons_)
-        groupIcons_ =
-            sidefoldImageLists(instance, IDB_TASK_IMAGES, 48, RGB(255, 0, 255), &count, nullptr, nullptr, nullptr);
-    if (!linkImages_.lists.hot) {
+        groupIcons_.reset(
+            sidefoldImageLists(instance, IDB_TASK_IMAGES, 48, RGB(255, 0, 255), &count, nullptr, nullptr, nullptr));
+    if (!linkImages_.hot) {
         // The strip's own pictures show when the mouse is over a link; the darkened ones otherwise.
-        linkImages_.lists.hot = sidefoldImageLists(instance, IDB_MENU_IMAGES, 16, 0x007D7C7B, &linkImages_.count,
-                                                   nullptr, &linkImages_.lists.disabled, &linkImages_.lists.normal);
+        HIMAGELIST disabled = nullptr;
+        HIMAGELIST normal = nullptr;
+        linkImages_.hot.reset(sidefoldImageLists(instance, IDB_MENU_IMAGES, 16, 0x007D7C7B, &linkImages_.count, nullptr,
+                                                 &disabled, &normal));
+        linkImages_.disabled.reset(disabled);
+        linkImages_.normal.reset(normal);
     }
-    return groupIcons_ && linkImages_.lists.hot;
+    return groupIcons_ && linkImages_.hot;
 }
 
 void CTaskPaneHost::addGroups(HWND frame, HINSTANCE instance)
@@ -92,7 +90,7 @@ void CTaskPaneHost::addGroups(HWND frame, HINSTANCE instance)
         d.owner = frame;
         d.headerStyle = g.headerStyle;
         d.title = g.caption;
-        d.headerImages = g.icon ? groupIcons_ : nullptr;
+        d.headerImages = g.icon ? groupIcons_.get() : nullptr;
         SendMessageA(pane(), SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
     }
 }
@@ -111,17 +109,19 @@ LRESULT CTaskPaneHost::onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) con
         lstrcpynA(request->szText, group ? group->tooltip : "Web Gallery management", sizeof(request->szText));
         return 1;
     }
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
         if (!group) return 0;
         // Sent with a time-out: the links live on the pane's thread, which waits for this answer.
+        const SidefoldImageListBlock images = linkImages_.block();
         for (size_t i = 0; i < group->linkCount; ++i) {
             HWND link = GetDlgItem(record.dialog, group->links[i].control);
             if (!link) continue;
             DWORD_PTR ignored = 0;
             SendMessageTimeoutA(link, kLinkSetImages, static_cast<WPARAM>(group->links[i].image),
-                                reinterpret_cast<LPARAM>(&linkImages_.lists), SMTO_NORMAL, kSendTimeoutMs, &ignored);
+                                reinterpret_cast<LPARAM>(&images), SMTO_NORMAL, kSendTimeoutMs, &ignored);
         }
         return 1;
+    }
     case WM_COMMAND:
         if (!group) return 0;
         SendMessageW(frame, WM_COMMAND, record.wParam, record.lParam);

@@ -8,11 +8,11 @@
 
 #include "app/task_pane_bar.h"
 #include "taskpane/include/sidefold.h"
+#include "winui/handles.h"
 
 class CTaskPaneHost {
 public:
     CTaskPaneHost() = default;
-    ~CTaskPaneHost();
     CTaskPaneHost(const CTaskPaneHost&) = delete;
     CTaskPaneHost& operator=(const CTaskPaneHost&) = delete;
 
@@ -31,11 +31,13 @@ public:
 private:
     CTaskPaneBar bar_;
     bool groupAdded_[3] = {};
-    HIMAGELIST groupIcons_ = nullptr;  // 48-pixel group icons
+    winui::UniqueImageList groupIcons_;  // 48-pixel group icons
     // What the links are given: darkened (normal state), normal (hot and pressed), grey
     // (disabled), and the image count.
     struct LinkImages {
-        SidefoldImageListBlock lists{};
+        winui::UniqueImageList normal, hot, disabled;
         int count = 0;
+        // The block a link copies when its dialog starts.
+        SidefoldImageListBlock block() const { return {normal.get(), hot.get(), disabled.get()}; }
     } linkImages_;
 };

@@ -2,15 +2,14 @@
 // Owners of Win32 handles. The owners are move-only, so a handle is freed exactly once; the
 // scoped guards (selection into a DC, paint, client DC) live on the stack and undo on exit.
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <utility>
 
 namespace winui {
 
-template <typename H, void (*Free)(H)>
-class Unique {
+template <typename H, void (*Free)(H)> class Unique {
 public:
     Unique() = default;
     explicit Unique(H handle) : handle_(handle) {}
@@ -51,6 +50,7 @@ using UniqueBitmap = Unique<HBITMAP, detail::deleteObject<HBITMAP>>;
 using UniqueBrush = Unique<HBRUSH, detail::deleteObject<HBRUSH>>;
 using UniqueFont = Unique<HFONT, detail::deleteObject<HFONT>>;
 using UniquePen = Unique<HPEN, detail::deleteObject<HPEN>>;
+using UniquePalette = Unique<HPALETTE, detail::deleteObject<HPALETTE>>;
 using UniqueIcon = Unique<HICON, detail::destroyIcon>;
 using UniqueImageList = Unique<HIMAGELIST, detail::destroyImageList>;
 using UniqueMenu = Unique<HMENU, detail::destroyMenu>;
@@ -114,6 +114,24 @@ public:
     }
     ClientDc(const ClientDc&) = delete;
     ClientDc& operator=(const ClientDc&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// GetWindowDC / ReleaseDC: the whole window, frame included, for non-client painting.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+    ~WindowDc()
+    {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
 
     HDC get() const { return dc_; }
 

@@ -47,6 +47,28 @@ template <UINT M> struct CrackVoid {  // void ()
 template <> struct Crack<WM_DESTROY> : CrackVoid<WM_DESTROY> {};
 template <> struct Crack<WM_CLOSE> : CrackVoid<WM_CLOSE> {};
 template <> struct Crack<WM_PAINT> : CrackVoid<WM_PAINT> {};
+template <> struct Crack<WM_CANCELMODE> : CrackVoid<WM_CANCELMODE> {};
+template <> struct Crack<WM_PRINTCLIENT> {  // void (HDC)
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM)
+    {
+        (t.*h)(reinterpret_cast<HDC>(w));
+        return 0;
+    }
+};
+template <> struct Crack<WM_KEYDOWN> {  // void (UINT virtualKey)
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM)
+    {
+        (t.*h)(static_cast<UINT>(w));
+        return 0;
+    }
+};
+template <> struct Crack<WM_MOUSEACTIVATE> {  // UINT (HWND topLevel, UINT hitTest, UINT mouseMessage): MA_*
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
+    {
+        return static_cast<LRESULT>(
+            (t.*h)(reinterpret_cast<HWND>(w), static_cast<UINT>(LOWORD(l)), static_cast<UINT>(HIWORD(l))));
+    }
+};
 template <> struct Crack<WM_SIZE> {  // void (UINT type, SIZE client)
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
     {
@@ -76,6 +98,7 @@ template <UINT M> struct CrackMouse {  // void (UINT keys, POINT client)
 };
 template <> struct Crack<WM_LBUTTONDOWN> : CrackMouse<WM_LBUTTONDOWN> {};
 template <> struct Crack<WM_LBUTTONUP> : CrackMouse<WM_LBUTTONUP> {};
+template <> struct Crack<WM_RBUTTONDOWN> : CrackMouse<WM_RBUTTONDOWN> {};
 template <> struct Crack<WM_MOUSEMOVE> : CrackMouse<WM_MOUSEMOVE> {};
 template <> struct Crack<WM_SETCURSOR> {  // bool (HWND over, UINT hitTest); true when the cursor is set
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
@@ -137,7 +160,7 @@ protected:
         UINT message;  // the window message (Message)
         UINT first;    // id or first id of a range (Command, Control, Notify, Update)
         UINT last;
-        UINT code;     // notification code (Control, Notify)
+        UINT code;  // notification code (Control, Notify)
         Call call;
     };
     void add(Kind kind, UINT message, UINT first, UINT last, UINT code, Call call)
@@ -150,8 +173,7 @@ private:
     std::vector<Entry> entries_;
 };
 
-template <class T>
-class MessageMap : public MessageMapBase {
+template <class T> class MessageMap : public MessageMapBase {
 public:
     // A window message with its typed handler (see Crack<>).
     template <UINT M, class H> MessageMap& on(H handler)
