@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 
 #include "taskpane/bar_record.h"
@@ -54,19 +55,6 @@ void refreshState(HWND window, ButtonRecord& b)
     if (state == b.state) return;
     b.state = state;
     InvalidateRect(window, nullptr, FALSE);
-}
-
-void Button_Paint(HWND window, const ButtonRecord& b, HDC target)
-{
-    PAINTSTRUCT ps{};
-    HDC dc = target ? target : BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    MemoryCanvas canvas(dc, client);
-    askParentForBackground(window, canvas.dc(), client, WM_CTLCOLORBTN);
-    paintButtonFace(window, b, canvas.dc(), client);
-    canvas.copyTo(dc);
-    if (!target) EndPaint(window, &ps);
 }
 
 // The kind's check change, then the notice. The window may be gone when the parent returns.
@@ -173,13 +161,13 @@ void holdDown(HWND window, ButtonRecord& b, bool down)
 LRESULT Button_Measure(HWND window, const ButtonRecord& b, int* size, int width)
 {
     if (!writable(size, 2 * sizeof(int))) return 0;
-    size[0] = width;
     if (isPushKind(buttonKind(window))) {
-        // A push button keeps its height; only its width follows the room it is given.
-        RECT client;
-        GetClientRect(window, &client);
-        size[1] = client.bottom;
+        // A push button keeps the size it was made with, narrowed to the room there is. (Its
+        // size now may already be a narrowed one; measuring from it would only ever shrink.)
+        size[0] = std::min<int>(b.creationSize.cx, width);
+        size[1] = b.creationSize.cy;
     } else {
+        size[0] = width;
         size[1] = buttonLayoutAt(window, b, width, 0).height;
     }
     return 1;
@@ -209,11 +197,10 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY: Button_Destroy(*b); return 0;
     case WM_NCDESTROY: detachControlRecord(window, b); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: Button_Paint(window, *b, nullptr); return 0;
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        if (!(lParam & PRF_CHECKVISIBLE) || IsWindowVisible(window))
-            Button_Paint(window, *b, reinterpret_cast<HDC>(wParam));
-        return 0;
+        return paintControl(window, message, wParam, lParam, WM_CTLCOLORBTN,
+                            [&](HDC dc, const RECT& client) { paintButtonFace(window, *b, dc, client); });
     case WM_SIZE: relayout(window, *b); return 0;
     case WM_SETTEXT: {
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
@@ -255,10 +242,7 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_USER + 8: b->callerValue = lParam; return 1;
     case SIDEFOLD_MSG_MEASURE:
         return Button_Measure(window, *b, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
-    case SIDEFOLD_MSG_CREATION_SIZE:
-        if (writable(reinterpret_cast<int*>(wParam), sizeof(int))) *reinterpret_cast<int*>(wParam) = b->creationSize.cx;
-        if (writable(reinterpret_cast<int*>(lParam), sizeof(int))) *reinterpret_cast<int*>(lParam) = b->creationSize.cy;
-        return 0;
+    case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(b->creationSize, wParam, lParam);
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

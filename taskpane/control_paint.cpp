@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "taskpane/library.h"
+
 namespace sidefold {
 
 MemoryCanvas::MemoryCanvas(HDC target, const RECT& area) : target_(target), area_(area)
@@ -113,6 +115,13 @@ void askParentForTooltipText(HWND control, HWND tooltip, NMHDR* request, int cod
         ansi->lpszText = ansi->szText;
         ansi->hinst = nullptr;
     }
+}
+
+LRESULT answerCreationSize(const SIZE& creationSize, WPARAM width, LPARAM height)
+{
+    if (writable(reinterpret_cast<int*>(width), sizeof(int))) *reinterpret_cast<int*>(width) = creationSize.cx;
+    if (writable(reinterpret_cast<int*>(height), sizeof(int))) *reinterpret_cast<int*>(height) = creationSize.cy;
+    return 0;
 }
 
 }  // namespace sidefold

@@ -1,7 +1,7 @@
 #pragma once
-// What the library's controls share when they paint: a memory bitmap to draw into and copy out
-// in one operation (nothing flickers), the parent's background under the control, alpha
-// blending of the theme's glyphs; and besides, the system sounds and their tooltips' text.
+// What the library's controls share: painting through a memory bitmap copied out in one
+// operation (nothing flickers) on the parent's background, alpha blending of the theme's
+// glyphs, the system sounds, their tooltips' text and the answer about their creation size.
 
 #include <windows.h>
 
@@ -30,6 +30,31 @@ private:
 // an answer of 0 or 1 means it painted it; a brush is used to fill.
 void askParentForBackground(HWND control, HDC dc, const RECT& client, UINT message);
 
+// WM_PAINT or WM_PRINTCLIENT (which paints a hidden control only without PRF_CHECKVISIBLE):
+// the parent's background, asked with `backgroundMessage`, then face(dc, client) into a memory
+// bitmap of the client's size, copied out at once. Returns the message's result, 0.
+template <class Face>
+LRESULT paintControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT backgroundMessage, Face&& face)
+{
+    HDC target = nullptr;
+    if (message == WM_PRINTCLIENT) {
+        if ((lParam & PRF_CHECKVISIBLE) && !IsWindowVisible(window)) return 0;
+        target = reinterpret_cast<HDC>(wParam);
+    }
+    PAINTSTRUCT ps{};
+    HDC dc = target ? target : BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    {
+        MemoryCanvas canvas(dc, client);
+        askParentForBackground(window, canvas.dc(), client, backgroundMessage);
+        face(canvas.dc(), client);
+        canvas.copyTo(dc);
+    }
+    if (!target) EndPaint(window, &ps);
+    return 0;
+}
+
 // Draws a 32-bit premultiplied bitmap at (x, y), alpha-blended.
 void drawGlyph(HDC dc, HBITMAP glyph, int x, int y);
 
@@ -42,5 +67,9 @@ void playSystemSound(const char* event);
 // buffer it fills, and that text answers the tooltip in the form it asked for. Notices from
 // other windows are left alone.
 void askParentForTooltipText(HWND control, HWND tooltip, NMHDR* request, int code);
+
+// 0x1401: the client size the control was created with, into the ints at wParam and lParam
+// (each written only when it can be). Returns the message's result, 0.
+LRESULT answerCreationSize(const SIZE& creationSize, WPARAM width, LPARAM height);
 
 }  // namespace sidefold

@@ -277,19 +277,6 @@ void paintHeader(HWND window, const HeaderRecord& h, HDC dc, const RECT& client)
     if ((styleOf(window) & kFocusRect) && h.focused) DrawFocusRect(dc, &h.textBox);
 }
 
-void Header_Paint(HWND window, const HeaderRecord& h, HDC target)
-{
-    PAINTSTRUCT ps{};
-    HDC dc = target ? target : BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    MemoryCanvas canvas(dc, client);
-    askParentForBackground(window, canvas.dc(), client, WM_CTLCOLORSTATIC);
-    paintHeader(window, h, canvas.dc(), client);
-    canvas.copyTo(dc);
-    if (!target) EndPaint(window, &ps);
-}
-
 int stateNow(HWND window, const HeaderRecord& h)
 {
     if (!h.enabled) return Disabled;
@@ -424,11 +411,10 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY: Header_Destroy(*h); return 0;
     case WM_NCDESTROY: detachControlRecord(window, h); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: Header_Paint(window, *h, nullptr); return 0;
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        if (!(lParam & PRF_CHECKVISIBLE) || IsWindowVisible(window))
-            Header_Paint(window, *h, reinterpret_cast<HDC>(wParam));
-        return 0;
+        return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
+                            [&](HDC dc, const RECT& client) { paintHeader(window, *h, dc, client); });
     case WM_SIZE: {
         RECT client;
         GetClientRect(window, &client);
@@ -494,10 +480,7 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         size[1] = layoutAt(window, *h, static_cast<int>(lParam)).height;
         return 1;
     }
-    case SIDEFOLD_MSG_CREATION_SIZE:
-        if (writable(reinterpret_cast<int*>(wParam), sizeof(int))) *reinterpret_cast<int*>(wParam) = h->creationSize.cx;
-        if (writable(reinterpret_cast<int*>(lParam), sizeof(int))) *reinterpret_cast<int*>(lParam) = h->creationSize.cy;
-        return 0;
+    case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(h->creationSize, wParam, lParam);
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT && h->look.cursor) {
             SetCursor(h->look.cursor);

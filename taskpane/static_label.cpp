@@ -139,19 +139,6 @@ void paintLabel(HWND window, const LabelRecord& l, HDC dc, const RECT& client)
     SelectObject(dc, old);
 }
 
-void Label_Paint(HWND window, const LabelRecord& l, HDC target)
-{
-    PAINTSTRUCT ps{};
-    HDC dc = target ? target : BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    MemoryCanvas canvas(dc, client);
-    askParentForBackground(window, canvas.dc(), client, WM_CTLCOLORSTATIC);
-    paintLabel(window, l, canvas.dc(), client);
-    canvas.copyTo(dc);
-    if (!target) EndPaint(window, &ps);
-}
-
 void notify(HWND window, WORD code)
 {
     if (!(styleOf(window) & kNotify)) return;
@@ -199,11 +186,10 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_NCDESTROY: detachControlRecord(window, l); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: Label_Paint(window, *l, nullptr); return 0;
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        if (!(lParam & PRF_CHECKVISIBLE) || IsWindowVisible(window))
-            Label_Paint(window, *l, reinterpret_cast<HDC>(wParam));
-        return 0;
+        return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
+                            [&](HDC dc, const RECT& client) { paintLabel(window, *l, dc, client); });
     case WM_SIZE: remeasure(window, *l); return 0;
     case WM_SETTEXT: {
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
@@ -221,10 +207,7 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_USER + 3: return l->callerValue;
     case SIDEFOLD_MSG_MEASURE:
         return Label_Measure(window, *l, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
-    case SIDEFOLD_MSG_CREATION_SIZE:
-        if (writable(reinterpret_cast<int*>(wParam), sizeof(int))) *reinterpret_cast<int*>(wParam) = l->creationSize.cx;
-        if (writable(reinterpret_cast<int*>(lParam), sizeof(int))) *reinterpret_cast<int*>(lParam) = l->creationSize.cy;
-        return 0;
+    case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(l->creationSize, wParam, lParam);
     case WM_LBUTTONDOWN: notify(window, kClicked); return 0;
     case WM_LBUTTONDBLCLK: notify(window, kDoubleClicked); return 0;
     case WM_ENABLE:

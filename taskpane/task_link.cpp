@@ -248,19 +248,6 @@ void paintLink(HWND window, const LinkRecord& r, HDC dc, const RECT& client)
     if (focusRect) DrawFocusRect(dc, &r.textBox);
 }
 
-void Link_Paint(HWND window, const LinkRecord& r, HDC target)
-{
-    PAINTSTRUCT ps{};
-    HDC dc = target ? target : BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    MemoryCanvas canvas(dc, client);
-    askParentForBackground(window, canvas.dc(), client, WM_CTLCOLORSTATIC);
-    paintLink(window, r, canvas.dc(), client);
-    canvas.copyTo(dc);
-    if (!target) EndPaint(window, &ps);
-}
-
 void click(HWND window, const LinkRecord& r)
 {
     if (!r.enabled || !r.interactive) return;
@@ -389,11 +376,10 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY: Link_Destroy(*r); return 0;
     case WM_NCDESTROY: detachControlRecord(window, r); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: Link_Paint(window, *r, nullptr); return 0;
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        if (!(lParam & PRF_CHECKVISIBLE) || IsWindowVisible(window))
-            Link_Paint(window, *r, reinterpret_cast<HDC>(wParam));
-        return 0;
+        return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
+                            [&](HDC dc, const RECT& client) { paintLink(window, *r, dc, client); });
     case WM_SIZE: relayout(window, *r, false); return 0;
     case WM_SETTEXT: {
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
@@ -443,10 +429,7 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case SIDEFOLD_MSG_MEASURE:
         return Link_Measure(window, *r, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
-    case SIDEFOLD_MSG_CREATION_SIZE:
-        if (writable(reinterpret_cast<int*>(wParam), sizeof(int))) *reinterpret_cast<int*>(wParam) = r->creationSize.cx;
-        if (writable(reinterpret_cast<int*>(lParam), sizeof(int))) *reinterpret_cast<int*>(lParam) = r->creationSize.cy;
-        return 0;
+    case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(r->creationSize, wParam, lParam);
     case WM_NCHITTEST: {
         POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ScreenToClient(window, &p);
