@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of Builder.exe under Xvfb: a Wine virtual desktop (which gives the windows their
 # frames) shows the program with a sample project of drawn pictures; the main window, its menus
-# and each dialog are saved as PNGs in BUILD_DIR/screenshots.
-#   scripts/screenshots.sh [BUILD_DIR]   (default build/win64, with Builder.exe and fotoloom.exe built)
+# and each dialog are saved as PNGs in BUILD_DIR/screenshots; so is the task pane, in the system
+# look and in a visual style of its own (the "blue" shell style file of the task-pane tests).
+#   scripts/screenshots.sh [BUILD_DIR] [task-pane]   (default build/win64, all of it built; with
+#   task-pane, only the shots of the task pane)
 # Needs Xvfb, ImageMagick and xdotool (scripts/setup.sh). The sample project is made with the
 # Windows command line, so its picture paths are the ones Wine shows (Z:\...).
 set -euo pipefail
@@ -15,6 +17,9 @@ for tool in Xvfb import xdotool; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 [[ -f "$root/$build/cli/fotoloom.exe" ]] || { echo "screenshots: the Windows command line is missing" >&2; exit 1; }
+blue_style="$root/$build/tests/taskpane/styles/shell/blue/shellstyle.dll"
+[[ -f "$blue_style" ]] || { echo "screenshots: $blue_style is missing (target fake_style_blue)" >&2; exit 1; }
+only=${2:-}
 
 out="$root/$build/screenshots"
 rm -rf "$out/pictures" "$out"/*.png "$out"/*.gal "$out/last.ini"
@@ -32,8 +37,10 @@ Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display WINEPREFIX="$out/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
+style_copy=""
 cleanup() {
   wineserver -k 2>/dev/null || true
+  [[ -n "$style_copy" ]] && rm -f "$style_copy"
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -74,6 +81,93 @@ wait_for() {  # a window whose name matches, shown on the desktop
 }
 shot() { sleep "${2:-1}"; import -window root "$out/$1.png"; echo "$out/$1.png"; }
 
+# --- the task pane in a visual style -------------------------------------------------------------
+# The program finds its pane's style as Windows keeps it: shell\<colour scheme>\shellstyle.dll
+# beside the current visual style's file. Our fake one goes there for one run of the program, with
+# the pause between animation frames made long enough for a frame to be caught on screen.
+
+# column X Y H: the screen's pixels from (X, Y) down, one "y RRGGBB" line each.
+column() {
+  import -window root -crop "1x$3+$1+$2" +repage -depth 8 txt:- |
+    awk -v y0="$2" -F'[ ,:]+' '/^[0-9]/ { for (i = 1; i <= NF; ++i) if ($i ~ /^#/) print y0 + $2, substr($i, 2, 6) }'
+}
+# The rows of that column in the main group's header blue, as "first last" runs.
+blue_runs() {
+  column "$@" | awk 'function digit(c) { return index("0123456789ABCDEF", c) - 1 }
+                     function hex(s) { return digit(substr(s, 1, 1)) * 16 + digit(substr(s, 2, 1)) }
+                     { r = hex(substr($2, 1, 2)); b = hex(substr($2, 5, 2))
+                       if (r < 60 && b > 200) { if (!on) first = $1; on = 1; last = $1 }
+                       else if (on) { print first, last; on = 0 } }
+                     END { if (on) print first, last }'
+}
+is_blue() { [[ -n $(blue_runs "$1" "$2" 1) ]]; }
+# Waits until the pane has not changed for a second (longer than any pause between frames).
+settle() {
+  for _ in $(seq 60); do
+    import -window root -crop 320x800+0+80 -depth 8 rgb:"$out/settle-a.rgb"
+    sleep 1
+    import -window root -crop 320x800+0+80 -depth 8 rgb:"$out/settle-b.rgb"
+    cmp -s "$out/settle-a.rgb" "$out/settle-b.rgb" && { rm -f "$out"/settle-?.rgb; return 0; }
+  done
+  echo "screenshots: the task pane did not come to rest" >&2
+  return 1
+}
+close_program() {
+  xdotool key alt+F4
+  for _ in $(seq 50); do xdotool search --name "Fotoloom - sample" >/dev/null 2>&1 || break; sleep 0.2; done
+}
+
+task_pane_style_shots() {
+  local style_dll scheme
+  style_dll=$(awk -F'"' '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\ThemeManager\]/ { on = 1 }
+                         /^\[/ && !/ThemeManager\]/ { on = 0 } on && $2 == "DllName" { print $4 }' "$WINEPREFIX/user.reg")
+  scheme=$(awk -F'"' '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\ThemeManager\]/ { on = 1 }
+                      /^\[/ && !/ThemeManager\]/ { on = 0 } on && $2 == "ColorName" { print $4 }' "$WINEPREFIX/user.reg")
+  [[ $style_dll == [Cc]:* && -n $scheme ]] || { echo "screenshots: the Wine prefix names no visual style" >&2; return 1; }
+  style_dll=${style_dll//\\\\/\/}
+  style_copy="$WINEPREFIX/drive_c/${style_dll#[Cc]:/}"
+  style_copy="${style_copy%/*}/shell/$scheme/shellstyle.dll"
+  mkdir -p "$(dirname "$style_copy")"
+  cp "$blue_style" "$style_copy"
+
+  # Plain, under the mouse (a link of the first group, then the second group's header), and in the
+  # window restored to its smaller size, where it scrolls.
+  "$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+  wait_for "Fotoloom - sample"
+  settle && shot task-pane-styled 0
+  xdotool mousemove 95 184; shot task-pane-styled-hot-link 1.5
+  xdotool mousemove 200 360; shot task-pane-styled-hot-header 1.5
+  xdotool mousemove 900 850 key alt+space r; shot task-pane-styled-scrolls 2
+  close_program
+
+  # The first group shut, caught half-way. Each frame now stays 400 ms (the groups open so slowly
+  # at the start, too). The second group's header (the main group's blue, down the column at
+  # x = 250) travels up by the height of the first group's dialog; the shot is taken as soon as it
+  # reaches the middle of that way. (The column passes right of the first group's icon.)
+  SIDEFOLD_ANIMATION_PAUSE_MS=400 "$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+  wait_for "Fotoloom - sample"
+  settle
+  local runs first_bottom second_top middle
+  runs=$(blue_runs 250 90 790)
+  first_bottom=$(echo "$runs" | awk 'NR == 1 { print $2 }')
+  second_top=$(echo "$runs" | awk 'NR == 2 { print $1 }')
+  [[ -n $first_bottom && -n $second_top ]] || { echo "screenshots: no group headers found in the pane" >&2; return 1; }
+  middle=$(((first_bottom + second_top) / 2))
+  xdotool mousemove 160 $((first_bottom - 10)) click 1 mousemove 900 850
+  for _ in $(seq 100); do is_blue 250 "$middle" && break; sleep 0.05; done
+  is_blue 250 "$middle" && shot task-pane-animating 0
+  # The end: the second header where the first group's dialog began.
+  for _ in $(seq 150); do is_blue 250 $((first_bottom + 20)) && break; sleep 0.1; done
+  settle && shot task-pane-styled-collapsed 0
+  close_program
+  rm -f "$style_copy"
+  style_copy=""
+}
+if [[ $only == task-pane ]]; then
+  task_pane_style_shots
+  exit 0
+fi
+
 # --- the start: the start dialog with three recent galleries, the about box, the notifications ----
 # Galleries saved by the command line fill the recent list the program reads beside itself.
 for name in "Coast and harbour" "City evenings" "Family & friends"; do fotoloom new "$(winpath "$out/$name.gal")"; done
@@ -106,10 +200,11 @@ fi
 wait_for "Fotoloom - sample"
 shot main-window 3
 
-# The task pane: its first group collapsed by a click on its header and opened again; then the
-# window restored to its smaller size, where the pane's groups overflow and it scrolls.
-xdotool mousemove 160 158 click 1; shot task-pane-collapsed 2
-xdotool mousemove 160 158 click 1; sleep 1
+# The task pane in the system look: its first group collapsed by a click on its header (the mouse
+# then moved off, so no tooltip hides the pane) and opened again; then the window restored to its
+# smaller size, where the pane's groups overflow and it scrolls.
+xdotool mousemove 160 158 click 1 mousemove 900 850; shot task-pane-collapsed 2
+xdotool mousemove 160 158 click 1 mousemove 900 850; sleep 1
 xdotool key alt+space r; shot task-pane-scrolls 2
 xdotool key alt+space x; sleep 2
 
@@ -193,3 +288,5 @@ xdotool key Tab Down Tab Right; shot missing-picture 2
 xdotool mousemove 570 135; sleep 0.3; xdotool mousemove 572 138; shot missing-picture-tooltip 3
 xdotool key alt+F4
 for _ in $(seq 50); do xdotool search --name "Fotoloom - sample" >/dev/null 2>&1 || break; sleep 0.2; done
+
+task_pane_style_shots

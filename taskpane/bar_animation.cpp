@@ -12,8 +12,52 @@ namespace {
 
 HBITMAP bitmapFor(HDC dc, int w, int h) { return w > 0 && h > 0 ? CreateCompatibleBitmap(dc, w, h) : nullptr; }
 
-// The dialog as it looks open: its task-list box and every visible control.
-HBITMAP snapshot(HWND dialog, HDC screen, int w, int h)
+// A control that is not ours, printed over the part of the snapshot it covers: through a bitmap
+// of its own size, so that nothing it draws lands outside its place.
+void printForeignControl(HDC snapshotDc, HWND control, const RECT& place)
+{
+    const int w = place.right - place.left, h = place.bottom - place.top;
+    HBITMAP bitmap = bitmapFor(snapshotDc, w, h);
+    HDC dc = bitmap ? CreateCompatibleDC(snapshotDc) : nullptr;
+    if (!dc) {
+        if (bitmap) DeleteObject(bitmap);
+        return;
+    }
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, w, h, snapshotDc, place.left, place.top, SRCCOPY);
+    SendMessageA(control, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                 PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED);
+    BitBlt(snapshotDc, place.left, place.top, w, h, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+}
+
+// The dialog as it looks open: its task-list box, then every visible control at its place. Each
+// control is asked on its own: a dialog's WM_PRINT need not take its children along.
+void paintSnapshot(const GroupRecord& group, HDC dc)
+{
+    SendMessageA(group.dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    for (const ChildLayout& c : group.children) {
+        if (!c.visible || !(GetWindowLongA(c.window, GWL_STYLE) & WS_VISIBLE)) continue;
+        RECT place;
+        GetWindowRect(c.window, &place);
+        MapWindowPoints(nullptr, group.dialog, reinterpret_cast<POINT*>(&place), 2);
+        if (c.library) {
+            // Ours paint through a memory bitmap of their client area into the DC they are given.
+            POINT client{0, 0};
+            MapWindowPoints(c.window, group.dialog, &client, 1);
+            POINT before;
+            SetViewportOrgEx(dc, client.x, client.y, &before);
+            SendMessageA(c.window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+            SetViewportOrgEx(dc, before.x, before.y, nullptr);
+        } else {
+            printForeignControl(dc, c.window, place);
+        }
+    }
+}
+
+HBITMAP snapshot(HWND bar, const GroupRecord& group, HDC screen, int w, int h)
 {
     HBITMAP bitmap = bitmapFor(screen, w, h);
     HDC dc = bitmap ? CreateCompatibleDC(screen) : nullptr;
@@ -22,8 +66,22 @@ HBITMAP snapshot(HWND dialog, HDC screen, int w, int h)
         return nullptr;
     }
     HGDIOBJ old = SelectObject(dc, bitmap);
-    SendMessageA(dialog, WM_PRINT, reinterpret_cast<WPARAM>(dc),
-                 PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED | PRF_ERASEBKGND);
+    // A hidden dialog is shown for the moment, out of sight below the bar, so that its controls
+    // paint as they do on screen.
+    const bool hidden = !IsWindowVisible(group.dialog);
+    RECT was{};
+    if (hidden) {
+        GetWindowRect(group.dialog, &was);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&was), 2);
+        RECT client;
+        GetClientRect(bar, &client);
+        SetWindowPos(group.dialog, nullptr, was.left, client.bottom + 1024, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+    paintSnapshot(group, dc);
+    if (hidden)
+        SetWindowPos(group.dialog, nullptr, was.left, was.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     SelectObject(dc, old);
     DeleteDC(dc);
     return bitmap;
@@ -84,7 +142,7 @@ bool animateGroup(HWND window, BarRecord& bar, GroupRecord& group, DWORD mode, b
                      group.position.y + geometry.dialog.bottom};
     HDC screen = GetDC(window);
     if (!screen) return false;
-    HBITMAP shot = snapshot(group.dialog, screen, w, d);
+    HBITMAP shot = snapshot(window, group, screen, w, d);
     HDC shotDc = shot ? CreateCompatibleDC(screen) : nullptr;
     if (!shotDc) {
         if (shot) DeleteObject(shot);

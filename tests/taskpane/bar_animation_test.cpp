@@ -5,6 +5,7 @@
 
 #include "sidefold_host.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -96,4 +97,64 @@ TEST_F(BarAnimation, GroupsAddedWhileAnAnimationRunsComeAfterItInTheirOrder)
     ASSERT_TRUE(added);
     EXPECT_TRUE(pumpUntil([&] { return groupIds(bar).size() == 4; }));
     EXPECT_EQ(groupIds(bar), (std::vector<int>{1, 2, 3, 4}));
+}
+
+namespace {
+
+// The distinct colours of a part of a window as it is on screen.
+std::vector<uint32_t> coloursOnScreen(HWND window, const RECT& part)
+{
+    std::vector<uint32_t> seen;
+    const int w = part.right - part.left, h = part.bottom - part.top;
+    if (w <= 0 || h <= 0) return seen;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(window);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, w, h, screen, part.left, part.top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; p && i < static_cast<size_t>(w) * static_cast<size_t>(h); ++i)
+        if (std::find(seen.begin(), seen.end(), p[i] & 0xFFFFFF) == seen.end()) seen.push_back(p[i] & 0xFFFFFF);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(window, screen);
+    return seen;
+}
+
+}  // namespace
+
+TEST_F(BarAnimation, TheFramesOfAClosingGroupShowItsControls)
+{
+    // On screen, so that what the frames drew can be read back.
+    sidefold().destroyBar(bar);
+    host = std::make_unique<HostWindow>(WS_POPUP | WS_CLIPCHILDREN);
+    bar = sidefold().createBar(host->window(), 0, 0, 0, 0, 240, 700);
+    ASSERT_TRUE(IsWindow(bar));
+    ShowWindow(host->window(), SW_SHOWNOACTIVATE);
+    ASSERT_EQ(add(1, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
+    ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
+    RECT place;
+    GetWindowRect(dialog(1), &place);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&place), 2);
+    pumpUntil([] { return false; }, 100);  // painted as it stands
+
+    // Half-way (the fifth move of the group below), the frame shown is the dialog squeezed to six
+    // tenths and faded over the pane: its controls must be in it, not just the task-list colour
+    // (the frame's borders left out).
+    const int d = place.bottom - place.top;
+    int moves = 0;
+    std::vector<uint32_t> midway;
+    host->onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+        if (r.message == WM_MOVE && r.groupId == 2 && ++moves == 5)
+            midway = coloursOnScreen(bar, {place.left + 2, place.top, place.right - 2, place.top + 6 * d / 10 - 2});
+        return 0;
+    };
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, SIDEFOLD_ANIMATE_STRETCH), 1);
+    ASSERT_EQ(moves, 10);
+    EXPECT_GE(midway.size(), 2u) << "the task list and the controls, blended over the pane";
 }

@@ -1,6 +1,6 @@
 #include "sidefold_host.h"
 
-HostWindow::HostWindow()
+HostWindow::HostWindow(DWORD style)
 {
     static const ATOM atom = [] {
         WNDCLASSEXA wc{};
@@ -11,8 +11,8 @@ HostWindow::HostWindow()
         return RegisterClassExA(&wc);
     }();
     (void)atom;
-    window_ = CreateWindowExA(0, "SidefoldTestHost", "Host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 400, 600,
-                              nullptr, nullptr, testModule(), this);
+    window_ =
+        CreateWindowExA(0, "SidefoldTestHost", "Host", style, 0, 0, 400, 600, nullptr, nullptr, testModule(), this);
 }
 
 HostWindow::~HostWindow()

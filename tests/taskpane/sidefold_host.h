@@ -98,7 +98,9 @@ struct Forwarded {
 // and lets a test answer or act on each one.
 class HostWindow {
 public:
-    HostWindow();
+    // A test that reads pixels off the screen shows a pop-up host, which Wine maps and unmaps at
+    // once (a framed window waits for a window manager that the tests do not run).
+    explicit HostWindow(DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
