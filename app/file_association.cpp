@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "winui/handles.h"
 #include "winui/seam.h"
 
 namespace {
@@ -83,9 +84,9 @@ bool setRegString(HKEY root, const std::wstring& key, const std::wstring& value)
         status = RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                  KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &opened, nullptr);
     if (status == ERROR_SUCCESS) {
+        const winui::UniqueKey held(opened);
         const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));  // with the NUL
         status = RegSetValueExW(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-        RegCloseKey(opened);
     }
     reportFailure(status);
     return status == ERROR_SUCCESS;
@@ -93,18 +94,22 @@ bool setRegString(HKEY root, const std::wstring& key, const std::wstring& value)
 
 void writeFileAssociation(HKEY root, std::wstring_view modulePath)
 {
+    // The user's classes key is ours to close; a root handed in is the caller's.
+    winui::UniqueKey userClasses;
     HKEY classes = root;
-    if (!classes &&
-        RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &classes, nullptr) != ERROR_SUCCESS)
-        classes = nullptr;  // every write below then reports why
+    if (!classes) {
+        HKEY created = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kUserClasses, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &created, nullptr) == ERROR_SUCCESS)
+            userClasses.reset(created);
+        classes = userClasses.get();  // null: every write below then reports why
+    }
     const std::wstring program = modulePath.empty() ? runningProgram() : std::wstring(modulePath);
     bool changed = false;
     for (const AssociationValue& v : associationValues(program)) {
         changed = changed || readDefault(classes, v.key) != v.value;
         setRegString(classes, v.key, v.value);
     }
-    if (!root && classes) RegCloseKey(classes);
     // The shell caches associations: tell it when they moved (a new folder, a first start).
     if (!root && changed) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }

@@ -258,7 +258,7 @@ LRESULT CThumbViewerView::onCell(WPARAM slot, LPARAM lParam)
     const auto* cell = reinterpret_cast<const ThumbnailCell*>(lParam);
     // A slot redrawn after a rotation keeps its newer picture.
     if (slot >= slotRemade_.size() || slotRemade_[slot] || !cell || !cell->bitmap) return 0;
-    ImageList_Replace(thumbnails_.get(), static_cast<int>(slot), cell->bitmap, nullptr);
+    ImageList_Replace(thumbnails_.get(), static_cast<int>(slot), cell->bitmap.get(), nullptr);
     slotProblem_[slot] = cell->problem;
     InvalidateRect(list_, nullptr, FALSE);
     return 0;
@@ -282,8 +282,7 @@ void CThumbViewerView::remakeCell(int row)
     // From the cache when it can: a turn is made from the cached unturned cell, without a decode.
     const ThumbnailCell cell = makeCellOf(doc_.images()[*position], cache_, cell_);
     if (!cell.bitmap) return;
-    ImageList_Replace(thumbnails_.get(), slot, cell.bitmap, nullptr);
-    DeleteObject(cell.bitmap);
+    ImageList_Replace(thumbnails_.get(), slot, cell.bitmap.get(), nullptr);
     slotRemade_[static_cast<size_t>(slot)] = 1;
     slotProblem_[static_cast<size_t>(slot)] = cell.problem;
     SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);

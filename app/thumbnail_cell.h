@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "winui/handles.h"
+
 class CPicture;
 
 inline constexpr int kCellWidth = 100;
@@ -37,7 +39,7 @@ enum class CellProblem { None, Missing, Unreadable, UnknownType };
 
 // A cell as the worker hands it to the view; the bitmap is null only when GDI failed.
 struct ThumbnailCell {
-    HBITMAP bitmap = nullptr;
+    winui::UniqueBitmap bitmap;
     CellProblem problem = CellProblem::None;
 };
 

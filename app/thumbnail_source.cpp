@@ -89,7 +89,8 @@ ThumbnailCell makeCellOf(const Image& image, ThumbnailCache* cache, CellSize cel
 {
     CPicture fitted;
     if (cellPictureOf(image, cache, fitted, cell) == CellSource::None) return missingCellOf(image, cell);
-    return ThumbnailCell{fitted.IsValid() ? makeThumbnailCell(fitted, cell) : makeEmptyCell(cell), CellProblem::None};
+    return ThumbnailCell{winui::UniqueBitmap(fitted.IsValid() ? makeThumbnailCell(fitted, cell) : makeEmptyCell(cell)),
+                         CellProblem::None};
 }
 
 ThumbnailCell missingCellOf(const Image& image, CellSize cell)
@@ -99,5 +100,5 @@ ThumbnailCell missingCellOf(const Image& image, CellSize cell)
         problem = CellProblem::UnknownType;
     else if (!fileExists(image.path))
         problem = CellProblem::Missing;
-    return ThumbnailCell{makeMissingCell(winui::widen(fileNameOf(image.path)), cell), problem};
+    return ThumbnailCell{winui::UniqueBitmap(makeMissingCell(winui::widen(fileNameOf(image.path)), cell)), problem};
 }

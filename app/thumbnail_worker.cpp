@@ -21,7 +21,8 @@ constexpr size_t kAhead = 64;
 ThumbnailCell cellOf(const Image& image, const CPicture& fitted, bool shown, CellSize cell)
 {
     if (!shown) return missingCellOf(image, cell);
-    return ThumbnailCell{fitted.IsValid() ? makeThumbnailCell(fitted, cell) : makeEmptyCell(cell), CellProblem::None};
+    return ThumbnailCell{winui::UniqueBitmap(fitted.IsValid() ? makeThumbnailCell(fitted, cell) : makeEmptyCell(cell)),
+                         CellProblem::None};
 }
 
 size_t helperCount(size_t pictures, size_t limit)
@@ -45,13 +46,13 @@ bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
     runCache_ = cacheChosen_ ? cache_ : &sharedThumbnailCache();
     runCell_ = cell_;
     stopping_ = false;
-    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-    return thread_ != nullptr;
+    thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr));
+    return static_cast<bool>(thread_);
 }
 
 void CThumbnailWorker::stop()
 {
-    const HANDLE thread = thread_;
+    const HANDLE thread = thread_.get();
     if (!thread) return;
     {
         std::lock_guard lock(mutex_);
@@ -68,10 +69,7 @@ void CThumbnailWorker::stop()
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    if (--stopDepth_ == 0) {
-        CloseHandle(thread);
-        thread_ = nullptr;
-    }
+    if (--stopDepth_ == 0) thread_.reset();
 }
 
 DWORD WINAPI CThumbnailWorker::run(void* self)
@@ -142,7 +140,6 @@ void CThumbnailWorker::work()
         }
         if (cell.bitmap && !stopping_)
             SendMessageW(view_, message_, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&cell));
-        if (cell.bitmap) DeleteObject(cell.bitmap);
     }
 
     {

@@ -59,7 +59,7 @@ public:
     bool start(HWND view, UINT message, std::vector<Image> images);
     // Asks the running worker to stop after its current picture and waits for it.
     void stop();
-    bool running() const { return thread_ != nullptr && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; }
+    bool running() const { return thread_ && WaitForSingleObject(thread_.get(), 0) == WAIT_TIMEOUT; }
     bool stopping() const { return stopDepth_ > 0; }
 
 private:
@@ -77,7 +77,7 @@ private:
     size_t handed_ = 0;      // the pictures the view has been given, or passed over
     bool finished_ = false;  // the run is over: helpers take nothing more
 
-    HANDLE thread_ = nullptr;
+    winui::UniqueHandle thread_;
     int stopDepth_ = 0;  // stops waiting on this thread, the outermost first
     HWND view_ = nullptr;
     UINT message_ = 0;

@@ -44,6 +44,7 @@ inline void destroyMenu(HMENU h) { DestroyMenu(h); }
 inline void deleteDc(HDC h) { DeleteDC(h); }
 inline void closeHandle(HANDLE h) { CloseHandle(h); }
 inline void freeLibrary(HMODULE h) { FreeLibrary(h); }
+inline void closeKey(HKEY h) { RegCloseKey(h); }
 }  // namespace detail
 
 using UniqueBitmap = Unique<HBITMAP, detail::deleteObject<HBITMAP>>;
@@ -57,6 +58,7 @@ using UniqueMenu = Unique<HMENU, detail::destroyMenu>;
 using UniqueMemoryDc = Unique<HDC, detail::deleteDc>;
 using UniqueHandle = Unique<HANDLE, detail::closeHandle>;
 using UniqueModule = Unique<HMODULE, detail::freeLibrary>;
+using UniqueKey = Unique<HKEY, detail::closeKey>;  // never a predefined root (HKEY_CURRENT_USER...)
 
 // The format of a 32-bit top-down DIB of width x height: one DWORD a pixel, 0xAARRGGBB, first row first.
 inline BITMAPINFO topDownDibFormat(int width, int height)

@@ -216,8 +216,9 @@ public:
         if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &process))
             return GetLastError();
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        // Started and left to run: neither handle is needed.
+        const UniqueHandle thread(process.hThread);
+        const UniqueHandle started(process.hProcess);
         return 0;
     }
 

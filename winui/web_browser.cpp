@@ -7,6 +7,8 @@
 #include <ole2.h>
 #include <oleidl.h>
 
+#include "winui/handles.h"
+
 namespace winui {
 
 namespace {
@@ -150,17 +152,18 @@ void CWebBrowser::useCurrentEngine()
     const wchar_t* name = path;
     for (const wchar_t* p = path; *p; ++p)
         if (*p == L'\\' || *p == L'/') name = p + 1;
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kEmulationKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    HKEY created = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kEmulationKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                        &created, nullptr) != ERROR_SUCCESS)
         return;
+    const UniqueKey key(created);
     DWORD current = 0, size = sizeof(current), type = 0;
     const bool same =
-        RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&current), &size) == ERROR_SUCCESS &&
+        RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&current), &size) == ERROR_SUCCESS &&
         type == REG_DWORD && current == kCurrentEngine;
     if (!same)
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kCurrentEngine), sizeof(kCurrentEngine));
-    RegCloseKey(key);
+        RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kCurrentEngine),
+                       sizeof(kCurrentEngine));
 }
 
 LRESULT CALLBACK CWebBrowser::hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

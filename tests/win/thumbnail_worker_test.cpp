@@ -34,7 +34,7 @@ struct Receiver {
                 EXPECT_TRUE(cell && cell->bitmap);
                 self->arrived.push_back(static_cast<size_t>(wParam));
                 BITMAP bitmap{};
-                if (cell && cell->bitmap) GetObjectW(cell->bitmap, sizeof bitmap, &bitmap);
+                if (cell && cell->bitmap) GetObjectW(cell->bitmap.get(), sizeof bitmap, &bitmap);
                 self->sizes.push_back(CellSize{bitmap.bmWidth, bitmap.bmHeight});
                 if (cell && cell->problem != CellProblem::None) self->problems.emplace_back(wParam, cell->problem);
             }
