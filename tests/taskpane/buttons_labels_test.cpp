@@ -8,55 +8,15 @@
 
 namespace {
 
-// A parent that logs the notices of its children and paints their background white.
-class Parent {
-public:
-    Parent()
-    {
-        static const ATOM atom = [] {
-            WNDCLASSEXA wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = &Parent::procedure;
-            wc.hInstance = testModule();
-            wc.lpszClassName = "SidefoldControlParent";
-            return RegisterClassExA(&wc);
-        }();
-        (void)atom;
-        window_ = CreateWindowExA(0, "SidefoldControlParent", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 400, 300,
-                                  nullptr, nullptr, testModule(), this);
-    }
-    ~Parent() { DestroyWindow(window_); }
-    Parent(const Parent&) = delete;
-    Parent& operator=(const Parent&) = delete;
+constexpr int kId = 77;
 
-    HWND child(const char* className, const char* text, DWORD style, int width = 200, int height = 20,
-               DWORD exStyle = 0)
-    {
-        return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, width, height, window_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)), sidefold().module, nullptr);
-    }
-    static constexpr int kId = 77;
-    std::vector<WPARAM> commands;
-    std::vector<DRAWITEMSTRUCT> drawn;
-
-private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_NCCREATE)
-            SetWindowLongPtrA(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<Parent*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self && message == WM_COMMAND) self->commands.push_back(wParam);
-        if (self && message == WM_DRAWITEM) {
-            self->drawn.push_back(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            return TRUE;
-        }
-        if (message == WM_CTLCOLORBTN || message == WM_CTLCOLORSTATIC)
-            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    HWND window_ = nullptr;
-};
+// A control of the library made directly in the host window, which logs what it is told.
+HWND control(const HostWindow& parent, const char* className, const char* text, DWORD style, int width = 200,
+             int height = 20)
+{
+    return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, width, height, parent.window(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kId)), sidefold().module, nullptr);
+}
 
 void clickAt(HWND window, int x, int y, bool doubleClick = false)
 {
@@ -116,7 +76,7 @@ bool systemLook()
 
 TEST(Buttons, EachKindChangesItsCheckOnAClickAndAlwaysNotifies)
 {
-    Parent parent;
+    HostWindow parent;
     struct Case {
         DWORD kind;
         std::vector<int> checks;  // after each of three clicks, from 0
@@ -124,26 +84,26 @@ TEST(Buttons, EachKindChangesItsCheckOnAClickAndAlwaysNotifies)
     const Case cases[] = {{0x60, {1, 2, 0}}, {0x30, {1, 0, 1}}, {0x70, {1, 0, 1}}, {0x00, {0, 0, 0}},
                           {0x10, {0, 0, 0}}, {0x20, {0, 0, 0}}, {0x40, {0, 0, 0}}, {0x50, {0, 0, 0}}};
     for (const Case& c : cases) {
-        HWND button = parent.child(SIDEFOLD_CLASS_BUTTON, "Option", c.kind);
+        HWND button = control(parent, SIDEFOLD_CLASS_BUTTON, "Option", c.kind);
         ASSERT_TRUE(IsWindow(button)) << c.kind;
         parent.commands.clear();
         for (int i = 0; i < 3; ++i) {
             clickAt(button, 5, 5);
             EXPECT_EQ(checkOf(button), c.checks[static_cast<size_t>(i)]) << "kind " << c.kind << " click " << i;
         }
-        EXPECT_EQ(parent.commands, std::vector<WPARAM>(3, MAKEWPARAM(Parent::kId, 0))) << c.kind;
+        EXPECT_EQ(parent.commands, std::vector<WPARAM>(3, MAKEWPARAM(kId, 0))) << c.kind;
         DestroyWindow(button);
     }
 }
 
 TEST(Buttons, ADoubleClickSendsCode3AndOnlyPressesInsideCount)
 {
-    Parent parent;
-    HWND button = parent.child(SIDEFOLD_CLASS_BUTTON, "Toggle", 0x30);
+    HostWindow parent;
+    HWND button = control(parent, SIDEFOLD_CLASS_BUTTON, "Toggle", 0x30);
     clickAt(button, 5, 5);
     clickAt(button, 5, 5, true);
     ASSERT_EQ(parent.commands.size(), 2u);
-    EXPECT_EQ(parent.commands[1], MAKEWPARAM(Parent::kId, 3));
+    EXPECT_EQ(parent.commands[1], MAKEWPARAM(kId, 3));
     EXPECT_EQ(checkOf(button), 0) << "the double click toggled it back";
 
     // Released outside: no click. Space pressed and released with the focus: a click.
@@ -170,23 +130,23 @@ TEST(Buttons, ADoubleClickSendsCode3AndOnlyPressesInsideCount)
 
 TEST(Labels, ANotifyingLabelTellsClicksAndEnabling)
 {
-    Parent parent;
-    HWND label = parent.child(SIDEFOLD_CLASS_LABEL, "Status", 0x4000);
-    HWND quiet = parent.child(SIDEFOLD_CLASS_LABEL, "Quiet", 0);
+    HostWindow parent;
+    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, "Status", 0x4000);
+    HWND quiet = control(parent, SIDEFOLD_CLASS_LABEL, "Quiet", 0);
     EnableWindow(label, FALSE);
     EnableWindow(label, TRUE);
     SendMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     SendMessageA(label, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
     EnableWindow(quiet, FALSE);
     SendMessageA(quiet, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    EXPECT_EQ(parent.commands, (std::vector<WPARAM>{MAKEWPARAM(Parent::kId, 3), MAKEWPARAM(Parent::kId, 2),
-                                                    MAKEWPARAM(Parent::kId, 0), MAKEWPARAM(Parent::kId, 1)}));
+    EXPECT_EQ(parent.commands,
+              (std::vector<WPARAM>{MAKEWPARAM(kId, 3), MAKEWPARAM(kId, 2), MAKEWPARAM(kId, 0), MAKEWPARAM(kId, 1)}));
 }
 
 TEST(Labels, AnOwnerDrawnLabelHandsItsParentTheItem)
 {
-    Parent parent;
-    HWND label = parent.child(SIDEFOLD_CLASS_LABEL, "Drawn", 0x2000, 120, 30);
+    HostWindow parent;
+    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, "Drawn", 0x2000, 120, 30);
     SendMessageA(label, WM_USER + 2, 0, 0x5EED);
     EXPECT_EQ(SendMessageA(label, WM_USER + 3, 0, 0), 0x5EED);
     EnableWindow(label, FALSE);
@@ -197,7 +157,7 @@ TEST(Labels, AnOwnerDrawnLabelHandsItsParentTheItem)
     RECT client;
     GetClientRect(label, &client);
     EXPECT_EQ(d.CtlType, static_cast<UINT>(ODT_STATIC));
-    EXPECT_EQ(d.CtlID, static_cast<UINT>(Parent::kId));
+    EXPECT_EQ(d.CtlID, static_cast<UINT>(kId));
     EXPECT_EQ(d.itemID, static_cast<UINT>(-1));
     EXPECT_EQ(d.itemAction, static_cast<UINT>(ODA_DRAWENTIRE));
     EXPECT_EQ(d.itemState, static_cast<UINT>(ODS_DISABLED));
@@ -209,11 +169,11 @@ TEST(Labels, AnOwnerDrawnLabelHandsItsParentTheItem)
 
 TEST(SizeRequests, AnswerForAWidthWithoutChangingTheWindow)
 {
-    Parent parent;
+    HostWindow parent;
     const char* text = "A label long enough to need several lines when it is narrow";
-    HWND label = parent.child(SIDEFOLD_CLASS_LABEL, text, 0x0080, 300, 20);
-    HWND check = parent.child(SIDEFOLD_CLASS_BUTTON, text, 0x0020 | 0x0004, 300, 20);
-    HWND push = parent.child(SIDEFOLD_CLASS_BUTTON, "Build", 0x0000, 150, 33);
+    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, text, 0x0080, 300, 20);
+    HWND check = control(parent, SIDEFOLD_CLASS_BUTTON, text, 0x0020 | 0x0004, 300, 20);
+    HWND push = control(parent, SIDEFOLD_CLASS_BUTTON, "Build", 0x0000, 150, 33);
     for (HWND control : {label, check, push}) {
         RECT before;
         GetWindowRect(control, &before);
@@ -241,8 +201,8 @@ TEST(SizeRequests, AnswerForAWidthWithoutChangingTheWindow)
 
 TEST(Pixels, ALinkPaintsItsTextInTheColourOfItsState)
 {
-    Parent parent;
-    HWND link = parent.child(SIDEFOLD_CLASS_LINK, "Add album...", 0x0000);
+    HostWindow parent;
+    HWND link = control(parent, SIDEFOLD_CLASS_LINK, "Add album...", 0x0000);
     const COLORREF normal = RGB(200, 0, 0), hot = RGB(0, 150, 0), pressed = RGB(0, 0, 220), disabled = RGB(150, 0, 150);
     const COLORREF colours[5] = {RGB(255, 255, 255), normal, hot, pressed, disabled};
     ASSERT_EQ(SendMessageA(link, WM_USER + 2, reinterpret_cast<WPARAM>(colours), 0), 1);
@@ -263,8 +223,8 @@ TEST(Pixels, ALinkPaintsItsTextInTheColourOfItsState)
 TEST(Pixels, ACheckedCheckBoxShowsItsCheckAndABoldText)
 {
     if (!systemLook()) GTEST_SKIP() << "the prefix has a visual style";
-    Parent parent;
-    HWND box = parent.child(SIDEFOLD_CLASS_BUTTON, "Include the originals", 0x0020, 220, 24);
+    HostWindow parent;
+    HWND box = control(parent, SIDEFOLD_CLASS_BUTTON, "Include the originals", 0x0020, 220, 24);
     TEXTMETRICA metrics{};
     HDC dc = GetDC(box);
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));

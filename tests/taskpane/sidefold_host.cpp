@@ -36,6 +36,11 @@ LRESULT CALLBACK HostWindow::procedure(HWND window, UINT message, WPARAM wParam,
     }
     auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (self && message == WM_PARENTNOTIFY) self->parentNotices.push_back(LOWORD(wParam));
+    if (self && message == WM_COMMAND) self->commands.push_back(wParam);
+    if (self && message == WM_DRAWITEM) {
+        self->drawn.push_back(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
     if (self && message == SIDEFOLD_MSG_FORWARDED && wParam == SIDEFOLD_FORWARDED_TAG && lParam) {
         // The record lives on the bar thread's stack: copy what matters now.
         const auto& r = *reinterpret_cast<const SidefoldForwardedMessage*>(lParam);

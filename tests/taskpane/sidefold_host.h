@@ -111,6 +111,9 @@ public:
     std::function<LRESULT(const SidefoldForwardedMessage&)> onForwarded;
     // Parent notifications the window received (WM_PARENTNOTIFY wParam low words).
     std::vector<UINT> parentNotices;
+    // What controls made directly in the window told it: WM_COMMAND wParams and owner drawing.
+    std::vector<WPARAM> commands;
+    std::vector<DRAWITEMSTRUCT> drawn;
 
     // Messages of the log with this message number, in order.
     std::vector<Forwarded> only(UINT message) const;
