@@ -26,7 +26,9 @@ DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GW
 // The visual style draws the button unless the pane shows the system look.
 bool themedLook() { return themedDrawing() && !libraryTheme().systemLook; }
 
-void relayout(HWND window, ButtonRecord& b)
+// Glyph and text placed anew at the client size; `repaint` false leaves the window's update
+// region as it is (WM_SETFONT and WM_USER+6 ask for no repaint).
+void relayout(HWND window, ButtonRecord& b, bool repaint = true)
 {
     RECT client;
     GetClientRect(window, &client);
@@ -34,7 +36,7 @@ void relayout(HWND window, ButtonRecord& b)
     b.glyphBox = l.glyph;
     b.textBox = l.text;
     b.multiLine = l.multiLine;
-    InvalidateRect(window, nullptr, FALSE);
+    if (repaint) InvalidateRect(window, nullptr, FALSE);
 }
 
 int stateNow(HWND window, const ButtonRecord& b)
@@ -210,8 +212,7 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_SETFONT:
         b->givenFont = reinterpret_cast<HFONT>(wParam);
         makeButtonFonts(*b);
-        relayout(window, *b);
-        if (!LOWORD(lParam)) ValidateRect(window, nullptr);
+        relayout(window, *b, LOWORD(lParam) != 0);
         return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(b->givenFont);
     case WM_THEMECHANGED:
@@ -232,8 +233,7 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_USER + 5: holdDown(window, *b, wParam != 0); return 0;
     case WM_USER + 6:
         SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(wParam));
-        relayout(window, *b);
-        if (!lParam) ValidateRect(window, nullptr);
+        relayout(window, *b, lParam != 0);
         return 0;
     case BM_CLICK:
     case WM_USER + 7:

@@ -93,12 +93,12 @@ SIZE measureAt(HWND window, const LabelRecord& l, int width)
     return size;
 }
 
-void remeasure(HWND window, LabelRecord& l)
+void remeasure(HWND window, LabelRecord& l, bool repaint = true)
 {
     RECT client;
     GetClientRect(window, &client);
     l.textSize = measureAt(window, l, client.right);
-    InvalidateRect(window, nullptr, FALSE);
+    if (repaint) InvalidateRect(window, nullptr, FALSE);
 }
 
 // The text rectangle: the measured size (no larger than the client) placed by the alignment.
@@ -159,11 +159,13 @@ LRESULT Label_Create(HWND window, LabelRecord& l)
     return 0;
 }
 
+// The text's size at a width; a centred or right-aligned label needs the whole width to stand
+// where its bits say.
 LRESULT Label_Measure(HWND window, const LabelRecord& l, int* size, int width)
 {
     if (!writable(size, 2 * sizeof(int))) return 0;
     const SIZE needed = measureAt(window, l, width);
-    size[0] = std::min<int>(needed.cx, width);
+    size[0] = (styleOf(window) & (kCentre | kRight)) ? width : std::min<int>(needed.cx, width);
     size[1] = needed.cy;
     return 1;
 }
@@ -199,8 +201,7 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_SETFONT:
         l->givenFont = reinterpret_cast<HFONT>(wParam);
         makeFont(window, *l);
-        remeasure(window, *l);
-        if (!LOWORD(lParam)) ValidateRect(window, nullptr);
+        remeasure(window, *l, LOWORD(lParam) != 0);
         return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(l->givenFont);
     case WM_USER + 2: l->callerValue = lParam; return 1;

@@ -193,6 +193,13 @@ TEST(SizeRequests, AnswerForAWidthWithoutChangingTheWindow)
         }
         EXPECT_EQ(SendMessageA(control, SIDEFOLD_MSG_MEASURE, 0, 80), 0) << "nowhere to write";
     }
+    // A left-aligned label needs its text's width; a centred one the whole width.
+    int size[2] = {};
+    SendMessageA(label, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), 1000);
+    EXPECT_LT(size[0], 1000);
+    SetWindowLongA(label, GWL_STYLE, GetWindowLongA(label, GWL_STYLE) | 0x0100);
+    SendMessageA(label, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), 1000);
+    EXPECT_EQ(size[0], 1000);
     int w = 0, h = 0;
     SendMessageA(push, SIDEFOLD_MSG_CREATION_SIZE, reinterpret_cast<WPARAM>(&w), reinterpret_cast<LPARAM>(&h));
     EXPECT_EQ(w, 150);
