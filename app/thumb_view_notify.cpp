@@ -35,7 +35,7 @@ bool keyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 CellProblem CThumbViewerView::rowProblem(int row) const
 {
-    const int slot = rowImage(row);
+    const int slot = rowSlot(row);
     return slot >= 0 && static_cast<size_t>(slot) < slotProblem_.size() ? slotProblem_[static_cast<size_t>(slot)]
                                                                         : CellProblem::None;
 }

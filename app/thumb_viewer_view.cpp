@@ -154,9 +154,15 @@ std::wstring CThumbViewerView::rowLabel(int row) const
     return text;
 }
 
-int CThumbViewerView::rowImage(int row) const
+int CThumbViewerView::rowSlot(int row) const
 {
     return row >= 0 && static_cast<size_t>(row) < rowSlot_.size() ? rowSlot_[static_cast<size_t>(row)] : -1;
+}
+
+int CThumbViewerView::rowImage(int row) const
+{
+    const int slot = rowSlot(row);
+    return slot < 0 || slotDrawn_[static_cast<size_t>(slot)] ? slot : emptyImage_;
 }
 
 void CThumbViewerView::setItemState(int row, UINT state, UINT mask)
@@ -204,6 +210,8 @@ void CThumbViewerView::deleteAll()
     if (list_) SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     if (thumbnails_) ImageList_RemoveAll(thumbnails_.get());
     rowSlot_.clear();
+    slotDrawn_.clear();
+    emptyImage_ = -1;
     slotRemade_.clear();
     slotProblem_.clear();
 }
@@ -223,10 +231,13 @@ void CThumbViewerView::rebuild()
     for (size_t position : doc_.currentAlbumPositions()) album.push_back(doc_.images()[position]);
     const int count = static_cast<int>(album.size());
 
-    ImageList_SetImageCount(thumbnails_.get(), static_cast<UINT>(count));
-    if (winui::UniqueBitmap empty{makeEmptyCell(cell_)}) {
-        for (int i = 0; i < count; ++i) ImageList_Replace(thumbnails_.get(), i, empty.get(), nullptr);
-    }
+    // One slot per image, then one empty cell that every row shows until its own is drawn: a large
+    // album's rows appear without a cell drawn for each first.
+    ImageList_SetImageCount(thumbnails_.get(), static_cast<UINT>(count + 1));
+    if (winui::UniqueBitmap empty{makeEmptyCell(cell_)})
+        ImageList_Replace(thumbnails_.get(), count, empty.get(), nullptr);
+    emptyImage_ = count;
+    slotDrawn_.assign(album.size(), 0);
     rowSlot_.resize(album.size());
     slotRemade_.assign(album.size(), 0);
     slotProblem_.assign(album.size(), CellProblem::None);
@@ -259,6 +270,7 @@ LRESULT CThumbViewerView::onCell(WPARAM slot, LPARAM lParam)
     // A slot redrawn after a rotation keeps its newer picture.
     if (slot >= slotRemade_.size() || slotRemade_[slot] || !cell || !cell->bitmap) return 0;
     ImageList_Replace(thumbnails_.get(), static_cast<int>(slot), cell->bitmap.get(), nullptr);
+    slotDrawn_[slot] = 1;
     slotProblem_[slot] = cell->problem;
     InvalidateRect(list_, nullptr, FALSE);
     return 0;
@@ -277,12 +289,13 @@ void CThumbViewerView::waitForThumbnails()
 void CThumbViewerView::remakeCell(int row)
 {
     const std::optional<size_t> position = doc_.galleryIndexOfRow(row);
-    const int slot = rowImage(row);
+    const int slot = rowSlot(row);
     if (!position || slot < 0) return;
     // From the cache when it can: a turn is made from the cached unturned cell, without a decode.
     const ThumbnailCell cell = makeCellOf(doc_.images()[*position], cache_, cell_);
     if (!cell.bitmap) return;
     ImageList_Replace(thumbnails_.get(), slot, cell.bitmap.get(), nullptr);
+    slotDrawn_[static_cast<size_t>(slot)] = 1;
     slotRemade_[static_cast<size_t>(slot)] = 1;
     slotProblem_[static_cast<size_t>(slot)] = cell.problem;
     SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);

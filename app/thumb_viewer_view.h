@@ -119,6 +119,7 @@ private:
     void arrangeSoon();
     void setItemState(int row, UINT state, UINT mask);
     int hitTest(POINT client) const;
+    int rowSlot(int row) const;
     HWND mainWindow() const;
 
     // The image operations of the commands.
@@ -139,6 +140,8 @@ private:
     winui::UniqueImageList thumbnails_;     // cells, one slot per image of the rebuild
     COwnerMenuIcons menuIcons_;             // the 16-pixel strip, then the album icon
     std::vector<int> rowSlot_;              // row -> slot in thumbnails_
+    std::vector<char> slotDrawn_;           // slot holds its cell; until then its row shows emptyImage_
+    int emptyImage_ = -1;                   // the one empty cell, after the slots
     std::vector<char> slotRemade_;          // slot redrawn here since the rebuild: late cells are stale
     std::vector<CellProblem> slotProblem_;  // why a slot shows the missing-picture mark
     bool arrangePending_ = false;           // rows left: the rest close up once the operation is over

@@ -146,6 +146,26 @@ TEST_F(ThumbViewTest, MissingFileShowsTheMissingPictureMarkInItsRowAndSaysWhy)
     EXPECT_FALSE(view->workerRunning());
 }
 
+// The rows appear at once, each with an empty cell (white in its frame) until its picture is in.
+TEST_F(ThumbViewTest, RowsShowAnEmptyCellUntilTheirPictureArrives)
+{
+    doc.addAlbum("A", "", AlbumPosition::Bottom);
+    doc.selectAlbum(0);
+    const std::vector<std::string> paths{wide, tall, wide};
+    doc.addImages(paths);  // the worker's cells wait until this thread serves its messages
+    ASSERT_EQ(view->rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(cellPixel(row, 50, 45), kCellFill) << row;
+        EXPECT_EQ(cellPixel(row, 0, 0), kCellFrame) << row;
+        EXPECT_EQ(cellPixel(row, 99, 89), kCellFrame) << row;
+    }
+    view->waitForThumbnails();
+    EXPECT_EQ(cellPixel(0, 50, 45), kRed);
+    EXPECT_EQ(cellPixel(1, 50, 45), kBlue);
+    EXPECT_EQ(cellPixel(2, 50, 45), kRed);
+    EXPECT_NE(view->rowImage(0), view->rowImage(2)) << "each row its own cell once drawn";
+}
+
 TEST_F(ThumbViewTest, RotateFromMenuToolbarAndContextMenuRemakesTheCell)
 {
     albumOf({wide, tall});
