@@ -159,6 +159,15 @@ int CThumbViewerView::rowSlot(int row) const
     return row >= 0 && static_cast<size_t>(row) < rowSlot_.size() ? rowSlot_[static_cast<size_t>(row)] : -1;
 }
 
+// The row that shows a slot: the same number unless rows were moved or removed since the rebuild.
+int CThumbViewerView::rowOfSlot(size_t slot) const
+{
+    const int wanted = static_cast<int>(slot);
+    if (slot < rowSlot_.size() && rowSlot_[slot] == wanted) return wanted;
+    const auto found = std::find(rowSlot_.begin(), rowSlot_.end(), wanted);
+    return found == rowSlot_.end() ? -1 : static_cast<int>(found - rowSlot_.begin());
+}
+
 int CThumbViewerView::rowImage(int row) const
 {
     const int slot = rowSlot(row);
@@ -272,7 +281,9 @@ LRESULT CThumbViewerView::onCell(WPARAM slot, LPARAM lParam)
     ImageList_Replace(thumbnails_.get(), static_cast<int>(slot), cell->bitmap.get(), nullptr);
     slotDrawn_[slot] = 1;
     slotProblem_[slot] = cell->problem;
-    InvalidateRect(list_, nullptr, FALSE);
+    // Only the row that shows it is drawn again (and only if it is on the screen), not the screen.
+    if (const int row = rowOfSlot(slot); row >= 0)
+        SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
     return 0;
 }
 

@@ -120,6 +120,7 @@ private:
     void setItemState(int row, UINT state, UINT mask);
     int hitTest(POINT client) const;
     int rowSlot(int row) const;
+    int rowOfSlot(size_t slot) const;  // -1 when its row is gone
     HWND mainWindow() const;
 
     // The image operations of the commands.
