@@ -1,7 +1,7 @@
 #include "app/about_box_dlg.h"
 
 #include "app/product_links.h"
-#include "gallery/picture.h"
+#include "picture/picture.h"
 #include "resources/resource.h"
 
 namespace {

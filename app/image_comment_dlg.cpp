@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "app/thumbnail_source.h"
-#include "gallery/picture.h"
 #include "gallery/thumbnail_cache.h"
+#include "picture/picture.h"
 #include "resources/resource.h"
 #include "winui/text.h"
 

@@ -7,7 +7,7 @@
 #include "app/main_frame.h"
 #include "app/product_links.h"
 #include "app/updates_dlg.h"
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "gallery/project_file.h"
 #include "winui/seam.h"
 #include "winui/text.h"

@@ -1,9 +1,9 @@
 #include "app/start_dlg.h"
 
 #include "app/main_frame.h"
-#include "gallery/file_system.h"
-#include "gallery/picture.h"
+#include "base/file_system.h"
 #include "gallery/project_file.h"
+#include "picture/picture.h"
 #include "resources/resource.h"
 #include "winui/seam.h"
 #include "winui/text.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "gallery/picture.h"
+#include "picture/picture.h"
 #include "winui/handles.h"
 
 CellSize cellSizeForDpi(int dpi)

@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "app/thumbnail_cell.h"
-#include "gallery/file_system.h"
-#include "gallery/format_code.h"
-#include "gallery/picture.h"
+#include "base/file_system.h"
 #include "gallery/thumbnail_cache.h"
+#include "picture/format_code.h"
+#include "picture/picture.h"
 #include "winui/text.h"
 
 namespace {

@@ -30,7 +30,7 @@
 
 #include "app/thumbnail_cell.h"
 #include "gallery/gallery_types.h"
-#include "gallery/picture.h"
+#include "picture/picture.h"
 
 class ThumbnailCache;
 

@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "gallery/picture.h"
+#include "picture/picture.h"
 
 extern char** environ;
 

@@ -25,8 +25,8 @@
 
 #include <jpeglib.h>
 
-#include "gallery/picture.h"
-#include "gallery/resample.h"
+#include "picture/picture.h"
+#include "picture/resample.h"
 
 namespace {
 

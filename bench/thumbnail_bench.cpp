@@ -30,9 +30,9 @@
 
 #include "app/thumb_viewer_view.h"
 #include "gallery/builder_doc.h"
-#include "gallery/format_code.h"
-#include "gallery/picture.h"
 #include "gallery/thumbnail_cache.h"
+#include "picture/format_code.h"
+#include "picture/picture.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <memory>
 
+#include "base/file_system.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
 #include "cli/fotoloom_cli.h"
 #include "cli/gallery_build_run.h"
-#include "gallery/file_system.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <optional>
 
+#include "base/file_system.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
 #include "cli/fotoloom_cli.h"
-#include "gallery/file_system.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "gallery/text_utf16.h"
+#include "base/text_utf16.h"
 
 namespace {
 

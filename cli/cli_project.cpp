@@ -4,12 +4,12 @@
 
 #include <memory>
 
+#include "base/file_system.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
 #include "cli/fotoloom_cli.h"
 #include "cli/project_report.h"
 #include "cli/setting_values.h"
-#include "gallery/file_system.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/file_system.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
 #include "cli/fotoloom_cli.h"
 #include "cli/gallery_build_run.h"
 #include "cli/quick_gallery.h"
-#include "gallery/file_system.h"
-#include "gallery/format_code.h"
 #include "generator/theme_files.h"
+#include "picture/format_code.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/file_system.h"
 #include "cli/cli_platform.h"
-#include "gallery/file_system.h"
 
 extern char** environ;
 

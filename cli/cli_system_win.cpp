@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "gallery/text_utf16.h"
+#include "base/text_utf16.h"
 
 namespace {
 

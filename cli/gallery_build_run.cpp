@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/file_system.h"
 #include "cli/build_progress.h"
 #include "cli/cli_context.h"
 #include "cli/cli_system.h"
 #include "cli/fotoloom_cli.h"
-#include "gallery/file_system.h"
 #include "generator/site_builder.h"
 #include "generator/theme_files.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "gallery/text_utf16.h"
+#include "base/text_utf16.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "gallery/text_utf16.h"
+#include "base/text_utf16.h"
 
 namespace {
 

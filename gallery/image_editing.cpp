@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "base/file_system.h"
 #include "gallery/builder_doc.h"
-#include "gallery/file_system.h"
-#include "gallery/format_code.h"
+#include "picture/format_code.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "gallery/file_system.h"
-#include "gallery/text_utf16.h"
+#include "base/file_system.h"
+#include "base/text_utf16.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "gallery/ini_file.h"
 
 namespace {

@@ -1,13 +1,13 @@
 #include "gallery/profile_store.h"
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 
 #include <windows.h>
 
 #include <vector>
 
+#include "base/text_utf16.h"
 #include "gallery/ini_file.h"
-#include "gallery/text_utf16.h"
 
 namespace {
 

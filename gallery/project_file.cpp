@@ -6,10 +6,10 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/file_system.h"
 #include "gallery/ansi_text.h"
 #include "gallery/binary_stream.h"
 #include "gallery/builder_doc.h"
-#include "gallery/file_system.h"
 #include "gallery/recent_list.h"
 
 namespace {

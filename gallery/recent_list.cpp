@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "gallery/profile_store.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "gallery/profile_store.h"
 
 std::string settingsFolderFor(const std::string& programFolder)

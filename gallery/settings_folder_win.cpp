@@ -4,8 +4,8 @@
 
 #include <shlobj.h>
 
+#include "base/text_utf16.h"
 #include "gallery/profile_store.h"
-#include "gallery/text_utf16.h"
 
 std::string userSettingsFolder()
 {

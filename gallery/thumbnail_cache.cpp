@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "gallery/file_system.h"
-#include "gallery/picture.h"
+#include "base/file_system.h"
+#include "picture/picture.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "gallery/picture_read_cursor.h"
+#include "picture/picture_read_cursor.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "gallery/thumbnail_cache.h"
 
 std::string defaultThumbnailCacheFolder()

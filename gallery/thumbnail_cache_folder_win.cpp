@@ -5,7 +5,7 @@
 
 #include <shlobj.h>
 
-#include "gallery/text_utf16.h"
+#include "base/text_utf16.h"
 #include "gallery/thumbnail_cache.h"
 
 std::string defaultThumbnailCacheFolder()

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "generator/build_manifest.h"
 
 // The first bytes of every journal's name.

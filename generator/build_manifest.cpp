@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "generator/file_ops.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <new>
 #include <system_error>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 
 namespace fs = std::filesystem;
 

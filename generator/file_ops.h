@@ -1,5 +1,5 @@
 #pragma once
-// File operations the generator needs beyond gallery/file_system.h, through std::filesystem with
+// File operations the generator needs beyond base/file_system.h, through std::filesystem with
 // UTF-8 paths on every platform (no platform code of our own). None of them throws.
 
 #include <cstddef>

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "generator/site_builder.h"
 
 namespace {

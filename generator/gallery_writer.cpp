@@ -4,7 +4,7 @@
 #include <map>
 #include <optional>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "generator/content_hash.h"
 #include "generator/file_ops.h"
 #include "generator/site_builder.h"

@@ -4,10 +4,10 @@
 #include <new>
 #include <system_error>
 
-#include "gallery/file_system.h"
-#include "gallery/picture.h"
+#include "base/file_system.h"
 #include "generator/content_hash.h"
 #include "generator/file_ops.h"
+#include "picture/picture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "generator/file_ops.h"
 #include "generator/theme_files.h"
 

@@ -17,8 +17,8 @@
 #include <string>
 
 #include "gallery/gallery_settings.h"
-#include "gallery/picture.h"
 #include "gallery/prompter.h"
+#include "picture/picture.h"
 
 // The values the sample page is made from: the settings panel's over the gallery's.
 struct PreviewInput {

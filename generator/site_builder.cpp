@@ -10,7 +10,7 @@
 #include <thread>
 #include <unordered_map>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "generator/build_manifest.h"
 #include "generator/file_ops.h"
 #include "generator/gallery_writer.h"

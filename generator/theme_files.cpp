@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "generator/file_ops.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 
 #include "gallery/gallery_settings.h"
-#include "gallery/picture.h"
 #include "generator/ui/dialog_prompter.h"
 #include "generator/ui/preview_fallback.h"
 #include "generator/ui/preview_toolbox_dlg.h"
+#include "picture/picture.h"
 #include "winui/dialog.h"
 #include "winui/web_browser.h"
 

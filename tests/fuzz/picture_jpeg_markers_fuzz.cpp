@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "gallery/exif_orientation.h"
-#include "gallery/picture_jpeg_markers.h"
-#include "gallery/picture_splice.h"
+#include "picture/exif_orientation.h"
+#include "picture/picture_jpeg_markers.h"
+#include "picture/picture_splice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "gallery/picture.h"
+#include "picture/picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

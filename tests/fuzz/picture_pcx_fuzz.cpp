@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "gallery/picture_codec.h"
+#include "picture/picture_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

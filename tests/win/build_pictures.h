@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "gallery/format_code.h"
-#include "gallery/picture.h"
+#include "picture/format_code.h"
+#include "picture/picture.h"
 
 inline bool writeGradientJpeg(const std::string& path, uint32_t width, uint32_t height)
 {

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "gallery/project_file.h"
 
 namespace {

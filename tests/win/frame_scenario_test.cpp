@@ -6,7 +6,7 @@
 #include <array>
 
 #include "app/command_ids.h"
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "message_log.h"
 #include "winui/frame_window.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/image_comment_dlg.h"
-#include "gallery/picture.h"
 #include "paint_probe.h"
+#include "picture/picture.h"
 #include "resources/resource.h"
 
 namespace {

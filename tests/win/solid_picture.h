@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "gallery/picture.h"
+#include "picture/picture.h"
 
 inline CPicture solidPicture(uint32_t width, uint32_t height, COLORREF colour)
 {

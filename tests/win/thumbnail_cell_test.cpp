@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/thumbnail_cell.h"
-#include "gallery/picture.h"
+#include "picture/picture.h"
 #include "solid_picture.h"
 #include "winui/handles.h"
 

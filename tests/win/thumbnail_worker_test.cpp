@@ -13,9 +13,9 @@
 
 #include "app/thumbnail_cell.h"
 #include "app/thumbnail_worker.h"
-#include "gallery/format_code.h"
-#include "gallery/picture.h"
 #include "gallery/thumbnail_cache.h"
+#include "picture/format_code.h"
+#include "picture/picture.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <random>
 #include <sstream>
 
+#include "base/file_system.h"
 #include "cli/build_progress.h"
 #include "cli/cli_system.h"
 #include "cli/fotoloom_cli.h"
 #include "cli/quick_gallery.h"
 #include "gallery/builder_doc.h"
-#include "gallery/file_system.h"
-#include "gallery/picture.h"
 #include "gallery/project_file.h"
 #include "gallery/recent_list.h"
+#include "picture/picture.h"
 
 namespace {
 

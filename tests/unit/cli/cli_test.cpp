@@ -10,11 +10,11 @@
 #include <random>
 #include <sstream>
 
+#include "base/file_system.h"
 #include "cli/fotoloom_cli.h"
 #include "cli/json_text.h"
 #include "fotoloom_version.h"
 #include "gallery/builder_doc.h"
-#include "gallery/file_system.h"
 #include "gallery/project_file.h"
 #include "gallery/recent_list.h"
 

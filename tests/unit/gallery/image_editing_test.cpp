@@ -3,8 +3,8 @@
 #include <fstream>
 #include <random>
 
+#include "base/file_system.h"
 #include "gallery/builder_doc.h"
-#include "gallery/file_system.h"
 #include "support/fake_prompter.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <random>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

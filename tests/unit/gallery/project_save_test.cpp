@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "project_file_fixture.h"
 
 #ifndef _WIN32

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <random>
 
-#include "gallery/file_system.h"
+#include "base/file_system.h"
 #include "gallery/ini_file.h"
 #include "gallery/profile_store.h"
 

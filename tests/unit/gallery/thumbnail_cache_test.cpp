@@ -13,7 +13,7 @@
 #include <random>
 #include <thread>
 
-#include "gallery/picture.h"
+#include "picture/picture.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_system.h"
 #include "gallery/builder_doc.h"
-#include "gallery/file_system.h"
-#include "gallery/picture.h"
 #include "generator/file_ops.h"
 #include "generator/site_builder.h"
+#include "picture/picture.h"
 
 namespace generator_test {
 

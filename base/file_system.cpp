@@ -1,0 +1,116 @@
+#include "base/file_system.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
+// Enough of the target's name to recognise a leftover, short enough that the whole temporary
+// name fits in the 255 bytes a file name may have.
+constexpr size_t kHintBytes = 64;
+// Tries before giving up on a folder that keeps answering "exists" (it will not be chance).
+constexpr int kCreateTries = 64;
+
+std::string shortHint(std::string_view hint)
+{
+    if (hint.size() <= kHintBytes) return std::string(hint);
+    size_t cut = kHintBytes;
+    // Never split a UTF-8 sequence: back up over continuation bytes.
+    while (cut > 0 && (static_cast<unsigned char>(hint[cut]) & 0xC0) == 0x80) --cut;
+    return std::string(hint.substr(0, cut));
+}
+
+// One generator per thread, seeded from the system's entropy, the clock and the thread, so
+// threads and processes starting together still draw different names.
+uint64_t randomPart()
+{
+    thread_local std::mt19937_64 generator = [] {
+        std::random_device device;
+        auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        std::seed_seq seed{device(), device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32),
+                           static_cast<unsigned>(std::hash<std::thread::id>{}(std::this_thread::get_id()))};
+        return std::mt19937_64(seed);
+    }();
+    return generator();
+}
+
+std::string hexOf(uint64_t value)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out(16, '0');
+    for (size_t i = out.size(); i-- > 0; value >>= 4) out[i] = kDigits[value & 0xF];
+    return out;
+}
+
+}  // namespace
+
+std::string folderOf(const std::string& path)
+{
+    size_t cut = path.find_last_of(kSeparators);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string fileNameOf(const std::string& path)
+{
+    size_t cut = path.find_last_of(kSeparators);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// --- TemporaryFile -----------------------------------------------------------------------------
+
+std::optional<TemporaryFile> TemporaryFile::create(const std::string& folder, std::string_view nameHint)
+{
+    const std::string prefix = shortHint(nameHint) + ".";
+    for (int attempt = 0; attempt < kCreateTries; ++attempt) {
+        std::string path = joinPath(folder, prefix + hexOf(randomPart()) + ".tmp");
+        bool alreadyExists = false;
+        // Private while it is written: it may become a file only its owner may read.
+        if (std::FILE* file = createNewFile(path, alreadyExists, 0600)) return TemporaryFile(std::move(path), file);
+        if (!alreadyExists) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<TemporaryFile> TemporaryFile::createBeside(const std::string& target)
+{
+    return create(folderOf(target), fileNameOf(target));
+}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : path_(std::move(other.path_)), file_(std::exchange(other.file_, nullptr))
+{
+    other.path_.clear();
+}
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
+{
+    if (this != &other) {
+        discard();
+        path_ = std::exchange(other.path_, {});
+        file_ = std::exchange(other.file_, nullptr);
+    }
+    return *this;
+}
+
+TemporaryFile::~TemporaryFile() { discard(); }
+
+bool TemporaryFile::closeFile()
+{
+    if (!file_) return true;
+    return std::fclose(std::exchange(file_, nullptr)) == 0;
+}
+
+void TemporaryFile::discard()
+{
+    closeFile();
+    if (!path_.empty()) removeFile(std::exchange(path_, {}));
+}

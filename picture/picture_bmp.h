@@ -1,0 +1,8 @@
+#pragma once
+// The device-independent bitmap reader shared by BMP files and icons.
+
+#include "picture/picture_codec.h"
+
+// A DIB: header, palette or masks, pixels at `pixelOffset` from `data`. In an icon the height
+// covers the colour pixels and the AND mask, and 32-bit pixels carry alpha.
+bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon, DecodedPicture& out);

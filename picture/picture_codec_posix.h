@@ -1,0 +1,12 @@
+#pragma once
+// The codecs of the Linux back end, one file each, reached through picture_codec_posix.cpp.
+
+#include "picture/picture_codec.h"
+
+bool decodeJpeg(const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out);
+bool encodeJpeg(const EncodeInput& in, std::vector<uint8_t>& out);
+bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out);
+bool encodePng(const EncodeInput& in, std::vector<uint8_t>& out);
+bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out);
+bool encodeGif(const EncodeInput& in, std::vector<uint8_t>& out);
+bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out);

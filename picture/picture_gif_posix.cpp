@@ -1,0 +1,165 @@
+// GIF through giflib: the first frame laid on its logical screen (transparent around it), and
+// writing with a palette made from the picture.
+
+#include <cstring>
+#include <new>
+
+#include <gif_lib.h>
+
+#include "picture/picture_codec_posix.h"
+#include "picture/picture_quantize.h"
+
+namespace {
+
+struct MemoryReader {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
+};
+
+int readFromMemory(GifFileType* gif, GifByteType* out, int length)
+{
+    auto* r = static_cast<MemoryReader*>(gif->UserData);
+    if (length < 0) return 0;
+    const size_t n = std::min(static_cast<size_t>(length), r->size - r->pos);
+    std::memcpy(out, r->data + r->pos, n);
+    r->pos += n;
+    return static_cast<int>(n);
+}
+
+int writeToMemory(GifFileType* gif, const GifByteType* data, int length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+    try {
+        out->insert(out->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return length;
+}
+
+struct GifCloser {
+    GifFileType* gif;
+    bool encoder;
+    ~GifCloser()
+    {
+        int error = 0;
+        if (gif) encoder ? EGifCloseFile(gif, &error) : DGifCloseFile(gif, &error);
+    }
+};
+
+bool readFirstFrame(GifFileType* gif, const MemoryReader& reader, DecodedPicture& out)
+{
+    int transparent = -1;
+    for (;;) {
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &record) != GIF_OK) return false;
+        if (record == TERMINATE_RECORD_TYPE) return false;  // no picture in it
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
+            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+                GraphicsControlBlock gcb;
+                if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) transparent = gcb.TransparentColor;
+            }
+            while (block) {
+                if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
+            }
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE) continue;
+        if (DGifGetImageDesc(gif) != GIF_OK) return false;
+        const GifImageDesc& desc = gif->Image;
+        const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+        if (!map || !map->Colors || desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) return false;
+        // Some writers leave the screen smaller than the frame; the canvas takes both.
+        const auto width = static_cast<uint32_t>(std::max(gif->SWidth, desc.Left + desc.Width));
+        const auto height = static_cast<uint32_t>(std::max(gif->SHeight, desc.Top + desc.Height));
+        // LZW turns one byte into a few thousand pixels at the very most.
+        const size_t left = reader.size - reader.pos;
+        if (!pixelsFitData(width, height, left, 12000) || !allocatePicture(out, width, height)) return false;
+        std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
+        auto putRow = [&](int y) {
+            uint8_t* row = out.bgra.data() + (static_cast<size_t>(desc.Top + y) * width + desc.Left) * 4;
+            for (int x = 0; x < desc.Width; ++x, row += 4) {
+                const int index = line[static_cast<size_t>(x)];
+                if (index == transparent || index >= map->ColorCount) continue;  // stays transparent
+                const GifColorType& c = map->Colors[index];
+                row[0] = c.Blue, row[1] = c.Green, row[2] = c.Red, row[3] = 255;
+            }
+        };
+        if (desc.Interlace) {
+            static constexpr int kStart[] = {0, 4, 2, 1};
+            static constexpr int kStep[] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass)
+                for (int y = kStart[pass]; y < desc.Height; y += kStep[pass]) {
+                    if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return false;
+                    putRow(y);
+                }
+        } else {
+            for (int y = 0; y < desc.Height; ++y) {
+                if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return false;
+                putRow(y);
+            }
+        }
+        return true;
+    }
+}
+
+}  // namespace
+
+bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out)
+{
+    MemoryReader reader{data, size, 0};
+    int error = 0;
+    GifCloser closer{DGifOpen(&reader, readFromMemory, &error), false};
+    if (!closer.gif) return false;
+    const bool ok = readFirstFrame(closer.gif, reader, out);
+    if (!ok) out = {};
+    return ok;
+}
+
+bool encodeGif(const EncodeInput& in, std::vector<uint8_t>& out)
+{
+    out.clear();
+    if (in.width > 65535 || in.height > 65535) return false;
+    IndexedPicture indexed;
+    if (!quantizeForGif(in.bgra, in.width, in.height, indexed)) return false;
+    int bits = 1;
+    while ((1u << bits) < indexed.palette.size()) ++bits;
+    ColorMapObject* map = GifMakeMapObject(1 << bits, nullptr);
+    if (!map) return false;
+    for (size_t i = 0; i < indexed.palette.size(); ++i)
+        map->Colors[i] = {indexed.palette[i].r, indexed.palette[i].g, indexed.palette[i].b};
+
+    int error = 0;
+    bool ok = false;
+    {
+        GifCloser closer{EGifOpen(&out, writeToMemory, &error), true};
+        GifFileType* gif = closer.gif;
+        const int w = static_cast<int>(in.width), h = static_cast<int>(in.height);
+        if (gif) {
+            EGifSetGifVersion(gif, indexed.transparentIndex >= 0);
+            ok = EGifPutScreenDesc(gif, w, h, bits, 0, map) == GIF_OK;
+            if (ok && indexed.transparentIndex >= 0) {
+                GraphicsControlBlock gcb{};
+                gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
+                gcb.TransparentColor = indexed.transparentIndex;
+                GifByteType block[4];
+                const size_t n = EGifGCBToExtension(&gcb, block);
+                ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(n), block) == GIF_OK;
+            }
+            ok = ok && EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr) == GIF_OK;
+            for (int y = 0; ok && y < h; ++y)
+                ok = EGifPutLine(gif, indexed.indices.data() + static_cast<size_t>(y) * in.width, w) == GIF_OK;
+            if (ok) {
+                ok = EGifCloseFile(gif, &error) == GIF_OK;
+                closer.gif = nullptr;
+            }
+        }
+    }
+    GifFreeMapObject(map);
+    if (!ok) out.clear();
+    return ok;
+}

@@ -1,0 +1,138 @@
+// PNG through libpng: every colour type and depth to 8-bit BGRA, the iCCP profile kept.
+
+#include <csetjmp>
+#include <cstring>
+#include <new>
+
+#include <png.h>
+
+#include "picture/picture_codec_posix.h"
+
+namespace {
+
+struct MemoryReader {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
+};
+
+void readFromMemory(png_structp png, png_bytep out, size_t length)
+{
+    auto* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (length > r->size - r->pos) png_error(png, "truncated");
+    std::memcpy(out, r->data + r->pos, length);
+    r->pos += length;
+}
+
+void writeToMemory(png_structp png, png_bytep data, size_t length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    bool full = false;
+    try {
+        out->insert(out->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        full = true;
+    }
+    if (full) png_error(png, "out of memory");
+}
+
+void flushNothing(png_structp) {}
+void warnNothing(png_structp, png_const_charp) {}
+[[noreturn]] void failPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+// The rows are filled through `rows`, which lives in the caller's frame, so that the longjmp
+// target holds no C++ object of its own.
+bool readPng(png_structp png, png_infop info, MemoryReader& reader, DecodedPicture& out,
+             std::vector<png_bytep>& rows)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, &reader, readFromMemory);
+    png_set_user_limits(png, 1u << 20, 1u << 20);
+    png_set_chunk_malloc_max(png, 64u << 20);
+    png_read_info(png, info);
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colorType = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colorType, nullptr, nullptr, nullptr);
+    png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
+    png_set_scale_16(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) return false;
+    // Deflate turns one byte into at most 1032; a 1-bit row byte holds 8 pixels.
+    if (!pixelsFitData(width, height, reader.size, 8 * 1032) || !allocatePicture(out, width, height)) return false;
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profileSize = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &profileSize) && profile && profileSize)
+        out.icc.assign(profile, profile + profileSize);
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = out.bgra.data() + static_cast<size_t>(y) * width * 4;
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+bool writePng(png_structp png, png_infop info, const EncodeInput& in, std::vector<uint8_t>& out,
+              std::vector<png_bytep>& rows)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, &out, writeToMemory, flushNothing);
+    png_set_IHDR(png, info, in.width, in.height, 8, in.hasAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (in.icc && !in.icc->empty())
+        png_set_iCCP(png, info, "ICC Profile", PNG_COMPRESSION_TYPE_BASE, in.icc->data(),
+                     static_cast<png_uint_32>(in.icc->size()));
+    png_write_info(png, info);
+    png_set_bgr(png);
+    if (!in.hasAlpha) png_set_filler(png, 0, PNG_FILLER_AFTER);  // drops the fourth byte
+    rows.resize(in.height);
+    for (uint32_t y = 0; y < in.height; ++y)
+        rows[y] = const_cast<png_bytep>(in.bgra + static_cast<size_t>(y) * in.width * 4);
+    png_write_image(png, rows.data());
+    png_write_end(png, info);
+    return true;
+}
+
+}  // namespace
+
+bool encodePngOnce(const EncodeInput& in, std::vector<uint8_t>& out);
+
+bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, warnNothing);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    MemoryReader reader{data, size, 0};
+    std::vector<png_bytep> rows;
+    const bool ok = info && readPng(png, info, reader, out, rows);
+    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    if (!ok) out = {};
+    return ok;
+}
+
+bool encodePngOnce(const EncodeInput& in, std::vector<uint8_t>& out)
+{
+    out.clear();
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, warnNothing);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    std::vector<png_bytep> rows;
+    const bool ok = info && writePng(png, info, in, out, rows);
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+    if (!ok) out.clear();
+    return ok;
+}
+
+bool encodePng(const EncodeInput& in, std::vector<uint8_t>& out)
+{
+    if (encodePngOnce(in, out)) return true;
+    if (!in.icc || in.icc->empty()) return false;
+    // libpng refuses profiles that fail its checks; the picture is worth more than the profile.
+    EncodeInput plain = in;
+    plain.icc = nullptr;
+    return encodePngOnce(plain, out);
+}

@@ -1,0 +1,368 @@
+// The Windows back end: Windows Imaging Component. Decoding of JPEG (at a reduced DCT scale where
+// the decoder can), PNG, GIF, BMP, TIFF and ICO; encoding of JPEG, PNG, BMP and GIF (indexed,
+// with a palette made by picture_quantize.cpp since WIC's GIF encoder takes indexed pixels only).
+
+#include <windows.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "picture/picture_codec.h"
+#include "picture/picture_jpeg_markers.h"
+#include "picture/picture_quantize.h"
+#include "picture/picture_splice.h"
+#include "picture/resample.h"
+
+namespace {
+
+// IWICBitmapSourceTransform, which mingw-w64's headers leave out: a decoder's own scaled output.
+struct IWicSourceTransform : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height, WICPixelFormatGUID* format,
+                                                 WICBitmapTransformOptions transform, UINT stride, UINT size,
+                                                 BYTE* buffer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
+};
+constexpr IID kIidSourceTransform = {0x3B16811B, 0x6A43, 0x4EC9, {0xB7, 0x13, 0x3D, 0x5A, 0x0C, 0x13, 0xB9, 0x40}};
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr()
+    {
+        if (p_) p_->Release();
+    }
+    T** put()
+    {
+        if (p_) p_->Release();
+        p_ = nullptr;
+        return &p_;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+private:
+    T* p_ = nullptr;
+};
+
+// COM for the calling thread for as long as one call lasts; a thread that has COM already keeps
+// its own apartment (RPC_E_CHANGED_MODE is no failure here).
+class ComScope {
+public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ~ComScope()
+    {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT hr_;
+};
+
+bool makeFactory(ComPtr<IWICImagingFactory>& factory)
+{
+    return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                      factory.putVoid()));
+}
+
+std::vector<uint8_t> firstColourProfile(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame)
+{
+    UINT count = 0;
+    if (FAILED(frame->GetColorContexts(0, nullptr, &count)) || count == 0 || count > 16) return {};
+    IWICColorContext* contexts[16] = {};
+    std::vector<uint8_t> profile;
+    UINT made = 0;
+    for (; made < count; ++made)
+        if (FAILED(factory->CreateColorContext(&contexts[made]))) break;
+    UINT actual = 0;
+    if (made == count && SUCCEEDED(frame->GetColorContexts(count, contexts, &actual))) {
+        for (UINT i = 0; i < actual && profile.empty(); ++i) {
+            WICColorContextType type = WICColorContextUninitialized;
+            UINT bytes = 0;
+            if (FAILED(contexts[i]->GetType(&type)) || type != WICColorContextProfile) continue;
+            if (FAILED(contexts[i]->GetProfileBytes(0, nullptr, &bytes)) || bytes == 0 || bytes > (64u << 20)) continue;
+            profile.resize(bytes);
+            if (FAILED(contexts[i]->GetProfileBytes(bytes, profile.data(), &bytes))) profile.clear();
+        }
+    }
+    for (UINT i = 0; i < made; ++i) contexts[i]->Release();
+    return profile;
+}
+
+// Bits per pixel of a WIC pixel format; 0 when WIC does not know it.
+UINT bitsPerPixel(IWICImagingFactory* factory, const WICPixelFormatGUID& format)
+{
+    ComPtr<IWICComponentInfo> info;
+    ComPtr<IWICPixelFormatInfo> pixelInfo;
+    UINT bits = 0;
+    if (FAILED(factory->CreateComponentInfo(format, info.put())) ||
+        FAILED(info->QueryInterface(IID_IWICPixelFormatInfo, pixelInfo.putVoid())) ||
+        FAILED(pixelInfo->GetBitsPerPixel(&bits)))
+        return 0;
+    return bits;
+}
+
+// The decoder's own reduced-scale output, when it offers one of exactly the asked size. A JPEG
+// decoder scales only in its own pixel format (24-bit BGR for colour, 8-bit grey), so what it
+// gives in another format is converted afterwards, at the small size.
+bool decodeScaled(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height,
+                  DecodedPicture& out)
+{
+    ComPtr<IWicSourceTransform> transform;
+    if (FAILED(frame->QueryInterface(kIidSourceTransform, transform.putVoid())) || !transform) return false;
+    UINT w = width, h = height;
+    if (FAILED(transform->GetClosestSize(&w, &h)) || w != width || h != height) return false;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    if (FAILED(transform->GetClosestPixelFormat(&format))) return false;
+    if (format == GUID_WICPixelFormat32bppBGRA) {
+        if (!allocatePicture(out, width, height)) return false;
+        return SUCCEEDED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, width * 4,
+                                               static_cast<UINT>(out.bgra.size()), out.bgra.data()));
+    }
+    const UINT bits = bitsPerPixel(factory, format);
+    if (bits == 0 || bits > 128) return false;
+    const uint64_t stride = (uint64_t{width} * bits + 31) / 32 * 4;
+    const uint64_t bytes = stride * height;
+    if (bytes > 0xFFFFFFFFu) return false;
+    std::vector<BYTE> native;
+    try {
+        native.resize(static_cast<size_t>(bytes));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    ComPtr<IWICBitmap> bitmap;
+    ComPtr<IWICBitmapSource> converted;
+    if (FAILED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, static_cast<UINT>(stride),
+                                     static_cast<UINT>(bytes), native.data())) ||
+        FAILED(factory->CreateBitmapFromMemory(w, h, format, static_cast<UINT>(stride), static_cast<UINT>(bytes),
+                                               native.data(), bitmap.put())) ||
+        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, bitmap.get(), converted.put())) ||
+        !allocatePicture(out, width, height))
+        return false;
+    return SUCCEEDED(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.bgra.size()), out.bgra.data()));
+}
+
+bool decodeFull(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height, DecodedPicture& out)
+{
+    ComPtr<IWICBitmapSource> converted;
+    if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, converted.put()))) return false;
+    if (!allocatePicture(out, width, height) || out.bgra.size() > 0xFFFFFFFFu) return false;
+    return SUCCEEDED(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.bgra.size()), out.bgra.data()));
+}
+
+bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out)
+{
+    if (!data || size == 0 || size > 0xFFFFFFFFu) return false;
+    ComScope com;
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (!makeFactory(factory) || FAILED(factory->CreateStream(stream.put())) ||
+        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))) ||
+        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                decoder.put())) ||
+        FAILED(decoder->GetFrame(0, frame.put())))
+        return false;
+    UINT width = 0, height = 0;
+    // A small file that claims a huge picture is refused before anything is allocated for it.
+    if (FAILED(frame->GetSize(&width, &height)) || !pictureSizeAllowed(width, height) ||
+        !pixelsFitData(width, height, size, 16384))
+        return false;
+
+    const uint32_t d = format == kFormatJpeg ? jpegScaleDenominator(width, height, hint) : 1;
+    const uint32_t scaledW = (width + d - 1) / d, scaledH = (height + d - 1) / d;
+    if (d > 1 && decodeScaled(factory.get(), frame.get(), scaledW, scaledH, out)) {
+        out.fullWidth = width;
+        out.fullHeight = height;
+        return true;
+    }
+    if (!decodeFull(frame.get(), width, height, out)) return false;
+    if (d > 1) {
+        // The decoder cannot scale: shrink what it gave, so that the picture is the same as
+        // wherever the decoder can.
+        std::vector<uint8_t> small(static_cast<size_t>(scaledW) * scaledH * 4);
+        if (!resampleBgra(out.bgra.data(), width, height, small.data(), scaledW, scaledH, true, false)) return false;
+        out.bgra = std::move(small);
+        out.width = scaledW;
+        out.height = scaledH;
+    }
+    if (format != kFormatJpeg) out.icc = firstColourProfile(factory.get(), frame.get());
+    return true;
+}
+
+// --- Encoding ------------------------------------------------------------------------------------
+
+bool bytesOfStream(IStream* stream, std::vector<uint8_t>& out)
+{
+    HGLOBAL global = nullptr;
+    STATSTG stat{};
+    if (FAILED(GetHGlobalFromStream(stream, &global)) || FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return false;
+    const auto size = static_cast<size_t>(stat.cbSize.QuadPart);
+    const void* p = GlobalLock(global);
+    if (!p) return false;
+    out.assign(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + size);
+    GlobalUnlock(global);
+    return !out.empty();
+}
+
+// Pixels in the layout the encoder is asked for: 24-bit BGR (alpha over white when the format
+// keeps none), 32-bit BGRA, or 8-bit indices.
+struct EncoderPixels {
+    WICPixelFormatGUID format;
+    UINT stride;
+    std::vector<uint8_t> bytes;
+};
+
+EncoderPixels bgrPixels(const EncodeInput& in)
+{
+    EncoderPixels px{GUID_WICPixelFormat24bppBGR, ((in.width * 3 + 3) / 4) * 4, {}};
+    px.bytes.resize(static_cast<size_t>(px.stride) * in.height);
+    for (uint32_t y = 0; y < in.height; ++y) {
+        const uint8_t* src = in.bgra + static_cast<size_t>(y) * in.width * 4;
+        uint8_t* dst = px.bytes.data() + static_cast<size_t>(y) * px.stride;
+        for (uint32_t x = 0; x < in.width; ++x, src += 4, dst += 3) {
+            const uint8_t a = in.hasAlpha ? src[3] : 255;
+            dst[0] = overWhite(src[0], a), dst[1] = overWhite(src[1], a), dst[2] = overWhite(src[2], a);
+        }
+    }
+    return px;
+}
+
+bool encodeWithWic(const EncodeInput& in, int format, std::vector<uint8_t>& out)
+{
+    const GUID* container = format == kFormatJpeg  ? &GUID_ContainerFormatJpeg
+                            : format == kFormatPng ? &GUID_ContainerFormatPng
+                            : format == kFormatBmp ? &GUID_ContainerFormatBmp
+                            : format == kFormatGif ? &GUID_ContainerFormatGif
+                                                   : nullptr;
+    if (!container || in.width == 0 || in.height == 0) return false;
+
+    EncoderPixels px;
+    IndexedPicture indexed;
+    if (format == kFormatGif) {
+        if (!quantizeForGif(in.bgra, in.width, in.height, indexed)) return false;
+        px.format = GUID_WICPixelFormat8bppIndexed;
+        px.stride = in.width;
+        px.bytes = std::move(indexed.indices);
+    } else if (format == kFormatPng && in.hasAlpha) {
+        px.format = GUID_WICPixelFormat32bppBGRA;
+        px.stride = in.width * 4;
+        px.bytes.assign(in.bgra, in.bgra + static_cast<size_t>(in.width) * in.height * 4);
+    } else {
+        px = bgrPixels(in);
+    }
+    if (px.bytes.size() > 0xFFFFFFFFu) return false;
+
+    ComScope com;
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    ComPtr<IPropertyBag2> options;
+    if (!makeFactory(factory) || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
+        FAILED(factory->CreateEncoder(*container, nullptr, encoder.put())) ||
+        FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(frame.put(), options.put())))
+        return false;
+    if (format == kFormatJpeg && options) {
+        PROPBAG2 option{};
+        option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_R4;
+        value.fltVal = static_cast<float>(in.jpegQuality) / 100.0f;
+        options->Write(1, &option, &value);  // an encoder without the option keeps its default
+    }
+    if (FAILED(frame->Initialize(options.get())) || FAILED(frame->SetSize(in.width, in.height))) return false;
+
+    ComPtr<IWICPalette> palette;
+    if (format == kFormatGif) {
+        std::vector<WICColor> colours;
+        for (size_t i = 0; i < indexed.palette.size(); ++i) {
+            const PaletteColour& c = indexed.palette[i];
+            const WICColor alpha = static_cast<int>(i) == indexed.transparentIndex ? 0u : 0xFF000000u;
+            colours.push_back(alpha | (WICColor{c.r} << 16) | (WICColor{c.g} << 8) | c.b);
+        }
+        if (FAILED(factory->CreatePalette(palette.put())) ||
+            FAILED(palette->InitializeCustom(colours.data(), static_cast<UINT>(colours.size()))) ||
+            FAILED(frame->SetPalette(palette.get())))
+            return false;
+    }
+    WICPixelFormatGUID asked = px.format;
+    if (FAILED(frame->SetPixelFormat(&asked))) return false;
+    if (asked != px.format) {
+        // The encoder wants another layout: 24-bit for every format we write is the common one.
+        if (format == kFormatGif || asked != GUID_WICPixelFormat24bppBGR) return false;
+        px = bgrPixels(in);
+    }
+    if (format == kFormatGif && indexed.transparentIndex >= 0) {
+        ComPtr<IWICMetadataQueryWriter> meta;
+        if (SUCCEEDED(frame->GetMetadataQueryWriter(meta.put()))) {
+            PROPVARIANT flag;
+            PropVariantInit(&flag);
+            flag.vt = VT_BOOL;
+            flag.boolVal = VARIANT_TRUE;
+            PROPVARIANT index;
+            PropVariantInit(&index);
+            index.vt = VT_UI1;
+            index.bVal = static_cast<UCHAR>(indexed.transparentIndex);
+            meta->SetMetadataByName(L"/grctlext/TransparencyFlag", &flag);
+            meta->SetMetadataByName(L"/grctlext/TransparentColorIndex", &index);
+        }
+    }
+    if (format == kFormatPng && in.icc && !in.icc->empty()) {
+        ComPtr<IWICColorContext> context;
+        if (SUCCEEDED(factory->CreateColorContext(context.put())) &&
+            SUCCEEDED(context->InitializeFromMemory(in.icc->data(), static_cast<UINT>(in.icc->size())))) {
+            IWICColorContext* contexts[] = {context.get()};
+            frame->SetColorContexts(1, contexts);  // kept where the encoder can
+        }
+    }
+    if (FAILED(frame->WritePixels(in.height, px.stride, static_cast<UINT>(px.bytes.size()), px.bytes.data())) ||
+        FAILED(frame->Commit()) || FAILED(encoder->Commit()))
+        return false;
+    std::vector<uint8_t> bytes;
+    if (!bytesOfStream(stream.get(), bytes)) return false;
+    if (format == kFormatJpeg && in.icc && !in.icc->empty()) return insertIccProfile(bytes, *in.icc, out);
+    // Where the encoder dropped the profile or the transparency, splice them in ourselves.
+    if (format == kFormatPng && in.icc && !in.icc->empty() && insertPngIccProfile(bytes, *in.icc, out)) return true;
+    if (format == kFormatGif && insertGifTransparency(bytes, indexed.transparentIndex, out)) return true;
+    out = std::move(bytes);
+    return true;
+}
+
+}  // namespace
+
+bool platformDecode(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out)
+{
+    try {
+        if (decodeWithWic(data, size, format, hint, out)) return true;
+    } catch (const std::bad_alloc&) {
+    }
+    out = {};
+    return false;
+}
+
+bool platformEncode(const EncodeInput& in, int format, std::vector<uint8_t>& out)
+{
+    out.clear();
+    try {
+        if (encodeWithWic(in, format, out)) return true;
+    } catch (const std::bad_alloc&) {
+    }
+    out.clear();
+    return false;
+}
