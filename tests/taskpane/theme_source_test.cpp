@@ -1,9 +1,11 @@
 // Ordinals 7 and 8 against fake shell style files built beside the test program (styles/*.rc
 // with style sheets written for these tests: a full one, a minimal one, one missing a required
-// value, one without the main block) and against Wine's own style, which has none.
+// value, one without the main block, and a complete good-looking one) and against Wine's own
+// style, which has none; and the bar, its headers and dialogs painted from them.
 
 #include "sidefold_host.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -424,6 +426,111 @@ TEST_F(ThemeSource, ThePaneIsPaintedWithTheSheetsGradientAndBorder)
     // Row 200 of 400 with exponent 2: a quarter of the first colour, three quarters of the second.
     EXPECT_EQ(paneAt(5, 200), 0x6980DAu);
     EXPECT_EQ(paneAt(100, 398), 0x6375D6u) << "the second colour at the bottom";
+
+    restore();
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}
+
+namespace {
+
+// A window painted into a 32-bit bitmap (WM_PRINTCLIENT), as 0xRRGGBB pixels row by row.
+struct Printed {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x]; }
+};
+
+Printed printed(HWND window)
+{
+    Printed out;
+    RECT r;
+    GetClientRect(window, &r);
+    out.width = r.right, out.height = r.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC dc = CreateCompatibleDC(nullptr);
+    uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+    if (bits) out.pixels.assign(bits, bits + static_cast<size_t>(r.right) * static_cast<size_t>(r.bottom));
+    for (uint32_t& p : out.pixels) p &= 0xFFFFFF;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return out;
+}
+
+// Each channel within 3 of the other's (stretching rounds).
+bool similar(uint32_t a, uint32_t b)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 3) return false;
+    return true;
+}
+
+}  // namespace
+
+// The blue style (styles/blue.uifile, bitmaps from styles/make_blue.py): header faces stretched
+// over the header with their rounded corners showing the pane through, the toggle drawn from the
+// open or the shut arrow, the header text in the sheet's colour, the main group's task list.
+TEST_F(ThemeSource, GroupHeadersPaintTheStylesFaceAndArrowOverThePane)
+{
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 400);
+    ASSERT_TRUE(IsWindow(bar));
+    SidefoldGroupDescription normal = describeGroup(1, IDD_GROUP_SINGLE, host.window(), SIDEFOLD_HEADER_EXPANDED);
+    SidefoldGroupDescription main = describeGroup(2, IDD_GROUP_SINGLE, host.window(), SIDEFOLD_HEADER_MAIN);
+    for (SidefoldGroupDescription* d : {&normal, &main})
+        ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(d)), 1);
+    useStyle("blue");
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 1, 0));
+    HWND mainHeader = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 2, 0));
+    auto topLeftInBar = [&](HWND w) {
+        POINT p{0, 0};
+        MapWindowPoints(w, bar, &p, 1);
+        return p;
+    };
+
+    const Printed pane = printed(bar);
+    const Printed face = printed(header);
+    ASSERT_GT(face.width, 60);
+    ASSERT_GE(face.height, 19);
+    const POINT at = topLeftInBar(header);
+    EXPECT_EQ(face.at(0, 0), pane.at(at.x, at.y)) << "the rounded corner shows the pane under it";
+    EXPECT_TRUE(similar(face.at(face.width / 2, face.height / 2), 0xE2E9FB)) << "the face's middle, stretched";
+    EXPECT_EQ(face.at(face.width - 1, face.height - 1), 0xC6D3F7u) << "its right edge column";
+    bool text = false;
+    for (int y = 0; y < face.height && !text; ++y)
+        for (int x = 0; x < face.width / 2 && !text; ++x) text = face.at(x, y) == 0x215DC6u;
+    EXPECT_TRUE(text) << "the title in the sheet's header colour";
+
+    // The toggle at the right: open, the upper chevron's tip is the topmost pixel in the arrow's
+    // ink; shut, that place is the disc and the ink is lower.
+    const uint32_t ink = 0x215DC6;
+    int tipX = -1, tipY = -1;
+    for (int y = 0; y < face.height && tipY < 0; ++y)
+        for (int x = face.width - 30; x < face.width && tipY < 0; ++x)
+            if (face.at(x, y) == ink) tipX = x, tipY = y;
+    ASSERT_GE(tipY, 0) << "no open arrow at the right";
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, 0), 1);
+    const Printed shut = printed(header);
+    EXPECT_EQ(shut.at(tipX, tipY), 0xFFFFFFu) << "the shut arrow's disc";
+    EXPECT_EQ(shut.at(tipX, tipY + 8), ink) << "the shut arrow's lower chevron";
+
+    const Printed mainFace = printed(mainHeader);
+    const POINT mainAt = topLeftInBar(mainHeader);
+    EXPECT_EQ(mainFace.at(mainFace.width - 1, 0), pane.at(mainAt.x + mainFace.width - 1, mainAt.y))
+        << "the main face's right corner";
+    EXPECT_TRUE(similar(mainFace.at(mainFace.width / 2, mainFace.height / 2), 0x1662EC));
+    HWND mainDialog = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_DIALOG_ID, 2, 0));
+    int width = 0;
+    const std::vector<uint32_t> list = erasedBackground(mainDialog, width);
+    EXPECT_EQ(list[static_cast<size_t>(width) + 1], 0xEFF3FFu) << "the watermark's background";
+    EXPECT_EQ(list[static_cast<size_t>(width)], 0xFFFFFFu) << "the main task list's border";
 
     restore();
     SendMessageA(bar, WM_THEMECHANGED, 0, 0);
