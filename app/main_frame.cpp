@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kTaskPaneBarWidth = 320;
 constexpr int kAlbumPaneWidth = 180;
 // The smallest window: the task pane, the album list and a column of thumbnails side by side,
 // and room for a few rows of each.
@@ -112,7 +111,13 @@ bool CMainFrame::createToolBarImages()
 
 bool CMainFrame::createTaskPaneBar()
 {
-    return taskPane_.createBar(hwnd()) && taskPane_.createImageLists(GetModuleHandleW(nullptr));
+    if (!taskPane_.createBar(hwnd()) || !taskPane_.createImageLists(GetModuleHandleW(nullptr))) return false;
+    // The bar's edge is dragged to a new width: the frame lays its children out for it.
+    taskPane_.bar().onResized = [this] {
+        const RECT client = winui::clientRect(hwnd());
+        onSize(SIZE_RESTORED, SIZE{client.right, client.bottom});
+    };
+    return true;
 }
 
 void CMainFrame::onSize(UINT type, SIZE client)
@@ -121,7 +126,8 @@ void CMainFrame::onSize(UINT type, SIZE client)
     const int top = toolBar_.layout();
     const int bottom = client.cy - statusBar_.layout();
     const int height = std::max(bottom - top, 0);
-    const int barWidth = std::min<int>(kTaskPaneBarWidth, client.cx);
+    // The bar's own width (320 until its edge is dragged), leaving the album pane its room.
+    const int barWidth = std::clamp<int>(client.cx - kAlbumPaneWidth, 0, taskPane_.bar().layoutSize().cx);
     MoveWindow(taskPaneBar(), 0, top, barWidth, height, TRUE);
     MoveWindow(splitter_.hwnd(), barWidth, top, client.cx - barWidth, height, TRUE);
 }

@@ -26,6 +26,7 @@ public:
     LRESULT onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) const;
 
     const CTaskPaneBar& bar() const { return bar_; }
+    CTaskPaneBar& bar() { return bar_; }
     HWND pane() const { return bar_.pane(); }
 
 private:

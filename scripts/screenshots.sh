@@ -131,13 +131,16 @@ task_pane_style_shots() {
   cp "$blue_style" "$style_copy"
 
   # Plain, under the mouse (a link of the first group, then the second group's header), and in the
-  # window restored to its smaller size, where it scrolls.
+  # window restored to its smaller size, narrowed by the bar's sizing edge: it scrolls.
   "$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
   wait_for "Fotoloom - sample"
   settle && shot task-pane-styled 0
   xdotool mousemove 95 184; shot task-pane-styled-hot-link 1.5
   xdotool mousemove 200 360; shot task-pane-styled-hot-header 1.5
-  xdotool mousemove 900 850 key alt+space r; shot task-pane-styled-scrolls 2
+  xdotool mousemove 900 850 key alt+space r; sleep 1
+  xdotool mousemove 321 400 sleep 0.2 mousedown 1 sleep 0.2 mousemove 280 400 sleep 0.2 mousemove 241 400 \
+    sleep 0.2 mouseup 1 mousemove 900 850
+  shot task-pane-styled-scrolls 2
   close_program
 
   # The first group shut, caught half-way. Each frame now stays 400 ms (the groups open so slowly

@@ -88,6 +88,25 @@ TEST_F(FrameScenario, BarsSurroundTheTaskPaneRoomAndTheSplitterWithTheAlbumPane1
     EXPECT_EQ(frame().activeView(), frame().thumbnailView());
 }
 
+TEST_F(FrameScenario, DraggingTheTaskPaneBarsEdgeGivesTheRoomToTheSplitter)
+{
+    SetWindowPos(frameWindow(), nullptr, 0, 0, 1000, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND bar = frame().taskPaneBar();
+    RECT w;
+    GetWindowRect(bar, &w);
+    const POINT start{w.right - 2, w.top + 200};
+    SendMessageW(bar, WM_NCLBUTTONDOWN, HTRIGHT, MAKELPARAM(start.x, start.y));
+    POINT to{start.x - 90, start.y};
+    ScreenToClient(bar, &to);
+    SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    EXPECT_EQ(childRect(bar).right, 230);
+    EXPECT_EQ(childRect(frame().splitter().hwnd()).left, 230);
+    RECT pane;
+    GetWindowRect(frame().taskPane(), &pane);
+    EXPECT_EQ(pane.right - pane.left, winui::clientRect(bar).right) << "the task pane fills the narrower bar";
+}
+
 TEST_F(FrameScenario, StatusBarShowsPromptsReadyAndTheLockIndicators)
 {
     winui::CStatusBar& status = frame().statusBar();
