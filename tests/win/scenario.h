@@ -174,14 +174,39 @@ protected:
         SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
         pump();
     }
-    // The control of a task-pane group, or null.
+    // The control of a task-pane group, or null. A group added while another one opens is added
+    // when that animation ends, so a control not there yet is waited for (pumping) a while.
     HWND taskPaneControl(UINT id)
     {
-        for (int group : {IDD_TASK_ALBUMS, IDD_TASK_IMAGES, IDD_TASK_GALLERY}) {
-            HWND dialog = reinterpret_cast<HWND>(SendMessageW(frame().taskPane(), SIDEFOLD_BAR_DIALOG_ID, group, 0));
-            if (HWND control = dialog ? GetDlgItem(dialog, static_cast<int>(id)) : nullptr) return control;
+        for (int tries = 0; tries < 500; ++tries) {
+            for (int group : {IDD_TASK_ALBUMS, IDD_TASK_IMAGES, IDD_TASK_GALLERY}) {
+                HWND dialog =
+                    reinterpret_cast<HWND>(SendMessageW(frame().taskPane(), SIDEFOLD_BAR_DIALOG_ID, group, 0));
+                if (HWND control = dialog ? GetDlgItem(dialog, static_cast<int>(id)) : nullptr) return control;
+            }
+            pump();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
         return nullptr;
+    }
+    // The task pane's groups, in order, once all three are there (or what there is after a while).
+    std::vector<int> taskPaneGroups()
+    {
+        std::vector<int> ids;
+        for (int tries = 0; tries < 500; ++tries) {
+            ids.clear();
+            for (WPARAM i = 0;; ++i) {
+                SidefoldGroupDescription d{};
+                d.size = sizeof(d);
+                if (!SendMessageA(frame().taskPane(), SIDEFOLD_BAR_DESCRIPTION_AT, i, reinterpret_cast<LPARAM>(&d)))
+                    break;
+                ids.push_back(d.groupId);
+            }
+            if (ids.size() >= 3) break;
+            pump();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return ids;
     }
     // A click on a toolbar button; false when the toolbar has no such button. A disabled button
     // sends nothing, as for the user.

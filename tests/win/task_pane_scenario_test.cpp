@@ -59,13 +59,7 @@ TEST_F(TaskPaneScenario, ThreeGroupsInOrderWithTheirTitlesOpenAndEveryLinkWithIt
     HWND pane = frame().taskPane();
     ASSERT_TRUE(IsWindow(pane));
     EXPECT_EQ(GetParent(pane), frame().taskPaneBar());
-    std::vector<int> ids;
-    for (WPARAM i = 0;; ++i) {
-        SidefoldGroupDescription d{};
-        d.size = sizeof(d);
-        if (!SendMessageA(pane, SIDEFOLD_BAR_DESCRIPTION_AT, i, reinterpret_cast<LPARAM>(&d))) break;
-        ids.push_back(d.groupId);
-    }
+    const std::vector<int> ids = taskPaneGroups();
     EXPECT_EQ(ids, (std::vector<int>{IDD_TASK_ALBUMS, IDD_TASK_IMAGES, IDD_TASK_GALLERY}));
     const char* titles[] = {"Albums management", "Images management", "Web Gallery management"};
     for (int i = 0; i < 3; ++i) {
