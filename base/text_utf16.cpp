@@ -46,9 +46,11 @@ void appendUtf8(std::string& out, char32_t cp)
     }
 }
 
-std::u16string convertToUtf16(std::string_view utf8, bool escapeBytes)
+// Into std::u16string, or std::wstring where wchar_t is a UTF-16 unit.
+template <typename Units> Units convertToUtf16(std::string_view utf8, bool escapeBytes)
 {
-    std::u16string out;
+    using Unit = typename Units::value_type;
+    Units out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         const size_t start = i;
@@ -56,28 +58,29 @@ std::u16string convertToUtf16(std::string_view utf8, bool escapeBytes)
         if (escapeBytes && cp == kReplacement && utf8.substr(start, 3) != "\xEF\xBF\xBD") {
             i = start + 1;
             cp = kEscapeBase + static_cast<unsigned char>(utf8[start]);
-            out += static_cast<char16_t>(cp);
+            out += static_cast<Unit>(cp);
             continue;
         }
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+            out += static_cast<Unit>(0xD800 + (cp >> 10));
+            out += static_cast<Unit>(0xDC00 + (cp & 0x3FF));
         } else {
-            out += static_cast<char16_t>(cp);
+            out += static_cast<Unit>(cp);
         }
     }
     return out;
 }
 
-std::string convertToUtf8(std::u16string_view utf16, bool escapeBytes)
+template <typename Unit> std::string convertToUtf8(std::basic_string_view<Unit> utf16, bool escapeBytes)
 {
     std::string out;
     out.reserve(utf16.size());
     for (size_t i = 0; i < utf16.size(); ++i) {
-        char32_t cp = utf16[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+        char32_t cp = static_cast<char16_t>(utf16[i]);
+        const char32_t next = i + 1 < utf16.size() ? static_cast<char16_t>(utf16[i + 1]) : 0;
+        if (cp >= 0xD800 && cp <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
             ++i;
         } else if (escapeBytes && cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF) {
             out += static_cast<char>(cp - kEscapeBase);
@@ -92,10 +95,16 @@ std::string convertToUtf8(std::u16string_view utf16, bool escapeBytes)
 
 }  // namespace
 
-std::u16string utf8ToUtf16(std::string_view utf8) { return convertToUtf16(utf8, false); }
+std::u16string utf8ToUtf16(std::string_view utf8) { return convertToUtf16<std::u16string>(utf8, false); }
 std::string utf16ToUtf8(std::u16string_view utf16) { return convertToUtf8(utf16, false); }
-std::u16string utf8ToUtf16KeepingBytes(std::string_view bytes) { return convertToUtf16(bytes, true); }
+std::u16string utf8ToUtf16KeepingBytes(std::string_view bytes) { return convertToUtf16<std::u16string>(bytes, true); }
 std::string utf16ToUtf8KeepingBytes(std::u16string_view utf16) { return convertToUtf8(utf16, true); }
+
+#ifdef _WIN32
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t is a UTF-16 unit on Windows");
+std::wstring utf8ToWide(std::string_view utf8) { return convertToUtf16<std::wstring>(utf8, false); }
+std::string wideToUtf8(std::wstring_view wide) { return convertToUtf8(wide, false); }
+#endif
 
 bool isValidUtf8(std::string_view bytes)
 {
