@@ -24,15 +24,7 @@ struct HandleCloser {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::wstring wide(const std::string& utf8)
-{
-    std::u16string u = utf8ToUtf16(utf8);
-    return std::wstring(u.begin(), u.end());
-}
-
-std::string narrow(const wchar_t* w) { return utf16ToUtf8(reinterpret_cast<const char16_t*>(w)); }
-
-DWORD attributes(const std::string& path) { return GetFileAttributesW(wide(path).c_str()); }
+DWORD attributes(const std::string& path) { return GetFileAttributesW(utf8ToWide(path).c_str()); }
 
 // Symbolic links and junctions; other reparse points (cloud placeholders, deduplicated files)
 // are ordinary files to the user.
@@ -109,13 +101,13 @@ bool moveTo(HANDLE file, uint64_t offset)
 
 std::FILE* openFile(const std::string& path, const char* mode)
 {
-    return _wfopen(wide(path).c_str(), wide(mode).c_str());
+    return _wfopen(utf8ToWide(path).c_str(), utf8ToWide(mode).c_str());
 }
 
 std::FILE* openRegularFile(const std::string& path)
 {
     // Opening a pipe or a device never waits here; GetFileType tells them from files.
-    HANDLE handle = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE handle = CreateFileW(utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     if (GetFileType(handle) != FILE_TYPE_DISK) {
@@ -134,14 +126,14 @@ std::FILE* openRegularFile(const std::string& path)
 
 std::FILE* createNewFile(const std::string& path, bool& alreadyExists, unsigned /*permissions*/)
 {
-    int fd =
-        _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    int fd = _wopen(utf8ToWide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                    _S_IREAD | _S_IWRITE);
     alreadyExists = fd < 0 && errno == EEXIST;
     if (fd < 0) return nullptr;
     std::FILE* file = _fdopen(fd, "wb");
     if (!file) {
         _close(fd);
-        DeleteFileW(wide(path).c_str());
+        DeleteFileW(utf8ToWide(path).c_str());
     }
     return file;
 }
@@ -152,8 +144,8 @@ bool TemporaryFile::commitOver(const std::string& target)
 {
     bool ready = file_ && syncFile(file_);
     ready = closeFile() && ready;
-    const std::wstring from = wide(path_);
-    const std::wstring to = wide(target);
+    const std::wstring from = utf8ToWide(path_);
+    const std::wstring to = utf8ToWide(target);
     bool replaced = false;
     ready = ready && takeAttributesOf(to, from);
     for (int attempt = 0; ready && !replaced && attempt < kReplaceTries; ++attempt) {
@@ -171,7 +163,7 @@ bool TemporaryFile::commitOver(const std::string& target)
 
 FileFacts inspectFile(const std::string& path)
 {
-    const std::wstring name = wide(path);
+    const std::wstring name = utf8ToWide(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return {};
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && isLink(name)) return {FileKind::Link};
@@ -190,7 +182,7 @@ std::optional<std::string> resolveLinks(const std::string& path)
 {
     if (inspectFile(path).kind != FileKind::Link) return path;
     // Opening follows the whole chain; the handle then names the file at its end.
-    HandleCloser file{CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+    HandleCloser file{CreateFileW(utf8ToWide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
     if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
     std::wstring buffer(MAX_PATH, L'\0');
@@ -208,12 +200,12 @@ std::optional<std::string> resolveLinks(const std::string& path)
         buffer = L"\\\\" + buffer.substr(8);
     else if (buffer.rfind(L"\\\\?\\", 0) == 0)
         buffer = buffer.substr(4);
-    return narrow(buffer.c_str());
+    return wideToUtf8(buffer.c_str());
 }
 
 OverwriteResult overwriteFile(const std::string& path, std::string_view content)
 {
-    HandleCloser file{CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HandleCloser file{CreateFileW(utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.handle == INVALID_HANDLE_VALUE) return OverwriteResult::Untouched;
     LARGE_INTEGER size;
@@ -234,10 +226,11 @@ OverwriteResult overwriteFile(const std::string& path, std::string_view content)
 
 bool replaceFile(const std::string& from, const std::string& to)
 {
-    return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool removeFile(const std::string& path) { return DeleteFileW(wide(path).c_str()) != 0; }
+bool removeFile(const std::string& path) { return DeleteFileW(utf8ToWide(path).c_str()) != 0; }
 
 bool fileExists(const std::string& path)
 {
@@ -254,14 +247,14 @@ bool folderExists(const std::string& path)
 std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder)
 {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(wide(joinPath(folder, "*.*")).c_str(), &data);
+    HANDLE find = FindFirstFileW(utf8ToWide(joinPath(folder, "*.*")).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         // An empty folder still lists "." and ".."; failing here means it cannot be read.
         return std::nullopt;
     }
     std::vector<FolderEntry> entries;
     do {
-        entries.push_back({narrow(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        entries.push_back({wideToUtf8(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return entries;
@@ -283,7 +276,7 @@ std::string programPath()
         if (n == 0) return {};
         if (n < buffer.size()) {
             buffer.resize(n);
-            return narrow(buffer.c_str());
+            return wideToUtf8(buffer.c_str());
         }
         buffer.resize(buffer.size() * 2);
     }

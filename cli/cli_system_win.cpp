@@ -21,24 +21,21 @@ BOOL WINAPI onConsoleControl(DWORD type)
     return ++interruptCount > 1 ? FALSE : TRUE;
 }
 
-std::string narrow(const wchar_t* text) { return utf16ToUtf8(reinterpret_cast<const char16_t*>(text)); }
-
 }  // namespace
 
 std::string documentsFolder()
 {
     wchar_t path[MAX_PATH] = {};
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
-        return narrow(path);
+        return wideToUtf8(path);
     DWORD size = GetCurrentDirectoryW(MAX_PATH, path);
-    return size > 0 && size < MAX_PATH ? narrow(path) : std::string(".");
+    return size > 0 && size < MAX_PATH ? wideToUtf8(path) : std::string(".");
 }
 
 bool openWithShell(const std::string& path)
 {
-    std::u16string wide = utf8ToUtf16(path);
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr,
-                                     nullptr, SW_SHOWNORMAL);
+    const std::wstring wide = utf8ToWide(path);
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -15,16 +15,10 @@ constexpr DWORD kBufferStep = 512;
 // Far beyond any path; stops a runaway loop on a corrupt file.
 constexpr DWORD kMaxValueChars = 16 * 1024 * 1024;
 
-std::wstring wide(const std::string& utf8)
-{
-    std::u16string u = utf8ToUtf16(utf8);
-    return std::wstring(u.begin(), u.end());
-}
-
 // The profile functions look for a bare name in the Windows folder; pin it to the current one.
 std::wstring fullPath(const std::string& path)
 {
-    std::wstring given = wide(path);
+    std::wstring given = utf8ToWide(path);
     DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
     if (n == 0) return given;
     std::wstring full(n, L'\0');
@@ -68,15 +62,15 @@ bool makeParentFolders(const std::wstring& filePath)
 std::string readProfileString(const std::string& iniPath, const std::string& section, const std::string& key)
 {
     const std::wstring file = fullPath(iniPath);
-    const std::wstring sectionW = wide(section);
-    const std::wstring keyW = wide(key);
+    const std::wstring sectionW = utf8ToWide(section);
+    const std::wstring keyW = utf8ToWide(key);
     std::vector<wchar_t> buffer(kBufferStep);
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
         DWORD n = GetPrivateProfileStringW(sectionW.c_str(), keyW.c_str(), L"", buffer.data(), size, file.c_str());
         // A value that filled the buffer may have been cut short: ask again with more room.
         if (n + 1 < size || size >= kMaxValueChars) {
-            return utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), n));
+            return wideToUtf8(std::wstring_view(buffer.data(), n));
         }
         buffer.resize(buffer.size() + kBufferStep);
     }
@@ -88,15 +82,16 @@ bool writeProfileString(const std::string& iniPath, const std::string& section, 
     if (!isStorableProfileEntry(section, key, value)) return false;
     const std::wstring file = fullPath(iniPath);
     if (!makeParentFolders(file) || !createUnicodeFileIfMissing(file)) return false;
-    const std::wstring text = wide(profileValueText(value));
-    return WritePrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), text.c_str(), file.c_str()) != 0;
+    const std::wstring text = utf8ToWide(profileValueText(value));
+    return WritePrivateProfileStringW(utf8ToWide(section).c_str(), utf8ToWide(key).c_str(), text.c_str(),
+                                      file.c_str()) != 0;
 }
 
 bool canCreateFilesIn(const std::string& folder)
 {
     // Only trying tells: access rights, a read-only medium, a folder the system guards. The probe
     // goes away with its handle.
-    const std::wstring base = wide(joinPath(folder, "~fotoloom-probe-"));
+    const std::wstring base = utf8ToWide(joinPath(folder, "~fotoloom-probe-"));
     for (unsigned attempt = 0; attempt < 8; ++attempt) {
         const std::wstring probe = base + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                    std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(attempt) + L".tmp";

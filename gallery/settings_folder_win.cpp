@@ -12,7 +12,7 @@ std::string userSettingsFolder()
     PWSTR appData = nullptr;
     std::string folder;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &appData)) && appData)
-        folder = utf16ToUtf8(reinterpret_cast<const char16_t*>(appData)) + "\\Fotoloom";
+        folder = wideToUtf8(appData) + "\\Fotoloom";
     CoTaskMemFree(appData);
     return folder;
 }

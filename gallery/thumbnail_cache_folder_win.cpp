@@ -13,7 +13,7 @@ std::string defaultThumbnailCacheFolder()
     PWSTR appData = nullptr;
     std::string folder;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &appData)) && appData)
-        folder = utf16ToUtf8(reinterpret_cast<const char16_t*>(appData)) + "\\Fotoloom\\Thumbnails";
+        folder = wideToUtf8(appData) + "\\Fotoloom\\Thumbnails";
     CoTaskMemFree(appData);
     return folder;
 }

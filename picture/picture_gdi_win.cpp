@@ -5,24 +5,12 @@
 
 #include <new>
 
+#include "base/dib_format_win.h"
 #include "picture/picture.h"
 #include "picture/picture_codec.h"
 #include "picture/resample.h"
 
 namespace {
-
-// 32-bit top-down DIB header for width x height.
-BITMAPINFO dibInfo(int width, int height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
 
 // GDI shows no alpha: transparent parts are laid over white, as on a thumbnail's cell.
 void flattenOverWhite(std::vector<uint8_t>& bgra)
@@ -53,7 +41,7 @@ bool CPicture::Stretch(HDC hdc, int x, int y, int width, int height, unsigned lo
         return false;
     }
     if (hasAlpha_) flattenOverWhite(px);
-    const BITMAPINFO info = dibInfo(width, height);
+    const BITMAPINFO info = topDownDibFormat(width, height);
     return StretchDIBits(hdc, x, y, width, height, 0, 0, width, height, px.data(), &info, DIB_RGB_COLORS, rop) != 0;
 }
 
@@ -70,7 +58,7 @@ HBITMAP CPicture::MakeBitmap(HDC hdc) const
     if (hasAlpha_) flattenOverWhite(px);
     HDC dc = hdc ? hdc : GetDC(nullptr);
     if (!dc) return nullptr;
-    const BITMAPINFO info = dibInfo(static_cast<int>(width_), static_cast<int>(height_));
+    const BITMAPINFO info = topDownDibFormat(static_cast<int>(width_), static_cast<int>(height_));
     HBITMAP bitmap = CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, px.data(), &info, DIB_RGB_COLORS);
     if (!hdc) ReleaseDC(nullptr, dc);
     return bitmap;
@@ -95,7 +83,7 @@ bool CPicture::CreateFromHBITMAP(HBITMAP bitmap, HPALETTE palette)
     if (!dc) return false;
     HPALETTE oldPalette = palette ? SelectPalette(dc, palette, FALSE) : nullptr;
     if (palette) RealizePalette(dc);
-    BITMAPINFO info = dibInfo(bm.bmWidth, bm.bmHeight);
+    BITMAPINFO info = topDownDibFormat(bm.bmWidth, bm.bmHeight);
     const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(bm.bmHeight), px.data(), &info, DIB_RGB_COLORS);
     if (palette) SelectPalette(dc, oldPalette, FALSE);
     ReleaseDC(nullptr, dc);

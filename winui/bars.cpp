@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/dib_format_win.h"
 #include "winui/handles.h"
 #include "winui/text.h"
 

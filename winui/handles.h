@@ -60,19 +60,6 @@ using UniqueHandle = Unique<HANDLE, detail::closeHandle>;
 using UniqueModule = Unique<HMODULE, detail::freeLibrary>;
 using UniqueKey = Unique<HKEY, detail::closeKey>;  // never a predefined root (HKEY_CURRENT_USER...)
 
-// The format of a 32-bit top-down DIB of width x height: one DWORD a pixel, 0xAARRGGBB, first row first.
-inline BITMAPINFO topDownDibFormat(int width, int height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 // Selects a GDI object into a DC and puts the previous one back on exit.
 class SelectGuard {
 public:

@@ -1,26 +1,12 @@
 #include "winui/text.h"
 
+#include "base/text_utf16.h"
+
 namespace winui {
 
-std::wstring widen(std::string_view utf8)
-{
-    if (utf8.empty()) return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring out(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, out.data(), length);
-    return out;
-}
+std::wstring widen(std::string_view utf8) { return utf8ToWide(utf8); }
 
-std::string narrow(std::wstring_view utf16)
-{
-    if (utf16.empty()) return {};
-    const int size = static_cast<int>(utf16.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, out.data(), length, nullptr, nullptr);
-    return out;
-}
+std::string narrow(std::wstring_view utf16) { return wideToUtf8(utf16); }
 
 std::wstring loadString(UINT id)
 {

@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
-#include "winui/handles.h"
+#include "base/dib_format_win.h"
 
 class PaintProbe {
 public:
     PaintProbe(int width, int height, COLORREF background = RGB(1, 2, 3)) : width_(width), height_(height)
     {
-        const BITMAPINFO info = winui::topDownDibFormat(width, height);
+        const BITMAPINFO info = topDownDibFormat(width, height);
         dc_ = CreateCompatibleDC(nullptr);
         bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
         old_ = SelectObject(dc_, bitmap_);

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/thumbnail_cell.h"
+#include "base/dib_format_win.h"
 #include "picture/picture.h"
 #include "solid_picture.h"
-#include "winui/handles.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr COLORREF kPictureColour = RGB(200, 40, 10);
 // A bitmap's pixels as COLORREFs, row by row.
 std::vector<COLORREF> pixelsOf(HBITMAP cell)
 {
-    BITMAPINFO info = winui::topDownDibFormat(kCellWidth, kCellHeight);
+    BITMAPINFO info = topDownDibFormat(kCellWidth, kCellHeight);
     std::vector<DWORD> raw(kCellWidth * kCellHeight);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, cell, 0, kCellHeight, raw.data(), &info, DIB_RGB_COLORS);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/dib_format_win.h"
 #include "paint_probe.h"
 #include "winui/bars.h"
 
@@ -11,8 +12,7 @@ namespace {
 winui::UniqueIcon solidIcon(COLORREF colour)
 {
     PaintProbe cell(4, 4, colour);
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), 4, -4, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const BITMAPINFO format = topDownDibFormat(4, 4);
     void* bits = nullptr;
     winui::UniqueBitmap color(CreateDIBSection(cell.dc(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     auto* pixels = static_cast<DWORD*>(bits);

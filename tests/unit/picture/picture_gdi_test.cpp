@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/dib_format_win.h"
 #include "picture/picture.h"
 #include "picture_test_util.h"
 
@@ -16,13 +17,7 @@ namespace {
 // A 32-bit top-down DIB section of width x height, with its bits.
 HBITMAP dibSection(int width, int height, uint8_t** bits)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownDibFormat(width, height);
     void* p = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0);
     *bits = static_cast<uint8_t*>(p);
