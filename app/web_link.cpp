@@ -19,12 +19,11 @@ HCURSOR linkCursor()
         const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
         if (length > 0 && length < MAX_PATH) {
             const std::wstring helper = std::wstring(folder) + L"\\winhlp32.exe";
-            if (HMODULE module = LoadLibraryExW(helper.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
-                HCURSOR found = LoadCursorW(module, MAKEINTRESOURCEW(106));
-                HCURSOR copy = found ? static_cast<HCURSOR>(CopyImage(found, IMAGE_CURSOR, 0, 0, 0)) : nullptr;
-                FreeLibrary(module);
-                if (copy) return copy;
-            }
+            const winui::UniqueModule module(LoadLibraryExW(helper.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+            // A copy, so the cursor outlives the module it comes from.
+            HCURSOR found = module ? LoadCursorW(module.get(), MAKEINTRESOURCEW(106)) : nullptr;
+            HCURSOR copy = found ? static_cast<HCURSOR>(CopyImage(found, IMAGE_CURSOR, 0, 0, 0)) : nullptr;
+            if (copy) return copy;
         }
         return LoadCursorW(nullptr, IDC_HAND);
     }();
