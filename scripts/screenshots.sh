@@ -141,6 +141,9 @@ task_pane_style_shots() {
   xdotool mousemove 321 400 sleep 0.2 mousedown 1 sleep 0.2 mousemove 280 400 sleep 0.2 mousemove 241 400 \
     sleep 0.2 mouseup 1 mousemove 900 850
   shot task-pane-styled-scrolls 2
+  # Scrolled to the end by the scroll bar's down arrow (at the bottom right of the narrowed pane).
+  xdotool mousemove 230 641 click --repeat 20 --delay 60 1 mousemove 900 850
+  shot task-pane-styled-scrolled 1
   close_program
 
   # The first group shut, caught half-way. Each frame now stays 400 ms (the groups open so slowly
