@@ -63,7 +63,8 @@ inline const SidefoldExports& sidefold()
 
 inline HINSTANCE testModule() { return GetModuleHandleA(nullptr); }
 
-// The window's own visibility (the host windows of the tests are never shown).
+// The window's own visibility (the host windows of the tests are hidden, but for the one that reads
+// pixels off the screen).
 inline bool shown(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 // Dispatches this thread's messages until `done` holds or `ms` pass; true when it held.
