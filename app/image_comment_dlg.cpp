@@ -34,65 +34,37 @@ SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth)
     return SIZE{static_cast<LONG>(std::max<int64_t>(w, 1)), static_cast<LONG>(std::max<int64_t>(h, 1))};
 }
 
-bool CImageCommentDlg::run(HWND owner)
+CImageCommentDlg::CImageCommentDlg(const Image& image) : CDialog(IDD_IMAGE_COMMENT), image_(image) {}
+
+const winui::MessageMapBase* CImageCommentDlg::messageMap() const
 {
-    modeless_ = false;
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_IMAGE_COMMENT), owner, dialogProc,
-                           reinterpret_cast<LPARAM>(this)) == IDOK;
+    static const auto map = winui::MessageMap<CImageCommentDlg>()
+                                .on<WM_INITDIALOG>(&CImageCommentDlg::onInitDialog)
+                                .on<WM_DESTROY>(&CImageCommentDlg::onDestroy)
+                                .command(IDOK, &CImageCommentDlg::onOk);
+    return &map;
 }
 
-HWND CImageCommentDlg::create(HWND owner)
-{
-    modeless_ = true;
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_IMAGE_COMMENT), owner, dialogProc,
-                              reinterpret_cast<LPARAM>(this));
-}
+bool CImageCommentDlg::run(HWND owner) { return runModal(owner) == IDOK; }
 
-INT_PTR CALLBACK CImageCommentDlg::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<CImageCommentDlg*>(lParam)->onInit(dialog);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<CImageCommentDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!self) return FALSE;
-    switch (msg) {
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            if (LOWORD(wParam) == IDOK) self->onOk(dialog);
-            if (self->modeless_)
-                DestroyWindow(dialog);
-            else
-                EndDialog(dialog, LOWORD(wParam));
-            return TRUE;
-        }
-        return FALSE;
-    case WM_DESTROY:
-        self->onDestroy(dialog);
-        SetWindowLongPtrW(dialog, DWLP_USER, 0);
-        return FALSE;
-    default: return FALSE;
-    }
-}
+HWND CImageCommentDlg::create(HWND owner) { return createModeless(owner) ? hwnd() : nullptr; }
 
-void CImageCommentDlg::onInit(HWND dialog)
+bool CImageCommentDlg::onInitDialog()
 {
     comment_ = image_.comment;
-    SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, winui::toCrLf(winui::widen(image_.comment)).c_str());
-    SendDlgItemMessageW(dialog, IDC_COMMENT_TEXT, EM_SETMODIFY, FALSE, 0);
-    SetDlgItemTextW(dialog, IDC_COMMENT_PATH, winui::widen(image_.path).c_str());
-    showPicture(dialog);
+    setItemText(IDC_COMMENT_TEXT, winui::toCrLf(winui::widen(image_.comment)));
+    SendMessageW(item(IDC_COMMENT_TEXT), EM_SETMODIFY, FALSE, 0);
+    setItemText(IDC_COMMENT_PATH, winui::widen(image_.path));
+    showPicture();
+    return true;
 }
 
 // The picture, turned and fitted, centred on the preview box; none when it does not load.
-void CImageCommentDlg::showPicture(HWND dialog)
+void CImageCommentDlg::showPicture()
 {
-    HWND control = GetDlgItem(dialog, IDC_COMMENT_PICTURE);
+    HWND control = item(IDC_COMMENT_PICTURE);
     if (!control) return;
-    RECT client;
-    GetClientRect(dialog, &client);
-    const int clientWidth = client.right - client.left;
+    const int clientWidth = winui::clientSize(hwnd()).cx;
     // The preview of a big photo takes a while to decode; a second look comes from the thumbnail
     // cache, kept for this dialog width.
     const std::optional<ThumbnailKey> key = ThumbnailCache::keyOf(
@@ -129,20 +101,21 @@ void CImageCommentDlg::showPicture(HWND dialog)
                  size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CImageCommentDlg::onOk(HWND dialog)
+void CImageCommentDlg::onOk()
 {
-    HWND edit = GetDlgItem(dialog, IDC_COMMENT_TEXT);
+    HWND edit = item(IDC_COMMENT_TEXT);
     if (edit && SendMessageW(edit, EM_GETMODIFY, 0, 0)) {
         comment_ = winui::narrow(winui::windowText(edit));
     }
+    end(IDOK);
 }
 
-void CImageCommentDlg::onDestroy(HWND dialog)
+void CImageCommentDlg::onDestroy()
 {
     if (!shown_) return;
     // The control may have made its own copy; both are ours to free.
     winui::UniqueBitmap held(
-        reinterpret_cast<HBITMAP>(SendDlgItemMessageW(dialog, IDC_COMMENT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+        reinterpret_cast<HBITMAP>(SendMessageW(item(IDC_COMMENT_PICTURE), STM_SETIMAGE, IMAGE_BITMAP, 0)));
     if (held.get() == shown_.get()) held.release();
     shown_.reset();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gallery/gallery_types.h"
+#include "winui/dialog.h"
 #include "winui/handles.h"
 
 // Size of the preview for a picture of width x height in a dialog whose client area is
@@ -14,9 +15,9 @@
 SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth);
 inline constexpr int kCommentPreviewCentreY = 169;  // the preview's centre, from the client top
 
-class CImageCommentDlg {
+class CImageCommentDlg : public winui::CDialog {
 public:
-    explicit CImageCommentDlg(const Image& image) : image_(image) {}
+    explicit CImageCommentDlg(const Image& image);
 
     // Modal; true on OK.
     bool run(HWND owner);
@@ -25,15 +26,16 @@ public:
     // The comment as typed (as given when the text was not touched).
     const std::string& comment() const { return comment_; }
 
+protected:
+    const winui::MessageMapBase* messageMap() const override;
+
 private:
-    static INT_PTR CALLBACK dialogProc(HWND, UINT, WPARAM, LPARAM);
-    void onInit(HWND dialog);
-    void showPicture(HWND dialog);
-    void onOk(HWND dialog);
-    void onDestroy(HWND dialog);
+    bool onInitDialog();
+    void showPicture();
+    void onOk();
+    void onDestroy();
 
     Image image_;
     std::string comment_;
     winui::UniqueBitmap shown_;  // the preview bitmap
-    bool modeless_ = false;
 };
