@@ -48,6 +48,13 @@ void postNotice(GroupRecord* g, UINT code)
                  reinterpret_cast<LPARAM>(&g->notice));
 }
 
+// The animation a change runs: none while the bar cannot be seen (a host adds its groups open
+// before it shows its window; ten frames there would only hold the host up).
+DWORD shownMode(HWND barWindow, DWORD animation)
+{
+    return IsWindowVisible(barWindow) ? animation & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL) : 0;
+}
+
 }  // namespace
 
 std::string copyTitle(const char* title)
@@ -169,7 +176,7 @@ LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD animation)
     showGroup(barWindow, *bar, *g);
     if (g->expanded) return 1;
     g->expanded = true;
-    const DWORD mode = animation & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
+    const DWORD mode = shownMode(barWindow, animation);
     if (mode) {
         // Laid out with the group open (a scroll bar it needs shows first), shown shut, then
         // opened frame by frame.
@@ -194,7 +201,7 @@ LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD animation)
         if (c.kind == ChildKind::ComboBox || c.kind == ChildKind::ComboBoxEx)
             SendMessageA(c.window, CB_SHOWDROPDOWN, FALSE, 0);
     ShowWindow(g->dialog, SW_HIDE);
-    const DWORD mode = animation & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
+    const DWORD mode = shownMode(barWindow, animation);
     if (mode) animateGroup(barWindow, *bar, *g, mode, false);
     g->expanded = false;
     SendMessageA(g->header, kHeaderSetExpanded, 0, 1);

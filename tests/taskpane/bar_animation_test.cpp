@@ -1,7 +1,7 @@
 // Expanding and collapsing with animation, seen from the owner: the dialog of the group below
 // moves once per frame by the growth of that frame (k x D / 10), by D in all; groups added while
-// an animation runs wait for it and keep their order. (The library's pause between frames is
-// shortened for the tests.)
+// an animation runs wait for it and keep their order; a bar that cannot be seen changes at once.
+// (The library's pause between frames is shortened for the tests.)
 
 #include "sidefold_host.h"
 
@@ -12,11 +12,13 @@ namespace {
 
 class BarAnimation : public ::testing::Test {
 protected:
+    // On screen: a bar that cannot be seen changes at once, and the frames drawn are read back.
     void SetUp() override
     {
-        host = std::make_unique<HostWindow>();
+        host = std::make_unique<HostWindow>(WS_POPUP | WS_CLIPCHILDREN);
         bar = sidefold().createBar(host->window(), 0, 0, 0, 0, 240, 700);
         ASSERT_TRUE(IsWindow(bar));
+        ShowWindow(host->window(), SW_SHOWNOACTIVATE);
     }
     void TearDown() override
     {
@@ -79,6 +81,20 @@ TEST_F(BarAnimation, RollingOpenMovesTheGroupBelowInTenFramesAndShuttingInTen)
     EXPECT_FALSE(shown(dialog(1)));
 }
 
+TEST_F(BarAnimation, AHiddenBarOpensAndShutsAtOnce)
+{
+    ShowWindow(host->window(), SW_HIDE);
+    ASSERT_EQ(add(1, IDD_GROUP_LINKS, 0), 1);
+    ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
+    host->log.clear();
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, SIDEFOLD_ANIMATE_ROLL), 1);
+    EXPECT_EQ(movesOf(2).size(), 1u) << "the group below moved in one step";
+    host->log.clear();
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, SIDEFOLD_ANIMATE_STRETCH), 1);
+    EXPECT_EQ(movesOf(2).size(), 1u);
+    EXPECT_FALSE(shown(dialog(1)));
+}
+
 TEST_F(BarAnimation, GroupsAddedWhileAnAnimationRunsComeAfterItInTheirOrder)
 {
     ASSERT_EQ(add(1, IDD_GROUP_LINKS, 0), 1);
@@ -130,12 +146,6 @@ std::vector<uint32_t> coloursOnScreen(HWND window, const RECT& part)
 
 TEST_F(BarAnimation, TheFramesOfAClosingGroupShowItsControls)
 {
-    // On screen, so that what the frames drew can be read back.
-    sidefold().destroyBar(bar);
-    host = std::make_unique<HostWindow>(WS_POPUP | WS_CLIPCHILDREN);
-    bar = sidefold().createBar(host->window(), 0, 0, 0, 0, 240, 700);
-    ASSERT_TRUE(IsWindow(bar));
-    ShowWindow(host->window(), SW_SHOWNOACTIVATE);
     ASSERT_EQ(add(1, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
     ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
     RECT place;
