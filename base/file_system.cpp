@@ -1,8 +1,10 @@
 #include "base/file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <random>
 #include <thread>
 
@@ -51,7 +53,50 @@ std::string hexOf(uint64_t value)
     return out;
 }
 
+// Reads in growing chunks (a small template costs one small read, a large photo a few), so the
+// size the file system states is never trusted for the allocation.
+template <class Bytes> bool readWhole(const std::string& path, Bytes& bytes, uint64_t limit)
+{
+    bytes.clear();
+    std::FILE* f = openRegularFile(path);
+    if (!f) return false;
+    bool ok = true;
+    try {
+        constexpr size_t kFirstChunk = size_t{1} << 16, kLargestChunk = size_t{1} << 24;
+        for (;;) {
+            const size_t had = bytes.size();
+            if (had > limit) {
+                ok = false;
+                break;
+            }
+            const size_t chunk = std::clamp(had, kFirstChunk, kLargestChunk);
+            bytes.resize(had + chunk);
+            const size_t got = std::fread(bytes.data() + had, 1, chunk, f);
+            bytes.resize(had + got);
+            if (got < chunk) {
+                ok = !std::ferror(f) && bytes.size() <= limit;
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    std::fclose(f);
+    if (!ok) Bytes().swap(bytes);
+    return ok;
+}
+
 }  // namespace
+
+bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit)
+{
+    return readWhole(path, bytes, limit);
+}
+
+bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, uint64_t limit)
+{
+    return readWhole(path, bytes, limit);
+}
 
 std::string folderOf(const std::string& path)
 {

@@ -26,6 +26,10 @@ std::FILE* openFile(const std::string& path, const char* mode);
 // An existing regular file, opened for binary reading; nullptr for anything else (a folder, a
 // pipe, a device), refused without ever waiting for a pipe's writer.
 std::FILE* openRegularFile(const std::string& path);
+// The whole of a regular file (never a pipe or a device, which could block for ever); false when
+// it cannot be opened or read, is larger than `limit`, or memory runs out, and then `bytes` is empty.
+bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit);
+bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, uint64_t limit);
 // Renames `from` over `to`, replacing it in one step where the system allows.
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);

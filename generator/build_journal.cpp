@@ -4,6 +4,7 @@
 #include <chrono>
 #include <random>
 
+#include "base/file_system.h"
 #include "generator/file_ops.h"
 
 namespace {

@@ -1,7 +1,6 @@
 #include "generator/file_ops.h"
 
 #include <cstdio>
-#include <new>
 #include <system_error>
 
 #include "base/file_system.h"
@@ -49,36 +48,6 @@ FileStamp stampOf(const std::string& path)
     stamp.modified = static_cast<int64_t>(when.time_since_epoch().count());
     stamp.exists = true;
     return stamp;
-}
-
-bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit)
-{
-    bytes.clear();
-    std::FILE* f = openRegularFile(path);  // never a pipe or a device, which could block for ever
-    if (!f) return false;
-    bool ok = true;
-    try {
-        constexpr size_t kChunk = size_t{1} << 16;
-        for (;;) {
-            const size_t had = bytes.size();
-            if (had > limit) {
-                ok = false;
-                break;
-            }
-            bytes.resize(had + kChunk);
-            const size_t got = std::fread(bytes.data() + had, 1, kChunk, f);
-            bytes.resize(had + got);
-            if (got < kChunk) {
-                ok = !std::ferror(f) && bytes.size() <= limit;
-                break;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    std::fclose(f);
-    if (!ok) bytes.clear();
-    return ok;
 }
 
 bool writeFileBytes(const std::string& path, std::string_view bytes)

@@ -23,9 +23,6 @@ struct FileStamp {
 };
 FileStamp stampOf(const std::string& path);
 
-// The whole file into bytes; false when it is no regular file, cannot be opened or read, or is
-// larger than limit.
-bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit);
 // Creates or truncates the file and writes the bytes; a file that could not be written whole is
 // removed. False on any failure.
 bool writeFileBytes(const std::string& path, std::string_view bytes);

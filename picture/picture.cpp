@@ -23,35 +23,6 @@ thread_local PictureMemoryGate* tMemoryGate = nullptr;
 // Pictures are read whole; a file larger than this is no picture we could hold anyway.
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::FILE* f = openRegularFile(path);
-    if (!f) return false;
-    bool ok = true;
-    try {
-        constexpr size_t kChunk = size_t{1} << 20;
-        bytes.clear();
-        for (;;) {
-            const size_t had = bytes.size();
-            if (had >= kMaxFileBytes) {
-                ok = false;
-                break;
-            }
-            bytes.resize(had + kChunk);
-            const size_t got = std::fread(bytes.data() + had, 1, kChunk, f);
-            bytes.resize(had + got);
-            if (got < kChunk) {
-                ok = !std::ferror(f);
-                break;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    std::fclose(f);
-    return ok;
-}
-
 bool anyTransparent(const std::vector<uint8_t>& bgra)
 {
     for (size_t i = 3; i < bgra.size(); i += 4)
@@ -140,7 +111,7 @@ CPicture::CPicture(const std::string& path, int formatCode, PictureSizeHint hint
 bool CPicture::Load(const std::string& path, int formatCode, PictureSizeHint hint)
 {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(path, bytes)) {
+    if (!readFileBytes(path, bytes, kMaxFileBytes)) {
         Destroy();
         return false;
     }
