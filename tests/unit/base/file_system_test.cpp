@@ -5,6 +5,7 @@
 #include "base/file_system.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <filesystem>
 #include <fstream>
@@ -341,3 +342,25 @@ TEST_F(FileSystemTest, OverwriteInPlaceKeepsTheFile)
     EXPECT_EQ(inspectFile(path).hardLinks, 1u);
 }
 #endif
+
+// A whole file is read across the reader's growing chunks, byte for byte, and one byte more than
+// the limit is refused with nothing kept.
+TEST_F(FileSystemTest, WholeFileReadUpToTheLimitAndRefusedPastIt)
+{
+    std::string big(300'001, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 251);
+    const std::string path = write("big.bin", big);
+    std::string text;
+    EXPECT_TRUE(readFileBytes(path, text, big.size()));
+    EXPECT_EQ(text, big);
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(readFileBytes(path, bytes, uint64_t{1} << 30));
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), big.begin(), big.end(),
+                           [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }));
+    EXPECT_FALSE(readFileBytes(path, text, big.size() - 1));
+    EXPECT_TRUE(text.empty());
+    EXPECT_FALSE(readFileBytes(folder(), bytes, 100));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(readFileBytes(write("empty", ""), text, 0));
+    EXPECT_TRUE(text.empty());
+}
