@@ -20,6 +20,7 @@
 #include "fake_seam.h"
 #include "resource.h"
 #include "taskpane/include/sidefold.h"
+#include "thread_dialog.h"
 #include "winui/text.h"
 
 // Pumps the thread's messages until none is left.
@@ -63,7 +64,7 @@ private:
     {
         DialogDriver* self = current();
         if (!self || !self->act_) return;
-        HWND dialog = FindWindowW(L"#32770", self->caption_.c_str());
+        HWND dialog = findThreadDialog(self->caption_.c_str());
         if (!dialog || !IsWindowVisible(dialog)) return;
         auto act = std::move(self->act_);
         self->act_ = nullptr;

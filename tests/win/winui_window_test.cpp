@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "resource.h"
+#include "thread_dialog.h"
 #include "winui/dialog.h"
 #include "winui/handles.h"
 #include "winui/text.h"
@@ -29,11 +30,8 @@ public:
 
     bool create(const wchar_t* text)
     {
-        return createWindow(winui::WindowArgs{.className = L"FotoloomProbe",
-                                              .text = text,
-                                              .style = WS_OVERLAPPEDWINDOW,
-                                              .width = 300,
-                                              .height = 200});
+        return createWindow(winui::WindowArgs{
+            .className = L"FotoloomProbe", .text = text, .style = WS_OVERLAPPEDWINDOW, .width = 300, .height = 200});
     }
 
 protected:
@@ -208,8 +206,10 @@ TEST(Dialog, ModelessDialogIsBoundOnInitAndOkAndCancelEndIt)
 
 void CALLBACK clickOkOfAlbumDialog(HWND, UINT, UINT_PTR id, DWORD)
 {
-    KillTimer(nullptr, id);
-    if (HWND box = FindWindowW(L"#32770", L"Album")) PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (HWND box = findThreadDialog(L"Album")) {
+        KillTimer(nullptr, id);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
 }
 
 TEST(Dialog, ModalDialogReturnsTheEndValue)
