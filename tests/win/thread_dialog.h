@@ -7,23 +7,29 @@
 
 #include <cwchar>
 
+namespace thread_dialog_detail {
+
+struct Search {
+    const wchar_t* caption;
+    HWND found;
+};
+
+inline BOOL CALLBACK visit(HWND window, LPARAM data)
+{
+    auto& s = *reinterpret_cast<Search*>(data);
+    wchar_t name[16] = {}, text[256] = {};
+    GetClassNameW(window, name, 16);
+    GetWindowTextW(window, text, 256);
+    if (std::wcscmp(name, L"#32770") != 0 || std::wcscmp(text, s.caption) != 0) return TRUE;
+    s.found = window;
+    return FALSE;
+}
+
+}  // namespace thread_dialog_detail
+
 inline HWND findThreadDialog(const wchar_t* caption)
 {
-    struct Search {
-        const wchar_t* caption;
-        HWND found;
-    } search{caption, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            wchar_t name[16] = {}, text[256] = {};
-            GetClassNameW(window, name, 16);
-            GetWindowTextW(window, text, 256);
-            if (std::wcscmp(name, L"#32770") != 0 || std::wcscmp(text, s.caption) != 0) return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    thread_dialog_detail::Search search{caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &thread_dialog_detail::visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
