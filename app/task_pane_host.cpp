@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kTaskPaneBarId = 123;
 constexpr DWORD kTaskPaneBarStyle = kBarAlignLeft | kBarBorderRight | kBarSizeDynamic;  // 0x1404
-constexpr UINT kLinkSetImages = WM_USER + 3;
 constexpr UINT kSendTimeoutMs = 100000;
 
 struct LinkImage {
@@ -27,6 +26,13 @@ struct Group {
     size_t linkCount;
 };
 
+// The headers: a tooltip, a focus rectangle that a click does not bring, the system sounds, open
+// from the start; the first two groups in the main look and stretching, the third rolling.
+constexpr DWORD kHeaderCommon = SIDEFOLD_HEADER_TOOLTIP | SIDEFOLD_HEADER_FOCUS_RECT |
+                                SIDEFOLD_HEADER_NO_FOCUS_ON_CLICK | SIDEFOLD_HEADER_SOUNDS | SIDEFOLD_HEADER_EXPANDED;
+constexpr DWORD kMainHeader = kHeaderCommon | SIDEFOLD_HEADER_MAIN | SIDEFOLD_ANIMATE_STRETCH;
+constexpr DWORD kPlainHeader = kHeaderCommon | SIDEFOLD_ANIMATE_ROLL;
+
 constexpr LinkImage kAlbumLinks[] = {{ID_LINK_ALBUM_ADD, 0},    {ID_LINK_ALBUM_EDIT, 1}, {ID_LINK_ALBUM_COPY, 2},
                                      {ID_LINK_ALBUM_REMOVE, 3}, {ID_LINK_ALBUM_UP, 4},   {ID_LINK_ALBUM_DOWN, 5}};
 constexpr LinkImage kImageLinks[] = {{ID_LINK_IMAGES_ADD, 6},          {ID_LINK_IMAGES_ADD_FOLDER, 7},
@@ -36,9 +42,10 @@ constexpr LinkImage kImageLinks[] = {{ID_LINK_IMAGES_ADD, 6},          {ID_LINK_
 constexpr LinkImage kGalleryLinks[] = {{ID_LINK_BUILD_TITLE, 14}, {ID_LINK_BUILD_VIEW, 15}};
 
 constexpr Group kGroups[3] = {
-    {IDD_TASK_ALBUMS, "Albums management", 0x1A99, true, "Albums Management", kAlbumLinks, std::size(kAlbumLinks)},
-    {IDD_TASK_IMAGES, "Images management", 0x1A99, false, "Images Management", kImageLinks, std::size(kImageLinks)},
-    {IDD_TASK_GALLERY, "Web Gallery management", 0x2899, false, "Web Gallery Management", kGalleryLinks,
+    {IDD_TASK_ALBUMS, "Albums management", kMainHeader, true, "Albums Management", kAlbumLinks, std::size(kAlbumLinks)},
+    {IDD_TASK_IMAGES, "Images management", kMainHeader, false, "Images Management", kImageLinks,
+     std::size(kImageLinks)},
+    {IDD_TASK_GALLERY, "Web Gallery management", kPlainHeader, false, "Web Gallery Management", kGalleryLinks,
      std::size(kGalleryLinks)},
 };
 
@@ -117,15 +124,22 @@ LRESULT CTaskPaneHost::onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) con
             HWND link = GetDlgItem(record.dialog, group->links[i].control);
             if (!link) continue;
             DWORD_PTR ignored = 0;
-            SendMessageTimeoutA(link, kLinkSetImages, static_cast<WPARAM>(group->links[i].image),
+            SendMessageTimeoutA(link, SIDEFOLD_LINK_SET_IMAGES, static_cast<WPARAM>(group->links[i].image),
                                 reinterpret_cast<LPARAM>(&images), SMTO_NORMAL, kSendTimeoutMs, &ignored);
         }
         return 1;
     }
-    case WM_COMMAND:
+    case WM_COMMAND: {
         if (!group) return 0;
-        SendMessageW(frame, WM_COMMAND, record.wParam, record.lParam);
+        // The pane's thread waits for this answer: it is given first, so that a command that
+        // opens a modal dialog does not hold the pane (no painting, no input) while it is up.
+        // The record goes with the answer; what the command needs is copied before.
+        const WPARAM command = record.wParam;
+        const LPARAM control = record.lParam;
+        if ((InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_REPLIED)) == ISMEX_SEND) ReplyMessage(1);
+        SendMessageW(frame, WM_COMMAND, command, control);
         return 1;
+    }
     default: return 0;
     }
 }

@@ -44,7 +44,8 @@ void makeBackground(BarRecord& bar)
     if (!bitmap || !memory) return;  // the bar then paints the plain pane colour
     GdiFlush();
     auto* bits = static_cast<uint32_t*>(memory);
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     for (int y = 0; y < height; ++y) {
         const uint32_t p = pixelOf(gradientRow(t.paneBackground, t.paneBackground2, t.paneGradientExponent, y, height));
         std::fill(bits + static_cast<size_t>(y) * width, bits + static_cast<size_t>(y + 1) * width, p);
@@ -70,7 +71,7 @@ void copyBackground(const BarRecord& bar, HDC dc, int x, int y, const RECT& area
     const int bw = bar.background ? std::min<int>(w, bar.backgroundSize.cx - area.left) : 0;
     const int bh = bar.background ? std::min<int>(h, bar.backgroundSize.cy - top) : 0;
     if (bw < w || bh < h) {
-        SetBkColor(dc, libraryTheme().paneBackground & 0xFFFFFF);
+        SetBkColor(dc, libraryTheme()->paneBackground & 0xFFFFFF);
         const RECT all{x, y, x + w, y + h};
         ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
     }

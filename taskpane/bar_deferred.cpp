@@ -3,6 +3,7 @@
 #include <new>
 
 #include "taskpane/bar_groups.h"
+#include "taskpane/library_messages.h"
 
 namespace sidefold {
 
@@ -14,6 +15,7 @@ LRESULT deferredResult(UINT message)
     switch (message) {
     case WM_SIZE:
     case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
     case WM_COMMAND:
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED: return 0;
@@ -52,6 +54,7 @@ bool isLayoutMessage(const BarRecord& bar, UINT message, LPARAM lParam)
     switch (message) {
     case WM_SIZE:
     case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
     case SIDEFOLD_BAR_ADD_GROUP:

@@ -14,14 +14,6 @@ namespace sidefold {
 
 namespace {
 
-constexpr DWORD kHeaderGroupBit = SIDEFOLD_HEADER_GROUP;
-constexpr UINT kHeaderSetExpanded = WM_USER + 4;
-constexpr UINT kHeaderSetInteractive = WM_USER + 6;
-constexpr UINT kHeaderSetIndent = WM_USER + 7;
-constexpr UINT kHeaderSetIcon = WM_USER + 8;
-constexpr UINT kLinkSetColours = WM_USER + 2;
-constexpr UINT kLinkSetInteractive = WM_USER + 9;
-
 void linkIn(BarRecord& bar, GroupRecord* g, WPARAM position)
 {
     GroupRecord* before = position == static_cast<WPARAM>(-1) ? nullptr : groupAt(bar, position);
@@ -40,12 +32,18 @@ void unlink(BarRecord& bar, GroupRecord* g)
 
 void postNotice(GroupRecord* g, UINT code)
 {
-    // The notice lives in the group record, so it is still there when the dialog reads it.
-    g->notice.hwndFrom = g->dialog;
-    g->notice.idFrom = static_cast<UINT_PTR>(g->description.groupId);
-    g->notice.code = code;
-    PostMessageA(g->dialog, WM_NOTIFY, static_cast<WPARAM>(g->description.groupId),
-                 reinterpret_cast<LPARAM>(&g->notice));
+    NMHDR* notice = nullptr;
+    try {
+        notice = &g->notices.emplace_back();
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    notice->hwndFrom = g->dialog;
+    notice->idFrom = static_cast<UINT_PTR>(g->description.groupId);
+    notice->code = code;
+    if (!PostMessageA(g->dialog, WM_NOTIFY, static_cast<WPARAM>(g->description.groupId),
+                      reinterpret_cast<LPARAM>(notice)))
+        g->notices.pop_back();
 }
 
 // The animation a change runs: none while the bar cannot be seen (a host adds its groups open
@@ -111,12 +109,14 @@ HFONT groupFont(const BarRecord& bar, const GroupRecord& group)
 
 void giveLinkColours(const GroupRecord& group)
 {
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     const bool main = (group.description.headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
     COLORREF colours[5] = {0, main ? t.mainLinkColour : t.linkColour, main ? t.mainLinkHoverColour : t.linkHoverColour,
                            main ? t.mainLinkHoverColour : t.linkHoverColour, GetSysColor(COLOR_GRAYTEXT)};
     for (const ChildLayout& c : group.children)
-        if (c.kind == ChildKind::Link) SendMessageA(c.window, kLinkSetColours, reinterpret_cast<WPARAM>(colours), 0);
+        if (c.kind == ChildKind::Link)
+            SendMessageA(c.window, SIDEFOLD_LINK_SET_COLOURS, reinterpret_cast<WPARAM>(colours), 0);
 }
 
 LRESULT addGroup(HWND barWindow, WPARAM position, const SidefoldGroupDescription* description)
@@ -127,10 +127,12 @@ LRESULT addGroup(HWND barWindow, WPARAM position, const SidefoldGroupDescription
     if (!g) return 0;
     g->description = *description;
     g->bar = bar;
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     const bool main = (description->headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
-    const DWORD style = (description->headerStyle | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | kHeaderGroupBit) &
-                        ~static_cast<DWORD>(WS_VISIBLE | SIDEFOLD_HEADER_EXPANDED);
+    const DWORD style =
+        (description->headerStyle | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SIDEFOLD_HEADER_GROUP) &
+        ~static_cast<DWORD>(WS_VISIBLE | SIDEFOLD_HEADER_EXPANDED);
     std::string title;
     try {
         title = copyTitle(description->title);
@@ -142,9 +144,9 @@ LRESULT addGroup(HWND barWindow, WPARAM position, const SidefoldGroupDescription
                                 barWindow, nullptr, libraryModule(), nullptr);
     if (g->header) {
         const LONG border = main ? t.mainTaskListBorderThickness.left : t.taskListBorderThickness.left;
-        SendMessageA(g->header, kHeaderSetIndent, static_cast<WPARAM>(border + 10), 0);
+        SendMessageA(g->header, SIDEFOLD_HEADER_SET_INDENT, static_cast<WPARAM>(border + 10), 0);
         if (description->headerImages)
-            SendMessageA(g->header, kHeaderSetIcon, reinterpret_cast<WPARAM>(description->headerImages),
+            SendMessageA(g->header, SIDEFOLD_HEADER_SET_ICON, reinterpret_cast<WPARAM>(description->headerImages),
                          description->headerImageIndex);
         HWND dialog = CreateDialogParamA(description->templateModule, MAKEINTRESOURCEA(description->templateId),
                                          barWindow, &groupDialogProc, reinterpret_cast<LPARAM>(g));
@@ -185,9 +187,9 @@ LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD animation)
         bar->opening = nullptr;
         if (barOf(barWindow) == bar) animateGroup(barWindow, *bar, *g, mode, true);
     }
-    SendMessageA(g->header, kHeaderSetExpanded, 1, 1);
+    SendMessageA(g->header, SIDEFOLD_HEADER_SET_EXPANDED, 1, 1);
     layoutBar(barWindow);
-    postNotice(g, 0);
+    postNotice(g, SIDEFOLD_NOTIFY_EXPANDED);
     RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     return 1;
 }
@@ -204,9 +206,9 @@ LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD animation)
     const DWORD mode = shownMode(barWindow, animation);
     if (mode) animateGroup(barWindow, *bar, *g, mode, false);
     g->expanded = false;
-    SendMessageA(g->header, kHeaderSetExpanded, 0, 1);
+    SendMessageA(g->header, SIDEFOLD_HEADER_SET_EXPANDED, 0, 1);
     layoutBar(barWindow);
-    postNotice(g, 1);
+    postNotice(g, SIDEFOLD_NOTIFY_COLLAPSED);
     RedrawWindow(barWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     return 1;
 }
@@ -214,12 +216,12 @@ LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD animation)
 void setInteractive(const BarRecord& bar, bool interactive)
 {
     for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
-        SendMessageA(g->header, kHeaderSetInteractive, interactive, 0);
+        SendMessageA(g->header, SIDEFOLD_HEADER_SET_INTERACTIVE, interactive, 0);
         for (const ChildLayout& c : g->children) {
             if (c.kind == ChildKind::SectionHeader)
-                SendMessageA(c.window, kHeaderSetInteractive, interactive, 0);
+                SendMessageA(c.window, SIDEFOLD_HEADER_SET_INTERACTIVE, interactive, 0);
             else if (c.kind == ChildKind::Link)
-                SendMessageA(c.window, kLinkSetInteractive, interactive, 0);
+                SendMessageA(c.window, SIDEFOLD_LINK_SET_INTERACTIVE, interactive, 0);
         }
     }
 }

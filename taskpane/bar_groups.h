@@ -22,7 +22,7 @@ GroupRecord* groupWithId(const BarRecord& bar, WPARAM id);
 GroupRecord* groupWithHeader(const BarRecord& bar, HWND header);
 GroupRecord* groupOf(HWND dialog);
 
-// WM_USER+3: 1 when the group was added, 0 when the description or a window failed.
+// SIDEFOLD_BAR_ADD_GROUP: 1 when the group was added, 0 when the description or a window failed.
 LRESULT addGroup(HWND bar, WPARAM position, const SidefoldGroupDescription* description);
 // Unlinks the group, destroys its windows and frees it.
 void removeGroup(BarRecord& bar, GroupRecord* group);

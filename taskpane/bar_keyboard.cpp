@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "taskpane/bar_deferred.h"
 #include "taskpane/bar_record.h"
 #include "taskpane/bar_scroll.h"
 
@@ -114,8 +115,16 @@ bool navigateByKey(HWND window, const MSG& msg)
     }
     const Stop& target = stops[static_cast<size_t>(next)];
     if (GetForegroundWindow() != GetAncestor(window, GA_ROOT)) SetForegroundWindow(GetAncestor(window, GA_ROOT));
-    showGroup(window, *bar, *target.group);
-    SetFocus(target.window);
+    // Scrolling moves the dialogs, whose messages go to the host: the bar is busy meanwhile, so
+    // that what the host sends back (a group removed, the bar destroyed) waits for the scroll.
+    beginWork(*bar);
+    if (target.header)
+        showGroup(window, *bar, *target.group);
+    else
+        showControl(window, *bar, target.window);
+    const HWND to = target.window;
+    endWork(*bar);
+    SetFocus(to);
     return true;
 }
 

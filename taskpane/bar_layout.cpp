@@ -99,7 +99,8 @@ void setScrollBar(HWND window, BarRecord& bar, bool show)
 
 void measureGroup(const BarRecord& bar, GroupRecord& g)
 {
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     const Box border = box(isMainGroup(g) ? t.mainTaskListBorderThickness : t.taskListBorderThickness);
     measureAt(g, border, bar.metrics.groupWidthWithBar, g.withScrollBar, true);
     measureAt(g, border, bar.metrics.groupWidthWithoutBar, g.withoutScrollBar, false);
@@ -120,7 +121,8 @@ void layoutBar(HWND window)
 {
     BarRecord* bar = barOf(window);
     if (!bar) return;
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     GetClientRect(window, &bar->client);
     bar->scrollBarShown = scrollBarVisible(window);
     bar->metrics = paneMetrics(bar->client.right, bar->scrollBarShown, GetSystemMetrics(SM_CXVSCROLL),
@@ -188,7 +190,8 @@ void pumpPaint(BarRecord& bar)
 void makeBarFonts(BarRecord& bar)
 {
     deleteBarFonts(bar);
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     if (!t.systemLook) {
         bar.font = themeFont(t.headerFontFace, t.headerFontHeight);
         bar.mainFont = themeFont(t.mainHeaderFontFace, t.mainHeaderFontHeight);

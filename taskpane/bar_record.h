@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <list>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,9 @@ struct GroupRecord {
     std::vector<ChildLayout> children;
     HWND defaultButton = nullptr;  // the dialog's first default push button
     HWND shownDefault = nullptr;   // the button that shows the default look now
-    NMHDR notice{};                // posted expand/collapse notice; lives as long as the group
+    // Expand/collapse notices posted to the dialog and not yet read: each keeps its own code
+    // until the dialog has handed it on (a list, so that a notice never moves).
+    std::list<NMHDR> notices;
     GroupGeometry withScrollBar;
     GroupGeometry withoutScrollBar;
 };
@@ -93,6 +96,7 @@ struct BarRecord {
     bool scrollBarShown = false;
     bool scrolling = false;  // a scroll-bar drag is in progress
     int scrollPosition = 0;
+    int wheelRest = 0;      // wheel movement short of a notch, kept for the next message
     int contentHeight = 0;  // of the stack in the current layout
     RECT client{};          // the client rectangle the layout was made for
     PaneMetrics metrics;
@@ -115,6 +119,18 @@ template <class Record> Record* recordOf(HWND window, DWORD tag)
     return r && r->tag == tag ? r : nullptr;
 }
 inline BarRecord* barOf(HWND window) { return recordOf<BarRecord>(window, kBarTag); }
+
+// Other threads (ordinals 9 and 10) reach a bar's record only under this lock, and the bar's
+// window gives its record up only under it: neither finds a record that is being freed.
+inline SRWLOCK barsLock = SRWLOCK_INIT;
+// The bar record of a window of this process, under barsLock (the caller holds it). A window of
+// another process carries a pointer that means nothing here.
+inline BarRecord* barOfAnyThread(HWND window)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId() ? barOf(window) : nullptr;
+}
 
 // WM_NCCREATE of a control: its record made (with the size it was created at) and put in the
 // window's user data. False when there is no memory for it, which fails the creation.

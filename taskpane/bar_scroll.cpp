@@ -46,6 +46,29 @@ void scrollByCode(HWND window, BarRecord& bar, int code)
     scrollBarTo(window, bar, position);
 }
 
+void scrollByWheel(HWND window, BarRecord& bar, int delta)
+{
+    if (!bar.scrollBarShown) return;
+    bar.wheelRest += delta;
+    const int notches = bar.wheelRest / WHEEL_DELTA;
+    if (notches == 0) return;
+    bar.wheelRest -= notches * WHEEL_DELTA;
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const int step = lines == WHEEL_PAGESCROLL ? bar.client.bottom : static_cast<int>(lines) * kLine;
+    scrollBarTo(window, bar, bar.scrollPosition - notches * step);
+}
+
+void showControl(HWND window, BarRecord& bar, HWND control)
+{
+    RECT r{};
+    if (!bar.scrollBarShown || !GetWindowRect(control, &r)) return;
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    scrollBarTo(window, bar,
+                positionShowing(r.top + bar.scrollPosition, r.bottom - r.top, bar.scrollPosition, bar.client.bottom,
+                                bar.contentHeight - 1));
+}
+
 void showGroup(HWND window, BarRecord& bar, const GroupRecord& group)
 {
     if (!bar.scrollBarShown) return;

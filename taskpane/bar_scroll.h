@@ -1,6 +1,6 @@
 #pragma once
-// Scrolling the bar (WM_VSCROLL) and making a group visible (WM_USER+19/+20, and before every
-// expansion).
+// Scrolling the bar (WM_VSCROLL, the mouse wheel) and making a group visible
+// (SIDEFOLD_BAR_SHOW_AT/_ID, and before every expansion).
 
 #include <windows.h>
 
@@ -12,7 +12,12 @@ namespace sidefold {
 void scrollBarTo(HWND window, BarRecord& bar, int position);
 // WM_VSCROLL with its scroll code.
 void scrollByCode(HWND window, BarRecord& bar, int code);
+// WM_MOUSEWHEEL: by the system's lines per notch (a page when it says so), like the scroll bar's
+// arrows; what is less than a notch is kept for the next message.
+void scrollByWheel(HWND window, BarRecord& bar, int delta);
 // Scrolls so that the whole group shows, or as much of it as fits, header first.
 void showGroup(HWND window, BarRecord& bar, const GroupRecord& group);
+// Scrolls so that a control inside a group's dialog shows (the keyboard moved the focus to it).
+void showControl(HWND window, BarRecord& bar, HWND control);
 
 }  // namespace sidefold

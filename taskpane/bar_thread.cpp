@@ -8,6 +8,7 @@
 #include "taskpane/bar_keyboard.h"
 #include "taskpane/bar_record.h"
 #include "taskpane/library.h"
+#include "taskpane/library_messages.h"
 
 namespace sidefold {
 
@@ -21,6 +22,7 @@ struct StartBlock {
     int x, y, cx, cy;
     DWORD hostThread;
     HANDLE ready;        // signalled once the bar exists (or could not be made)
+    HMODULE self;        // a reference to the library, which the thread gives back as it ends
     HWND bar = nullptr;  // the result
 };
 
@@ -63,11 +65,14 @@ void runLoop(HWND window)
 DWORD WINAPI barThread(void* parameter)
 {
     auto* start = static_cast<StartBlock*>(parameter);
+    // The thread holds the library while it runs: a host that frees the library as soon as
+    // the bar is gone (or while it dies with its parent) must not unmap the code of this loop.
+    const HMODULE self = start->self;
     HWND window = CreateWindowExA(start->exStyle, SIDEFOLD_CLASS_BAR, "", start->style | kBarStyle, start->x, start->y,
                                   start->cx, start->cy, start->parent, nullptr, libraryModule(), nullptr);
     if (!window) {
         SetEvent(start->ready);
-        return 0;
+        FreeLibraryAndExitThread(self, 0);
     }
     if (BarRecord* bar = barOf(window)) {
         bar->hostThread = start->hostThread;
@@ -77,7 +82,17 @@ DWORD WINAPI barThread(void* parameter)
     start->bar = window;
     SetEvent(start->ready);  // the start block belongs to the host again from here
     runLoop(window);
-    return 0;
+    FreeLibraryAndExitThread(self, 0);
+}
+
+// Waits for a thread that ends by itself, keeping the host's window answering meanwhile.
+void waitForThread(HANDLE thread, HWND parent)
+{
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, 10, QS_ALLINPUT | QS_ALLPOSTMESSAGE);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+        dispatchOne(parent);
+    }
 }
 
 }  // namespace
@@ -88,12 +103,14 @@ extern "C" HWND WINAPI sidefoldCreateBar(HWND parent, DWORD style, DWORD exStyle
 {
     using namespace sidefold;
     if (!IsWindow(parent)) return nullptr;
-    StartBlock start{parent, style, exStyle, x, y, cx, cy, GetCurrentThreadId(), nullptr};
+    StartBlock start{parent, style, exStyle, x, y, cx, cy, GetCurrentThreadId(), nullptr, nullptr};
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&barThread), &start.self))
+        return nullptr;
     start.ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!start.ready) return nullptr;
-    HANDLE thread = CreateThread(nullptr, 0, &barThread, &start, 0, nullptr);
+    HANDLE thread = start.ready ? CreateThread(nullptr, 0, &barThread, &start, 0, nullptr) : nullptr;
     if (!thread) {
-        CloseHandle(start.ready);
+        if (start.ready) CloseHandle(start.ready);
+        FreeLibrary(start.self);
         return nullptr;
     }
     for (;;) {
@@ -106,18 +123,16 @@ extern "C" HWND WINAPI sidefoldCreateBar(HWND parent, DWORD style, DWORD exStyle
         dispatchOne(parent);
     }
     CloseHandle(start.ready);
+    // The bar may already be gone again (closed by a message the host dispatched meanwhile).
+    AcquireSRWLockExclusive(&barsLock);
     BarRecord* bar = start.bar ? barOf(start.bar) : nullptr;
+    if (bar) bar->thread = thread;
+    ReleaseSRWLockExclusive(&barsLock);
     if (!bar) {
-        WaitForSingleObject(thread, INFINITE);
-        DWORD code = 0;
-        GetExitCodeThread(thread, &code);
+        waitForThread(thread, parent);
         CloseHandle(thread);
         return nullptr;
     }
-    EnterCriticalSection(&bar->lock);
-    bar->thread = thread;
-    bar->hostThread = GetCurrentThreadId();
-    LeaveCriticalSection(&bar->lock);
     return start.bar;
 }
 
@@ -125,21 +140,31 @@ extern "C" BOOL WINAPI sidefoldDestroyBar(HWND window)
 {
     using namespace sidefold;
     if (!IsWindow(window)) return FALSE;
-    BarRecord* bar = isClass(window, WindowClass::Bar) ? barOf(window) : nullptr;
-    if (!bar) return DestroyWindow(window);
+    DWORD process = 0;
+    const DWORD barThreadId = GetWindowThreadProcessId(window, &process);
+    // Another process's window: its user data is a pointer there, and it is not ours to destroy.
+    if (process != GetCurrentProcessId()) return FALSE;
     const HWND parent = GetParent(window);
-    EnterCriticalSection(&bar->lock);
-    HANDLE thread = bar->thread;
-    bar->thread = nullptr;  // ours now: the bar's teardown must not close it
-    if (thread) SetEvent(bar->stopEvent);
-    LeaveCriticalSection(&bar->lock);
-    // A bar that a host made itself with CreateWindow has no thread of ours to stop.
-    if (!thread) return DestroyWindow(window);
-    for (;;) {
-        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, 10, QS_ALLINPUT | QS_ALLPOSTMESSAGE);
-        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
-        dispatchOne(parent);
+    HANDLE thread = nullptr;
+    AcquireSRWLockExclusive(&barsLock);
+    BarRecord* bar = isClass(window, WindowClass::Bar) ? barOfAnyThread(window) : nullptr;
+    if (bar) {
+        thread = bar->thread;
+        bar->thread = nullptr;  // ours now: the bar's teardown must not close it
+        if (thread && barThreadId != GetCurrentThreadId()) SetEvent(bar->stopEvent);
     }
+    ReleaseSRWLockExclusive(&barsLock);
+    // A bar that a host made itself with CreateWindow has no thread of ours to stop; a bar asked
+    // to go from its own thread (a group's callback) must not wait for itself: both are
+    // destroyed directly, and the thread's loop ends once it gets back to it.
+    if (!thread || barThreadId == GetCurrentThreadId()) {
+        const BOOL destroyed = DestroyWindow(window);
+        return thread ? CloseHandle(thread) : destroyed;
+    }
+    // Called from the host's handler of a forwarded message: the bar's thread is waiting for
+    // that answer, and would not see the stop signal before it timed out.
+    if ((InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_REPLIED)) == ISMEX_SEND) ReplyMessage(0);
+    waitForThread(thread, parent);
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     return CloseHandle(thread);

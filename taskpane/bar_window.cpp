@@ -15,6 +15,7 @@
 #include "taskpane/bar_scroll.h"
 #include "taskpane/group_forwarding.h"
 #include "taskpane/library.h"
+#include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
@@ -47,8 +48,14 @@ LRESULT Bar_Create(BarRecord& bar)
 // host destroyed the parent while the bar waited on it), the record stays until that ends.
 void Bar_Destroy(HWND window, BarRecord* bar)
 {
-    EnterCriticalSection(&bar->lock);
+    AcquireSRWLockExclusive(&barsLock);
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    // A bar that dies with its parent was never handed to ordinal 10: its thread handle goes here.
+    HANDLE thread = bar->thread;
+    bar->thread = nullptr;
+    ReleaseSRWLockExclusive(&barsLock);
+    if (thread) CloseHandle(thread);
+    EnterCriticalSection(&bar->lock);
     GroupRecord* groups = bar->firstGroup;
     bar->firstGroup = bar->lastGroup = nullptr;
     LeaveCriticalSection(&bar->lock);
@@ -63,9 +70,6 @@ void Bar_Destroy(HWND window, BarRecord* bar)
     EnterCriticalSection(&bar->lock);
     if (bar->stopEvent) CloseHandle(bar->stopEvent);
     bar->stopEvent = nullptr;
-    // A bar that dies with its parent was never handed to ordinal 10: its thread handle goes here.
-    if (bar->thread) CloseHandle(bar->thread);
-    bar->thread = nullptr;
     bar->graveyard = groups;
     const bool inUse = bar->busy > 0;
     bar->dead = inUse;
@@ -133,15 +137,16 @@ LRESULT Bar_LayoutMessage(HWND window, BarRecord& bar, UINT message, WPARAM wPar
     switch (message) {
     case WM_SIZE: layoutBar(window); return 0;
     case WM_VSCROLL: scrollByCode(window, bar, LOWORD(wParam)); return 0;
+    case WM_MOUSEWHEEL: scrollByWheel(window, bar, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED: Bar_ThemeChanged(window, bar, message); return 0;
     case WM_COMMAND:
-        // A group header toggled by the user: 0xD8EE now expanded, 0xD8ED now collapsed.
+        // A group header toggled by the user.
         if ((g = groupWithHeader(bar, reinterpret_cast<HWND>(lParam)))) {
             const DWORD mode = g->description.headerStyle & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
-            if (HIWORD(wParam) == 0xD8EE)
+            if (HIWORD(wParam) == SIDEFOLD_HEADER_NOW_EXPANDED)
                 expandGroup(window, g, mode);
-            else if (HIWORD(wParam) == 0xD8ED)
+            else if (HIWORD(wParam) == SIDEFOLD_HEADER_NOW_COLLAPSED)
                 collapseGroup(window, g, mode);
         }
         return 0;
@@ -230,8 +235,8 @@ LRESULT CALLBACK barWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case SIDEFOLD_BAR_DESCRIPTION_ID: return Bar_CopyDescription(groupWithId(*bar, wParam), lParam);
     case SIDEFOLD_BAR_RESERVED_14:
     case SIDEFOLD_BAR_RESERVED_15:
-    case WM_USER + 2:
-    case WM_USER + 16: return 0;
+    case SIDEFOLD_BAR_RESERVED_2:
+    case SIDEFOLD_BAR_RESERVED_16: return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

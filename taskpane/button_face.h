@@ -7,17 +7,24 @@
 
 #include <uxtheme.h>
 
+#include "taskpane/include/sidefold.h"
+
 namespace sidefold {
 
 constexpr DWORD kButtonTag = 116;
 
-// Kinds (style & 0x0070) and the other style bits.
-constexpr DWORD kButtonKindMask = 0x0070;
-constexpr DWORD kButtonPush = 0x00, kButtonDefaultPush = 0x10, kButtonCheck = 0x20, kButtonToggleCheck = 0x30;
-constexpr DWORD kButtonRadio = 0x40, kButtonThreeState = 0x50, kButtonStepThreeState = 0x60, kButtonToggleRadio = 0x70;
-constexpr DWORD kButtonEllipsis = 0x0002, kButtonWrap = 0x0004, kButtonGlyphRight = 0x0008;
-constexpr DWORD kButtonFocusRect = 0x0080, kButtonNoFocusOnClick = 0x0100, kButtonFlat = 0x0800;
-constexpr DWORD kButtonAlignLeft = 0x1000, kButtonAlignRight = 0x2000, kButtonAlignCentre = 0x4000;
+// Kinds (style & SIDEFOLD_BUTTON_KIND_MASK) and the other style bits.
+constexpr DWORD kButtonKindMask = SIDEFOLD_BUTTON_KIND_MASK;
+constexpr DWORD kButtonPush = SIDEFOLD_BUTTON_PUSH, kButtonDefaultPush = SIDEFOLD_BUTTON_DEFAULT_PUSH;
+constexpr DWORD kButtonCheck = SIDEFOLD_BUTTON_CHECK, kButtonToggleCheck = SIDEFOLD_BUTTON_TOGGLE_CHECK;
+constexpr DWORD kButtonRadio = SIDEFOLD_BUTTON_RADIO, kButtonThreeState = SIDEFOLD_BUTTON_THREE_STATE;
+constexpr DWORD kButtonStepThreeState = SIDEFOLD_BUTTON_STEP_THREE_STATE;
+constexpr DWORD kButtonToggleRadio = SIDEFOLD_BUTTON_TOGGLE_RADIO;
+constexpr DWORD kButtonEllipsis = SIDEFOLD_BUTTON_ELLIPSIS, kButtonWrap = SIDEFOLD_BUTTON_WRAP;
+constexpr DWORD kButtonGlyphRight = SIDEFOLD_BUTTON_GLYPH_RIGHT, kButtonFocusRect = SIDEFOLD_BUTTON_FOCUS_RECT;
+constexpr DWORD kButtonNoFocusOnClick = SIDEFOLD_BUTTON_NO_FOCUS_ON_CLICK, kButtonFlat = SIDEFOLD_BUTTON_FLAT;
+constexpr DWORD kButtonAlignLeft = SIDEFOLD_BUTTON_ALIGN_LEFT, kButtonAlignRight = SIDEFOLD_BUTTON_ALIGN_RIGHT;
+constexpr DWORD kButtonAlignCentre = SIDEFOLD_BUTTON_ALIGN_CENTRE;
 
 enum ButtonState { ButtonDisabled = -1, ButtonNormal = 0, ButtonPressed = 1, ButtonHot = 2 };
 
@@ -30,14 +37,14 @@ struct ButtonRecord {
     bool tracking = false;     // TrackMouseEvent is on
     bool buttonDown = false;   // pressed with the mouse inside, not yet released
     bool doubleClick = false;  // the press was the second of a double click
-    bool heldDown = false;     // pressed by WM_USER+5
+    bool heldDown = false;     // pressed by SIDEFOLD_BUTTON_HOLD_DOWN
     POINT lastMouse{};
     bool enabled = true;
     bool focused = false;
     HTHEME theme = nullptr;      // "BUTTON"; none in the system look
     HFONT givenFont = nullptr;   // from WM_SETFONT (not owned)
     HFONT fonts[4]{};            // normal, hot, checked, checked and hot (owned)
-    LPARAM callerValue = 0;      // WM_USER+8
+    LPARAM callerValue = 0;      // SIDEFOLD_BUTTON_SET_VALUE
     RECT glyphBox{}, textBox{};  // at the client size
     bool multiLine = false;
 };

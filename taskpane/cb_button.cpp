@@ -12,22 +12,23 @@
 #include "taskpane/button_face.h"
 #include "taskpane/control_paint.h"
 #include "taskpane/library.h"
+#include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
 
 namespace {
 
-constexpr WORD kClicked = 0, kDoubleClicked = 3;
+constexpr WORD kClicked = SIDEFOLD_BUTTON_CLICKED, kDoubleClicked = SIDEFOLD_BUTTON_DOUBLE_CLICKED;
 
 ButtonRecord* buttonOf(HWND window) { return recordOf<ButtonRecord>(window, kButtonTag); }
 DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
 
 // The visual style draws the button unless the pane shows the system look.
-bool themedLook() { return themedDrawing() && !libraryTheme().systemLook; }
+bool themedLook() { return themedDrawing() && !libraryTheme()->systemLook; }
 
 // Glyph and text placed anew at the client size; `repaint` false leaves the window's update
-// region as it is (WM_SETFONT and WM_USER+6 ask for no repaint).
+// region as it is (WM_SETFONT and SIDEFOLD_BUTTON_SET_STYLE ask for no repaint).
 void relayout(HWND window, ButtonRecord& b, bool repaint = true)
 {
     RECT client;
@@ -147,7 +148,7 @@ LRESULT Button_Key(HWND window, ButtonRecord& b, UINT message, WPARAM key)
     return 0;
 }
 
-// WM_USER+5: 1 presses the button (focus, capture, the pressed look), 0 lets it go.
+// SIDEFOLD_BUTTON_HOLD_DOWN: 1 presses the button (focus, capture, the pressed look), 0 lets it go.
 void holdDown(HWND window, ButtonRecord& b, bool down)
 {
     if (down) {
@@ -221,25 +222,27 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         relayout(window, *b);
         return 0;
     case BM_GETCHECK:
-    case WM_USER + 2: return b->check;
+    case SIDEFOLD_BUTTON_GET_CHECK: return b->check;
     case BM_SETCHECK:
-    case WM_USER + 3:
+    case SIDEFOLD_BUTTON_SET_CHECK:
         if (b->check != static_cast<int>(wParam & 3)) {
             b->check = static_cast<int>(wParam & 3);
             InvalidateRect(window, nullptr, FALSE);
         }
         return 0;
-    case WM_USER + 4: return b->check | (b->state == ButtonPressed ? 4 : 0) | (b->focused ? 8 : 0);
-    case WM_USER + 5: holdDown(window, *b, wParam != 0); return 0;
-    case WM_USER + 6:
+    case SIDEFOLD_BUTTON_GET_STATE:
+        return b->check | (b->state == ButtonPressed ? SIDEFOLD_BUTTON_STATE_PRESSED : 0) |
+               (b->focused ? SIDEFOLD_BUTTON_STATE_FOCUSED : 0);
+    case SIDEFOLD_BUTTON_HOLD_DOWN: holdDown(window, *b, wParam != 0); return 0;
+    case SIDEFOLD_BUTTON_SET_STYLE:
         SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(wParam));
         relayout(window, *b, lParam != 0);
         return 0;
     case BM_CLICK:
-    case WM_USER + 7:
+    case SIDEFOLD_BUTTON_CLICK:
         if (b->enabled) click(window, *b, false);
         return 0;
-    case WM_USER + 8: b->callerValue = lParam; return 1;
+    case SIDEFOLD_BUTTON_SET_VALUE: b->callerValue = lParam; return 1;
     case SIDEFOLD_MSG_MEASURE:
         return Button_Measure(window, *b, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
     case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(b->creationSize, wParam, lParam);

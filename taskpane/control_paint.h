@@ -68,7 +68,7 @@ void playSystemSound(const char* event);
 // other windows are left alone.
 void askParentForTooltipText(HWND control, HWND tooltip, NMHDR* request, int code);
 
-// 0x1401: the client size the control was created with, into the ints at wParam and lParam
+// SIDEFOLD_MSG_CREATION_SIZE: the client size the control was created with, into the ints at wParam and lParam
 // (each written only when it can be). Returns the message's result, 0.
 LRESULT answerCreationSize(const SIZE& creationSize, WPARAM width, LPARAM height);
 

@@ -12,17 +12,14 @@
 #include "taskpane/bar_groups.h"
 #include "taskpane/group_forwarding.h"
 #include "taskpane/library.h"
+#include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
 
 namespace {
 
-constexpr UINT kHeaderSetInteractive = WM_USER + 6;
-constexpr UINT kLinkSetInteractive = WM_USER + 9;
-constexpr int kSectionEndId = 32000;
-constexpr UINT kHeaderNowExpanded = 0xD8EE;   // a header's WM_COMMAND code: toggled open
-constexpr UINT kHeaderNowCollapsed = 0xD8ED;  // toggled shut  // a Static from this id on ends the open sub-section
+constexpr int kSectionEndId = 32000;  // a Static from this id on ends the open sub-section
 
 bool isClassName(HWND window, const char* name)
 {
@@ -68,7 +65,8 @@ void collectChildren(GroupRecord& g)
         c.id = id;
         c.kind = kindOf(child, c.library);
         c.section = section;
-        if (c.kind == ChildKind::SectionHeader) c.open = (GetWindowLongA(child, GWL_STYLE) & 0x0800) != 0;
+        if (c.kind == ChildKind::SectionHeader)
+            c.open = (GetWindowLongA(child, GWL_STYLE) & SIDEFOLD_HEADER_EXPANDED) != 0;
         GetWindowRect(child, &c.templateRect);
         MapWindowPoints(nullptr, g.dialog, reinterpret_cast<POINT*>(&c.templateRect), 2);
         if (c.kind == ChildKind::PushButton && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
@@ -91,24 +89,26 @@ void prepareControls(GroupRecord& g)
     for (const ChildLayout& c : g.children) {
         if (font) SendMessageA(c.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (c.kind == ChildKind::SectionHeader)
-            SendMessageA(c.window, kHeaderSetInteractive, 1, 0);
+            SendMessageA(c.window, SIDEFOLD_HEADER_SET_INTERACTIVE, 1, 0);
         else if (c.kind == ChildKind::Link)
-            SendMessageA(c.window, kLinkSetInteractive, 1, 0);
+            SendMessageA(c.window, SIDEFOLD_LINK_SET_INTERACTIVE, 1, 0);
     }
-    SendMessageA(g.header, kHeaderSetInteractive, 1, 0);
+    SendMessageA(g.header, SIDEFOLD_HEADER_SET_INTERACTIVE, 1, 0);
     giveLinkColours(g);
 }
 
 const RECT& borders(const GroupRecord& g)
 {
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     return (g.description.headerStyle & SIDEFOLD_HEADER_MAIN) ? t.mainTaskListBorderThickness
                                                               : t.taskListBorderThickness;
 }
 
 COLORREF colour(const GroupRecord& g, bool border)
 {
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     const bool main = (g.description.headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
     const COLORREF c = border ? (main ? t.mainTaskListBorderColour : t.taskListBorderColour)
                               : (main ? t.mainTaskListBackground : t.taskListBackground);
@@ -121,7 +121,7 @@ void fill(HDC dc, const RECT& r, COLORREF c)
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
 }
 
-// With header style 0x0400 the owner may paint the dialog's background itself.
+// With SIDEFOLD_HEADER_OWNER_PAINTS the owner may paint the dialog's background itself.
 bool ownerPainted(const GroupRecord& g, HDC dc, const RECT& all)
 {
     if (!(g.description.headerStyle & SIDEFOLD_HEADER_OWNER_PAINTS)) return false;
@@ -145,14 +145,24 @@ void Dialog_EraseBackground(const GroupRecord& g, HDC dc)
     fill(dc, {all.left, all.bottom - b.bottom, all.right, all.bottom}, edge);
 }
 
-// A control asks for its background: the task-list colour under it, already painted.
+// A control asks for its background. A library control gets the task-list colour under it
+// already painted (a non-zero answer says so); an ordinary static, check box, radio button or
+// group box gets a real brush of that colour, and its text goes on transparently.
 INT_PTR Dialog_CtlColor(const GroupRecord& g, HDC dc, HWND control)
 {
-    RECT r;
-    GetClientRect(control, &r);
-    fill(dc, r, colour(g, false));
+    const bool library = std::any_of(g.children.begin(), g.children.end(),
+                                     [&](const ChildLayout& c) { return c.window == control && c.library; });
+    const COLORREF background = colour(g, false);
     SetBkMode(dc, TRANSPARENT);
-    return 1;
+    if (library) {
+        RECT r;
+        GetClientRect(control, &r);
+        fill(dc, r, background);
+        return 1;
+    }
+    SetBkColor(dc, background);
+    SetDCBrushColor(dc, background);
+    return reinterpret_cast<INT_PTR>(GetStockObject(DC_BRUSH));
 }
 
 INT_PTR Dialog_Init(HWND dialog, GroupRecord* g, WPARAM focus)
@@ -219,10 +229,21 @@ void Dialog_ButtonFocus(GroupRecord& g, HWND button, bool focused)
 void Dialog_Command(HWND dialog, GroupRecord& g, WPARAM wParam, HWND control)
 {
     const UINT code = HIWORD(wParam);
-    if (code == kHeaderNowExpanded || code == kHeaderNowCollapsed)
-        Dialog_SectionToggled(dialog, g, control, code == kHeaderNowExpanded);
+    if (code == SIDEFOLD_HEADER_NOW_EXPANDED || code == SIDEFOLD_HEADER_NOW_COLLAPSED)
+        Dialog_SectionToggled(dialog, g, control, code == SIDEFOLD_HEADER_NOW_EXPANDED);
     else if (code == BN_SETFOCUS || code == BN_KILLFOCUS)
         Dialog_ButtonFocus(g, control, code == BN_SETFOCUS);
+}
+
+// A notice the bar posted: handed on, then done with. Any other WM_NOTIFY is handed on as it is.
+INT_PTR Dialog_Notify(HWND dialog, GroupRecord& g, WPARAM wParam, LPARAM lParam)
+{
+    auto posted = std::find_if(g.notices.begin(), g.notices.end(),
+                               [&](const NMHDR& n) { return reinterpret_cast<LPARAM>(&n) == lParam; });
+    const LRESULT result = forwardToHost(g, dialog, WM_NOTIFY, wParam, lParam);
+    // The host may have removed the group meanwhile, and its notices with it.
+    if (posted != g.notices.end() && groupOf(dialog) == &g) g.notices.erase(posted);
+    return answer(dialog, WM_NOTIFY, result);
 }
 
 }  // namespace
@@ -241,6 +262,7 @@ INT_PTR CALLBACK groupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return Dialog_CtlColor(*g, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_PAINT: return FALSE;
+    case WM_NOTIFY: return Dialog_Notify(dialog, *g, wParam, lParam);
     case WM_COMMAND:
         Dialog_Command(dialog, *g, wParam, reinterpret_cast<HWND>(lParam));
         if (!groupOf(dialog)) return FALSE;

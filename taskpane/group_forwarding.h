@@ -14,6 +14,10 @@ namespace sidefold {
 // The host's answer, or 0 when there is no receiver or it did not answer in time.
 LRESULT forwardToHost(const GroupRecord& group, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Records of sends that timed out, which the owner might still have been reading; freed when the
+// library unloads.
+void freeAbandonedForwards();
+
 // A group header's tooltip asks for its text: forwarded as WM_NOTIFY with idFrom = group id.
 LRESULT forwardHeaderTooltip(const GroupRecord& group, NMTTDISPINFOA* request);
 

@@ -1,7 +1,7 @@
 // The group header (CollapsibleHeader32): an optional icon, the title and an expand/collapse
 // glyph, drawn from the theme record as a group header or as a plain sub-section header. A
-// click (or Space) toggles it and tells the parent with WM_COMMAND 0xD8EE (now expanded) or
-// 0xD8ED (now collapsed); the bar then expands or collapses the group.
+// click (or Space) toggles it and tells the parent with WM_COMMAND SIDEFOLD_HEADER_NOW_EXPANDED or
+// SIDEFOLD_HEADER_NOW_COLLAPSED; the bar then expands or collapses the group.
 
 #include <windows.h>
 
@@ -14,6 +14,7 @@
 #include "taskpane/bar_record.h"
 #include "taskpane/control_paint.h"
 #include "taskpane/library.h"
+#include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
@@ -21,9 +22,11 @@ namespace sidefold {
 namespace {
 
 constexpr DWORD kHeaderTag = 484;
-constexpr DWORD kTooltip = 0x0001, kFixedSize = 0x0002, kNoRelayPress = 0x0004, kFocusRect = 0x0008;
-constexpr DWORD kNoFocusOnClick = 0x0010, kEllipsis = 0x0020, kWrap = 0x0040;
-constexpr WORD kNowExpanded = 0xD8EE, kNowCollapsed = 0xD8ED;
+constexpr DWORD kTooltip = SIDEFOLD_HEADER_TOOLTIP, kFixedSize = SIDEFOLD_HEADER_FIXED_SIZE;
+constexpr DWORD kNoRelayPress = SIDEFOLD_HEADER_NO_RELAY_PRESS, kFocusRect = SIDEFOLD_HEADER_FOCUS_RECT;
+constexpr DWORD kNoFocusOnClick = SIDEFOLD_HEADER_NO_FOCUS_ON_CLICK, kEllipsis = SIDEFOLD_HEADER_ELLIPSIS;
+constexpr DWORD kWrap = SIDEFOLD_HEADER_WRAP;
+constexpr WORD kNowExpanded = SIDEFOLD_HEADER_NOW_EXPANDED, kNowCollapsed = SIDEFOLD_HEADER_NOW_COLLAPSED;
 
 enum State { Disabled = -1, Normal = 0, Pressed = 1, Hot = 2 };
 
@@ -42,7 +45,7 @@ struct HeaderRecord {
     HWND tooltip = nullptr;
     HFONT normalFont = nullptr;  // owned, made from the look
     HFONT hotFont = nullptr;
-    int indent = -1;  // text indent without an icon (WM_USER+7), -1 = none
+    int indent = -1;  // text indent without an icon (SIDEFOLD_HEADER_SET_INDENT), -1 = none
     SidefoldHeaderLook look{};
     RECT iconBox{}, textBox{}, glyphBox{};
     bool multiLine = false;
@@ -65,7 +68,8 @@ void defaultLook(HWND window, SidefoldHeaderLook& look)
     look.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // the hand
     look.glyphGap = 4;
     if (isGroupHeader(window)) {
-        const SidefoldTheme& t = libraryTheme();
+        const ThemeRef theme = libraryTheme();
+        const SidefoldTheme& t = *theme;
         const bool main = isMain(window);
         lstrcpynA(look.fontFace, main ? t.mainHeaderFontFace : t.headerFontFace, sizeof(look.fontFace));
         look.fontHeight = main ? t.mainHeaderFontHeight : t.headerFontHeight;
@@ -111,10 +115,10 @@ HFONT fontFor(const HeaderRecord& h, int state)
     return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// The glyph array the header draws from, and the size of its glyphs.
-const HBITMAP* glyphs(HWND window, SIZE& size)
+// The glyph array the header draws from (in the theme record the caller holds), and the size
+// of its glyphs.
+const HBITMAP* glyphs(const SidefoldTheme& t, HWND window, SIZE& size)
 {
-    const SidefoldTheme& t = libraryTheme();
     if (isGroupHeader(window) && isMain(window)) {
         size = {t.mainArrowWidth, t.mainArrowHeight};
         return t.mainArrowGlyphs;
@@ -158,7 +162,7 @@ HeaderLayout layoutAt(HWND window, const HeaderRecord& h, int width)
     if (icon) out.icon = {2, 0, 2 + iw, ih};
     const int textLeft = (icon ? 2 + iw : 0) + ((icon || h.indent < 0) ? look.paddingLeft : h.indent);
     SIZE g{};
-    glyphs(window, g);
+    glyphs(*libraryTheme(), window, g);
     out.glyph = {width - look.paddingRight - g.cx, look.paddingTop, width - look.paddingRight, look.paddingTop + g.cy};
     const int textRight = std::max<int>(textLeft, out.glyph.left - look.glyphGap);
 
@@ -241,7 +245,8 @@ void drawHeaderBitmap(HDC dc, HBITMAP bitmap, const RECT& r)
 
 void paintHeader(HWND window, const HeaderRecord& h, HDC dc, const RECT& client)
 {
-    const SidefoldTheme& t = libraryTheme();
+    const ThemeRef theme = libraryTheme();
+    const SidefoldTheme& t = *theme;
     const bool group = isGroupHeader(window), main = isMain(window);
     if (group) {
         HBITMAP face = main ? t.mainHeaderBackground : t.headerBackground;
@@ -253,7 +258,7 @@ void paintHeader(HWND window, const HeaderRecord& h, HDC dc, const RECT& client)
         }
     }
     SIZE g{};
-    const HBITMAP* set = glyphs(window, g);
+    const HBITMAP* set = glyphs(t, window, g);
     const int half = h.expanded ? 0 : 3;
     HBITMAP glyph = set[half + (h.state == Hot ? 1 : h.state == Pressed ? 2 : 0)];
     if (h.state == Pressed && !glyph) glyph = set[half + 1];
@@ -448,27 +453,28 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         }
         resize(window, *h);
         return 0;
-    case WM_USER + 1: return Header_SetLook(window, *h, reinterpret_cast<const SidefoldHeaderLook*>(lParam));
-    case WM_USER + 2: {
+    case SIDEFOLD_HEADER_SET_LOOK:
+        return Header_SetLook(window, *h, reinterpret_cast<const SidefoldHeaderLook*>(lParam));
+    case SIDEFOLD_HEADER_GET_LOOK: {
         auto* out = reinterpret_cast<SidefoldHeaderLook*>(lParam);
         if (wParam != sizeof(SidefoldHeaderLook) || !writable(out, sizeof(*out))) return 0;
         *out = h->look;
         return 1;
     }
-    case WM_USER + 3: return reinterpret_cast<LRESULT>(h->tooltip);
-    case WM_USER + 4: setExpanded(window, *h, wParam != 0, lParam == 0); return 0;
-    case WM_USER + 5: return h->expanded ? 1 : 0;
-    case WM_USER + 6:
+    case SIDEFOLD_HEADER_GET_TOOLTIP: return reinterpret_cast<LRESULT>(h->tooltip);
+    case SIDEFOLD_HEADER_SET_EXPANDED: setExpanded(window, *h, wParam != 0, lParam == 0); return 0;
+    case SIDEFOLD_HEADER_IS_EXPANDED: return h->expanded ? 1 : 0;
+    case SIDEFOLD_HEADER_SET_INTERACTIVE:
         h->interactive = wParam != 0;
         if (!h->interactive) h->buttonDown = h->keyPressed = false, h->tracking = false;
         updateTool(window, *h);
         refreshState(window, *h);
         return 0;
-    case WM_USER + 7:
+    case SIDEFOLD_HEADER_SET_INDENT:
         h->indent = static_cast<int>(wParam);
         resize(window, *h);
         return 1;
-    case WM_USER + 8:
+    case SIDEFOLD_HEADER_SET_ICON:
         h->look.images = reinterpret_cast<HIMAGELIST>(wParam);
         h->look.imageIndex = static_cast<int>(lParam);
         resize(window, *h);

@@ -62,7 +62,12 @@ template <class Change> HIMAGELIST variant(HBITMAP strip, const Strip& s, const 
 HIMAGELIST build(HINSTANCE module, UINT bitmapId, int imageWidth, COLORREF maskColour, int* count, int* height,
                  HIMAGELIST* disabled, HIMAGELIST* dimmed)
 {
-    if (!count) return nullptr;
+    // The host's output pointers, checked like every other pointer a host passes: a wrong one
+    // fails the call instead of the host's thread. An optional one may be null.
+    if (!writable(count, sizeof(*count))) return nullptr;
+    if ((height && !writable(height, sizeof(*height))) || (disabled && !writable(disabled, sizeof(*disabled))) ||
+        (dimmed && !writable(dimmed, sizeof(*dimmed))))
+        return nullptr;
     *count = 0;
     if (height) *height = 0;
     if (disabled) *disabled = nullptr;

@@ -7,6 +7,8 @@
 
 #include <uxtheme.h>
 
+#include <memory>
+
 #include "taskpane/include/sidefold.h"
 
 namespace sidefold {
@@ -18,10 +20,11 @@ enum class WindowClass { Bar, Link, Header, Label, Button };
 ATOM classAtom(WindowClass c);
 bool isClass(HWND window, WindowClass c);
 
-// The library's own theme record, filled at attach and refreshed on theme changes. Read on
-// the bars' threads without copying: a refresh publishes a new record and keeps the old one
-// until detach, so a reference taken before it stays valid.
-SidefoldTheme& libraryTheme();
+// The library's own theme record, filled at attach and refreshed on theme changes. Readers on
+// any thread hold a reference while they use it: a refresh publishes a new record, and the one
+// it replaces (with its bitmaps) goes when its last reader lets go of it.
+using ThemeRef = std::shared_ptr<const SidefoldTheme>;
+ThemeRef libraryTheme();
 void refreshLibraryTheme();
 
 // Forwarded dialog messages wait this long for the owner (100 000 ms). A test host may shorten

@@ -9,11 +9,11 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <new>
-#include <vector>
+#include <utility>
 
+#include "taskpane/group_forwarding.h"
 #include "taskpane/library.h"
 #include "taskpane/theme_source.h"
 #include "taskpane/window_procs.h"
@@ -27,12 +27,9 @@ LONG attachCount = 0;
 DWORD versionFlags = 0;
 ATOM atoms[5] = {};
 // The library's theme record. A refresh fills a new record and publishes it; the one it
-// replaces is kept (with its bitmaps) until detach, because the bars of other threads may be
-// drawing with it at that moment. Theme changes are rare, so little is kept.
-SidefoldTheme firstTheme{};
-std::atomic<SidefoldTheme*> currentTheme{&firstTheme};
-CRITICAL_SECTION retiredLock;
-std::vector<SidefoldTheme*>* retired = nullptr;
+// replaces stays as long as a reader on another thread still draws with it, and no longer.
+SRWLOCK themeLock = SRWLOCK_INIT;
+ThemeRef* currentTheme = nullptr;  // under themeLock
 UINT timeoutMs = 100000;
 HMODULE uxtheme = nullptr;
 
@@ -44,7 +41,8 @@ void realSleep(DWORD ms)
     char text[16] = {};
     if (GetEnvironmentVariableA("SIDEFOLD_ANIMATION_PAUSE_MS", text, sizeof(text)) - 1u < sizeof(text) - 1) {
         const long pause = std::strtol(text, nullptr, 10);
-        if (pause >= 0 && pause < 1000) ms = static_cast<DWORD>(pause);
+        // Only ever shorter: a variable that lengthened the pause would stall every animation.
+        if (pause >= 0 && static_cast<DWORD>(pause) < ms) ms = static_cast<DWORD>(pause);
     }
     Sleep(ms);
 }
@@ -122,7 +120,6 @@ void readTestSettings()
         const long ms = std::strtol(text, nullptr, 10);
         if (ms > 0 && ms < 100000) timeoutMs = static_cast<UINT>(ms);
     }
-
 }
 
 // The host's executable asks for themed controls through its manifest (type 24, id 1).
@@ -131,52 +128,67 @@ bool hostHasManifest()
     return FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr;
 }
 
-template <class F> F themeFunction(const char* name)
+// What may load a library or read the registry waits for the first call that needs it, out of
+// the loader lock: the version check and the visual-style library, then the theme record (which
+// finds the shell style through them).
+INIT_ONCE themeLibraryOnce = INIT_ONCE_STATIC_INIT;
+INIT_ONCE themeRecordOnce = INIT_ONCE_STATIC_INIT;
+
+BOOL CALLBACK loadThemeLibrary(PINIT_ONCE, void*, void**)
 {
-    return uxtheme ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(uxtheme, name))) : nullptr;
+    versionFlags = detectVersion();
+    if (versionFlags > 8 && hostHasManifest()) uxtheme = LoadLibraryA("UxTheme.dll");
+    return TRUE;
 }
+
+BOOL CALLBACK makeThemeRecord(PINIT_ONCE, void*, void**)
+{
+    refreshLibraryTheme();
+    return TRUE;
+}
+
+HMODULE themeLibrary()
+{
+    InitOnceExecuteOnce(&themeLibraryOnce, &loadThemeLibrary, nullptr, nullptr);
+    return uxtheme;
+}
+
+bool attached = false;  // this copy registered the classes (a second copy in a process cannot)
 
 bool attach(HINSTANCE instance)
 {
-    if (attachCount == 0) versionFlags = detectVersion();
     module = instance;
     DisableThreadLibraryCalls(instance);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     if (!registerClasses()) return false;
-    if (versionFlags > 8 && hostHasManifest()) uxtheme = LoadLibraryA("UxTheme.dll");
     readTestSettings();
-    InitializeCriticalSection(&retiredLock);
-    firstTheme = SidefoldTheme{};
-    firstTheme.size = sizeof(SidefoldTheme);
-    fillTheme(&firstTheme, 0);
-    currentTheme.store(&firstTheme);
     ++attachCount;
+    attached = true;
     return true;
 }
 
+// Undoes only what attach did: a copy whose attach failed has nothing of its own to free.
 void detach(bool processEnding)
 {
+    if (!attached) return;
+    attached = false;
     --attachCount;
-    SidefoldTheme* current = currentTheme.exchange(&firstTheme);
-    if (current != &firstTheme) {
-        releaseTheme(current);
-        delete current;
-    }
-    releaseTheme(&firstTheme);
-    if (retired) {
-        for (SidefoldTheme* t : *retired) {
-            if (t == &firstTheme) continue;  // released above
-            releaseTheme(t);
-            delete t;
-        }
-        delete retired;
-        retired = nullptr;
-    }
-    DeleteCriticalSection(&retiredLock);
+    AcquireSRWLockExclusive(&themeLock);
+    ThemeRef* last = currentTheme;
+    currentTheme = nullptr;
+    ReleaseSRWLockExclusive(&themeLock);
+    delete last;
+    if (!processEnding) freeAbandonedForwards();
     if (uxtheme && !processEnding) FreeLibrary(uxtheme);
     uxtheme = nullptr;
     unregisterClasses();
+}
+
+template <class F> F themeFunction(const char* name)
+{
+    const HMODULE library = themeLibrary();
+    return library ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
 }
 
 }  // namespace
@@ -190,27 +202,38 @@ bool isClass(HWND window, WindowClass c)
     return window && classAtom(c) && GetClassLongPtrA(window, GCW_ATOM) == classAtom(c);
 }
 
-SidefoldTheme& libraryTheme() { return *currentTheme.load(std::memory_order_acquire); }
+ThemeRef libraryTheme()
+{
+    InitOnceExecuteOnce(&themeRecordOnce, &makeThemeRecord, nullptr, nullptr);
+    AcquireSRWLockShared(&themeLock);
+    ThemeRef theme = currentTheme ? *currentTheme : nullptr;
+    ReleaseSRWLockShared(&themeLock);
+    if (theme) return theme;
+    // Only after detach began, or when no record could be made: an empty one draws nothing.
+    static const SidefoldTheme empty{};
+    return ThemeRef(&empty, [](const SidefoldTheme*) {});
+}
 
 void refreshLibraryTheme()
 {
-    auto* fresh = new (std::nothrow) SidefoldTheme{};
-    if (!fresh) return;
-    fresh->size = sizeof(SidefoldTheme);
-    fillTheme(fresh, 0);
-    EnterCriticalSection(&retiredLock);
+    ThemeRef fresh;
+    ThemeRef* slot = nullptr;
     try {
-        if (!retired) retired = new std::vector<SidefoldTheme*>;
-        retired->reserve(retired->size() + 1);
+        auto* record = new SidefoldTheme{};
+        record->size = sizeof(SidefoldTheme);
+        fillTheme(record, 0);
+        fresh.reset(record, [](const SidefoldTheme* t) {
+            releaseTheme(const_cast<SidefoldTheme*>(t));
+            delete t;
+        });
+        slot = new ThemeRef(fresh);
     } catch (const std::bad_alloc&) {
-        // Nowhere to keep the old record: keep drawing with it and drop the new one.
-        LeaveCriticalSection(&retiredLock);
-        releaseTheme(fresh);
-        delete fresh;
-        return;
+        return;  // keep drawing with the record there is
     }
-    retired->push_back(currentTheme.exchange(fresh, std::memory_order_acq_rel));
-    LeaveCriticalSection(&retiredLock);
+    AcquireSRWLockExclusive(&themeLock);
+    std::swap(slot, currentTheme);
+    ReleaseSRWLockExclusive(&themeLock);
+    delete slot;  // the old record goes with its last reader
 }
 
 UINT forwardTimeout() { return timeoutMs; }
@@ -218,7 +241,7 @@ UINT forwardTimeout() { return timeoutMs; }
 const Clock& clock() { return currentClock; }
 void setClock(const Clock& c) { currentClock = c; }
 
-bool themedDrawing() { return uxtheme != nullptr; }
+bool themedDrawing() { return themeLibrary() != nullptr; }
 
 HTHEME openThemeData(HWND window, LPCWSTR classes)
 {

@@ -11,6 +11,7 @@
 #include "taskpane/bar_record.h"
 #include "taskpane/control_paint.h"
 #include "taskpane/library.h"
+#include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
@@ -19,13 +20,17 @@ namespace {
 
 constexpr DWORD kLabelTag = 32;
 
-constexpr DWORD kBold = 0x0002, kUnderline = 0x0004, kItalic = 0x0008;
-constexpr DWORD kEndEllipsis = 0x0010, kWordEllipsis = 0x0020, kPathEllipsis = 0x0040, kWrap = 0x0080;
-constexpr DWORD kCentre = 0x0100, kRight = 0x0200, kTop = 0x0400, kBottom = 0x0800;
-constexpr DWORD kNoPrefix = 0x1000, kOwnerDraw = 0x2000, kNotify = 0x4000, kEditBreaks = 0x8000;
+constexpr DWORD kBold = SIDEFOLD_LABEL_BOLD, kUnderline = SIDEFOLD_LABEL_UNDERLINE, kItalic = SIDEFOLD_LABEL_ITALIC;
+constexpr DWORD kEndEllipsis = SIDEFOLD_LABEL_END_ELLIPSIS, kWordEllipsis = SIDEFOLD_LABEL_WORD_ELLIPSIS;
+constexpr DWORD kPathEllipsis = SIDEFOLD_LABEL_PATH_ELLIPSIS, kWrap = SIDEFOLD_LABEL_WRAP;
+constexpr DWORD kCentre = SIDEFOLD_LABEL_CENTRE, kRight = SIDEFOLD_LABEL_RIGHT, kTop = SIDEFOLD_LABEL_TOP;
+constexpr DWORD kBottom = SIDEFOLD_LABEL_BOTTOM, kNoPrefix = SIDEFOLD_LABEL_NO_PREFIX;
+constexpr DWORD kOwnerDraw = SIDEFOLD_LABEL_OWNER_DRAW, kNotify = SIDEFOLD_LABEL_NOTIFY;
+constexpr DWORD kEditBreaks = SIDEFOLD_LABEL_EDIT_BREAKS;
 
 // The notices of a label with kNotify (WM_COMMAND codes).
-constexpr WORD kClicked = 0, kDoubleClicked = 1, kEnabled = 2, kDisabled = 3;
+constexpr WORD kClicked = SIDEFOLD_LABEL_CLICKED, kDoubleClicked = SIDEFOLD_LABEL_DOUBLE_CLICKED;
+constexpr WORD kEnabled = SIDEFOLD_LABEL_ENABLED, kDisabled = SIDEFOLD_LABEL_DISABLED;
 
 struct LabelRecord {
     DWORD tag = kLabelTag;
@@ -33,7 +38,7 @@ struct LabelRecord {
     bool enabled = true;
     HFONT givenFont = nullptr;  // from WM_SETFONT (not owned)
     HFONT font = nullptr;       // made from it with the style's bold, underline and italic (owned)
-    LPARAM callerValue = 0;     // WM_USER+2: the item data of owner drawing
+    LPARAM callerValue = 0;     // SIDEFOLD_LABEL_SET_VALUE: the item data of owner drawing
     SIZE textSize{};            // the text measured at the client width
 };
 
@@ -204,8 +209,8 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         remeasure(window, *l, LOWORD(lParam) != 0);
         return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(l->givenFont);
-    case WM_USER + 2: l->callerValue = lParam; return 1;
-    case WM_USER + 3: return l->callerValue;
+    case SIDEFOLD_LABEL_SET_VALUE: l->callerValue = lParam; return 1;
+    case SIDEFOLD_LABEL_GET_VALUE: return l->callerValue;
     case SIDEFOLD_MSG_MEASURE:
         return Label_Measure(window, *l, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
     case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(l->creationSize, wParam, lParam);

@@ -13,6 +13,7 @@
 #include "taskpane/bar_record.h"
 #include "taskpane/control_paint.h"
 #include "taskpane/library.h"
+#include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
 
 namespace sidefold {
@@ -22,10 +23,13 @@ namespace {
 constexpr DWORD kLinkTag = 144;
 
 // Style bits (low word).
-constexpr DWORD kTooltip = 0x0001, kFocusRect = 0x0002, kSound = 0x0004, kNoFocusOnClick = 0x0008;
-constexpr DWORD kFill = 0x0010, kNoRelayPress = 0x0020, kBold = 0x0040, kUnderlineNormal = 0x0080;
-constexpr DWORD kUnderlineHot = 0x0100, kEllipsis = 0x0200, kWrap = 0x0400, kIconRight = 0x0800;
-constexpr DWORD kAlignRight = 0x1000, kAlignCentre = 0x2000, kAlignTop = 0x4000, kAlignBottom = 0x8000;
+constexpr DWORD kTooltip = SIDEFOLD_LINK_TOOLTIP, kFocusRect = SIDEFOLD_LINK_FOCUS_RECT, kSound = SIDEFOLD_LINK_SOUND;
+constexpr DWORD kNoFocusOnClick = SIDEFOLD_LINK_NO_FOCUS_ON_CLICK, kFill = SIDEFOLD_LINK_FILL;
+constexpr DWORD kNoRelayPress = SIDEFOLD_LINK_NO_RELAY_PRESS, kBold = SIDEFOLD_LINK_BOLD;
+constexpr DWORD kUnderlineNormal = SIDEFOLD_LINK_UNDERLINE_NORMAL, kUnderlineHot = SIDEFOLD_LINK_UNDERLINE_HOT;
+constexpr DWORD kEllipsis = SIDEFOLD_LINK_ELLIPSIS, kWrap = SIDEFOLD_LINK_WRAP, kIconRight = SIDEFOLD_LINK_ICON_RIGHT;
+constexpr DWORD kAlignRight = SIDEFOLD_LINK_ALIGN_RIGHT, kAlignCentre = SIDEFOLD_LINK_ALIGN_CENTRE;
+constexpr DWORD kAlignTop = SIDEFOLD_LINK_ALIGN_TOP, kAlignBottom = SIDEFOLD_LINK_ALIGN_BOTTOM;
 
 enum State { Disabled = -1, Normal = 0, Pressed = 1, Hot = 2 };
 
@@ -50,7 +54,7 @@ struct LinkRecord {
     SidefoldImageListBlock images{};  // normal, hot and pressed, disabled (the host's)
     int imageIndex = -1;
     COLORREF colours[5]{};       // background, normal, hot, pressed, disabled
-    HFONT givenFont = nullptr;   // from WM_SETFONT / WM_USER+1 (not owned)
+    HFONT givenFont = nullptr;   // from WM_SETFONT / SIDEFOLD_LINK_SET_FONT (not owned)
     HFONT normalFont = nullptr;  // made from it, owned
     HFONT hotFont = nullptr;
 };
@@ -59,7 +63,8 @@ LinkRecord* linkOf(HWND window) { return recordOf<LinkRecord>(window, kLinkTag);
 DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
 bool iconAtRight(HWND window)
 {
-    return ((styleOf(window) & kIconRight) != 0) != ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_RIGHT) != 0);
+    // Either asks for it; both together do not put it back at the left.
+    return (styleOf(window) & kIconRight) != 0 || (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_RIGHT) != 0;
 }
 
 void systemColours(LinkRecord& r)
@@ -204,6 +209,7 @@ void relayout(HWND window, LinkRecord& r, bool resize)
 int stateNow(HWND window, const LinkRecord& r)
 {
     if (!r.enabled) return Disabled;
+    if (!r.interactive) return Normal;
     if (r.keyPressed) return Pressed;
     const RECT hot = hotArea(r);
     const bool over = PtInRect(&hot, r.lastMouse) != 0;
@@ -387,14 +393,14 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return result;
     }
     case WM_SETFONT:
-    case WM_USER + 1:
+    case SIDEFOLD_LINK_SET_FONT:
         r->givenFont = reinterpret_cast<HFONT>(wParam);
         makeFonts(window, *r);
         relayout(window, *r, true);
         if (message == WM_SETFONT && !LOWORD(lParam)) ValidateRect(window, nullptr);
         return message == WM_SETFONT ? 0 : 1;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(r->givenFont);
-    case WM_USER + 2:
+    case SIDEFOLD_LINK_SET_COLOURS:
         if (readable(reinterpret_cast<const void*>(wParam), sizeof(r->colours))) {
             std::copy_n(reinterpret_cast<const COLORREF*>(wParam), 5, r->colours);
             r->customColours = true;
@@ -404,7 +410,7 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         relayout(window, *r, true);
         return 1;
-    case WM_USER + 3: {
+    case SIDEFOLD_LINK_SET_IMAGES: {
         const auto* block = reinterpret_cast<const SidefoldImageListBlock*>(lParam);
         if (!readable(block, sizeof(*block))) return 0;
         r->images = *block;
@@ -412,18 +418,18 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         relayout(window, *r, true);
         return 1;
     }
-    case WM_USER + 4: return reinterpret_cast<LRESULT>(r->tooltip);
-    case WM_USER + 6:
+    case SIDEFOLD_LINK_GET_TOOLTIP: return reinterpret_cast<LRESULT>(r->tooltip);
+    case SIDEFOLD_LINK_SET_CURSOR:
         r->cursor = wParam ? reinterpret_cast<HCURSOR>(wParam) : LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
         return 1;
-    case WM_USER + 7:
+    case SIDEFOLD_LINK_SET_ICON_GAP:
         r->iconGap = static_cast<int>(wParam);
         relayout(window, *r, true);
         return 1;
-    case WM_USER + 8: return r->iconGap;
-    case WM_USER + 9:
+    case SIDEFOLD_LINK_GET_ICON_GAP: return r->iconGap;
+    case SIDEFOLD_LINK_SET_INTERACTIVE:
         r->interactive = wParam != 0;
-        if (!r->interactive) r->buttonDown = r->keyPressed = false;
+        if (!r->interactive) r->buttonDown = r->keyPressed = r->tracking = false;
         updateTool(window, *r);
         refreshState(window, *r);
         return 0;

@@ -25,10 +25,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
+
+/* A resource script may include this header for the style and message names alone. */
+#ifndef RC_INVOKED
 #include <stddef.h>
 
 #ifdef __cplusplus
 extern "C" {
+#endif
 #endif
 
 /* ---- Exports, by ordinal --------------------------------------------------------------- */
@@ -41,6 +45,7 @@ extern "C" {
 #define SIDEFOLD_ORDINAL_CREATE_BAR 9    /* SidefoldCreateBarProc */
 #define SIDEFOLD_ORDINAL_DESTROY_BAR 10  /* SidefoldDestroyBarProc */
 
+#ifndef RC_INVOKED
 struct SidefoldTheme;
 
 typedef int(WINAPI* SidefoldProbeProc)(void);
@@ -63,6 +68,7 @@ typedef HWND(WINAPI* SidefoldCreateBarProc)(HWND parent, DWORD style, DWORD exSt
 /* Destroys a bar made by ordinal 9 and waits for its thread, dispatching the parent's messages
    meanwhile. A window that is not a bar is destroyed directly. */
 typedef BOOL(WINAPI* SidefoldDestroyBarProc)(HWND bar);
+#endif
 
 /* ---- Window classes (registered while a process has the library loaded) ----------------- */
 
@@ -88,27 +94,141 @@ typedef BOOL(WINAPI* SidefoldDestroyBarProc)(HWND bar);
 #define SIDEFOLD_BAR_DIALOG_AT (WM_USER + 11)      /* wp index; -> dialog HWND or 0 */
 #define SIDEFOLD_BAR_HEADER_ID (WM_USER + 12)      /* wp id; -> header HWND or 0 */
 #define SIDEFOLD_BAR_DIALOG_ID (WM_USER + 13)      /* wp id; -> dialog HWND or 0 */
+#define SIDEFOLD_BAR_RESERVED_2 (WM_USER + 2)      /* always 0 */
 #define SIDEFOLD_BAR_RESERVED_14 (WM_USER + 14)    /* always 0 */
 #define SIDEFOLD_BAR_RESERVED_15 (WM_USER + 15)    /* always 0 */
+#define SIDEFOLD_BAR_RESERVED_16 (WM_USER + 16)    /* always 0 */
 #define SIDEFOLD_BAR_DESCRIPTION_AT (WM_USER + 17) /* wp index, lp description* (size set); -> 1/0 */
 #define SIDEFOLD_BAR_DESCRIPTION_ID (WM_USER + 18) /* wp id, lp description* (size set); -> 1/0 */
 #define SIDEFOLD_BAR_SHOW_AT (WM_USER + 19)        /* wp index: scroll the group into view; -> 1/0 */
 #define SIDEFOLD_BAR_SHOW_ID (WM_USER + 20)        /* wp id: scroll the group into view; -> 1/0 */
 
-/* Animation bits, in the header style and in lParam of the expand and collapse messages. */
+/* ---- CollapsibleHeader32 ------------------------------------------------------------------ */
+/* Style bits (low word). The bar interprets 0x0001, 0x0080 and 0x0200 to 0x2000 of a group's
+   header style too; it adds SIDEFOLD_HEADER_GROUP and removes SIDEFOLD_HEADER_EXPANDED. */
+#define SIDEFOLD_HEADER_TOOLTIP 0x0001           /* a tooltip (its text asked from the parent) */
+#define SIDEFOLD_HEADER_FIXED_SIZE 0x0002        /* keeps its client size instead of sizing itself */
+#define SIDEFOLD_HEADER_NO_RELAY_PRESS 0x0004    /* mouse buttons are not relayed to the tooltip */
+#define SIDEFOLD_HEADER_FOCUS_RECT 0x0008        /* focus rectangle around the text when focused */
+#define SIDEFOLD_HEADER_NO_FOCUS_ON_CLICK 0x0010 /* a click does not take the focus */
+#define SIDEFOLD_HEADER_ELLIPSIS 0x0020          /* single line, ellipsis at the end */
+#define SIDEFOLD_HEADER_WRAP 0x0040              /* word wrap */
+#define SIDEFOLD_HEADER_SOUNDS 0x0080            /* plays the maximize / minimize sounds */
+#define SIDEFOLD_HEADER_GROUP 0x0100             /* a group header (added by the bar) */
+#define SIDEFOLD_HEADER_MAIN 0x0200              /* the main (emphasised) group */
+#define SIDEFOLD_HEADER_OWNER_PAINTS 0x0400      /* the owner may paint the group's dialog */
+#define SIDEFOLD_HEADER_EXPANDED 0x0800          /* expanded (a group: as soon as added) */
+/* Animation bits, in the header style and in lParam of the bar's expand and collapse messages. */
 #define SIDEFOLD_ANIMATE_STRETCH 0x1000 /* stretch and fade */
 #define SIDEFOLD_ANIMATE_ROLL 0x2000    /* roll */
 
-/* Header style bits the library interprets (the rest goes to the header window). */
-#define SIDEFOLD_HEADER_TOOLTIP 0x0001
-#define SIDEFOLD_HEADER_SOUNDS 0x0080
-#define SIDEFOLD_HEADER_GROUP 0x0100 /* added by the library: a group header */
-#define SIDEFOLD_HEADER_MAIN 0x0200  /* the main (emphasised) group */
-#define SIDEFOLD_HEADER_OWNER_PAINTS 0x0400
-#define SIDEFOLD_HEADER_EXPANDED 0x0800 /* expand as soon as added */
+#define SIDEFOLD_HEADER_SET_LOOK (WM_USER + 1)     /* lp SidefoldHeaderLook*, unreadable = defaults; -> 1/0 */
+#define SIDEFOLD_HEADER_GET_LOOK (WM_USER + 2)     /* wp sizeof(SidefoldHeaderLook), lp SidefoldHeaderLook*; -> 1/0 */
+#define SIDEFOLD_HEADER_GET_TOOLTIP (WM_USER + 3)  /* -> the tooltip HWND */
+#define SIDEFOLD_HEADER_SET_EXPANDED (WM_USER + 4) /* wp expanded flag, lp 0 repaint / 1 not; -> 0 */
+#define SIDEFOLD_HEADER_IS_EXPANDED (WM_USER + 5)  /* -> expanded flag */
+#define SIDEFOLD_HEADER_SET_INTERACTIVE (WM_USER + 6) /* wp 1 interactive / 0 inert; -> 0 */
+#define SIDEFOLD_HEADER_SET_INDENT (WM_USER + 7)      /* wp text indent without an icon; -> 1 */
+#define SIDEFOLD_HEADER_SET_ICON (WM_USER + 8)        /* wp HIMAGELIST, lp image index; -> 1 */
+/* WM_COMMAND codes (high word) a header sends its parent when the user toggles it. */
+#define SIDEFOLD_HEADER_NOW_EXPANDED 0xD8EE
+#define SIDEFOLD_HEADER_NOW_COLLAPSED 0xD8ED
 
+/* ---- TaskLink32 ---------------------------------------------------------------------------- */
+#define SIDEFOLD_LINK_TOOLTIP 0x0001           /* a tooltip (text asked from the parent) */
+#define SIDEFOLD_LINK_FOCUS_RECT 0x0002        /* focus rectangle around the text when focused */
+#define SIDEFOLD_LINK_SOUND 0x0004             /* plays the navigation sound on a click */
+#define SIDEFOLD_LINK_NO_FOCUS_ON_CLICK 0x0008 /* a click does not take the focus */
+#define SIDEFOLD_LINK_FILL 0x0010              /* keeps its size; text placed inside it */
+#define SIDEFOLD_LINK_NO_RELAY_PRESS 0x0020    /* mouse buttons are not relayed to the tooltip */
+#define SIDEFOLD_LINK_BOLD 0x0040              /* bold text */
+#define SIDEFOLD_LINK_UNDERLINE_NORMAL 0x0080  /* underlined in the normal state */
+#define SIDEFOLD_LINK_UNDERLINE_HOT 0x0100     /* underlined when hot or pressed */
+#define SIDEFOLD_LINK_ELLIPSIS 0x0200          /* single line, ellipsis at the end */
+#define SIDEFOLD_LINK_WRAP 0x0400              /* word wrap */
+#define SIDEFOLD_LINK_ICON_RIGHT 0x0800        /* the icon at the right */
+#define SIDEFOLD_LINK_ALIGN_RIGHT 0x1000       /* text box at the right */
+#define SIDEFOLD_LINK_ALIGN_CENTRE 0x2000      /* text box centred */
+#define SIDEFOLD_LINK_ALIGN_TOP 0x4000         /* with FILL: text at the top */
+#define SIDEFOLD_LINK_ALIGN_BOTTOM 0x8000      /* with FILL: text at the bottom */
+
+#define SIDEFOLD_LINK_SET_FONT (WM_USER + 1)        /* wp HFONT (0 = default GUI font); -> 1 */
+#define SIDEFOLD_LINK_SET_COLOURS (WM_USER + 2)     /* wp COLORREF[5]*, unreadable = system colours; -> 1 */
+#define SIDEFOLD_LINK_SET_IMAGES (WM_USER + 3)      /* wp image index, lp SidefoldImageListBlock*; -> 1/0 */
+#define SIDEFOLD_LINK_GET_TOOLTIP (WM_USER + 4)     /* -> the tooltip HWND */
+#define SIDEFOLD_LINK_SET_CURSOR (WM_USER + 6)      /* wp HCURSOR (0 = the hand); -> 1 */
+#define SIDEFOLD_LINK_SET_ICON_GAP (WM_USER + 7)    /* wp gap between icon and text; -> 1 */
+#define SIDEFOLD_LINK_GET_ICON_GAP (WM_USER + 8)    /* -> the gap */
+#define SIDEFOLD_LINK_SET_INTERACTIVE (WM_USER + 9) /* wp 1 interactive / 0 inert; -> 0 */
+/* The colours of SIDEFOLD_LINK_SET_COLOURS, in this order. */
+#define SIDEFOLD_LINK_COLOUR_BACKGROUND 0
+#define SIDEFOLD_LINK_COLOUR_NORMAL 1
+#define SIDEFOLD_LINK_COLOUR_HOT 2
+#define SIDEFOLD_LINK_COLOUR_PRESSED 3
+#define SIDEFOLD_LINK_COLOUR_DISABLED 4
+
+/* ---- CBButton32 ---------------------------------------------------------------------------- */
+#define SIDEFOLD_BUTTON_KIND_MASK 0x0070
+#define SIDEFOLD_BUTTON_PUSH 0x0000
+#define SIDEFOLD_BUTTON_DEFAULT_PUSH 0x0010
+#define SIDEFOLD_BUTTON_CHECK 0x0020
+#define SIDEFOLD_BUTTON_TOGGLE_CHECK 0x0030 /* flips 0 / 1 when clicked */
+#define SIDEFOLD_BUTTON_RADIO 0x0040
+#define SIDEFOLD_BUTTON_THREE_STATE 0x0050
+#define SIDEFOLD_BUTTON_STEP_THREE_STATE 0x0060 /* steps 0, 1, 2, 0 when clicked */
+#define SIDEFOLD_BUTTON_TOGGLE_RADIO 0x0070     /* flips 0 / 1 when clicked */
+#define SIDEFOLD_BUTTON_ELLIPSIS 0x0002
+#define SIDEFOLD_BUTTON_WRAP 0x0004
+#define SIDEFOLD_BUTTON_GLYPH_RIGHT 0x0008
+#define SIDEFOLD_BUTTON_FOCUS_RECT 0x0080
+#define SIDEFOLD_BUTTON_NO_FOCUS_ON_CLICK 0x0100
+#define SIDEFOLD_BUTTON_FLAT 0x0800 /* system look only */
+#define SIDEFOLD_BUTTON_ALIGN_LEFT 0x1000
+#define SIDEFOLD_BUTTON_ALIGN_RIGHT 0x2000
+#define SIDEFOLD_BUTTON_ALIGN_CENTRE 0x4000
+
+#define SIDEFOLD_BUTTON_GET_CHECK (WM_USER + 2) /* -> check state 0, 1, 2 (as BM_GETCHECK) */
+#define SIDEFOLD_BUTTON_SET_CHECK (WM_USER + 3) /* wp check state & 3 (as BM_SETCHECK); -> 0 */
+#define SIDEFOLD_BUTTON_GET_STATE (WM_USER + 4) /* -> check state | PRESSED | FOCUSED */
+#define SIDEFOLD_BUTTON_HOLD_DOWN (WM_USER + 5) /* wp 1 press (focus, capture) / 0 let go; -> 0 */
+#define SIDEFOLD_BUTTON_SET_STYLE (WM_USER + 6) /* wp new window style, lp repaint flag; -> 0 */
+#define SIDEFOLD_BUTTON_CLICK (WM_USER + 7)     /* clicks it (as BM_CLICK); -> 0 */
+#define SIDEFOLD_BUTTON_SET_VALUE (WM_USER + 8) /* lp a caller value; -> 1 */
+#define SIDEFOLD_BUTTON_STATE_PRESSED 4
+#define SIDEFOLD_BUTTON_STATE_FOCUSED 8
+/* WM_COMMAND codes (high word) a button sends its parent. */
+#define SIDEFOLD_BUTTON_CLICKED 0
+#define SIDEFOLD_BUTTON_DOUBLE_CLICKED 3
+
+/* ---- CBStatic32 ---------------------------------------------------------------------------- */
+#define SIDEFOLD_LABEL_BOLD 0x0002
+#define SIDEFOLD_LABEL_UNDERLINE 0x0004
+#define SIDEFOLD_LABEL_ITALIC 0x0008
+#define SIDEFOLD_LABEL_END_ELLIPSIS 0x0010
+#define SIDEFOLD_LABEL_WORD_ELLIPSIS 0x0020
+#define SIDEFOLD_LABEL_PATH_ELLIPSIS 0x0040
+#define SIDEFOLD_LABEL_WRAP 0x0080
+#define SIDEFOLD_LABEL_CENTRE 0x0100
+#define SIDEFOLD_LABEL_RIGHT 0x0200
+#define SIDEFOLD_LABEL_TOP 0x0400
+#define SIDEFOLD_LABEL_BOTTOM 0x0800
+#define SIDEFOLD_LABEL_NO_PREFIX 0x1000
+#define SIDEFOLD_LABEL_OWNER_DRAW 0x2000  /* WM_DRAWITEM to the parent instead of text */
+#define SIDEFOLD_LABEL_NOTIFY 0x4000      /* WM_COMMAND to the parent (codes below) */
+#define SIDEFOLD_LABEL_EDIT_BREAKS 0x8000 /* with WRAP: edit-control line breaking */
+
+#define SIDEFOLD_LABEL_SET_VALUE (WM_USER + 2) /* lp a caller value (owner drawing's item data); -> 1 */
+#define SIDEFOLD_LABEL_GET_VALUE (WM_USER + 3) /* -> the caller value */
+/* WM_COMMAND codes (high word) of a label with SIDEFOLD_LABEL_NOTIFY. */
+#define SIDEFOLD_LABEL_CLICKED 0
+#define SIDEFOLD_LABEL_DOUBLE_CLICKED 1
+#define SIDEFOLD_LABEL_ENABLED 2
+#define SIDEFOLD_LABEL_DISABLED 3
+
+/* ---- Forwarding ---------------------------------------------------------------------------- */
 /* Sent to the owner: wParam SIDEFOLD_FORWARDED_TAG, lParam SidefoldForwardedMessage*, valid only
-   during the call; the owner's result goes back to the dialog. */
+   during the call; the owner's result goes back to the dialog. An owner that replies early
+   (ReplyMessage) copies what it needs from the record first. */
 #define SIDEFOLD_MSG_FORWARDED (WM_USER + 0x1FF)
 /* A protocol tag that hosts check, the same on every target (not a size). */
 #define SIDEFOLD_FORWARDED_TAG 20
@@ -116,19 +236,21 @@ typedef BOOL(WINAPI* SidefoldDestroyBarProc)(HWND bar);
 /* Forwarded from a group dialog (owner painting, header style 0x0400): wParam
    SidefoldPaintRequest*; a non-zero answer means the owner has painted. */
 #define SIDEFOLD_MSG_PAINT_BACKGROUND (WM_USER + 2)
+/* Posted to a group's dialog (and forwarded) when the group opened or shut: WM_NOTIFY with
+   idFrom the group id and one of these codes. */
+#define SIDEFOLD_NOTIFY_EXPANDED 0
+#define SIDEFOLD_NOTIFY_COLLAPSED 1
 
 /* Tooltip text requests (WM_NOTIFY, lParam NMTTDISPINFOA*): from a task link to its dialog, and
    from a group header, forwarded with idFrom replaced by the group id. */
 #define SIDEFOLD_NOTIFY_LINK_TOOLTIP (-10000)
 #define SIDEFOLD_NOTIFY_HEADER_TOOLTIP (-10001)
 
-/* Internal messages (not for hosts). */
-#define SIDEFOLD_MSG_MEASURE 0x1400         /* wp int[2] out (width, height), lp width; -> 1/0 */
-#define SIDEFOLD_MSG_CREATION_SIZE 0x1401   /* to a control: wp int* width, lp int* height */
-#define SIDEFOLD_MSG_SECTION_TOGGLED 0x1401 /* dialog -> bar: wp group record, lp header */
-#define SIDEFOLD_MSG_STOP 0x1402            /* posted to the bar's thread: end the loop */
-#define SIDEFOLD_MSG_CHILD_BY_ID 0x1402     /* to a group dialog: wp id -> child HWND */
+/* Any library control: wParam int[2] out (width, height), lParam the width to measure at;
+   -> 1/0. The control itself is left as it is. */
+#define SIDEFOLD_MSG_MEASURE 0x1400
 
+#ifndef RC_INVOKED
 /* ---- Records -------------------------------------------------------------------------- */
 
 typedef LRESULT(CALLBACK* SidefoldGroupCallback)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -159,7 +281,7 @@ typedef struct SidefoldForwardedMessage {
     LPARAM lParam; /* its lParam (WM_INITDIALOG: the library's group record, opaque) */
 } SidefoldForwardedMessage;
 
-/* Icons of a task link, by state (sent to TaskLink32 with WM_USER+3). */
+/* Icons of a task link, by state (SIDEFOLD_LINK_SET_IMAGES). */
 typedef struct SidefoldImageListBlock {
     HIMAGELIST normal;   /* normal state */
     HIMAGELIST hot;      /* hot and pressed states */
@@ -176,7 +298,7 @@ typedef struct SidefoldPaintRequest {
     const RECT* toPaint; /* the part to paint, or null for the whole dialog */
 } SidefoldPaintRequest;
 
-/* Look of a header (CollapsibleHeader32, WM_USER+1 to set, WM_USER+2 to read). */
+/* Look of a header (SIDEFOLD_HEADER_SET_LOOK, SIDEFOLD_HEADER_GET_LOOK). */
 typedef struct SidefoldHeaderLook {
     DWORD size;            /* sizeof(SidefoldHeaderLook) */
     int fontHeight;        /* 0 = the stock default GUI font */
@@ -419,3 +541,5 @@ SIDEFOLD_AT(SidefoldTheme, mainTaskListPadding, 1784);
 
 #undef SIDEFOLD_AT
 #undef SIDEFOLD_ASSERT
+
+#endif /* RC_INVOKED */

@@ -2,11 +2,22 @@
 // on its own thread), the stack order, the by-index and by-id messages, and bad descriptions.
 
 #include "sidefold_host.h"
+#include "taskpane/library_messages.h"
 
 #include <cstring>
 #include <memory>
 
 namespace {
+
+// A message of the host's own, sent to a group's dialog: forwarded like any other.
+constexpr UINT kHostMessage = WM_APP + 50;
+
+// The header styles the program gives its groups: open, with a tooltip, sounds and a focus
+// rectangle a click does not bring; the main look stretching, the plain one rolling.
+constexpr DWORD kOpenHeader = SIDEFOLD_HEADER_TOOLTIP | SIDEFOLD_HEADER_FOCUS_RECT | SIDEFOLD_HEADER_NO_FOCUS_ON_CLICK |
+                              SIDEFOLD_HEADER_SOUNDS | SIDEFOLD_HEADER_EXPANDED;
+constexpr DWORD kMainStretching = kOpenHeader | SIDEFOLD_HEADER_MAIN | SIDEFOLD_ANIMATE_STRETCH;
+constexpr DWORD kPlainRolling = kOpenHeader | SIDEFOLD_ANIMATE_ROLL;
 
 class BarGroups : public ::testing::Test {
 protected:
@@ -126,17 +137,17 @@ TEST_F(BarGroups, EveryDialogMessageReachesTheOwnerAndItsAnswerComesBack)
     HWND dialog = dialogOf(111);
     HWND link = GetDlgItem(dialog, IDC_SINGLE_LINK);
     host->log.clear();
-    host->onForwarded = [](const SidefoldForwardedMessage& r) -> LRESULT { return r.message == WM_USER + 50 ? 77 : 0; };
+    host->onForwarded = [](const SidefoldForwardedMessage& r) -> LRESULT { return r.message == kHostMessage ? 77 : 0; };
 
     // A link click arrives as WM_COMMAND with the link's id and code 0.
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SINGLE_LINK, 0), reinterpret_cast<LPARAM>(link));
     // Any other message, and the owner's result is the dialog procedure's result.
-    const LRESULT answer = SendMessageA(dialog, WM_USER + 50, 1, 2);
+    const LRESULT answer = SendMessageA(dialog, kHostMessage, 1, 2);
     ASSERT_EQ(host->log.size(), 2u);
     EXPECT_EQ(host->log[0].message, static_cast<UINT>(WM_COMMAND));
     EXPECT_EQ(host->log[0].wParam, MAKEWPARAM(IDC_SINGLE_LINK, 0));
     EXPECT_EQ(host->log[0].lParam, reinterpret_cast<LPARAM>(link));
-    EXPECT_EQ(host->log[1].message, static_cast<UINT>(WM_USER + 50));
+    EXPECT_EQ(host->log[1].message, static_cast<UINT>(kHostMessage));
     EXPECT_EQ(host->log[1].groupId, 111);
     EXPECT_EQ(answer, 77);
     // Painting is the library's own business.
@@ -146,7 +157,7 @@ TEST_F(BarGroups, EveryDialogMessageReachesTheOwnerAndItsAnswerComesBack)
     SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(link));
     ReleaseDC(dialog, dc);
     EXPECT_TRUE(host->log.empty());
-    // 0x1402 to a group dialog answers the child of that id.
+    // SIDEFOLD_MSG_CHILD_BY_ID to a group dialog answers the child of that id.
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(dialog, SIDEFOLD_MSG_CHILD_BY_ID, IDC_SINGLE_LINK, 0)), link);
 }
 
@@ -168,7 +179,7 @@ TEST_F(BarGroups, AnOwnerThatPaintsTheDialogBackgroundIsAskedFirst)
         SendMessageA(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         ReleaseDC(dialog, dc);
     }
-    EXPECT_EQ(asked, 1) << "only the group whose header style has 0x0400";
+    EXPECT_EQ(asked, 1) << "only the group whose header style has SIDEFOLD_HEADER_OWNER_PAINTS";
     RECT client;
     GetClientRect(dialogOf(4), &client);
     EXPECT_EQ(seen.size, sizeof(SidefoldPaintRequest));
@@ -195,10 +206,10 @@ TEST_F(BarGroups, ExpandAndCollapseTellTheHeaderAndNotifyTheOwner)
 {
     ASSERT_EQ(add(describeGroup(1, IDD_GROUP_SINGLE, host->window())), 1);
     HWND dialog = dialogOf(1), header = headerOf(1);
-    EXPECT_EQ(SendMessageA(header, WM_USER + 5, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(header, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0), 0);
 
     EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_AT, 0, 0), 1);
-    EXPECT_EQ(SendMessageA(header, WM_USER + 5, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(header, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0), 1);
     EXPECT_TRUE(shown(dialog));
     ASSERT_TRUE(waitForNotice(0));
     const Forwarded notice = host->only(WM_NOTIFY).back();
@@ -210,7 +221,7 @@ TEST_F(BarGroups, ExpandAndCollapseTellTheHeaderAndNotifyTheOwner)
     EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, 0), 1);
     EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, 0), 1);
     EXPECT_FALSE(shown(dialog));
-    EXPECT_EQ(SendMessageA(header, WM_USER + 5, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(header, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0), 0);
     ASSERT_TRUE(waitForNotice(1));
     EXPECT_EQ(host->only(WM_NOTIFY).size(), notices + 1) << "no notice for the expand that changed nothing";
     EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_AT, 0, 0), 1);
@@ -229,8 +240,8 @@ TEST_F(BarGroups, ExpandAndCollapseTellTheHeaderAndNotifyTheOwner)
 
 TEST_F(BarGroups, TheExpandedBitOpensTheGroupAsItIsAdded)
 {
-    ASSERT_EQ(add(describeGroup(110, IDD_GROUP_LINKS, host->window(), 0x1A99)), 1);
-    EXPECT_EQ(SendMessageA(headerOf(110), WM_USER + 5, 0, 0), 1);
+    ASSERT_EQ(add(describeGroup(110, IDD_GROUP_LINKS, host->window(), kMainStretching)), 1);
+    EXPECT_EQ(SendMessageA(headerOf(110), SIDEFOLD_HEADER_IS_EXPANDED, 0, 0), 1);
     EXPECT_TRUE(shown(dialogOf(110)));
     EXPECT_EQ(GetWindowLongA(headerOf(110), GWL_STYLE) & (SIDEFOLD_HEADER_EXPANDED | WS_VISIBLE), WS_VISIBLE);
     // A template that asks to be visible is hidden until its group expands.
@@ -259,7 +270,7 @@ TEST_F(BarGroups, InsertPositionsAndRemoval)
 
 TEST_F(BarGroups, TheDescriptionComesBackAsGivenAndOnlyIntoARecordOfTheRightSize)
 {
-    SidefoldGroupDescription given = describeGroup(42, IDD_GROUP_SINGLE, host->window(), 0x2899, "Web Gallery");
+    SidefoldGroupDescription given = describeGroup(42, IDD_GROUP_SINGLE, host->window(), kPlainRolling, "Web Gallery");
     given.headerExStyle = WS_EX_RIGHT;
     ASSERT_EQ(add(given), 1);
     SidefoldGroupDescription out{};
@@ -324,4 +335,21 @@ TEST_F(BarGroups, SubSectionsEndAtAStaticOfAHighId)
     EXPECT_EQ(GetDlgItem(dialog, 65535), nullptr);
     EXPECT_NE(GetDlgItem(dialog, IDC_AFTER_SECTION), nullptr);
     EXPECT_NE(GetDlgItem(dialog, IDC_SUB_HEADER), nullptr);
+}
+
+TEST_F(BarGroups, OrdinaryControlsAskingForTheirBackgroundGetARealBrush)
+{
+    ASSERT_EQ(add(describeGroup(1, IDD_GROUP_LINKS, host->window(), SIDEFOLD_HEADER_EXPANDED)), 1);
+    HWND dialog = dialogOf(1);
+    HDC dc = GetDC(dialog);
+    const auto brush =
+        reinterpret_cast<HGDIOBJ>(SendMessageA(dialog, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+                                               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_BUTTON_DEFAULT))));
+    EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH)) << "an ordinary button painted with a bad brush";
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    // A library control keeps its protocol: its background painted, and a non-zero answer.
+    EXPECT_EQ(SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_LINK_A))),
+              1);
+    ReleaseDC(dialog, dc);
 }

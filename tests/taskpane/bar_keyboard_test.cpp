@@ -47,7 +47,8 @@ TEST_F(BarKeyboard, TabAndArrowsWalkTheStopsAndEnterPressesTheDefaultButton)
     add(1, IDD_GROUP_LINKS);
     add(2, IDD_GROUP_SECTIONS);
     HWND sub = GetDlgItem(dialog(2), IDC_SUB_HEADER);
-    SendMessageA(dialog(2), WM_COMMAND, MAKEWPARAM(IDC_SUB_HEADER, 0xD8ED), reinterpret_cast<LPARAM>(sub));
+    SendMessageA(dialog(2), WM_COMMAND, MAKEWPARAM(IDC_SUB_HEADER, SIDEFOLD_HEADER_NOW_COLLAPSED),
+                 reinterpret_cast<LPARAM>(sub));
     SetFocus(header(1));
     ASSERT_EQ(GetFocus(), header(1));
     // The dialog's one default button (the system keeps the last of the template's two).
@@ -76,4 +77,34 @@ TEST_F(BarKeyboard, TabAndArrowsWalkTheStopsAndEnterPressesTheDefaultButton)
             if (LOWORD(f.wParam) == defaultId) return true;
         return false;
     }));
+}
+
+TEST_F(BarKeyboard, TheKeyboardScrollsTheFocusedControlIntoView)
+{
+    SetWindowPos(bar, nullptr, 0, 0, 240, 90, SWP_NOZORDER | SWP_NOACTIVATE);
+    add(1, IDD_GROUP_LINKS);
+    add(2, IDD_GROUP_SINGLE);
+    SetFocus(header(1));
+    RECT page;
+    GetClientRect(bar, &page);
+    auto inView = [&](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&r), 2);
+        return r.top >= 0 && r.bottom <= page.bottom;
+    };
+    // Down the first group, taller than the page: each stop shows as the focus reaches it.
+    for (int id : {IDC_LINK_A, IDC_LINK_B, IDC_BUTTON_DEFAULT, IDC_BUTTON_SECOND}) {
+        HWND control = GetDlgItem(dialog(1), id);
+        ASSERT_EQ(press(VK_TAB), control) << id;
+        EXPECT_TRUE(pumpUntil([&] { return inView(control); }, 2000)) << "control " << id << " left off screen";
+    }
+    EXPECT_EQ(press(VK_TAB), header(2));
+    EXPECT_TRUE(inView(header(2)));
+    // And back up to the first link.
+    for (int id : {IDC_BUTTON_SECOND, IDC_BUTTON_DEFAULT, IDC_LINK_B, IDC_LINK_A}) {
+        HWND control = GetDlgItem(dialog(1), id);
+        ASSERT_EQ(press(VK_UP), control) << id;
+        EXPECT_TRUE(pumpUntil([&] { return inView(control); }, 2000)) << "control " << id << " left off screen";
+    }
 }

@@ -164,7 +164,8 @@ TEST_F(BarLayout, AClosingStaticEndsTheSubSectionAndAClosedSectionTakesNoRoom)
     const LONG dialogHeight = placed(d).bottom - placed(d).top;
 
     // The sub-section header tells its dialog it closed, as a click on it would.
-    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUB_HEADER, 0xD8ED), reinterpret_cast<LPARAM>(sub));
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUB_HEADER, SIDEFOLD_HEADER_NOW_COLLAPSED),
+                 reinterpret_cast<LPARAM>(sub));
     settle();
     EXPECT_FALSE(shown(inside));
     EXPECT_TRUE(shown(after)) << "after the static: not part of the section";
@@ -172,7 +173,8 @@ TEST_F(BarLayout, AClosingStaticEndsTheSubSectionAndAClosedSectionTakesNoRoom)
     EXPECT_EQ(closed.top, placed(sub).bottom + (open.top - insideBottom));
     EXPECT_EQ(placed(d).bottom - placed(d).top, dialogHeight - (open.top - closed.top));
 
-    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUB_HEADER, 0xD8EE), reinterpret_cast<LPARAM>(sub));
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_SUB_HEADER, SIDEFOLD_HEADER_NOW_EXPANDED),
+                 reinterpret_cast<LPARAM>(sub));
     settle();
     EXPECT_TRUE(shown(inside));
     EXPECT_EQ(placed(after).top, open.top);
@@ -230,4 +232,32 @@ TEST_F(BarLayout, MakingAGroupVisibleScrollsItIntoThePage)
     EXPECT_EQ(placed(dialog(3)).bottom, 200) << "shown already: stays";
     settle();
     EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_SHOW_ID, 99, 0), 0);
+}
+
+TEST_F(BarLayout, TheMouseWheelScrollsByTheSystemsLinesPerNotch)
+{
+    for (int id : {1, 2, 3}) ASSERT_EQ(add(id, IDD_GROUP_LINKS), 1);
+    settle();
+    resize(240, 150);
+    ASSERT_TRUE(scrollBarShown());
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ASSERT_NE(lines, static_cast<UINT>(WHEEL_PAGESCROLL));
+    const int top = placed(header(1)).top;
+    // A notch down, as the focused control hands it on to its parents.
+    SendMessageA(GetDlgItem(dialog(1), IDC_LINK_A), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    settle();
+    const int step = static_cast<int>(lines) * 16;
+    EXPECT_EQ(GetScrollPos(bar, SB_VERT), step);
+    EXPECT_EQ(placed(header(1)).top, top - step);
+    // Half a notch up twice makes one.
+    SendMessageA(bar, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+    settle();
+    EXPECT_EQ(GetScrollPos(bar, SB_VERT), step);
+    SendMessageA(bar, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0);
+    settle();
+    EXPECT_EQ(GetScrollPos(bar, SB_VERT), 0);
+    SendMessageA(bar, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    settle();
+    EXPECT_EQ(GetScrollPos(bar, SB_VERT), 0) << "not above the top";
 }

@@ -3,6 +3,7 @@
 // alone, and faces painted in pixels (link colours, a checked check box in the system look).
 
 #include "sidefold_host.h"
+#include "taskpane/library_messages.h"
 
 #include <vector>
 
@@ -81,8 +82,14 @@ TEST(Buttons, EachKindChangesItsCheckOnAClickAndAlwaysNotifies)
         DWORD kind;
         std::vector<int> checks;  // after each of three clicks, from 0
     };
-    const Case cases[] = {{0x60, {1, 2, 0}}, {0x30, {1, 0, 1}}, {0x70, {1, 0, 1}}, {0x00, {0, 0, 0}},
-                          {0x10, {0, 0, 0}}, {0x20, {0, 0, 0}}, {0x40, {0, 0, 0}}, {0x50, {0, 0, 0}}};
+    const Case cases[] = {{SIDEFOLD_BUTTON_STEP_THREE_STATE, {1, 2, 0}},
+                          {SIDEFOLD_BUTTON_TOGGLE_CHECK, {1, 0, 1}},
+                          {SIDEFOLD_BUTTON_TOGGLE_RADIO, {1, 0, 1}},
+                          {SIDEFOLD_BUTTON_PUSH, {0, 0, 0}},
+                          {SIDEFOLD_BUTTON_DEFAULT_PUSH, {0, 0, 0}},
+                          {SIDEFOLD_BUTTON_CHECK, {0, 0, 0}},
+                          {SIDEFOLD_BUTTON_RADIO, {0, 0, 0}},
+                          {SIDEFOLD_BUTTON_THREE_STATE, {0, 0, 0}}};
     for (const Case& c : cases) {
         HWND button = control(parent, SIDEFOLD_CLASS_BUTTON, "Option", c.kind);
         ASSERT_TRUE(IsWindow(button)) << c.kind;
@@ -99,11 +106,11 @@ TEST(Buttons, EachKindChangesItsCheckOnAClickAndAlwaysNotifies)
 TEST(Buttons, ADoubleClickSendsCode3AndOnlyPressesInsideCount)
 {
     HostWindow parent;
-    HWND button = control(parent, SIDEFOLD_CLASS_BUTTON, "Toggle", 0x30);
+    HWND button = control(parent, SIDEFOLD_CLASS_BUTTON, "Toggle", SIDEFOLD_BUTTON_TOGGLE_CHECK);
     clickAt(button, 5, 5);
     clickAt(button, 5, 5, true);
     ASSERT_EQ(parent.commands.size(), 2u);
-    EXPECT_EQ(parent.commands[1], MAKEWPARAM(kId, 3));
+    EXPECT_EQ(parent.commands[1], MAKEWPARAM(kId, SIDEFOLD_BUTTON_DOUBLE_CLICKED));
     EXPECT_EQ(checkOf(button), 0) << "the double click toggled it back";
 
     // Released outside: no click. Space pressed and released with the focus: a click.
@@ -112,26 +119,28 @@ TEST(Buttons, ADoubleClickSendsCode3AndOnlyPressesInsideCount)
     EXPECT_EQ(parent.commands.size(), 2u);
     SetFocus(button);
     ASSERT_EQ(GetFocus(), button);
-    EXPECT_EQ(SendMessageA(button, WM_USER + 4, 0, 0), 8) << "focused, unchecked, not pressed";
+    EXPECT_EQ(SendMessageA(button, SIDEFOLD_BUTTON_GET_STATE, 0, 0), SIDEFOLD_BUTTON_STATE_FOCUSED)
+        << "focused, unchecked, not pressed";
     SendMessageA(button, WM_KEYDOWN, VK_SPACE, 0);
-    EXPECT_EQ(SendMessageA(button, WM_USER + 4, 0, 0), 8 | 4);
+    EXPECT_EQ(SendMessageA(button, SIDEFOLD_BUTTON_GET_STATE, 0, 0),
+              SIDEFOLD_BUTTON_STATE_FOCUSED | SIDEFOLD_BUTTON_STATE_PRESSED);
     SendMessageA(button, WM_KEYUP, VK_SPACE, 0);
     EXPECT_EQ(parent.commands.size(), 3u);
     EXPECT_EQ(checkOf(button), 1);
 
-    // Disabled: neither the mouse nor WM_USER+7 click; BM_SETCHECK still sets.
+    // Disabled: neither the mouse nor SIDEFOLD_BUTTON_CLICK click; BM_SETCHECK still sets.
     EnableWindow(button, FALSE);
     clickAt(button, 5, 5);
-    SendMessageA(button, WM_USER + 7, 0, 0);
+    SendMessageA(button, SIDEFOLD_BUTTON_CLICK, 0, 0);
     EXPECT_EQ(parent.commands.size(), 3u);
-    SendMessageA(button, WM_USER + 3, 2 | 4, 0);
-    EXPECT_EQ(SendMessageA(button, WM_USER + 2, 0, 0), 2) << "wParam & 3";
+    SendMessageA(button, SIDEFOLD_BUTTON_SET_CHECK, 2 | 4, 0);
+    EXPECT_EQ(SendMessageA(button, SIDEFOLD_BUTTON_GET_CHECK, 0, 0), 2) << "wParam & 3";
 }
 
 TEST(Labels, ANotifyingLabelTellsClicksAndEnabling)
 {
     HostWindow parent;
-    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, "Status", 0x4000);
+    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, "Status", SIDEFOLD_LABEL_NOTIFY);
     HWND quiet = control(parent, SIDEFOLD_CLASS_LABEL, "Quiet", 0);
     EnableWindow(label, FALSE);
     EnableWindow(label, TRUE);
@@ -146,9 +155,9 @@ TEST(Labels, ANotifyingLabelTellsClicksAndEnabling)
 TEST(Labels, AnOwnerDrawnLabelHandsItsParentTheItem)
 {
     HostWindow parent;
-    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, "Drawn", 0x2000, 120, 30);
-    SendMessageA(label, WM_USER + 2, 0, 0x5EED);
-    EXPECT_EQ(SendMessageA(label, WM_USER + 3, 0, 0), 0x5EED);
+    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, "Drawn", SIDEFOLD_LABEL_OWNER_DRAW, 120, 30);
+    SendMessageA(label, SIDEFOLD_LABEL_SET_VALUE, 0, 0x5EED);
+    EXPECT_EQ(SendMessageA(label, SIDEFOLD_LABEL_GET_VALUE, 0, 0), 0x5EED);
     EnableWindow(label, FALSE);
     parent.drawn.clear();
     painted(label);
@@ -171,9 +180,9 @@ TEST(SizeRequests, AnswerForAWidthWithoutChangingTheWindow)
 {
     HostWindow parent;
     const char* text = "A label long enough to need several lines when it is narrow";
-    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, text, 0x0080, 300, 20);
-    HWND check = control(parent, SIDEFOLD_CLASS_BUTTON, text, 0x0020 | 0x0004, 300, 20);
-    HWND push = control(parent, SIDEFOLD_CLASS_BUTTON, "Build", 0x0000, 150, 33);
+    HWND label = control(parent, SIDEFOLD_CLASS_LABEL, text, SIDEFOLD_LABEL_WRAP, 300, 20);
+    HWND check = control(parent, SIDEFOLD_CLASS_BUTTON, text, SIDEFOLD_BUTTON_CHECK | SIDEFOLD_BUTTON_WRAP, 300, 20);
+    HWND push = control(parent, SIDEFOLD_CLASS_BUTTON, "Build", SIDEFOLD_BUTTON_PUSH, 150, 33);
     for (HWND control : {label, check, push}) {
         RECT before;
         GetWindowRect(control, &before);
@@ -197,7 +206,7 @@ TEST(SizeRequests, AnswerForAWidthWithoutChangingTheWindow)
     int size[2] = {};
     SendMessageA(label, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), 1000);
     EXPECT_LT(size[0], 1000);
-    SetWindowLongA(label, GWL_STYLE, GetWindowLongA(label, GWL_STYLE) | 0x0100);
+    SetWindowLongA(label, GWL_STYLE, GetWindowLongA(label, GWL_STYLE) | SIDEFOLD_LABEL_CENTRE);
     SendMessageA(label, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), 1000);
     EXPECT_EQ(size[0], 1000);
     int w = 0, h = 0;
@@ -209,10 +218,10 @@ TEST(SizeRequests, AnswerForAWidthWithoutChangingTheWindow)
 TEST(Pixels, ALinkPaintsItsTextInTheColourOfItsState)
 {
     HostWindow parent;
-    HWND link = control(parent, SIDEFOLD_CLASS_LINK, "Add album...", 0x0000);
+    HWND link = control(parent, SIDEFOLD_CLASS_LINK, "Add album...", 0);
     const COLORREF normal = RGB(200, 0, 0), hot = RGB(0, 150, 0), pressed = RGB(0, 0, 220), disabled = RGB(150, 0, 150);
     const COLORREF colours[5] = {RGB(255, 255, 255), normal, hot, pressed, disabled};
-    ASSERT_EQ(SendMessageA(link, WM_USER + 2, reinterpret_cast<WPARAM>(colours), 0), 1);
+    ASSERT_EQ(SendMessageA(link, SIDEFOLD_LINK_SET_COLOURS, reinterpret_cast<WPARAM>(colours), 0), 1);
     auto only = [](const Picture& p, COLORREF c) {
         int others = 0;
         for (COLORREF o : {RGB(200, 0, 0), RGB(0, 150, 0), RGB(0, 0, 220), RGB(150, 0, 150)})
@@ -222,6 +231,12 @@ TEST(Pixels, ALinkPaintsItsTextInTheColourOfItsState)
     EXPECT_TRUE(only(painted(link), normal));
     SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     EXPECT_TRUE(only(painted(link), hot));
+    // Made inert under the mouse: the hot look goes with the interaction.
+    SendMessageA(link, SIDEFOLD_LINK_SET_INTERACTIVE, 0, 0);
+    EXPECT_TRUE(only(painted(link), normal)) << "an inert link kept its hot look";
+    SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(4, 4));
+    EXPECT_TRUE(only(painted(link), normal));
+    SendMessageA(link, SIDEFOLD_LINK_SET_INTERACTIVE, 1, 0);
     SendMessageA(link, WM_MOUSELEAVE, 0, 0);
     EnableWindow(link, FALSE);
     EXPECT_TRUE(only(painted(link), disabled));
@@ -231,7 +246,7 @@ TEST(Pixels, ACheckedCheckBoxShowsItsCheckAndABoldText)
 {
     if (!systemLook()) GTEST_SKIP() << "the prefix has a visual style";
     HostWindow parent;
-    HWND box = control(parent, SIDEFOLD_CLASS_BUTTON, "Include the originals", 0x0020, 220, 24);
+    HWND box = control(parent, SIDEFOLD_CLASS_BUTTON, "Include the originals", SIDEFOLD_BUTTON_CHECK, 220, 24);
     TEXTMETRICA metrics{};
     HDC dc = GetDC(box);
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));

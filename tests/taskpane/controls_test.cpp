@@ -101,11 +101,11 @@ TEST_F(Controls, AHeaderClickCollapsesAndExpandsItsGroupButNotWhenReleasedOutsid
     moveTo(h, 5, 500);
     release(h, 5, 500);
     EXPECT_TRUE(shown(dialog(1)));
-    EXPECT_EQ(SendMessageA(h, WM_USER + 5, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(h, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0), 1);
 
     press(h, 5, 5);
     release(h, 5, 5);
-    EXPECT_EQ(SendMessageA(h, WM_USER + 5, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(h, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0), 0);
     EXPECT_TRUE(pumpUntil([&] { return !shown(dialog(1)); }));
     EXPECT_TRUE(pumpUntil([&] {
         for (const Forwarded& f : host->only(WM_NOTIFY))
@@ -158,7 +158,7 @@ TEST_F(Controls, HeaderAndLinkTooltipsAnswerTheWideRequestToo)
         HWND control;
         UINT tooltipMessage;
         const wchar_t* text;
-    } cases[] = {{header(1), WM_USER + 3, L"Albums"}, {link, WM_USER + 4, L"Add images"}};
+    } cases[] = {{header(1), SIDEFOLD_HEADER_GET_TOOLTIP, L"Albums"}, {link, SIDEFOLD_LINK_GET_TOOLTIP, L"Add images"}};
     for (const auto& c : cases) {
         HWND tooltip = reinterpret_cast<HWND>(SendMessageA(c.control, c.tooltipMessage, 0, 0));
         ASSERT_TRUE(IsWindow(tooltip));

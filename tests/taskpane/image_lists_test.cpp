@@ -117,3 +117,30 @@ TEST(ImageLists, RefusedStripsClearEveryOutput)
               nullptr)
         << "the count is required";
 }
+
+TEST(ImageLists, OutputPointersThatCannotBeWrittenFailTheCallNotTheHost)
+{
+    // An address in the first page of the address space is never writable.
+    int* bad = reinterpret_cast<int*>(static_cast<intptr_t>(16));
+    auto* badList = reinterpret_cast<HIMAGELIST*>(static_cast<intptr_t>(16));
+    static const int readOnly = 0;
+    int count = 55, height = 66;
+    HIMAGELIST disabled = nullptr, dimmed = nullptr;
+    EXPECT_EQ(sidefold().imageLists(testModule(), IDB_STRIP24, 4, kMagenta, bad, nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(sidefold().imageLists(testModule(), IDB_STRIP24, 4, kMagenta, const_cast<int*>(&readOnly), nullptr,
+                                    nullptr, nullptr),
+              nullptr);
+    EXPECT_EQ(sidefold().imageLists(testModule(), IDB_STRIP24, 4, kMagenta, &count, bad, nullptr, nullptr), nullptr);
+    EXPECT_EQ(sidefold().imageLists(testModule(), IDB_STRIP24, 4, kMagenta, &count, &height, badList, &dimmed),
+              nullptr);
+    EXPECT_EQ(sidefold().imageLists(testModule(), IDB_STRIP24, 4, kMagenta, &count, &height, &disabled, badList),
+              nullptr);
+    EXPECT_EQ(readOnly, 0);
+    // The good ones still work.
+    HIMAGELIST list =
+        sidefold().imageLists(testModule(), IDB_STRIP24, 4, kMagenta, &count, &height, &disabled, &dimmed);
+    ASSERT_NE(list, nullptr);
+    EXPECT_NE(disabled, nullptr);
+    EXPECT_NE(dimmed, nullptr);
+    for (HIMAGELIST l : {list, disabled, dimmed}) ImageList_Destroy(l);
+}

@@ -59,3 +59,29 @@ TEST(SidefoldInterface, RegistersItsFiveGlobalClasses)
         DestroyWindow(w);
     }
 }
+
+TEST(SidefoldInterface, ASecondCopyInTheProcessFailsToLoadAndLeavesTheFirstWorking)
+{
+    const SidefoldExports& s = sidefold();
+    ASSERT_NE(s.module, nullptr);
+    char path[MAX_PATH] = {}, copy[MAX_PATH] = {};
+    GetModuleFileNameA(s.module, path, MAX_PATH);
+    lstrcpyA(copy, path);
+    lstrcpyA(copy + lstrlenA(copy) - 4, "-copy.dll");
+    ASSERT_TRUE(CopyFileA(path, copy, FALSE));
+    // Its classes exist already: its start fails, and its end must not undo the first copy's.
+    HMODULE second = LoadLibraryA(copy);
+    EXPECT_EQ(second, nullptr);
+    if (second) FreeLibrary(second);
+    DeleteFileA(copy);
+
+    HostWindow host;
+    HWND bar = s.createBar(host.window(), 0, 0, 0, 0, 200, 300);
+    ASSERT_TRUE(IsWindow(bar));
+    SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_LINKS, host.window(), SIDEFOLD_HEADER_EXPANDED);
+    EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)), 1);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    EXPECT_TRUE(GetClassInfoExA(testModule(), SIDEFOLD_CLASS_LINK, &wc));
+    EXPECT_TRUE(s.destroyBar(bar));
+}

@@ -71,7 +71,7 @@ TEST_F(TaskPaneScenario, ThreeGroupsInOrderWithTheirTitlesOpenAndEveryLinkWithIt
         bool open = false;
         for (int tries = 0; tries < 500 && !open; ++tries) {
             pump();
-            open = SendMessageA(header, WM_USER + 5, 0, 0) == 1;
+            open = SendMessageA(header, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0) == 1;
             if (!open) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
         EXPECT_TRUE(open) << titles[i];
@@ -110,20 +110,22 @@ TEST_F(TaskPaneScenario, ALinkRunsTheSameOperationAsItsMenuItem)
 
 TEST_F(TaskPaneScenario, TooltipsNameTheGroupOfTheLinkOrHeader)
 {
-    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_ALBUM_EDIT), WM_USER + 4), "Albums Management");
-    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_IMAGES_COMMENT), WM_USER + 4), "Images Management");
-    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_BUILD_VIEW), WM_USER + 4), "Web Gallery Management");
+    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_ALBUM_EDIT), SIDEFOLD_LINK_GET_TOOLTIP), "Albums Management");
+    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_IMAGES_COMMENT), SIDEFOLD_LINK_GET_TOOLTIP), "Images Management");
+    EXPECT_EQ(tooltipText(taskPaneControl(ID_LINK_BUILD_VIEW), SIDEFOLD_LINK_GET_TOOLTIP), "Web Gallery Management");
     HWND header = reinterpret_cast<HWND>(SendMessageA(frame().taskPane(), SIDEFOLD_BAR_HEADER_ID, IDD_TASK_IMAGES, 0));
-    EXPECT_EQ(tooltipText(header, WM_USER + 3), "Images Management");
+    EXPECT_EQ(tooltipText(header, SIDEFOLD_HEADER_GET_TOOLTIP), "Images Management");
 }
 
 TEST_F(TaskPaneScenario, ALinkMissingFromItsDialogIsSkippedAndTheOthersGetTheirImages)
 {
     // A dialog of the third group without its first link.
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
-    HWND link =
-        CreateWindowExA(0, SIDEFOLD_CLASS_LINK, "Gallery preview...", WS_CHILD | WS_VISIBLE | 0x034F, 0, 0, 200, 13,
-                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ID_LINK_BUILD_VIEW)), nullptr, nullptr);
+    HWND link = CreateWindowExA(
+        0, SIDEFOLD_CLASS_LINK, "Gallery preview...",
+        WS_CHILD | WS_VISIBLE | SIDEFOLD_LINK_TOOLTIP | SIDEFOLD_LINK_FOCUS_RECT | SIDEFOLD_LINK_SOUND |
+            SIDEFOLD_LINK_NO_FOCUS_ON_CLICK | SIDEFOLD_LINK_BOLD | SIDEFOLD_LINK_UNDERLINE_HOT | SIDEFOLD_LINK_ELLIPSIS,
+        0, 0, 200, 13, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ID_LINK_BUILD_VIEW)), nullptr, nullptr);
     ASSERT_TRUE(link);
     const int plain = heightAt(link, 200);
     SidefoldForwardedMessage record{parent, IDD_TASK_GALLERY, WM_INITDIALOG, 0, 0};
@@ -139,4 +141,42 @@ TEST_F(TaskPaneScenario, ALinkMissingFromItsDialogIsSkippedAndTheOthersGetTheirI
         0);
     EXPECT_EQ(SendMessageW(frameWindow(), SIDEFOLD_MSG_FORWARDED, 21, reinterpret_cast<LPARAM>(&record)), 0);
     DestroyWindow(parent);
+}
+
+// A message of the test's own, posted to a group's dialog while a link's dialog is up: the pane's
+// thread hands it on only when it is back in its own loop, not held by the frame.
+constexpr UINT kProbe = WM_APP + 9;
+bool probeArrived = false;
+WNDPROC probedFrame = nullptr;
+
+LRESULT CALLBACK probingFrame(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == SIDEFOLD_MSG_FORWARDED && lParam &&
+        reinterpret_cast<const SidefoldForwardedMessage*>(lParam)->message == kProbe)
+        probeArrived = true;
+    return CallWindowProcW(probedFrame, window, message, wParam, lParam);
+}
+
+TEST_F(TaskPaneScenario, APaneLinkThatOpensAModalDialogLeavesThePaneRunningWhileItIsUp)
+{
+    HWND albums = dialog(IDD_TASK_ALBUMS);
+    ASSERT_TRUE(IsWindow(albums));
+    probeArrived = false;
+    bool met = false;
+    dialogs.answerNext(L"Album", [&](HWND dialog) {
+        met = true;
+        probedFrame = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&probingFrame)));
+        PostMessageW(albums, kProbe, 0, 0);
+        const DWORD start = GetTickCount();
+        while (!probeArrived && GetTickCount() - start < 5000) {
+            pump();
+            if (!probeArrived) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probedFrame));
+        clickButton(dialog, IDCANCEL);
+    });
+    taskLink(ID_LINK_ALBUM_ADD);
+    EXPECT_TRUE(met);
+    EXPECT_TRUE(probeArrived) << "the pane froze while the link's dialog was up";
 }
