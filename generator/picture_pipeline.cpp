@@ -1,6 +1,7 @@
 #include "generator/picture_pipeline.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 #include <system_error>
 
@@ -8,6 +9,7 @@
 #include "generator/content_hash.h"
 #include "generator/file_ops.h"
 #include "picture/picture.h"
+#include "picture/picture_stream.h"
 
 namespace {
 
@@ -61,24 +63,26 @@ uint64_t pictureMemoryCost(uint64_t sourceBytes, uint64_t pixelBytes, PhotoBox b
 
 namespace {
 
-// Grows the picture's reservation when the decoder is about to allocate its pixels; when that
-// does not fit now, the decode is refused and `wanted` says what to wait for.
+// Grows the picture's reservation when the streamed decode (or a decoder that reads whole) is
+// about to take its memory; when that does not fit now, the decode is refused and `wanted` says
+// what to wait for.
 class BudgetGate final : public PictureMemoryGate {
 public:
     BudgetGate(MemoryReservation& reservation, uint64_t sourceBytes, PhotoBox box)
         : reservation_(reservation), sourceBytes_(sourceBytes), box_(box)
     {
     }
-    bool allowPixels(uint64_t bytes) override
+    bool allowPixels(uint64_t bytes) override { return grow(pictureMemoryCost(sourceBytes_, bytes, box_)); }
+    bool allowWorkingSet(uint64_t bytes) override { return grow(bytes); }
+    uint64_t wanted = 0;
+
+private:
+    bool grow(uint64_t need)
     {
-        const uint64_t need = pictureMemoryCost(sourceBytes_, bytes, box_);
         if (reservation_.tryGrowTo(need)) return true;
         wanted = std::max(wanted, need);
         return false;
     }
-    uint64_t wanted = 0;
-
-private:
     MemoryReservation& reservation_;
     const uint64_t sourceBytes_;
     const PhotoBox box_;
@@ -90,6 +94,38 @@ PictureOutcome tooLarge(uint64_t needed)
     out.kind = PictureOutcome::Kind::TooLarge;
     out.neededBytes = needed;
     return out;
+}
+
+// The source's content hash, read a piece at a time.
+bool hashFile(const std::string& path, uint64_t& hash)
+{
+    std::FILE* f = openFile(path, "rb");
+    if (!f) return false;
+    ContentHasher hasher;
+    std::vector<unsigned char> piece(size_t{1} << 20);
+    size_t n = 0;
+    uint64_t total = 0;
+    while ((n = std::fread(piece.data(), 1, piece.size(), f)) > 0 && total <= kMaxSourceBytes) {
+        hasher.add(piece.data(), n);
+        total += n;
+    }
+    const bool ok = !std::ferror(f) && total <= kMaxSourceBytes;
+    std::fclose(f);
+    hash = hasher.finish();
+    return ok;
+}
+
+// The sizes a picture is made in: the photo fitted into the box, and the thumbnail from the photo
+// (none when it would be the photo itself).
+std::vector<PictureStreamOutput> planSizes(uint32_t width, uint32_t height, const PictureShape& shape)
+{
+    std::vector<PictureStreamOutput> sizes;
+    fitIntoBox(width, height, shape.box);
+    sizes.push_back({width, height, -1});
+    const uint32_t photoWidth = width;
+    fitToThumbWidth(width, height, shape.thumbWidth);
+    if (width != photoWidth) sizes.push_back({width, height, 0});
+    return sizes;
 }
 
 }  // namespace
@@ -106,68 +142,55 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
     if (canReuse && source.size == job.previous->sourceSize && source.modified == job.previous->sourceModified)
         return reused(*job.previous);
 
-    // First only the source's bytes are reserved; the decoder asks for the rest once it knows the
-    // picture's size. When that does not fit, everything is given back, the worker waits until the
-    // whole cost fits, and reads and decodes again: nobody waits while holding a part.
+    uint64_t hash = 0;
+    if (!hashFile(job.source, hash)) return out;
+    if (canReuse && source.size == job.previous->sourceSize && hash == job.previous->sourceHash) {
+        PictureFingerprint touched = *job.previous;
+        touched.sourceModified = source.modified;
+        return reused(std::move(touched));
+    }
+
+    // Decoded at the smallest JPEG scale that still covers the photo box, in the sides the
+    // picture has before it is turned.
+    PictureStreamRequest request;
+    if (shape.box.width != 0) {
+        request.hint = PictureSizeHint::fitInto(shape.box.width, shape.box.height);
+        if (turnsSideways(job.rotation)) request.hint = request.hint.swapped();
+    }
+    request.quarterTurns = job.rotation % 90 == 0 ? job.rotation / 90 : 0;
+    request.jpegQuality = shape.jpegQuality;
+    request.plan = [&shape](uint32_t width, uint32_t height) { return planSizes(width, height, shape); };
+
+    // The stream asks for what it holds once it knows the picture's size. When that does not fit
+    // now, everything is given back, the worker waits until the whole cost fits and starts
+    // again: nobody waits while holding a part.
     MemoryReservation reservation(budget, ticket);
-    uint64_t want = source.size;
+    uint64_t want = 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (want > budget.total()) return tooLarge(want);
         if (!reservation.waitFor(want)) return out;  // the build stops
 
-        std::string bytes;
-        if (!readFileBytes(job.source, bytes, kMaxSourceBytes)) return out;
-        const uint64_t hash = contentHash(bytes.data(), bytes.size());
-        if (canReuse && source.size == job.previous->sourceSize && hash == job.previous->sourceHash) {
-            PictureFingerprint touched = *job.previous;
-            touched.sourceModified = source.modified;
-            return reused(std::move(touched));
-        }
-
-        // Decoded at the smallest JPEG scale that still covers the photo box, in the sides the
-        // picture has before it is turned.
-        PictureSizeHint hint;
-        if (shape.box.width != 0) {
-            hint = PictureSizeHint::fitInto(shape.box.width, shape.box.height);
-            if (turnsSideways(job.rotation)) hint = hint.swapped();
-        }
-        BudgetGate gate(reservation, bytes.size(), shape.box);
-        CPicture picture;
-        bool loaded = false;
+        BudgetGate gate(reservation, source.size, shape.box);
+        std::vector<std::vector<uint8_t>> sizes;
+        PictureStreamResult result = PictureStreamResult::Unreadable;
         {
             ScopedPictureMemoryGate scope(gate);
-            loaded = picture.loadMemory(bytes.data(), bytes.size(), 0, hint);
+            result = streamPictureFile(job.source, request, sizes);
         }
-        if (!loaded) {
-            if (gate.wanted == 0) return out;  // not a picture we can read
-            want = gate.wanted;
+        if (result == PictureStreamResult::Unreadable) return out;
+        if (result == PictureStreamResult::NoMemory) {
+            // Out of memory outside the budget's count: as large as the whole budget, for the message.
+            want = gate.wanted != 0 ? gate.wanted : std::max(reservation.held(), budget.total()) + 1;
             continue;
         }
-        std::string().swap(bytes);  // the source bytes are not needed any more
-
-        if (job.rotation != 0) picture.Rotate(static_cast<float>(job.rotation));
-        picture.setJpegQuality(shape.jpegQuality);
-
-        uint32_t width = picture.GetWidth();
-        uint32_t height = picture.GetHeight();
-        fitIntoBox(width, height, shape.box);
-        if (width != picture.GetWidth() || height != picture.GetHeight()) picture.Resample2(width, height);
-        picture.saveMemory(out.photoBytes, kFormatJpeg);
-
-        // The thumbnail is made from the fitted photo, not from the source.
-        fitToThumbWidth(width, height, shape.thumbWidth);
-        if (width != picture.GetWidth() || height != picture.GetHeight()) {
-            picture.Resample2(width, height);
-            picture.saveMemory(out.thumbBytes, kFormatJpeg);
-        } else {
-            out.thumbBytes = out.photoBytes;  // the same picture saved the same way
-        }
-
+        out.photoBytes = std::move(sizes[0]);
+        out.thumbBytes = sizes.size() > 1 ? std::move(sizes[1]) : out.photoBytes;
         out.kind = PictureOutcome::Kind::Made;
         out.fingerprint = {job.source, source.size, source.modified, hash, shapeText, job.thumbName};
         return out;
     }
-    return out;  // the decoder kept asking for more than it was given: passed over as unreadable
+    // The decoder kept asking for more than it was given.
+    return tooLarge(want);
 }
 
 PicturePool::PicturePool(const std::vector<PictureJob>& jobs, const PictureShape& shape, unsigned threads,
@@ -216,7 +239,11 @@ PictureOutcome makeGuarded(const PictureJob& job, const PictureShape& shape, Mem
     try {
         return makePicture(job, shape, budget, ticket);
     } catch (const std::bad_alloc&) {
-        return {};  // too large to hold now: passed over like an unreadable picture
+        // Out of memory is never "could not be read": told as too large for the memory there is.
+        PictureOutcome out;
+        out.kind = PictureOutcome::Kind::TooLarge;
+        out.neededBytes = budget.total() + 1;
+        return out;
     }
 }
 

@@ -5,9 +5,11 @@
 //
 // Workers only read sources and encode into memory; every file is written by the builder's own
 // thread. A picture whose fingerprint matches the previous build's (and whose files are still
-// there) is not decoded at all. The workers share one memory budget (memory_budget.h): a picture
-// is read and decoded only once what it costs fits, and one that costs more than the whole budget
-// is refused. The encoded photos waiting for the builder (at most two per worker) are not counted.
+// there) is not decoded at all. A picture is decoded once, by rows, for both its photo and its
+// thumbnail (picture_stream.h), so what it holds does not grow with its size. The workers share
+// one memory budget (memory_budget.h): a picture is decoded only once what it holds fits, and one
+// that holds more than the whole budget is refused. The encoded photos waiting for the builder (at
+// most two per worker) are not counted.
 
 #include <condition_variable>
 #include <cstdint>
@@ -55,9 +57,9 @@ struct PictureOutcome {
 
 // The fingerprint's shape text for one job.
 std::string pictureShapeText(const PictureShape& shape, int32_t rotation);
-// What making a picture holds at most: its source bytes, the decoded pixels twice (a turn, or the
-// EXIF orientation, makes the turned copy before the old one goes), and the fitted photo (at the
-// original size, room for its encoded bytes instead).
+// What making a picture of a format read whole (not by rows) holds at most: its source bytes, the
+// decoded pixels twice, and the fitted photo (at the original size, room for its encoded bytes
+// instead).
 uint64_t pictureMemoryCost(uint64_t sourceBytes, uint64_t pixelBytes, PhotoBox box);
 // Makes one picture (or finds it up to date) within the budget; `ticket` orders the waiting
 // pictures (the job's index). Safe to call on several threads at once.

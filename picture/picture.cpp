@@ -30,24 +30,6 @@ bool anyTransparent(const std::vector<uint8_t>& bgra)
     return false;
 }
 
-bool decodeAs(int format, const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out)
-{
-    switch (format) {
-    case kFormatTga: return decodeTga(data, size, out);
-    case kFormatPnm: return decodePnm(data, size, out);
-    case kFormatPcx: return decodePcx(data, size, out);
-    case kFormatWbmp: return decodeWbmp(data, size, out);
-    case kFormatRas: return decodeRas(data, size, out);
-    case kFormatJpeg:
-    case kFormatPng:
-    case kFormatGif:
-    case kFormatBmp:
-    case kFormatTiff:
-    case kFormatIco: return platformDecode(data, size, format, hint, out);
-    default: return false;  // WMF, JPEG 2000, PGX: no decoder here
-    }
-}
-
 // Size the fit arithmetic of the build gives: first to the box's width, then to its height.
 void fittedSize(uint32_t width, uint32_t height, const PictureSizeHint& hint, uint32_t& outW, uint32_t& outH)
 {
@@ -66,6 +48,38 @@ void fittedSize(uint32_t width, uint32_t height, const PictureSizeHint& hint, ui
 
 }  // namespace
 
+bool decodeFormat(int format, const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out)
+{
+    switch (format) {
+    case kFormatTga: return decodeTga(data, size, out);
+    case kFormatPnm: return decodePnm(data, size, out);
+    case kFormatPcx: return decodePcx(data, size, out);
+    case kFormatWbmp: return decodeWbmp(data, size, out);
+    case kFormatRas: return decodeRas(data, size, out);
+    case kFormatJpeg:
+    case kFormatPng:
+    case kFormatGif:
+    case kFormatBmp:
+    case kFormatTiff:
+    case kFormatIco: return platformDecode(data, size, format, hint, out);
+    default: return false;  // WMF, JPEG 2000, PGX: no decoder here
+    }
+}
+
+int candidateFormats(const uint8_t* bytes, size_t size, int formatCode, int (&candidates)[3])
+{
+    candidates[0] = candidates[1] = candidates[2] = kFormatUnknown;
+    if (int detected = detectFormat(bytes, size); detected != kFormatUnknown) {
+        candidates[0] = detected;
+        return 1;
+    }
+    int n = 0;
+    if (formatCode != kFormatUnknown) candidates[n++] = formatCode;
+    if (formatCode != kFormatTga && looksLikeTga(bytes, size)) candidates[n++] = kFormatTga;
+    if (formatCode != kFormatWbmp && looksLikeWbmp(bytes, size)) candidates[n++] = kFormatWbmp;
+    return n;
+}
+
 bool pictureSizeAllowed(uint64_t width, uint64_t height)
 {
     return width > 0 && height > 0 && width <= kMaxPicturePixels && height <= kMaxPicturePixels &&
@@ -79,6 +93,8 @@ ScopedPictureMemoryGate::ScopedPictureMemoryGate(PictureMemoryGate& gate) : prev
 
 ScopedPictureMemoryGate::~ScopedPictureMemoryGate() { tMemoryGate = previous_; }
 
+PictureMemoryGate* currentPictureMemoryGate() { return tMemoryGate; }
+
 bool allocatePicture(DecodedPicture& out, uint32_t width, uint32_t height)
 {
     if (!pictureSizeAllowed(width, height)) return false;
@@ -90,6 +106,26 @@ bool allocatePicture(DecodedPicture& out, uint32_t width, uint32_t height)
     }
     out.width = out.fullWidth = width;
     out.height = out.fullHeight = height;
+    return true;
+}
+
+bool PictureBufferReceiver::header(const RowStreamHeader& header)
+{
+    rowsIn_ = 0;
+    if (!allocatePicture(out_, header.width, header.height)) return false;
+    out_.fullWidth = header.fullWidth;
+    out_.fullHeight = header.fullHeight;
+    out_.icc = header.icc;
+    return true;
+}
+
+bool PictureBufferReceiver::rows(const uint8_t* bgra, uint32_t count)
+{
+    if (count > out_.height - rowsIn_) return false;
+    const size_t stride = static_cast<size_t>(out_.width) * 4;
+    uint8_t* target = out_.bgra.data() + rowsIn_ * stride;
+    if (bgra != target) std::copy(bgra, bgra + count * stride, target);
+    rowsIn_ += count;
     return true;
 }
 
@@ -126,15 +162,8 @@ bool CPicture::loadMemory(const void* data, size_t size, int formatCode, Picture
 
     // The content decides; the caller's code (from the file name) only helps with the formats
     // that have no signature.
-    int candidates[3] = {kFormatUnknown, kFormatUnknown, kFormatUnknown};
-    if (int detected = detectFormat(bytes, size); detected != kFormatUnknown) {
-        candidates[0] = detected;
-    } else {
-        int n = 0;
-        if (formatCode != kFormatUnknown) candidates[n++] = formatCode;
-        if (formatCode != kFormatTga && looksLikeTga(bytes, size)) candidates[n++] = kFormatTga;
-        if (formatCode != kFormatWbmp && looksLikeWbmp(bytes, size)) candidates[n++] = kFormatWbmp;
-    }
+    int candidates[3];
+    candidateFormats(bytes, size, formatCode, candidates);
 
     Orientation orientation = Orientation::Normal;
     std::vector<uint8_t> jpegIcc;
@@ -148,7 +177,7 @@ bool CPicture::loadMemory(const void* data, size_t size, int formatCode, Picture
             if (swapsSides(orientation)) storedHint = hint.swapped();
         }
         DecodedPicture decoded;
-        if (!decodeAs(format, bytes, size, storedHint, decoded)) continue;
+        if (!decodeFormat(format, bytes, size, storedHint, decoded)) continue;
         if (decoded.width == 0 || decoded.height == 0 ||
             decoded.bgra.size() != static_cast<size_t>(decoded.width) * decoded.height * 4)
             continue;

@@ -72,15 +72,20 @@ inline constexpr int kDefaultJpegQuality = 90;
 // Pictures larger than this (in pixels) are refused when decoding or resampling.
 inline constexpr uint64_t kMaxPicturePixels = uint64_t{1} << 28;
 
-// Vets the pixel buffers that decoding allocates on one thread. Before a decoder allocates the
-// buffer of a picture (width x height x 4 bytes, after any reduced-scale decode), the gate of the
+// Vets the memory that decoding takes on one thread. Before a decoder allocates the buffer of a
+// whole picture (width x height x 4 bytes, after any reduced-scale decode), the gate of the
 // calling thread, when one is installed, is asked; when it refuses, the load fails as for an
-// undecodable file. The build uses it to keep its workers within one memory budget.
+// undecodable file (a streamed load reports it as no memory). A streamed load (picture_stream.h)
+// asks instead for everything it holds at once, before its first row. The build uses it to keep
+// its workers within one memory budget.
 class PictureMemoryGate {
 public:
     virtual ~PictureMemoryGate() = default;
     virtual bool allowPixels(uint64_t bytes) = 0;
+    virtual bool allowWorkingSet(uint64_t bytes) = 0;
 };
+// The gate of the calling thread; null when none is installed.
+PictureMemoryGate* currentPictureMemoryGate();
 // Installs a gate for the calling thread while it lives (the previous one comes back after).
 class ScopedPictureMemoryGate {
 public:

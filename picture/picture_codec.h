@@ -4,15 +4,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "picture/picture.h"
 
 // A decoded picture before orientation: BGRA, straight alpha, rows packed, top down.
 struct DecodedPicture {
-    uint32_t width = 0;        // the decoded buffer
+    uint32_t width = 0;  // the decoded buffer
     uint32_t height = 0;
-    uint32_t fullWidth = 0;    // the picture as stored; larger than the buffer after a reduced-scale decode
+    uint32_t fullWidth = 0;  // the picture as stored; larger than the buffer after a reduced-scale decode
     uint32_t fullHeight = 0;
     std::vector<uint8_t> bgra;
     std::vector<uint8_t> icc;  // embedded colour profile, when the format carries one
@@ -44,6 +46,13 @@ inline bool pixelsFitData(uint64_t width, uint64_t height, size_t bytes, uint64_
 // still at least the size the hint asks for. The hint is in stored orientation.
 uint32_t jpegScaleDenominator(uint32_t width, uint32_t height, const PictureSizeHint& hint);
 
+// Decodes whole as `format` (no detection): the platform back end or the program's own reader.
+bool decodeFormat(int format, const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out);
+// The formats to try for content that starts with `bytes`, in order: the one its signature
+// shows, else the caller's code and the formats without a signature whose header holds together.
+// Returns how many (0..3); the rest are kFormatUnknown.
+int candidateFormats(const uint8_t* bytes, size_t size, int formatCode, int (&candidates)[3]);
+
 // The format that the content shows by its signature; kFormatUnknown when none is certain.
 int detectFormat(const uint8_t* data, size_t size);
 // Formats without a signature, recognised by a header that holds together; used only when
@@ -53,10 +62,84 @@ bool looksLikeWbmp(const uint8_t* data, size_t size);
 
 // --- Platform back end (picture_codec_posix.cpp / picture_wic_win.cpp) ------------------------
 // JPEG, PNG, GIF (first frame), BMP, TIFF, ICO. `hint` is in stored orientation.
-bool platformDecode(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint,
-                    DecodedPicture& out);
+bool platformDecode(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out);
 // JPEG, PNG, BMP and GIF.
 bool platformEncode(const EncodeInput& in, int format, std::vector<uint8_t>& out);
+
+// --- Decoding by rows ---------------------------------------------------------------------------
+// Where a decoder reads: bytes in memory, or else an open file from its start.
+struct ByteSource {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    std::FILE* file = nullptr;
+    uint64_t fileSize = 0;
+    uint64_t bytes() const { return data ? size : fileSize; }
+};
+
+// What a decoder says before its first row.
+struct RowStreamHeader {
+    uint32_t width = 0;  // the rows that will come (after any reduced-scale decode)
+    uint32_t height = 0;
+    uint32_t fullWidth = 0;  // the picture as stored
+    uint32_t fullHeight = 0;
+    bool mayHaveAlpha = true;   // false: every pixel is opaque
+    uint64_t decoderBytes = 0;  // what the decoder itself holds while it runs
+    std::vector<uint8_t> icc;   // embedded colour profile, when the format carries one in its header
+};
+
+// Takes a decoder's rows: 8-bit BGRA, straight alpha, packed, top down. Never throws.
+class RowReceiver {
+public:
+    virtual ~RowReceiver() = default;
+    // Before any row; false stops the decode.
+    virtual bool header(const RowStreamHeader& header) = 0;
+    // `count` rows following those before; false stops the decode.
+    virtual bool rows(const uint8_t* bgra, uint32_t count) = 0;
+    // A receiver that keeps the whole picture gives its buffer (after header), so that a decoder
+    // that must read whole (interlaced PNG) reads into it and hands it over without a copy.
+    virtual uint8_t* pictureBuffer() { return nullptr; }
+};
+
+enum class RowDecode { Done, Failed, NoMemory, Unsupported };
+
+// Collects the rows of a decode into a DecodedPicture; the buffer comes from allocatePicture.
+class PictureBufferReceiver final : public RowReceiver {
+public:
+    explicit PictureBufferReceiver(DecodedPicture& out) : out_(out) {}
+    bool header(const RowStreamHeader& header) override;
+    bool rows(const uint8_t* bgra, uint32_t count) override;
+    uint8_t* pictureBuffer() override { return out_.bgra.data(); }
+    bool complete() const { return out_.height != 0 && rowsIn_ == out_.height; }
+
+private:
+    DecodedPicture& out_;
+    uint32_t rowsIn_ = 0;
+};
+
+// Decodes by rows where the platform can: JPEG by scanlines at the hint's DCT scale (`hint` in
+// stored orientation), PNG by rows. Unsupported: the caller decodes whole (platformDecode).
+RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver);
+
+// A JPEG encoder fed by rows (straight alpha, laid over white), with optimised Huffman tables
+// while the picture is small enough for libjpeg to hold its coefficients.
+class JpegRowEncoder {
+public:
+    JpegRowEncoder();
+    ~JpegRowEncoder();
+    JpegRowEncoder(const JpegRowEncoder&) = delete;
+    JpegRowEncoder& operator=(const JpegRowEncoder&) = delete;
+
+    bool begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc);
+    bool rows(const uint8_t* bgra, uint32_t count);
+    // The encoded bytes, once every row is in.
+    bool finish(std::vector<uint8_t>& out);
+    // What begin() and the rows hold, near enough to budget with (the encoded bytes not counted).
+    static uint64_t workingBytes(uint32_t width, uint32_t height);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // --- The program's own readers and writers (portable) ------------------------------------------
 bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out);

@@ -16,6 +16,16 @@ bool platformDecode(const uint8_t* data, size_t size, int format, const PictureS
     }
 }
 
+RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint,
+                             RowReceiver& receiver)
+{
+    switch (format) {
+    case kFormatJpeg: return decodeJpegRows(source, hint, receiver);
+    case kFormatPng: return decodePngRows(source, receiver);
+    default: return RowDecode::Unsupported;
+    }
+}
+
 bool platformEncode(const EncodeInput& in, int format, std::vector<uint8_t>& out)
 {
     switch (format) {

@@ -3,8 +3,10 @@
 
 #include "picture/picture_codec.h"
 
+RowDecode decodeJpegRows(const ByteSource& source, const PictureSizeHint& hint, RowReceiver& receiver);
 bool decodeJpeg(const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out);
 bool encodeJpeg(const EncodeInput& in, std::vector<uint8_t>& out);
+RowDecode decodePngRows(const ByteSource& source, RowReceiver& receiver);
 bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out);
 bool encodePng(const EncodeInput& in, std::vector<uint8_t>& out);
 bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out);

@@ -4,9 +4,11 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "picture/picture_codec_posix.h"
 #include "picture/picture_jpeg_markers.h"
@@ -18,10 +20,7 @@ struct ErrorManager {
     std::jmp_buf escape;
 };
 
-[[noreturn]] void onError(j_common_ptr cinfo)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->escape, 1);
-}
+[[noreturn]] void onError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->escape, 1); }
 
 // Warnings are silent, but a stream that ends early or whose entropy-coded data is broken
 // counts as undecodable: half a picture is no picture.
@@ -55,109 +54,228 @@ void cmykRowToBgra(const JSAMPLE* cmyk, uint8_t* bgra, uint32_t width, bool inve
     }
 }
 
-// Kept apart from decodeJpeg so that no C++ object lives in the frame that longjmp returns to.
-bool decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const uint8_t* data, size_t size,
-                const PictureSizeHint& hint, DecodedPicture& out, JSAMPLE* volatile& cmykRow)
+// What libjpeg holds while it decodes: a progressive (or multi-scan) stream keeps the
+// coefficients of the whole picture; a sequential one only a few rows of blocks.
+uint64_t decoderMemory(const jpeg_decompress_struct& cinfo)
 {
-    if (setjmp(err.escape)) return false;
+    uint64_t bytes =
+        uint64_t{cinfo.output_width} * 4 * 16 + uint64_t{cinfo.image_width} * 3 * 32 + (uint64_t{64} << 10);
+    if (cinfo.progressive_mode || cinfo.buffered_image)
+        for (int c = 0; c < cinfo.num_components; ++c)
+            bytes +=
+                uint64_t{cinfo.comp_info[c].width_in_blocks} * cinfo.comp_info[c].height_in_blocks * 64 * sizeof(JCOEF);
+    return bytes;
+}
+
+// Kept apart from decodeJpegRows so that no C++ object lives in the frame that longjmp returns
+// to; the header is the caller's.
+RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const ByteSource& source,
+                     const PictureSizeHint& hint, RowReceiver& receiver, RowStreamHeader& header,
+                     JSAMPLE* volatile& rowBuffer)
+{
+    if (setjmp(err.escape)) return RowDecode::Failed;
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    if (source.data)
+        jpeg_mem_src(&cinfo, source.data, static_cast<unsigned long>(source.size));
+    else
+        jpeg_stdio_src(&cinfo, source.file);
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return RowDecode::Failed;
     const uint32_t fullWidth = cinfo.image_width;
     const uint32_t fullHeight = cinfo.image_height;
     // Even a blank JPEG spends a few bits on every 8 x 8 block.
-    if (!pictureSizeAllowed(fullWidth, fullHeight) || !pixelsFitData(fullWidth, fullHeight, size, 2048)) return false;
+    if (!pictureSizeAllowed(fullWidth, fullHeight) || !pixelsFitData(fullWidth, fullHeight, source.bytes(), 2048))
+        return RowDecode::Failed;
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     cinfo.scale_num = 1;
     cinfo.scale_denom = jpegScaleDenominator(fullWidth, fullHeight, hint);
     jpeg_calc_output_dimensions(&cinfo);
-    if (!allocatePicture(out, cinfo.output_width, cinfo.output_height)) return false;
-    out.fullWidth = fullWidth;
-    out.fullHeight = fullHeight;
+    header.width = cinfo.output_width;
+    header.height = cinfo.output_height;
+    header.fullWidth = fullWidth;
+    header.fullHeight = fullHeight;
+    header.mayHaveAlpha = false;
+    header.decoderBytes = decoderMemory(cinfo);
+    if (!receiver.header(header)) return RowDecode::Failed;
 
     jpeg_start_decompress(&cinfo);
-    const size_t stride = static_cast<size_t>(out.width) * 4;
-    if (cmyk) {
-        cmykRow = static_cast<JSAMPLE*>(std::malloc(stride));
-        if (!cmykRow) return false;
-    }
+    // A band of rows at a time: libjpeg-turbo hands out what one call can make, up to the band.
+    constexpr uint32_t kBand = 16;
+    const size_t stride = static_cast<size_t>(cinfo.output_width) * 4;
+    rowBuffer = static_cast<JSAMPLE*>(std::malloc(stride * kBand));
+    if (!rowBuffer) return RowDecode::NoMemory;
+    JSAMPROW rows[kBand];
+    for (uint32_t i = 0; i < kBand; ++i) rows[i] = rowBuffer + i * stride;
     while (cinfo.output_scanline < cinfo.output_height) {
-        uint8_t* row = out.bgra.data() + cinfo.output_scanline * stride;
-        JSAMPROW target = cmyk ? cmykRow : row;
-        if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) return false;
-        if (cmyk) cmykRowToBgra(cmykRow, row, out.width, cinfo.saw_Adobe_marker);
+        const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows, kBand);
+        if (got == 0) return RowDecode::Failed;
+        if (cmyk)
+            for (JDIMENSION i = 0; i < got; ++i)
+                cmykRowToBgra(rows[i], rows[i], cinfo.output_width, cinfo.saw_Adobe_marker);
+        if (!receiver.rows(rowBuffer, got)) return RowDecode::Failed;
     }
     jpeg_finish_decompress(&cinfo);
-    return true;
+    return RowDecode::Done;
 }
 
-bool encodeInto(jpeg_compress_struct& cinfo, ErrorManager& err, const EncodeInput& in, const uint8_t* bgra,
-                unsigned char** buffer, unsigned long* size)
+// Optimised Huffman tables make libjpeg keep the coefficients of the whole picture (about 3 bytes
+// a pixel); above this, a streamed encode uses the standard tables, which changes the file's size
+// by a few per cent and none of its pixels.
+constexpr uint64_t kMostOptimisedPixels = uint64_t{16} << 20;
+
+bool startCompress(jpeg_compress_struct& cinfo, ErrorManager& err, uint32_t width, uint32_t height, int quality,
+                   bool optimise, const std::vector<uint8_t>* icc, unsigned char** buffer, unsigned long* size)
 {
     if (setjmp(err.escape)) return false;
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, buffer, size);  // keeps *buffer current as it grows
-    cinfo.image_width = in.width;
-    cinfo.image_height = in.height;
+    cinfo.image_width = width;
+    cinfo.image_height = height;
     cinfo.input_components = 4;
     cinfo.in_color_space = JCS_EXT_BGRA;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, in.jpegQuality, TRUE);
-    cinfo.optimize_coding = TRUE;
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.optimize_coding = optimise ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
-    if (in.icc && !in.icc->empty())
-        jpeg_write_icc_profile(&cinfo, in.icc->data(), static_cast<unsigned>(in.icc->size()));
-    const size_t stride = static_cast<size_t>(in.width) * 4;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bgra + cinfo.next_scanline * stride);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
+    if (icc && !icc->empty()) jpeg_write_icc_profile(&cinfo, icc->data(), static_cast<unsigned>(icc->size()));
+    return true;
+}
+
+bool writeRows(jpeg_compress_struct& cinfo, ErrorManager& err, JSAMPROW* rows, uint32_t count)
+{
+    if (setjmp(err.escape)) return false;
+    if (count > cinfo.image_height - cinfo.next_scanline) return false;
+    jpeg_write_scanlines(&cinfo, rows, count);
+    return true;
+}
+
+bool finishCompress(jpeg_compress_struct& cinfo, ErrorManager& err)
+{
+    if (setjmp(err.escape)) return false;
+    if (cinfo.next_scanline != cinfo.image_height) return false;
     jpeg_finish_compress(&cinfo);
     return true;
 }
 
 }  // namespace
 
-bool decodeJpeg(const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out)
+RowDecode decodeJpegRows(const ByteSource& source, const PictureSizeHint& hint, RowReceiver& receiver)
 {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
     useErrorManager(err);
     cinfo.err = &err.base;
-    JSAMPLE* volatile cmykRow = nullptr;
-    const bool ok = decodeInto(cinfo, err, data, size, hint, out, cmykRow);
+    RowStreamHeader header;
+    JSAMPLE* volatile rowBuffer = nullptr;
+    const RowDecode result = decodeInto(cinfo, err, source, hint, receiver, header, rowBuffer);
     jpeg_destroy_decompress(&cinfo);
-    std::free(cmykRow);
+    std::free(rowBuffer);
+    return result;
+}
+
+bool decodeJpeg(const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out)
+{
+    PictureBufferReceiver receiver(out);
+    const bool ok = decodeJpegRows(ByteSource{data, size}, hint, receiver) == RowDecode::Done && receiver.complete();
     if (!ok) out = {};
     return ok;
 }
 
-bool encodeJpeg(const EncodeInput& in, std::vector<uint8_t>& out)
-{
-    // JPEG keeps no alpha: transparent parts are laid over white.
-    std::vector<uint8_t> flattened;
-    const uint8_t* bgra = in.bgra;
-    if (in.hasAlpha) {
-        const size_t n = static_cast<size_t>(in.width) * in.height * 4;
-        flattened.assign(in.bgra, in.bgra + n);
-        for (size_t i = 0; i < n; i += 4) {
-            const uint8_t a = flattened[i + 3];
-            for (int c = 0; c < 3; ++c) flattened[i + c] = overWhite(flattened[i + c], a);
-            flattened[i + 3] = 255;
-        }
-        bgra = flattened.data();
-    }
+struct JpegRowEncoder::State {
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
-    useErrorManager(err);
-    cinfo.err = &err.base;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    const bool ok = encodeInto(cinfo, err, in, bgra, &buffer, &size);
-    jpeg_destroy_compress(&cinfo);
-    if (ok && buffer) out.assign(buffer, buffer + size);
-    std::free(buffer);
-    return ok && !out.empty();
+    std::vector<uint8_t> flat;  // one row laid over white
+    bool failed = false;
+    ~State()
+    {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+    }
+};
+
+JpegRowEncoder::JpegRowEncoder() = default;
+JpegRowEncoder::~JpegRowEncoder() = default;
+
+uint64_t JpegRowEncoder::workingBytes(uint32_t width, uint32_t height)
+{
+    const uint64_t pixels = uint64_t{width} * height;
+    const uint64_t rows = uint64_t{width} * 3 * 32 + (uint64_t{64} << 10);
+    return pixels <= kMostOptimisedPixels ? rows + pixels * 3 : rows;
+}
+
+bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc)
+{
+    state_.reset();
+    if (width == 0 || height == 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return false;
+    try {
+        state_ = std::make_unique<State>();
+        state_->flat.resize(static_cast<size_t>(width) * 4);
+    } catch (const std::bad_alloc&) {
+        state_.reset();
+        return false;
+    }
+    useErrorManager(state_->err);
+    state_->cinfo.err = &state_->err.base;
+    const bool optimise = uint64_t{width} * height <= kMostOptimisedPixels;
+    if (!startCompress(state_->cinfo, state_->err, width, height, quality, optimise, icc, &state_->buffer,
+                       &state_->size)) {
+        state_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool JpegRowEncoder::rows(const uint8_t* bgra, uint32_t count)
+{
+    State* st = state_.get();
+    if (!st || st->failed) return false;
+    const uint32_t width = st->cinfo.image_width;
+    const size_t stride = static_cast<size_t>(width) * 4;
+    for (uint32_t i = 0; i < count; ++i, bgra += stride) {
+        // JPEG keeps no alpha: transparent parts are laid over white.
+        const uint8_t* row = bgra;
+        bool opaque = true;
+        for (uint32_t x = 0; x < width && opaque; ++x) opaque = bgra[x * 4 + 3] == 255;
+        if (!opaque) {
+            for (size_t k = 0; k < stride; k += 4) {
+                const uint8_t a = bgra[k + 3];
+                for (size_t c = 0; c < 3; ++c) st->flat[k + c] = overWhite(bgra[k + c], a);
+                st->flat[k + 3] = 255;
+            }
+            row = st->flat.data();
+        }
+        JSAMPROW target = const_cast<JSAMPROW>(row);
+        if (!writeRows(st->cinfo, st->err, &target, 1)) {
+            st->failed = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JpegRowEncoder::finish(std::vector<uint8_t>& out)
+{
+    out.clear();
+    State* st = state_.get();
+    if (!st || st->failed || !finishCompress(st->cinfo, st->err) || !st->buffer || st->size == 0) {
+        state_.reset();
+        return false;
+    }
+    try {
+        out.assign(st->buffer, st->buffer + st->size);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+    }
+    state_.reset();
+    return !out.empty();
+}
+
+bool encodeJpeg(const EncodeInput& in, std::vector<uint8_t>& out)
+{
+    JpegRowEncoder encoder;
+    return encoder.begin(in.width, in.height, in.jpegQuality, in.icc) && encoder.rows(in.bgra, in.height) &&
+           encoder.finish(out);
 }

@@ -1,6 +1,7 @@
 // PNG through libpng: every colour type and depth to 8-bit BGRA, the iCCP profile kept.
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -40,40 +41,76 @@ void flushNothing(png_structp) {}
 void warnNothing(png_structp, png_const_charp) {}
 [[noreturn]] void failPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-// The rows are filled through `rows`, which lives in the caller's frame, so that the longjmp
-// target holds no C++ object of its own.
-bool readPng(png_structp png, png_infop info, MemoryReader& reader, DecodedPicture& out,
-             std::vector<png_bytep>& rows)
+void readFromFile(png_structp png, png_bytep out, size_t length)
 {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_set_read_fn(png, &reader, readFromMemory);
+    auto* f = static_cast<std::FILE*>(png_get_io_ptr(png));
+    if (std::fread(out, 1, length, f) != length) png_error(png, "truncated");
+}
+
+// Kept apart so that the longjmp target holds no C++ object of its own: the header and the
+// buffers live in the caller's frame.
+RowDecode readPng(png_structp png, png_infop info, const ByteSource& source, MemoryReader& reader,
+                  RowReceiver& receiver, RowStreamHeader& header, std::vector<uint8_t>& buffer,
+                  std::vector<png_bytep>& rows)
+{
+    if (setjmp(png_jmpbuf(png))) return RowDecode::Failed;
+    if (source.data)
+        png_set_read_fn(png, &reader, readFromMemory);
+    else
+        png_set_read_fn(png, source.file, readFromFile);
     png_set_user_limits(png, 1u << 20, 1u << 20);
     png_set_chunk_malloc_max(png, 64u << 20);
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
-    int depth = 0, colorType = 0;
-    png_get_IHDR(png, info, &width, &height, &depth, &colorType, nullptr, nullptr, nullptr);
+    int depth = 0, colorType = 0, interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
+    const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS);
     png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
     png_set_scale_16(png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
     png_set_bgr(png);
     png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png);
+    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) return false;
+    if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) return RowDecode::Failed;
     // Deflate turns one byte into at most 1032; a 1-bit row byte holds 8 pixels.
-    if (!pixelsFitData(width, height, reader.size, 8 * 1032) || !allocatePicture(out, width, height)) return false;
+    if (!pictureSizeAllowed(width, height) || !pixelsFitData(width, height, source.bytes(), 8 * 1032))
+        return RowDecode::Failed;
+    header.width = header.fullWidth = width;
+    header.height = header.fullHeight = height;
+    header.mayHaveAlpha = alpha;
+    // An interlaced picture is only complete after its last pass: it is read whole.
+    const bool whole = passes > 1;
+    header.decoderBytes =
+        (whole ? uint64_t{width} * height * 4 : uint64_t{width} * 4) + uint64_t{width} * 8 * 2 + (uint64_t{64} << 10);
     png_charp name = nullptr;
     int compression = 0;
     png_bytep profile = nullptr;
     png_uint_32 profileSize = 0;
     if (png_get_iCCP(png, info, &name, &compression, &profile, &profileSize) && profile && profileSize)
-        out.icc.assign(profile, profile + profileSize);
-    rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = out.bgra.data() + static_cast<size_t>(y) * width * 4;
-    png_read_image(png, rows.data());
+        header.icc.assign(profile, profile + profileSize);
+    if (!receiver.header(header)) return RowDecode::Failed;
+
+    const size_t stride = static_cast<size_t>(width) * 4;
+    if (!whole) {
+        buffer.resize(stride);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, buffer.data(), nullptr);
+            if (!receiver.rows(buffer.data(), 1)) return RowDecode::Failed;
+        }
+    } else {
+        uint8_t* target = receiver.pictureBuffer();
+        if (!target) {
+            buffer.resize(stride * height);
+            target = buffer.data();
+        }
+        rows.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y) rows[y] = target + y * stride;
+        png_read_image(png, rows.data());
+        if (!receiver.rows(target, height)) return RowDecode::Failed;
+    }
     png_read_end(png, nullptr);
-    return true;
+    return RowDecode::Done;
 }
 
 bool writePng(png_structp png, png_infop info, const EncodeInput& in, std::vector<uint8_t>& out,
@@ -101,15 +138,29 @@ bool writePng(png_structp png, png_infop info, const EncodeInput& in, std::vecto
 
 bool encodePngOnce(const EncodeInput& in, std::vector<uint8_t>& out);
 
-bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out)
+RowDecode decodePngRows(const ByteSource& source, RowReceiver& receiver)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, warnNothing);
-    if (!png) return false;
+    if (!png) return RowDecode::NoMemory;
     png_infop info = png_create_info_struct(png);
-    MemoryReader reader{data, size, 0};
+    MemoryReader reader{source.data, source.size, 0};
+    RowStreamHeader header;
+    std::vector<uint8_t> buffer;
     std::vector<png_bytep> rows;
-    const bool ok = info && readPng(png, info, reader, out, rows);
+    RowDecode result = RowDecode::NoMemory;
+    try {
+        if (info) result = readPng(png, info, source, reader, receiver, header, buffer, rows);
+    } catch (const std::bad_alloc&) {
+        result = RowDecode::NoMemory;
+    }
     png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    return result;
+}
+
+bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out)
+{
+    PictureBufferReceiver receiver(out);
+    const bool ok = decodePngRows(ByteSource{data, size}, receiver) == RowDecode::Done && receiver.complete();
     if (!ok) out = {};
     return ok;
 }

@@ -60,3 +60,44 @@ bool orientPixels(const uint8_t* src, uint32_t width, uint32_t height, Orientati
     }
     return true;
 }
+
+Orientation combineOrientations(Orientation first, Orientation then)
+{
+    // Found by doing both to a small picture of distinct pixels and looking which single one
+    // does the same: nothing to get wrong in a table of 64 entries.
+    constexpr uint32_t w = 3, h = 2;
+    std::vector<uint8_t> probe(w * h * 4, 0);
+    for (uint32_t i = 0; i < w * h; ++i) probe[i * 4] = static_cast<uint8_t>(i + 1);
+    std::vector<uint8_t> once, twice, single;
+    if (!orientPixels(probe.data(), w, h, first, once)) return Orientation::Normal;
+    const bool swapped = swapsSides(first);
+    if (!orientPixels(once.data(), swapped ? h : w, swapped ? w : h, then, twice)) return Orientation::Normal;
+    for (int o = 1; o <= 8; ++o) {
+        const auto candidate = static_cast<Orientation>(o);
+        if (swapsSides(candidate) != (swapped != swapsSides(then))) continue;
+        if (orientPixels(probe.data(), w, h, candidate, single) && single == twice) return candidate;
+    }
+    return Orientation::Normal;
+}
+
+void orientRowInto(const uint8_t* row, uint32_t y, uint32_t width, uint32_t height, Orientation orientation,
+                   uint8_t* dst)
+{
+    const auto w = static_cast<int64_t>(width);
+    const auto h = static_cast<int64_t>(height);
+    const int64_t outW = swapsSides(orientation) ? h : w;
+    // Source pixel (x, y) goes to destination (start + x * step).
+    int64_t start = 0, step = 1;
+    switch (orientation) {
+    case Orientation::Normal: start = y * outW, step = 1; break;
+    case Orientation::MirrorHorizontal: start = y * outW + w - 1, step = -1; break;
+    case Orientation::Rotate180: start = (h - 1 - y) * outW + w - 1, step = -1; break;
+    case Orientation::MirrorVertical: start = (h - 1 - y) * outW, step = 1; break;
+    case Orientation::Transpose: start = y, step = outW; break;
+    case Orientation::Rotate90: start = h - 1 - y, step = outW; break;
+    case Orientation::Transverse: start = (w - 1) * outW + h - 1 - y, step = -outW; break;
+    case Orientation::Rotate270: start = (w - 1) * outW + y, step = -outW; break;
+    default: return;
+    }
+    for (int64_t x = 0; x < w; ++x) std::memcpy(dst + (start + x * step) * 4, row + x * 4, 4);
+}

@@ -37,13 +37,14 @@ TEST(BuildMemory, WorkersShareOneBudgetAndWaitForRoomInsteadOfFailing)
 {
     ScratchFolder scratch;
     TestGallery g(scratch);
-    g.doc.photoSize = 6;  // no reduced-scale decode: every picture costs its full size
+    g.doc.photoSize = 6;  // the photo keeps its size
     g.options.jobs = 4;
     const int32_t a = g.addAlbum("A");
     std::vector<std::string> pictures;
     for (int i = 0; i < 8; ++i) {
-        pictures.push_back(scratch / cat("p", std::to_string(i), ".jpg"));
-        makePicture(pictures.back(), 400, 300, static_cast<uint8_t>(30 * i));
+        // BMP is read whole (no row decoder): every picture costs its full size.
+        pictures.push_back(scratch / cat("p", std::to_string(i), ".bmp"));
+        makePicture(pictures.back(), 400, 300, static_cast<uint8_t>(30 * i), kFormatBmp);
         g.addImage(a, pictures.back());
     }
     // Room for one picture at a time and a half: four workers must take turns.

@@ -1,0 +1,79 @@
+// The row interfaces of the picture code on Windows. WIC's decoders are asked for the whole
+// picture (platformDecode), and the JPEG encoder gathers its rows and hands them to WIC's frame
+// encoder at the end.
+
+#include <new>
+
+#include "picture/picture_codec.h"
+
+RowDecode platformDecodeRows(const ByteSource&, int, const PictureSizeHint&, RowReceiver&)
+{
+    return RowDecode::Unsupported;
+}
+
+struct JpegRowEncoder::State {
+    std::vector<uint8_t> pixels;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t rowsIn = 0;
+    int quality = kDefaultJpegQuality;
+    std::vector<uint8_t> icc;
+};
+
+JpegRowEncoder::JpegRowEncoder() = default;
+JpegRowEncoder::~JpegRowEncoder() = default;
+
+uint64_t JpegRowEncoder::workingBytes(uint32_t width, uint32_t height)
+{
+    return uint64_t{width} * height * 4 + (uint64_t{1} << 20);
+}
+
+bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc)
+{
+    state_.reset();
+    if (!pictureSizeAllowed(width, height)) return false;
+    try {
+        auto st = std::make_unique<State>();
+        st->pixels.resize(static_cast<size_t>(width) * height * 4);
+        st->width = width;
+        st->height = height;
+        st->quality = quality;
+        if (icc) st->icc = *icc;
+        state_ = std::move(st);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool JpegRowEncoder::rows(const uint8_t* bgra, uint32_t count)
+{
+    State* st = state_.get();
+    if (!st || count > st->height - st->rowsIn) return false;
+    const size_t stride = static_cast<size_t>(st->width) * 4;
+    std::copy(bgra, bgra + count * stride, st->pixels.begin() + static_cast<ptrdiff_t>(st->rowsIn * stride));
+    st->rowsIn += count;
+    return true;
+}
+
+bool JpegRowEncoder::finish(std::vector<uint8_t>& out)
+{
+    out.clear();
+    State* st = state_.get();
+    if (!st || st->rowsIn != st->height) return false;
+    EncodeInput in;
+    in.bgra = st->pixels.data();
+    in.width = st->width;
+    in.height = st->height;
+    for (size_t i = 3; i < st->pixels.size() && !in.hasAlpha; i += 4) in.hasAlpha = st->pixels[i] != 255;
+    in.icc = &st->icc;
+    in.jpegQuality = st->quality;
+    bool ok = false;
+    try {
+        ok = platformEncode(in, kFormatJpeg, out);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+    }
+    state_.reset();
+    return ok;
+}

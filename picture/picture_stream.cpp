@@ -1,0 +1,314 @@
+// Several sizes of one picture from one decode: the decoder's rows go through a resampler per
+// size (or on from an earlier size), the turn is applied to each small output, and each is
+// encoded as it is made.
+
+#include "picture/picture_stream.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "base/file_system.h"
+#include "picture/picture_codec.h"
+#include "picture/picture_jpeg_markers.h"
+#include "picture/resample.h"
+#include "picture/rotate.h"
+
+namespace {
+
+// Enough of a file's head for its signature and a JPEG's segments before the first scan (EXIF,
+// colour profile).
+constexpr size_t kHeadBytes = size_t{4} << 20;
+// Formats read whole are refused beyond this, as CPicture::Load does.
+constexpr uint64_t kMaxFileBytes = uint64_t{1} << 30;
+
+// Passes the thread's gate on and notes whether it said no, so that a refused allocation inside a
+// decoder is told apart from a broken file.
+class NotingGate final : public PictureMemoryGate {
+public:
+    explicit NotingGate(PictureMemoryGate* outer) : outer_(outer) {}
+    bool allowPixels(uint64_t bytes) override { return note(!outer_ || outer_->allowPixels(bytes)); }
+    bool allowWorkingSet(uint64_t bytes) override { return note(!outer_ || outer_->allowWorkingSet(bytes)); }
+    bool refused = false;
+
+private:
+    bool note(bool allowed)
+    {
+        refused = refused || !allowed;
+        return allowed;
+    }
+    PictureMemoryGate* outer_;
+};
+
+// One size being made.
+struct Stage {
+    uint32_t inWidth = 0;  // what it is made from, in the source's orientation
+    uint32_t inHeight = 0;
+    uint32_t width = 0;  // itself, in the source's orientation
+    uint32_t height = 0;
+    bool resampled = false;
+    RowResampler resampler;
+    std::vector<size_t> feeds;  // later sizes made from this one
+    bool held = false;          // kept whole (turned as its rows come) until the end
+    std::vector<uint8_t> rows;
+    uint32_t rowsIn = 0;
+    JpegRowEncoder encoder;
+};
+
+class StreamReceiver final : public RowReceiver {
+public:
+    StreamReceiver(const PictureStreamRequest& request, Orientation turn, const std::vector<uint8_t>* icc,
+                   NotingGate& gate)
+        : request_(request), turn_(turn), icc_(icc), gate_(gate)
+    {
+    }
+
+    bool header(const RowStreamHeader& header) override
+    {
+        try {
+            return setUp(header);
+        } catch (const std::bad_alloc&) {
+            noMemory = true;
+            return false;
+        }
+    }
+
+    bool rows(const uint8_t* bgra, uint32_t count) override
+    {
+        for (size_t i = 0; i < stages_.size(); ++i)
+            if (roots_[i] && !feed(i, bgra, count)) return false;
+        return true;
+    }
+
+    // After the last row: the turned sizes are turned and every size is encoded.
+    bool finish(std::vector<std::vector<uint8_t>>& outputs)
+    {
+        outputs.assign(stages_.size(), {});
+        for (size_t i = 0; i < stages_.size(); ++i) {
+            Stage& s = *stages_[i];
+            if (s.rowsIn != s.height) return false;
+            if (request_.pixels) {
+                outputs[i] = std::move(s.rows);
+                continue;
+            }
+            if (s.held) {
+                const uint32_t turnedHeight = swapsSides(turn_) ? s.width : s.height;
+                if (!s.encoder.rows(s.rows.data(), turnedHeight)) return false;
+                std::vector<uint8_t>().swap(s.rows);
+            }
+            if (!s.encoder.finish(outputs[i])) return false;
+        }
+        return true;
+    }
+
+    bool noMemory = false;
+
+private:
+    bool setUp(const RowStreamHeader& header)
+    {
+        if (header.width == 0 || header.height == 0 || !request_.plan) return false;
+        const bool sideways = swapsSides(turn_);
+        const uint32_t seenWidth = sideways ? header.fullHeight : header.fullWidth;
+        const uint32_t seenHeight = sideways ? header.fullWidth : header.fullHeight;
+        const std::vector<PictureStreamOutput> plan = request_.plan(seenWidth, seenHeight);
+        if (plan.empty()) return false;
+
+        uint64_t working = header.decoderBytes;
+        for (size_t i = 0; i < plan.size(); ++i) {
+            const PictureStreamOutput& o = plan[i];
+            if (!pictureSizeAllowed(o.width, o.height) || o.from >= static_cast<int>(i)) return false;
+            auto s = std::make_unique<Stage>();
+            s->width = sideways ? o.height : o.width;
+            s->height = sideways ? o.width : o.height;
+            if (o.from < 0) {
+                s->inWidth = header.width;
+                s->inHeight = header.height;
+            } else {
+                const Stage& parent = *stages_[static_cast<size_t>(o.from)];
+                s->inWidth = parent.width;
+                s->inHeight = parent.height;
+                stages_[static_cast<size_t>(o.from)]->feeds.push_back(i);
+            }
+            s->resampled = s->width != s->inWidth || s->height != s->inHeight;
+            s->held = turn_ != Orientation::Normal || request_.pixels;
+            const uint64_t pixels = uint64_t{s->width} * s->height * 4;
+            if (s->resampled) working += RowResampler::workingBytes(s->inWidth, s->inHeight, s->width, s->height, true);
+            if (s->held) working += pixels;
+            if (!request_.pixels) working += JpegRowEncoder::workingBytes(o.width, o.height);
+            stages_.push_back(std::move(s));
+            roots_.push_back(o.from < 0);
+        }
+        if (!gate_.allowWorkingSet(working)) {
+            noMemory = true;
+            return false;
+        }
+
+        for (size_t i = 0; i < stages_.size(); ++i) {
+            Stage& s = *stages_[i];
+            const bool fromSource = roots_[i];
+            if (s.resampled &&
+                !s.resampler.start(s.inWidth, s.inHeight, s.width, s.height, true,
+                                   fromSource ? header.mayHaveAlpha : true,
+                                   [this, i](const uint8_t* row, uint32_t) { return deliver(i, row, 1); })) {
+                noMemory = true;
+                return false;
+            }
+            if (s.held) s.rows.resize(static_cast<size_t>(s.width) * s.height * 4);
+            const uint32_t outWidth = sideways ? s.height : s.width;
+            const uint32_t outHeight = sideways ? s.width : s.height;
+            if (!request_.pixels &&
+                !s.encoder.begin(outWidth, outHeight, request_.jpegQuality, icc_ ? icc_ : &header.icc)) {
+                noMemory = true;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool feed(size_t i, const uint8_t* bgra, uint32_t count)
+    {
+        Stage& s = *stages_[i];
+        return s.resampled ? s.resampler.push(bgra, count) : deliver(i, bgra, count);
+    }
+
+    // Rows of stage i, as made: to its encoder, or kept to be turned; and on to the sizes made
+    // from it.
+    bool deliver(size_t i, const uint8_t* bgra, uint32_t count)
+    {
+        Stage& s = *stages_[i];
+        if (count > s.height - s.rowsIn) return false;
+        const size_t stride = static_cast<size_t>(s.width) * 4;
+        if (s.held) {
+            for (uint32_t k = 0; k < count; ++k)
+                orientRowInto(bgra + k * stride, s.rowsIn + k, s.width, s.height, turn_, s.rows.data());
+        } else if (!s.encoder.rows(bgra, count)) {
+            return false;
+        }
+        s.rowsIn += count;
+        for (size_t next : s.feeds)
+            if (!feed(next, bgra, count)) return false;
+        return true;
+    }
+
+    const PictureStreamRequest& request_;
+    const Orientation turn_;
+    const std::vector<uint8_t>* icc_;
+    NotingGate& gate_;
+    std::vector<std::unique_ptr<Stage>> stages_;
+    std::vector<bool> roots_;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+bool readHead(std::FILE* f, uint64_t fileSize, std::vector<uint8_t>& head)
+{
+    head.resize(static_cast<size_t>(std::min<uint64_t>(fileSize, kHeadBytes)));
+    return std::fread(head.data(), 1, head.size(), f) == head.size();
+}
+
+// The formats read whole: the file in memory, decoded by CPicture's own decoders, its rows then
+// handed to the receiver as one band.
+PictureStreamResult decodeWhole(std::FILE* f, uint64_t fileSize, const int (&candidates)[3],
+                                const PictureStreamRequest& request, Orientation exif,
+                                const std::vector<uint8_t>& jpegIcc, NotingGate& gate,
+                                std::vector<std::vector<uint8_t>>& outputs)
+{
+    if (fileSize > kMaxFileBytes) return PictureStreamResult::Unreadable;
+    if (!gate.allowWorkingSet(fileSize)) return PictureStreamResult::NoMemory;
+    std::vector<uint8_t> bytes(static_cast<size_t>(fileSize));
+    if (std::fseek(f, 0, SEEK_SET) != 0 || std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        return PictureStreamResult::Unreadable;
+    for (int format : candidates) {
+        if (format == kFormatUnknown) break;
+        const Orientation stored = format == kFormatJpeg ? exif : Orientation::Normal;
+        const PictureSizeHint hint = swapsSides(stored) ? request.hint.swapped() : request.hint;
+        DecodedPicture decoded;
+        if (!decodeFormat(format, bytes.data(), bytes.size(), hint, decoded)) {
+            if (gate.refused) return PictureStreamResult::NoMemory;
+            continue;
+        }
+        if (decoded.width == 0 || decoded.height == 0 ||
+            decoded.bgra.size() != static_cast<size_t>(decoded.width) * decoded.height * 4)
+            continue;
+        std::vector<uint8_t>().swap(bytes);
+        RowStreamHeader header;
+        header.width = decoded.width;
+        header.height = decoded.height;
+        header.fullWidth = std::max(decoded.fullWidth, decoded.width);
+        header.fullHeight = std::max(decoded.fullHeight, decoded.height);
+        header.decoderBytes = decoded.bgra.size();
+        header.icc = format == kFormatJpeg ? jpegIcc : decoded.icc;
+        const Orientation turn = combineOrientations(stored, orientationOfQuarterTurns(request.quarterTurns));
+        StreamReceiver receiver(request, turn, nullptr, gate);
+        if (!receiver.header(header) || !receiver.rows(decoded.bgra.data(), decoded.height) ||
+            !receiver.finish(outputs)) {
+            outputs.clear();
+            return receiver.noMemory || gate.refused ? PictureStreamResult::NoMemory : PictureStreamResult::Unreadable;
+        }
+        return PictureStreamResult::Made;
+    }
+    return PictureStreamResult::Unreadable;
+}
+
+PictureStreamResult streamOpenFile(std::FILE* f, uint64_t fileSize, const PictureStreamRequest& request,
+                                   NotingGate& gate, std::vector<std::vector<uint8_t>>& outputs)
+{
+    int candidates[3];
+    Orientation exif = Orientation::Normal;
+    std::vector<uint8_t> icc;
+    {
+        std::vector<uint8_t> head;
+        if (fileSize == 0 || !readHead(f, fileSize, head)) return PictureStreamResult::Unreadable;
+        candidateFormats(head.data(), head.size(), kFormatUnknown, candidates);
+        if (candidates[0] == kFormatJpeg) {
+            JpegMarkerInfo markers = readJpegMarkers(head.data(), head.size());
+            exif = static_cast<Orientation>(markers.orientation);
+            icc = std::move(markers.icc);
+        }
+    }
+    const int format = candidates[0];
+    if (format == kFormatJpeg || format == kFormatPng) {
+        const Orientation turn = combineOrientations(exif, orientationOfQuarterTurns(request.quarterTurns));
+        const PictureSizeHint hint = swapsSides(exif) ? request.hint.swapped() : request.hint;
+        StreamReceiver receiver(request, turn, format == kFormatJpeg ? &icc : nullptr, gate);
+        if (std::fseek(f, 0, SEEK_SET) != 0) return PictureStreamResult::Unreadable;
+        ByteSource source;
+        source.file = f;
+        source.fileSize = fileSize;
+        const RowDecode decoded = platformDecodeRows(source, format, hint, receiver);
+        if (decoded == RowDecode::Done) {
+            if (receiver.finish(outputs)) return PictureStreamResult::Made;
+            outputs.clear();
+            return receiver.noMemory ? PictureStreamResult::NoMemory : PictureStreamResult::Unreadable;
+        }
+        outputs.clear();
+        if (decoded == RowDecode::NoMemory || receiver.noMemory || gate.refused) return PictureStreamResult::NoMemory;
+        if (decoded != RowDecode::Unsupported) return PictureStreamResult::Unreadable;
+    }
+    return decodeWhole(f, fileSize, candidates, request, exif, icc, gate, outputs);
+}
+
+}  // namespace
+
+PictureStreamResult streamPictureFile(const std::string& path, const PictureStreamRequest& request,
+                                      std::vector<std::vector<uint8_t>>& outputs)
+{
+    outputs.clear();
+    std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
+    if (!file) return PictureStreamResult::Unreadable;
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) return PictureStreamResult::Unreadable;
+    const long end = std::ftell(file.get());
+    if (end <= 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return PictureStreamResult::Unreadable;
+
+    NotingGate gate(currentPictureMemoryGate());
+    ScopedPictureMemoryGate scope(gate);
+    try {
+        return streamOpenFile(file.get(), static_cast<uint64_t>(end), request, gate, outputs);
+    } catch (const std::bad_alloc&) {
+        outputs.clear();
+        return PictureStreamResult::NoMemory;
+    }
+}

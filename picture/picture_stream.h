@@ -1,0 +1,60 @@
+#pragma once
+// Making several sizes of one picture file in one decode, in memory that does not grow with the
+// picture: the decoder hands out bands of rows, each size has its own resampler working on the
+// rows as they come (a size may be made from an earlier size instead of from the source), and
+// each is encoded as a JPEG row by row. Turns (the EXIF orientation and the caller's) are applied
+// to the small outputs, not to the source.
+//
+// Formats whose decoder cannot give out rows (and interlaced PNG, progressive JPEG) are decoded
+// whole first; what that holds is asked of the thread's memory gate like any load.
+//
+// USAGE
+//   PictureStreamRequest request;
+//   request.quarterTurns = 1;                       // the user's turn, clockwise
+//   request.hint = PictureSizeHint::fitInto(1024, 768).swapped();
+//   request.plan = [](uint32_t w, uint32_t h) {     // the picture as seen, turns applied
+//       return std::vector<PictureStreamOutput>{{640, 480, -1}, {150, 112, 0}};
+//   };
+//   std::vector<std::vector<uint8_t>> jpegs;
+//   PictureStreamResult r = streamPictureFile(path, request, jpegs);
+//
+// The pixels are those of the whole-picture path (CPicture: Load, Rotate, Resample2, Save) to
+// within one level of a channel: the same decoders and the same resampler, only the order of
+// the turn and the resize differs.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "picture/picture.h"
+
+// One size to make, in the picture's seen orientation (after every turn).
+struct PictureStreamOutput {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int from = -1;  // -1: from the source; else the index of an earlier output, resampled further
+};
+
+struct PictureStreamRequest {
+    int quarterTurns = 0;  // the caller's clockwise turn, after the EXIF orientation
+    // As for CPicture::Load: in the orientation after EXIF, before the caller's turn.
+    PictureSizeHint hint;
+    int jpegQuality = kDefaultJpegQuality;
+    // Pixels instead of JPEG files: each output is then its BGRA pixels (straight alpha, rows
+    // packed), for a picture shown rather than saved.
+    bool pixels = false;
+    // Told the picture's true size as seen; says what to make. An empty list or a zero side
+    // makes the stream fail as unreadable.
+    std::function<std::vector<PictureStreamOutput>(uint32_t width, uint32_t height)> plan;
+};
+
+enum class PictureStreamResult {
+    Made,        // every output encoded
+    Unreadable,  // not a picture, broken or cut short: no output
+    NoMemory,    // the memory gate refused, or memory ran out: no output
+};
+
+// Streams one file. The outputs (JPEG bytes, or pixels) are filled only when the result is Made.
+PictureStreamResult streamPictureFile(const std::string& path, const PictureStreamRequest& request,
+                                      std::vector<std::vector<uint8_t>>& outputs);

@@ -1,0 +1,437 @@
+// The streamed path (rows from the decoder, a resampler per size, the turn applied to the small
+// output) against the whole-picture path the build used before (load, turn, resample, resample
+// again for the thumbnail): the same pixels to within one level, for every format, turn and EXIF
+// orientation, and the odd pictures; a file cut short makes nothing.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "base/file_system.h"
+#include "picture/picture.h"
+#include "picture/picture_stream.h"
+#include "picture_test_util.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+
+#include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
+#endif
+
+using namespace picture_test;
+
+namespace {
+
+// Gradients with fine detail (lines a pixel wide, a checker) that a resize must average, and a
+// transparent corner when asked.
+CPicture detailed(uint32_t width, uint32_t height, bool transparentCorner = false)
+{
+    std::vector<uint8_t> px(static_cast<size_t>(width) * height * 4);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            uint8_t* p = &px[(static_cast<size_t>(y) * width + x) * 4];
+            const bool line = x % 7 == 0 || (y / 3) % 11 == 0 || ((x / 4 + y / 4) % 2 == 0 && x > width / 2);
+            p[0] = line ? 250 : static_cast<uint8_t>(x * 255 / std::max(1u, width - 1));
+            p[1] = line ? 10 : static_cast<uint8_t>(y * 255 / std::max(1u, height - 1));
+            p[2] = static_cast<uint8_t>((x * 3 + y * 5) % 256);
+            p[3] = transparentCorner && x < width / 3 && y < height / 3 ? static_cast<uint8_t>(x * 7 % 256) : 255;
+        }
+    CPicture pic;
+    pic.setPixels(width, height, std::move(px));
+    return pic;
+}
+
+class TempFiles {
+public:
+    ~TempFiles()
+    {
+        for (const std::string& p : paths_) std::remove(p.c_str());
+    }
+    std::string add(const std::string& name)
+    {
+        const auto dir = std::filesystem::temp_directory_path();
+#ifdef _WIN32
+        const std::string unique = std::to_string(reinterpret_cast<uintptr_t>(this));
+#else
+        const std::string unique = std::to_string(getpid());
+#endif
+        std::string file = "fotoloom-stream-";
+        file.append(unique).append("-").append(name);
+        paths_.push_back((dir / file).string());
+        return paths_.back();
+    }
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        const std::string path = add(name);
+        std::FILE* f = openFile(path, "wb");
+        EXPECT_TRUE(f);
+        if (f) {
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        return path;
+    }
+
+private:
+    std::vector<std::string> paths_;
+};
+
+// The build's sizes: the photo fitted into the box (none: its own size), the thumbnail narrowed
+// from the photo.
+struct Shape {
+    uint32_t boxWidth = 0;
+    uint32_t boxHeight = 0;
+    uint32_t thumbWidth = 40;
+};
+
+uint32_t scaled(uint32_t other, uint32_t target, uint32_t side)
+{
+    return static_cast<uint32_t>(std::max<uint64_t>(1, uint64_t{other} * target / side));
+}
+
+std::vector<PictureStreamOutput> planFor(uint32_t w, uint32_t h, const Shape& shape)
+{
+    if (shape.boxWidth && w > shape.boxWidth) h = scaled(h, shape.boxWidth, w), w = shape.boxWidth;
+    if (shape.boxHeight && h > shape.boxHeight) w = scaled(w, shape.boxHeight, h), h = shape.boxHeight;
+    std::vector<PictureStreamOutput> sizes{{w, h, -1}};
+    if (w > shape.thumbWidth) sizes.push_back({shape.thumbWidth, scaled(h, shape.thumbWidth, w), 0});
+    return sizes;
+}
+
+PictureSizeHint hintFor(const Shape& shape, int quarterTurns)
+{
+    if (!shape.boxWidth) return {};
+    const PictureSizeHint hint = PictureSizeHint::fitInto(shape.boxWidth, shape.boxHeight);
+    return quarterTurns % 2 ? hint.swapped() : hint;
+}
+
+// What the build made before: the whole picture loaded, turned, resized, and the thumbnail resized
+// from the photo.
+std::vector<CPicture> wholePath(const std::string& path, int quarterTurns, const Shape& shape)
+{
+    CPicture pic;
+    if (!pic.Load(path, 0, hintFor(shape, quarterTurns))) return {};
+    if (quarterTurns) pic.Rotate(90.0f * static_cast<float>(quarterTurns));
+    std::vector<CPicture> made;
+    for (const PictureStreamOutput& o : planFor(pic.GetWidth(), pic.GetHeight(), shape)) {
+        CPicture& from = o.from < 0 ? pic : made[static_cast<size_t>(o.from)];
+        CPicture size;
+        if (o.width == from.bufferWidth() && o.height == from.bufferHeight())
+            size = from;
+        else
+            from.Resample2(o.width, o.height, kInterpolationBicubic2, kOverflowRepeat, &size);
+        made.push_back(size);
+    }
+    return made;
+}
+
+std::vector<CPicture> streamed(const std::string& path, int quarterTurns, const Shape& shape,
+                               PictureStreamResult expected = PictureStreamResult::Made)
+{
+    PictureStreamRequest request;
+    request.quarterTurns = quarterTurns;
+    request.hint = hintFor(shape, quarterTurns);
+    request.pixels = true;
+    std::vector<PictureStreamOutput> plan;
+    request.plan = [&](uint32_t w, uint32_t h) { return plan = planFor(w, h, shape); };
+    std::vector<std::vector<uint8_t>> outputs;
+    EXPECT_EQ(streamPictureFile(path, request, outputs), expected) << path;
+    std::vector<CPicture> made;
+    for (size_t i = 0; i < outputs.size() && i < plan.size(); ++i) {
+        CPicture pic;
+        EXPECT_TRUE(pic.setPixels(plan[i].width, plan[i].height, std::move(outputs[i])));
+        made.push_back(pic);
+    }
+    return made;
+}
+
+// Streamed and whole agree within one level in every channel, for each size.
+void expectSame(const std::string& path, int quarterTurns, const Shape& shape, const std::string& what)
+{
+    const std::vector<CPicture> whole = wholePath(path, quarterTurns, shape);
+    const std::vector<CPicture> stream = streamed(path, quarterTurns, shape);
+    ASSERT_FALSE(whole.empty()) << what;
+    ASSERT_EQ(whole.size(), stream.size()) << what;
+    for (size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_EQ(whole[i].GetWidth(), stream[i].GetWidth()) << what << " size " << i;
+        EXPECT_EQ(whole[i].GetHeight(), stream[i].GetHeight()) << what << " size " << i;
+        EXPECT_LE(maxDifference(whole[i], stream[i]), 1) << what << " size " << i << " turn " << quarterTurns;
+    }
+}
+
+std::vector<uint8_t> saved(const CPicture& pic, int format)
+{
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(pic.saveMemory(bytes, format));
+    return bytes;
+}
+
+// An APP1 EXIF segment with only the orientation tag, spliced in after SOI.
+std::vector<uint8_t> withOrientation(std::vector<uint8_t> jpeg, int orientation)
+{
+    const std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0,
+                                          'M',  'M',  0, 42, 0,   0,   0,   8,   0, 1,
+                                          0x01, 0x12, 0, 3,  0,   0,   0,   1,   0, static_cast<uint8_t>(orientation),
+                                          0,    0,    0, 0,  0,   0};
+    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    return jpeg;
+}
+
+const Shape kShapes[] = {{128, 96, 40}, {0, 0, 40}, {64, 64, 150}};
+
+}  // namespace
+
+TEST(PictureStream, EveryFormatTurnAndSizeMakesThePixelsOfTheWholePicturePath)
+{
+    TempFiles files;
+    const CPicture opaque = detailed(300, 200);
+    const CPicture alpha = detailed(300, 200, true);
+    const std::pair<std::string, std::vector<uint8_t>> sources[] = {
+        {"a.jpg", saved(opaque, kFormatJpeg)}, {"b.png", saved(opaque, kFormatPng)},
+        {"c.png", saved(alpha, kFormatPng)},   {"d.bmp", saved(opaque, kFormatBmp)},
+        {"e.gif", saved(opaque, kFormatGif)},
+    };
+    for (const auto& [name, bytes] : sources) {
+        const std::string path = files.write(name, bytes);
+        for (const Shape& shape : kShapes)
+            for (int turn = 0; turn < 4; ++turn) expectSame(path, turn, shape, name);
+    }
+}
+
+TEST(PictureStream, EveryExifOrientationWithEveryTurnIsAppliedToTheSmallOutput)
+{
+    TempFiles files;
+    const std::vector<uint8_t> jpeg = saved(detailed(240, 160), kFormatJpeg);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string number = std::to_string(orientation);
+        const std::string path = files.write(number + ".jpg", withOrientation(jpeg, orientation));
+        for (int turn = -1; turn < 3; ++turn) expectSame(path, turn, kShapes[0], path);
+        // The sides the build sees are the turned ones.
+        const std::vector<CPicture> made = streamed(path, 0, kShapes[1]);
+        ASSERT_FALSE(made.empty());
+        EXPECT_EQ(made[0].GetWidth(), orientation >= 5 ? 160u : 240u);
+    }
+}
+
+TEST(PictureStream, PicturesOnePixelWideOrHighAndSmallerThanTheBox)
+{
+    TempFiles files;
+    for (const auto& [w, h] : {std::pair<uint32_t, uint32_t>{1, 300}, {300, 1}, {1, 1}, {50, 30}}) {
+        for (int format : {kFormatJpeg, kFormatPng}) {
+            const std::string name =
+                std::to_string(w) + "x" + std::to_string(h) + (format == kFormatJpeg ? ".jpg" : ".png");
+            const std::string path = files.write(name, saved(detailed(w, h), format));
+            for (const Shape& shape : kShapes)
+                for (int turn = 0; turn < 4; ++turn) expectSame(path, turn, shape, name);
+        }
+    }
+}
+
+TEST(PictureStream, AFileCutShortMidStreamMakesNothing)
+{
+    TempFiles files;
+    for (int format : {kFormatJpeg, kFormatPng}) {
+        std::vector<uint8_t> bytes = saved(detailed(400, 300), format);
+        bytes.resize(bytes.size() * 6 / 10);
+        const std::string path = files.write(format == kFormatJpeg ? "cut.jpg" : "cut.png", bytes);
+        EXPECT_TRUE(streamed(path, 0, kShapes[0], PictureStreamResult::Unreadable).empty());
+    }
+    const std::string missing = files.add("missing.jpg");
+    EXPECT_TRUE(streamed(missing, 0, kShapes[0], PictureStreamResult::Unreadable).empty());
+    const std::string junk = files.write("junk.jpg", {0xFF, 0xD8, 0xFF, 0x00, 1, 2, 3});
+    EXPECT_TRUE(streamed(junk, 0, kShapes[0], PictureStreamResult::Unreadable).empty());
+}
+
+TEST(PictureStream, TheGateIsAskedForWhatTheStreamHoldsNotForTheWholePicture)
+{
+    struct Recorder final : PictureMemoryGate {
+        bool allowPixels(uint64_t bytes) override
+        {
+            pixels = std::max(pixels, bytes);
+            return bytes <= limit;
+        }
+        bool allowWorkingSet(uint64_t bytes) override
+        {
+            working = std::max(working, bytes);
+            return bytes <= limit;
+        }
+        uint64_t limit = UINT64_MAX;
+        uint64_t pixels = 0;
+        uint64_t working = 0;
+    };
+    TempFiles files;
+    const std::string png = files.write("big.png", saved(detailed(2000, 1500), kFormatPng));
+    Recorder gate;
+    {
+        ScopedPictureMemoryGate scope(gate);
+        EXPECT_EQ(streamed(png, 0, kShapes[0]).size(), 2u);
+    }
+    EXPECT_GT(gate.working, 0u);
+#ifndef _WIN32
+    // PNG comes by rows here (WIC is asked for whole pictures).
+    EXPECT_EQ(gate.pixels, 0u);
+    EXPECT_LT(gate.working, uint64_t{2000} * 1500 * 4 / 4);
+#endif
+
+    // Refused: no memory, never "unreadable"; a format read whole asks for its file, then its pixels.
+    gate.limit = 1000;
+    gate.pixels = 0;
+    const std::vector<uint8_t> bmpBytes = saved(detailed(2000, 1500), kFormatBmp);
+    const std::string bmp = files.write("big.bmp", bmpBytes);
+    {
+        ScopedPictureMemoryGate scope(gate);
+        EXPECT_TRUE(streamed(png, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
+        gate.limit = bmpBytes.size() + 1024;
+        EXPECT_TRUE(streamed(bmp, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
+    }
+    EXPECT_EQ(gate.pixels, uint64_t{2000} * 1500 * 4);
+}
+
+TEST(PictureStream, TheJpegFilesAreTheSizesAskedForWithTheSourcesProfile)
+{
+    TempFiles files;
+    const std::string path = files.write("p.jpg", withOrientation(saved(detailed(300, 200), kFormatJpeg), 6));
+    PictureStreamRequest request;
+    request.quarterTurns = 1;
+    request.plan = [](uint32_t w, uint32_t h) {
+        EXPECT_EQ(w, 300u);  // EXIF turned it upright, the caller's turn back again
+        EXPECT_EQ(h, 200u);
+        return std::vector<PictureStreamOutput>{{150, 100, -1}, {30, 20, 0}};
+    };
+    std::vector<std::vector<uint8_t>> jpegs;
+    ASSERT_EQ(streamPictureFile(path, request, jpegs), PictureStreamResult::Made);
+    ASSERT_EQ(jpegs.size(), 2u);
+    CPicture photo, thumb;
+    ASSERT_TRUE(photo.loadMemory(jpegs[0].data(), jpegs[0].size(), kFormatJpeg));
+    ASSERT_TRUE(thumb.loadMemory(jpegs[1].data(), jpegs[1].size(), kFormatJpeg));
+    EXPECT_EQ(photo.GetWidth(), 150u);
+    EXPECT_EQ(photo.GetHeight(), 100u);
+    EXPECT_EQ(thumb.GetWidth(), 30u);
+    EXPECT_EQ(thumb.GetHeight(), 20u);
+}
+
+#ifndef _WIN32
+namespace {
+
+// Writers for the layouts CPicture does not save: progressive and CMYK JPEG, interlaced,
+// 16-bit, palette and grey PNG, 16-bit TIFF.
+bool writeJpeg(const std::string& path, const CPicture& pic, bool progressive, bool cmyk)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, f);
+    c.image_width = pic.GetWidth();
+    c.image_height = pic.GetHeight();
+    c.input_components = 4;
+    c.in_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(pic.GetWidth() * 4);
+    for (uint32_t y = 0; y < pic.GetHeight(); ++y) {
+        const uint8_t* p = pixelAt(pic, 0, y);
+        for (uint32_t x = 0; x < pic.GetWidth(); ++x) {
+            // CMYK written inverted, as Adobe's programs write it.
+            for (int k = 0; k < 4; ++k) row[x * 4 + k] = cmyk ? (k < 3 ? p[x * 4 + 2 - k] : 255) : p[x * 4 + k];
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    return std::fclose(f) == 0;
+}
+
+bool writePng(const std::string& path, const CPicture& pic, int colorType, int depth, bool interlaced)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    const uint32_t w = pic.GetWidth(), h = pic.GetHeight();
+    png_set_IHDR(png, info, w, h, depth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette(256);
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {static_cast<png_byte>(i), static_cast<png_byte>(255 - i), static_cast<png_byte>(i * 3)};
+    if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette.data(), 256);
+    png_write_info(png, info);
+    const int channels = colorType == PNG_COLOR_TYPE_RGB ? 3 : 1;
+    const int bytesPer = depth / 8;
+    std::vector<std::vector<png_byte>> rows(h, std::vector<png_byte>(w * channels * bytesPer));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            for (int c = 0; c < channels; ++c) {
+                const uint8_t v = pixelAt(pic, x, y)[channels == 3 ? 2 - c : 1];
+                for (int b = 0; b < bytesPer; ++b)
+                    rows[y][(x * channels + c) * bytesPer + b] = b == 0 ? v : static_cast<png_byte>(v ^ 0x5A);
+            }
+    std::vector<png_bytep> pointers;
+    for (auto& r : rows) pointers.push_back(r.data());
+    png_write_image(png, pointers.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
+}
+
+bool writeTiff16(const std::string& path, const CPicture& pic, uint32_t rowsPerStrip)
+{
+    TIFF* t = TIFFOpen(path.c_str(), "w");
+    if (!t) return false;
+    const uint32_t w = pic.GetWidth(), h = pic.GetHeight();
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    std::vector<uint16_t> row(w * 3);
+    bool ok = true;
+    for (uint32_t y = 0; y < h && ok; ++y) {
+        for (uint32_t x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) row[x * 3 + c] = static_cast<uint16_t>(pixelAt(pic, x, y)[2 - c] * 257 + 100);
+        ok = TIFFWriteScanline(t, row.data(), y, 0) >= 0;
+    }
+    TIFFClose(t);
+    return ok;
+}
+
+}  // namespace
+
+TEST(PictureStream, ProgressiveAndCmykJpegInterlacedPalette16BitAndGreyPngAnd16BitTiff)
+{
+    TempFiles files;
+    const CPicture pic = detailed(300, 200);
+    std::vector<std::string> paths;
+    paths.push_back(files.add("progressive.jpg"));
+    ASSERT_TRUE(writeJpeg(paths.back(), pic, true, false));
+    paths.push_back(files.add("cmyk.jpg"));
+    ASSERT_TRUE(writeJpeg(paths.back(), pic, false, true));
+    paths.push_back(files.add("interlaced.png"));
+    ASSERT_TRUE(writePng(paths.back(), pic, PNG_COLOR_TYPE_RGB, 8, true));
+    paths.push_back(files.add("deep.png"));
+    ASSERT_TRUE(writePng(paths.back(), pic, PNG_COLOR_TYPE_RGB, 16, false));
+    paths.push_back(files.add("palette.png"));
+    ASSERT_TRUE(writePng(paths.back(), pic, PNG_COLOR_TYPE_PALETTE, 8, false));
+    paths.push_back(files.add("grey.png"));
+    ASSERT_TRUE(writePng(paths.back(), pic, PNG_COLOR_TYPE_GRAY, 8, false));
+    paths.push_back(files.add("deep.tif"));
+    ASSERT_TRUE(writeTiff16(paths.back(), pic, 16));
+    paths.push_back(files.add("onestrip.tif"));
+    ASSERT_TRUE(writeTiff16(paths.back(), pic, 200));
+    for (const std::string& path : paths)
+        for (const Shape& shape : kShapes)
+            for (int turn = 0; turn < 4; ++turn) expectSame(path, turn, shape, path);
+}
+#endif
