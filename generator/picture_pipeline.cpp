@@ -198,9 +198,14 @@ PicturePool::PicturePool(const std::vector<PictureJob>& jobs, const PictureShape
     : jobs_(jobs), shape_(shape), budget_(budget)
 {
     threads = std::max(1u, threads);
-    // Two pictures per worker: one being made, one finished and waiting for the builder.
-    window_ = 2 * size_t{threads};
+    // Four pictures per worker: being made or finished and waiting for the builder. The window
+    // lets a large picture start before the smaller ones ahead of it.
+    window_ = 4 * size_t{threads};
     slots_.resize(window_);
+    sizes_.reserve(jobs.size());
+    for (const PictureJob& job : jobs) sizes_.push_back(stampOf(job.source).size);
+    started_.assign(jobs.size(), false);
+    unstarted_ = jobs.size();
     threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(jobs.size(), 1)));
     try {
         for (unsigned i = 0; i < threads; ++i) {
@@ -249,15 +254,26 @@ PictureOutcome makeGuarded(const PictureJob& job, const PictureShape& shape, Mem
 
 }  // namespace
 
+size_t PicturePool::pickLocked() const
+{
+    const size_t end = std::min(jobs_.size(), taken_ + window_);
+    size_t pick = jobs_.size();
+    for (size_t i = taken_; i < end; ++i)
+        if (!started_[i] && (pick == jobs_.size() || sizes_[i] > sizes_[pick])) pick = i;
+    return pick;
+}
+
 void PicturePool::work()
 {
     for (;;) {
         size_t index = 0;
         {
             std::unique_lock lock(mutex_);
-            workReady_.wait(lock, [this] { return stopping_ || next_ >= jobs_.size() || next_ < taken_ + window_; });
-            if (stopping_ || next_ >= jobs_.size()) return;
-            index = next_++;
+            workReady_.wait(lock, [this] { return stopping_ || unstarted_ == 0 || pickLocked() < jobs_.size(); });
+            if (stopping_ || unstarted_ == 0) return;
+            index = pickLocked();
+            started_[index] = true;
+            --unstarted_;
         }
         PictureOutcome outcome = makeGuarded(jobs_[index], shape_, budget_, index);
         {

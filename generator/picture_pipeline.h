@@ -65,9 +65,12 @@ uint64_t pictureMemoryCost(uint64_t sourceBytes, uint64_t pixelBytes, PhotoBox b
 // pictures (the job's index). Safe to call on several threads at once.
 PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket);
 
-// Runs makePicture over the jobs on up to `threads` workers, at most two pictures per worker
-// ahead of the consumer. take() must be called for 0, 1, 2, ... in turn. When fewer workers can be
-// started, fewer work; when none can, take() makes each picture on the calling thread.
+// Runs makePicture over the jobs on up to `threads` workers, at most four pictures per worker
+// ahead of the consumer; among those, the largest source is started first, so that the last
+// pictures of a build are small ones and no worker is left alone with a large one at the end.
+// take() must be called for 0, 1, 2, ... in turn, and hands the pictures back in that order. When
+// fewer workers can be started, fewer work; when none can, take() makes each picture on the
+// calling thread.
 class PicturePool {
 public:
     PicturePool(const std::vector<PictureJob>& jobs, const PictureShape& shape, unsigned threads, MemoryBudget& budget,
@@ -84,17 +87,21 @@ public:
 
 private:
     void work();
+    // The job a worker takes next, or jobs_.size() when none may start now.
+    size_t pickLocked() const;
 
     const std::vector<PictureJob>& jobs_;
     const PictureShape shape_;
     MemoryBudget& budget_;
     size_t window_;
     std::vector<std::optional<PictureOutcome>> slots_;  // job i lives in slot i % window_
+    std::vector<uint64_t> sizes_;                       // of the sources, for the order of starting
+    std::vector<bool> started_;
     std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable resultReady_;
-    size_t next_ = 0;   // next job a worker takes
-    size_t taken_ = 0;  // jobs the consumer has taken
+    size_t unstarted_ = 0;  // jobs no worker has taken yet
+    size_t taken_ = 0;      // jobs the consumer has taken
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };

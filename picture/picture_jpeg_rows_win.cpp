@@ -25,7 +25,7 @@ JpegRowEncoder::~JpegRowEncoder() = default;
 
 uint64_t JpegRowEncoder::workingBytes(uint32_t width, uint32_t height)
 {
-    return uint64_t{width} * height * 4 + (uint64_t{1} << 20);
+    return uint64_t{width} * height * 4 + (uint64_t{64} << 10);
 }
 
 bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc)
