@@ -22,6 +22,7 @@ RowDecode platformDecodeRows(const ByteSource& source, int format, const Picture
     switch (format) {
     case kFormatJpeg: return decodeJpegRows(source, hint, receiver);
     case kFormatPng: return decodePngRows(source, receiver);
+    case kFormatTiff: return decodeTiffRows(source, receiver);
     default: return RowDecode::Unsupported;
     }
 }

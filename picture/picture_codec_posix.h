@@ -11,4 +11,5 @@ bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out);
 bool encodePng(const EncodeInput& in, std::vector<uint8_t>& out);
 bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out);
 bool encodeGif(const EncodeInput& in, std::vector<uint8_t>& out);
+RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver);
 bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out);

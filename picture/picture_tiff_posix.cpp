@@ -1,8 +1,12 @@
 // TIFF through libtiff: the first page, any layout libtiff's RGBA reader knows, and the ICC
 // profile.
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <vector>
 
 #include <tiffio.h>
 
@@ -30,8 +34,10 @@ toff_t seekProc(thandle_t h, toff_t off, int whence)
 {
     auto* f = static_cast<MemoryFile*>(h);
     toff_t base = 0;
-    if (whence == SEEK_CUR) base = f->pos;
-    else if (whence == SEEK_END) base = f->size;
+    if (whence == SEEK_CUR)
+        base = f->pos;
+    else if (whence == SEEK_END)
+        base = f->size;
     const toff_t target = base + off;  // a negative offset wraps round and is refused below
     if (target > f->size) return static_cast<toff_t>(-1);
     f->pos = target;
@@ -41,6 +47,30 @@ int closeProc(thandle_t) { return 0; }
 toff_t sizeProc(thandle_t h) { return static_cast<MemoryFile*>(h)->size; }
 int mapProc(thandle_t, tdata_t*, toff_t*) { return 0; }
 void unmapProc(thandle_t, tdata_t, toff_t) {}
+
+// The same over an open file.
+tsize_t fileRead(thandle_t h, tdata_t buf, tsize_t size)
+{
+    if (size <= 0) return 0;
+    return static_cast<tsize_t>(std::fread(buf, 1, static_cast<size_t>(size), static_cast<std::FILE*>(h)));
+}
+toff_t fileSeek(thandle_t h, toff_t off, int whence)
+{
+    auto* f = static_cast<std::FILE*>(h);
+    if (off > static_cast<toff_t>(INT64_MAX)) return static_cast<toff_t>(-1);
+    const int from = whence == SEEK_CUR ? SEEK_CUR : whence == SEEK_END ? SEEK_END : SEEK_SET;
+    if (fseeko(f, static_cast<off_t>(off), from) != 0) return static_cast<toff_t>(-1);
+    return static_cast<toff_t>(ftello(f));
+}
+toff_t fileSize(thandle_t h)
+{
+    auto* f = static_cast<std::FILE*>(h);
+    const off_t here = ftello(f);
+    fseeko(f, 0, SEEK_END);
+    const off_t end = ftello(f);
+    fseeko(f, here, SEEK_SET);
+    return static_cast<toff_t>(end);
+}
 
 void silenceLibtiff()
 {
@@ -57,8 +87,8 @@ bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
 {
     silenceLibtiff();
     MemoryFile file{data, size, 0};
-    TIFF* tif = TIFFClientOpen("picture", "rm", &file, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc,
-                               unmapProc);
+    TIFF* tif =
+        TIFFClientOpen("picture", "rm", &file, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc, unmapProc);
     if (!tif) return false;
     bool ok = false;
     uint32_t width = 0, height = 0;
@@ -87,4 +117,75 @@ bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
     TIFFClose(tif);
     if (!ok) out = {};
     return ok;
+}
+
+RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
+{
+    silenceLibtiff();
+    MemoryFile memory{source.data, source.size, 0};
+    TIFF* tif = source.data ? TIFFClientOpen("picture", "rm", &memory, readProc, writeProc, seekProc, closeProc,
+                                             sizeProc, mapProc, unmapProc)
+                            : TIFFClientOpen("picture", "rm", source.file, fileRead, writeProc, fileSeek, closeProc,
+                                             fileSize, mapProc, unmapProc);
+    if (!tif) return RowDecode::Failed;
+    uint32_t width = 0, height = 0, rowsPerStrip = 0;
+    uint16_t orientation = ORIENTATION_TOPLEFT, extraSamples = 0;
+    uint16_t* extraTypes = nullptr;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extraSamples, &extraTypes);
+    char message[1024];
+    RowDecode result = RowDecode::Failed;
+    // Strips come top down only in the usual orientation; tiles and the other orientations are
+    // read whole.
+    if (TIFFIsTiled(tif) || orientation != ORIENTATION_TOPLEFT) {
+        result = RowDecode::Unsupported;
+    } else if (TIFFRGBAImageOK(tif, message) && pictureSizeAllowed(width, height) &&
+               pixelsFitData(width, height, source.bytes(), 16384)) {
+        const uint32_t band = std::clamp<uint32_t>(rowsPerStrip, 1, height);
+        RowStreamHeader header;
+        header.width = header.fullWidth = width;
+        header.height = header.fullHeight = height;
+        header.mayHaveAlpha = extraSamples > 0;
+        header.decoderBytes =
+            uint64_t{width} * band * 8 + static_cast<uint64_t>(TIFFStripSize(tif)) + (uint64_t{64} << 10);
+        uint32_t profileSize = 0;
+        void* profile = nullptr;
+        std::vector<uint32_t> raster;
+        std::vector<uint8_t> rows;
+        try {
+            if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileSize, &profile) && profile && profileSize)
+                header.icc.assign(static_cast<uint8_t*>(profile), static_cast<uint8_t*>(profile) + profileSize);
+            if (receiver.header(header)) {
+                raster.resize(static_cast<size_t>(width) * band);
+                rows.resize(static_cast<size_t>(width) * band * 4);
+                result = RowDecode::Done;
+            }
+        } catch (const std::bad_alloc&) {
+            result = RowDecode::NoMemory;
+        }
+        for (uint32_t y = 0; result == RowDecode::Done && y < height; y += band) {
+            const uint32_t n = std::min(band, height - y);
+            if (!TIFFReadRGBAStrip(tif, y, raster.data())) {
+                result = RowDecode::Failed;
+                break;
+            }
+            // libtiff hands the strip bottom up, R in the lowest byte; the rows go top down as B, G, R, A.
+            for (uint32_t k = 0; k < n; ++k) {
+                const uint32_t* in = raster.data() + static_cast<size_t>(n - 1 - k) * width;
+                uint8_t* out = rows.data() + static_cast<size_t>(k) * width * 4;
+                for (uint32_t x = 0; x < width; ++x, out += 4) {
+                    out[0] = static_cast<uint8_t>(TIFFGetB(in[x]));
+                    out[1] = static_cast<uint8_t>(TIFFGetG(in[x]));
+                    out[2] = static_cast<uint8_t>(TIFFGetR(in[x]));
+                    out[3] = static_cast<uint8_t>(TIFFGetA(in[x]));
+                }
+            }
+            if (!receiver.rows(rows.data(), n)) result = RowDecode::Failed;
+        }
+    }
+    TIFFClose(tif);
+    return result;
 }

@@ -384,7 +384,8 @@ bool writePng(const std::string& path, const CPicture& pic, int colorType, int d
     return std::fclose(f) == 0;
 }
 
-bool writeTiff16(const std::string& path, const CPicture& pic, uint32_t rowsPerStrip)
+bool writeTiff16(const std::string& path, const CPicture& pic, uint32_t rowsPerStrip,
+                 uint16_t orientation = ORIENTATION_TOPLEFT)
 {
     TIFF* t = TIFFOpen(path.c_str(), "w");
     if (!t) return false;
@@ -396,6 +397,7 @@ bool writeTiff16(const std::string& path, const CPicture& pic, uint32_t rowsPerS
     TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    TIFFSetField(t, TIFFTAG_ORIENTATION, orientation);
     std::vector<uint16_t> row(w * 3);
     bool ok = true;
     for (uint32_t y = 0; y < h && ok; ++y) {
@@ -430,6 +432,8 @@ TEST(PictureStream, ProgressiveAndCmykJpegInterlacedPalette16BitAndGreyPngAnd16B
     ASSERT_TRUE(writeTiff16(paths.back(), pic, 16));
     paths.push_back(files.add("onestrip.tif"));
     ASSERT_TRUE(writeTiff16(paths.back(), pic, 200));
+    paths.push_back(files.add("upsidedown.tif"));  // read whole: strips come bottom up
+    ASSERT_TRUE(writeTiff16(paths.back(), pic, 7, ORIENTATION_BOTRIGHT));
     for (const std::string& path : paths)
         for (const Shape& shape : kShapes)
             for (int turn = 0; turn < 4; ++turn) expectSame(path, turn, shape, path);
