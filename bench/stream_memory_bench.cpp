@@ -26,17 +26,16 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-#include <png.h>
-
 #include "generator/site_builder.h"
+#include "support/row_picture_writers.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+const row_writers::JpegLayout kJpeg{3, JCS_RGB, 92, false};
 
 // Sky, ground with texture and sensor noise: about the entropy of a real photograph.
-void photoRow(std::vector<uint8_t>& rgb, uint32_t width, uint32_t height, uint32_t y, std::minstd_rand& rng)
+void photoRow(uint8_t* rgb, uint32_t width, uint32_t height, uint32_t y, std::minstd_rand& rng)
 {
     const uint32_t horizon = height * 11 / 20;
     for (uint32_t x = 0; x < width; ++x) {
@@ -55,54 +54,11 @@ void photoRow(std::vector<uint8_t>& rgb, uint32_t width, uint32_t height, uint32
     }
 }
 
-bool writeJpeg(const std::string& path, uint32_t width, uint32_t height, uint32_t seed)
+row_writers::RowFill photoRows(uint32_t width, uint32_t height, uint32_t seed)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = width;
-    c.image_height = height;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 92, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(size_t{width} * 3);
-    std::minstd_rand rng(seed);
-    for (uint32_t y = 0; y < height; ++y) {
+    return [width, height, rng = std::minstd_rand(seed)](uint8_t* row, uint32_t y) mutable {
         photoRow(row, width, height, y, rng);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    return std::fclose(f) == 0;
-}
-
-bool writePng(const std::string& path, uint32_t width, uint32_t height, uint32_t seed)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, f);
-    png_set_compression_level(png, 1);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> row(size_t{width} * 3);
-    std::minstd_rand rng(seed);
-    for (uint32_t y = 0; y < height; ++y) {
-        photoRow(row, width, height, y, rng);
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
+    };
 }
 
 struct Run {
@@ -173,12 +129,15 @@ int main()
                 root.c_str());
     const Run made = inChild([&] {
         for (int i = 0; i < 8; ++i) {
-            const bool ok = i < 4 ? writePng(square[static_cast<size_t>(i)], 8000, 8000, static_cast<uint32_t>(i + 1))
-                                  : writeJpeg(square[static_cast<size_t>(i)], 8000, 8000, static_cast<uint32_t>(i + 1));
+            const std::string& path = square[static_cast<size_t>(i)];
+            const auto rows = photoRows(8000, 8000, static_cast<uint32_t>(i + 1));
+            const bool ok = i < 4 ? row_writers::writePng(path, 8000, 8000, rows)
+                                  : row_writers::writeJpeg(path, 8000, 8000, kJpeg, rows);
             if (!ok) return false;
         }
-        return writeJpeg(small, 320, 240, 9) && writeJpeg(twelve, 4240, 2832, 10) &&
-               writeJpeg(panorama, 20000, 10000, 11);
+        return row_writers::writeJpeg(small, 320, 240, kJpeg, photoRows(320, 240, 9)) &&
+               row_writers::writeJpeg(twelve, 4240, 2832, kJpeg, photoRows(4240, 2832, 10)) &&
+               row_writers::writeJpeg(panorama, 20000, 10000, kJpeg, photoRows(20000, 10000, 11));
     });
     if (!made.ok) {
         std::fprintf(stderr, "stream_memory_bench: cannot write the pictures in %s\n", root.c_str());

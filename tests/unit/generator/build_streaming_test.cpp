@@ -11,70 +11,21 @@
 
 #include <cstdio>
 
-#include <jpeglib.h>
-#include <png.h>
-
 #include "generator_test_util.h"
+#include "support/row_picture_writers.h"
 
 using namespace generator_test;
 
 namespace {
 
 // A photo-like row: gradients and a stripe pattern, so the encoders have something to do.
-void fillRow(std::vector<uint8_t>& row, uint32_t width, uint32_t y, int channels)
+row_writers::RowFill stripes(uint32_t width)
 {
-    for (uint32_t x = 0; x < width; ++x)
-        for (int c = 0; c < channels; ++c)
-            row[x * channels + c] = static_cast<uint8_t>((x / 16 + y / 16) % 2 ? (x + y * c) / 64 : 255 - x / 40);
-}
-
-// Written a row at a time, so the test itself never holds the picture.
-bool writeLargeJpeg(const std::string& path, uint32_t width, uint32_t height)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = width;
-    c.image_height = height;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 85, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(size_t{width} * 3);
-    for (uint32_t y = 0; y < height; ++y) {
-        fillRow(row, width, y, 3);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    return std::fclose(f) == 0;
-}
-
-bool writeLargePng(const std::string& path, uint32_t width, uint32_t height)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, f);
-    png_set_compression_level(png, 1);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> row(size_t{width} * 3);
-    for (uint32_t y = 0; y < height; ++y) {
-        fillRow(row, width, y, 3);
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
+    return [width](uint8_t* row, uint32_t y) {
+        for (uint32_t x = 0; x < width; ++x)
+            for (uint32_t c = 0; c < 3; ++c)
+                row[x * 3 + c] = static_cast<uint8_t>((x / 16 + y / 16) % 2 ? (x + y * c) / 64 : 255 - x / 40);
+    };
 }
 
 // Runs the build in a child limited to `limit` bytes of data; its exit status says how it went.
@@ -104,8 +55,8 @@ TEST(BuildStreaming, PicturesLargerThanTheMemoryLimitAreBuiltInFewMegabytesAWork
     const std::string jpeg = scratch / "wide.jpg";
     const std::string png = scratch / "big.png";
     // Decoded whole, the JPEG alone takes 192 MB and the PNG 96 MB (twice that to be turned).
-    ASSERT_TRUE(writeLargeJpeg(jpeg, 8000, 6000));
-    ASSERT_TRUE(writeLargePng(png, 6000, 4000));
+    ASSERT_TRUE(row_writers::writeJpeg(jpeg, 8000, 6000, {3, JCS_RGB, 85, false}, stripes(8000)));
+    ASSERT_TRUE(row_writers::writePng(png, 6000, 4000, stripes(6000)));
 
     for (int32_t photoSize : {3, 6}) {  // 1024 x 768, and the original size
         TestGallery g(scratch);

@@ -17,9 +17,10 @@
 #ifndef _WIN32
 #include <unistd.h>
 
-#include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
+
+#include "support/row_picture_writers.h"
 #endif
 
 using namespace picture_test;
@@ -321,34 +322,13 @@ namespace {
 // 16-bit, palette and grey PNG, 16-bit TIFF.
 bool writeJpeg(const std::string& path, const CPicture& pic, bool progressive, bool cmyk)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = pic.GetWidth();
-    c.image_height = pic.GetHeight();
-    c.input_components = 4;
-    c.in_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    if (progressive) jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(pic.GetWidth() * 4);
-    for (uint32_t y = 0; y < pic.GetHeight(); ++y) {
+    const row_writers::JpegLayout layout{4, cmyk ? JCS_CMYK : JCS_EXT_BGRA, 90, progressive};
+    return row_writers::writeJpeg(path, pic.GetWidth(), pic.GetHeight(), layout, [&](uint8_t* row, uint32_t y) {
         const uint8_t* p = pixelAt(pic, 0, y);
-        for (uint32_t x = 0; x < pic.GetWidth(); ++x) {
-            // CMYK written inverted, as Adobe's programs write it.
-            for (int k = 0; k < 4; ++k) row[x * 4 + k] = cmyk ? (k < 3 ? p[x * 4 + 2 - k] : 255) : p[x * 4 + k];
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    return std::fclose(f) == 0;
+        // CMYK written inverted, as Adobe's programs write it.
+        for (uint32_t x = 0; x < pic.GetWidth(); ++x)
+            for (uint32_t k = 0; k < 4; ++k) row[x * 4 + k] = cmyk ? (k < 3 ? p[x * 4 + 2 - k] : 255) : p[x * 4 + k];
+    });
 }
 
 bool writePng(const std::string& path, const CPicture& pic, int colorType, int depth, bool interlaced)
