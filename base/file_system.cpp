@@ -1,5 +1,7 @@
 #include "base/file_system.h"
 
+#include "base/hex_text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -45,21 +47,11 @@ uint64_t randomPart()
     return generator();
 }
 
-std::string hexOf(uint64_t value)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out(16, '0');
-    for (size_t i = out.size(); i-- > 0; value >>= 4) out[i] = kDigits[value & 0xF];
-    return out;
-}
-
 // Reads in growing chunks (a small template costs one small read, a large photo a few), so the
 // size the file system states is never trusted for the allocation.
-template <class Bytes> bool readWhole(const std::string& path, Bytes& bytes, uint64_t limit)
+template <class Bytes> bool readWhole(std::FILE* f, Bytes& bytes, uint64_t limit)
 {
     bytes.clear();
-    std::FILE* f = openRegularFile(path);
-    if (!f) return false;
     bool ok = true;
     try {
         constexpr size_t kFirstChunk = size_t{1} << 16, kLargestChunk = size_t{1} << 24;
@@ -81,8 +73,19 @@ template <class Bytes> bool readWhole(const std::string& path, Bytes& bytes, uin
     } catch (const std::bad_alloc&) {
         ok = false;
     }
-    std::fclose(f);
     if (!ok) Bytes().swap(bytes);
+    return ok;
+}
+
+template <class Bytes> bool readWhole(const std::string& path, Bytes& bytes, uint64_t limit)
+{
+    std::FILE* f = openRegularFile(path);
+    if (!f) {
+        bytes.clear();
+        return false;
+    }
+    const bool ok = readWhole(f, bytes, limit);
+    std::fclose(f);
     return ok;
 }
 
@@ -96,6 +99,18 @@ bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit)
 bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, uint64_t limit)
 {
     return readWhole(path, bytes, limit);
+}
+
+bool readFileBytes(std::FILE* file, std::string& bytes, uint64_t limit) { return readWhole(file, bytes, limit); }
+
+bool readFileBytes(std::FILE* file, std::vector<uint8_t>& bytes, uint64_t limit)
+{
+    return readWhole(file, bytes, limit);
+}
+
+std::string temporaryFileName(std::string_view nameHint)
+{
+    return shortHint(nameHint) + "." + hexText(randomPart(), 16) + ".tmp";
 }
 
 std::string folderOf(const std::string& path)
@@ -114,9 +129,8 @@ std::string fileNameOf(const std::string& path)
 
 std::optional<TemporaryFile> TemporaryFile::create(const std::string& folder, std::string_view nameHint)
 {
-    const std::string prefix = shortHint(nameHint) + ".";
     for (int attempt = 0; attempt < kCreateTries; ++attempt) {
-        std::string path = joinPath(folder, prefix + hexOf(randomPart()) + ".tmp");
+        std::string path = joinPath(folder, temporaryFileName(nameHint));
         bool alreadyExists = false;
         // Private while it is written: it may become a file only its owner may read.
         if (std::FILE* file = createNewFile(path, alreadyExists, 0600)) return TemporaryFile(std::move(path), file);

@@ -30,6 +30,9 @@ std::FILE* openRegularFile(const std::string& path);
 // it cannot be opened or read, is larger than `limit`, or memory runs out, and then `bytes` is empty.
 bool readFileBytes(const std::string& path, std::string& bytes, uint64_t limit);
 bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes, uint64_t limit);
+// The same for a file already open for binary reading (from where it stands); the caller closes it.
+bool readFileBytes(std::FILE* file, std::string& bytes, uint64_t limit);
+bool readFileBytes(std::FILE* file, std::vector<uint8_t>& bytes, uint64_t limit);
 // Renames `from` over `to`, replacing it in one step where the system allows.
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
@@ -77,6 +80,10 @@ std::optional<std::string> resolveLinks(const std::string& path);
 // own "x.tmp", a planted link) is ever opened, and the name stays short enough for any target
 // name the file system allows. A TemporaryFile that is destroyed uncommitted removes its file.
 
+// A name for a new temporary file: the first bytes of `nameHint`, ".", sixteen random hexadecimal
+// digits and ".tmp", short enough for any file system whatever the hint.
+std::string temporaryFileName(std::string_view nameHint);
+
 class TemporaryFile {
 public:
     // A new file in `folder` ("" for the current one), named after the first bytes of
@@ -116,6 +123,10 @@ private:
 // existing one); nullptr otherwise, with `alreadyExists` telling the two refusals apart.
 // `permissions` are the POSIX mode bits before the umask (unused on Windows).
 std::FILE* createNewFile(const std::string& path, bool& alreadyExists, unsigned permissions = 0666);
+#ifndef _WIN32
+// The process's umask, read without changing it (umask() itself would, for every thread).
+unsigned processUmask();
+#endif
 // Flushes the buffers of `file` and asks the system to put its content on the disk.
 bool syncFile(std::FILE* file);
 

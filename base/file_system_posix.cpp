@@ -47,23 +47,11 @@ void syncFolder(const std::string& folder)
 
 // The new file takes the place of `target`, so it takes its owner and permission bits too.
 // Changing the owner needs privileges; the group alone may work where the owner cannot.
-// The process's umask, read without changing it (umask() itself would, for every thread).
-mode_t currentUmask()
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> status(std::fopen("/proc/self/status", "r"), std::fclose);
-    char line[256];
-    while (status && std::fgets(line, sizeof line, status.get())) {
-        unsigned mask = 0;
-        if (std::sscanf(line, "Umask: %o", &mask) == 1) return static_cast<mode_t>(mask & 0777);
-    }
-    return 022;
-}
-
 bool takeAttributesOf(const std::string& target, int fd)
 {
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ::fchmod(fd, 0666 & ~currentUmask()) == 0;  // a new file, as any other would be made
+        return ::fchmod(fd, 0666 & ~static_cast<mode_t>(processUmask())) == 0;  // a new file, as any other would be made
     if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
         // The file stays ours, with the permissions below.
     }
@@ -71,6 +59,17 @@ bool takeAttributesOf(const std::string& target, int fd)
 }
 
 }  // namespace
+
+unsigned processUmask()
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> status(std::fopen("/proc/self/status", "r"), std::fclose);
+    char line[256];
+    while (status && std::fgets(line, sizeof line, status.get())) {
+        unsigned mask = 0;
+        if (std::sscanf(line, "Umask: %o", &mask) == 1) return mask & 0777;
+    }
+    return 022;
+}
 
 std::FILE* openFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 

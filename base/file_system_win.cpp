@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/move_over_win.h"
 #include "base/text_utf16.h"
 
 namespace {
@@ -99,6 +100,17 @@ bool moveTo(HANDLE file, uint64_t offset)
 
 }  // namespace
 
+bool moveOverTarget(const std::wstring& from, const std::wstring& to)
+{
+    if (!takeAttributesOf(to, from)) return false;
+    for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
+        if (attempt > 0) Sleep(static_cast<DWORD>(attempt));
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (!isPassingLock(GetLastError())) return false;
+    }
+    return false;
+}
+
 std::FILE* openFile(const std::string& path, const char* mode)
 {
     return _wfopen(utf8ToWide(path).c_str(), utf8ToWide(mode).c_str());
@@ -144,16 +156,7 @@ bool TemporaryFile::commitOver(const std::string& target)
 {
     bool ready = file_ && syncFile(file_);
     ready = closeFile() && ready;
-    const std::wstring from = utf8ToWide(path_);
-    const std::wstring to = utf8ToWide(target);
-    bool replaced = false;
-    ready = ready && takeAttributesOf(to, from);
-    for (int attempt = 0; ready && !replaced && attempt < kReplaceTries; ++attempt) {
-        if (attempt > 0) Sleep(static_cast<DWORD>(attempt));
-        replaced = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        if (!replaced && !isPassingLock(GetLastError())) break;
-    }
-    if (!replaced) {
+    if (!ready || !moveOverTarget(utf8ToWide(path_), utf8ToWide(target))) {
         discard();
         return false;
     }

@@ -89,9 +89,10 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     case BuildOutcome::Completed: break;
     case BuildOutcome::Cancelled: return kExitFailure;  // the observer has said so
     case BuildOutcome::NoTheme:                         // the warning has been shown
-    case BuildOutcome::InvalidTitle: return kExitFailure;
+    case BuildOutcome::InvalidTitle:
+    case BuildOutcome::Busy: return kExitFailure;
     }
     context.err << "fotoloom: " << summary(result) << '\n';
-    context.out << joinPath(result.galleryFolder, "index.html") << '\n';
+    if (!result.indexPage.empty()) context.out << result.indexPage << '\n';  // only a page that is there
     return result.warnings == 0 && result.succeeded() ? kExitSuccess : kExitFailure;
 }

@@ -1,31 +1,42 @@
 #include "generator/build_journal.h"
 
-#include <charconv>
-#include <chrono>
-#include <random>
-
-#include "base/file_system.h"
-#include "generator/file_ops.h"
+#include "base/hex_text.h"
+#include "generator/record_fields.h"
 
 namespace {
 
-constexpr std::string_view kHeader = "fotoloom-journal 1";
-constexpr uint64_t kMaxJournalBytes = uint64_t{256} << 20;
+constexpr std::string_view kHeader = "fotoloom-journal 2";
+// No record of ours comes near: a name of 255 bytes escaped, and two numbers.
+constexpr size_t kLongestLine = 4096;
 
-template <typename T> bool parseNumber(std::string_view s, T& value, int base = 10)
+bool isJournalName(std::string_view name)
 {
-    if (s.empty()) return false;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
-    return ec == std::errc() && end == s.data() + s.size();
+    const std::string_view hint = kJournalNameHint;
+    return name.starts_with(hint) && isTemporaryFileName(name) && name.size() == hint.size() + 21;
 }
 
-std::string hexText(uint64_t value)
+std::string_view lastPart(std::string_view name)
 {
-    char digits[17];
-    const auto [end, ec] = std::to_chars(digits, digits + 16, value, 16);
-    (void)ec;
-    return std::string(digits, end);
+    const size_t slash = name.find('/');
+    return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
+
+void takeRecord(const std::vector<std::string_view>& f, JournalRecords& records)
+{
+    if (f.size() != 4 || (f[0] != "T" && f[0] != "W")) return;
+    WrittenFile file;
+    std::string name;
+    if (!parseNumber(f[1], file.size) || !parseNumber(f[2], file.hash, 16) || !unescapeField(f[3], name) ||
+        !isGalleryFileName(name))
+        return;
+    if (f[0] == "W") {
+        records.writes.emplace_back(std::move(name), file);
+    } else if (isTemporaryFileName(lastPart(name))) {
+        records.temporaries.emplace_back(std::move(name), file);
+    }
+}
+
+bool isOurHeader(std::string_view line) { return line == kHeader; }
 
 }  // namespace
 
@@ -44,74 +55,45 @@ bool isTemporaryFileName(std::string_view name)
 JournalRecords parseJournal(std::string_view text)
 {
     JournalRecords records;
-    size_t from = 0;
-    bool first = true;
-    while (from < text.size()) {
-        size_t end = text.find('\n', from);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(from, end - from);
-        from = end + 1;
-        if (first) {
-            if (line != kHeader) return {};
-            first = false;
-            continue;
-        }
-        const auto f = splitFields(line);
-        std::string name;
-        if (f[0] == "T" && f.size() == 2 && unescapeField(f[1], name) && isGalleryFileName(name)) {
-            const size_t slash = name.find('/');
-            if (isTemporaryFileName(slash == std::string::npos ? name : name.substr(slash + 1)))
-                records.temporaries.push_back(std::move(name));
-        } else if (f[0] == "W" && f.size() == 4) {
-            WrittenFile file;
-            if (parseNumber(f[1], file.size) && parseNumber(f[2], file.hash, 16) && unescapeField(f[3], name) &&
-                isGalleryFileName(name))
-                records.writes.emplace_back(std::move(name), file);
-        }
-    }
+    readRecords(text, isOurHeader, [&records](const std::vector<std::string_view>& f) { takeRecord(f, records); });
     return records;
 }
 
-std::vector<std::string> findJournals(const std::string& galleryFolder)
+FoundJournals readJournals(const FolderHandle& galleryFolder)
 {
-    std::vector<std::string> journals;
-    const auto entries = listFolder(galleryFolder);
-    if (!entries) return journals;
-    const std::string_view hint = kJournalNameHint;
+    FoundJournals found;
+    const auto entries = galleryFolder.list();
+    if (!entries) return found;
+    uint64_t budget = kMaxJournalsBytes;
     for (const FolderEntry& e : *entries) {
-        if (!e.name.starts_with(hint) || !isTemporaryFileName(e.name) || e.name.size() != hint.size() + 21) continue;
-        const std::string path = joinPath(galleryFolder, e.name);
-        if (inspectFile(path).kind == FileKind::Regular) journals.push_back(path);
+        if (e.isFolder || !isJournalName(e.name)) continue;
+        bool held = false;
+        std::FILE* file = galleryFolder.openIfUnheld(e.name, held);
+        if (!file) {
+            found.held += held ? 1 : 0;
+            continue;
+        }
+        found.names.push_back(e.name);
+        if (budget == 0) {
+            found.records.cut = true;
+        } else if (!readRecords(file, budget, kLongestLine, isOurHeader,
+                                [&found](const std::vector<std::string_view>& f) { takeRecord(f, found.records); })) {
+            found.records.cut = true;
+        }
+        std::fclose(file);
     }
-    return journals;
+    return found;
 }
 
-JournalRecords readJournals(const std::vector<std::string>& journals)
-{
-    JournalRecords all;
-    for (const std::string& path : journals) {
-        std::string text;
-        if (inspectFile(path).kind != FileKind::Regular || !readFileBytes(path, text, kMaxJournalBytes)) continue;
-        JournalRecords one = parseJournal(text);
-        for (std::string& t : one.temporaries) all.temporaries.push_back(std::move(t));
-        for (auto& w : one.writes) all.writes.push_back(std::move(w));
-    }
-    return all;
-}
-
-bool BuildJournal::start(const std::string& galleryFolder)
+bool BuildJournal::start(const FolderHandle& galleryFolder)
 {
     abandon();
+    folder_ = &galleryFolder;
     // Named as TemporaryFile names its files, so one left behind is recognised the same way.
-    std::random_device device;
-    std::mt19937_64 random((uint64_t{device()} << 32) ^ device() ^
-                           static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-        std::string digits = hexText(random());
-        digits.insert(0, 16 - digits.size(), '0');
-        path_ = joinPath(galleryFolder, std::string(kJournalNameHint) + "." + digits + ".tmp");
+        name_ = temporaryFileName(kJournalNameHint);
         bool exists = false;
-        file_ = createNewFile(path_, exists);  // exclusively: never an existing file or a link
+        file_ = galleryFolder.createNew(name_, exists, 0666, true);  // exclusively: never an existing file or a link
         if (!file_ && !exists) break;
     }
     if (!file_) return false;
@@ -126,7 +108,10 @@ bool BuildJournal::append(const std::string& line)
            std::fflush(file_) == 0;
 }
 
-bool BuildJournal::temporary(const std::string& name) { return append("T\t" + escapeField(name)); }
+bool BuildJournal::temporary(const std::string& name, const WrittenFile& file)
+{
+    return append("T\t" + std::to_string(file.size) + '\t' + hexText(file.hash) + '\t' + escapeField(name));
+}
 
 bool BuildJournal::writing(const std::string& name, const WrittenFile& file)
 {
@@ -138,7 +123,7 @@ void BuildJournal::finish()
     if (!file_) return;
     std::fclose(file_);
     file_ = nullptr;
-    removeFile(path_);
+    folder_->remove(name_);
 }
 
 void BuildJournal::abandon()

@@ -12,11 +12,12 @@
 // "photos" or "thumbs" folder, is passed over. Names are relative, with "/" as separator.
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/folder_handle.h"
 
 // What shaped one photo and its thumbnail: the source file and everything applied to it.
 struct PictureFingerprint {
@@ -49,24 +50,16 @@ struct BuildManifest {
     }
 };
 
-// Reads the manifest file; an empty manifest when it is missing, too large, not a regular file
-// (a link is not followed) or not ours.
-BuildManifest readManifest(const std::string& path);
-// Writes it to a new temporary file beside the target and renames that over it (a link of that
-// name is replaced, not followed). `created`, when given, hears the temporary file's name first
-// and may refuse it. False on failure (nothing reported).
-bool writeManifest(const std::string& path, const BuildManifest& manifest,
-                   const std::function<bool(const std::string& temporaryName)>& created = {});
+// The manifest's file name inside the gallery folder.
+inline constexpr char kManifestName[] = ".fotoloom-manifest";
+
+// Reads the manifest of the folder; an empty manifest when it is missing, too large, not a
+// regular file (a link is not followed) or not ours.
+BuildManifest readManifest(const FolderHandle& galleryFolder);
 // The manifest as text, and back; exposed for tests. Lines of the first format, which had no
 // content hashes, are passed over: nothing they list can be proven ours.
 std::string manifestText(const BuildManifest& manifest);
 BuildManifest parseManifest(std::string_view text);
-// Tabs, line ends and "%" in a name or path as "%09", "%0A", "%0D", "%25"; and back (false for
-// an escape that does not parse). Shared with the build journal.
-std::string escapeField(std::string_view s);
-bool unescapeField(std::string_view s, std::string& out);
-// A line's tab-separated fields.
-std::vector<std::string_view> splitFields(std::string_view line);
 // True for the names a build writes: "x" in the folder itself, or "images/x", "photos/x",
 // "thumbs/x", where x is a plain file name.
 bool isGalleryFileName(std::string_view name);

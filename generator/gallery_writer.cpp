@@ -2,16 +2,18 @@
 
 #include <cstdio>
 #include <map>
-#include <optional>
 
 #include "base/file_system.h"
 #include "generator/content_hash.h"
 #include "generator/file_ops.h"
-#include "generator/site_builder.h"
 
 namespace {
 
 constexpr const char* kFolders[] = {"images", "photos", "thumbs"};
+// Tries before giving up on a folder that keeps answering "exists" to new temporary names.
+constexpr int kCreateTries = 16;
+// A photo of ours is never larger than the pictures the builder reads.
+constexpr uint64_t kMaxReadBytes = uint64_t{1} << 30;
 
 // 0 for a name directly in G, 1..3 for the three folders, -1 for anything else.
 int folderIndex(std::string_view name)
@@ -45,32 +47,46 @@ std::string GalleryWriter::pathOf(std::string_view name) const
     }
 }
 
-bool GalleryWriter::writable(std::string_view name) const
+const FolderHandle* GalleryWriter::folderOf(std::string_view name, std::string& leaf) const
 {
     const int folder = folderIndex(name);
-    return folder >= 0 && folderOk_[0] && folderOk_[folder];
+    if (folder < 0 || !folders_[0].isOpen() || !folders_[folder].isOpen()) return nullptr;
+    leaf = std::string(name.substr(folderPart(name).size()));
+    return &folders_[folder];
 }
 
-bool GalleryWriter::holds(const std::string& path, const WrittenFile& file) const
+bool GalleryWriter::holds(std::string_view name, const WrittenFile& file) const
 {
-    const FileFacts facts = inspectFile(path);
+    std::string leaf;
+    const FolderHandle* folder = folderOf(name, leaf);
+    if (!folder) return false;
+    const FileFacts facts = folder->inspect(leaf);
     if (facts.kind != FileKind::Regular || facts.size != file.size) return false;
     std::string bytes;
-    return readFileBytes(path, bytes, file.size) && recordOf(bytes) == file;
+    return folder->readBytes(leaf, bytes, file.size) && recordOf(bytes) == file;
 }
 
 std::vector<std::string> GalleryWriter::open()
 {
     std::vector<std::string> problems;
     makeFolder(gallery_);
-    folderOk_[0] = folderExists(gallery_);
-    if (!folderOk_[0]) return problems;  // nothing can be written: every file will say so
+    std::optional<FolderHandle> gallery = FolderHandle::open(gallery_);
+    if (!gallery) return problems;  // nothing can be written: every file will say so
+    if (!gallery->tryLock()) {
+        busy_ = true;
+        return problems;
+    }
+    folders_[0] = std::move(*gallery);
     for (int i = 0; i < 3; ++i) {
+        FileKind found = FileKind::Missing;
+        if (std::optional<FolderHandle> folder = folders_[0].openChild(kFolders[i], true, found)) {
+            folders_[i + 1] = std::move(*folder);
+            continue;
+        }
         const std::string path = joinPath(gallery_, kFolders[i]);
-        if (inspectFile(path).kind == FileKind::Missing) makeFolder(path);
-        switch (inspectFile(path).kind) {
-        case FileKind::Directory: folderOk_[i + 1] = true; break;
-        case FileKind::Missing: break;  // could not be made: its files will say so
+        switch (found) {
+        case FileKind::Directory:
+        case FileKind::Missing: break;  // could not be made or opened: its files will say so
         case FileKind::Link:
             problems.push_back("Cannot write into '" + path +
                                "': it is a link, and the build writes nothing outside the gallery folder.");
@@ -80,36 +96,70 @@ std::vector<std::string> GalleryWriter::open()
         }
     }
 
-    previous_ = readManifest(joinPath(gallery_, kManifestName));
-    oldJournals_ = findJournals(gallery_);
-    if (!oldJournals_.empty()) foldJournals(readJournals(oldJournals_));
-    journalling_ = journal_.start(gallery_);
+    previous_ = readManifest(folders_[0]);
+    FoundJournals journals = readJournals(folders_[0]);
+    oldJournals_ = std::move(journals.names);
+    if (journals.records.cut)
+        problems.push_back("The build journals in '" + gallery_ + "' hold more than " +
+                           std::to_string(kMaxJournalsBytes >> 20) +
+                           " MB, more than any build writes; only that much of them was read.");
+    foldJournals(journals.records);
+    journalling_ = journal_.start(folders_[0]);
     return problems;
 }
 
-// A build that did not finish: its temporary files go, and each file it was about to write is
-// listed with the record that the file on disk still matches (the old one when the rename never
-// happened, the new one when it did), or not at all when it matches neither.
+// A build that did not finish: its temporary files go while they hold nothing yet or exactly
+// what the journal says (anything else is somebody else's), and each file it was about to write
+// is listed with the record that the file on disk still matches (the old one when the rename
+// never happened, the new one when it did), or not at all when it matches neither.
 void GalleryWriter::foldJournals(const JournalRecords& records)
 {
-    for (const std::string& name : records.temporaries) {
-        const std::string path = pathOf(name);
-        if (writable(name) && inspectFile(path).kind == FileKind::Regular) removeFile(path);
+    for (const auto& [name, file] : records.temporaries) {
+        std::string leaf;
+        const FolderHandle* folder = folderOf(name, leaf);
+        if (!folder) continue;
+        const FileFacts facts = folder->inspect(leaf);
+        if (facts.kind == FileKind::Regular && (facts.size == 0 || holds(name, file))) folder->remove(leaf);
     }
     std::map<std::string, std::vector<WrittenFile>> candidates;
-    for (const auto& [name, file] : records.writes)
-        if (writable(name)) candidates[name].push_back(file);
+    for (const auto& [name, file] : records.writes) {
+        std::string leaf;
+        if (folderOf(name, leaf)) candidates[name].push_back(file);
+    }
     for (auto& [name, list] : candidates) {
         if (const auto old = previous_.files.find(name); old != previous_.files.end()) list.push_back(old->second);
         previous_.files.erase(name);
-        const FileFacts facts = inspectFile(pathOf(name));
-        if (facts.kind != FileKind::Regular) continue;
-        std::string bytes;
-        if (!readFileBytes(pathOf(name), bytes, facts.size)) continue;
-        const WrittenFile onDisk = recordOf(bytes);
-        for (const WrittenFile& candidate : list)
-            if (candidate == onDisk) previous_.files[name] = onDisk;
+        for (const WrittenFile& candidate : list) {
+            if (holds(name, candidate)) {
+                previous_.files[name] = candidate;
+                break;
+            }
+        }
     }
+}
+
+bool GalleryWriter::replace(const FolderHandle& folder, std::string_view name, const std::string& leaf,
+                            std::string_view bytes, const WrittenFile& record, bool listed)
+{
+    std::FILE* file = nullptr;
+    std::string temporary;
+    for (int attempt = 0; attempt < kCreateTries && !file; ++attempt) {
+        temporary = temporaryFileName(leaf);
+        // Journalled before it exists, so a kill right after its creation leaves nothing behind.
+        if (journalling_ && !journal_.temporary(std::string(folderPart(name)) + temporary, record)) return false;
+        bool exists = false;
+        // Private while it is written: it may become a file only its owner may read.
+        file = folder.createNew(temporary, exists, 0600);
+        if (!file && !exists) return false;
+    }
+    if (!file) return false;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+        (listed && !journal_.writing(std::string(name), record))) {
+        std::fclose(file);
+        folder.remove(temporary);
+        return false;
+    }
+    return folder.commit(file, temporary, leaf);
 }
 
 GalleryWriter::Put GalleryWriter::put(const std::string& name, std::string_view bytes, bool force)
@@ -121,24 +171,28 @@ GalleryWriter::Put GalleryWriter::put(const std::string& name, std::string_view 
             current_.files.emplace(name, old->second);
         return Put::Failed;
     };
-    if (!writable(name) || !journalling_) return failed();
-    const std::string path = pathOf(name);
+    std::string leaf;
+    const FolderHandle* folder = folderOf(name, leaf);
+    if (!folder || !journalling_) return failed();
     if (!force) {
-        const FileFacts facts = inspectFile(path);
+        const FileFacts facts = folder->inspect(leaf);
         std::string old;
-        if (facts.kind == FileKind::Regular && facts.size == bytes.size() && readFileBytes(path, old, bytes.size()) &&
-            old == bytes) {
+        if (facts.kind == FileKind::Regular && facts.size == bytes.size() &&
+            folder->readBytes(leaf, old, bytes.size()) && old == bytes) {
             current_.files[name] = record;
             return Put::Unchanged;
         }
     }
-    std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(path);
-    if (!temporary) return failed();
-    if (!journal_.temporary(std::string(folderPart(name)) + fileNameOf(temporary->path()))) return failed();
-    if (std::fwrite(bytes.data(), 1, bytes.size(), temporary->file()) != bytes.size()) return failed();
-    if (!journal_.writing(name, record) || !temporary->commitOver(path)) return failed();
+    if (!replace(*folder, name, leaf, bytes, record, true)) return failed();
     current_.files[name] = record;
     return Put::Written;
+}
+
+bool GalleryWriter::read(const std::string& name, std::string& bytes) const
+{
+    std::string leaf;
+    const FolderHandle* folder = folderOf(name, leaf);
+    return folder && folder->readBytes(leaf, bytes, kMaxReadBytes);
 }
 
 void GalleryWriter::keep(const std::string& name)
@@ -151,14 +205,15 @@ size_t GalleryWriter::removeLeftovers()
     size_t removed = 0;
     for (const auto& [name, file] : previous_.files) {
         if (current_.files.count(name)) continue;
-        if (!writable(name)) {
+        std::string leaf;
+        const FolderHandle* folder = folderOf(name, leaf);
+        if (!folder) {
             current_.files.emplace(name, file);  // never looked for through a link; maybe later
             continue;
         }
-        const std::string path = pathOf(name);
         // Anything but exactly what was written there is somebody else's now.
-        if (!holds(path, file)) continue;
-        if (removeFile(path)) {
+        if (!holds(name, file)) continue;
+        if (folder->remove(leaf)) {
             ++removed;
         } else {
             current_.files.emplace(name, file);  // try again next time
@@ -169,7 +224,7 @@ size_t GalleryWriter::removeLeftovers()
 
 void GalleryWriter::finish(bool cancelled)
 {
-    if (!folderOk_[0]) return;
+    if (!folders_[0].isOpen()) return;
     if (cancelled) {
         // What an earlier build wrote may still be there; keep it listed for the next build.
         for (const auto& [name, file] : previous_.files) current_.files.emplace(name, file);
@@ -177,13 +232,14 @@ void GalleryWriter::finish(bool cancelled)
     }
     // Fingerprints only of photos that are listed as written.
     std::erase_if(current_.pictures, [this](const auto& entry) { return !current_.files.count(entry.first); });
-    // Its temporary file is journalled like any other, so a kill right there leaves nothing behind.
-    const auto journalled = [this](const std::string& name) { return !journalling_ || journal_.temporary(name); };
-    if (!writeManifest(joinPath(gallery_, kManifestName), current_, journalled)) {
+    // Its temporary file is journalled like any other, so a kill right there leaves nothing
+    // behind; the manifest itself is no file the manifest lists.
+    const std::string text = manifestText(current_);
+    if (!replace(folders_[0], kManifestName, kManifestName, text, recordOf(text), false)) {
         journal_.abandon();  // the journals still tell the next build what is ours
         return;
     }
     journal_.finish();
-    for (const std::string& path : oldJournals_)
-        if (inspectFile(path).kind == FileKind::Regular) removeFile(path);
+    for (const std::string& name : oldJournals_)
+        if (folders_[0].inspect(name).kind == FileKind::Regular) folders_[0].remove(name);
 }

@@ -38,8 +38,6 @@ inline constexpr char kViewGalleryQuestion[] = "Your Web Gallery is completed. V
 inline constexpr char kViewGalleryCaption[] = "Congratulations!";
 // The address in the credit line under every album page.
 inline constexpr char kCreditLineUrl[] = "https://fotoloom.example/";
-// The manifest's file name inside the gallery folder.
-inline constexpr char kManifestName[] = ".fotoloom-manifest";
 
 // What the build dialog and the command line hear. Every call comes from the thread that runs
 // BuildGallery(), in the order a sequential build makes them.
@@ -80,11 +78,13 @@ enum class BuildOutcome {
     Cancelled,     // stopped at a picture on a cancel request; no style sheet, no final question
     NoTheme,       // no theme installed ("Cannot load template. Reinstall Fotoloom."); nothing written
     InvalidTitle,  // the title cannot be a folder name (see galleryTitleProblem); nothing written
+    Busy,          // another build is writing into the gallery folder; nothing written
 };
 
 struct BuildResult {
     BuildOutcome outcome = BuildOutcome::Completed;
     std::string galleryFolder;                    // G
+    std::string indexPage;                        // G's "index.html" when this build wrote it (or found it so)
     std::string themeName;                        // the theme used (also stored into the model)
     std::vector<std::string> unreadablePictures;  // source paths that could not be read, in build order
     std::vector<std::string> tooLargePictures;    // source paths refused for the memory budget

@@ -22,7 +22,7 @@ std::string lastPart(const std::string& name)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const JournalRecords records = parseJournal(std::string_view(reinterpret_cast<const char*>(data), size));
-    for (const std::string& name : records.temporaries)
+    for (const auto& [name, file] : records.temporaries)
         if (!isGalleryFileName(name) || !isTemporaryFileName(lastPart(name))) __builtin_trap();
     for (const auto& [name, file] : records.writes)
         if (!isGalleryFileName(name) || name.find_first_of("\\:") != std::string::npos) __builtin_trap();

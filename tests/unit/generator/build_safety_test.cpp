@@ -11,7 +11,7 @@
 
 #include "generator/build_manifest.h"
 #include "generator/content_hash.h"
-#include "generator_test_util.h"
+#include "safety_test_util.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -25,59 +25,6 @@
 using namespace generator_test;
 using ::testing::Contains;
 using ::testing::HasSubstr;
-
-namespace {
-
-struct Pictures : TestGallery {
-    int32_t album = 0;
-
-    Pictures(const ScratchFolder& scratch, int count) : TestGallery(scratch)
-    {
-        doc.rows = 1;
-        doc.columns = 1;
-        album = addAlbum("A");
-        for (int i = 0; i < count; ++i) {
-            const std::string path = scratch / cat("p", std::to_string(i), ".jpg");
-            makePicture(path, 48, 32, static_cast<uint8_t>(20 + 30 * i));
-            addImage(album, path, cat("c", std::to_string(i)));
-        }
-    }
-};
-
-bool makeLink(const std::string& target, const std::string& link, bool folder = false)
-{
-#ifdef _WIN32
-    // Needs the privilege or developer mode on Windows; where it is refused the test is skipped.
-    const DWORD flags = (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
-    return CreateSymbolicLinkW(fsPath(link).c_str(), fsPath(target).c_str(), flags) != 0 &&
-           inspectFile(link).kind == FileKind::Link;
-#endif
-    std::error_code ec;
-    if (folder) {
-        std::filesystem::create_directory_symlink(fsPath(target), fsPath(link), ec);
-    } else {
-        std::filesystem::create_symlink(fsPath(target), fsPath(link), ec);
-    }
-    return !ec;
-}
-
-std::set<std::string> namesIn(const std::string& folder)
-{
-    std::set<std::string> names;
-    if (const auto entries = listFolder(folder))
-        for (const FolderEntry& e : *entries)
-            if (e.name != "." && e.name != "..") names.insert(e.name);
-    return names;
-}
-
-// A manifest line that claims a file with exactly these bytes.
-std::string claim(const std::string& name, const std::string& bytes)
-{
-    return "F\t" + std::to_string(bytes.size()) + "\t" + hexOf(contentHash(bytes.data(), bytes.size())) + "\t" + name +
-           "\n";
-}
-
-}  // namespace
 
 TEST(BuildTouchesOnlyItsOwn, LinksInTheGalleryFolderAreReplacedOrRefusedButNeverFollowed)
 {
@@ -252,10 +199,13 @@ TEST(BuildTouchesOnlyItsOwn, ABuildKilledAtAnyMomentIsCleanedUpAfterByTheNext)
         buildKilledAtStep(g, step);
         EXPECT_FALSE(fileExists(g.file(kManifestName))) << step;  // the build never got that far
 
-        // What a kill in the middle of a write leaves: a half-written temporary file in the journal.
+        // What a kill between a write and its rename leaves: a temporary file the journal accounts for,
+        // and one killed before its first byte.
         writeAll(g.file("index-1-9.html.00000000000000ab.tmp"), "<html><he");
+        writeAll(g.file("photos/image-1-9.jpg.00000000000000ac.tmp"), "");
         writeAll(g.file(".fotoloom-journal.00000000000000cd.tmp"),
-                 "fotoloom-journal 1\nT\tindex-1-9.html.00000000000000ab.tmp\n");
+                 "fotoloom-journal 2\n" + journalLine('T', "index-1-9.html.00000000000000ab.tmp", "<html><he") +
+                     journalLine('T', "photos/image-1-9.jpg.00000000000000ac.tmp", "a photo never written"));
 
         g.doc.removeImageAt(5);
         g.doc.removeImageAt(4);
