@@ -108,6 +108,18 @@ bool readFileBytes(std::FILE* file, std::vector<uint8_t>& bytes, uint64_t limit)
     return readWhole(file, bytes, limit);
 }
 
+bool isTemporaryNameFor(std::string_view name, std::string_view nameHint)
+{
+    constexpr std::string_view kTail = ".tmp";
+    constexpr size_t kDigits = 16;
+    const std::string prefix = shortHint(nameHint) + ".";
+    if (name.size() != prefix.size() + kDigits + kTail.size() || !name.starts_with(prefix) || !name.ends_with(kTail))
+        return false;
+    const std::string_view digits = name.substr(prefix.size(), kDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
 std::string temporaryFileName(std::string_view nameHint)
 {
     return shortHint(nameHint) + "." + hexText(randomPart(), 16) + ".tmp";

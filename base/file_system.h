@@ -84,6 +84,13 @@ std::optional<std::string> resolveLinks(const std::string& path);
 // digits and ".tmp", short enough for any file system whatever the hint.
 std::string temporaryFileName(std::string_view nameHint);
 
+// True for a name that temporaryFileName(nameHint) gives.
+bool isTemporaryNameFor(std::string_view name, std::string_view nameHint);
+// Removes the temporary file `path` that a writer killed part way left behind: only a regular
+// file last changed at least `minimumAgeSeconds` ago that no TemporaryFile (of any process)
+// still has open. False when it stays.
+bool removeAbandonedTemporary(const std::string& path, int64_t minimumAgeSeconds);
+
 class TemporaryFile {
 public:
     // A new file in `folder` ("" for the current one), named after the first bytes of
@@ -120,7 +127,8 @@ private:
 };
 
 // Creates `path` for binary writing only when no file of that name exists (never opening an
-// existing one); nullptr otherwise, with `alreadyExists` telling the two refusals apart.
+// existing one); nullptr otherwise, with `alreadyExists` telling the two refusals apart. While
+// it is open, removeAbandonedTemporary leaves it alone.
 // `permissions` are the POSIX mode bits before the umask (unused on Windows).
 std::FILE* createNewFile(const std::string& path, bool& alreadyExists, unsigned permissions = 0666);
 #ifndef _WIN32

@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <cstdio>
 #include <memory>
 
@@ -94,6 +96,7 @@ std::FILE* createNewFile(const std::string& path, bool& alreadyExists, unsigned 
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, static_cast<mode_t>(permissions));
     alreadyExists = fd < 0 && errno == EEXIST;
     if (fd < 0) return nullptr;
+    ::flock(fd, LOCK_EX | LOCK_NB);  // a new file: nobody else can hold it yet
     std::FILE* file = ::fdopen(fd, "wb");
     if (!file) {
         closeKeepingErrno(fd);
@@ -160,6 +163,20 @@ OverwriteResult overwriteFile(const std::string& path, std::string_view content)
     bool written = writeAll(fd, content) && ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
     return written ? OverwriteResult::Done : OverwriteResult::Damaged;
+}
+
+bool removeAbandonedTemporary(const std::string& path, int64_t minimumAgeSeconds)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<int64_t>(std::time(nullptr)) - static_cast<int64_t>(st.st_mtime) < minimumAgeSeconds)
+        return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    // Its writer holds it while it lives; the lock stays ours until the name is gone.
+    const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return removed;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }

@@ -227,6 +227,24 @@ OverwriteResult overwriteFile(const std::string& path, std::string_view content)
     return written ? OverwriteResult::Done : OverwriteResult::Damaged;
 }
 
+bool removeAbandonedTemporary(const std::string& path, int64_t minimumAgeSeconds)
+{
+    const std::wstring name = utf8ToWide(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return false;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    constexpr int64_t kTicksPerSecond = 10'000'000;
+    if ((ticks(now) - ticks(data.ftLastWriteTime)) / kTicksPerSecond < minimumAgeSeconds) return false;
+    // A writer's open file is shared without deletion: removing it fails while it lives.
+    return DeleteFileW(name.c_str()) != 0;
+}
+
 bool replaceFile(const std::string& from, const std::string& to)
 {
     return MoveFileExW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(),

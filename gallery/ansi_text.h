@@ -1,11 +1,12 @@
 #pragma once
-// The narrow string form of the .gal file, made to mean the same text on every system. Windows
-// reads narrow strings in its ANSI code page, as the format defines them; so a writer uses the
-// narrow form only for text that reads back the same there (plain ASCII anywhere, or on
-// Windows text its ANSI code page holds exactly) and the wide form for everything else. A
-// reader elsewhere takes narrow bytes as UTF-8 when they are valid UTF-8 (files of earlier
-// versions of this program) and as Windows-1252 otherwise (files from Windows). The core
-// itself always holds UTF-8.
+// The narrow string form of the .gal file, made to mean the same text on every system. One rule
+// reads it everywhere: bytes that are valid UTF-8 are UTF-8 (what other tools and earlier Linux
+// versions of this program write), anything else is the ANSI code page (Windows-1252 outside
+// Windows). Text a Windows code page writes with characters beyond ASCII is in practice never
+// valid UTF-8, so nothing written on Windows reads differently. A writer uses the narrow form
+// only for text that reads back the same by that rule (plain ASCII anywhere, or on Windows text
+// its ANSI code page holds exactly) and the wide form for everything else. The core itself
+// always holds UTF-8.
 
 #include <optional>
 #include <string>

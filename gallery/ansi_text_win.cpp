@@ -47,12 +47,17 @@ std::optional<std::string> ansiFromUtf8(std::string_view utf8)
     std::string ansi(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, in, inLength, ansi.data(), length, nullptr, &usedDefault);
     if (usedDefault) return std::nullopt;
-    // The narrow form is only used when it reads back as the very same text.
-    if (wideFromAnsi(ansi) != wide || utf16ToUtf8(wide) != utf8) return std::nullopt;
+    // The narrow form is only used when it reads back as the very same text, on every system
+    // (code page bytes that happen to be valid UTF-8 would not).
+    if (utf8FromAnsi(ansi) != utf8 || utf16ToUtf8(wide) != utf8) return std::nullopt;
     return ansi;
 }
 
-std::string utf8FromAnsi(std::string_view ansi) { return utf16ToUtf8(wideFromAnsi(ansi)); }
+std::string utf8FromAnsi(std::string_view ansi)
+{
+    if (isValidUtf8(ansi)) return std::string(ansi);
+    return utf16ToUtf8(wideFromAnsi(ansi));
+}
 
 // Text on Windows comes from the wide APIs, so it is always well formed.
 std::u16string wideFromUtf8(std::string_view utf8) { return utf8ToUtf16(utf8); }

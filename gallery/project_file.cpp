@@ -19,6 +19,8 @@ constexpr char kCannotOpen[] = "Cannot open gallery!";
 constexpr char kCannotSave[] = "Cannot save gallery!";
 constexpr char kPreviousKept[] = "The previous file was kept.";
 constexpr int32_t kFormatVersion = 1;
+// A save's temporary file older than this, and held by nobody, was left by a save that died.
+constexpr int64_t kAbandonedSaveAge = 60;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -157,6 +159,19 @@ ProjectResult saveInPlace(const CBuilderDoc& doc, const std::string& real)
     return writeFailed(doc, false);
 }
 
+// A save killed part way leaves its temporary file ("Trip.gal.<random>.tmp") beside the project;
+// the next save of the project removes those of its own that no save still writes.
+void removeAbandonedSaves(const std::string& project)
+{
+    const std::string folder = folderOf(project);
+    const std::string name = fileNameOf(project);
+    const auto entries = listFolder(folder.empty() ? "." : folder);
+    if (!entries) return;
+    for (const FolderEntry& e : *entries)
+        if (!e.isFolder && isTemporaryNameFor(e.name, name))
+            removeAbandonedTemporary(joinPath(folder, e.name), kAbandonedSaveAge);
+}
+
 }  // namespace
 
 ProjectResult loadProject(CBuilderDoc& doc, const std::string& path)
@@ -213,5 +228,6 @@ ProjectResult saveProject(const CBuilderDoc& doc, const std::string& path, Recen
         temporary->discard();
         return writeFailed(doc, facts.kind == FileKind::Regular);
     }
+    removeAbandonedSaves(*real);
     return ProjectResult::Ok;
 }

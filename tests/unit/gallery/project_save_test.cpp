@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "base/file_system.h"
@@ -13,7 +14,10 @@
 #ifndef _WIN32
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "support/small_disk.h"
 #endif
@@ -84,6 +88,65 @@ TEST_F(SaveNeverLosesTheProject, TwoSavesAtOnceLeaveOneWholeProjectAndTouchNoOth
     EXPECT_EQ(contents("race.gal.tmp"), "the user's own file");
     EXPECT_EQ(filesIn(folder_), std::set<std::string>({"race.gal", "race.gal.tmp", "first.ini", "second.ini"}));
     RecordProperty("first save won", firstWon);
+}
+
+TEST_F(SaveNeverLosesTheProject, TheNextSaveRemovesWhatKilledSavesLeftAndNothingElse)
+{
+    fill(doc, "trip", 10);
+    ASSERT_EQ(save("trip.gal"), ProjectResult::Ok);
+    const auto aged = [this](const std::string& name) {
+        fs::last_write_time(folder_ / name, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+    // What killed saves leave, an hour old; one of a save still running; one just made.
+    for (const char* name : {"trip.gal.00000000000000a1.tmp", "trip.gal.00000000000000a2.tmp"}) {
+        write(name, "half a project");
+        aged(name);
+    }
+    std::optional<TemporaryFile> running = TemporaryFile::create(pathOf(""), "trip.gal");
+    ASSERT_TRUE(running);
+    const std::string runningName = fileNameOf(running->path());
+    aged(runningName);
+    write("trip.gal.00000000000000a3.tmp", "a save that has only just started");
+    // Not a save's of this project, however old.
+    for (const char* name : {"trip.gal.notes.tmp", "other.gal.00000000000000a4.tmp", "trip.gal.00000000000000A5.tmp"}) {
+        write(name, "the user's");
+        aged(name);
+    }
+#ifndef _WIN32
+    // Saves killed for real, each while its temporary file was there.
+    CBuilderDoc big;
+    fill(big, "big", 20000);
+    for (int kill = 0; kill < 3; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            FakePrompter quiet;
+            big.setPrompter(&quiet);
+            RecentList list(pathOf("child.ini"));
+            for (;;) saveProject(big, pathOf("trip.gal"), list);
+        }
+        for (bool seen = false; !seen;)
+            for (const std::string& name : filesIn(folder_))
+                seen = seen || (isTemporaryNameFor(name, "trip.gal") && name != runningName &&
+                                name.find("00000000000000a") == std::string::npos);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    for (const std::string& name : filesIn(folder_))
+        if (name.starts_with("trip.gal.") && name.find("00000000000000a") == std::string::npos) aged(name);
+#endif
+
+    ASSERT_EQ(save("trip.gal"), ProjectResult::Ok);
+    std::set<std::string> expected{"trip.gal",
+                                   runningName,
+                                   "trip.gal.00000000000000a3.tmp",
+                                   "trip.gal.notes.tmp",
+                                   "other.gal.00000000000000a4.tmp",
+                                   "trip.gal.00000000000000A5.tmp"};
+    std::set<std::string> found = filesIn(folder_);
+    found.erase("last.ini");
+    std::erase_if(found, [](const std::string& name) { return name.starts_with("child.ini"); });  // the children's own
+    EXPECT_EQ(found, expected);
 }
 
 #ifndef _WIN32
