@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/file_system.h"
@@ -65,6 +66,9 @@ public:
     // `target` in one step; a link called `target` is replaced, not followed. False when anything
     // fails, and then the temporary file is gone and `target` untouched.
     bool commit(std::FILE* file, const std::string& temporaryName, const std::string& target) const;
+    // Writes the whole file `name` through a new temporary file renamed over it (commit); false,
+    // with `name` untouched, when anything fails.
+    bool writeFile(const std::string& name, std::string_view bytes) const;
     // Removes the file `name` (a link itself, never what it points to).
     bool remove(const std::string& name) const;
     // Every entry ("." and ".." left out); nothing when the folder cannot be read.

@@ -1,13 +1,9 @@
 #pragma once
-// What the build commands need from the system beyond cli_platform.h: the user's documents
-// folder, the shell's "open", the terminal, and Ctrl+C (cli_system_posix.cpp, cli_system_win.cpp).
+// What the build commands need from the system beyond cli_platform.h: the shell's "open", the
+// terminal, and Ctrl+C (cli_system_posix.cpp, cli_system_win.cpp). The default parent folder of a
+// built gallery is documentsFolder() (base/known_folders.h).
 
 #include <string>
-
-// The default parent folder of a built gallery: the user's documents folder (on Linux
-// $XDG_DOCUMENTS_DIR, the one named in ~/.config/user-dirs.dirs, or ~/Documents), else the
-// current folder.
-std::string documentsFolder();
 
 // Opens a file in the user's default program (a page in the default browser); false when
 // nothing could be started.

@@ -9,9 +9,6 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "base/file_system.h"
 #include "cli/cli_platform.h"
@@ -33,44 +30,7 @@ void onInterrupt(int)
     }
 }
 
-// XDG_DOCUMENTS_DIR="$HOME/Documents" from the user-dirs file, with $HOME expanded.
-std::string userDirsDocuments(const std::string& home)
-{
-    std::optional<std::string> config = environmentVariable("XDG_CONFIG_HOME");
-    const std::string folder = config && !config->empty() ? *config : joinPath(home, ".config");
-    const std::string file = joinPath(folder, "user-dirs.dirs");
-    std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::string key = "XDG_DOCUMENTS_DIR=\"";
-        if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') continue;
-        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
-        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
-        if (!value.empty() && value.front() == '/') return value;
-    }
-    return {};
-}
-
-std::string currentFolder()
-{
-    std::error_code error;
-    std::string path = std::filesystem::current_path(error).string();
-    return error ? std::string(".") : path;
-}
-
 }  // namespace
-
-std::string documentsFolder()
-{
-    const std::optional<std::string> chosen = environmentVariable("XDG_DOCUMENTS_DIR");
-    if (chosen && folderExists(*chosen)) return *chosen;
-    std::optional<std::string> home = environmentVariable("HOME");
-    if (home && !home->empty()) {
-        if (std::string dir = userDirsDocuments(*home); !dir.empty() && folderExists(dir)) return dir;
-        if (std::string dir = joinPath(*home, "Documents"); folderExists(dir)) return dir;
-    }
-    return currentFolder();
-}
 
 bool openWithShell(const std::string& path)
 {

@@ -23,15 +23,6 @@ BOOL WINAPI onConsoleControl(DWORD type)
 
 }  // namespace
 
-std::string documentsFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
-        return wideToUtf8(path);
-    DWORD size = GetCurrentDirectoryW(MAX_PATH, path);
-    return size > 0 && size < MAX_PATH ? wideToUtf8(path) : std::string(".");
-}
-
 bool openWithShell(const std::string& path)
 {
     const std::wstring wide = utf8ToWide(path);

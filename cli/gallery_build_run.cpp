@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/file_system.h"
+#include "base/known_folders.h"
 #include "cli/build_progress.h"
 #include "cli/cli_context.h"
 #include "cli/cli_system.h"

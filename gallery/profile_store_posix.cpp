@@ -59,12 +59,3 @@ bool canKeepSettingsIn(const std::string& programFolder)
     return name != "bin" && canCreateFilesIn(programFolder);
 }
 
-std::string userSettingsFolder()
-{
-    // Relative values of XDG_CONFIG_HOME are to be ignored.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return joinPath(config, "fotoloom");
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return joinPath(joinPath(home, ".config"), "fotoloom");
-    return {};
-}

@@ -1,5 +1,17 @@
 #include "base/file_system.h"
+#include "base/known_folders.h"
 #include "gallery/profile_store.h"
+
+std::string userSettingsFolder()
+{
+#ifdef _WIN32
+    constexpr char kOwnFolder[] = "Fotoloom";
+#else
+    constexpr char kOwnFolder[] = "fotoloom";
+#endif
+    const std::string roaming = roamingDataFolder();
+    return roaming.empty() ? roaming : joinPath(roaming, kOwnFolder);
+}
 
 std::string settingsFolderFor(const std::string& programFolder)
 {

@@ -1,14 +1,21 @@
 #include "generator/preview_page.h"
 
+#include <optional>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "base/file_system.h"
+#include "base/folder_handle.h"
+#include "base/known_folders.h"
 #include "generator/file_ops.h"
 #include "generator/theme_files.h"
 
 namespace {
 
 constexpr uint64_t kMaxThemeImageBytes = uint64_t{256} << 20;
+
+std::string cannotWrite(const std::string& path) { return "Cannot write file '" + path; }
 
 constexpr char kSamplePageBar[] =
     "<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"10\"><tr>"
@@ -59,22 +66,39 @@ std::string withoutTrailingSeparator(std::string path)
     return path;
 }
 
+// The preview folder (made when missing) held open, never through a link at its own name: the
+// temporary folder above it is shared with other users.
+std::optional<FolderHandle> openPreviewFolder(const std::string& folder)
+{
+    const std::string path = withoutTrailingSeparator(folder);
+    if (path.empty()) return std::nullopt;
+    const std::string parentPath = folderOf(path);
+    std::optional<FolderHandle> parent = FolderHandle::open(parentPath.empty() ? "." : parentPath);
+    FileKind found = FileKind::Missing;
+    return parent ? parent->openChild(fileNameOf(path), true, found) : std::nullopt;
+}
+
 }  // namespace
 
 std::string previewFolder()
 {
+    // Never the working folder: the system's temporary folder when it is there, else the user's
+    // local data folder.
     std::error_code ec;
     const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
-    std::string folder = joinPath(ec ? std::string(".") : utf8Path(temp), "FotoloomPreview");
+    std::string parent = ec ? std::string() : utf8Path(temp);
+    if (parent.empty() || !folderExists(parent)) parent = localDataFolder();
+    if (parent.empty() || !folderExists(parent)) return {};
+    std::string folder = joinPath(withoutTrailingSeparator(parent), "FotoloomPreview");
     folder.push_back(kPathSeparator);
     return folder;
 }
 
 bool preparePreviewFolder(const std::string& folder)
 {
-    const std::string base = withoutTrailingSeparator(folder);
-    const bool made = makeFolder(base);
-    return makeFolder(joinPath(base, kThemeImagesName)) && made;
+    std::optional<FolderHandle> preview = openPreviewFolder(folder);
+    FileKind found = FileKind::Missing;
+    return preview && preview->openChild(kThemeImagesName, true, found);
 }
 
 std::string sampleImagePath() { return joinPath(shippedFilesFolder(GetProgramFolder()), kSampleImageName); }
@@ -117,8 +141,13 @@ PreviewResult RenderPreview(const PreviewInput& input, const std::string& folder
         prompter.tell("Cannot open template '" + pageTemplatePath, MessageIcon::Warning);
         return result;
     }
+    std::optional<FolderHandle> preview = openPreviewFolder(folder);
     result.pagePath = joinPath(withoutTrailingSeparator(folder), kPreviewPageName);
-    WriteTextFile(result.pagePath, fillPreviewPage(pageTemplate, input, folder));
+    if (!preview || !preview->writeFile(kPreviewPageName, toCrLf(fillPreviewPage(pageTemplate, input, folder)))) {
+        result.outcome = PreviewOutcome::NotWritten;
+        prompter.tell(cannotWrite(result.pagePath), MessageIcon::Warning);
+        return result;
+    }
 
     const std::string styleSheetPath = joinPath(theme, kStyleSheetName);
     std::string styleSheet = ReadTextFile(styleSheetPath);
@@ -128,7 +157,11 @@ PreviewResult RenderPreview(const PreviewInput& input, const std::string& folder
         return result;
     }
     fillStyleSheet(styleSheet, input.settings, "%ALBUMLINKSCOLOR%");
-    WriteTextFile(joinPath(withoutTrailingSeparator(folder), kStyleSheetName), styleSheet);
+    if (!preview->writeFile(kStyleSheetName, toCrLf(styleSheet))) {
+        result.outcome = PreviewOutcome::NotWritten;
+        prompter.tell(cannotWrite(joinPath(withoutTrailingSeparator(folder), kStyleSheetName)), MessageIcon::Warning);
+        return result;
+    }
     result.outcome = PreviewOutcome::Shown;
     return result;
 }
@@ -136,15 +169,16 @@ PreviewResult RenderPreview(const PreviewInput& input, const std::string& folder
 size_t CopyThemeImages(const std::string& themeName, const std::string& folder, const std::string& templateRoot)
 {
     const std::string source = joinPath(themeFolder(templateRoot, themeName), kThemeImagesName);
-    const std::string target = joinPath(withoutTrailingSeparator(folder), kThemeImagesName);
     const auto entries = listFolder(source);
-    if (!entries) return 0;
+    std::optional<FolderHandle> preview = openPreviewFolder(folder);
+    FileKind found = FileKind::Missing;
+    std::optional<FolderHandle> target = preview ? preview->openChild(kThemeImagesName, true, found) : std::nullopt;
+    if (!entries || !target) return 0;
     size_t copied = 0;
     for (const FolderEntry& e : *entries) {
-        if (e.isFolder) continue;
+        if (e.isFolder || e.name == "." || e.name == "..") continue;
         std::string bytes;
-        if (readFileBytes(joinPath(source, e.name), bytes, kMaxThemeImageBytes) &&
-            writeFileBytes(joinPath(target, e.name), bytes))
+        if (readFileBytes(joinPath(source, e.name), bytes, kMaxThemeImageBytes) && target->writeFile(e.name, bytes))
             ++copied;
     }
     return copied;
@@ -159,5 +193,9 @@ bool MakeSampleImage(const CPicture& sample, int thumbWidth, const std::string& 
     if (height <= 0) return false;
     CPicture copy(sample);
     if (!copy.Resample2(static_cast<uint32_t>(thumbWidth), static_cast<uint32_t>(height))) return false;
-    return copy.Save(joinPath(withoutTrailingSeparator(folder), kSampleImageName), kFormatGif);
+    std::vector<uint8_t> bytes;
+    std::optional<FolderHandle> preview = openPreviewFolder(folder);
+    return preview && copy.saveMemory(bytes, kFormatGif) &&
+           preview->writeFile(kSampleImageName,
+                              std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The preview's sample album page: the theme's templates filled with sample content (ten made-up
 // albums, a fixed page bar, a grid of one sample picture) and the values of the settings panel,
-// written into a folder of its own under the user's temporary folder.
+// written into a folder of its own under the user's temporary folder (or local data folder).
 //
 // USAGE (what the preview dialog does)
 //   std::string folder = previewFolder();                 // ".../FotoloomPreview/"
@@ -35,6 +35,7 @@ enum class PreviewOutcome {
     NoTheme,             // "Cannot load template. Reinstall Fotoloom." told; nothing written
     NoPageTemplate,      // "Cannot open template '<path>" told; nothing written
     NoStyleSheet,        // "Cannot open template '<path>" told; "index.htm" written, not to be shown
+    NotWritten,          // "Cannot write file '<path>" told: the preview folder refused it
 };
 
 struct PreviewResult {
@@ -43,9 +44,13 @@ struct PreviewResult {
     std::string pagePath;   // full path of the preview folder's "index.htm"
 };
 
-// The user's temporary folder + "FotoloomPreview" + a trailing separator.
+// The user's temporary folder + "FotoloomPreview" + a trailing separator; when the system's
+// temporary folder is not there, the user's local data folder stands in for it (never the
+// working folder); "" when neither is.
 std::string previewFolder();
-// Creates the preview folder and its "images" folder, one level each; false when either is missing after.
+// Creates the preview folder and its "images" folder, one level each; false when either is
+// missing after or is a link. Every file of the preview is written relative to the folder held
+// open, through a new file renamed over its name, never through a link.
 bool preparePreviewFolder(const std::string& folder);
 // The sample picture beside the program: shippedFilesFolder() + separator + "sample.gif".
 std::string sampleImagePath();

@@ -1,19 +1,9 @@
 #include "winui/known_folders.h"
 
-#include <shlobj.h>
-#include <windows.h>
-
-#include "winui/text.h"
+#include "base/known_folders.h"
 
 namespace winui {
 
-std::string documentsFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0])
-        return narrow(path);
-    const DWORD length = GetCurrentDirectoryW(MAX_PATH, path);
-    return length > 0 && length < MAX_PATH ? narrow(path) : std::string(".");
-}
+std::string documentsFolder() { return ::documentsFolder(); }
 
 }  // namespace winui

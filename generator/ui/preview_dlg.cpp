@@ -73,7 +73,15 @@ bool CPreviewDlg::onInitDialog()
     PostMessageW(hwnd(), kMaximize, 0, 0);
     SetWindowTextW(hwnd(), (winui::widen(gallery_.galleryTitle) + L" - Gallery Preview").c_str());
     panel_.setUp(gallery_, ListThemes(options_.templateRoot));
-    preparePreviewFolder(options_.folder);
+    if (!preparePreviewFolder(options_.folder)) {
+        // No preview rather than one written where it does not belong (the working folder).
+        prompter_.tell(options_.folder.empty()
+                           ? std::string("Cannot show the preview: there is no temporary folder to write it into.")
+                           : "Cannot show the preview: cannot write into '" + options_.folder + "'.",
+                       MessageIcon::Warning);
+        end(IDCANCEL);
+        return false;
+    }
     sample_.Load(sampleImagePath(), kFormatGif);
     panel_.fillUnits(gallery_.albumWidthUnit);
     ready_ = true;

@@ -5,7 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
 #include "../support/fake_prompter.h"
+#include "base/known_folders.h"
 #include "generator/theme_files.h"
 #include "generator_test_util.h"
 
@@ -139,4 +144,88 @@ TEST(PreviewPage, ThemeImagesAccumulateAndTheSamplePictureTakesTheThumbnailWidth
     removeFile(folder + "sample.gif");
     EXPECT_FALSE(MakeSampleImage(CPicture(), 150, folder));
     EXPECT_FALSE(fileExists(folder + "sample.gif"));
+}
+
+namespace {
+
+// Sets an environment variable for the scope; puts back what was there.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) old_ = old;
+        set(value.c_str());
+    }
+    ~ScopedVariable() { set(old_ ? old_->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    void set(const char* value)
+    {
+#ifdef _WIN32
+        _putenv_s(name_, value ? value : "");
+#else
+        if (value) {
+            setenv(name_, value, 1);
+        } else {
+            unsetenv(name_);
+        }
+#endif
+    }
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace
+
+TEST(PreviewPage, WithoutATemporaryFolderThePreviewGoesToTheUsersOwnFolderNeverTheWorkingFolder)
+{
+    ScratchFolder scratch;
+    const std::string missing = scratch / "no-such-folder";
+#ifdef _WIN32
+    ScopedVariable tmp("TMP", missing), temp("TEMP", missing);
+    const std::string local = localDataFolder();
+    ASSERT_FALSE(local.empty());
+    EXPECT_EQ(previewFolder(), joinPath(local, "FotoloomPreview") + kPathSeparator);
+#else
+    ScopedVariable tmp("TMPDIR", missing), cache("XDG_CACHE_HOME", scratch.path());
+    EXPECT_EQ(previewFolder(), scratch / "FotoloomPreview/");
+    ASSERT_TRUE(preparePreviewFolder(previewFolder()));
+    EXPECT_TRUE(folderExists(scratch / "FotoloomPreview/images"));
+    {
+        // Neither there: no preview folder at all.
+        ScopedVariable noCache("XDG_CACHE_HOME", missing), noHome("HOME", missing);
+        EXPECT_EQ(previewFolder(), "");
+        EXPECT_FALSE(preparePreviewFolder(""));
+    }
+#endif
+    const std::string folder = previewFolder();
+    EXPECT_NE(folder.rfind(".", 0), 0u) << folder;
+    EXPECT_FALSE(fileExists(kPreviewPageName));
+}
+
+TEST(PreviewPage, LinksPlantedInThePreviewsPlaceAreNeverWrittenThrough)
+{
+    ScratchFolder scratch;
+    const std::string outside = scratch / "outside";
+    makeFolder(outside);
+    writeAll(joinPath(outside, "index.htm"), "the user's page");
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(fsPath(outside), fsPath(scratch / "planted"), ec);
+    if (ec || inspectFile(scratch / "planted").kind != FileKind::Link) GTEST_SKIP() << "no symbolic links here";
+    // The preview folder itself a link: refused.
+    EXPECT_FALSE(preparePreviewFolder(scratch / "planted/"));
+    FakePrompter prompter;
+    EXPECT_EQ(RenderPreview(sampleInput(), scratch / "planted/", fixtureThemes(), prompter).outcome,
+              PreviewOutcome::NotWritten);
+    // A link at the page's name inside a real preview folder: replaced, not followed.
+    const std::string folder = scratch / "preview/";
+    ASSERT_TRUE(preparePreviewFolder(folder));
+    std::filesystem::create_symlink(fsPath(joinPath(outside, "index.htm")), fsPath(scratch / "preview/index.htm"), ec);
+    ASSERT_FALSE(ec);
+    EXPECT_EQ(RenderPreview(sampleInput(), folder, fixtureThemes(), prompter).outcome, PreviewOutcome::Shown);
+    EXPECT_EQ(readAll(joinPath(outside, "index.htm")), "the user's page");
+    EXPECT_EQ(inspectFile(scratch / "preview/index.htm").kind, FileKind::Regular);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fsPath(outside)), {}), 1);
 }
