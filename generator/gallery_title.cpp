@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "base/file_system.h"
-#include "generator/site_builder.h"
+#include "generator/gallery_title.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "generator/site_builder.h"
+#include "generator/photo_fit.h"
 
 namespace {
 

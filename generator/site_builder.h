@@ -32,12 +32,12 @@
 #include <vector>
 
 #include "gallery/builder_doc.h"
+#include "generator/gallery_title.h"
+#include "generator/photo_fit.h"
 
 // The one-line question at the end of a finished build and its caption.
 inline constexpr char kViewGalleryQuestion[] = "Your Web Gallery is completed. View it now in your Internet browser.";
 inline constexpr char kViewGalleryCaption[] = "Congratulations!";
-// The address in the credit line under every album page.
-inline constexpr char kCreditLineUrl[] = "https://fotoloom.example/";
 
 // What the build dialog and the command line hear. Every call comes from the thread that runs
 // BuildGallery(), in the order a sequential build makes them.
@@ -110,27 +110,6 @@ struct BuildResult {
 // Builds the gallery into G. Resolves the theme first and stores it into doc.themeName; refuses a
 // title that cannot be a folder name before anything is written.
 BuildResult BuildGallery(CBuilderDoc& doc, IBuildObserver& observer, const BuildOptions& options = {});
-
-// Why the title cannot name the gallery folder, or "" when it can. An empty title is fine (the
-// gallery is then built into the output folder itself). Refused: path separators, "." and "..",
-// the characters < > : " / \ | ? * and control characters, a trailing dot or space, and the
-// device names CON, PRN, AUX, NUL, COM1-9 and LPT1-9 (also with an extension).
-std::string galleryTitleProblem(const std::string& title);
-
-// The gallery folder for a parent folder and a title.
-std::string galleryFolderOf(const std::string& outputFolder, const std::string& title);
-
-// The photo box of a photoSize (0..5); {0, 0} for 6 ("Original Size") and anything unknown.
-struct PhotoBox {
-    uint32_t width = 0;
-    uint32_t height = 0;
-};
-PhotoBox photoBoxOf(int32_t photoSize);
-// The size a w x h picture is fitted to: to the box's width when wider, then to its height when
-// still taller; never enlarged, never below 1 pixel. A {0, 0} box leaves the size as it is.
-void fitIntoBox(uint32_t& width, uint32_t& height, PhotoBox box);
-// The thumbnail's size for a fitted photo of w x h: thumbWidth wide when wider, else as it is.
-void fitToThumbWidth(uint32_t& width, uint32_t& height, int32_t thumbWidth);
 
 // An observer that shows warnings and the final question through a prompter, never cancels,
 // ignores progress, and opens nothing (override openGallery to open the page).

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "generator/site_builder.h"
 #include "generator/theme_files.h"
 
 namespace {

@@ -14,6 +14,9 @@
 #include "gallery/gallery_settings.h"
 #include "gallery/gallery_types.h"
 
+// The address in the credit line under every album page.
+inline constexpr char kCreditLineUrl[] = "https://fotoloom.example/";
+
 std::string albumPageName(size_t album, size_t page);       // "index-A-P.html"
 std::string picturePageName(size_t album, size_t picture);  // "image-A-N.html"
 std::string photoFileName(size_t album, size_t picture);    // "image-A-N.jpg"
