@@ -184,7 +184,14 @@ void CMainFrame::onHelpContents()
     winui::seam().showHelp(winui::widen(programFolder()) + L"\\Builder.chm::/General/index.htm");
 }
 
-void CMainFrame::onReadme() { winui::seam().shellOpen(hwnd(), winui::widen(programFolder()) + L"\\readme.txt"); }
+void CMainFrame::onReadme()
+{
+    // A readme that cannot be opened (gone, or no program for text files) is told, not ignored.
+    const std::wstring readme = winui::widen(programFolder()) + L"\\readme.txt";
+    if (winui::seam().shellExecute(hwnd(), readme, SW_SHOWNORMAL) <= 32)
+        winui::seam().messageBox(hwnd(), L"Cannot open the readme file '" + readme + L"'.", L"Fotoloom",
+                                 MB_OK | MB_ICONERROR);
+}
 
 void CMainFrame::onHomePage() { winui::seam().shellOpen(hwnd(), kProductLinks.homePage); }
 

@@ -172,9 +172,20 @@ TEST_F(FrameScenario, HelpCommandsOpenTheHelpTopicTheReadmeAndTheHomePage)
     for (const std::wstring& topic : seam.helpTopics) EXPECT_EQ(topic, program + L"\\Builder.chm::/General/index.htm");
     menu(ID_HELP_README);
     menu(ID_HELP_HOME_PAGE);
-    ASSERT_EQ(seam.opened.size(), 2u);
-    EXPECT_EQ(seam.opened[0], program + L"\\readme.txt");
-    EXPECT_EQ(seam.opened[1].rfind(L"https://", 0), 0u);
+    ASSERT_EQ(seam.executed.size(), 1u);
+    EXPECT_EQ(seam.executed[0], std::make_pair(program + L"\\readme.txt", int(SW_SHOWNORMAL)));
+    EXPECT_TRUE(seam.boxes.empty());
+    ASSERT_EQ(seam.opened.size(), 1u);
+    EXPECT_EQ(seam.opened[0].rfind(L"https://", 0), 0u);
+
+    // A readme the shell cannot open (here: not found) is told.
+    seam.shellResults.push_back(2);  // SE_ERR_FNF
+    menu(ID_HELP_README);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, L"Cannot open the readme file '" + program + L"\\readme.txt'.");
+    EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
+    EXPECT_EQ(seam.boxes[0].type & MB_ICONMASK, UINT(MB_ICONERROR));
+    EXPECT_EQ(seam.boxes[0].owner, frameWindow());
 }
 
 TEST_F(FrameScenario, F6AndShiftF6MoveTheFocusBetweenThePanesAndTheActiveViewFollows)
