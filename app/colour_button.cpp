@@ -28,6 +28,13 @@ void drawArrow(HDC dc, const RECT& box, COLORREF colour)
     }
 }
 
+// Black on light colours, white on dark ones (by the colour's luma).
+COLORREF readableOn(COLORREF ground)
+{
+    const int luma = (299 * GetRValue(ground) + 587 * GetGValue(ground) + 114 * GetBValue(ground)) / 1000;
+    return luma < 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+}
+
 std::wstring windowText(HWND hwnd)
 {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -153,6 +160,9 @@ void CColourButton::draw(HDC dc, const RECT& bounds, UINT state) const
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
             OffsetRect(&r, -1, -1);
             SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
+        } else if (mode_ == Mode::Background) {
+            // The name stands on the chosen colour: black or white, whichever reads on it.
+            SetTextColor(dc, readableOn(automatic ? GetSysColor(COLOR_BTNFACE) : background_));
         } else {
             SetTextColor(dc, text_ == kDefaultColour ? RGB(0, 0, 0) : text_);
         }

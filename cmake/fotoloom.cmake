@@ -16,6 +16,13 @@ set(FOTOLOOM_PUBLISHER "Fotoloom")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/fotoloom_version.h @ONLY)
 add_library(fotoloom_version INTERFACE)
 target_include_directories(fotoloom_version INTERFACE ${CMAKE_BINARY_DIR}/generated)
+# The other texts that name the version are made from it too: Builder.exe's manifest (its
+# resources include fotoloom_version.h for the about box and the start dialog) and readme.txt.
+configure_file(${PROJECT_SOURCE_DIR}/resources/Builder.exe.manifest.in ${CMAKE_BINARY_DIR}/generated/Builder.exe.manifest
+               @ONLY)
+string(LENGTH "Fotoloom ${PROJECT_VERSION}" readme_title_length)
+string(REPEAT "=" ${readme_title_length} FOTOLOOM_README_RULE)
+configure_file(${PROJECT_SOURCE_DIR}/docs/readme.txt.in ${CMAKE_BINARY_DIR}/generated/readme.txt @ONLY NEWLINE_STYLE CRLF)
 
 # The version resource of a Windows program or library (nothing elsewhere).
 #   fotoloom_version_resource(TARGET "Description shown by the system")

@@ -113,7 +113,7 @@ std::string fillPreviewPage(std::string text, const PreviewInput& input, const s
     ReplaceAll(text, "%HOMEPAGE%", home);
     ReplaceAll(text, "%PAGES%", kSamplePageBar);
     ReplaceAll(text, "%WIDTH%", width);
-    ReplaceAll(text, "%PICTURES%", sampleGrid(s, folder));
+    ReplaceAll(text, "%PICTURES%", sampleGrid(s, input.samplesBesidePage ? std::string() : folder));
     ReplaceAll(text, "%GALLERYTITLE%", s.galleryTitle);
     ReplaceAll(text, "%GALLERYDESCRIPTION%", s.galleryDescription);
     ReplaceAll(text, "%ALBUMTITLE%", "Album title");

@@ -28,6 +28,9 @@ struct PreviewInput {
     GallerySettings settings;
     // The album width edit's text as shown; when empty, settings.albumWidth in decimal.
     std::string albumWidthText;
+    // For a page opened in the user's own browser: the sample pictures by their name alone (they
+    // lie beside the page), which any browser shows. The embedded control gets the full path.
+    bool samplesBesidePage = false;
 };
 
 enum class PreviewOutcome {
@@ -56,7 +59,8 @@ bool preparePreviewFolder(const std::string& folder);
 std::string sampleImagePath();
 
 // Makes "index.htm" and "style.css" in the preview folder (which ends with a separator). Warnings
-// go to the prompter. The page's sample pictures point at the folder's "sample.gif" by full path.
+// go to the prompter. The page's sample pictures point at the folder's "sample.gif" by full path
+// (by name alone with samplesBesidePage).
 PreviewResult RenderPreview(const PreviewInput& input, const std::string& folder, const std::string& templateRoot,
                             IPrompter& prompter);
 // The page text alone (template already read), for tests and for the dialog's own use.

@@ -1,5 +1,5 @@
 ; The Windows installer of Fotoloom, made by scripts/release.sh with makensis:
-;   makensis -DVERSION=1.2.0 -DSTAGE=<folder of the files> -DLISTS=<folder of the file lists>
+;   makensis -DVERSION=<x.y.z> -DSTAGE=<folder of the files> -DLISTS=<folder of the file lists>
 ;            -DOUTFILE=<installer.exe> -DICON=<file.ico> -DSIDE=<164x314 .bmp> [-DLICENCE=<file>]
 ;            installer.nsi
 ; STAGE holds exactly what is installed; release.sh writes the lists of File and Delete lines from
@@ -29,6 +29,7 @@ ManifestDPIAware true
 !define CLASSES "Software\Classes"
 !define PROGID "Fotoloom"
 !define UNINSTALLER "Uninstall Fotoloom.exe"
+!define BROWSER_EMULATION_KEY "Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION"
 
 ; The programs must carry the version the installer is named after.
 !getdllversion "${STAGE}\Builder.exe" builder_
@@ -196,6 +197,8 @@ Section "Uninstall"
   RMDir "$APPDATA\${PRODUCT}"
   DeleteRegKey HKCU "Software\Local AppWizard-Generated Applications\Builder"
   DeleteRegKey /ifempty HKCU "Software\Local AppWizard-Generated Applications"
+  ; The engine the preview asks the system's browser control for (the key is the system's).
+  DeleteRegValue HKCU "${BROWSER_EMULATION_KEY}" "Builder.exe"
 
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

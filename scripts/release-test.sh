@@ -200,6 +200,10 @@ check "the installed Builder.exe shows its main window" start_builder "$instdir/
 check "the installed fotoloom.exe says its version" test "$(wine "$instdir/fotoloom.exe" --version | tr -d '\r')" = "fotoloom $version"
 check "the installed fotoloom.exe builds a gallery" build_gallery "wine $instdir/fotoloom.exe" "$test/work/installed" winpath
 check "saving kept the recent list beside the program" ini_holds "$instdir/last.ini" 'trip\.gal' 
+# The value the preview writes for Builder.exe, as it writes it.
+emulation='HKCU\Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION'
+wine reg add "$emulation" /v Builder.exe /t REG_DWORD /d 11001 /f >/dev/null 2>&1
+check "the preview's browser setting is there before uninstalling" test -n "$(regvalue "$emulation" Builder.exe)"
 
 wine "$instdir/Uninstall Fotoloom.exe" /S
 check "the uninstaller ran silently" test $? -eq 0
@@ -209,6 +213,7 @@ check "the Start menu shortcut is gone" test ! -e "$winhome/AppData/Roaming/Micr
 check "the association is gone" regkey_absent 'HKCU\Software\Classes\Fotoloom'
 check "the .gal key is gone" regkey_absent 'HKCU\Software\Classes\.gal'
 check "the Apps & features entry is gone" regkey_absent "$uninstall"
+check "the preview's browser setting is gone" test -z "$(regvalue "$emulation" Builder.exe)"
 
 echo "== release test: installer, for every user (elevated, as Wine runs)"
 wine "$setup" /S

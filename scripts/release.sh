@@ -55,7 +55,7 @@ elif x86_64-w64-mingw32-objdump -p "$stage/Builder.exe" | grep -qi 'DLL Name: Si
 fi
 help=$(first "$win/app/Builder.chm" "$(built Builder.chm)")
 if [[ -n "$help" ]]; then cp "$help" "$stage/"; fi
-readme=$(first "$win/app/readme.txt" "$(built readme.txt)" docs/help/readme.txt docs/readme.txt readme.txt resources/readme.txt)
+readme=$(first "$win/app/readme.txt" "$(built readme.txt)")
 if [[ -n "$readme" ]]; then cp "$readme" "$stage/readme.txt"; fi
 licence=$(first LICENSE LICENSE.txt LICENCE COPYING)
 if [[ -n "$licence" ]]; then cp "$licence" "$stage/LICENSE.txt"; fi

@@ -1,12 +1,12 @@
-// The in-place container of the WebBrowser control: the one site object answers the control's
-// questions about where it lives, and refuses everything a document container would offer
-// (menus, toolbars, borders), which the preview has no use for.
+// The in-place container of the WebBrowser control: the host window, the site object
+// (browser_site.h) that answers the control's questions, and the control's own interfaces.
 
 #include "winui/web_browser.h"
 
 #include <ole2.h>
 #include <oleidl.h>
 
+#include "winui/browser_site.h"
 #include "winui/handles.h"
 
 namespace winui {
@@ -30,105 +30,6 @@ template <class T> void release(T*& p)
 }
 
 }  // namespace
-
-class CWebBrowser::Site final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
-public:
-    explicit Site(HWND host) : host_(host) {}
-    virtual ~Site() = default;
-
-    // IUnknown. The object lives as long as its CWebBrowser, which lets the control go first.
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite)
-            *out = static_cast<IOleClientSite*>(this);
-        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
-            *out = static_cast<IOleInPlaceSite*>(this);
-        else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
-            *out = static_cast<IOleInPlaceFrame*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override { return --references_; }
-
-    // IOleClientSite
-    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) override
-    {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetContainer(IOleContainer** out) override
-    {
-        if (out) *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP ShowObject() override { return S_OK; }
-    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleWindow
-    STDMETHODIMP GetWindow(HWND* out) override
-    {
-        if (!out) return E_POINTER;
-        *out = host_;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-    // IOleInPlaceSite
-    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnUIActivate() override { return S_OK; }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override
-    {
-        if (frame) {
-            *frame = this;
-            AddRef();
-        }
-        if (document) *document = nullptr;
-        RECT client{};
-        GetClientRect(host_, &client);
-        if (position) *position = client;
-        if (clip) *clip = client;
-        if (info) {
-            info->fMDIApp = FALSE;
-            info->hwndFrame = host_;
-            info->haccel = nullptr;
-            info->cAccelEntries = 0;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-    STDMETHODIMP DiscardUndoState() override { return S_OK; }
-    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // IOleInPlaceUIWindow
-    STDMETHODIMP GetBorder(LPRECT) override { return E_NOTIMPL; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
-
-    // IOleInPlaceFrame
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
-private:
-    HWND host_;
-    ULONG references_ = 1;
-};
 
 CWebBrowser::CWebBrowser() = default;
 
@@ -199,15 +100,15 @@ bool CWebBrowser::create(HWND parent, int id, const RECT& where)
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (!host_) return false;
     SetWindowLongPtrW(host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    site_ = std::make_unique<Site>(host_);
+    site_ = CBrowserSite::make(host_);
 
     useCurrentEngine();
     RECT client{};
     GetClientRect(host_, &client);
     const bool made = SUCCEEDED(CoCreateInstance(kWebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                                  reinterpret_cast<void**>(&object_))) &&
-                      SUCCEEDED(object_->SetClientSite(site_.get())) &&
-                      SUCCEEDED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, host_, &client)) &&
+                      SUCCEEDED(object_->SetClientSite(site_)) &&
+                      SUCCEEDED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, host_, &client)) &&
                       SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace_))) &&
                       SUCCEEDED(object_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&browser_)));
     if (!made) {
@@ -233,7 +134,9 @@ void CWebBrowser::destroy()
         DestroyWindow(host_);
         host_ = nullptr;
     }
-    site_.reset();
+    // Ours is let go; the site lives on while the control still holds it.
+    if (site_) site_->hostGone();
+    release(site_);
 }
 
 void CWebBrowser::move(const RECT& where)

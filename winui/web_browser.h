@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 #include "winui/seam.h"
@@ -19,6 +18,8 @@ struct IOleInPlaceObject;
 struct IDispatch;
 
 namespace winui {
+
+class CBrowserSite;
 
 class CWebBrowser final : public IPageView {
 public:
@@ -44,11 +45,10 @@ public:
     static void useCurrentEngine();
 
 private:
-    class Site;
     static LRESULT CALLBACK hostProc(HWND, UINT, WPARAM, LPARAM);
 
     HWND host_ = nullptr;
-    std::unique_ptr<Site> site_;
+    CBrowserSite* site_ = nullptr;  // one reference of ours
     IOleObject* object_ = nullptr;
     IOleInPlaceObject* inPlace_ = nullptr;
     IDispatch* browser_ = nullptr;

@@ -12,8 +12,7 @@ constexpr int kPanelWidth = 200;
 constexpr int kGap = 5;
 constexpr int kPanelRoom = 100;  // below the panel, for OK and Cancel
 constexpr int kButtonGap = 8;    // between OK and Cancel
-// Posted at opening: maximised while the dialog is still being made, it would be shown in its
-// template size by the dialog manager afterwards (so Wine does), so it is maximised once shown.
+// Posted at opening: the dialog is maximised once it is fully made.
 constexpr UINT kMaximize = WM_APP + 20;
 
 int heightOf(HWND window)
@@ -128,7 +127,9 @@ void CPreviewDlg::copyThemeImages()
 void CPreviewDlg::renderPreview()
 {
     if (!panel_.hwnd()) return;
-    const PreviewInput input = panel_.input(gallery_);
+    PreviewInput input = panel_.input(gallery_);
+    // The stand-in opens the page in the user's browser, which may not take a Windows path as an address.
+    input.samplesBesidePage = view_ == &fallback_;
     const PreviewResult result = RenderPreview(input, options_.folder, options_.templateRoot, prompter_);
     // A theme that is gone fell back to the first one there is: the list shows which.
     if (!result.themeName.empty() && result.themeName != input.settings.themeName) panel_.selectTheme(result.themeName);
@@ -137,18 +138,17 @@ void CPreviewDlg::renderPreview()
 
 LRESULT CPreviewDlg::onMaximize(WPARAM, LPARAM)
 {
-    ShowWindow(hwnd(), SW_MAXIMIZE);
-    // Where the system keeps a dialog from being maximised, it still gets the whole work area.
+    // Its normal size is the whole work area too: the dialog manager shows a modal dialog in its
+    // normal state when its queue first runs empty, which undoes a maximise made before (so Wine
+    // does), and a system may keep a dialog from being maximised at all.
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    RECT now{};
-    GetWindowRect(hwnd(), &now);
-    const RECT& area = monitor.rcWork;
-    if (GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor) &&
-        (now.right - now.left < area.right - area.left || now.bottom - now.top < area.bottom - area.top)) {
+    if (GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = monitor.rcWork;
         SetWindowPos(hwnd(), nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    ShowWindow(hwnd(), SW_MAXIMIZE);
     return 0;
 }
 

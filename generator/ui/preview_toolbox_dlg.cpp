@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "resources/resource.h"
+#include "winui/panel_keys.h"
 #include "winui/text.h"
 
 namespace {
@@ -83,6 +84,8 @@ bool CPreviewToolboxDlg::onInitDialog()
         colours_[i] = std::make_unique<CColourButton>();
         colours_[i]->attach(item(kColourFields[i].id));
     }
+    // Enter and Esc would otherwise reach the preview's OK and Cancel.
+    winui::keepPanelKeys(hwnd());
     // The panel is taller than its room: it scrolls by about half its own height.
     const int height = winui::clientSize(hwnd()).cy;
     scrollRange_ = std::max((height * 3 / 2 - height) / kScrollStep, 0);

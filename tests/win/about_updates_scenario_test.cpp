@@ -6,6 +6,7 @@
 
 #include "app/about_box_dlg.h"
 #include "app/product_links.h"
+#include "fotoloom_version.h"
 #include "paint_probe.h"
 
 namespace {
@@ -42,6 +43,14 @@ TEST_F(AboutBox, PaintsTheLogoOnWhiteAndTheRestOnAmber)
     PaintProbe titleProbe(titleRect.right, titleRect.bottom);
     SendMessageW(title, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(titleProbe.dc()), PRF_CLIENT);
     EXPECT_GT(titleProbe.count(titleRect, RGB(255, 205, 0)), titleRect.right * titleRect.bottom / 2);
+    DestroyWindow(about.hwnd());
+}
+
+TEST_F(AboutBox, NamesTheVersionTheBuildCarries)
+{
+    CAboutBoxDlg about;
+    ASSERT_TRUE(about.create(frameWindow()));
+    EXPECT_EQ(itemText(about.hwnd(), IDC_ABOUT_TITLE), winui::widen("Fotoloom v" FOTOLOOM_VERSION));
     DestroyWindow(about.hwnd());
 }
 

@@ -125,6 +125,24 @@ TEST_F(ColourButtonTest, PaintsItsColourAndTheDefaultColourAsTheButtonFace)
     EXPECT_GT(probe.count(RECT{0, 0, rc.right, rc.bottom}, RGB(0, 0, 0)), 0) << "black text for the default";
 }
 
+TEST_F(ColourButtonTest, ItsNameStaysReadableOnADarkColourAndOnALightOne)
+{
+    SetWindowPos(button, nullptr, 0, 0, 120, 24, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowTextW(button, L"WWWW");
+    RECT rc;
+    GetClientRect(button, &rc);
+    const RECT well{5, 5, picker.arrowRect().left - 5, rc.bottom - 5};  // inside the sunken edge
+    for (COLORREF colour : {RGB(20, 20, 40), RGB(128, 0, 0), RGB(250, 240, 200), RGB(255, 255, 0)}) {
+        picker.setColour(colour);
+        PaintProbe probe(rc.right, rc.bottom);
+        SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(probe.dc()), PRF_CLIENT);
+        const bool dark = GetRValue(colour) + GetGValue(colour) < 300;
+        EXPECT_GT(probe.count(well, dark ? RGB(255, 255, 255) : RGB(0, 0, 0)), 10)
+            << std::hex << colour << ": the name in " << (dark ? "white" : "black");
+        EXPECT_EQ(probe.count(well, dark ? RGB(0, 0, 0) : RGB(255, 255, 255)), 0) << std::hex << colour;
+    }
+}
+
 TEST_F(ColourButtonTest, KeyboardWalksThePaletteAndEnterConfirms)
 {
     open();

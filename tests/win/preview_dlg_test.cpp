@@ -118,6 +118,9 @@ TEST_F(PreviewDialog, OpeningClampsTheGridWritesTheSamplePageAndTellsTheViewToSh
     EXPECT_NE(text.find("<a href=\"#\" class=\"homepage\" title=\"Return to Home\">Back to Home</a>"),
               std::string::npos);
     EXPECT_EQ(text.find("mine.example"), std::string::npos);
+    // No browser control here: the page is for the user's own browser, its pictures named beside it.
+    EXPECT_FALSE(dialog->showsBrowser());
+    EXPECT_EQ(countOf(text, "<img class=\"divaround\" src=\"sample.gif\""), 100u);
     EXPECT_FALSE(styleSheet().empty());
     EXPECT_TRUE(fs::exists(folder / L"preview" / L"images" / L"paper.png"));
     CPicture sample;
@@ -217,6 +220,88 @@ TEST_F(PreviewDialog, CancelAfterChangingEverythingLeavesTheGalleryAsItWasApartF
     choose(IDC_THEME_LIST, 1);
     press(IDCANCEL);
     EXPECT_TRUE(static_cast<const GallerySettings&>(gallery) == opened);
+}
+
+// A key as the modal loop hands it over: the dialog manager of the preview first.
+bool keyThroughDialogManager(HWND dialog, HWND focus, WPARAM key)
+{
+    SetFocus(focus);
+    for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP}) {
+        MSG msg{focus, message, key, message == WM_KEYUP ? LPARAM(0xC0000001) : LPARAM(1), GetTickCount(), {}};
+        if (!IsWindow(dialog)) return false;
+        if (!IsDialogMessageW(dialog, &msg)) DispatchMessageW(&msg);
+        pump();
+    }
+    return IsWindow(dialog) != FALSE;
+}
+
+TEST_F(PreviewDialog, EnterAndEscInTheSettingsPanelDoNothingButStillAnswerTheDialogOutsideIt)
+{
+    gallery.columns = 4;
+    HWND window = open();
+    clickSpinUp(IDC_COLUMNS_SPIN);
+    for (int id : {IDC_COLUMNS, IDC_THEME_LIST, IDC_PHOTO_SIZE, IDC_GALLERY_TITLE_COLOR}) {
+        for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)})
+            ASSERT_TRUE(keyThroughDialogManager(window, GetDlgItem(panel(), id), key)) << "control " << id << " key " << key;
+    }
+    EXPECT_EQ(gallery.columns, 4);  // nothing stored by a key either
+    EXPECT_EQ(itemText(panel(), IDC_COLUMNS), L"5");
+
+    // On the dialog's own buttons the keys keep their meaning: Enter on OK stores and closes.
+    EXPECT_FALSE(keyThroughDialogManager(window, GetDlgItem(window, IDOK), VK_RETURN));
+    EXPECT_EQ(gallery.columns, 5);
+}
+
+// The width of a text in a control's own font.
+int textWidth(HWND control, const std::wstring& text)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return extent.cx;
+}
+
+RECT rectIn(HWND window, HWND parent)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+TEST_F(PreviewDialog, EveryLabelAndEveryNumberOfThePanelIsShownWhole)
+{
+    open();
+    const RECT room = winui::clientRect(panel());  // beside the panel's own scroll bar
+    for (HWND child = GetWindow(panel(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        const RECT r = rectIn(child, panel());
+        EXPECT_LE(r.right, room.right) << winui::windowText(child) << ": cut by the panel's edge";
+        if (_wcsicmp(name, L"Static") == 0) {
+            EXPECT_LE(textWidth(child, winui::windowText(child)), r.right - r.left) << winui::windowText(child);
+        }
+    }
+    const std::pair<int, int> numbers[] = {{IDC_ROWS, IDC_ROWS_SPIN},
+                                           {IDC_COLUMNS, IDC_COLUMNS_SPIN},
+                                           {IDC_THUMB_WIDTH, IDC_THUMB_WIDTH_SPIN},
+                                           {IDC_ALBUM_WIDTH, IDC_ALBUM_WIDTH_SPIN},
+                                           {IDC_OUTSIDE_BORDER, IDC_OUTSIDE_BORDER_SPIN},
+                                           {IDC_INSIDE_BORDER, IDC_INSIDE_BORDER_SPIN}};
+    for (const auto& [edit, spin] : numbers) {
+        HWND control = GetDlgItem(panel(), edit);
+        int low = 0, high = 0;
+        SendDlgItemMessageW(panel(), spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+        // The edit's text area, beside its spin (whose border may lie on the edit's).
+        RECT shown{};
+        SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+        EXPECT_GE(shown.right - shown.left, textWidth(control, std::to_wstring(high))) << "edit " << edit;
+        MapWindowPoints(control, panel(), reinterpret_cast<POINT*>(&shown), 2);
+        EXPECT_LE(shown.right, rectIn(GetDlgItem(panel(), spin), panel()).left) << "edit " << edit;
+    }
 }
 
 TEST_F(PreviewDialog, AnotherThemeCopiesItsImagesBesideThoseOfThePreviousOne)

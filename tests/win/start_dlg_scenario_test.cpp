@@ -4,6 +4,7 @@
 #include "scenario.h"
 
 #include "app/start_dlg.h"
+#include "fotoloom_version.h"
 #include "gallery/project_file.h"
 #include "paint_probe.h"
 
@@ -68,6 +69,24 @@ TEST_F(StartDialog, LabelsAreWhiteTextStandingOnThePicture)
         const RECT all{0, 0, r.right, r.bottom}, beyondText{r.right / 2, 0, r.right, r.bottom};
         EXPECT_GT(probe.count(all, RGB(255, 255, 255)), 10) << "the text is white";
         EXPECT_EQ(probe.count(beyondText, RGB(1, 2, 3)), (r.right - r.right / 2) * r.bottom) << "no background";
+        clickButton(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(StartDialog, NamesTheVersionTheBuildCarriesInFull)
+{
+    runStartDialog({"", "", ""}, [](HWND dialog) {
+        HWND label = GetDlgItem(dialog, IDC_START_VERSION);
+        const std::wstring text = itemText(dialog, IDC_START_VERSION);
+        EXPECT_EQ(text, winui::widen("version " FOTOLOOM_VERSION));
+        // The whole text fits its label.
+        HDC dc = GetDC(label);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        EXPECT_LE(extent.cx, winui::clientRect(label).right);
         clickButton(dialog, IDCANCEL);
     });
 }

@@ -68,6 +68,13 @@ TEST(PreviewPage, FillsTheTemplateWithTheSampleBlocks)
     percent.settings.homePageLink = 0;
     const std::string other = fillPreviewPage("%WIDTH%|%PICTURES%|%HOMEPAGE%", percent, "F/");
     EXPECT_EQ(other, "600%|<table width=\"100%\"></table>|");
+
+    // For the user's own browser the pictures are named beside the page.
+    PreviewInput beside = sampleInput();
+    beside.samplesBesidePage = true;
+    const std::string page2 = fillPreviewPage("%PICTURES%", beside, "C:\\Temp\\FotoloomPreview\\");
+    EXPECT_THAT(page2, HasSubstr("<img class=\"divaround\" src=\"sample.gif\" width=\"300\""));
+    EXPECT_EQ(page2.find("Temp"), std::string::npos);
 }
 
 TEST(PreviewPage, RenderWritesPageAndStyleSheetWithThePreviewsAlbumLinkKey)
