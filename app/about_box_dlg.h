@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "app/styled_label.h"
-#include "app/web_link.h"
+#include "controls/styled_label.h"
+#include "controls/web_link.h"
 #include "winui/dialog.h"
 #include "winui/handles.h"
 

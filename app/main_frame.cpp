@@ -156,6 +156,10 @@ void CMainFrame::onClose()
 
 void CMainFrame::onDestroy()
 {
+    // Children hear WM_DESTROY after their parent: the task pane's bar, whose end waits for the
+    // pane's thread while dispatching messages, goes first, so the quit posted below is the last
+    // thing this thread's queue sees before its loop.
+    if (HWND bar = taskPaneBar(); bar && IsWindow(bar)) DestroyWindow(bar);
     // The program ends with its main window.
     if (onClosed) onClosed();
 }

@@ -33,14 +33,19 @@ public:
 
     // --- Flows ----------------------------------------------------------------------------------
     // New and Open first ask to save a modified gallery, as closing does; Cancel there (or a
-    // save that did not happen) leaves everything as it was.
+    // save that did not happen) leaves everything as it was. A new gallery has no file yet: the
+    // window is "Fotoloom" and the save dialog offers no name.
     void newGallery();
-    // The open dialog, the load and the title; 1 when a file was chosen, 2 when cancelled.
-    int openGallery();
-    // Loads a project file and names the window after it (the part of Open after the dialog and
-    // its question). A file that cannot be opened changes neither the gallery nor the name.
-    void openGalleryFile(const std::string& path);
-    // The save dialog, the write, the title; true when the gallery was written.
+    // The open dialog (owned by `owner`, the frame when null), the load and the title; 1 when a
+    // file was chosen, 2 when cancelled.
+    int openGallery(HWND owner = nullptr);
+    // Loads a project file (a relative path is taken against the working folder now) and names
+    // the window after it: the part of Open after the dialog and its question. A file that
+    // cannot be opened changes neither the gallery nor the name; a damaged one leaves an empty,
+    // unnamed gallery, never what was half read. True when the gallery is the file's.
+    bool openGalleryFile(const std::string& path);
+    // The save dialog, the write, the title; true when the gallery was written. Replacing an
+    // existing file other than the gallery's own is asked about first.
     bool saveGallery();
 
     // The album operations (menu, toolbar and task-link ids); false for any other id.
@@ -105,6 +110,10 @@ private:
     // "The current album has not been saved. Save now?" while the gallery is modified: true once
     // it may be replaced or closed (saved, or the user said No), false after Cancel.
     bool offerToSave();
+    // No file name and the title "Fotoloom", as after the start.
+    void forgetGalleryFile();
+    // True when saving to `path` replaces nothing but the gallery's own file, or the user says so.
+    bool mayReplace(const std::string& path);
 
     void albumsReset() override;  // a reset gallery is an unnamed one
     void setTitle(const std::string& fileTitle);

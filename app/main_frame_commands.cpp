@@ -2,6 +2,7 @@
 // and toolbar, the panes, Exit and help.
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -25,6 +26,16 @@ std::string fileTitle(const std::string& path)
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) name.resize(dot);
     return name;
+}
+
+// Both names lead to one file (links and case taken into account); false when either is missing.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty()) return false;
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(std::filesystem::path(std::u8string(a.begin(), a.end())),
+                                                  std::filesystem::path(std::u8string(b.begin(), b.end())), error);
+    return same && !error;
 }
 
 winui::FileDialogRequest galleryRequest(bool save, const std::string& fileName)
@@ -111,34 +122,69 @@ bool CMainFrame::offerToSave()
 
 void CMainFrame::newGallery()
 {
-    // The reset names the window "Fotoloom".
-    if (offerToSave()) doc_.resetGallery();
+    if (!offerToSave()) return;
+    // The reset names the window "Fotoloom"; the file is forgotten so that a save never offers
+    // (and Enter never replaces) the previous project.
+    doc_.resetGallery();
+    forgetGalleryFile();
 }
 
-int CMainFrame::openGallery()
+void CMainFrame::forgetGalleryFile()
+{
+    doc_.galleryFileTitle.clear();
+    doc_.galleryPath.clear();
+    setTitle("");
+}
+
+int CMainFrame::openGallery(HWND owner)
 {
     if (!offerToSave()) return IDCANCEL;
-    const std::vector<std::wstring> chosen = winui::seam().fileDialog(hwnd(), galleryRequest(false, ""));
+    const std::vector<std::wstring> chosen =
+        winui::seam().fileDialog(owner ? owner : hwnd(), galleryRequest(false, ""));
     if (chosen.empty()) return IDCANCEL;
     openGalleryFile(winui::narrow(chosen.front()));
     return IDOK;
 }
 
-void CMainFrame::openGalleryFile(const std::string& path)
+bool CMainFrame::openGalleryFile(const std::string& given)
 {
-    // Tells the user of its own failures. A damaged file keeps what was read and names the
-    // window, so the user sees which file it was.
-    if (loadProject(doc_, path) == ProjectResult::CannotOpen) return;
+    // Absolute now: a later Save must write where this file is, whatever the working folder then.
+    const std::string path = absolutePath(given);
+    // The reader tells the user of its own failures.
+    switch (loadProject(doc_, path)) {
+    case ProjectResult::Ok: break;
+    case ProjectResult::CannotOpen: return false;
+    default:
+        // Half a project is no gallery to go on with: a save would write the junk back.
+        doc_.resetGallery();
+        forgetGalleryFile();
+        return false;
+    }
     doc_.galleryFileTitle = fileTitle(path);
     doc_.galleryPath = path;
     setTitle(doc_.galleryFileTitle);
+    return true;
+}
+
+bool CMainFrame::mayReplace(const std::string& path)
+{
+    if (!fileExists(path) || sameFile(path, doc_.galleryPath)) return true;
+    const std::string text = fileNameOf(path) + " already exists.\nDo you want to replace it?";
+    return doc_.prompter().showMessage(text, "Confirm Save As", MessageIcon::Warning, MessageButtons::YesNo) ==
+           MessageAnswer::Yes;
 }
 
 bool CMainFrame::saveGallery()
 {
-    const std::vector<std::wstring> chosen = winui::seam().fileDialog(hwnd(), galleryRequest(true, doc_.galleryPath));
-    if (chosen.empty()) return false;
-    const std::string path = winui::narrow(chosen.front());
+    std::string offered = doc_.galleryPath;
+    std::string path;
+    for (;;) {
+        const std::vector<std::wstring> chosen = winui::seam().fileDialog(hwnd(), galleryRequest(true, offered));
+        if (chosen.empty()) return false;
+        path = absolutePath(winui::narrow(chosen.front()));
+        if (mayReplace(path)) break;
+        offered = path;  // No: back to the dialog, as the system's own question does
+    }
     doc_.galleryFileTitle = fileTitle(path);
     doc_.galleryPath = path;
     const bool saved = saveProject(doc_, path, recent_) == ProjectResult::Ok;

@@ -113,21 +113,27 @@ void CStartDlg::onModify()
 {
     chooseModify(true);
     UpdateWindow(hwnd());  // the new choice shows before the file dialog covers it
-    if (frame_.openGallery() == IDOK) end(IDCANCEL);
+    // The file dialog is this dialog's own: closing it brings this dialog back, not the frame.
+    if (frame_.openGallery(hwnd()) == IDOK) end(IDCANCEL);
 }
 
 void CStartDlg::onBrowse()
 {
-    if (frame_.openGallery() == IDOK) end(IDCANCEL);
+    if (frame_.openGallery(hwnd()) == IDOK) end(IDCANCEL);
 }
 
 void CStartDlg::onRecent(size_t entry)
 {
     const std::string& path = recent_[entry];
     if (noEntry(path)) return;
-    // The reader tells the user of a file that is gone or damaged; the dialog closes either way.
-    // A recent gallery is only loaded: the window title and the gallery's file name stay as they are.
-    loadProject(doc_, path);
+    // A recent gallery opens like Open does: the window is named after it and Save writes it
+    // back there. The reader tells of a damaged file; a file that is gone is named here, so the
+    // user knows which entry it was. The dialog closes either way.
+    if (!fileExists(path))
+        doc_.prompter().showMessage("Cannot open gallery!\n\n" + path + "\nThe file no longer exists.", "Fotoloom",
+                                    MessageIcon::Error, MessageButtons::Ok);
+    else
+        frame_.openGalleryFile(path);
     end(IDCANCEL);
 }
 
@@ -137,9 +143,10 @@ void CStartDlg::onNext()
         end(IDCANCEL);
         return;
     }
+    // "Modify" with no file chosen (its file dialog was cancelled).
     winui::seam().messageBox(hwnd(),
-                             L"The directory does not contain a valid Fotoloom project.\nPlease choose a valid Web "
-                             L"Gallery project or select 'Create a new Web Gallery'.",
+                             L"No gallery was chosen.\nPlease choose a Web Gallery project with 'Browse...' or "
+                             L"select 'Create a new Web Gallery'.",
                              L"Fotoloom", MB_OK | MB_ICONERROR);
 }
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "app/styled_label.h"
+#include "controls/styled_label.h"
 #include "winui/dialog.h"
 #include "winui/handles.h"
 

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr UINT kArrangeMessage = WM_APP + 2;  // posted after rows left the list
+constexpr UINT kRemadeMessage = WM_APP + 3;   // posted when cells made again after an edit are ready
 constexpr int kListId = 1;
 
 // The menu image list: bitmap 131 cut into 16-pixel images, then the album icon 164.
@@ -34,6 +35,7 @@ std::unique_ptr<winui::IView> createThumbViewerView(CBuilderDoc& doc, HWND paren
 CThumbViewerView::CThumbViewerView(CBuilderDoc& doc) : doc_(doc), cache_(&sharedThumbnailCache())
 {
     worker_.setCache(cache_);
+    remaker_.setCache(cache_);
     doc_.addObserver(this);
 }
 
@@ -41,6 +43,7 @@ void CThumbViewerView::setThumbnailCache(ThumbnailCache* cache)
 {
     cache_ = cache;
     worker_.setCache(cache);
+    remaker_.setCache(cache);
 }
 
 CThumbViewerView::~CThumbViewerView()
@@ -64,6 +67,7 @@ const winui::MessageMapBase* CThumbViewerView::messageMap() const
                                 .on<WM_CONTEXTMENU>(&CThumbViewerView::onContextMenu)
                                 .raw(kCellMessage, &CThumbViewerView::onCell)
                                 .raw(kArrangeMessage, &CThumbViewerView::onArrange)
+                                .raw(kRemadeMessage, &CThumbViewerView::onRemade)
                                 .notifyAnswer(kListId, LVN_GETDISPINFOW, &CThumbViewerView::onGetDispInfo)
                                 .notifyAnswer(kListId, LVN_GETINFOTIPW, &CThumbViewerView::onGetInfoTip)
                                 .notify(kListId, NM_DBLCLK, &CThumbViewerView::onDoubleClick)
@@ -97,6 +101,8 @@ bool CThumbViewerView::onCreate(const CREATESTRUCTW&)
     const int dpi = screenDpi();
     cell_ = cellSizeForDpi(dpi);
     worker_.setCellSize(cell_);
+    remaker_.setCellSize(cell_);
+    remaker_.setTarget(hwnd(), kRemadeMessage);
     thumbnails_.reset(ImageList_Create(cell_.width, cell_.height, ILC_COLOR24, 0, 1));
     if (!thumbnails_) return false;
     SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(thumbnails_.get()));
@@ -116,11 +122,16 @@ void CThumbViewerView::onSetFocus(HWND)
     if (list_) SetFocus(list_);
 }
 
-void CThumbViewerView::onDestroy() { stopWorker(); }
+void CThumbViewerView::onDestroy()
+{
+    stopWorker();
+    remaker_.stop();
+}
 
 void CThumbViewerView::onFinalMessage()
 {
     stopWorker();
+    remaker_.stop();
     list_ = nullptr;
 }
 
@@ -216,6 +227,7 @@ void CThumbViewerView::stopWorker()
 void CThumbViewerView::deleteAll()
 {
     stopWorker();
+    remaker_.clear();
     if (list_) SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     if (thumbnails_) ImageList_RemoveAll(thumbnails_.get());
     rowSlot_.clear();
@@ -294,22 +306,39 @@ void CThumbViewerView::waitForThumbnails()
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE);
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+    // Then the cells made again after edits: only their own message is taken from the queue.
+    for (;;) {
+        const bool busy = remaker_.busy();
+        MSG msg;
+        while (PeekMessageW(&msg, hwnd(), kRemadeMessage, kRemadeMessage, PM_REMOVE)) DispatchMessageW(&msg);
+        if (!busy) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE);
+    }
 }
 
-// After a rotation: redo the row's cell at once (a picture that no longer loads gets the mark).
+// After a rotation: the row's cell is made again by the remaker (a picture that no longer loads
+// gets the mark). Until it arrives the row keeps what it shows; a late cell of the album's worker,
+// made before the edit, is stale from now on.
 void CThumbViewerView::remakeCell(int row)
 {
     const std::optional<size_t> position = doc_.galleryIndexOfRow(row);
     const int slot = rowSlot(row);
     if (!position || slot < 0) return;
-    // From the cache when it can: a turn is made from the cached unturned cell, without a decode.
-    const ThumbnailCell cell = makeCellOf(doc_.images()[*position], cache_, cell_);
-    if (!cell.bitmap) return;
-    ImageList_Replace(thumbnails_.get(), slot, cell.bitmap.get(), nullptr);
-    slotDrawn_[static_cast<size_t>(slot)] = 1;
     slotRemade_[static_cast<size_t>(slot)] = 1;
-    slotProblem_[static_cast<size_t>(slot)] = cell.problem;
-    SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+    remaker_.request(static_cast<size_t>(slot), doc_.images()[*position]);
+}
+
+LRESULT CThumbViewerView::onRemade(WPARAM, LPARAM)
+{
+    for (CThumbnailRemaker::Remade& remade : remaker_.take()) {
+        if (remade.slot >= slotDrawn_.size()) continue;
+        ImageList_Replace(thumbnails_.get(), static_cast<int>(remade.slot), remade.cell.bitmap.get(), nullptr);
+        slotDrawn_[remade.slot] = 1;
+        slotProblem_[remade.slot] = remade.cell.problem;
+        if (const int row = rowOfSlot(remade.slot); row >= 0)
+            SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+    }
+    return 0;
 }
 
 void CThumbViewerView::thumbnailRowChanged(int row) { remakeCell(row); }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/owner_menu_icons.h"
+#include "app/thumbnail_remaker.h"
 #include "app/thumbnail_worker.h"
 #include "gallery/builder_doc.h"
 #include "winui/handles.h"
@@ -83,6 +84,8 @@ public:
     // Waits until the worker has drawn every cell it will draw (serving its messages).
     void waitForThumbnails();
     bool workerRunning() const { return worker_.running(); }
+    // True while cells asked for after an edit are still being made.
+    bool remaking() { return remaker_.busy(); }
 
     // --- IDocObserver --------------------------------------------------------------------------
     void currentAlbumChanged(int row) override;
@@ -104,6 +107,7 @@ private:
     void onDestroy();
     void onContextMenu(HWND clicked, POINT screen);
     LRESULT onCell(WPARAM slot, LPARAM cell);
+    LRESULT onRemade(WPARAM, LPARAM);
     LRESULT onArrange(WPARAM, LPARAM);
     LRESULT onGetDispInfo(NMLVDISPINFOW& info);
     LRESULT onGetInfoTip(NMLVGETINFOTIPW& tip);
@@ -147,6 +151,7 @@ private:
     std::vector<CellProblem> slotProblem_;  // why a slot shows the missing-picture mark
     bool arrangePending_ = false;           // rows left: the rest close up once the operation is over
     CThumbnailWorker worker_;
+    CThumbnailRemaker remaker_;  // cells made again after an edit, never on this thread
     ThumbnailCache* cache_ = nullptr;
     bool stoppingWorker_ = false;  // the worker is being stopped; its wait serves sent messages
     bool rebuildPending_ = false;  // a rebuild was asked for meanwhile: done once the stop is over

@@ -25,9 +25,9 @@ ThumbnailCell cellOf(const Image& image, const CPicture& fitted, bool shown, Cel
                          CellProblem::None};
 }
 
-size_t helperCount(size_t pictures, size_t limit)
+size_t helperCount(size_t pictures)
 {
-    const size_t cores = limit ? limit : std::max(1u, std::thread::hardware_concurrency());
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     return std::clamp<size_t>(std::min(cores, pictures), 1, 8);
 }
 
@@ -42,7 +42,7 @@ bool CThumbnailWorker::start(HWND view, UINT message, std::vector<Image> images)
     view_ = view;
     message_ = message;
     images_ = std::move(images);
-    helpers_ = helperCount(images_.size(), helperLimit_);
+    helpers_ = helperCount(images_.size());
     runCache_ = cacheChosen_ ? cache_ : &sharedThumbnailCache();
     runCell_ = cell_;
     stopping_ = false;

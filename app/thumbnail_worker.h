@@ -43,8 +43,6 @@ public:
     CThumbnailWorker(const CThumbnailWorker&) = delete;
     CThumbnailWorker& operator=(const CThumbnailWorker&) = delete;
 
-    // How many helpers decode at most; 0 (the default) means one per core. Takes effect at the next start.
-    void setHelperLimit(size_t limit) { helperLimit_ = limit; }
     // The cache to use from the next start; null caches nothing. The user's own cache
     // (sharedThumbnailCache) unless set.
     void setCache(ThumbnailCache* cache)
@@ -60,7 +58,6 @@ public:
     // Asks the running worker to stop after its current picture and waits for it.
     void stop();
     bool running() const { return thread_ && WaitForSingleObject(thread_.get(), 0) == WAIT_TIMEOUT; }
-    bool stopping() const { return stopDepth_ > 0; }
 
 private:
     static DWORD WINAPI run(void* self);
@@ -83,7 +80,6 @@ private:
     UINT message_ = 0;
     std::vector<Image> images_;  // the album as it was at the start
     std::atomic<bool> stopping_{false};
-    size_t helperLimit_ = 0;
     size_t helpers_ = 1;  // for the current run
     ThumbnailCache* cache_ = nullptr;
     bool cacheChosen_ = false;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/styled_label.h"
+#include "controls/styled_label.h"
 #include "winui/dialog.h"
 #include "winui/handles.h"
 

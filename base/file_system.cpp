@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <random>
 #include <thread>
@@ -135,6 +136,22 @@ std::string fileNameOf(const std::string& path)
 {
     size_t cut = path.find_last_of(kSeparators);
     return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string absolutePath(const std::string& path)
+{
+    std::u8string utf8(path.begin(), path.end());
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(utf8), error);
+    if (error) return path;
+    std::u8string normal = full.lexically_normal().u8string();
+    return std::string(normal.begin(), normal.end());
+}
+
+bool isAbsolutePath(const std::string& path)
+{
+    std::u8string utf8(path.begin(), path.end());
+    return !path.empty() && std::filesystem::path(utf8).is_absolute();
 }
 
 // --- TemporaryFile -----------------------------------------------------------------------------

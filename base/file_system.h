@@ -47,6 +47,12 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // joinPath(folderOf(p), fileNameOf(p)) gives p back.
 std::string folderOf(const std::string& path);
 std::string fileNameOf(const std::string& path);
+// The path as the program stores it: absolute (against the working folder), with "." and ".."
+// resolved; unchanged when the system cannot tell the working folder.
+std::string absolutePath(const std::string& path);
+// True for a path that names the same place whatever the working folder ("C:\x", "\\server\x"
+// or "/x"; not "x", "C:x" or "\x" on Windows).
+bool isAbsolutePath(const std::string& path);
 
 // --- What a name stands for --------------------------------------------------------------------
 

@@ -21,7 +21,6 @@ public:
 
     // Ends the bar's line, so that what follows starts on a line of its own.
     void finish();
-    bool cancelSeen() const { return cancelSeen_; }
 
 private:
     void clearBar();

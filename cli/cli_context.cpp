@@ -53,16 +53,6 @@ int albumRowOf(const CBuilderDoc& doc, int position)
                    std::to_string(count) + (count == 1 ? " album" : " albums"));
 }
 
-std::string absolutePath(const std::string& path)
-{
-    std::u8string utf8(path.begin(), path.end());
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(utf8), error);
-    if (error) return path;
-    std::u8string normal = full.lexically_normal().u8string();
-    return std::string(normal.begin(), normal.end());
-}
-
 std::string recentListPath()
 {
     std::optional<std::string> chosen = environmentVariable("FOTOLOOM_RECENT_INI");

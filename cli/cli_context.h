@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/file_system.h"  // absolutePath
 #include "cli/cli_prompter.h"
 #include "gallery/builder_doc.h"
 #include "gallery/project_file.h"
@@ -65,9 +66,6 @@ private:
 
 // A 1-based album position from the command line, as a 0-based row; CliError when out of range.
 int albumRowOf(const CBuilderDoc& doc, int position);
-
-// The path as the program stores it: absolute, with "." and ".." resolved.
-std::string absolutePath(const std::string& path);
 
 // Where saves record the recent list: $FOTOLOOM_RECENT_INI, else "last.ini" in the usual place.
 std::string recentListPath();

@@ -1,10 +1,9 @@
 #include "cli/cli_prompter.h"
 
-MessageAnswer CliPrompter::showMessage(const std::string& text, const std::string&, MessageIcon icon,
+MessageAnswer CliPrompter::showMessage(const std::string& text, const std::string&, MessageIcon,
                                        MessageButtons buttons)
 {
     if (buttons != MessageButtons::Ok) return MessageAnswer::Yes;
-    if (icon != MessageIcon::Information) ++problems_;
     // One line per message, whatever line breaks the text was written with for a dialog.
     std::string line = text;
     for (char& c : line)

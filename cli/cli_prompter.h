@@ -16,11 +16,8 @@ public:
 
     // Names the file the following messages are about ("fotoloom: FILE: text"); "" for none.
     void setSubject(std::string subject) { subject_ = std::move(subject); }
-    // How many warnings and errors have been shown (questions do not count).
-    int problemCount() const { return problems_; }
 
 private:
     std::ostream& err_;
     std::string subject_;
-    int problems_ = 0;
 };

@@ -181,9 +181,15 @@ void pumpPaint(BarRecord& bar)
     if (bar.paintPump) return;
     bar.paintPump = true;
     MSG msg;
-    // Bounded: a window that never validates itself must not hold the layout here.
-    for (int i = 0; i < 256 && PeekMessageA(&msg, nullptr, WM_PAINT, WM_ERASEBKGND, PM_REMOVE | PM_QS_PAINT); ++i)
+    // Bounded: a window that never validates itself must not hold the layout here. WM_QUIT lies
+    // inside the range; one taken here goes back for the thread's own loop.
+    for (int i = 0; i < 256 && PeekMessageA(&msg, nullptr, WM_PAINT, WM_ERASEBKGND, PM_REMOVE | PM_QS_PAINT); ++i) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
         DispatchMessageA(&msg);
+    }
     bar.paintPump = false;
 }
 

@@ -26,15 +26,43 @@ struct StartBlock {
     HWND bar = nullptr;  // the result
 };
 
-// One message for `window` (the host's parent window) while the host waits.
-void dispatchOne(HWND window)
-{
-    MSG msg;
-    if (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+// The host's thread waiting for its bar: it dispatches the parent's messages in the meantime.
+// PeekMessage hands out WM_QUIT whatever window it is asked for; a quit taken here is kept and
+// posted again once the wait is over, so the host's own loop still sees it and the program ends.
+class HostWait {
+public:
+    explicit HostWait(HWND parent) : parent_(parent) {}
+    HostWait(const HostWait&) = delete;
+    HostWait& operator=(const HostWait&) = delete;
+    ~HostWait()
+    {
+        if (quit_) PostQuitMessage(quitCode_);
+    }
+
+    void dispatchOne()
+    {
+        MSG msg;
+        if (!PeekMessageA(&msg, parent_, 0, 0, PM_REMOVE)) return;
+        if (msg.message == WM_QUIT) {
+            quit_ = true;
+            quitCode_ = static_cast<int>(msg.wParam);
+            return;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
+
+    // Taking the quit clears its flag, so the wait does not spin on it.
+    static DWORD wait(HANDLE handle, DWORD timeout)
+    {
+        return MsgWaitForMultipleObjects(1, &handle, FALSE, timeout, QS_ALLINPUT | QS_ALLPOSTMESSAGE);
+    }
+
+private:
+    HWND parent_;
+    bool quit_ = false;
+    int quitCode_ = 0;
+};
 
 // The bar's thread: waits in short slices for the stop signal, replays deferred layout work
 // between messages, and ends when the bar is gone.
@@ -88,10 +116,11 @@ DWORD WINAPI barThread(void* parameter)
 // Waits for a thread that ends by itself, keeping the host's window answering meanwhile.
 void waitForThread(HANDLE thread, HWND parent)
 {
+    HostWait host(parent);
     for (;;) {
-        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, 10, QS_ALLINPUT | QS_ALLPOSTMESSAGE);
+        const DWORD woke = host.wait(thread, 10);
         if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
-        dispatchOne(parent);
+        host.dispatchOne();
     }
 }
 
@@ -113,14 +142,17 @@ extern "C" HWND WINAPI sidefoldCreateBar(HWND parent, DWORD style, DWORD exStyle
         FreeLibrary(start.self);
         return nullptr;
     }
-    for (;;) {
-        const DWORD woke = MsgWaitForMultipleObjects(1, &start.ready, FALSE, INFINITE, QS_ALLINPUT);
-        if (woke == WAIT_OBJECT_0) break;
-        if (woke != WAIT_OBJECT_0 + 1) {
-            WaitForSingleObject(start.ready, INFINITE);
-            break;
+    {
+        HostWait host(parent);
+        for (;;) {
+            const DWORD woke = host.wait(start.ready, INFINITE);
+            if (woke == WAIT_OBJECT_0) break;
+            if (woke != WAIT_OBJECT_0 + 1) {
+                WaitForSingleObject(start.ready, INFINITE);
+                break;
+            }
+            host.dispatchOne();
         }
-        dispatchOne(parent);
     }
     CloseHandle(start.ready);
     // The bar may already be gone again (closed by a message the host dispatched meanwhile).

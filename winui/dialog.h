@@ -21,7 +21,6 @@ public:
     bool createModeless(HWND owner);
     // Closes the dialog: EndDialog when modal, DestroyWindow when modeless.
     void end(INT_PTR result);
-    bool isModal() const { return modal_; }
 
 protected:
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

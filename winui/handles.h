@@ -85,7 +85,6 @@ public:
     PaintDc& operator=(const PaintDc&) = delete;
 
     HDC get() const { return dc_; }
-    const RECT& dirty() const { return paint_.rcPaint; }
 
 private:
     HWND window_;

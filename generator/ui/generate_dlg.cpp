@@ -3,12 +3,16 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "base/file_system.h"
 #include "generator/theme_files.h"
 #include "resources/resource.h"
 #include "winui/seam.h"
 #include "winui/text.h"
 
 namespace {
+
+constexpr char kNoOutputFolderMessage[] =
+    "Please choose the folder to build the Web Gallery in, with its full path (\"Browse...\").";
 
 // From the worker to the dialog. Posted: kProgress (wParam album %, lParam total %), kEnded.
 // Sent, the worker waiting for the answer: kWarning, kAskView (lParam a const std::string*;
@@ -153,8 +157,15 @@ void CGenerateDlg::startBuild()
         tell(problem);
         return;
     }
+    // A relative folder would be taken against whatever the working folder is now.
+    const std::string output = winui::narrow(itemText(IDC_OUTPUT_FOLDER));
+    if (!isAbsolutePath(output)) {
+        tell(output.empty() ? kNoOutputFolderMessage
+                            : "The folder \"" + output + "\" is not a full path.\n" + kNoOutputFolderMessage);
+        return;
+    }
     doc_.themeName = theme;
-    doc_.outputFolder = winui::narrow(itemText(IDC_OUTPUT_FOLDER));
+    doc_.outputFolder = output;
     doc_.galleryTitle = title;
     state_.store(State::Building);
     showState(State::Building);

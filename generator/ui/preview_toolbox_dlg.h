@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/colour_button.h"
+#include "controls/colour_button.h"
 #include "generator/preview_page.h"
 #include "winui/dialog.h"
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/colour_button.h"
+#include "controls/colour_button.h"
 #include "paint_probe.h"
 
 namespace {

@@ -63,7 +63,9 @@ TEST_F(FileScenario, CancelledOpenChangesNothingAndReportsTheCancel)
     EXPECT_EQ(albumTitles(), (std::vector<std::string>{"Mine"}));
 }
 
-TEST_F(FileScenario, DamagedProjectIsReportedKeepsWhatWasReadAndStillNamesTheWindow)
+// Half a project is never left behind to be saved back: a damaged file leaves an empty, unnamed
+// gallery.
+TEST_F(FileScenario, DamagedProjectIsReportedAndLeavesAnEmptyUnnamedGallery)
 {
     const std::string good = writeProject(L"whole.gal");
     std::ifstream in(std::filesystem::path(winui::widen(good)), std::ios::binary);
@@ -72,19 +74,91 @@ TEST_F(FileScenario, DamagedProjectIsReportedKeepsWhatWasReadAndStillNamesTheWin
     const std::string damaged = path(L"damaged.gal");
     std::ofstream(std::filesystem::path(winui::widen(damaged)), std::ios::binary) << bytes.substr(0, bytes.size() / 3);
 
-    seam.fileAnswers = {{winui::widen(damaged)}};
+    seam.fileAnswers = {{winui::widen(good)}, {winui::widen(damaged)}};
+    menu(ID_GALLERY_OPEN);
+    ASSERT_EQ(windowTitle(), L"Fotoloom - whole");
     EXPECT_EQ(frame().openGallery(), IDOK);
     ASSERT_EQ(seam.boxes.size(), 1u);
     EXPECT_EQ(seam.boxes[0].text, L"Wrong GAL file!");
     EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-    EXPECT_EQ(windowTitle(), L"Fotoloom - damaged");
-    EXPECT_EQ(listedAlbums().size(), static_cast<size_t>(doc().albumCount()));
+    EXPECT_EQ(windowTitle(), L"Fotoloom");
+    EXPECT_EQ(doc().albumCount(), 0);
+    EXPECT_TRUE(listedAlbums().empty());
+    EXPECT_EQ(doc().galleryPath, "");
+    EXPECT_FALSE(doc().isModified());
+    // The next save names no file: neither the damaged one nor the one open before.
+    menu(ID_GALLERY_SAVE);
+    ASSERT_EQ(seam.fileRequests.size(), 3u);
+    EXPECT_EQ(seam.fileRequests[2].fileName, L"");
 
     seam.boxes.clear();
     seam.fileAnswers = {{winui::widen(path(L"missing.gal"))}};
     menu(ID_GALLERY_OPEN);
     ASSERT_EQ(seam.boxes.size(), 1u);
     EXPECT_EQ(seam.boxes[0].text, L"Cannot open gallery!");
+}
+
+// A save never replaces another project without asking; the gallery's own file is saved over
+// as often as the user likes.
+TEST_F(FileScenario, SavingOntoAnotherExistingProjectAsksFirst)
+{
+    const std::string theirs = writeProject(L"theirs.gal");
+    makeAlbums({"Mine"});
+    doc().galleryTitle = "mine";
+    const std::wstring question = L"theirs.gal already exists.\nDo you want to replace it?";
+
+    // No: back to the dialog, which offers the name again; cancelling it writes nothing.
+    seam.fileAnswers = {{winui::widen(theirs)}};
+    seam.boxAnswers = {IDNO};
+    menu(ID_GALLERY_SAVE);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, question);
+    EXPECT_EQ(seam.boxes[0].caption, L"Confirm Save As");
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONWARNING));
+    ASSERT_EQ(seam.fileRequests.size(), 2u);
+    EXPECT_EQ(seam.fileRequests[1].fileName, winui::widen(theirs));
+    CBuilderDoc reread;
+    ASSERT_EQ(loadProject(reread, theirs), ProjectResult::Ok);
+    EXPECT_EQ(reread.galleryTitle, "On disk");
+    EXPECT_TRUE(doc().isModified());
+    EXPECT_EQ(windowTitle(), L"Fotoloom");
+
+    // Yes: replaced.
+    seam.fileAnswers = {{winui::widen(theirs)}};
+    seam.boxAnswers = {IDYES};
+    menu(ID_GALLERY_SAVE);
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    ASSERT_EQ(loadProject(reread, theirs), ProjectResult::Ok);
+    EXPECT_EQ(reread.galleryTitle, "mine");
+    EXPECT_EQ(windowTitle(), L"Fotoloom - theirs");
+
+    // Its own file now: saved again without a question, also spelled in another case.
+    doc().galleryTitle = "again";
+    std::wstring shouted = winui::widen(theirs);
+    shouted.replace(shouted.size() - 10, 6, L"THEIRS");
+    seam.fileAnswers = {{winui::widen(theirs)}, {shouted}};
+    menu(ID_GALLERY_SAVE);
+    menu(ID_GALLERY_SAVE);
+    EXPECT_EQ(seam.boxes.size(), 2u);
+    ASSERT_EQ(loadProject(reread, theirs), ProjectResult::Ok);
+    EXPECT_EQ(reread.galleryTitle, "again");
+}
+
+// A project named by a relative path is stored by its full path: a save after the working
+// folder changed still writes the file that was opened.
+TEST_F(FileScenario, ARelativeProjectPathIsMadeAbsoluteWhenOpened)
+{
+    const std::string file = writeProject(L"relative.gal");
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    const bool opened = frame().openGalleryFile("relative.gal");
+    SetCurrentDirectoryW(before);
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(winui::widen(doc().galleryPath)),
+                                            std::filesystem::path(winui::widen(file))));
+    EXPECT_TRUE(isAbsolutePath(doc().galleryPath));
+    EXPECT_EQ(windowTitle(), L"Fotoloom - relative");
 }
 
 TEST_F(FileScenario, SaveOffersTheCurrentPathWritesCommitsAndNamesTheWindow)
@@ -147,9 +221,14 @@ TEST_F(FileScenario, NewGalleryResetsTheGalleryAndTheTitle)
     EXPECT_TRUE(listedAlbums().empty());
     EXPECT_EQ(doc().galleryTitle, "Untitled Gallery");
     EXPECT_FALSE(doc().isModified());
-    EXPECT_EQ(doc().galleryPath, file);  // a new gallery keeps the path the save dialog offers
+    // A new gallery is unnamed: its save offers no file, so Enter cannot replace the old project.
+    EXPECT_EQ(doc().galleryPath, "");
+    EXPECT_EQ(doc().galleryFileTitle, "");
     menu(ID_GALLERY_NEW);
     EXPECT_EQ(windowTitle(), L"Fotoloom");
+    menu(ID_GALLERY_SAVE);
+    ASSERT_EQ(seam.fileRequests.size(), 2u);
+    EXPECT_EQ(seam.fileRequests[1].fileName, L"");
 }
 
 // New and Open never drop unsaved work: they ask as closing does, and only Yes (once saved) or

@@ -280,4 +280,28 @@ TEST_F(GenerateDialog, ATitleThatCannotNameAFolderIsRefusedBeforeAnythingIsWritt
     EXPECT_EQ(dialog->buildsEnded(), 0);
 }
 
+// A gallery is built only where the user said: an empty or relative folder would be taken against
+// whatever the working folder happens to be.
+TEST_F(GenerateDialog, AnEmptyOrRelativeOutputFolderIsRefusedBeforeAnythingIsWritten)
+{
+    album("One", "", {picture(L"a.jpg", 320, 240)});
+    HWND window = open();
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    for (const wchar_t* given : {L"", L"out", L"C:out", L"\\out"}) {
+        seam.boxes.clear();
+        SetDlgItemTextW(window, IDC_OUTPUT_FOLDER, given);
+        press(IDC_BUILD_BUTTON);
+        EXPECT_EQ(buttonCaption(window), L"Build Web Gallery") << winui::narrow(given);
+        ASSERT_EQ(seam.boxes.size(), 1u) << winui::narrow(given);
+        EXPECT_NE(seam.boxes[0].text.find(L"full path"), std::wstring::npos);
+        EXPECT_EQ(dialog->buildsEnded(), 0);
+    }
+    SetCurrentDirectoryW(before);
+    EXPECT_TRUE(fs::is_empty(folder / L"out"));
+    EXPECT_FALSE(fs::exists(folder / L"Trip"));
+    EXPECT_EQ(doc.outputFolder, narrowPath(folder / L"out"));
+}
+
 }  // namespace

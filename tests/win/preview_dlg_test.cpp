@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/colour_popup.h"
+#include "controls/colour_popup.h"
 #include "fake_seam.h"
 #include "gallery/builder_doc.h"
 #include "generator/ui/preview_dlg.h"

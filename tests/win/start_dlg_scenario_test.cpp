@@ -97,6 +97,9 @@ TEST_F(StartDialog, ModifyOpensTheFileDialogCancellingKeepsTheDialogAndNextThenE
         clickLabel(dialog, IDC_START_MODIFY);  // the label does what its radio button does
         ASSERT_EQ(seam.fileRequests.size(), 1u);
         EXPECT_FALSE(seam.fileRequests[0].save);
+        // Owned by the start dialog: when it closes, the start dialog comes back, not the frame.
+        EXPECT_EQ(seam.fileOwners[0], dialog);
+        EXPECT_FALSE(IsWindowEnabled(frameWindow()));
         EXPECT_TRUE(IsWindow(dialog));
         EXPECT_TRUE(IsDlgButtonChecked(dialog, IDC_START_MODIFY_RADIO));
         EXPECT_FALSE(IsDlgButtonChecked(dialog, IDC_START_NEW_RADIO));
@@ -105,8 +108,8 @@ TEST_F(StartDialog, ModifyOpensTheFileDialogCancellingKeepsTheDialogAndNextThenE
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_START_NEXT, BN_CLICKED), 0);
         ASSERT_EQ(seam.boxes.size(), 1u);
         EXPECT_EQ(seam.boxes[0].text,
-                  L"The directory does not contain a valid Fotoloom project.\nPlease choose a valid Web Gallery "
-                  L"project or select 'Create a new Web Gallery'.");
+                  L"No gallery was chosen.\nPlease choose a Web Gallery project with 'Browse...' or select "
+                  L"'Create a new Web Gallery'.");
         EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
         EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
         EXPECT_TRUE(IsWindow(dialog));
@@ -130,23 +133,27 @@ TEST_F(StartDialog, BrowseOpensTheChosenGalleryAndCloses)
     EXPECT_EQ(albumTitles(), std::vector<std::string>{"Lakes"});
 }
 
-TEST_F(StartDialog, ARecentGalleryIsLoadedWithoutRenamingTheWindowOrTheGallery)
+// A recent gallery opens as Open opens it: named window, and a later Save writes that file.
+TEST_F(StartDialog, ARecentGalleryOpensLikeOpenAndNamesTheWindow)
 {
     const std::string project = writeProject(L"lakes.gal");
     runStartDialog({"", project, ""}, [](HWND dialog) { clickLabel(dialog, IDC_START_RECENT2); });
     EXPECT_EQ(albumTitles(), std::vector<std::string>{"Lakes"});
-    EXPECT_EQ(windowTitle(), L"Fotoloom");
-    EXPECT_EQ(doc().galleryPath, "");
+    EXPECT_EQ(windowTitle(), L"Fotoloom - lakes");
+    EXPECT_EQ(doc().galleryPath, project);
     EXPECT_TRUE(seam.boxes.empty());
 }
 
-TEST_F(StartDialog, ARecentGalleryThatIsGoneIsReportedByTheReaderAndTheDialogCloses)
+TEST_F(StartDialog, ARecentGalleryThatIsGoneIsNamedInTheMessageAndTheDialogCloses)
 {
     makeAlbums({"Mine"});
-    runStartDialog({path(L"gone.gal"), "", ""}, [](HWND dialog) { clickLabel(dialog, IDC_START_RECENT1); });
+    const std::string gone = path(L"gone.gal");
+    runStartDialog({gone, "", ""}, [](HWND dialog) { clickLabel(dialog, IDC_START_RECENT1); });
     ASSERT_EQ(seam.boxes.size(), 1u);
-    EXPECT_EQ(seam.boxes[0].text, L"Cannot open gallery!");
+    EXPECT_EQ(seam.boxes[0].text, L"Cannot open gallery!\n\n" + winui::widen(gone) + L"\nThe file no longer exists.");
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_EQ(albumTitles(), std::vector<std::string>{"Mine"});
+    EXPECT_EQ(windowTitle(), L"Fotoloom");
 }
 
 TEST_F(StartDialog, HelpShowsTheFirstStepTopicAndTheDialogStays)

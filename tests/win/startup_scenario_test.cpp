@@ -221,7 +221,10 @@ TEST_F(StartUp, ADamagedProjectOnTheCommandLineIsReportedAndTheProgramRunsOn)
     ASSERT_EQ(seam.boxes.size(), 1u);
     EXPECT_EQ(seam.boxes[0].text, L"Wrong GAL file!");
     EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
-    EXPECT_EQ(frameTitle(), L"Fotoloom - broken");
+    // Nothing half read stays to be saved back: an empty, unnamed gallery.
+    EXPECT_EQ(frameTitle(), L"Fotoloom");
+    EXPECT_EQ(app->doc().albumCount(), 0);
+    EXPECT_EQ(app->doc().galleryPath, "");
     // Still a working program: an album can be added.
     app->doc().addAlbum("After", "", AlbumPosition::Bottom);
     EXPECT_EQ(app->doc().albums().back().title, "After");

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "app/styled_label.h"
+#include "controls/styled_label.h"
 #include "fake_seam.h"
 #include "paint_probe.h"
 

@@ -172,15 +172,47 @@ TEST_F(ThumbViewTest, RotateFromMenuToolbarAndContextMenuRemakesTheCell)
     select({0});
     EXPECT_TRUE(view->onCommand(32811));  // menu: right
     EXPECT_EQ(doc.images()[0].rotation, 90);
+    view->waitForThumbnails();
     EXPECT_EQ(cellPixel(0, 10, 45), kCellFill) << "the wide picture now stands";
     EXPECT_EQ(cellPixel(0, 50, 45), kRed);
     EXPECT_TRUE(view->onCommand(32784));  // toolbar: left
     EXPECT_EQ(doc.images()[0].rotation, 0);
+    view->waitForThumbnails();
     EXPECT_EQ(cellPixel(0, 10, 45), kRed);
     EXPECT_TRUE(view->onContextCommand(202));  // context menu: left
     EXPECT_TRUE(view->onCommand(1021));         // task link: left
     EXPECT_EQ(doc.images()[0].rotation, -180);
     EXPECT_EQ(doc.images()[1].rotation, 0);
+}
+
+// The window never decodes: a rotation only asks for the cell, which arrives as a message once
+// made on another thread. Quick turns end on the last one's cell, and a cell asked for before the
+// album changed never lands in the new album's rows.
+TEST_F(ThumbViewTest, RotationsRemakeCellsOffTheWindowThreadAndTheLastOneWins)
+{
+    view->setThumbnailCache(nullptr);  // every cell is a decode
+    albumOf({wide, tall});
+    select({0, 1});
+    EXPECT_TRUE(view->onCommand(32811));  // right
+    // Nothing of this thread's queue served yet: the rows show what they showed.
+    EXPECT_EQ(cellPixel(0, 10, 45), kRed);
+    EXPECT_EQ(cellPixel(1, 26, 45), kCellFill);
+    EXPECT_TRUE(view->onCommand(32811));  // right again, before the first cells are in
+    view->waitForThumbnails();
+    EXPECT_EQ(doc.images()[0].rotation, 180);
+    EXPECT_EQ(cellPixel(0, 10, 45), kRed) << "turned twice: lying again";
+    EXPECT_EQ(cellPixel(0, 50, 19), kCellFill);
+    EXPECT_EQ(cellPixel(1, 26, 45), kCellFill) << "standing again";
+    EXPECT_EQ(cellPixel(1, 27, 45), kBlue);
+
+    // Turned, then the album changes before the cell is in: the new rows keep their own cells.
+    EXPECT_TRUE(view->onCommand(32811));
+    doc.selectAlbum(1);
+    doc.addImages(std::vector<std::string>{tall});
+    view->waitForThumbnails();
+    ASSERT_EQ(view->rowCount(), 1);
+    EXPECT_EQ(cellPixel(0, 26, 45), kCellFill);
+    EXPECT_EQ(cellPixel(0, 27, 45), kBlue);
 }
 
 TEST_F(ThumbViewTest, MovingABlockUpAndDownKeepsItSelectedAndCarriesLabelsAndCells)

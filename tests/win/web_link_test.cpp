@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "app/hyperlink.h"
-#include "app/web_link.h"
+#include "controls/hyperlink.h"
+#include "controls/web_link.h"
 #include "fake_seam.h"
 #include "paint_probe.h"
 #include "winui/text.h"

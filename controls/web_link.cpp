@@ -1,8 +1,8 @@
-#include "app/web_link.h"
+#include "controls/web_link.h"
 
 #include <commctrl.h>
 
-#include "app/hyperlink.h"
+#include "controls/hyperlink.h"
 #include "winui/text.h"
 #include "winui/window.h"
 

@@ -1,4 +1,4 @@
-#include "app/hyperlink.h"
+#include "controls/hyperlink.h"
 
 #include "winui/seam.h"
 

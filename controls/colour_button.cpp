@@ -1,6 +1,6 @@
 // The colour picker button: owner-drawn face, drop arrow, and the conversation with its popup.
 
-#include "app/colour_button.h"
+#include "controls/colour_button.h"
 
 #include <commctrl.h>
 

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "app/colour_popup.h"
+#include "controls/colour_popup.h"
 
 class CColourButton {
 public:

@@ -1,7 +1,7 @@
 // The drop-down palette of the colour picker. Each popup is a framework window that owns itself
 // (it goes with its handle); its state is one record that the functions below work on.
 
-#include "app/colour_popup.h"
+#include "controls/colour_popup.h"
 
 #include <commctrl.h>
 #include <commdlg.h>

@@ -1,4 +1,4 @@
-#include "app/styled_label.h"
+#include "controls/styled_label.h"
 
 #include <commctrl.h>
 
