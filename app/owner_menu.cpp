@@ -124,10 +124,10 @@ UINT COwnerMenu::track(HWND owner, POINT screen, UINT flags)
 {
     if (!menu_ || !IsWindow(owner)) return 0;
     COwnerMenuHook hook;
-    const auto key = reinterpret_cast<UINT_PTR>(this);
-    const bool subclassed = SetWindowSubclass(owner, ownerProc, key, reinterpret_cast<DWORD_PTR>(this)) != 0;
+    // The owner offers the menu's drawing requests to it first while it is up (winui/child_messages.h).
+    winui::bindMenu(owner, this);
     const BOOL chosen = TrackPopupMenuEx(menu_, flags | TPM_RETURNCMD, screen.x, screen.y, owner, nullptr);
-    if (subclassed) RemoveWindowSubclass(owner, ownerProc, key);
+    winui::bindMenu(owner, nullptr);
     return chosen > 0 ? static_cast<UINT>(chosen) : 0;
 }
 
@@ -175,12 +175,4 @@ LRESULT COwnerMenu::menuChar(wchar_t key, HMENU menu) const
         return MAKELRESULT(i, mii.hSubMenu ? MNC_SELECT : MNC_EXECUTE);
     }
     return 0;
-}
-
-LRESULT CALLBACK COwnerMenu::ownerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self)
-{
-    LRESULT result = 0;
-    if (reinterpret_cast<COwnerMenu*>(self)->handleOwnerMessage(msg, wParam, lParam, result)) return result;
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
 }

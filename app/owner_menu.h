@@ -23,20 +23,22 @@
 #include <unordered_set>
 #include <vector>
 
+#include "winui/child_messages.h"
+
 // What one item shows.
 struct COwnerMenuItem {
     enum class Kind { Command, Separator, Title };
     Kind kind = Kind::Command;
-    std::wstring text;              // '&' marks the access key; after a tab, the shortcut text
+    std::wstring text;  // '&' marks the access key; after a tab, the shortcut text
     HIMAGELIST images = nullptr;
-    int image = -1;                 // index in images; -1: none
-    bool submenu = false;           // the system draws the arrow
+    int image = -1;        // index in images; -1: none
+    bool submenu = false;  // the system draws the arrow
 };
 
-class COwnerMenu {
+class COwnerMenu final : public winui::IChildMessages {
 public:
     COwnerMenu();
-    ~COwnerMenu();
+    ~COwnerMenu() override;
     COwnerMenu(const COwnerMenu&) = delete;
     COwnerMenu& operator=(const COwnerMenu&) = delete;
 
@@ -60,21 +62,24 @@ public:
     // chosen command id, 0 when the menu was dismissed.
     UINT track(HWND owner, POINT screen, UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON);
 
-    // The owner-message handling that track() installs, for owners that show the menu
-    // themselves: true when the message was an owner-drawn request for one of our items.
+    // The owner-message handling that track() binds to its owner, for owners that show the
+    // menu themselves: true when the message was an owner-drawn request for one of our items.
     bool handleOwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool onParentMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        return handleOwnerMessage(msg, wParam, lParam, result);
+    }
 
 private:
     explicit COwnerMenu(COwnerMenu* root);
     COwnerMenuItem* addRecord(COwnerMenuItem item);
     bool knows(const COwnerMenuItem* item) const { return root_->items_.count(item) != 0; }
     LRESULT menuChar(wchar_t key, HMENU menu) const;
-    static LRESULT CALLBACK ownerProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR self);
 
     HMENU menu_ = nullptr;
-    COwnerMenu* root_;                                    // the menu that track() is called on
-    bool ownsHandle_;                                     // a submenu's handle dies with its parent
+    COwnerMenu* root_;  // the menu that track() is called on
+    bool ownsHandle_;   // a submenu's handle dies with its parent
     std::vector<std::unique_ptr<COwnerMenuItem>> records_;
     std::vector<std::unique_ptr<COwnerMenu>> submenus_;
-    std::unordered_set<const COwnerMenuItem*> items_;     // root only: every record of the tree
+    std::unordered_set<const COwnerMenuItem*> items_;  // root only: every record of the tree
 };

@@ -44,7 +44,7 @@ std::wstring windowText(HWND hwnd)
 
 }  // namespace
 
-CColourButton::CColourButton() : background_(GetSysColor(COLOR_BTNFACE)), text_(GetSysColor(COLOR_BTNTEXT)) {}
+CColourButton::CColourButton() : background_(GetSysColor(COLOR_BTNFACE)) {}
 
 CColourButton::~CColourButton() { detach(); }
 
@@ -54,10 +54,7 @@ bool CColourButton::attach(HWND button)
     HWND parent = GetParent(button);
     if (!parent) return false;
     if (!SetWindowSubclass(button, buttonProc, kButtonSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
-    if (!SetWindowSubclass(parent, parentProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this))) {
-        RemoveWindowSubclass(button, buttonProc, kButtonSubclassId);
-        return false;
-    }
+    winui::bindChild(button, this);  // its parent offers this button's drawing and clicks here first
     button_ = button;
     parent_ = parent;
     const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
@@ -72,7 +69,7 @@ void CColourButton::detach()
     popup_ = nullptr;
     popupActive_ = false;
     if (button_ && IsWindow(button_)) RemoveWindowSubclass(button_, buttonProc, kButtonSubclassId);
-    if (parent_ && IsWindow(parent_)) RemoveWindowSubclass(parent_, parentProc, reinterpret_cast<UINT_PTR>(this));
+    winui::bindChild(button_, nullptr);
     button_ = parent_ = nullptr;
 }
 
@@ -108,21 +105,7 @@ RECT CColourButton::arrowRect() const
 
 void CColourButton::setColour(COLORREF colour)
 {
-    if (mode_ == Mode::Background)
-        setBackgroundColour(colour);
-    else
-        setTextColour(colour);
-}
-
-void CColourButton::setBackgroundColour(COLORREF colour)
-{
     background_ = colour;
-    if (button_) InvalidateRect(button_, nullptr, FALSE);
-}
-
-void CColourButton::setTextColour(COLORREF colour)
-{
-    text_ = colour;
     if (button_) InvalidateRect(button_, nullptr, FALSE);
 }
 
@@ -160,11 +143,9 @@ void CColourButton::draw(HDC dc, const RECT& bounds, UINT state) const
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
             OffsetRect(&r, -1, -1);
             SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));
-        } else if (mode_ == Mode::Background) {
+        } else {
             // The name stands on the chosen colour: black or white, whichever reads on it.
             SetTextColor(dc, readableOn(automatic ? GetSysColor(COLOR_BTNFACE) : background_));
-        } else {
-            SetTextColor(dc, text_ == kDefaultColour ? RGB(0, 0, 0) : text_);
         }
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
         if (oldFont) SelectObject(dc, oldFont);
@@ -213,16 +194,13 @@ void CColourButton::onPopupReport(UINT message, COLORREF colour)
     notifyParent(confirmed ? kColourSelEndOk : kColourSelEndCancel, this->colour());
 }
 
-LRESULT CALLBACK CColourButton::buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self)
+LRESULT CALLBACK CColourButton::buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
 {
     auto* me = reinterpret_cast<CColourButton*>(self);
     switch (msg) {
     case kColourSelChange:
     case kColourSelEndOk:
-    case kColourSelEndCancel:
-        me->onPopupReport(msg, static_cast<COLORREF>(wParam));
-        return 0;
+    case kColourSelEndCancel: me->onPopupReport(msg, static_cast<COLORREF>(wParam)); return 0;
     case WM_GETDLGCODE:
         // While the palette is open every key is ours, Enter and Escape included.
         if (me->popupActive_) return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -252,27 +230,18 @@ LRESULT CALLBACK CColourButton::buttonProc(HWND hwnd, UINT msg, WPARAM wParam, L
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK CColourButton::parentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self)
+bool CColourButton::onParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    auto* me = reinterpret_cast<CColourButton*>(self);
-    switch (msg) {
-    case WM_DRAWITEM: {
-        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (dis && dis->hwndItem == me->button_) {
-            me->draw(dis->hDC, dis->rcItem, dis->itemState);
-            return TRUE;
-        }
-        break;
+    if (message == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        draw(item->hDC, item->rcItem, item->itemState);
+        result = TRUE;
+        return true;
     }
-    case WM_COMMAND:
-        if (reinterpret_cast<HWND>(lParam) == me->button_ && HIWORD(wParam) == BN_CLICKED) {
-            me->openPopup();
-            return 0;
-        }
-        break;
-    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, parentProc, reinterpret_cast<UINT_PTR>(me)); break;
-    default: break;
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        openPopup();
+        result = 0;
+        return true;
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return false;
 }

@@ -2,24 +2,23 @@
 // CColourButton: a dialog push button that shows a colour and drops down the palette of
 // colour_popup.h when clicked.
 //
-// attach() subclasses the button and its parent: the button becomes owner-drawn, and the
-// parent's WM_DRAWITEM and BN_CLICKED for it are served here, so the dialog needs no code of
-// its own. The parent hears of the popup through the kColour* notifications (wParam = colour,
-// lParam = the button's control id); the program acts only on kColourSelEndOk and otherwise
-// reads colour() when it needs it.
+// attach() subclasses the button, which becomes owner-drawn; the parent's WM_DRAWITEM and
+// BN_CLICKED for it are served here (the parent offers them first, winui/child_messages.h), so
+// the dialog needs no code of its own. The parent hears of the popup through the kColour*
+// notifications (wParam = colour, lParam = the button's control id); the program acts only on
+// kColourSelEndOk and otherwise reads colour() when it needs it.
 
 #include <windows.h>
 
 #include <string>
 
 #include "controls/colour_popup.h"
+#include "winui/child_messages.h"
 
-class CColourButton {
+class CColourButton final : public winui::IChildMessages {
 public:
-    enum class Mode { Text = 1, Background = 2 };  // which colour the picker picks
-
     CColourButton();
-    ~CColourButton();
+    ~CColourButton() override;
     CColourButton(const CColourButton&) = delete;
     CColourButton& operator=(const CColourButton&) = delete;
 
@@ -28,14 +27,9 @@ public:
     void detach();
     HWND hwnd() const { return button_; }
 
-    // The colour of the selected mode; kDefaultColour means "automatic".
-    COLORREF colour() const { return mode_ == Mode::Background ? background_ : text_; }
+    // The colour picked, shown in the well; kDefaultColour means "automatic".
+    COLORREF colour() const { return background_; }
     void setColour(COLORREF colour);
-    COLORREF backgroundColour() const { return background_; }
-    COLORREF textColour() const { return text_; }
-    void setBackgroundColour(COLORREF colour);
-    void setTextColour(COLORREF colour);
-    void setMode(Mode mode) { mode_ = mode; }
 
     void setDefaultText(std::wstring text) { defaultText_ = std::move(text); }  // empty: no row
     void setCustomText(std::wstring text) { customText_ = std::move(text); }    // empty: no row
@@ -50,7 +44,7 @@ public:
 
 private:
     static LRESULT CALLBACK buttonProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR self);
-    static LRESULT CALLBACK parentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR self);
+    bool onParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void fitSize();
     RECT arrowIn(const RECT& bounds) const;
     void openPopup();
@@ -60,14 +54,12 @@ private:
 
     HWND button_ = nullptr;
     HWND parent_ = nullptr;
-    COLORREF background_;                  // the system button-face colour at first
-    COLORREF text_;                        // the system button-text colour at first
-    Mode mode_ = Mode::Background;
-    bool trackSelection_ = false;          // show the highlighted colour while the popup is open
+    COLORREF background_;          // the system button-face colour at first
+    bool trackSelection_ = false;  // show the highlighted colour while the popup is open
     bool popupActive_ = false;
     HWND popup_ = nullptr;
-    COLORREF colourAtOpen_ = 0;            // restored on cancel
+    COLORREF colourAtOpen_ = 0;  // restored on cancel
     std::wstring defaultText_ = L"Automatic";
     std::wstring customText_ = L"More Colours...";
-    int arrowSize_ = 0;                    // side of the drop-arrow box, measured at attachment
+    int arrowSize_ = 0;  // side of the drop-arrow box, measured at attachment
 };

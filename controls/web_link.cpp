@@ -47,10 +47,7 @@ bool CWebLink::attach(HWND control)
     if (control_ || !IsWindow(control)) return false;
     HWND parent = GetParent(control);
     if (!SetWindowSubclass(control, controlProc, kControlSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
-    if (!SetWindowSubclass(parent, parentProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this))) {
-        RemoveWindowSubclass(control, controlProc, kControlSubclassId);
-        return false;
-    }
+    winui::bindChild(control, this);  // its parent offers this link's colour and clicks here first
     control_ = control;
     parent_ = parent;
     SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);  // clicks reported
@@ -89,7 +86,7 @@ void CWebLink::detach()
     if (tooltip_) DestroyWindow(tooltip_);
     tooltip_ = nullptr;
     RemoveWindowSubclass(control_, controlProc, kControlSubclassId);
-    RemoveWindowSubclass(parent_, parentProc, reinterpret_cast<UINT_PTR>(this));
+    winui::bindChild(control_, nullptr);
     if (GetCapture() == control_) ReleaseCapture();
     control_ = parent_ = nullptr;
 }
@@ -242,20 +239,19 @@ LRESULT CALLBACK CWebLink::controlProc(HWND window, UINT message, WPARAM wParam,
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CWebLink::parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+bool CWebLink::onParentMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
 {
-    auto* self = reinterpret_cast<CWebLink*>(data);
-    if (reinterpret_cast<HWND>(lParam) == self->control_) {
-        if (message == WM_CTLCOLORSTATIC) {
-            const auto dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, self->textColour());
-            SetBkMode(dc, TRANSPARENT);
-            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-        }
-        if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED) {
-            self->open();
-            return 0;
-        }
+    if (message == WM_CTLCOLORSTATIC) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, textColour());
+        SetBkMode(dc, TRANSPARENT);
+        result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        return true;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED) {
+        open();
+        result = 0;
+        return true;
+    }
+    return false;
 }

@@ -3,17 +3,19 @@
 // the link colour, the hover colour while the pointer is over it and the visited colour once
 // opened, underlined in the control's font, with the address as its tooltip and a hand cursor.
 //
-// attach() subclasses the static and its parent: the parent's colour message and click
-// notification for this control are answered here, so the dialog needs no code of its own.
+// attach() subclasses the static; its parent's colour message and click notification for it are
+// answered here (the parent offers them first, winui/child_messages.h), so the dialog needs no
+// code of its own.
 // An empty text shows the address; an empty address opens the text.
 
 #include <windows.h>
 
 #include <string>
 
+#include "winui/child_messages.h"
 #include "winui/handles.h"
 
-class CWebLink {
+class CWebLink final : public winui::IChildMessages {
 public:
     static constexpr COLORREF kLinkColour = RGB(0, 0, 238);
     static constexpr COLORREF kVisitedColour = RGB(85, 26, 139);
@@ -21,7 +23,7 @@ public:
     static constexpr COLORREF kSystemHighlight = CLR_INVALID;  // as a hover colour: the system's highlight
 
     CWebLink() = default;
-    ~CWebLink();
+    ~CWebLink() override;
     CWebLink(const CWebLink&) = delete;
     CWebLink& operator=(const CWebLink&) = delete;
 
@@ -47,7 +49,7 @@ public:
 
 private:
     static LRESULT CALLBACK controlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR self);
-    static LRESULT CALLBACK parentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR self);
+    bool onParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void detach();
     void adjustSize();
     void updateTooltip();

@@ -1,5 +1,7 @@
 #include "winui/window.h"
 
+#include "winui/child_messages.h"
+
 namespace winui {
 
 namespace {
@@ -75,6 +77,8 @@ bool CWindow::onUpdateCommand(CCommandState& state)
 
 bool CWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    // What this window is told about a child goes to the child's wrapper first.
+    if (offerToChild(hwnd_, message, wParam, lParam, result)) return true;
     const MessageMapBase* map = messageMap();
     return map && map->dispatch(*this, message, wParam, lParam, result);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // CWindow: the base of every window class of the program. The C++ object for an HWND lives in
 // the window's GWLP_USERDATA, set on WM_NCCREATE, so no global table (and no lock) is needed.
-// Messages go to the class's dispatch table (message_map.h), then to DefWindowProc.
+// Messages go to the class's dispatch table (message_map.h), then to DefWindowProc; what the
+// window is told about one of its children is offered to that child's wrapper first
+// (child_messages.h).
 
 #include <windows.h>
 

@@ -21,6 +21,8 @@ std::vector<Note> notes;
 
 LRESULT CALLBACK parentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT answer = 0;
+    if (winui::offerToChild(hwnd, msg, wParam, lParam, answer)) return answer;
     if (msg >= kColourSelChange && msg <= kColourSelEndCancel) {
         notes.push_back({msg, static_cast<COLORREF>(wParam), lParam});
         return 0;
@@ -117,7 +119,6 @@ TEST_F(ColourButtonTest, PaintsItsColourAndTheDefaultColourAsTheButtonFace)
         EXPECT_EQ(probe.at(x + 1, y), kRed);
     }
     picker.setColour(kDefaultColour);
-    picker.setTextColour(kDefaultColour);
     SetWindowTextW(button, L"WWWW");
     PaintProbe probe(rc.right, rc.bottom);
     SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(probe.dc()), PRF_CLIENT);

@@ -206,6 +206,8 @@ Script script;
 
 LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT answer = 0;
+    if (winui::offerToChild(hwnd, msg, wParam, lParam, answer)) return answer;
     if (msg == WM_ENTERIDLE && wParam == MSGF_MENU && !script.sawMenuWindow) {
         script.sawMenuWindow = true;
         script.menuWindowSubclassed = COwnerMenuHook::isSubclassed(reinterpret_cast<HWND>(lParam));

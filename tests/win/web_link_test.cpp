@@ -24,7 +24,7 @@ public:
     LinkParent()
     {
         WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpfnWndProc = &LinkParent::parentProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"FotoloomLinkTestParent";
         RegisterClassW(&wc);
@@ -41,6 +41,15 @@ public:
         return control;
     }
     HWND window = nullptr;
+
+private:
+    // A plain window that offers its children's messages to them first, as the program's windows do.
+    static LRESULT CALLBACK parentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        LRESULT answer = 0;
+        if (winui::offerToChild(hwnd, msg, wParam, lParam, answer)) return answer;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
 };
 
 RECT placeOf(HWND control)
