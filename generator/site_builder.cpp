@@ -64,8 +64,6 @@ private:
     }
     // A photo or thumbnail; empty bytes when it could not be encoded.
     void putPicture(const std::string& name, const std::vector<uint8_t>& bytes);
-    // A photo or thumbnail of an earlier build, found up to date, under its name in this one.
-    void keepPicture(const std::string& madeAs, const std::string& name);
     void listUnwritten(const std::string& name, bool told);
 
     CBuilderDoc& doc_;
@@ -96,21 +94,6 @@ void SiteBuild::listUnwritten(const std::string& name, bool told)
 {
     result_.unwrittenFiles.push_back(pathOf(name));
     if (!told) untold_.push_back(pathOf(name));
-}
-
-void SiteBuild::keepPicture(const std::string& madeAs, const std::string& name)
-{
-    if (madeAs == name) {
-        writer_->keep(name);
-        return;
-    }
-    // An unreadable picture before it moved it up: the photo of the earlier build goes along.
-    std::string bytes;
-    if (writer_->read(madeAs, bytes)) {
-        put(name, bytes);
-    } else {
-        listUnwritten(name, false);
-    }
 }
 
 void SiteBuild::putPicture(const std::string& name, const std::vector<uint8_t>& bytes)
@@ -172,12 +155,6 @@ std::vector<PictureJob> SiteBuild::pictureJobs()
     for (const Image& image : doc_.images()) albumImages_[image.albumKey].push_back(&image);
     std::vector<PictureJob> jobs;
     const auto& albums = doc_.albums();
-    // The previous build's photo of each source; none for a source it made more than one of.
-    std::unordered_map<std::string, const std::pair<const std::string, PictureFingerprint>*> bySource;
-    for (const auto& entry : writer_->previous().pictures) {
-        const auto [at, added] = bySource.emplace(entry.second.source, &entry);
-        if (!added) at->second = nullptr;
-    }
     for (size_t a = 0; a < albums.size(); ++a) {
         const auto found = albumImages_.find(albums[a].key);
         if (found == albumImages_.end()) continue;
@@ -188,17 +165,9 @@ std::vector<PictureJob> SiteBuild::pictureJobs()
             job.rotation = image.rotation;
             job.photoName = "photos/" + photoFileName(a + 1, n + 1);
             job.thumbName = "thumbs/" + thumbFileName(a + 1, n + 1);
-            const BuildManifest& previous = writer_->previous();
-            if (const auto p = previous.pictures.find(job.photoName);
-                p == previous.pictures.end() || p->second.source != job.source) {
-                // Numbered otherwise last time (an unreadable picture before it): found by its source.
-                if (const auto moved = bySource.find(job.source); moved != bySource.end() && moved->second) {
-                    job.photoName = moved->second->first;
-                    job.thumbName = moved->second->second.thumbName;
-                }
-            }
             job.photoPath = pathOf(job.photoName);
             job.thumbPath = pathOf(job.thumbName);
+            const BuildManifest& previous = writer_->previous();
             if (const auto p = previous.pictures.find(job.photoName); p != previous.pictures.end()) {
                 const auto photo = previous.files.find(job.photoName);
                 const auto thumb = previous.files.find(job.thumbName);
@@ -245,25 +214,19 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                                static_cast<int>(step * 100 / totalSteps));
         };
 
-        // A picture that cannot be read is left out of the pages: the album is numbered, counted
-        // and split into pages as if it did not hold it.
-        std::vector<const Image*> shown;
+        // A picture that cannot be read keeps its number and its pages; only its files are missing,
+        // and the pages say so where they show it.
         for (size_t n = 0; n < images.size(); ++n) {
             const PictureJob& job = jobs[next];
             PictureOutcome outcome = pool.take(next++);
-            const bool readable =
-                outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused;
-            const size_t number = shown.size() + 1;
-            const std::string photoName = "photos/" + photoFileName(a + 1, number);
-            const std::string thumbName = "thumbs/" + thumbFileName(a + 1, number);
             switch (outcome.kind) {
             case PictureOutcome::Kind::Made:
                 ++result_.picturesMade;
-                putPicture(photoName, outcome.photoBytes);
+                putPicture(job.photoName, outcome.photoBytes);
                 break;
             case PictureOutcome::Kind::Reused:
                 ++result_.picturesReused;
-                keepPicture(job.photoName, photoName);
+                writer_->keep(job.photoName);
                 break;
             case PictureOutcome::Kind::Unreadable: result_.unreadablePictures.push_back(job.source); break;
             case PictureOutcome::Kind::TooLarge:
@@ -273,14 +236,12 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
             }
             advance();
             if (outcome.kind == PictureOutcome::Kind::Made) {
-                putPicture(thumbName, outcome.thumbBytes);
+                putPicture(job.thumbName, outcome.thumbBytes);
             } else if (outcome.kind == PictureOutcome::Kind::Reused) {
-                keepPicture(job.thumbName, thumbName);
+                writer_->keep(job.thumbName);
             }
-            if (readable) {
-                outcome.fingerprint.thumbName = thumbName;
-                writer_->current().pictures[photoName] = std::move(outcome.fingerprint);
-            }
+            if (outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused)
+                writer_->current().pictures[job.photoName] = std::move(outcome.fingerprint);
 
             if (observer_.cancelRequested()) {
                 observer_.progress(0, 0);
@@ -288,11 +249,9 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 return false;
             }
             advance();
-            if (!readable) continue;
-            shown.push_back(images[n]);
-            putText(picturePageName(a + 1, number), picturePageText(pictureLabel(*images[n], albums[a]), a + 1, number));
+            putText(picturePageName(a + 1, n + 1), picturePageText(pictureLabel(*images[n], albums[a]), a + 1, n + 1));
         }
-        buildAlbumPages(a, shown, albumList);
+        buildAlbumPages(a, images, albumList);
     }
     return true;
 }
