@@ -6,7 +6,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <utility>
 #include <vector>
 
@@ -36,25 +35,6 @@ fs::path fsPath(const std::string& utf8)
 bool endsWith(const std::string& s, std::string_view suffix)
 {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-bool readWhole(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::FILE* f = openRegularFile(path);
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && static_cast<uint64_t>(size) <= kMaxEntryBytes && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        try {
-            bytes.resize(static_cast<size_t>(size));
-            ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
-    }
-    std::fclose(f);
-    return ok;
 }
 
 struct CachedFile {
@@ -123,7 +103,7 @@ bool ThumbnailCache::find(const ThumbnailKey& key, CPicture& picture)
     if (folder_.empty()) return false;
     const std::string path = entryPath(key);
     std::vector<uint8_t> bytes;
-    if (!readWhole(path, bytes)) return false;
+    if (!readFileBytes(path, bytes, kMaxEntryBytes)) return false;
     ThumbnailEntry entry;
     if (!decodeThumbnailEntry(bytes.data(), bytes.size(), entry)) {
         removeFile(path);  // damaged: the next store makes it anew

@@ -153,6 +153,15 @@ TEST_F(ThumbnailCacheTest, ADamagedEntryIsAMissAndIsReplaced)
     ASSERT_TRUE(cache.store(other, patterned(10, 10, 5)));
     fs::rename(cache.entryPath(other), entry);
     EXPECT_FALSE(cache.find(key, found));
+
+    // An entry grown past any real one (beyond what a 32-bit size holds, left sparse) is a miss
+    // without being read whole, and a store puts the real one back.
+    fs::resize_file(entry, (uint64_t{1} << 32) + 100);
+    EXPECT_FALSE(cache.find(key, found));
+    ASSERT_TRUE(cache.store(key, stored));
+    EXPECT_LT(fs::file_size(entry), uint64_t{1} << 20);
+    ASSERT_TRUE(cache.find(key, found));
+    EXPECT_TRUE(samePixels(found, stored));
 }
 
 TEST_F(ThumbnailCacheTest, DeletingTheCacheWhileInUseIsHarmless)
