@@ -69,6 +69,12 @@ fi
 # A persistent server spares every test program Wine's start-up.
 # Fails harmlessly when a server for this prefix already runs.
 wineserver -p >/dev/null 2>&1 9>&- || true
+# A program that crashes ends with its exception code: no debugger is started for it (Wine's
+# own may never return and would hold the whole test run). An empty command starts none.
+if [[ ! -f "$WINEPREFIX/.no-crash-debugger" ]]; then
+  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f \
+    >/dev/null 2>&1 9>&- && touch "$WINEPREFIX/.no-crash-debugger"
+fi
 
 flock -u 9
 exec 9>&-

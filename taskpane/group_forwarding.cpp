@@ -22,6 +22,7 @@ struct ForwardBlock {
     union {
         NMTTDISPINFOA tooltip;
         SidefoldPaintRequest paint;
+        NMHDR notice;
     } data;
     ForwardBlock* next;  // in the list of timed-out blocks
 };
@@ -46,6 +47,16 @@ bool isTooltipRequest(LPARAM lParam)
     return code == SIDEFOLD_NOTIFY_LINK_TOOLTIP || code == SIDEFOLD_NOTIFY_HEADER_TOOLTIP;
 }
 
+// The bar's own expand and collapse notices come from the dialog itself; they are erased once
+// handed on, so a host still reading one after a time-out must read a copy.
+bool isGroupNotice(const SidefoldForwardedMessage& r)
+{
+    const auto* header = reinterpret_cast<const NMHDR*>(r.lParam);
+    if (!readable(header, sizeof(NMHDR)) || header->hwndFrom != r.dialog) return false;
+    const int code = static_cast<int>(header->code);
+    return code == SIDEFOLD_NOTIFY_EXPANDED || code == SIDEFOLD_NOTIFY_COLLAPSED;
+}
+
 // The caller's request moved into the block (and back after the answer): its address and size.
 struct Carried {
     void* original = nullptr;
@@ -62,6 +73,12 @@ Carried carry(ForwardBlock& block)
         r.lParam = reinterpret_cast<LPARAM>(&block.data.tooltip);
         return {request, sizeof(*request)};
     }
+    if (r.message == WM_NOTIFY && isGroupNotice(r)) {
+        auto* notice = reinterpret_cast<NMHDR*>(r.lParam);
+        block.data.notice = *notice;
+        r.lParam = reinterpret_cast<LPARAM>(&block.data.notice);
+        return {notice, sizeof(*notice)};
+    }
     auto* paint = reinterpret_cast<SidefoldPaintRequest*>(r.wParam);
     if (r.message == SIDEFOLD_MSG_PAINT_BACKGROUND && readable(paint, sizeof(*paint))) {
         block.data.paint = *paint;
@@ -74,13 +91,13 @@ Carried carry(ForwardBlock& block)
 void carryBack(const ForwardBlock& block, const Carried& carried)
 {
     if (!carried.original) return;
-    if (block.record.message == WM_NOTIFY) {
+    if (block.record.message == WM_NOTIFY && carried.size == sizeof(NMTTDISPINFOA)) {
         auto* request = static_cast<NMTTDISPINFOA*>(carried.original);
         const NMTTDISPINFOA& answer = block.data.tooltip;
         *request = answer;
         request->szText[sizeof(request->szText) - 1] = 0;
         if (answer.lpszText == answer.szText) request->lpszText = request->szText;
-    } else {
+    } else if (block.record.message == SIDEFOLD_MSG_PAINT_BACKGROUND) {
         *static_cast<SidefoldPaintRequest*>(carried.original) = block.data.paint;
     }
 }
@@ -101,14 +118,14 @@ LRESULT forwardToHost(const GroupRecord& group, HWND dialog, UINT message, WPARA
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(owner, SIDEFOLD_MSG_FORWARDED, SIDEFOLD_FORWARDED_TAG,
                              reinterpret_cast<LPARAM>(&block->record), SMTO_NORMAL, forwardTimeout(), &result)) {
-        if (GetLastError() == ERROR_TIMEOUT) {
-            // Still queued for the owner, or being handled: a request carried in the block stays
-            // as it is; a message whose parameters point elsewhere becomes WM_NULL for a reader
-            // that has not started yet.
+        if (GetLastError() == ERROR_INVALID_WINDOW_HANDLE) {
+            delete block;  // never delivered
+        } else {
+            // Timed out (still queued for the owner, or being handled): a request carried in the
+            // block stays as it is; a message whose parameters point elsewhere becomes WM_NULL for
+            // a reader that has not started yet.
             if (!carried.original) block->record = {dialog, group.description.groupId, WM_NULL, 0, 0};
             abandon(block);
-        } else {
-            delete block;
         }
         return 0;
     }

@@ -311,6 +311,7 @@ TEST_F(BarGroups, AHeaderTooltipAsksTheOwnerWithTheGroupId)
     host->onForwarded = [](const SidefoldForwardedMessage& r) -> LRESULT {
         if (r.message != WM_NOTIFY) return 0;
         auto* request = reinterpret_cast<NMTTDISPINFOA*>(r.lParam);
+        if (static_cast<int>(request->hdr.code) != SIDEFOLD_NOTIFY_HEADER_TOOLTIP) return 0;
         lstrcpynA(request->szText, "Images Management", sizeof(request->szText));
         return 1;
     };

@@ -146,10 +146,12 @@ TEST_F(Controls, HeaderAndLinkTooltipsAnswerTheWideRequestToo)
 {
     ASSERT_EQ(add(1, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_TOOLTIP | SIDEFOLD_HEADER_EXPANDED), 1);
     host->onForwarded = [](const SidefoldForwardedMessage& r) -> LRESULT {
+        // Only a tooltip's request has room for text; the group's own notices are bare headers.
         if (r.message != WM_NOTIFY) return 0;
         auto* request = reinterpret_cast<NMTTDISPINFOA*>(r.lParam);
-        lstrcpynA(request->szText,
-                  request->hdr.code == static_cast<UINT>(SIDEFOLD_NOTIFY_HEADER_TOOLTIP) ? "Albums" : "Add images",
+        const int code = static_cast<int>(request->hdr.code);
+        if (code != SIDEFOLD_NOTIFY_HEADER_TOOLTIP && code != SIDEFOLD_NOTIFY_LINK_TOOLTIP) return 0;
+        lstrcpynA(request->szText, code == SIDEFOLD_NOTIFY_HEADER_TOOLTIP ? "Albums" : "Add images",
                   sizeof(request->szText));
         return 1;
     };
