@@ -111,75 +111,78 @@ void CResizableBar::drag(POINT screen)
     if ((after.cx != before.cx || after.cy != before.cy) && onResized) onResized();
 }
 
-bool CResizableBar::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+const winui::MessageMapBase* CResizableBar::barMap()
 {
-    switch (message) {
-    case WM_NCCALCSIZE: {
-        auto* r = reinterpret_cast<RECT*>(lParam);  // also the first rectangle of NCCALCSIZE_PARAMS
-        if (barStyle_ & kBarAlignLeft) r->right -= kEdge;
-        if (barStyle_ & kBarAlignRight) r->left += kEdge;
-        if (barStyle_ & kBarAlignTop) r->bottom -= kEdge;
-        if (barStyle_ & kBarAlignBottom) r->top += kEdge;
-        r->top = std::min(r->top + captionHeight(), r->bottom);
-        r->right = std::max(r->right, r->left);
-        r->bottom = std::max(r->bottom, r->top);
-        result = 0;
-        return true;
+    static const auto map = winui::MessageMap<CResizableBar>()
+                                .on<WM_NCCALCSIZE>(&CResizableBar::onNcCalcSize)
+                                .on<WM_NCPAINT>(&CResizableBar::onNcPaint)
+                                .on<WM_NCHITTEST>(&CResizableBar::onNcHitTest)
+                                .on<WM_NCLBUTTONDOWN>(&CResizableBar::onNcLButtonDown)
+                                .on<WM_MOUSEMOVE>(&CResizableBar::onMouseMove)
+                                .on<WM_LBUTTONUP>(&CResizableBar::onLButtonUp)
+                                .on<WM_CAPTURECHANGED>(&CResizableBar::onCaptureChanged)
+                                .on<WM_SETTEXT>(&CResizableBar::onSetText);
+    return &map;
+}
+
+void CResizableBar::onNcCalcSize(RECT& r)
+{
+    if (barStyle_ & kBarAlignLeft) r.right -= kEdge;
+    if (barStyle_ & kBarAlignRight) r.left += kEdge;
+    if (barStyle_ & kBarAlignTop) r.bottom -= kEdge;
+    if (barStyle_ & kBarAlignBottom) r.top += kEdge;
+    r.top = std::min(r.top + captionHeight(), r.bottom);
+    r.right = std::max(r.right, r.left);
+    r.bottom = std::max(r.bottom, r.top);
+}
+
+void CResizableBar::onNcPaint()
+{
+    const winui::WindowDc dc(hwnd());
+    if (dc.get()) paintFrame(dc.get());
+}
+
+UINT CResizableBar::onNcHitTest(POINT screen)
+{
+    RECT window;
+    GetWindowRect(hwnd(), &window);
+    const POINT pt{screen.x - window.left, screen.y - window.top};
+    const RECT edge = edgeRect();
+    const RECT caption = captionRect();
+    if (PtInRect(&edge, pt)) {
+        return (barStyle_ & kBarAlignLeft) ? HTRIGHT : (barStyle_ & kBarAlignRight) ? HTLEFT
+               : (barStyle_ & kBarAlignTop) ? HTBOTTOM : HTTOP;
     }
-    case WM_NCPAINT: {
-        const winui::WindowDc dc(hwnd());
-        if (dc.get()) paintFrame(dc.get());
-        result = 0;
-        return true;
-    }
-    case WM_NCHITTEST: {
-        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        RECT window;
-        GetWindowRect(hwnd(), &window);
-        pt.x -= window.left;
-        pt.y -= window.top;
-        const RECT edge = edgeRect();
-        const RECT caption = captionRect();
-        if (PtInRect(&edge, pt)) {
-            result = (barStyle_ & kBarAlignLeft) ? HTRIGHT : (barStyle_ & kBarAlignRight) ? HTLEFT
-                     : (barStyle_ & kBarAlignTop) ? HTBOTTOM : HTTOP;
-        } else if (PtInRect(&caption, pt)) {
-            result = HTBORDER;  // the caption only shows the title; it never moves the bar
-        } else {
-            result = DefWindowProcW(hwnd(), message, wParam, lParam);
-        }
-        return true;
-    }
-    case WM_NCLBUTTONDOWN:
-        if (wParam == HTRIGHT || wParam == HTLEFT || wParam == HTTOP || wParam == HTBOTTOM) {
-            beginDrag(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-            result = 0;
-            return true;
-        }
-        break;
-    case WM_MOUSEMOVE:
-        if (dragging_) {
-            POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            ClientToScreen(hwnd(), &pt);
-            drag(pt);
-            result = 0;
-            return true;
-        }
-        break;
-    case WM_LBUTTONUP:
-        if (dragging_) {
-            ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
-            result = 0;
-            return true;
-        }
-        break;
-    case WM_CAPTURECHANGED: dragging_ = false; break;
-    case WM_SETTEXT:
-        // The caption shows the text: repaint it once the text is stored.
-        result = DefWindowProcW(hwnd(), message, wParam, lParam);
-        RedrawWindow(hwnd(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
-        return true;
-    default: break;
-    }
-    return CWindow::dispatch(message, wParam, lParam, result);
+    if (PtInRect(&caption, pt)) return HTBORDER;  // the caption only shows the title; it never moves the bar
+    return static_cast<UINT>(DefWindowProcW(hwnd(), WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)));
+}
+
+void CResizableBar::onNcLButtonDown(UINT hitTest, POINT screen)
+{
+    if (hitTest == HTRIGHT || hitTest == HTLEFT || hitTest == HTTOP || hitTest == HTBOTTOM)
+        beginDrag(screen);
+    else
+        DefWindowProcW(hwnd(), WM_NCLBUTTONDOWN, hitTest, MAKELPARAM(screen.x, screen.y));
+}
+
+void CResizableBar::onMouseMove(UINT, POINT client)
+{
+    if (!dragging_) return;
+    ClientToScreen(hwnd(), &client);
+    drag(client);
+}
+
+void CResizableBar::onLButtonUp(UINT, POINT)
+{
+    if (dragging_) ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+}
+
+void CResizableBar::onCaptureChanged(HWND) { dragging_ = false; }
+
+LRESULT CResizableBar::onSetText(const wchar_t* text)
+{
+    // The caption shows the text: repaint it once the text is stored.
+    const LRESULT stored = DefWindowProcW(hwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    return stored;
 }

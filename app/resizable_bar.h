@@ -5,8 +5,8 @@
 // drag through onResized.
 //
 // The sizing edge (and, in CCaptionBar, the caption) lives in the non-client area, so the
-// client area belongs entirely to what the bar holds; derived classes handle their own
-// messages through their message map as any winui window does.
+// client area belongs entirely to what the bar holds. The bar's own messages are in barMap();
+// a derived class's table chains to it.
 
 #include <windows.h>
 
@@ -54,7 +54,9 @@ public:
     void paintFrame(HDC windowDc) const;
 
 protected:
-    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The bar's table: the non-client area, the drag and the caption's text.
+    static const winui::MessageMapBase* barMap();
+    const winui::MessageMapBase* messageMap() const override { return barMap(); }
     // Height of the caption band at the top; none here.
     virtual int captionHeight() const { return 0; }
     virtual void paintCaption(HDC, const RECT&) const {}
@@ -66,6 +68,15 @@ private:
     RECT windowRectLocal() const;
     void beginDrag(POINT screen);
     void drag(POINT screen);
+
+    void onNcCalcSize(RECT& proposed);
+    void onNcPaint();
+    UINT onNcHitTest(POINT screen);
+    void onNcLButtonDown(UINT hitTest, POINT screen);
+    void onMouseMove(UINT keys, POINT client);
+    void onLButtonUp(UINT keys, POINT client);
+    void onCaptureChanged(HWND gaining);
+    LRESULT onSetText(const wchar_t* text);
 
     DWORD barStyle_ = 0;
     SIZE sizes_[3] = {{320, 320}, {320, 320}, {320, 540}};

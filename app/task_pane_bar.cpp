@@ -12,13 +12,11 @@ CTaskPaneBar::CTaskPaneBar()
 
 const winui::MessageMapBase* CTaskPaneBar::messageMap() const
 {
-    static const auto map = [] {
-        winui::MessageMap<CTaskPaneBar> m;
-        m.on<WM_CREATE>(&CTaskPaneBar::onCreate)
-            .on<WM_SIZE>(&CTaskPaneBar::onSize)
-            .on<WM_DESTROY>(&CTaskPaneBar::onDestroy);
-        return m;
-    }();
+    static const auto map = winui::MessageMap<CTaskPaneBar>()
+                                .chain(barMap())
+                                .on<WM_CREATE>(&CTaskPaneBar::onCreate)
+                                .on<WM_SIZE>(&CTaskPaneBar::onSize)
+                                .on<WM_DESTROY>(&CTaskPaneBar::onDestroy);
     return &map;
 }
 

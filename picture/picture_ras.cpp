@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr uint32_t kOld = 0, kStandard = 1, kByteEncoded = 2, kRgbFormat = 3;
+// Picture types: 0 (old) and 1 (standard) are raw BGR, 2 byte-run encoded, 3 raw RGB.
+constexpr uint32_t kByteEncoded = 2, kRgbFormat = 3;
 
 // Undoes the byte-run encoding: 0x80 n v is n + 1 copies of v, 0x80 0 is one 0x80.
 bool unpackRuns(ReadCursor& in, size_t need, std::vector<uint8_t>& out)
@@ -96,6 +97,5 @@ bool decodeRas(const uint8_t* data, size_t size, DecodedPicture& out)
             dst[3] = 255;
         }
     }
-    (void)kOld, (void)kStandard;
     return true;
 }

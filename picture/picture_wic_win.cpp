@@ -11,6 +11,7 @@
 #include <new>
 #include <vector>
 
+#include "base/com_ptr_win.h"
 #include "picture/picture_codec.h"
 #include "picture/picture_jpeg_markers.h"
 #include "picture/picture_quantize.h"
@@ -29,47 +30,6 @@ struct IWicSourceTransform : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
 };
 constexpr IID kIidSourceTransform = {0x3B16811B, 0x6A43, 0x4EC9, {0xB7, 0x13, 0x3D, 0x5A, 0x0C, 0x13, 0xB9, 0x40}};
-
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr()
-    {
-        if (p_) p_->Release();
-    }
-    T** put()
-    {
-        if (p_) p_->Release();
-        p_ = nullptr;
-        return &p_;
-    }
-    void** putVoid() { return reinterpret_cast<void**>(put()); }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
-
-// COM for the calling thread for as long as one call lasts; a thread that has COM already keeps
-// its own apartment (RPC_E_CHANGED_MODE is no failure here).
-class ComScope {
-public:
-    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT hr_;
-};
 
 bool makeFactory(ComPtr<IWICImagingFactory>& factory)
 {
@@ -165,7 +125,7 @@ bool decodeFull(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height, D
 bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out)
 {
     if (!data || size == 0 || size > 0xFFFFFFFFu) return false;
-    ComScope com;
+    ComScope com(COINIT_MULTITHREADED);
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;
@@ -266,7 +226,7 @@ bool encodeWithWic(const EncodeInput& in, int format, std::vector<uint8_t>& out)
     }
     if (px.bytes.size() > 0xFFFFFFFFu) return false;
 
-    ComScope com;
+    ComScope com(COINIT_MULTITHREADED);
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IStream> stream;
     ComPtr<IWICBitmapEncoder> encoder;

@@ -51,7 +51,6 @@ struct Value {
     std::string text;  // String
 
     bool isColour() const { return kind == ValueKind::Colour || kind == ValueKind::AlphaColour; }
-    bool isSize() const { return kind == ValueKind::Integer || kind == ValueKind::Points || kind == ValueKind::Pixels; }
 };
 
 // String resources of the shell style file (rcstr, rcint).

@@ -27,7 +27,7 @@ const MessageMapBase::Entry* MessageMapBase::find(Kind kind, UINT message, UINT 
             break;
         }
     }
-    return nullptr;
+    return base_ ? base_->find(kind, message, id, code) : nullptr;
 }
 
 bool MessageMapBase::dispatch(CWindow& window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const

@@ -12,6 +12,12 @@
 //   }
 //
 // Handler signatures are fixed per message by the Crack<> specialisations below.
+//
+// A derived class's table may chain to its base class's table: what the derived table does not
+// list is looked up there, so a framework base keeps its own entries without a dispatch() override.
+//
+//   static const auto map = winui::MessageMap<CTaskPaneBar>().chain(CResizableBar::barMap())
+//       .on<WM_SIZE>(&CTaskPaneBar::onSize);
 
 #include <windows.h>
 
@@ -48,6 +54,27 @@ template <> struct Crack<WM_DESTROY> : CrackVoid<WM_DESTROY> {};
 template <> struct Crack<WM_CLOSE> : CrackVoid<WM_CLOSE> {};
 template <> struct Crack<WM_PAINT> : CrackVoid<WM_PAINT> {};
 template <> struct Crack<WM_CANCELMODE> : CrackVoid<WM_CANCELMODE> {};
+template <> struct Crack<WM_NCPAINT> : CrackVoid<WM_NCPAINT> {};
+template <> struct Crack<WM_NCCALCSIZE> {  // void (RECT& proposed): shrink it to the client area
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
+    {
+        (t.*h)(*reinterpret_cast<RECT*>(l));  // also the first rectangle of NCCALCSIZE_PARAMS
+        return 0;
+    }
+};
+template <> struct Crack<WM_NCLBUTTONDOWN> {  // void (UINT hitTest, POINT screen)
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
+    {
+        (t.*h)(static_cast<UINT>(w), POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
+        return 0;
+    }
+};
+template <> struct Crack<WM_SETTEXT> {  // LRESULT (const wchar_t*): the default's answer
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
+    {
+        return (t.*h)(reinterpret_cast<const wchar_t*>(l));
+    }
+};
 template <> struct Crack<WM_PRINTCLIENT> {  // void (HDC)
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM)
     {
@@ -167,14 +194,23 @@ protected:
     {
         entries_.push_back(Entry{kind, message, first, last, code, std::move(call)});
     }
+    void setBase(const MessageMapBase* base) { base_ = base; }
 
 private:
+    // This table's entry, else its base's (and so on up).
     const Entry* find(Kind kind, UINT message, UINT id, UINT code) const;
     std::vector<Entry> entries_;
+    const MessageMapBase* base_ = nullptr;
 };
 
 template <class T> class MessageMap : public MessageMapBase {
 public:
+    // What this table does not list is looked up in `base`, the table of a base class of T.
+    MessageMap& chain(const MessageMapBase* base)
+    {
+        setBase(base);
+        return *this;
+    }
     // A window message with its typed handler (see Crack<>).
     template <UINT M, class H> MessageMap& on(H handler)
     {

@@ -9,46 +9,12 @@
 
 #include <utility>
 
+#include "base/com_ptr_win.h"
 #include "winui/handles.h"
 
 namespace winui {
 
 namespace {
-
-// A COM interface pointer that releases itself; move-only like the handle owners.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr()
-    {
-        if (p_) p_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-    T** put() { return &p_; }
-    void** putVoid() { return reinterpret_cast<void**>(&p_); }
-
-private:
-    T* p_ = nullptr;
-};
-
-// COM for the duration of one dialog; harmless when the thread has it already.
-class ComScope {
-public:
-    ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComScope()
-    {
-        if (ok_) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool ok_;
-};
 
 std::wstring itemPath(IShellItem* item)
 {
@@ -140,7 +106,7 @@ public:
 
     std::vector<std::wstring> fileDialog(HWND owner, const FileDialogRequest& request) override
     {
-        ComScope com;
+        ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);  // for the one dialog
         // The item dialog hands back any number of files: no fixed buffer of names to outgrow.
         ComPtr<IFileDialog> dialog;
         const CLSID& kind = request.save ? CLSID_FileSaveDialog : CLSID_FileOpenDialog;
@@ -175,7 +141,7 @@ public:
 
     FolderDialogResult folderDialog(HWND owner, const FolderDialogRequest& request) override
     {
-        ComScope com;
+        ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);  // for the one dialog
         wchar_t display[MAX_PATH] = {};
         BROWSEINFOW info{};
         info.hwndOwner = owner;

@@ -7,22 +7,18 @@ namespace winui {
 CTaskbarProgress::~CTaskbarProgress()
 {
     stop();
-    if (list_) list_->Release();
 }
 
 void CTaskbarProgress::start(HWND window)
 {
     button_ = GetAncestor(window, GA_ROOTOWNER);
     if (!list_) {
-        ITaskbarList3* list = nullptr;
+        ComPtr<ITaskbarList3> list;
         if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                    reinterpret_cast<void**>(&list))))
+                                    list.putVoid())) ||
+            FAILED(list->HrInit()))
             return;
-        if (FAILED(list->HrInit())) {
-            list->Release();
-            return;
-        }
-        list_ = list;
+        list_ = std::move(list);
     }
     list_->SetProgressState(button_, TBPF_NORMAL);
     list_->SetProgressValue(button_, 0, 100);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "base/com_ptr_win.h"
+
 struct ITaskbarList3;
 
 namespace winui {
@@ -22,7 +24,7 @@ public:
     void stop();
 
 private:
-    ITaskbarList3* list_ = nullptr;
+    ComPtr<ITaskbarList3> list_;
     HWND button_ = nullptr;
 };
 

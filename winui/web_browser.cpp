@@ -23,12 +23,6 @@ constexpr wchar_t kHostClass[] = L"FotoloomBrowserHost";
 constexpr wchar_t kEmulationKey[] =
     L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
 
-template <class T> void release(T*& p)
-{
-    if (p) p->Release();
-    p = nullptr;
-}
-
 }  // namespace
 
 CWebBrowser::CWebBrowser() = default;
@@ -37,12 +31,8 @@ CWebBrowser::~CWebBrowser() { destroy(); }
 
 bool CWebBrowser::canRender()
 {
-    IUnknown* document = nullptr;
-    if (FAILED(CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                reinterpret_cast<void**>(&document))))
-        return false;
-    document->Release();
-    return true;
+    ComPtr<IUnknown> document;
+    return SUCCEEDED(CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, document.putVoid()));
 }
 
 void CWebBrowser::useCurrentEngine()
@@ -100,17 +90,17 @@ bool CWebBrowser::create(HWND parent, int id, const RECT& where)
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (!host_) return false;
     SetWindowLongPtrW(host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    site_ = CBrowserSite::make(host_);
+    site_ = ComPtr<CBrowserSite>::adopt(CBrowserSite::make(host_));
 
     useCurrentEngine();
     RECT client{};
     GetClientRect(host_, &client);
-    const bool made = SUCCEEDED(CoCreateInstance(kWebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                                 reinterpret_cast<void**>(&object_))) &&
-                      SUCCEEDED(object_->SetClientSite(site_)) &&
-                      SUCCEEDED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, host_, &client)) &&
-                      SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace_))) &&
-                      SUCCEEDED(object_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&browser_)));
+    const bool made =
+        SUCCEEDED(CoCreateInstance(kWebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object_.putVoid())) &&
+        SUCCEEDED(object_->SetClientSite(site_.get())) &&
+        SUCCEEDED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, host_, &client)) &&
+        SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, inPlace_.putVoid())) &&
+        SUCCEEDED(object_->QueryInterface(IID_IDispatch, browser_.putVoid()));
     if (!made) {
         destroy();
         return false;
@@ -122,13 +112,13 @@ bool CWebBrowser::create(HWND parent, int id, const RECT& where)
 void CWebBrowser::destroy()
 {
     if (inPlace_) inPlace_->InPlaceDeactivate();
-    release(inPlace_);
-    release(browser_);
+    inPlace_.reset();
+    browser_.reset();
     if (object_) {
         object_->Close(OLECLOSE_NOSAVE);
         object_->SetClientSite(nullptr);
     }
-    release(object_);
+    object_.reset();
     if (host_) {
         SetWindowLongPtrW(host_, GWLP_USERDATA, 0);
         DestroyWindow(host_);
@@ -136,7 +126,7 @@ void CWebBrowser::destroy()
     }
     // Ours is let go; the site lives on while the control still holds it.
     if (site_) site_->hostGone();
-    release(site_);
+    site_.reset();
 }
 
 void CWebBrowser::move(const RECT& where)

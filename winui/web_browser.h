@@ -11,11 +11,10 @@
 
 #include <string>
 
-#include "winui/seam.h"
+#include <ole2.h>
 
-struct IOleObject;
-struct IOleInPlaceObject;
-struct IDispatch;
+#include "base/com_ptr_win.h"
+#include "winui/seam.h"
 
 namespace winui {
 
@@ -48,10 +47,10 @@ private:
     static LRESULT CALLBACK hostProc(HWND, UINT, WPARAM, LPARAM);
 
     HWND host_ = nullptr;
-    CBrowserSite* site_ = nullptr;  // one reference of ours
-    IOleObject* object_ = nullptr;
-    IOleInPlaceObject* inPlace_ = nullptr;
-    IDispatch* browser_ = nullptr;
+    ComPtr<CBrowserSite> site_;
+    ComPtr<IOleObject> object_;
+    ComPtr<IOleInPlaceObject> inPlace_;
+    ComPtr<IDispatch> browser_;
 };
 
 }  // namespace winui

@@ -156,6 +156,48 @@ TEST(DispatchTable, RouteReachesTheTableThroughTheCommandTargetInterface)
     EXPECT_TRUE(other.enabled());
 }
 
+// A class whose table chains to its base's: what it lists wins, the rest reaches the base.
+class ChainedProbe : public Probe {
+public:
+    int ownSizes = 0;
+    int ownSaves = 0;
+
+protected:
+    const winui::MessageMapBase* messageMap() const override
+    {
+        static const auto map = winui::MessageMap<ChainedProbe>()
+                                    .chain(Probe::messageMap())
+                                    .on<WM_SIZE>(&ChainedProbe::onOwnSize)
+                                    .command(kSave, &ChainedProbe::onOwnSave);
+        return &map;
+    }
+
+private:
+    void onOwnSize(UINT, SIZE) { ++ownSizes; }
+    void onOwnSave() { ++ownSaves; }
+};
+
+TEST(DispatchTable, AChainedTableAnswersFirstAndLeavesTheRestToItsBase)
+{
+    ChainedProbe probe;
+    ASSERT_TRUE(probe.create(L"chained"));
+    EXPECT_EQ(probe.createdWith, L"chained");  // the base's WM_CREATE entry
+    const int sizesBefore = probe.ownSizes;
+    SendMessageW(probe.hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(77, 11));
+    EXPECT_EQ(probe.ownSizes, sizesBefore + 1);
+    EXPECT_NE(probe.size.cx, 77);  // the base's handler is not run as well
+    EXPECT_EQ(SendMessageW(probe.hwnd(), kPrivate, 4, 2), 42);
+    SendMessageW(probe.hwnd(), WM_COMMAND, MAKEWPARAM(kSave, 0), 0);
+    SendMessageW(probe.hwnd(), WM_COMMAND, MAKEWPARAM(kRangeFirst + 1, 0), 0);
+    EXPECT_EQ(probe.ownSaves, 1);
+    EXPECT_EQ(probe.saves, 0);
+    EXPECT_EQ(probe.rangeId, kRangeFirst + 1);
+    winui::CCommandState state(kSave);  // the update entry is the base's
+    EXPECT_TRUE(static_cast<winui::ICommandTarget&>(probe).onUpdateCommand(state));
+    EXPECT_FALSE(state.enabled());
+    EXPECT_EQ(SendMessageW(probe.hwnd(), WM_GETTEXTLENGTH, 0, 0), 7);  // neither table: the default
+}
+
 // A dialog of the program's resources, run modelessly so the test can drive it.
 class NameDialog : public winui::CDialog {
 public:
