@@ -51,6 +51,8 @@ public:
 
     // What `name` is, without following a link.
     FileFacts inspect(const std::string& name) const;
+    // The regular file `name` opened for reading (never through a link); nullptr when it is none.
+    std::FILE* openRead(const std::string& name) const;
     // The whole of the regular file `name` (never through a link); see readFileBytes.
     bool readBytes(const std::string& name, std::string& bytes, uint64_t limit) const;
     // The regular file `name` opened for reading only when no holder of a file made with `locked`

@@ -117,11 +117,16 @@ FileFacts FolderHandle::inspect(const std::string& name) const
     return factsOf(st);
 }
 
+std::FILE* FolderHandle::openRead(const std::string& name) const
+{
+    const int fd = isOpen() ? openRegularAt(fd_, name) : -1;
+    return fd < 0 ? nullptr : streamOf(fd, "rb");
+}
+
 bool FolderHandle::readBytes(const std::string& name, std::string& bytes, uint64_t limit) const
 {
     bytes.clear();
-    const int fd = isOpen() ? openRegularAt(fd_, name) : -1;
-    std::FILE* file = fd < 0 ? nullptr : streamOf(fd, "rb");
+    std::FILE* file = openRead(name);
     if (!file) return false;
     const bool ok = readFileBytes(file, bytes, limit);
     std::fclose(file);

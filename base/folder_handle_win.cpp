@@ -159,12 +159,17 @@ FileFacts FolderHandle::inspect(const std::string& name) const
     return inspectFile(joinPath(native_, name));
 }
 
+std::FILE* FolderHandle::openRead(const std::string& name) const
+{
+    if (!isOpen() || !isPlainName(name)) return nullptr;
+    HANDLE handle = openRegular(utf8ToWide(joinPath(native_, name)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : streamOf(handle, _O_RDONLY, "rb");
+}
+
 bool FolderHandle::readBytes(const std::string& name, std::string& bytes, uint64_t limit) const
 {
     bytes.clear();
-    if (!isOpen() || !isPlainName(name)) return false;
-    HANDLE handle = openRegular(utf8ToWide(joinPath(native_, name)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    std::FILE* file = handle == INVALID_HANDLE_VALUE ? nullptr : streamOf(handle, _O_RDONLY, "rb");
+    std::FILE* file = openRead(name);
     if (!file) return false;
     const bool ok = readFileBytes(file, bytes, limit);
     std::fclose(file);

@@ -23,7 +23,7 @@ std::string_view lastPart(std::string_view name)
 
 void takeRecord(const std::vector<std::string_view>& f, JournalRecords& records)
 {
-    if (f.size() != 4 || (f[0] != "T" && f[0] != "W")) return;
+    if (f.size() != 4 || (f[0] != "T" && f[0] != "W" && f[0] != "S")) return;
     WrittenFile file;
     std::string name;
     if (!parseNumber(f[1], file.size) || !parseNumber(f[2], file.hash, 16) || !unescapeField(f[3], name) ||
@@ -32,7 +32,7 @@ void takeRecord(const std::vector<std::string_view>& f, JournalRecords& records)
     if (f[0] == "W") {
         records.writes.emplace_back(std::move(name), file);
     } else if (isTemporaryFileName(lastPart(name))) {
-        records.temporaries.emplace_back(std::move(name), file);
+        (f[0] == "T" ? records.temporaries : records.streamed).emplace_back(std::move(name), file);
     }
 }
 
@@ -116,6 +116,11 @@ bool BuildJournal::temporary(const std::string& name, const WrittenFile& file)
 bool BuildJournal::writing(const std::string& name, const WrittenFile& file)
 {
     return append("W\t" + std::to_string(file.size) + '\t' + hexText(file.hash) + '\t' + escapeField(name));
+}
+
+bool BuildJournal::streamed(const std::string& name, const WrittenFile& start)
+{
+    return append("S\t" + std::to_string(start.size) + '\t' + hexText(start.hash) + '\t' + escapeField(name));
 }
 
 void BuildJournal::finish()

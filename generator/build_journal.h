@@ -14,10 +14,14 @@
 // to the gallery folder ("photos/image-1-1.jpg"):
 //   T <size> <hash> <name>    a temporary file is about to be made, to hold exactly this content
 //   W <size> <hash> <name>    this content is about to be renamed over <name>
+//   S <size> <hash> <name>    a temporary file filled as its content is made (a photo encoded
+//                             straight into it): it starts with exactly this content, and holds
+//                             at most kStreamedStep bytes more until its next S record
 //
 // Like the manifest, a journal is outside input: a line that does not parse or names anything
 // but a file of ours is passed over, and a temporary file is removed only while it holds
-// nothing yet or exactly what its record says. Reading all journals together stops at
+// nothing yet or exactly what its record says (a streamed one: what an S record says, and no
+// more than kStreamedStep bytes after it). Reading all journals together stops at
 // kMaxJournalsBytes, whatever was planted in the folder.
 
 #include <cstdint>
@@ -35,10 +39,14 @@ inline constexpr char kJournalNameHint[] = ".fotoloom-journal";
 // What the journals of one folder may hold together: a real one holds two short lines for each
 // file a build writes, a few megabytes for the largest gallery.
 inline constexpr uint64_t kMaxJournalsBytes = uint64_t{32} << 20;
+// How far a streamed temporary file grows between two of its records: a few lines for the largest
+// photo, and never more than this read back to prove a leftover ours.
+inline constexpr uint64_t kStreamedStep = uint64_t{8} << 20;
 
 struct JournalRecords {
     std::vector<std::pair<std::string, WrittenFile>> temporaries;  // T records
     std::vector<std::pair<std::string, WrittenFile>> writes;       // W records, in order
+    std::vector<std::pair<std::string, WrittenFile>> streamed;     // S records
     bool cut = false;  // the journals held more than kMaxJournalsBytes; the rest was not read
 };
 
@@ -68,6 +76,7 @@ public:
     // lose it). False when it could not be written: the caller then writes nothing.
     bool temporary(const std::string& name, const WrittenFile& file);
     bool writing(const std::string& name, const WrittenFile& file);
+    bool streamed(const std::string& name, const WrittenFile& start);
     // Removes the journal (once the manifest holds what it recorded).
     void finish();
     // Closes it and leaves it for the next build to fold in.

@@ -1,7 +1,9 @@
 #include "generator/gallery_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 #include "base/file_system.h"
 #include "generator/content_hash.h"
@@ -33,6 +35,27 @@ std::string_view folderPart(std::string_view name)
 
 WrittenFile recordOf(std::string_view bytes) { return {bytes.size(), contentHash(bytes.data(), bytes.size())}; }
 
+// Pieces in which files are read back and compared, never whole.
+constexpr size_t kPieceBytes = size_t{64} << 10;
+
+// Whether the regular file `leaf` starts with exactly the content `start` records.
+bool startsWith(const FolderHandle& folder, const std::string& leaf, const WrittenFile& start)
+{
+    std::FILE* file = folder.openRead(leaf);
+    if (!file) return false;
+    ContentHasher hasher;
+    std::vector<unsigned char> piece(kPieceBytes);
+    uint64_t left = start.size;
+    while (left > 0) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, piece.size()));
+        if (std::fread(piece.data(), 1, want, file) != want) break;
+        hasher.add(piece.data(), want);
+        left -= want;
+    }
+    std::fclose(file);
+    return left == 0 && hasher.finish() == start.hash;
+}
+
 }  // namespace
 
 std::string GalleryWriter::pathOf(std::string_view name) const
@@ -61,9 +84,7 @@ bool GalleryWriter::holds(std::string_view name, const WrittenFile& file) const
     const FolderHandle* folder = folderOf(name, leaf);
     if (!folder) return false;
     const FileFacts facts = folder->inspect(leaf);
-    if (facts.kind != FileKind::Regular || facts.size != file.size) return false;
-    std::string bytes;
-    return folder->readBytes(leaf, bytes, file.size) && recordOf(bytes) == file;
+    return facts.kind == FileKind::Regular && facts.size == file.size && startsWith(*folder, leaf, file);
 }
 
 std::vector<std::string> GalleryWriter::open()
@@ -121,6 +142,16 @@ void GalleryWriter::foldJournals(const JournalRecords& records)
         const FileFacts facts = folder->inspect(leaf);
         if (facts.kind == FileKind::Regular && (facts.size == 0 || holds(name, file))) folder->remove(leaf);
     }
+    for (const auto& [name, start] : records.streamed) {
+        std::string leaf;
+        const FolderHandle* folder = folderOf(name, leaf);
+        if (!folder) continue;
+        const FileFacts facts = folder->inspect(leaf);
+        if (facts.kind == FileKind::Regular &&
+            (facts.size == 0 || (facts.size >= start.size && facts.size - start.size <= kStreamedStep &&
+                                 startsWith(*folder, leaf, start))))
+            folder->remove(leaf);
+    }
     std::map<std::string, std::vector<WrittenFile>> candidates;
     for (const auto& [name, file] : records.writes) {
         std::string leaf;
@@ -138,23 +169,40 @@ void GalleryWriter::foldJournals(const JournalRecords& records)
     }
 }
 
+bool GalleryWriter::journal(char kind, const std::string& name, const WrittenFile& file)
+{
+    std::lock_guard lock(journalLock_);
+    switch (kind) {
+    case 'T': return journal_.temporary(name, file);
+    case 'W': return journal_.writing(name, file);
+    default: return journal_.streamed(name, file);
+    }
+}
+
+std::FILE* GalleryWriter::createTemporary(const FolderHandle& folder, std::string_view name, const std::string& leaf,
+                                          const WrittenFile* record, std::string& temporary)
+{
+    static const WrittenFile kNothing = recordOf({});
+    for (int attempt = 0; attempt < kCreateTries; ++attempt) {
+        temporary = temporaryFileName(leaf);
+        const std::string listed = std::string(folderPart(name)) + temporary;
+        if (journalling_ && !(record ? journal('T', listed, *record) : journal('S', listed, kNothing))) return nullptr;
+        bool exists = false;
+        // Private while it is written: it may become a file only its owner may read.
+        if (std::FILE* file = folder.createNew(temporary, exists, 0600)) return file;
+        if (!exists) return nullptr;
+    }
+    return nullptr;
+}
+
 bool GalleryWriter::replace(const FolderHandle& folder, std::string_view name, const std::string& leaf,
                             std::string_view bytes, const WrittenFile& record, bool listed)
 {
-    std::FILE* file = nullptr;
     std::string temporary;
-    for (int attempt = 0; attempt < kCreateTries && !file; ++attempt) {
-        temporary = temporaryFileName(leaf);
-        // Journalled before it exists, so a kill right after its creation leaves nothing behind.
-        if (journalling_ && !journal_.temporary(std::string(folderPart(name)) + temporary, record)) return false;
-        bool exists = false;
-        // Private while it is written: it may become a file only its owner may read.
-        file = folder.createNew(temporary, exists, 0600);
-        if (!file && !exists) return false;
-    }
+    std::FILE* file = createTemporary(folder, name, leaf, &record, temporary);
     if (!file) return false;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
-        (listed && !journal_.writing(std::string(name), record))) {
+        (listed && !journal('W', std::string(name), record))) {
         std::fclose(file);
         folder.remove(temporary);
         return false;
@@ -162,18 +210,19 @@ bool GalleryWriter::replace(const FolderHandle& folder, std::string_view name, c
     return folder.commit(file, temporary, leaf);
 }
 
+GalleryWriter::Put GalleryWriter::failed(const std::string& name)
+{
+    if (const auto old = previous_.files.find(name); old != previous_.files.end())
+        current_.files.emplace(name, old->second);
+    return Put::Failed;
+}
+
 GalleryWriter::Put GalleryWriter::put(const std::string& name, std::string_view bytes, bool force)
 {
     const WrittenFile record = recordOf(bytes);
-    const auto failed = [&] {
-        // The file before stays; while it is listed, no clean-up takes it for a leftover.
-        if (const auto old = previous_.files.find(name); old != previous_.files.end())
-            current_.files.emplace(name, old->second);
-        return Put::Failed;
-    };
     std::string leaf;
     const FolderHandle* folder = folderOf(name, leaf);
-    if (!folder || !journalling_) return failed();
+    if (!folder || !journalling_) return failed(name);
     if (!force) {
         const FileFacts facts = folder->inspect(leaf);
         std::string old;
@@ -183,9 +232,86 @@ GalleryWriter::Put GalleryWriter::put(const std::string& name, std::string_view 
             return Put::Unchanged;
         }
     }
-    if (!replace(*folder, name, leaf, bytes, record, true)) return failed();
+    if (!replace(*folder, name, leaf, bytes, record, true)) return failed(name);
     current_.files[name] = record;
     return Put::Written;
+}
+
+std::unique_ptr<StreamedFile> GalleryWriter::stream(const std::string& name, bool force)
+{
+    std::string leaf;
+    const FolderHandle* folder = folderOf(name, leaf);
+    if (!folder || !journalling_) return nullptr;
+    std::unique_ptr<StreamedFile> file(new StreamedFile(*this, *folder, name, leaf));
+    file->file_ = createTemporary(*folder, name, leaf, nullptr, file->temporary_);
+    if (!file->file_) return nullptr;
+    // The file there is compared as the new one is made, so an unchanged one is known at the end
+    // without reading either again.
+    if (!force) file->old_ = folder->openRead(leaf);
+    return file;
+}
+
+GalleryWriter::Put GalleryWriter::commit(std::unique_ptr<StreamedFile> file)
+{
+    const std::string& name = file->name_;
+    if (file->failed_ || std::fflush(file->file_) != 0) return failed(name);
+    const WrittenFile record{file->size_, file->hasher_.finish()};
+    if (file->old_ && std::fgetc(file->old_) == EOF && !std::ferror(file->old_)) {
+        current_.files[name] = record;
+        return Put::Unchanged;  // the temporary file goes with `file`
+    }
+    if (!journal('W', name, record)) return failed(name);
+    std::FILE* written = std::exchange(file->file_, nullptr);
+    const std::string temporary = std::exchange(file->temporary_, std::string());
+    if (!file->folder_.commit(written, temporary, file->leaf_)) return failed(name);
+    current_.files[name] = record;
+    return Put::Written;
+}
+
+StreamedFile::~StreamedFile()
+{
+    if (old_) std::fclose(old_);
+    if (file_) std::fclose(file_);
+    if (!temporary_.empty()) folder_.remove(temporary_);
+}
+
+bool StreamedFile::write(const void* bytes, size_t size)
+{
+    const auto* next = static_cast<const unsigned char*>(bytes);
+    while (size > 0 && !failed_) {
+        if (size_ == journalled_ + kStreamedStep) {
+            // On its way to the disk before the journal says so.
+            failed_ = std::fflush(file_) != 0 ||
+                      !writer_.journal('S', std::string(folderPart(name_)) + temporary_, {size_, hasher_.finish()});
+            journalled_ = size_;
+            continue;
+        }
+        const size_t piece = static_cast<size_t>(std::min<uint64_t>(size, journalled_ + kStreamedStep - size_));
+        if (std::fwrite(next, 1, piece, file_) != piece) {
+            failed_ = true;
+            break;
+        }
+        compare(next, piece);
+        hasher_.add(next, piece);
+        size_ += piece;
+        next += piece;
+        size -= piece;
+    }
+    return !failed_;
+}
+
+void StreamedFile::compare(const unsigned char* bytes, size_t size)
+{
+    while (old_ && size > 0) {
+        const size_t piece = std::min(size, kPieceBytes);
+        oldPiece_.resize(piece);
+        if (std::fread(oldPiece_.data(), 1, piece, old_) != piece || !std::equal(bytes, bytes + piece, oldPiece_.data())) {
+            std::fclose(old_);
+            old_ = nullptr;
+        }
+        bytes += piece;
+        size -= piece;
+    }
 }
 
 bool GalleryWriter::read(const std::string& name, std::string& bytes) const

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <system_error>
 
 #include "base/file_system.h"
@@ -88,6 +89,15 @@ private:
     const PhotoBox box_;
 };
 
+class FileSink final : public PictureByteSink {
+public:
+    explicit FileSink(StreamedFile& file) : file_(file) {}
+    bool write(const uint8_t* bytes, size_t size) override { return file_.write(bytes, size); }
+
+private:
+    StreamedFile& file_;
+};
+
 PictureOutcome tooLarge(uint64_t needed)
 {
     PictureOutcome out;
@@ -130,7 +140,8 @@ std::vector<PictureStreamOutput> planSizes(uint32_t width, uint32_t height, cons
 
 }  // namespace
 
-PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket)
+PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket,
+                           GalleryWriter* files)
 {
     PictureOutcome out;
     const FileStamp source = stampOf(job.source);
@@ -159,7 +170,14 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
     }
     request.quarterTurns = job.rotation % 90 == 0 ? job.rotation / 90 : 0;
     request.jpegQuality = shape.jpegQuality;
-    request.plan = [&shape](uint32_t width, uint32_t height) { return planSizes(width, height, shape); };
+    std::unique_ptr<StreamedFile> photoFile;
+    std::optional<FileSink> photoSink;
+    request.plan = [&](uint32_t width, uint32_t height) {
+        std::vector<PictureStreamOutput> sizes = planSizes(width, height, shape);
+        // A photo that is its own thumbnail is needed in memory anyway.
+        if (sizes.size() > 1 && photoSink) sizes[0].sink = &*photoSink;
+        return sizes;
+    };
 
     // The stream asks for what it holds once it knows the picture's size. When that does not fit
     // now, everything is given back, the worker waits until the whole cost fits and starts
@@ -171,11 +189,21 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
         if (!reservation.waitFor(want)) return out;  // the build stops
 
         BudgetGate gate(reservation, source.size, shape.box);
+        photoSink.reset();
+        photoFile = files ? files->stream(job.photoName, shape.force) : nullptr;
+        if (photoFile) photoSink.emplace(*photoFile);
         std::vector<std::vector<uint8_t>> sizes;
         PictureStreamResult result = PictureStreamResult::Unreadable;
         {
             ScopedPictureMemoryGate scope(gate);
             result = streamPictureFile(job.source, request, sizes);
+        }
+        if (result != PictureStreamResult::Made && photoFile && photoFile->failed()) {
+            // The photo's file could not be written: told as a file not written, never as a picture
+            // that cannot be read. No fingerprint, so the next build makes it again.
+            out.kind = PictureOutcome::Kind::Made;
+            out.photoFile = std::move(photoFile);
+            return out;
         }
         if (result == PictureStreamResult::Unreadable) return out;
         if (result == PictureStreamResult::NoMemory) {
@@ -183,7 +211,11 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
             want = gate.wanted != 0 ? gate.wanted : std::max(reservation.held(), budget.total()) + 1;
             continue;
         }
-        out.photoBytes = std::move(sizes[0]);
+        if (sizes[0].empty() && photoFile) {
+            out.photoFile = std::move(photoFile);
+        } else {
+            out.photoBytes = std::move(sizes[0]);
+        }
         out.thumbBytes = sizes.size() > 1 ? std::move(sizes[1]) : out.photoBytes;
         out.kind = PictureOutcome::Kind::Made;
         out.fingerprint = {job.source, source.size, source.modified, hash, shapeText, job.thumbName};
@@ -194,8 +226,8 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
 }
 
 PicturePool::PicturePool(const std::vector<PictureJob>& jobs, const PictureShape& shape, unsigned threads,
-                         MemoryBudget& budget, const ThreadStarter& start)
-    : jobs_(jobs), shape_(shape), budget_(budget)
+                         MemoryBudget& budget, GalleryWriter* files, const ThreadStarter& start)
+    : jobs_(jobs), shape_(shape), budget_(budget), files_(files)
 {
     threads = std::max(1u, threads);
     // Four pictures per worker: being made or finished and waiting for the builder. The window
@@ -239,10 +271,11 @@ void PicturePool::stop()
 
 namespace {
 
-PictureOutcome makeGuarded(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket)
+PictureOutcome makeGuarded(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket,
+                           GalleryWriter* files)
 {
     try {
-        return makePicture(job, shape, budget, ticket);
+        return makePicture(job, shape, budget, ticket, files);
     } catch (const std::bad_alloc&) {
         // Out of memory is never "could not be read": told as too large for the memory there is.
         PictureOutcome out;
@@ -275,7 +308,7 @@ void PicturePool::work()
             started_[index] = true;
             --unstarted_;
         }
-        PictureOutcome outcome = makeGuarded(jobs_[index], shape_, budget_, index);
+        PictureOutcome outcome = makeGuarded(jobs_[index], shape_, budget_, index, files_);
         {
             std::lock_guard lock(mutex_);
             slots_[index % window_] = std::move(outcome);
@@ -286,7 +319,7 @@ void PicturePool::work()
 
 PictureOutcome PicturePool::take(size_t index)
 {
-    if (threads_.empty()) return makeGuarded(jobs_[index], shape_, budget_, index);
+    if (threads_.empty()) return makeGuarded(jobs_[index], shape_, budget_, index, files_);
     std::unique_lock lock(mutex_);
     std::optional<PictureOutcome>& slot = slots_[index % window_];
     resultReady_.wait(lock, [&] { return slot.has_value(); });

@@ -3,13 +3,14 @@
 // a pool of worker threads and handed back strictly in job order, so the builder writes files and
 // reports progress exactly as a one-picture-at-a-time build would.
 //
-// Workers only read sources and encode into memory; every file is written by the builder's own
-// thread. A picture whose fingerprint matches the previous build's (and whose files are still
+// Workers read sources and encode thumbnails into memory and photos straight into new temporary
+// files of the gallery (gallery_writer.h), so a photo of any size is never held whole; every file
+// is put in place, and every count and message made, by the builder's own thread. A picture whose fingerprint matches the previous build's (and whose files are still
 // there) is not decoded at all. A picture is decoded once, by rows, for both its photo and its
 // thumbnail (picture_stream.h), so what it holds does not grow with its size. The workers share
 // one memory budget (memory_budget.h): a picture is decoded only once what it holds fits, and one
-// that holds more than the whole budget is refused. The encoded photos waiting for the builder (at
-// most two per worker) are not counted.
+// that holds more than the whole budget is refused. The encoded thumbnails waiting for the
+// builder (at most four per worker) are not counted.
 
 #include <condition_variable>
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "generator/build_manifest.h"
+#include "generator/gallery_writer.h"
 #include "generator/memory_budget.h"
 #include "generator/site_builder.h"
 
@@ -50,7 +52,8 @@ struct PictureOutcome {
     enum class Kind { Made, Reused, Unreadable, TooLarge };
     Kind kind = Kind::Unreadable;
     uint64_t neededBytes = 0;         // TooLarge: what making it would have cost
-    std::vector<uint8_t> photoBytes;  // encoded JPEG when Made (empty when encoding failed)
+    std::vector<uint8_t> photoBytes;  // encoded JPEG when Made and not in photoFile (empty when encoding failed)
+    std::unique_ptr<StreamedFile> photoFile;  // or the photo encoded into its temporary file
     std::vector<uint8_t> thumbBytes;
     PictureFingerprint fingerprint;  // for the new manifest (Made and Reused)
 };
@@ -62,8 +65,10 @@ std::string pictureShapeText(const PictureShape& shape, int32_t rotation);
 // instead).
 uint64_t pictureMemoryCost(uint64_t sourceBytes, uint64_t pixelBytes, PhotoBox box);
 // Makes one picture (or finds it up to date) within the budget; `ticket` orders the waiting
-// pictures (the job's index). Safe to call on several threads at once.
-PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket);
+// pictures (the job's index). With `files`, the photo is encoded into a file of it. Safe to call
+// on several threads at once.
+PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket,
+                           GalleryWriter* files = nullptr);
 
 // Runs makePicture over the jobs on up to `threads` workers, at most four pictures per worker
 // ahead of the consumer; among those, the largest source is started first, so that the last
@@ -74,7 +79,7 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
 class PicturePool {
 public:
     PicturePool(const std::vector<PictureJob>& jobs, const PictureShape& shape, unsigned threads, MemoryBudget& budget,
-                const ThreadStarter& start = {});
+                GalleryWriter* files, const ThreadStarter& start = {});
     ~PicturePool();
     PicturePool(const PicturePool&) = delete;
     PicturePool& operator=(const PicturePool&) = delete;
@@ -93,6 +98,7 @@ private:
     const std::vector<PictureJob>& jobs_;
     const PictureShape shape_;
     MemoryBudget& budget_;
+    GalleryWriter* files_;
     size_t window_;
     std::vector<std::optional<PictureOutcome>> slots_;  // job i lives in slot i % window_
     std::vector<uint64_t> sizes_;                       // of the sources, for the order of starting

@@ -5,6 +5,7 @@
 #include "generator/site_builder.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -64,6 +65,9 @@ private:
     }
     // A photo or thumbnail; empty bytes when it could not be encoded.
     void putPicture(const std::string& name, const std::vector<uint8_t>& bytes);
+    // A photo encoded into its temporary file, put in place.
+    void putStreamed(std::unique_ptr<StreamedFile> file);
+    void counted(GalleryWriter::Put put, const std::string& name, bool told);
     void listUnwritten(const std::string& name, bool told);
 
     CBuilderDoc& doc_;
@@ -81,13 +85,24 @@ private:
 
 bool SiteBuild::put(const std::string& name, std::string_view bytes, bool told)
 {
-    switch (writer_->put(name, bytes, options_.force)) {
+    const GalleryWriter::Put put = writer_->put(name, bytes, options_.force);
+    counted(put, name, told);
+    return put != GalleryWriter::Put::Failed;
+}
+
+void SiteBuild::putStreamed(std::unique_ptr<StreamedFile> file)
+{
+    const std::string name = file->name();
+    counted(writer_->commit(std::move(file)), name, false);
+}
+
+void SiteBuild::counted(GalleryWriter::Put put, const std::string& name, bool told)
+{
+    switch (put) {
     case GalleryWriter::Put::Unchanged: ++result_.filesUnchanged; [[fallthrough]];
-    case GalleryWriter::Put::Written: ++result_.filesWritten; return true;
-    case GalleryWriter::Put::Failed: break;
+    case GalleryWriter::Put::Written: ++result_.filesWritten; return;
+    case GalleryWriter::Put::Failed: listUnwritten(name, told); return;
     }
-    listUnwritten(name, told);
-    return false;
 }
 
 void SiteBuild::listUnwritten(const std::string& name, bool told)
@@ -189,7 +204,7 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
     const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force};
     unsigned threads = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();
     MemoryBudget budget(options_.memoryBudget);
-    PicturePool pool(jobs, shape, std::clamp(threads, 1u, kMostWorkers), budget, options_.startThread);
+    PicturePool pool(jobs, shape, std::clamp(threads, 1u, kMostWorkers), budget, &*writer_, options_.startThread);
     struct PeakKeeper {
         MemoryBudget& budget;
         uint64_t& peak;
@@ -222,7 +237,11 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
             switch (outcome.kind) {
             case PictureOutcome::Kind::Made:
                 ++result_.picturesMade;
-                putPicture(job.photoName, outcome.photoBytes);
+                if (outcome.photoFile) {
+                    putStreamed(std::move(outcome.photoFile));
+                } else {
+                    putPicture(job.photoName, outcome.photoBytes);
+                }
                 break;
             case PictureOutcome::Kind::Reused:
                 ++result_.picturesReused;
@@ -240,7 +259,9 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
             } else if (outcome.kind == PictureOutcome::Kind::Reused) {
                 writer_->keep(job.thumbName);
             }
-            if (outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused)
+            // A photo whose file could not be written has no fingerprint: it is made again next time.
+            if ((outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused) &&
+                !outcome.fingerprint.source.empty())
                 writer_->current().pictures[job.photoName] = std::move(outcome.fingerprint);
 
             if (observer_.cancelRequested()) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "picture/picture.h"
+#include "picture/picture_byte_sink.h"
 
 // A decoded picture before orientation: BGRA, straight alpha, rows packed, top down.
 struct DecodedPicture {
@@ -130,9 +131,12 @@ public:
     JpegRowEncoder(const JpegRowEncoder&) = delete;
     JpegRowEncoder& operator=(const JpegRowEncoder&) = delete;
 
-    bool begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc);
+    // With a `sink`, the encoded bytes go to it as they are made (it must outlive the encoder)
+    // and finish() leaves `out` empty.
+    bool begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc,
+               PictureByteSink* sink = nullptr);
     bool rows(const uint8_t* bgra, uint32_t count);
-    // The encoded bytes, once every row is in.
+    // The encoded bytes (or the last of them given to the sink), once every row is in.
     bool finish(std::vector<uint8_t>& out);
     // What begin() and the rows hold, near enough to budget with (the encoded bytes not counted).
     static uint64_t workingBytes(uint32_t width, uint32_t height);

@@ -124,12 +124,51 @@ RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const Byt
 // by a few per cent and none of its pixels.
 constexpr uint64_t kMostOptimisedPixels = uint64_t{16} << 20;
 
+// Hands libjpeg's output on to a sink a buffer at a time; a sink that refuses ends the encode
+// through the error manager.
+struct SinkDestination {
+    jpeg_destination_mgr base{};
+    PictureByteSink* sink = nullptr;
+    std::vector<uint8_t> buffer;
+};
+
+void sinkStart(j_compress_ptr cinfo)
+{
+    auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    d->base.next_output_byte = d->buffer.data();
+    d->base.free_in_buffer = d->buffer.size();
+}
+
+boolean sinkFull(j_compress_ptr cinfo)
+{
+    auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    if (!d->sink->write(d->buffer.data(), d->buffer.size())) ERREXIT(cinfo, JERR_FILE_WRITE);
+    sinkStart(cinfo);
+    return TRUE;
+}
+
+void sinkEnd(j_compress_ptr cinfo)
+{
+    auto* d = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    const size_t used = d->buffer.size() - d->base.free_in_buffer;
+    if (used != 0 && !d->sink->write(d->buffer.data(), used)) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+// Into `sink` when there is one, else into a buffer of libjpeg's that `buffer` and `size` follow.
 bool startCompress(jpeg_compress_struct& cinfo, ErrorManager& err, uint32_t width, uint32_t height, int quality,
-                   bool optimise, const std::vector<uint8_t>* icc, unsigned char** buffer, unsigned long* size)
+                   bool optimise, const std::vector<uint8_t>* icc, SinkDestination* sink, unsigned char** buffer,
+                   unsigned long* size)
 {
     if (setjmp(err.escape)) return false;
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, buffer, size);  // keeps *buffer current as it grows
+    if (sink) {
+        sink->base.init_destination = sinkStart;
+        sink->base.empty_output_buffer = sinkFull;
+        sink->base.term_destination = sinkEnd;
+        cinfo.dest = &sink->base;
+    } else {
+        jpeg_mem_dest(&cinfo, buffer, size);  // keeps *buffer current as it grows
+    }
     cinfo.image_width = width;
     cinfo.image_height = height;
     cinfo.input_components = 4;
@@ -188,6 +227,7 @@ struct JpegRowEncoder::State {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     std::vector<uint8_t> flat;  // one row laid over white
+    SinkDestination sink;
     bool failed = false;
     ~State()
     {
@@ -206,13 +246,18 @@ uint64_t JpegRowEncoder::workingBytes(uint32_t width, uint32_t height)
     return pixels <= kMostOptimisedPixels ? rows + pixels * 3 : rows;
 }
 
-bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc)
+bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc,
+                           PictureByteSink* sink)
 {
     state_.reset();
     if (width == 0 || height == 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return false;
     try {
         state_ = std::make_unique<State>();
         state_->flat.resize(static_cast<size_t>(width) * 4);
+        if (sink) {
+            state_->sink.sink = sink;
+            state_->sink.buffer.resize(size_t{64} << 10);
+        }
     } catch (const std::bad_alloc&) {
         state_.reset();
         return false;
@@ -220,8 +265,8 @@ bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const s
     useErrorManager(state_->err);
     state_->cinfo.err = &state_->err.base;
     const bool optimise = uint64_t{width} * height <= kMostOptimisedPixels;
-    if (!startCompress(state_->cinfo, state_->err, width, height, quality, optimise, icc, &state_->buffer,
-                       &state_->size)) {
+    if (!startCompress(state_->cinfo, state_->err, width, height, quality, optimise, icc, sink ? &state_->sink : nullptr,
+                       &state_->buffer, &state_->size)) {
         state_.reset();
         return false;
     }
@@ -260,9 +305,14 @@ bool JpegRowEncoder::finish(std::vector<uint8_t>& out)
 {
     out.clear();
     State* st = state_.get();
-    if (!st || st->failed || !finishCompress(st->cinfo, st->err) || !st->buffer || st->size == 0) {
+    const bool toSink = st && st->sink.sink;
+    if (!st || st->failed || !finishCompress(st->cinfo, st->err) || (!toSink && (!st->buffer || st->size == 0))) {
         state_.reset();
         return false;
+    }
+    if (toSink) {
+        state_.reset();
+        return true;
     }
     try {
         out.assign(st->buffer, st->buffer + st->size);

@@ -18,6 +18,7 @@ struct JpegRowEncoder::State {
     uint32_t rowsIn = 0;
     int quality = kDefaultJpegQuality;
     std::vector<uint8_t> icc;
+    PictureByteSink* sink = nullptr;
 };
 
 JpegRowEncoder::JpegRowEncoder() = default;
@@ -28,7 +29,8 @@ uint64_t JpegRowEncoder::workingBytes(uint32_t width, uint32_t height)
     return uint64_t{width} * height * 4 + (uint64_t{64} << 10);
 }
 
-bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc)
+bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc,
+                           PictureByteSink* sink)
 {
     state_.reset();
     if (!pictureSizeAllowed(width, height)) return false;
@@ -39,6 +41,7 @@ bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const s
         st->height = height;
         st->quality = quality;
         if (icc) st->icc = *icc;
+        st->sink = sink;
         state_ = std::move(st);
         return true;
     } catch (const std::bad_alloc&) {
@@ -74,6 +77,12 @@ bool JpegRowEncoder::finish(std::vector<uint8_t>& out)
     } catch (const std::bad_alloc&) {
         out.clear();
     }
+    PictureByteSink* sink = st->sink;
     state_.reset();
+    if (ok && sink) {
+        // WIC made the whole file in memory; the sink still gets it in one piece.
+        ok = sink->write(out.data(), out.size());
+        std::vector<uint8_t>().swap(out);
+    }
     return ok;
 }

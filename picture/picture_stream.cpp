@@ -53,6 +53,7 @@ struct Stage {
     bool held = false;          // kept whole (turned as its rows come) until the end
     std::vector<uint8_t> rows;
     uint32_t rowsIn = 0;
+    PictureByteSink* sink = nullptr;
     JpegRowEncoder encoder;
 };
 
@@ -132,6 +133,7 @@ private:
             }
             s->resampled = s->width != s->inWidth || s->height != s->inHeight;
             s->held = turn_ != Orientation::Normal || request_.pixels;
+            s->sink = o.sink;
             const uint64_t pixels = uint64_t{s->width} * s->height * 4;
             if (s->resampled) working += RowResampler::workingBytes(s->inWidth, s->inHeight, s->width, s->height, true);
             if (s->held) working += pixels;
@@ -158,7 +160,7 @@ private:
             const uint32_t outWidth = sideways ? s.height : s.width;
             const uint32_t outHeight = sideways ? s.width : s.height;
             if (!request_.pixels &&
-                !s.encoder.begin(outWidth, outHeight, request_.jpegQuality, icc_ ? icc_ : &header.icc)) {
+                !s.encoder.begin(outWidth, outHeight, request_.jpegQuality, icc_ ? icc_ : &header.icc, s.sink)) {
                 noMemory = true;
                 return false;
             }

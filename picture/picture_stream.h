@@ -28,12 +28,16 @@
 #include <vector>
 
 #include "picture/picture.h"
+#include "picture/picture_byte_sink.h"
 
 // One size to make, in the picture's seen orientation (after every turn).
 struct PictureStreamOutput {
     uint32_t width = 0;
     uint32_t height = 0;
     int from = -1;  // -1: from the source; else the index of an earlier output, resampled further
+    // Encoded straight into this sink instead of into memory: its entry in the outputs then stays
+    // empty, and the sink has had every byte when the result is Made.
+    PictureByteSink* sink = nullptr;
 };
 
 struct PictureStreamRequest {

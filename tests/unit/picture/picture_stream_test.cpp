@@ -419,3 +419,56 @@ TEST(PictureStream, ProgressiveAndCmykJpegInterlacedPalette16BitAndGreyPngAnd16B
             for (int turn = 0; turn < 4; ++turn) expectSame(path, turn, shape, path);
 }
 #endif
+
+namespace {
+
+// Keeps what it is given, and refuses once it has been given `refuseAfter` bytes.
+class CollectingSink final : public PictureByteSink {
+public:
+    bool write(const uint8_t* bytes, size_t size) override
+    {
+        ++writes;
+        if (bytes_.size() + size > refuseAfter) return false;
+        bytes_.insert(bytes_.end(), bytes, bytes + size);
+        return true;
+    }
+    std::vector<uint8_t> bytes_;
+    size_t refuseAfter = SIZE_MAX;
+    size_t writes = 0;
+};
+
+}  // namespace
+
+TEST(PictureStream, AnOutputEncodedIntoASinkIsTheFileMadeInMemoryAndARefusingSinkMakesNothing)
+{
+    TempFiles files;
+    const std::string path = files.write("sink.png", saved(detailed(1500, 1000), kFormatPng));
+    for (int quarterTurns : {0, 1}) {
+        const auto stream = [&](PictureByteSink* sink, std::vector<std::vector<uint8_t>>& outputs) {
+            PictureStreamRequest request;
+            request.quarterTurns = quarterTurns;
+            request.plan = [sink](uint32_t w, uint32_t h) {
+                return std::vector<PictureStreamOutput>{{w, h, -1, sink}, {w / 10, h / 10, 0}};
+            };
+            return streamPictureFile(path, request, outputs);
+        };
+        std::vector<std::vector<uint8_t>> inMemory, viaSink;
+        ASSERT_EQ(stream(nullptr, inMemory), PictureStreamResult::Made);
+        CollectingSink sink;
+        ASSERT_EQ(stream(&sink, viaSink), PictureStreamResult::Made);
+        ASSERT_EQ(viaSink.size(), 2u);
+        EXPECT_TRUE(viaSink[0].empty());
+        EXPECT_EQ(sink.bytes_, inMemory[0]) << "turn " << quarterTurns;
+        EXPECT_EQ(viaSink[1], inMemory[1]) << "turn " << quarterTurns;
+#ifndef _WIN32
+        // libjpeg hands its output on as it goes, never the whole file at the end.
+        EXPECT_GT(sink.writes, inMemory[0].size() / (size_t{64} << 10)) << "turn " << quarterTurns;
+#endif
+
+        CollectingSink refusing;
+        refusing.refuseAfter = inMemory[0].size() / 2;
+        std::vector<std::vector<uint8_t>> none;
+        EXPECT_NE(stream(&refusing, none), PictureStreamResult::Made) << "turn " << quarterTurns;
+        EXPECT_TRUE(none.empty());
+    }
+}
