@@ -235,6 +235,7 @@ PicturePool::PicturePool(const std::vector<PictureJob>& jobs, const PictureShape
     window_ = 4 * size_t{threads};
     slots_.resize(window_);
     sizes_.reserve(jobs.size());
+    startOrder_.reserve(jobs.size());
     for (const PictureJob& job : jobs) sizes_.push_back(stampOf(job.source).size);
     started_.assign(jobs.size(), false);
     unstarted_ = jobs.size();
@@ -306,6 +307,7 @@ void PicturePool::work()
             if (stopping_ || unstarted_ == 0) return;
             index = pickLocked();
             started_[index] = true;
+            startOrder_.push_back(index);
             --unstarted_;
         }
         PictureOutcome outcome = makeGuarded(jobs_[index], shape_, budget_, index, files_);
@@ -315,6 +317,12 @@ void PicturePool::work()
         }
         resultReady_.notify_all();
     }
+}
+
+std::vector<size_t> PicturePool::startOrder()
+{
+    std::lock_guard lock(mutex_);
+    return startOrder_;
 }
 
 PictureOutcome PicturePool::take(size_t index)

@@ -89,6 +89,8 @@ public:
     void stop();
     // Workers actually started (0: the calling thread makes the pictures).
     size_t workers() const { return threads_.size(); }
+    // The jobs in the order workers started them (for the benchmark and the tests).
+    std::vector<size_t> startOrder();
 
 private:
     void work();
@@ -103,6 +105,7 @@ private:
     std::vector<std::optional<PictureOutcome>> slots_;  // job i lives in slot i % window_
     std::vector<uint64_t> sizes_;                       // of the sources, for the order of starting
     std::vector<bool> started_;
+    std::vector<size_t> startOrder_;
     std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable resultReady_;
