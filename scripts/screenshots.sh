@@ -148,20 +148,30 @@ task_pane_style_shots() {
 
   # The first group shut, caught half-way. Each frame now stays 400 ms (the groups open so slowly
   # at the start, too). The second group's header (the main group's blue, down the column at
-  # x = 250) travels up by the height of the first group's dialog; the shot is taken as soon as it
-  # reaches the middle of that way. (The column passes right of the first group's icon.)
+  # x = 250) travels up by the height of the first group's dialog; the shot is taken as soon as its
+  # top is seen in the middle half of that way (a look at the screen takes about as long as a
+  # frame under load, so one row in the middle could be passed unseen). (The column passes right
+  # of the first group's icon.)
   SIDEFOLD_ANIMATION_PAUSE_MS=400 "$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
   wait_for "Fotoloom - sample"
   settle
-  local runs first_bottom second_top middle
+  local runs first_bottom second_top travel top caught=""
   runs=$(blue_runs 250 90 790)
   first_bottom=$(echo "$runs" | awk 'NR == 1 { print $2 }')
   second_top=$(echo "$runs" | awk 'NR == 2 { print $1 }')
   [[ -n $first_bottom && -n $second_top ]] || { echo "screenshots: no group headers found in the pane" >&2; return 1; }
-  middle=$(((first_bottom + second_top) / 2))
+  travel=$((second_top - first_bottom))
   xdotool mousemove 160 $((first_bottom - 10)) click 1 mousemove 900 850
-  for _ in $(seq 100); do is_blue 250 "$middle" && break; sleep 0.05; done
-  is_blue 250 "$middle" && shot task-pane-animating 0
+  for _ in $(seq 100); do
+    top=$(blue_runs 250 90 790 | awk 'NR == 2 { print $1 }')
+    if [[ -n $top ]] && ((top > first_bottom + travel / 4 && top < second_top - travel / 4)); then
+      shot task-pane-animating 0
+      caught=1
+      break
+    fi
+    sleep 0.05
+  done
+  [[ -n $caught ]] || echo "screenshots: the closing animation was not caught half-way" >&2
   # The end: the second header where the first group's dialog began.
   for _ in $(seq 150); do is_blue 250 $((first_bottom + 20)) && break; sleep 0.1; done
   settle && shot task-pane-styled-collapsed 0

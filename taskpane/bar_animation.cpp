@@ -132,6 +132,32 @@ void moveBelow(const GroupRecord& group, int dy)
     }
 }
 
+// Frames are drawn over the group's own dialog (a closing one stays shown under them), but never
+// over the other groups' headers and dialogs, which move with the frames: the DC clips those out
+// as they stand now.
+void clipToFrames(HWND bar, const GroupRecord& group, HDC dc)
+{
+    SelectClipRgn(dc, nullptr);
+    for (HWND child = GetWindow(bar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == group.dialog || !IsWindowVisible(child)) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&r), 2);
+        ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+}
+
+// Puts what was drawn on the screen now. Where windows draw into a surface that the system
+// copies to the screen while a thread looks at its queue (Wine does), a frame drawn after the
+// pump would otherwise appear only at the next frame's pump, half-painted. A look for a message
+// the bar never has finds none and costs nothing elsewhere.
+void presentFrame(HWND bar)
+{
+    GdiFlush();
+    MSG none;
+    PeekMessageA(&none, bar, WM_NULL, WM_NULL, PM_NOREMOVE | PM_NOYIELD);
+}
+
 }  // namespace
 
 bool animateGroup(HWND window, BarRecord& bar, GroupRecord& group, DWORD mode, bool opening)
@@ -140,7 +166,7 @@ bool animateGroup(HWND window, BarRecord& bar, GroupRecord& group, DWORD mode, b
     const int w = geometry.dialog.right, d = geometry.dialog.bottom - geometry.dialog.top;
     const RECT place{group.position.x, group.position.y + geometry.dialog.top, group.position.x + w,
                      group.position.y + geometry.dialog.bottom};
-    HDC screen = GetDC(window);
+    HDC screen = GetDCEx(window, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
     if (!screen) return false;
     HBITMAP shot = snapshot(window, group, screen, w, d);
     HDC shotDc = shot ? CreateCompatibleDC(screen) : nullptr;
@@ -171,19 +197,37 @@ bool animateGroup(HWND window, BarRecord& bar, GroupRecord& group, DWORD mode, b
     };
     int shownHeight = opening ? 0 : d;
     const int first = opening ? 1 : kAnimationFrames - 1, last = opening ? kAnimationFrames : 1;
+    // Each frame: the groups below move, what they uncovered is painted, and only then the frame
+    // is drawn, so that no painting wipes a frame that is already on screen.
+    // A closing dialog stays shown under its frames, cut to each frame's height: it must not
+    // paint (it does not clip its siblings) over the headers that move up into its place.
+    const bool closingShown = !opening && IsWindowVisible(group.dialog);
     for (int k = first;; k += opening ? 1 : -1) {
         const int h = frameHeight(k, d);
+        if (closingShown) {
+            HRGN cut = CreateRectRgn(0, 0, w, h);
+            if (cut && !SetWindowRgn(group.dialog, cut, TRUE)) DeleteObject(cut);
+        }
         moveBelow(group, h - shownHeight);
         shownHeight = h;
-        show(k);
-        GdiFlush();
         pumpPaint(bar);
+        clipToFrames(window, group, screen);
+        show(k);
+        presentFrame(window);
         clock().sleep(kFrameMilliseconds);
         if (k == last) break;
     }
     if (!opening) {
+        // Hidden only now: hidden before the frames, the pane was painted over the first one.
+        if (closingShown) {
+            ShowWindow(group.dialog, SW_HIDE);
+            SetWindowRgn(group.dialog, nullptr, FALSE);
+        }
         moveBelow(group, -shownHeight);  // the rest, so they moved by d in all
+        pumpPaint(bar);
+        clipToFrames(window, group, screen);
         copyBackground(bar, screen, place.left, place.top, place);
+        presentFrame(window);
     }
     if (frameDc) DeleteDC(frameDc);
     for (HBITMAP f : frames)

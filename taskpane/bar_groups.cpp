@@ -202,9 +202,13 @@ LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD animation)
     for (const ChildLayout& c : g->children)
         if (c.kind == ChildKind::ComboBox || c.kind == ChildKind::ComboBoxEx)
             SendMessageA(c.window, CB_SHOWDROPDOWN, FALSE, 0);
-    ShowWindow(g->dialog, SW_HIDE);
+    // The frames are drawn over the dialog, which they hide after the last one.
     const DWORD mode = shownMode(barWindow, animation);
-    if (mode) animateGroup(barWindow, *bar, *g, mode, false);
+    if (mode) {
+        animateGroup(barWindow, *bar, *g, mode, false);
+        if (barOf(barWindow) != bar) return 1;
+    }
+    ShowWindow(g->dialog, SW_HIDE);
     g->expanded = false;
     SendMessageA(g->header, SIDEFOLD_HEADER_SET_EXPANDED, 0, 1);
     layoutBar(barWindow);

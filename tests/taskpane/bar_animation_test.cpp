@@ -168,3 +168,122 @@ TEST_F(BarAnimation, TheFramesOfAClosingGroupShowItsControls)
     ASSERT_EQ(moves, 10);
     EXPECT_GE(midway.size(), 2u) << "the task list and the controls, blended over the pane";
 }
+
+namespace {
+
+// The rows of a part of a window as they are on screen, each row its pixels.
+std::vector<std::vector<uint32_t>> rowsOnScreen(HWND window, const RECT& part)
+{
+    std::vector<std::vector<uint32_t>> rows;
+    const int w = part.right - part.left, h = part.bottom - part.top;
+    if (w <= 0 || h <= 0) return rows;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(window);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, w, h, screen, part.left, part.top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    for (int y = 0; p && y < h; ++y) {
+        rows.emplace_back(p + static_cast<size_t>(y) * static_cast<size_t>(w),
+                          p + static_cast<size_t>(y + 1) * static_cast<size_t>(w));
+        for (uint32_t& c : rows.back()) c &= 0xFFFFFF;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(window, screen);
+    return rows;
+}
+
+}  // namespace
+
+// The frames stay on screen until the next one: the painting of what the moving groups uncover
+// comes before a frame is drawn, never over it.
+TEST_F(BarAnimation, TheFirstFrameOfAClosingGroupIsNotWipedToThePane)
+{
+    ASSERT_EQ(add(1, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
+    ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
+    RECT place;
+    GetWindowRect(dialog(1), &place);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&place), 2);
+    RECT client;
+    GetClientRect(bar, &client);
+    pumpUntil([] { return false; }, 100);
+    // The bare pane: below the last group.
+    RECT last;
+    GetWindowRect(dialog(2), &last);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&last), 2);
+    ASSERT_LT(last.bottom + 20, client.bottom);
+    const std::vector<uint32_t> pane =
+        coloursOnScreen(bar, {place.left, last.bottom + 10, place.right, client.bottom - 2});
+
+    // At the second move the first frame (nine tenths high) has been drawn and the pane under
+    // the first move painted: the frame must still show more than the pane.
+    const int d = place.bottom - place.top;
+    int moves = 0;
+    std::vector<uint32_t> firstFrame;
+    host->onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+        if (r.message == WM_MOVE && r.groupId == 2 && ++moves == 2)
+            firstFrame = coloursOnScreen(bar, {place.left + 2, place.top, place.right - 2, place.top + 9 * d / 10 - 2});
+        return 0;
+    };
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, SIDEFOLD_ANIMATE_STRETCH), 1);
+    ASSERT_EQ(moves, 10);
+    int notPane = 0;
+    for (uint32_t c : firstFrame)
+        if (std::find(pane.begin(), pane.end(), c) == pane.end()) ++notPane;
+    EXPECT_GE(notPane, 1) << "the first frame was painted over with the pane";
+    EXPECT_FALSE(shown(dialog(1))) << "hidden after the frames";
+}
+
+TEST_F(BarAnimation, RollingFramesShowTheDialogWholeWhenAStepIsLargerThanTheGap)
+{
+    ASSERT_EQ(add(1, IDD_GROUP_TALL, 0), 1);
+    ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
+    RECT headerTwo;
+    GetWindowRect(reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 2, 0)), &headerTwo);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&headerTwo), 2);
+    pumpUntil([] { return false; }, 100);
+
+    // Each move comes after the frame before it was drawn: the rows shown so far, kept per move.
+    int moves = 0, top = 0, left = 0, right = 0;
+    std::vector<std::vector<std::vector<uint32_t>>> shownAtMove;
+    host->onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+        if (r.message == WM_MOVE && r.groupId == 1 && !moves) {
+            RECT p;
+            GetWindowRect(dialog(1), &p);
+            MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&p), 2);
+            top = p.top, left = p.left, right = p.right;
+        }
+        if (r.message == WM_MOVE && r.groupId == 2) {
+            ++moves;
+            RECT client;
+            GetClientRect(bar, &client);
+            shownAtMove.push_back(rowsOnScreen(bar, {left + 2, top, right - 2, client.bottom}));
+        }
+        return 0;
+    };
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, SIDEFOLD_ANIMATE_ROLL), 1);
+    ASSERT_EQ(moves, 10);
+    pumpUntil([] { return false; }, 100);
+    RECT place;
+    GetWindowRect(dialog(1), &place);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&place), 2);
+    const int d = place.bottom - place.top;
+    ASSERT_EQ(place.top, top);
+    ASSERT_GT(d / 10, headerTwo.top - place.top) << "a step larger than the gap";
+    const auto open = rowsOnScreen(bar, {place.left + 2, place.top, place.right - 2, place.bottom});
+    // Before move k + 1, frame k shows the bottom h(k) rows of the open dialog at the top.
+    for (int k = 1; k < 10; ++k) {
+        const int h = k * d / 10;
+        const auto& seen = shownAtMove[static_cast<size_t>(k)];
+        int wrong = 0;
+        for (int y = 0; y < h && y < static_cast<int>(seen.size()); ++y)
+            if (seen[static_cast<size_t>(y)] != open[static_cast<size_t>(d - h + y)]) ++wrong;
+        EXPECT_LE(wrong, 1) << "frame " << k << " of " << h << " rows";
+    }
+}

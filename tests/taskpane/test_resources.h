@@ -21,3 +21,4 @@
 #define IDD_GROUP_ROW 114  // two push buttons on one row
 #define IDC_ROW_LEFT 1060
 #define IDC_ROW_RIGHT 1061
+#define IDD_GROUP_TALL 115  // links and a button spread over 250 units: frames taller than the gap
