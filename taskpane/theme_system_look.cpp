@@ -24,12 +24,16 @@ void glyphs(HBITMAP (&slots)[6], int& width, int& height, const int (&ids)[6], C
     }
 }
 
-// Face and height of the stock default GUI font: minus its ascent, as a character height.
+// Face and height of the stock default GUI font: the face it was made with (not the one the
+// system picked to draw it), and minus its ascent as a character height.
 void defaultGuiFont(char (&face)[260], int& height)
 {
     lstrcpynA(face, "Arial", sizeof(face));
     height = -13;
     auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA made{};
+    if (font && GetObjectA(font, sizeof(made), &made) && made.lfFaceName[0])
+        lstrcpynA(face, made.lfFaceName, sizeof(face));
     HDC dc = GetDC(nullptr);
     if (!font || !dc) {
         if (dc) ReleaseDC(nullptr, dc);
@@ -37,8 +41,6 @@ void defaultGuiFont(char (&face)[260], int& height)
     }
     HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICA metrics;
-    char name[LF_FACESIZE] = {};
-    if (GetTextFaceA(dc, LF_FACESIZE, name) > 0) lstrcpynA(face, name, sizeof(face));
     if (GetTextMetricsA(dc, &metrics)) height = -metrics.tmAscent;
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);

@@ -125,6 +125,11 @@ protected:
         EXPECT_EQ(t.groupMargin, 15);
         EXPECT_EQ(t.mainWatermarkAlignment, 0x44);
         EXPECT_LT(t.headerFontHeight, 0);
+        // The stock font's own face name, not the face the system drew it with.
+        LOGFONTA stock{};
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(stock), &stock);
+        EXPECT_STREQ(t.headerFontFace, stock.lfFaceName);
+        EXPECT_STREQ(t.mainHeaderFontFace, stock.lfFaceName);
         for (HBITMAP g : t.triangleGlyphs) EXPECT_NE(g, nullptr);
         for (HBITMAP g : t.arrowGlyphs) EXPECT_NE(g, nullptr);
         for (HBITMAP g : t.mainArrowGlyphs) EXPECT_NE(g, nullptr);
