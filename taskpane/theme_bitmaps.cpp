@@ -64,28 +64,26 @@ uint32_t bgrOf(const Pixels& src, const RGBQUAD* table, int x, int y)
     return static_cast<uint32_t>(px[0]) | (static_cast<uint32_t>(px[1]) << 8) | (static_cast<uint32_t>(px[2]) << 16);
 }
 
-// An 8-bit or 24-bit bitmap as a new 32-bit one: the key colour fully transparent, the rest opaque.
-HBITMAP keyedCopy(HBITMAP source, const Pixels& src, COLORREF key)
+
+// A bitmap of any depth as a new 32-bit one: the key colour fully transparent, the rest opaque.
+HBITMAP keyedCopy(HBITMAP source, int width, int height, COLORREF key)
 {
-    RGBQUAD table[256] = {};
-    if (src.bitsPerPixel == 8) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, source);
-        const UINT n = GetDIBColorTable(dc, 0, 256, table);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        if (n == 0) return nullptr;
-    }
     uint32_t* out;
-    HBITMAP result = newArgb(src.width, src.height, out);
+    HBITMAP result = newArgb(width, height, out);
     if (!result) return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int rows = dc ? GetDIBits(dc, source, 0, static_cast<UINT>(height), out, &info, DIB_RGB_COLORS) : 0;
+    if (dc) DeleteDC(dc);
+    if (rows != height) {
+        DeleteObject(result);
+        return nullptr;
+    }
     const uint32_t keyBgr = (key >> 16 & 0xFF) | (key & 0xFF00) | ((key & 0xFF) << 16);
-    for (int y = 0; y < src.height; ++y) {
-        for (int x = 0; x < src.width; ++x) {
-            const uint32_t bgr = bgrOf(src, table, x, y);
-            out[static_cast<size_t>(y) * static_cast<size_t>(src.width) + static_cast<size_t>(x)] =
-                bgr == keyBgr ? 0u : (bgr | 0xFF000000u);
-        }
+    for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
+        const uint32_t bgr = out[i] & 0xFFFFFF;
+        out[i] = bgr == keyBgr ? 0u : (bgr | 0xFF000000u);
     }
     return result;
 }
@@ -120,8 +118,8 @@ SizedBitmap loadStyleBitmap(HMODULE module, const BitmapRef& ref)
         if (p.bitsPerPixel == 32) premultiply(p);
         return out;
     }
-    if ((p.bitsPerPixel == 8 || p.bitsPerPixel == 24) && p.compression == BI_RGB) {
-        if (HBITMAP keyed = keyedCopy(loaded, p, ref.key)) {
+    if (p.compression == BI_RGB || p.compression == BI_BITFIELDS) {
+        if (HBITMAP keyed = keyedCopy(loaded, p.width, p.height, ref.key)) {
             DeleteObject(loaded);
             out.bitmap = keyed;
         }

@@ -198,6 +198,24 @@ TEST_F(ThemeSource, AFullStyleSheetFillsEveryValue)
     EXPECT_EQ(pixel(t.arrowGlyphs[0], 0, 0), 0xFFC86432u);
     EXPECT_EQ(pixel(t.arrowGlyphs[0], 1, 0), 0x80643219u) << "(200, 100, 50) x 128 / 255";
     EXPECT_EQ(pixel(t.arrowGlyphs[0], 0, 1), 0u);
+    // Every other slot of both kinds of header: its own bitmap, of its own depth, its key colour
+    // (the left column) transparent and the rest opaque.
+    const uint32_t key8 = 0xFF28323C, key24 = 0xFF0A141E, key4 = 0xFF46505A, alpha = 0xFFC86432;
+    const struct {
+        const HBITMAP* slots;
+        int slot;
+        uint32_t inside;
+    } arrows[] = {{t.arrowGlyphs, 1, key8},     {t.arrowGlyphs, 3, key24},     {t.arrowGlyphs, 4, key4},
+                  {t.mainArrowGlyphs, 0, key4}, {t.mainArrowGlyphs, 1, key24}, {t.mainArrowGlyphs, 3, key8}};
+    for (const auto& a : arrows) {
+        const bool main = a.slots == t.mainArrowGlyphs;
+        EXPECT_EQ(pixel(a.slots[a.slot], 0, 0), 0u) << (main ? "main " : "") << "slot " << a.slot;
+        EXPECT_EQ(pixel(a.slots[a.slot], 0, 1), 0u) << (main ? "main " : "") << "slot " << a.slot;
+        EXPECT_EQ(pixel(a.slots[a.slot], 1, 1), a.inside) << (main ? "main " : "") << "slot " << a.slot;
+    }
+    EXPECT_EQ(pixel(t.mainArrowGlyphs[4], 0, 0), alpha);
+    EXPECT_EQ(t.mainArrowGlyphs[2], nullptr);
+    EXPECT_EQ(t.mainArrowWidth, 4) << "the first slot's";
     EXPECT_EQ(t.taskListBackground, RGB(0xD6, 0xDF, 0xF7));
     EXPECT_TRUE(sameRect(t.taskListBorderThickness, 1, 0, 1, 1)) << "the else value";
     EXPECT_EQ(t.taskListBorderColour, RGB(0xFE, 0xFE, 0xFE));
@@ -216,7 +234,6 @@ TEST_F(ThemeSource, AFullStyleSheetFillsEveryValue)
     EXPECT_EQ(t.mainHeaderAlignment, 0x0A);
     EXPECT_EQ(t.mainHeaderFontWeight, 700);
     EXPECT_EQ(t.mainHeaderBorderColour, RGB(0x12, 0x34, 0x56));
-    EXPECT_EQ(t.mainArrowGlyphs[0], nullptr);
     EXPECT_EQ(t.mainTaskListBackground, RGB(0xEF, 0xF3, 0xFF));
     EXPECT_EQ(t.mainWatermarkAlignment, 0x44);
     EXPECT_TRUE(sameRect(t.mainTaskListBorderThickness, 1, 0, 1, 1));

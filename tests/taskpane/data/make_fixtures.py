@@ -8,6 +8,7 @@ strip8.bmp    8 x 4, 8 bits per pixel (a strip that must be refused).
 key24.bmp     6 x 3, 24-bit: magenta in the left column, (10, 20, 30) elsewhere.
 key8.bmp      4 x 2, 8-bit: palette entry 1 is magenta (left column), entry 2 is (40, 50, 60).
 alpha32.bmp   2 x 2, 32-bit with alpha: (200, 100, 50) at alpha 255, 128, 0 and 51.
+key4.bmp      4 x 2, 4 bits per pixel: palette entry 3 is green (left column), entry 5 is (70, 80, 90).
 """
 
 import os
@@ -62,3 +63,6 @@ def bgra(r, g, b, a):
 
 bmp("alpha32.bmp", 2, 2, 32, [bgra(200, 100, 50, 255) + bgra(200, 100, 50, 128),
                               bgra(200, 100, 50, 0) + bgra(200, 100, 50, 51)])
+
+palette4 = bytes(4 * 3) + bytes((0, 255, 0, 0)) + bytes(4) + bytes((90, 80, 70, 0)) + bytes(4 * 10)
+bmp("key4.bmp", 4, 2, 4, [bytes((0x35, 0x55))] * 2, palette4)
