@@ -1,6 +1,9 @@
 // BMP: the program's own reader (every header version, 1 to 32 bits, RLE4/RLE8, bit fields) and
 // writer (24-bit). Windows reads BMP through WIC; the reader also serves the DIBs inside icons.
 
+#include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "picture/picture_bmp.h"
@@ -83,7 +86,25 @@ bool decodeRle(ReadCursor& in, bool fourBit, uint32_t width, uint32_t height, st
 
 }  // namespace
 
-bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon, DecodedPicture& out)
+namespace {
+
+// What it takes to turn the stored rows of a DIB into pixels.
+struct DibLayout {
+    uint32_t width = 0;
+    uint32_t height = 0;  // of the colour pixels (an icon's AND mask not counted)
+    bool topDown = false;
+    uint16_t bits = 0;
+    uint32_t compression = kRgb;
+    bool rle = false;
+    Mask r, g, b, a;
+    bool hasAlphaMask = false;
+    std::vector<uint8_t> palette;  // BGRA, 2^bits entries for 8 bits and less
+    size_t stride = 0;             // of a stored row, padded to 32 bits
+    size_t pixelBytes = 0;         // stride x height
+};
+
+// The header and palette of a DIB; `pixelOffset` (from `data`) must lie within `size`.
+bool readDibLayout(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon, DibLayout& l)
 {
     ReadCursor in(data, size);
     DibHeader h;
@@ -116,21 +137,23 @@ bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon
         return false;
     }
     if (!in.ok() || h.width <= 0 || h.height == 0 || h.height == INT32_MIN) return false;
-    bool topDown = h.height < 0;
-    uint32_t width = static_cast<uint32_t>(h.width);
-    uint32_t height = static_cast<uint32_t>(topDown ? -h.height : h.height);
+    l.topDown = h.height < 0;
+    l.width = static_cast<uint32_t>(h.width);
+    l.height = static_cast<uint32_t>(l.topDown ? -h.height : h.height);
     if (inIcon) {
-        height /= 2;  // the AND mask is the other half
-        topDown = false;
+        l.height /= 2;  // the AND mask is the other half
+        l.topDown = false;
     }
-    const bool rle = h.compression == kRle8 || h.compression == kRle4;
-    if (rle && (topDown || h.bits != (h.compression == kRle8 ? 8 : 4))) return false;
-    if (!rle && h.compression != kRgb && h.compression != kBitFields && h.compression != kAlphaBitFields) return false;
+    l.bits = h.bits;
+    l.compression = h.compression;
+    l.rle = h.compression == kRle8 || h.compression == kRle4;
+    if (l.rle && (l.topDown || h.bits != (h.compression == kRle8 ? 8 : 4))) return false;
+    if (!l.rle && h.compression != kRgb && h.compression != kBitFields && h.compression != kAlphaBitFields)
+        return false;
     if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32) return false;
-    if (height == 0 || !pictureSizeAllowed(width, height)) return false;
+    if (l.height == 0 || !pictureSizeAllowed(l.width, l.height)) return false;
 
     // Palette: after the header (and the masks of a 40-byte header with bit fields).
-    std::vector<uint8_t> palette;  // BGRA
     if (h.bits <= 8) {
         const size_t maxEntries = size_t{1} << h.bits;
         size_t entries = h.paletteSize ? h.paletteSize : maxEntries;
@@ -141,60 +164,79 @@ bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon
         if (!in.seek(at)) return false;
         const uint8_t* p = in.take(entries * entrySize);
         if (!p) return false;
-        palette.assign(maxEntries * 4, 0);
-        for (size_t i = 0; i < maxEntries; ++i) palette[i * 4 + 3] = 255;
-        for (size_t i = 0; i < entries; ++i) std::memcpy(&palette[i * 4], p + i * entrySize, 3);
+        l.palette.assign(maxEntries * 4, 0);
+        for (size_t i = 0; i < maxEntries; ++i) l.palette[i * 4 + 3] = 255;
+        for (size_t i = 0; i < entries; ++i) std::memcpy(&l.palette[i * 4], p + i * entrySize, 3);
     }
     if (!h.r.mask && h.bits == 16) h.r = maskOf(0x7C00), h.g = maskOf(0x03E0), h.b = maskOf(0x001F);
     if (!h.r.mask && h.bits == 32) h.r = maskOf(0xFF0000), h.g = maskOf(0xFF00), h.b = maskOf(0xFF);
     // An icon keeps alpha in the fourth byte of its 32-bit pixels.
     if (inIcon && h.bits == 32 && !h.hasAlphaMask) h.a = maskOf(0xFF000000u), h.hasAlphaMask = true;
+    l.r = h.r, l.g = h.g, l.b = h.b, l.a = h.a;
+    l.hasAlphaMask = h.hasAlphaMask;
 
     if (!in.seek(pixelOffset)) return false;
-    size_t stride = 0, pixelBytes = 0;  // rows padded to 32 bits; no wrap in a 32-bit build
-    if (!picture_size::rowBytes(width, h.bits, 4, stride) || !picture_size::product(stride, height, pixelBytes))
-        return false;
+    // Rows padded to 32 bits; no wrap in a 32-bit build.
+    return picture_size::rowBytes(l.width, h.bits, 4, l.stride) &&
+           picture_size::product(l.stride, l.height, l.pixelBytes);
+}
+
+// One stored row (not RLE) to BGRA; `anyAlpha` notes a pixel with alpha above 0.
+void convertRow(const DibLayout& l, const uint8_t* src, uint8_t* dst, bool& anyAlpha)
+{
+    for (uint32_t x = 0; x < l.width; ++x, dst += 4) {
+        switch (l.bits) {
+        case 1: std::memcpy(dst, &l.palette[((src[x / 8] >> (7 - x % 8)) & 1) * 4], 4); break;
+        case 4: std::memcpy(dst, &l.palette[((src[x / 2] >> ((x & 1) ? 0 : 4)) & 15) * 4], 4); break;
+        case 8: std::memcpy(dst, &l.palette[src[x] * size_t{4}], 4); break;
+        case 24: dst[0] = src[x * 3], dst[1] = src[x * 3 + 1], dst[2] = src[x * 3 + 2], dst[3] = 255; break;
+        default: {
+            const size_t bytes = l.bits / 8;
+            uint32_t v = 0;
+            for (size_t i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(src[x * bytes + i]) << (8 * i);
+            dst[0] = extract(v, l.b), dst[1] = extract(v, l.g), dst[2] = extract(v, l.r);
+            dst[3] = l.hasAlphaMask ? extract(v, l.a) : 255;
+            anyAlpha = anyAlpha || (l.hasAlphaMask && dst[3] != 0);
+        }
+        }
+    }
+}
+
+}  // namespace
+
+bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon, DecodedPicture& out)
+{
+    DibLayout l;
+    if (!readDibLayout(data, size, pixelOffset, inIcon, l)) return false;
+    ReadCursor in(data, size);
+    if (!in.seek(pixelOffset)) return false;
+    const uint32_t width = l.width, height = l.height;
     // Raw rows have an exact size; an RLE byte pair gives at most 255 pixels.
-    if (rle ? !pixelsFitData(width, height, in.remaining(), 128) : height > in.remaining() / stride) return false;
+    if (l.rle ? !pixelsFitData(width, height, in.remaining(), 128) : height > in.remaining() / l.stride) return false;
     if (!allocatePicture(out, width, height)) return false;
     std::vector<uint8_t> indices;
-    if (rle && !decodeRle(in, h.compression == kRle4, width, height, indices)) return false;
+    if (l.rle && !decodeRle(in, l.compression == kRle4, width, height, indices)) return false;
     const uint8_t* pixels = in.here();
 
     bool anyAlpha = false;
     for (uint32_t row = 0; row < height; ++row) {
-        const uint32_t y = topDown ? row : height - 1 - row;
+        const uint32_t y = l.topDown ? row : height - 1 - row;
         uint8_t* dst = out.bgra.data() + static_cast<size_t>(y) * width * 4;
-        const uint8_t* src = rle ? nullptr : pixels + row * stride;
-        for (uint32_t x = 0; x < width; ++x, dst += 4) {
-            if (rle) {
-                std::memcpy(dst, &palette[static_cast<size_t>(indices[static_cast<size_t>(row) * width + x]) * 4], 4);
-                continue;
-            }
-            switch (h.bits) {
-            case 1: std::memcpy(dst, &palette[((src[x / 8] >> (7 - x % 8)) & 1) * 4], 4); break;
-            case 4: std::memcpy(dst, &palette[((src[x / 2] >> ((x & 1) ? 0 : 4)) & 15) * 4], 4); break;
-            case 8: std::memcpy(dst, &palette[src[x] * size_t{4}], 4); break;
-            case 24: dst[0] = src[x * 3], dst[1] = src[x * 3 + 1], dst[2] = src[x * 3 + 2], dst[3] = 255; break;
-            default: {
-                const size_t bytes = h.bits / 8;
-                uint32_t v = 0;
-                for (size_t i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(src[x * bytes + i]) << (8 * i);
-                dst[0] = extract(v, h.b), dst[1] = extract(v, h.g), dst[2] = extract(v, h.r);
-                dst[3] = h.hasAlphaMask ? extract(v, h.a) : 255;
-                anyAlpha = anyAlpha || (h.hasAlphaMask && dst[3] != 0);
-            }
-            }
+        if (!l.rle) {
+            convertRow(l, pixels + row * l.stride, dst, anyAlpha);
+            continue;
         }
+        for (uint32_t x = 0; x < width; ++x, dst += 4)
+            std::memcpy(dst, &l.palette[static_cast<size_t>(indices[static_cast<size_t>(row) * width + x]) * 4], 4);
     }
     // Many writers leave the alpha byte 0 throughout: such a picture is opaque.
-    if (h.hasAlphaMask && !anyAlpha)
+    if (l.hasAlphaMask && !anyAlpha)
         for (size_t i = 3; i < out.bgra.size(); i += 4) out.bgra[i] = 255;
 
-    if (inIcon && !(h.bits == 32 && anyAlpha)) {
+    if (inIcon && !(l.bits == 32 && anyAlpha)) {
         // The AND mask after the colour pixels: 1 bits are transparent. Icons without it stay opaque.
         const size_t maskStride = ((static_cast<size_t>(width) + 31) / 32) * 4;
-        const uint64_t maskAt = static_cast<uint64_t>(pixels - data) + pixelBytes;
+        const uint64_t maskAt = static_cast<uint64_t>(pixels - data) + l.pixelBytes;
         if (maskAt <= size && (size - maskAt) / maskStride >= height) {
             for (uint32_t row = 0; row < height; ++row) {
                 const uint8_t* m = data + maskAt + row * maskStride;
@@ -217,6 +259,93 @@ bool decodeBmp(const uint8_t* data, size_t size, DecodedPicture& out)
     const bool ok = decodeDib(data + 14, size - 14, pixelOffset - 14, false, out);
     if (!ok) out = {};
     return ok;
+}
+
+namespace {
+
+// A file's header, palette or masks beyond this are odd enough to be read whole.
+constexpr size_t kMostHeadBytes = size_t{64} << 10;
+// Rows read and handed on at a time.
+constexpr uint32_t kBand = 16;
+
+bool readAt(const ByteSource& source, uint64_t offset, uint8_t* into, size_t size)
+{
+    if (offset > source.bytes() || size > source.bytes() - offset) return false;
+    if (size == 0) return true;
+    if (source.data) {
+        std::memcpy(into, source.data + offset, size);
+        return true;
+    }
+    // The files streamed are found by their size in a long (ftell), so every offset fits one.
+    return offset <= static_cast<uint64_t>(LONG_MAX) &&
+           std::fseek(source.file, static_cast<long>(offset), SEEK_SET) == 0 &&
+           std::fread(into, 1, size, source.file) == size;
+}
+
+}  // namespace
+
+RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver)
+{
+    uint8_t fileHeader[14];
+    if (!readAt(source, 0, fileHeader, sizeof fileHeader) || fileHeader[0] != 'B' || fileHeader[1] != 'M')
+        return RowDecode::Failed;
+    const uint32_t pixelOffset = static_cast<uint32_t>(fileHeader[10]) | static_cast<uint32_t>(fileHeader[11]) << 8 |
+                                 static_cast<uint32_t>(fileHeader[12]) << 16 |
+                                 static_cast<uint32_t>(fileHeader[13]) << 24;
+    if (pixelOffset < 14 || pixelOffset > source.bytes()) return RowDecode::Failed;
+    if (pixelOffset - 14 > kMostHeadBytes) return RowDecode::Unsupported;
+    std::vector<uint8_t> head(pixelOffset - 14);
+    DibLayout l;
+    if (!readAt(source, 14, head.data(), head.size())) return RowDecode::Failed;
+    // A palette reaching into the pixels, say: the whole-file reader decides.
+    if (!readDibLayout(head.data(), head.size(), head.size(), false, l)) return RowDecode::Unsupported;
+    if (l.rle) return RowDecode::Unsupported;  // runs may jump anywhere: read whole
+    if (l.height > (source.bytes() - pixelOffset) / l.stride) return RowDecode::Failed;
+
+    const uint32_t bandRows = std::min(kBand, l.height);
+    std::vector<uint8_t> stored;
+    std::vector<uint8_t> band;
+    // Stored rows [first, first + count), read in one piece.
+    const auto readRows = [&](uint32_t first, uint32_t count) {
+        return readAt(source, pixelOffset + uint64_t{first} * l.stride, stored.data(), l.stride * count);
+    };
+    // Many writers leave the alpha byte 0 throughout: such a picture is opaque, which only a look
+    // at every row tells before the first is handed on. A row at a time: nothing is held yet
+    // that the memory gate has not been asked for.
+    bool anyAlpha = false;
+    if (l.hasAlphaMask) {
+        stored.resize(l.stride);
+        band.resize(static_cast<size_t>(l.width) * 4);
+        for (uint32_t row = 0; row < l.height && !anyAlpha; ++row) {
+            if (!readRows(row, 1)) return RowDecode::Failed;
+            convertRow(l, stored.data(), band.data(), anyAlpha);
+        }
+    }
+    const bool opaque = !l.hasAlphaMask || !anyAlpha;
+
+    RowStreamHeader header;
+    header.width = header.fullWidth = l.width;
+    header.height = header.fullHeight = l.height;
+    header.mayHaveAlpha = !opaque;
+    header.decoderBytes = (l.stride + uint64_t{l.width} * 4) * bandRows + head.size();
+    if (!receiver.header(header)) return RowDecode::Failed;
+    stored.resize(l.stride * bandRows);
+    band.resize(static_cast<size_t>(l.width) * 4 * bandRows);
+    for (uint32_t row = 0; row < l.height; row += bandRows) {
+        const uint32_t count = std::min(bandRows, l.height - row);
+        // Bottom-up files hold the rows of a band in reverse, ending at the row that mirrors `row`.
+        if (!readRows(l.topDown ? row : l.height - row - count, count)) return RowDecode::Failed;
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t* src = stored.data() + (l.topDown ? i : count - 1 - i) * l.stride;
+            uint8_t* dst = band.data() + static_cast<size_t>(i) * l.width * 4;
+            bool ignored = false;
+            convertRow(l, src, dst, ignored);
+            if (opaque)
+                for (size_t k = 3; k < static_cast<size_t>(l.width) * 4; k += 4) dst[k] = 255;
+        }
+        if (!receiver.rows(band.data(), count)) return RowDecode::Failed;
+    }
+    return RowDecode::Done;
 }
 
 bool encodeBmp(const EncodeInput& in, std::vector<uint8_t>& out)

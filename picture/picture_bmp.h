@@ -1,8 +1,11 @@
 #pragma once
-// The device-independent bitmap reader shared by BMP files and icons.
+// The device-independent bitmap reader shared by BMP files and icons, and BMP files by rows.
 
 #include "picture/picture_codec.h"
 
 // A DIB: header, palette or masks, pixels at `pixelOffset` from `data`. In an icon the height
 // covers the colour pixels and the AND mask, and 32-bit pixels carry alpha.
 bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon, DecodedPicture& out);
+// A BMP file by bands of rows, read from the file as they are needed (bottom-up files from
+// their end); Unsupported for run-length coded ones, which are read whole.
+RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver);

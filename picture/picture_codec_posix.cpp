@@ -3,6 +3,8 @@
 
 #include "picture/picture_codec_posix.h"
 
+#include "picture/picture_bmp.h"
+
 bool platformDecode(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out)
 {
     switch (format) {
@@ -23,6 +25,7 @@ RowDecode platformDecodeRows(const ByteSource& source, int format, const Picture
     case kFormatJpeg: return decodeJpegRows(source, hint, receiver);
     case kFormatPng: return decodePngRows(source, receiver);
     case kFormatTiff: return decodeTiffRows(source, receiver);
+    case kFormatBmp: return decodeBmpRows(source, receiver);
     default: return RowDecode::Unsupported;
     }
 }

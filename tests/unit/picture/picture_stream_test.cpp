@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -281,13 +282,13 @@ TEST(PictureStream, TheGateIsAskedForWhatTheStreamHoldsNotForTheWholePicture)
     // Refused: no memory, never "unreadable"; a format read whole asks for its file, then its pixels.
     gate.limit = 1000;
     gate.pixels = 0;
-    const std::vector<uint8_t> bmpBytes = saved(detailed(2000, 1500), kFormatBmp);
-    const std::string bmp = files.write("big.bmp", bmpBytes);
+    const std::vector<uint8_t> gifBytes = saved(detailed(2000, 1500), kFormatGif);
+    const std::string gif = files.write("big.gif", gifBytes);
     {
         ScopedPictureMemoryGate scope(gate);
         EXPECT_TRUE(streamed(png, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
-        gate.limit = bmpBytes.size() + 1024;
-        EXPECT_TRUE(streamed(bmp, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
+        gate.limit = gifBytes.size() + 1024;
+        EXPECT_TRUE(streamed(gif, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
     }
     EXPECT_EQ(gate.pixels, uint64_t{2000} * 1500 * 4);
 }
@@ -472,3 +473,94 @@ TEST(PictureStream, AnOutputEncodedIntoASinkIsTheFileMadeInMemoryAndARefusingSin
         EXPECT_TRUE(none.empty());
     }
 }
+
+// The program's own BMP reader streams; on Windows WIC reads BMP whole.
+#ifndef _WIN32
+namespace {
+
+// A BMP of `bits` per pixel (1, 8: a grey palette; 16: 5-5-5; 24; 32: with an alpha mask), top-down
+// when asked. Alpha comes from the picture unless `zeroAlpha` writes 0 throughout, as many
+// writers do.
+std::vector<uint8_t> bmpOf(const CPicture& pic, uint16_t bits, bool topDown, bool zeroAlpha = false)
+{
+    const uint32_t w = pic.GetWidth(), h = pic.GetHeight();
+    const uint32_t headerSize = bits == 32 ? 56 : 40;
+    const uint32_t paletteEntries = bits <= 8 ? 1u << bits : 0;
+    const uint32_t offset = 14 + headerSize + paletteEntries * 4;
+    const size_t stride = ((size_t{w} * bits + 31) / 32) * 4;
+    std::vector<uint8_t> out(offset + stride * h, 0);
+    auto put = [&](size_t at, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    out[0] = 'B', out[1] = 'M';
+    put(2, static_cast<uint32_t>(out.size()), 4);
+    put(10, offset, 4);
+    put(14, headerSize, 4);
+    put(18, w, 4);
+    put(22, topDown ? static_cast<uint32_t>(-static_cast<int32_t>(h)) : h, 4);
+    put(26, 1, 2);
+    put(28, bits, 2);
+    if (bits == 32) {
+        put(30, 3, 4);  // bit fields, their masks in the longer header
+        put(54, 0xFF0000, 4), put(58, 0xFF00, 4), put(62, 0xFF, 4), put(66, 0xFF000000u, 4);
+    }
+    for (uint32_t i = 0; i < paletteEntries; ++i) {
+        const uint8_t grey = static_cast<uint8_t>(i * 255 / (paletteEntries - 1));
+        out[14 + headerSize + i * 4] = out[15 + headerSize + i * 4] = out[16 + headerSize + i * 4] = grey;
+    }
+    for (uint32_t y = 0; y < h; ++y) {
+        uint8_t* row = out.data() + offset + stride * (topDown ? y : h - 1 - y);
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint8_t* p = pixelAt(pic, x, y);
+            const uint32_t grey = (p[0] + p[1] + p[2]) / 3;
+            switch (bits) {
+            case 1: row[x / 8] |= static_cast<uint8_t>((grey > 127) << (7 - x % 8)); break;
+            case 8: row[x] = static_cast<uint8_t>(grey); break;
+            case 16: put(size_t(row - out.data()) + x * 2, (p[2] >> 3) << 10 | (p[1] >> 3) << 5 | p[0] >> 3, 2); break;
+            case 24: row[x * 3] = p[0], row[x * 3 + 1] = p[1], row[x * 3 + 2] = p[2]; break;
+            default: std::memcpy(row + x * 4, p, 3), row[x * 4 + 3] = zeroAlpha ? 0 : p[3];
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(PictureStream, BmpOfEveryDepthTopDownOrBottomUpWithAlphaOrAZeroAlphaByte)
+{
+    TempFiles files;
+    const CPicture opaque = detailed(300, 200);
+    const CPicture alpha = detailed(300, 200, true);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {"1.bmp", bmpOf(opaque, 1, false)},          {"8.bmp", bmpOf(opaque, 8, true)},
+        {"16.bmp", bmpOf(opaque, 16, false)},        {"24-top.bmp", bmpOf(opaque, 24, true)},
+        {"32-alpha.bmp", bmpOf(alpha, 32, false)},   {"32-alpha-top.bmp", bmpOf(alpha, 32, true)},
+        {"32-zero.bmp", bmpOf(alpha, 32, false, true)},
+        {"odd.bmp", bmpOf(detailed(37, 23), 24, false)},  // rows padded, a last band short
+    };
+    for (const Case& c : cases) {
+        const std::string path = files.write(c.name, c.bytes);
+        for (const Shape& shape : kShapes)
+            for (int turn = 0; turn < 4; turn += 3) expectSame(path, turn, shape, c.name);
+    }
+    // By rows: the whole picture is never asked for.
+    struct NoWholePictures final : PictureMemoryGate {
+        bool allowPixels(uint64_t) override { return false; }
+        bool allowWorkingSet(uint64_t bytes) override { return bytes < 300 * 200 * 4; }
+    } gate;
+    {
+        ScopedPictureMemoryGate scope(gate);
+        const std::string big = files.write("big.bmp", bmpOf(detailed(600, 400), 24, false));
+        EXPECT_EQ(streamed(big, 0, kShapes[0]).size(), 2u);
+    }
+    // Cut short: nothing is made.
+    std::vector<uint8_t> cut = bmpOf(opaque, 24, false);
+    cut.resize(cut.size() - 1000);
+    EXPECT_TRUE(streamed(files.write("cut.bmp", cut), 0, kShapes[0], PictureStreamResult::Unreadable).empty());
+}
+#endif
