@@ -9,6 +9,7 @@
 #include "base/folder_handle.h"
 #include "base/known_folders.h"
 #include "generator/file_ops.h"
+#include "generator/page_meta.h"
 #include "generator/theme_files.h"
 
 namespace {
@@ -110,6 +111,7 @@ std::string fillPreviewPage(std::string text, const PreviewInput& input, const s
         (input.albumWidthText.empty() ? decimal(s.albumWidth) : input.albumWidthText) + (s.albumWidthUnit == 0 ? "%" : "");
     const std::string home =
         s.homePageLink ? "<a href=\"#\" class=\"homepage\" title=\"Return to Home\">Back to Home</a>" : std::string();
+    ReplaceAll(text, "%PAGEMETA%", pageMetaTags(s, std::string()));
     ReplaceAll(text, "%HOMEPAGE%", home);
     ReplaceAll(text, "%PAGES%", kSamplePageBar);
     ReplaceAll(text, "%WIDTH%", width);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "generator/page_meta.h"
 #include "generator/theme_files.h"
 
 namespace {
@@ -139,6 +140,9 @@ std::string homePageLink(const GallerySettings& settings)
 std::string albumPageText(std::string text, const AlbumPage& page, const std::string& albumList)
 {
     const GallerySettings& s = *page.settings;
+    // First, so that no text of the user's is searched for it, and nothing in it for other keys.
+    ReplaceAll(text, "%PAGEMETA%",
+               pageMetaTags(s, page.images.empty() ? std::string() : "photos/" + photoFileName(page.albumNumber, 1)));
     ReplaceAll(text, "%HOMEPAGE%", homePageLink(s));
     ReplaceAll(text, "%PAGES%", pageBar(page));
     ReplaceAll(text, "%WIDTH%", albumWidthText(s));
