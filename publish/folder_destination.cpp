@@ -1,0 +1,147 @@
+#include "publish/folder_destination.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "generator/content_hash.h"
+
+namespace {
+
+// Leaves room for the prefix and suffix in a 255-byte file-name limit.
+constexpr size_t kLongestPartStem = 200;
+
+bool copyAll(std::FILE* from, std::FILE* to)
+{
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0)
+        if (std::fwrite(buffer, 1, n, to) != n) return false;
+    return !std::ferror(from);
+}
+
+}  // namespace
+
+FolderDestination::FolderDestination(std::string path) : path_(std::move(path)) {}
+
+std::string FolderDestination::partName(const std::string& fileName)
+{
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "." + std::string.
+    std::string name(".");
+    name.append(fileName, 0, kLongestPartStem);
+    name.append(".fotoloom-part");
+    return name;
+}
+
+const FolderHandle* FolderDestination::folderOf(const std::string& name, bool create, std::string& fileName,
+                                                std::string& error)
+{
+    if (!root_) {
+        if (create && !folderExists(path_)) {
+            std::error_code failure;
+            std::filesystem::create_directories(std::filesystem::path(std::u8string(path_.begin(), path_.end())),
+                                                failure);
+            if (failure) {
+                error = "cannot make the folder " + path_ + ": " + failure.message();
+                return nullptr;
+            }
+        }
+        root_ = FolderHandle::open(path_);
+        if (!root_) {
+            if (create || folderExists(path_)) error = "cannot open the folder " + path_;
+            return nullptr;
+        }
+    }
+    const size_t slash = name.find('/');
+    if (slash == std::string::npos) {
+        fileName = name;
+        return &*root_;
+    }
+    fileName = name.substr(slash + 1);
+    const std::string folder = name.substr(0, slash);
+    if (const auto open = folders_.find(folder); open != folders_.end()) return &open->second;
+    FileKind found;
+    std::optional<FolderHandle> child = root_->openChild(folder, create, found);
+    if (!child) {
+        if (found != FileKind::Missing) {
+            error = "cannot write into '" + root_->pathOf(folder) + "': it is not a folder";
+        } else if (create) {
+            error = "cannot make the folder " + root_->pathOf(folder);
+        }
+        return nullptr;
+    }
+    return &folders_.emplace(folder, std::move(*child)).first->second;
+}
+
+ManifestFetch FolderDestination::readManifest(std::string& text, uint64_t limit, std::string& error)
+{
+    std::string fileName;
+    const FolderHandle* folder = folderOf(kRemoteManifestName, false, fileName, error);
+    if (!folder) return error.empty() ? ManifestFetch::Missing : ManifestFetch::Failed;
+    const FileFacts facts = folder->inspect(fileName);
+    if (facts.kind == FileKind::Missing) return ManifestFetch::Missing;
+    if (facts.kind != FileKind::Regular || facts.size > limit) return ManifestFetch::Unusable;
+    if (!folder->readBytes(fileName, text, limit)) {
+        error = "cannot read " + folder->pathOf(fileName);
+        return ManifestFetch::Failed;
+    }
+    return ManifestFetch::Read;
+}
+
+bool FolderDestination::writeManifest(std::string_view text, std::string& error)
+{
+    std::string fileName;
+    const FolderHandle* folder = folderOf(kRemoteManifestName, true, fileName, error);
+    if (!folder) return false;
+    if (folder->writeFile(fileName, text)) return true;
+    error = "cannot write " + folder->pathOf(fileName);
+    return false;
+}
+
+bool FolderDestination::upload(const std::string& localPath, std::FILE* source, const std::string& name,
+                               std::string& error)
+{
+    std::string fileName;
+    const FolderHandle* folder = folderOf(name, true, fileName, error);
+    if (!folder) return false;
+    const std::string part = partName(fileName);
+    folder->remove(part);  // what an interrupted upload of this file left
+    bool exists = false;
+    std::FILE* out = folder->createNew(part, exists);
+    if (!out) {
+        error = "cannot write into " + folder->path();
+        return false;
+    }
+    if (!copyAll(source, out)) {
+        std::fclose(out);
+        folder->remove(part);
+        error = "cannot copy " + localPath;
+        return false;
+    }
+    if (!folder->commit(out, part, fileName)) {
+        error = "cannot write " + folder->pathOf(fileName);
+        return false;
+    }
+    return true;
+}
+
+bool FolderDestination::remove(const std::string& name, const RemoteFile& expected, std::string& error)
+{
+    std::string fileName;
+    const FolderHandle* folder = folderOf(name, false, fileName, error);
+    if (!folder) return error.empty();  // its folder is gone, and the file with it
+    const FileFacts facts = folder->inspect(fileName);
+    if (facts.kind != FileKind::Regular || facts.size != expected.size) return true;  // gone, or not ours now
+    std::FILE* file = folder->openRead(fileName);
+    if (!file) return true;
+    ContentHasher hasher;
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) hasher.add(buffer, n);
+    const bool readWhole = !std::ferror(file);
+    std::fclose(file);
+    if (!readWhole || hasher.finish() != expected.hash) return true;
+    if (folder->remove(fileName)) return true;
+    error = "cannot remove " + folder->pathOf(fileName);
+    return false;
+}

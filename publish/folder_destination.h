@@ -1,0 +1,37 @@
+#pragma once
+// Publishing into a folder: a mounted share, a synced folder, a web server's folder on this
+// machine. Files are written under a temporary name beside their target and renamed over it;
+// nothing is followed through a link found in the folder (see base/folder_handle.h). The folder
+// is made when it is missing, but not by a dry run.
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "base/folder_handle.h"
+#include "publish/publish_destination.h"
+
+class FolderDestination final : public IPublishDestination {
+public:
+    explicit FolderDestination(std::string path);
+
+    std::string describe() const override { return path_; }
+    ManifestFetch readManifest(std::string& text, uint64_t limit, std::string& error) override;
+    bool writeManifest(std::string_view text, std::string& error) override;
+    bool upload(const std::string& localPath, std::FILE* source, const std::string& name,
+                std::string& error) override;
+    bool remove(const std::string& name, const RemoteFile& expected, std::string& error) override;
+
+    // The name an upload of `fileName` is written under until it is complete; an upload
+    // interrupted part way leaves at most this one file, which the next upload of it replaces.
+    static std::string partName(const std::string& fileName);
+
+private:
+    // The folder that holds `name` and the name's last part; nullptr (with `error` set, unless
+    // the folder is simply missing and `create` is false) when there is none.
+    const FolderHandle* folderOf(const std::string& name, bool create, std::string& fileName, std::string& error);
+
+    std::string path_;
+    std::optional<FolderHandle> root_;
+    std::map<std::string, FolderHandle> folders_;  // "photos", "thumbs", "images" once opened
+};

@@ -1,0 +1,44 @@
+#pragma once
+// Where a gallery is published to. The engine (publish_engine.h) decides what to do; a
+// destination only moves files, so another kind of server is one more implementation of this
+// interface. Names are relative to the destination's folder, "/" as separator, at most one folder
+// level ("photos/x.jpg"); the engine passes only names that isPublishableName accepts.
+//
+// Every call reports a failure as false with a message for the user in `error`; none throws.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "publish/remote_manifest.h"
+
+enum class ManifestFetch {
+    Missing,   // nothing published here before
+    Read,      // the text is in hand
+    Unusable,  // larger than `limit`, or no regular file: not a record of ours
+    Failed,    // the destination could not be read (see the error)
+};
+
+class IPublishDestination {
+public:
+    virtual ~IPublishDestination() = default;
+
+    // The destination as the user named it, for messages.
+    virtual std::string describe() const = 0;
+
+    // The remote manifest's text, read only when it is at most `limit` bytes.
+    virtual ManifestFetch readManifest(std::string& text, uint64_t limit, std::string& error) = 0;
+    // Replaces the remote manifest in one step (temporary name, then renamed over).
+    virtual bool writeManifest(std::string_view text, std::string& error) = 0;
+
+    // Uploads the local file `localPath`, whose content is open in `source` (at its start), to
+    // `name`: under a temporary name first, renamed over `name` only once it is complete, so a
+    // visitor sees the old file or the new one, never a part. Folders are made as needed.
+    virtual bool upload(const std::string& localPath, std::FILE* source, const std::string& name,
+                        std::string& error) = 0;
+    // Removes `name`, which an earlier publish wrote with `expected` content. A file already gone
+    // counts as removed; so does one that has changed since, where the destination can tell:
+    // it is somebody else's now and stays.
+    virtual bool remove(const std::string& name, const RemoteFile& expected, std::string& error) = 0;
+};

@@ -1,0 +1,30 @@
+// Any bytes as the publish record found on a server: parsing never crashes, everything it keeps
+// is a name a publish may remove (a gallery file, never a record of ours, nothing outside the
+// folder), and what it keeps writes out and reads back the same. The plan made from it removes
+// only names it lists.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "publish/publish_plan.h"
+#include "publish/remote_manifest.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const RemoteManifest m = parseRemoteManifest(text);
+    for (const auto& entry : m.files) {
+        const std::string& name = entry.first;
+        if (!isPublishableName(name) || name.find("..") == 0 || name.find("/..") != std::string::npos ||
+            name.find_first_of("\\:") != std::string::npos)
+            __builtin_trap();
+    }
+    if (parseRemoteManifest(remoteManifestText(m)).files != m.files) __builtin_trap();
+
+    const PublishPlan plan = makePublishPlan({{"index.html", {1, 2}}}, m);
+    for (const std::string& name : plan.removals)
+        if (!m.files.contains(name) || name == "index.html") __builtin_trap();
+    return 0;
+}
