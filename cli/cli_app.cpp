@@ -68,6 +68,7 @@ int runFotoloom(const std::vector<std::string>& args, std::ostream& out, std::os
     addThemeCommands(app, context);
     addQuickCommands(app, context);
     addDemoCommands(app, context);
+    addPublishCommands(app, context);
     app.footer(kFooter);  // after the subcommands, which would otherwise inherit it
 
     std::vector<const char*> argv{"fotoloom"};

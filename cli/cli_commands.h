@@ -14,3 +14,4 @@ void addBuildCommands(CLI::App& app, CliContext& context);    // build
 void addThemeCommands(CLI::App& app, CliContext& context);    // themes, preview
 void addQuickCommands(CLI::App& app, CliContext& context);    // quick
 void addDemoCommands(CLI::App& app, CliContext& context);     // demo
+void addPublishCommands(CLI::App& app, CliContext& context);  // publish

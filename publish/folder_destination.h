@@ -18,8 +18,7 @@ public:
     std::string describe() const override { return path_; }
     ManifestFetch readManifest(std::string& text, uint64_t limit, std::string& error) override;
     bool writeManifest(std::string_view text, std::string& error) override;
-    bool upload(const std::string& localPath, std::FILE* source, const std::string& name,
-                std::string& error) override;
+    bool upload(const std::string& localPath, std::FILE* source, const std::string& name, std::string& error) override;
     bool remove(const std::string& name, const RemoteFile& expected, std::string& error) override;
 
     // The name an upload of `fileName` is written under until it is complete; an upload

@@ -23,8 +23,7 @@ public:
     {
         std::string text, error;
         switch (destination_.readManifest(text, kMaxRemoteManifestBytes, error)) {
-        case ManifestFetch::Missing:
-            return true;
+        case ManifestFetch::Missing: return true;
         case ManifestFetch::Read:
             remote_ = parseRemoteManifest(text);
             recordIsCurrent_ = text == remoteManifestText(remote_);
@@ -35,9 +34,7 @@ public:
                               destination_.describe() +
                               " is not one Fotoloom wrote; it is replaced, and no file it lists is removed.");
             return true;
-        case ManifestFetch::Failed:
-            result_.problem = error;
-            return false;
+        case ManifestFetch::Failed: result_.problem = error; return false;
         }
         return false;
     }

@@ -134,7 +134,7 @@ TEST_F(PublishEngineTest, ARepublishSendsOnlyTheChangedPagesAndRemovesOnlyWhatIt
 {
     buildGallery(gallery(), twoAlbums());
     ASSERT_TRUE(publish().succeeded());
-    writeAll(site() + "/my-notes.txt", "mine");        // the owner's own files stay
+    writeAll(site() + "/my-notes.txt", "mine");  // the owner's own files stay
     writeAll(site() + "/photos/extra.jpg", "mine too");
     writeAll(site() + "/thumbs/thumb-2-1.jpg", "replaced by the owner");
 
@@ -225,10 +225,11 @@ TEST_F(PublishEngineTest, AHostileRecordOnTheDestinationRemovesNothingOutsideThe
     buildGallery(gallery(), twoAlbums());
     writeAll(scratch / "outside.html", "keep");
     writeAll(site() + "/notes/x.html", "keep");
-    writeAll(site() + "/" + kRemoteManifestName, "fotoloom-published 1\n"
-                                                 "F\t4\t0\t../outside.html\n"
-                                                 "F\t4\t0\tnotes/x.html\n"
-                                                 "F\t4\t0\t.fotoloom-published\n");
+    writeAll(site() + "/" + kRemoteManifestName,
+             "fotoloom-published 1\n"
+             "F\t4\t0\t../outside.html\n"
+             "F\t4\t0\tnotes/x.html\n"
+             "F\t4\t0\t.fotoloom-published\n");
     PublishResult r = publish();
     ASSERT_TRUE(r.succeeded());
     EXPECT_TRUE(r.plan.removals.empty());

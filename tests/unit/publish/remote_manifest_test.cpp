@@ -33,19 +33,20 @@ TEST(RemoteManifestTest, KeepsWhatItWroteAndDropsWhatCouldReachOutsideTheGallery
     m.files["photos/a b%\xC3\xA9.jpg"] = {3, 0};
     EXPECT_EQ(parseRemoteManifest(remoteManifestText(m)).files, m.files);
 
-    const std::string hostile = "fotoloom-published 1\r\n"
-                                "F\t1\t1\t../outside.html\n"
-                                "F\t1\t1\tphotos/../../x\n"
-                                "F\t1\t1\tother/x.jpg\n"
-                                "F\t1\t1\t/etc/passwd\n"
-                                "F\t1\t1\tC:x.html\n"
-                                "F\t1\t1\t.fotoloom-published\n"
-                                "F\t1\t1\t.fotoloom-manifest\n"
-                                "F\t99999999999999999999999\t1\tbig.html\n"
-                                "F\t1\tnothex\tbad.html\n"
-                                "F\t1\t1\n"
-                                "G\t1\t1\tkind.html\n"
-                                "F\t7\tff\tthumbs/thumb-1-1.jpg\r\n";
+    const std::string hostile =
+        "fotoloom-published 1\r\n"
+        "F\t1\t1\t../outside.html\n"
+        "F\t1\t1\tphotos/../../x\n"
+        "F\t1\t1\tother/x.jpg\n"
+        "F\t1\t1\t/etc/passwd\n"
+        "F\t1\t1\tC:x.html\n"
+        "F\t1\t1\t.fotoloom-published\n"
+        "F\t1\t1\t.fotoloom-manifest\n"
+        "F\t99999999999999999999999\t1\tbig.html\n"
+        "F\t1\tnothex\tbad.html\n"
+        "F\t1\t1\n"
+        "G\t1\t1\tkind.html\n"
+        "F\t7\tff\tthumbs/thumb-1-1.jpg\r\n";
     const RemoteManifest parsed = parseRemoteManifest(hostile);
     ASSERT_EQ(parsed.files.size(), 1u);
     EXPECT_EQ(parsed.files.at("thumbs/thumb-1-1.jpg"), (RemoteFile{7, 0xff}));
@@ -61,7 +62,7 @@ TEST(PublishPlanTest, UploadsPicturesFirstThenThemeImagesStyleSheetPagesAndIndex
 {
     const PublishPlan plan = makePublishPlan(builtFiles(), {});
     EXPECT_EQ(namesOf(plan), (std::vector<std::string>{"photos/image-1-1.jpg", "thumbs/thumb-1-1.jpg", "images/bg.png",
-                                                      "style.css", "image-1-1.html", "index-1-1.html", "index.html"}));
+                                                       "style.css", "image-1-1.html", "index-1-1.html", "index.html"}));
     EXPECT_EQ(plan.uploadBytes, 10u + 11 + 12 + 13 + 14 + 15 + 16);
     EXPECT_EQ(plan.unchanged, 0u);
     EXPECT_TRUE(plan.removals.empty());
@@ -71,9 +72,9 @@ TEST(PublishPlanTest, UploadsOnlyWhatDiffersAndRemovesOnlyListedFilesTheGalleryL
 {
     RemoteManifest remote;
     for (const auto& [name, file] : builtFiles()) remote.files[name] = {file.size, file.hash};
-    remote.files["index-1-1.html"].hash = 99;          // changed content, same size
-    remote.files["photos/image-1-1.jpg"].size = 1;     // changed size, same hash
-    remote.files["index-2-1.html"] = {5, 5};           // an album that went
+    remote.files["index-1-1.html"].hash = 99;       // changed content, same size
+    remote.files["photos/image-1-1.jpg"].size = 1;  // changed size, same hash
+    remote.files["index-2-1.html"] = {5, 5};        // an album that went
     remote.files["photos/image-2-1.jpg"] = {5, 5};
 
     const PublishPlan plan = makePublishPlan(builtFiles(), remote);

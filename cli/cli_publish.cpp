@@ -1,0 +1,192 @@
+// fotoloom publish: a project's built gallery put on a destination, only what changed.
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "base/known_folders.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_context.h"
+#include "cli/cli_system.h"
+#include "cli/fotoloom_cli.h"
+#include "cli/gallery_build_run.h"
+#include "cli/publish_progress.h"
+#include "cli/publish_settings.h"
+#include "generator/build_manifest.h"
+#include "publish/folder_destination.h"
+#include "publish/publish_engine.h"
+
+namespace {
+
+constexpr char kPublishPromises[] =
+    "Only files that are new or changed since the last publish to the destination are sent: pictures\n"
+    "first, then the theme's images and the style sheet, then the pages, index.html last, each under a\n"
+    "temporary name renamed over the old file once complete. What a publish put there is recorded in\n"
+    "the destination's .fotoloom-published; a file is removed only when that record lists it and the\n"
+    "gallery no longer has it, never anything else in the folder. An interrupted publish (Ctrl+C, a\n"
+    "failure) leaves every page whole, and publishing again finishes the job.\n"
+    "The destination and the gallery's parent folder are remembered per project in the settings file\n"
+    "of the recent list (never in the .gal); 'fotoloom publish PROJECT' repeats the last publish.\n"
+    "Exit status 1 when the gallery is not built or out of date (without --build), or when any file\n"
+    "could not be published (each is listed).";
+
+struct PublishCommandOptions {
+    std::string project;
+    std::string destination;
+    std::string output;
+    std::string title;
+    bool titleGiven = false;
+    bool dryRun = false;
+    bool build = false;
+};
+
+enum class GalleryState { Current, NotBuilt, OutOfDate };
+
+std::filesystem::path fsPath(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::optional<std::filesystem::file_time_type> modifiedTime(const std::string& path)
+{
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(fsPath(path), error);
+    if (error) return std::nullopt;
+    return time;
+}
+
+// Built when the build's record names an entry page; out of date when the project or any of its
+// pictures changed after the record was written.
+GalleryState galleryState(const std::string& gallery, const std::string& projectPath, const CBuilderDoc& doc)
+{
+    std::optional<FolderHandle> folder = FolderHandle::open(gallery);
+    if (!folder || !readManifest(*folder).files.contains("index.html")) return GalleryState::NotBuilt;
+    const auto built = modifiedTime(joinPath(gallery, kManifestName));
+    if (!built) return GalleryState::NotBuilt;
+    const auto project = modifiedTime(projectPath);
+    if (project && *project > *built) return GalleryState::OutOfDate;
+    for (const Image& image : doc.images()) {
+        const auto picture = modifiedTime(image.path);
+        if (picture && *picture > *built) return GalleryState::OutOfDate;
+    }
+    return GalleryState::Current;
+}
+
+std::string fileCount(size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
+
+int printDryRun(CliContext& context, const PublishResult& r)
+{
+    for (const PlannedUpload& upload : r.plan.uploads)
+        context.out << "upload " << upload.name << " (" << byteCountText(upload.size) << ")\n";
+    for (const std::string& name : r.plan.removals) context.out << "remove " << name << '\n';
+    context.err << "would upload " << fileCount(r.plan.uploads.size()) << " (" << byteCountText(r.plan.uploadBytes)
+                << "), leave " << r.plan.unchanged << " unchanged, remove " << fileCount(r.plan.removals.size())
+                << '\n';
+    return kExitSuccess;
+}
+
+int report(CliContext& context, const PublishResult& r, const std::string& destination, double seconds)
+{
+    if (!r.failures.empty()) {
+        context.err << "fotoloom: "
+                    << (r.failures.size() == 1 ? std::string("This file") : "These " + fileCount(r.failures.size()))
+                    << " could not be published:\n";
+        for (const PublishFailure& failure : r.failures)
+            context.err << "  " << failure.name << ": " << failure.reason << '\n';
+    }
+    char time[32];
+    std::snprintf(time, sizeof time, "%.1f s", seconds);
+    context.err << (r.succeeded() ? "published to " : "partly published to ") << destination << ": " << r.uploaded
+                << " uploaded (" << byteCountText(r.bytesUploaded) << "), " << r.plan.unchanged << " unchanged, "
+                << r.removed << " removed in " << time << '\n';
+    if (!r.succeeded() && r.removed < r.plan.removals.size())
+        context.err << "fotoloom: " << fileCount(r.plan.removals.size() - r.removed)
+                    << " of the earlier publish stay until everything is up; publish again\n";
+    return r.succeeded() ? kExitSuccess : kExitFailure;
+}
+
+int publishProject(CliContext& context, const PublishCommandOptions& o)
+{
+    ProjectSession session(context, o.project);
+    if (!session.loadForReading()) throw CliError("the project could not be read whole; nothing was published");
+    const std::string settingsFile = recentListPath();
+    PublishSettings settings = readPublishSettings(settingsFile, session.path());
+    if (!o.destination.empty())
+        settings.destination = o.destination.starts_with("sftp://") ? o.destination : absolutePath(o.destination);
+    if (!o.output.empty()) settings.output = absolutePath(o.output);
+    if (settings.destination.empty())
+        throw CliUsageError("this project has not been published before: say where with --to FOLDER");
+    if (settings.destination.starts_with("sftp://"))
+        throw CliError("publishing over SFTP is not available yet in this version; publish to a folder");
+
+    CBuilderDoc& doc = session.doc();
+    if (o.titleGiven) doc.galleryTitle = o.title;
+    const std::string parent = settings.output.empty() ? documentsFolder() : settings.output;
+    const std::string gallery = joinPath(parent, doc.galleryTitle);
+    const std::string target = absolutePath(settings.destination);
+    if (target == absolutePath(gallery)) throw CliUsageError("the destination is the gallery folder itself");
+
+    const GalleryState state = galleryState(gallery, session.path(), doc);
+    if (state != GalleryState::Current) {
+        const std::string what =
+            state == GalleryState::NotBuilt
+                ? "The gallery in " + gallery + " has not been built"
+                : "The gallery in " + gallery + " is out of date: the project or a picture changed since it was built";
+        if (!o.build)
+            throw CliError(what + "; build it with 'fotoloom build " + o.project +
+                           (settings.output.empty() ? std::string() : " -o " + settings.output) +
+                           "', or publish with --build");
+        context.err << "fotoloom: " << what << "; building it first\n";
+        GalleryBuildRequest request;
+        request.output = parent;
+        if (runGalleryBuild(context, doc, request) != kExitSuccess)
+            throw CliError("the gallery was not built whole; nothing was published");
+    }
+
+    std::optional<FolderHandle> folder = FolderHandle::open(gallery);
+    if (!folder) throw CliError("cannot open the gallery folder " + gallery);
+    FolderDestination destination(target);
+    CliPublishObserver observer(context.err, stderrIsTerminal());
+    if (o.dryRun) {
+        const PublishResult r = publishGallery(*folder, destination, observer, true);
+        if (!r.problem.empty()) throw CliError(r.problem);
+        return printDryRun(context, r);
+    }
+
+    InterruptGuard interrupt;
+    const auto start = std::chrono::steady_clock::now();
+    const PublishResult r = publishGallery(*folder, destination, observer, false);
+    observer.finish();
+    if (!r.problem.empty()) throw CliError(r.problem);
+    if (!rememberPublishSettings(settingsFile, session.path(), settings))
+        context.err << "fotoloom: could not remember the destination in " << settingsFile << '\n';
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    return report(context, r, target, seconds.count());
+}
+
+}  // namespace
+
+void addPublishCommands(CLI::App& app, CliContext& context)
+{
+    auto o = std::make_shared<PublishCommandOptions>();
+    CLI::App* publish = app.add_subcommand(
+        "publish", "Put a project's built gallery into a folder (a share, a synced or a web server's folder)");
+    publish->add_option("PROJECT", o->project, "the .gal file whose gallery to publish")->required();
+    publish->add_option("--to", o->destination, "the folder to publish to (default: the last one for this project)");
+    publish->add_option("--output,-o", o->output,
+                        "parent folder of the gallery folder, as given to 'fotoloom build' (default: the last one "
+                        "for this project, else your documents folder)");
+    CLI::Option* title = publish->add_option("--title", o->title, "the gallery's title, as given to 'fotoloom build'");
+    publish->add_flag("--dry-run", o->dryRun, "list what would be uploaded and removed, and change nothing");
+    publish->add_flag("--build", o->build, "build the gallery first when it is not built or out of date");
+    publish->footer(kPublishPromises);
+    publish->callback([o, title, &context] {
+        o->titleGiven = title->count() > 0;
+        context.command = [o, &context] { return publishProject(context, *o); };
+    });
+}

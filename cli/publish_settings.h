@@ -1,0 +1,17 @@
+#pragma once
+// What the command line remembers of a project's last publish, in the user's settings file (the
+// one the recent list lives in), never in the project file: where it went, and from which parent
+// folder the gallery was taken. Keyed by a hash of the project's absolute path, which may hold
+// characters a settings key cannot.
+
+#include <string>
+
+struct PublishSettings {
+    std::string destination;  // "" when the project was never published
+    std::string output;       // the gallery's parent folder; "" for the default
+};
+
+PublishSettings readPublishSettings(const std::string& iniPath, const std::string& projectPath);
+// False when the settings file could not be written (or cannot hold the values).
+bool rememberPublishSettings(const std::string& iniPath, const std::string& projectPath,
+                             const PublishSettings& settings);

@@ -1,0 +1,237 @@
+// fotoloom publish, run in-process against a folder destination: the first publish, a caption
+// changed and published again, an album removed, the destination remembered, and a gallery that is
+// not built or out of date said so.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "base/file_system.h"
+#include "cli/fotoloom_cli.h"
+#include "gallery/builder_doc.h"
+#include "gallery/project_file.h"
+#include "gallery/recent_list.h"
+#include "picture/picture.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::filesystem::path pathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string readAll(const std::string& path)
+{
+    std::string bytes;
+    readFileBytes(path, bytes, uint64_t{1} << 30);
+    return bytes;
+}
+
+class CliPublishTest : public ::testing::Test {
+protected:
+    CliPublishTest()
+    {
+        std::random_device device;
+        root_ = std::filesystem::temp_directory_path() / ("fotoloom-cli-publish-" + std::to_string(device()));
+        std::filesystem::create_directories(root_);
+        project = file("trip.gal");
+        output = file("out");
+        site = file("site");
+        gallery = joinPath(output, "Trip");
+#ifdef _WIN32
+        _putenv_s("FOTOLOOM_RECENT_INI", file("settings.ini").c_str());
+#else
+        setenv("FOTOLOOM_RECENT_INI", file("settings.ini").c_str(), 1);
+#endif
+    }
+    ~CliPublishTest() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+
+    std::string file(const std::string& name) const
+    {
+        auto s = (root_ / pathOf(name)).u8string();
+        return std::string(s.begin(), s.end());
+    }
+
+    Outcome run(std::vector<std::string> args) const
+    {
+        std::ostringstream out, err;
+        const int status = runFotoloom(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    // Two albums of two pictures each, one page each.
+    void makeProject()
+    {
+        CBuilderDoc doc;
+        doc.galleryTitle = "Trip";
+        doc.themeName = "minimal";
+        doc.rows = 2;
+        doc.columns = 2;
+        for (int album = 1; album <= 2; ++album) {
+            doc.selectAlbum(doc.addAlbum("Album " + std::to_string(album), "first caption", AlbumPosition::Bottom));
+            std::vector<std::string> paths;
+            for (int n = 1; n <= 2; ++n) {
+                const std::string path = file("p" + std::to_string(album) + std::to_string(n) + ".jpg");
+                CPicture pic;
+                EXPECT_TRUE(pic.setPixels(64, 48, std::vector<uint8_t>(64 * 48 * 4, static_cast<uint8_t>(40 * n))));
+                EXPECT_TRUE(pic.Save(path, kFormatJpeg));
+                paths.push_back(path);
+            }
+            doc.addImages(paths);
+        }
+        RecentList recent(file("settings.ini"));
+        ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
+    }
+
+    void build()
+    {
+        const Outcome r = run({"build", project, "-o", output});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+
+    // What the site holds, by relative name, without the publish record.
+    std::map<std::string, std::string> siteFiles() const
+    {
+        std::map<std::string, std::string> found;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(pathOf(site))) {
+            if (!entry.is_regular_file()) continue;
+            const auto relative = entry.path().lexically_relative(pathOf(site)).generic_u8string();
+            const auto full = entry.path().u8string();
+            found[std::string(relative.begin(), relative.end())] = readAll(std::string(full.begin(), full.end()));
+        }
+        found.erase(".fotoloom-published");
+        return found;
+    }
+
+    // The gallery's own files (what a build recorded), by relative name.
+    std::map<std::string, std::string> galleryFiles() const
+    {
+        std::map<std::string, std::string> found;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(pathOf(gallery))) {
+            if (!entry.is_regular_file()) continue;
+            const auto relative = entry.path().lexically_relative(pathOf(gallery)).generic_u8string();
+            const auto full = entry.path().u8string();
+            found[std::string(relative.begin(), relative.end())] = readAll(std::string(full.begin(), full.end()));
+        }
+        found.erase(".fotoloom-manifest");
+        return found;
+    }
+
+    static std::vector<std::string> uploadsListed(const std::string& dryRunOut)
+    {
+        std::vector<std::string> names;
+        std::istringstream lines(dryRunOut);
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with("upload ")) names.push_back(line.substr(7, line.rfind(" (") - 7));
+        return names;
+    }
+
+    std::filesystem::path root_;
+    std::string project, output, site, gallery;
+};
+
+}  // namespace
+
+TEST_F(CliPublishTest, PublishesTheGalleryThenOnlyThePagesACaptionChangeTouched)
+{
+    makeProject();
+    build();
+    Outcome r = run({"publish", project, "--to", site, "-o", output});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(siteFiles(), galleryFiles());
+    EXPECT_NE(r.err.find("published to " + site + ": " + std::to_string(galleryFiles().size()) + " uploaded"),
+              std::string::npos)
+        << r.err;
+
+    ASSERT_EQ(run({"album", "edit", project, "2", "--caption", "a new caption"}).status, 0);
+    build();
+    // The destination and the parent folder are remembered: the project alone repeats the publish.
+    r = run({"publish", project, "--dry-run"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> uploads = uploadsListed(r.out);
+    ASSERT_FALSE(uploads.empty()) << r.out;
+    for (const std::string& name : uploads) {
+        EXPECT_TRUE(name.ends_with(".html")) << name;  // no picture is sent again
+        EXPECT_NE(readAll(joinPath(gallery, name)).find("a new caption"), std::string::npos) << name;
+    }
+    EXPECT_NE(siteFiles(), galleryFiles());  // a dry run changes nothing
+
+    r = run({"publish", project});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(": " + std::to_string(uploads.size()) + " uploaded"), std::string::npos) << r.err;
+    EXPECT_EQ(siteFiles(), galleryFiles());
+}
+
+TEST_F(CliPublishTest, ARemovedAlbumGoesFromTheSiteAndTheOwnersFilesStay)
+{
+    makeProject();
+    build();
+    ASSERT_EQ(run({"publish", project, "--to", site, "-o", output}).status, 0);
+    std::ofstream(pathOf(joinPath(site, "robots.txt"))) << "mine";
+    std::ofstream(pathOf(joinPath(site, "photos/logo.jpg"))) << "mine too";
+
+    ASSERT_EQ(run({"album", "remove", project, "2"}).status, 0);
+    build();
+    const Outcome r = run({"publish", project});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto expected = galleryFiles();
+    expected["robots.txt"] = "mine";
+    expected["photos/logo.jpg"] = "mine too";
+    EXPECT_EQ(siteFiles(), expected);
+    EXPECT_FALSE(fileExists(joinPath(site, "index-2-1.html")));
+}
+
+TEST_F(CliPublishTest, AGalleryNotBuiltOrOutOfDateIsSaidSoAndBuildBuildsItFirst)
+{
+    makeProject();
+    Outcome r = run({"publish", project, "--to", site, "-o", output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("The gallery in " + gallery + " has not been built"), std::string::npos) << r.err;
+    EXPECT_FALSE(folderExists(site));
+
+    build();
+    ASSERT_EQ(run({"album", "edit", project, "1", "--caption", "changed"}).status, 0);
+    r = run({"publish", project, "--to", site, "-o", output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is out of date"), std::string::npos) << r.err;
+    EXPECT_FALSE(folderExists(site));
+
+    r = run({"publish", project, "--to", site, "-o", output, "--build"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(readAll(joinPath(site, "index-1-1.html")).find("changed"), std::string::npos);
+    EXPECT_EQ(siteFiles(), galleryFiles());
+
+    // Never published: where to is a question of usage.
+    r = run({"publish", file("other.gal")});
+    EXPECT_NE(r.status, 0);
+}
+
+TEST_F(CliPublishTest, AFileThatCouldNotBePublishedFailsAndIsListed)
+{
+    makeProject();
+    build();
+    // Where the thumbnails should go stands a file of the owner's.
+    std::filesystem::create_directories(pathOf(site));
+    std::ofstream(pathOf(joinPath(site, "thumbs"))) << "mine";
+    const Outcome r = run({"publish", project, "--to", site, "-o", output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("These 4 files could not be published:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("  thumbs/thumb-1-1.jpg: cannot write into '" + joinPath(site, "thumbs") + "'"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("partly published"), std::string::npos) << r.err;
+    EXPECT_EQ(readAll(joinPath(site, "thumbs")), "mine");
+}
