@@ -26,6 +26,7 @@ RowDecode platformDecodeRows(const ByteSource& source, int format, const Picture
     case kFormatPng: return decodePngRows(source, receiver);
     case kFormatTiff: return decodeTiffRows(source, receiver);
     case kFormatBmp: return decodeBmpRows(source, receiver);
+    case kFormatGif: return decodeGifRows(source, receiver);
     default: return RowDecode::Unsupported;
     }
 }

@@ -9,6 +9,8 @@ bool encodeJpeg(const EncodeInput& in, std::vector<uint8_t>& out);
 RowDecode decodePngRows(const ByteSource& source, RowReceiver& receiver);
 bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out);
 bool encodePng(const EncodeInput& in, std::vector<uint8_t>& out);
+// The first frame by rows, unless it is interlaced (Unsupported: read whole).
+RowDecode decodeGifRows(const ByteSource& source, RowReceiver& receiver);
 bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out);
 bool encodeGif(const EncodeInput& in, std::vector<uint8_t>& out);
 RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver);

@@ -1,6 +1,8 @@
 // GIF through giflib: the first frame laid on its logical screen (transparent around it), and
 // writing with a palette made from the picture.
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -48,9 +50,17 @@ struct GifCloser {
     }
 };
 
-bool readFirstFrame(GifFileType* gif, const MemoryReader& reader, DecodedPicture& out)
+int readFromFile(GifFileType* gif, GifByteType* out, int length)
 {
-    int transparent = -1;
+    if (length < 0) return 0;
+    return static_cast<int>(std::fread(out, 1, static_cast<size_t>(length), static_cast<std::FILE*>(gif->UserData)));
+}
+
+// Walks to the first frame's descriptor, noting its transparent colour; false when there is none
+// or its colours or place make no sense.
+bool findFirstFrame(GifFileType* gif, int& transparent)
+{
+    transparent = -1;
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif, &record) != GIF_OK) return false;
@@ -72,39 +82,95 @@ bool readFirstFrame(GifFileType* gif, const MemoryReader& reader, DecodedPicture
         if (DGifGetImageDesc(gif) != GIF_OK) return false;
         const GifImageDesc& desc = gif->Image;
         const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        if (!map || !map->Colors || desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0) return false;
-        // Some writers leave the screen smaller than the frame; the canvas takes both.
-        const auto width = static_cast<uint32_t>(std::max(gif->SWidth, desc.Left + desc.Width));
-        const auto height = static_cast<uint32_t>(std::max(gif->SHeight, desc.Top + desc.Height));
-        // LZW turns one byte into a few thousand pixels at the very most.
-        const size_t left = reader.size - reader.pos;
-        if (!pixelsFitData(width, height, left, 12000) || !allocatePicture(out, width, height)) return false;
-        std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
-        auto putRow = [&](int y) {
-            uint8_t* row = out.bgra.data() + (static_cast<size_t>(desc.Top + y) * width + desc.Left) * 4;
-            for (int x = 0; x < desc.Width; ++x, row += 4) {
-                const int index = line[static_cast<size_t>(x)];
-                if (index == transparent || index >= map->ColorCount) continue;  // stays transparent
-                const GifColorType& c = map->Colors[index];
-                row[0] = c.Blue, row[1] = c.Green, row[2] = c.Red, row[3] = 255;
-            }
-        };
-        if (desc.Interlace) {
-            static constexpr int kStart[] = {0, 4, 2, 1};
-            static constexpr int kStep[] = {8, 8, 4, 2};
-            for (int pass = 0; pass < 4; ++pass)
-                for (int y = kStart[pass]; y < desc.Height; y += kStep[pass]) {
-                    if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return false;
-                    putRow(y);
-                }
-        } else {
-            for (int y = 0; y < desc.Height; ++y) {
+        return map && map->Colors && desc.Width > 0 && desc.Height > 0 && desc.Left >= 0 && desc.Top >= 0;
+    }
+}
+
+// The frame laid on its canvas: some writers leave the screen smaller than the frame, so the
+// canvas takes both.
+uint32_t canvasWidth(const GifFileType* gif)
+{
+    return static_cast<uint32_t>(std::max(gif->SWidth, gif->Image.Left + gif->Image.Width));
+}
+uint32_t canvasHeight(const GifFileType* gif)
+{
+    return static_cast<uint32_t>(std::max(gif->SHeight, gif->Image.Top + gif->Image.Height));
+}
+
+// One line of the frame's colour indices into its place in a canvas row; the transparent colour
+// and indices beyond the map leave the canvas as it was (transparent).
+void putLine(const GifFileType* gif, const std::vector<GifPixelType>& line, int transparent, uint8_t* canvasRow)
+{
+    const GifImageDesc& desc = gif->Image;
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    uint8_t* px = canvasRow + static_cast<size_t>(desc.Left) * 4;
+    for (int x = 0; x < desc.Width; ++x, px += 4) {
+        const int index = line[static_cast<size_t>(x)];
+        if (index == transparent || index >= map->ColorCount) continue;
+        const GifColorType& c = map->Colors[index];
+        px[0] = c.Blue, px[1] = c.Green, px[2] = c.Red, px[3] = 255;
+    }
+}
+
+// LZW turns one byte into a few thousand pixels at the very most.
+constexpr uint64_t kMostPixelsPerByte = 12000;
+
+bool readFirstFrame(GifFileType* gif, const MemoryReader& reader, DecodedPicture& out)
+{
+    int transparent = -1;
+    if (!findFirstFrame(gif, transparent)) return false;
+    const GifImageDesc& desc = gif->Image;
+    const uint32_t width = canvasWidth(gif), height = canvasHeight(gif);
+    const size_t left = reader.size - reader.pos;
+    if (!pixelsFitData(width, height, left, kMostPixelsPerByte) || !allocatePicture(out, width, height)) return false;
+    std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
+    auto putRow = [&](int y) {
+        putLine(gif, line, transparent, out.bgra.data() + static_cast<size_t>(desc.Top + y) * width * 4);
+    };
+    if (desc.Interlace) {
+        static constexpr int kStart[] = {0, 4, 2, 1};
+        static constexpr int kStep[] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = kStart[pass]; y < desc.Height; y += kStep[pass]) {
                 if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return false;
                 putRow(y);
             }
+    } else {
+        for (int y = 0; y < desc.Height; ++y) {
+            if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return false;
+            putRow(y);
         }
-        return true;
     }
+    return true;
+}
+
+RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& receiver)
+{
+    int transparent = -1;
+    if (!findFirstFrame(gif, transparent)) return RowDecode::Failed;
+    const GifImageDesc& desc = gif->Image;
+    if (desc.Interlace) return RowDecode::Unsupported;  // its lines come in four passes: read whole
+    const uint32_t width = canvasWidth(gif), height = canvasHeight(gif);
+    if (!pictureSizeAllowed(width, height) ||
+        !pixelsFitData(width, height, static_cast<size_t>(fileSize), kMostPixelsPerByte))
+        return RowDecode::Failed;
+    RowStreamHeader header;
+    header.width = header.fullWidth = width;
+    header.height = header.fullHeight = height;
+    header.decoderBytes = uint64_t{width} * 4 + static_cast<uint64_t>(desc.Width) + (uint64_t{32} << 10);
+    if (!receiver.header(header)) return RowDecode::Failed;
+    std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+    for (uint32_t y = 0; y < height; ++y) {
+        std::fill(row.begin(), row.end(), uint8_t{0});  // transparent around the frame
+        const int64_t inFrame = int64_t{y} - desc.Top;
+        if (inFrame >= 0 && inFrame < desc.Height) {
+            if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return RowDecode::Failed;
+            putLine(gif, line, transparent, row.data());
+        }
+        if (!receiver.rows(row.data(), 1)) return RowDecode::Failed;
+    }
+    return RowDecode::Done;
 }
 
 }  // namespace
@@ -118,6 +184,21 @@ bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out)
     const bool ok = readFirstFrame(closer.gif, reader, out);
     if (!ok) out = {};
     return ok;
+}
+
+RowDecode decodeGifRows(const ByteSource& source, RowReceiver& receiver)
+{
+    MemoryReader reader{source.data, source.size, 0};
+    int error = 0;
+    GifCloser closer{source.data ? DGifOpen(&reader, readFromMemory, &error)
+                                 : DGifOpen(source.file, readFromFile, &error),
+                     false};
+    if (!closer.gif) return RowDecode::Failed;
+    try {
+        return streamFirstFrame(closer.gif, source.bytes(), receiver);
+    } catch (const std::bad_alloc&) {
+        return RowDecode::NoMemory;
+    }
 }
 
 bool encodeGif(const EncodeInput& in, std::vector<uint8_t>& out)

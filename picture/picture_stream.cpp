@@ -272,7 +272,8 @@ PictureStreamResult streamOpenFile(std::FILE* f, uint64_t fileSize, const Pictur
         }
     }
     const int format = candidates[0];
-    if (format == kFormatJpeg || format == kFormatPng || format == kFormatTiff || format == kFormatBmp) {
+    if (format == kFormatJpeg || format == kFormatPng || format == kFormatTiff || format == kFormatBmp ||
+        format == kFormatGif) {
         const Orientation turn = combineOrientations(exif, orientationOfQuarterTurns(request.quarterTurns));
         const PictureSizeHint hint = swapsSides(exif) ? request.hint.swapped() : request.hint;
         StreamReceiver receiver(request, turn, format == kFormatJpeg ? &icc : nullptr, gate);

@@ -18,6 +18,7 @@
 #ifndef _WIN32
 #include <unistd.h>
 
+#include <gif_lib.h>
 #include <png.h>
 #include <tiffio.h>
 
@@ -282,13 +283,16 @@ TEST(PictureStream, TheGateIsAskedForWhatTheStreamHoldsNotForTheWholePicture)
     // Refused: no memory, never "unreadable"; a format read whole asks for its file, then its pixels.
     gate.limit = 1000;
     gate.pixels = 0;
-    const std::vector<uint8_t> gifBytes = saved(detailed(2000, 1500), kFormatGif);
-    const std::string gif = files.write("big.gif", gifBytes);
+    // A format still read whole.
+    const std::string pnmHead = "P6 2000 1500 255\n";
+    std::vector<uint8_t> pnmBytes(pnmHead.size() + size_t{2000} * 1500 * 3, 0x80);
+    std::copy(pnmHead.begin(), pnmHead.end(), pnmBytes.begin());
+    const std::string pnm = files.write("big.ppm", pnmBytes);
     {
         ScopedPictureMemoryGate scope(gate);
         EXPECT_TRUE(streamed(png, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
-        gate.limit = gifBytes.size() + 1024;
-        EXPECT_TRUE(streamed(gif, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
+        gate.limit = pnmBytes.size() + 1024;
+        EXPECT_TRUE(streamed(pnm, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
     }
     EXPECT_EQ(gate.pixels, uint64_t{2000} * 1500 * 4);
 }
@@ -562,5 +566,83 @@ TEST(PictureStream, BmpOfEveryDepthTopDownOrBottomUpWithAlphaOrAZeroAlphaByte)
     std::vector<uint8_t> cut = bmpOf(opaque, 24, false);
     cut.resize(cut.size() - 1000);
     EXPECT_TRUE(streamed(files.write("cut.bmp", cut), 0, kShapes[0], PictureStreamResult::Unreadable).empty());
+}
+
+namespace {
+
+// A GIF whose first frame (a grey ramp with a band of the transparent colour) sits at (left, top)
+// of a larger screen, interlaced when asked; a second frame follows that must be ignored.
+bool writeGif(const std::string& path, int screenW, int screenH, int left, int top, int w, int h, bool interlaced)
+{
+    ColorMapObject* map = GifMakeMapObject(256, nullptr);
+    if (!map) return false;
+    for (int i = 0; i < 256; ++i) map->Colors[i] = {static_cast<GifByteType>(i), static_cast<GifByteType>(255 - i), 40};
+    int error = 0;
+    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+    bool ok = gif != nullptr;
+    if (ok) {
+        EGifSetGifVersion(gif, true);
+        GraphicsControlBlock gcb{};
+        gcb.TransparentColor = 7;
+        GifByteType block[4];
+        const size_t n = EGifGCBToExtension(&gcb, block);
+        ok = EGifPutScreenDesc(gif, screenW, screenH, 8, 0, map) == GIF_OK &&
+             EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(n), block) == GIF_OK;
+        for (int frame = 0; frame < 2 && ok; ++frame) {
+            ok = EGifPutImageDesc(gif, left, top, w, h, interlaced, nullptr) == GIF_OK;
+            std::vector<GifPixelType> line(static_cast<size_t>(w));
+            // Interlaced lines are written in the order of the four passes.
+            std::vector<int> order;
+            if (interlaced) {
+                for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+                    for (int y = start; y < h; y += step) order.push_back(y);
+            } else {
+                for (int y = 0; y < h; ++y) order.push_back(y);
+            }
+            for (int y : order) {
+                for (int x = 0; x < w; ++x)
+                    line[static_cast<size_t>(x)] =
+                        frame ? 200 : static_cast<GifPixelType>(x > w / 3 && x < w / 2 ? 7 : (x * 5 + y * 3) % 256);
+                if (ok) ok = EGifPutLine(gif, line.data(), w) == GIF_OK;
+            }
+        }
+        ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    }
+    GifFreeMapObject(map);
+    return ok;
+}
+
+}  // namespace
+
+TEST(PictureStream, GifFramesInsideALargerScreenWithATransparentColourAndInterlacedOnes)
+{
+    TempFiles files;
+    struct Case {
+        const char* name;
+        int screenW, screenH, left, top, w, h;
+        bool interlaced;
+    };
+    const Case cases[] = {
+        {"whole.gif", 300, 200, 0, 0, 300, 200, false},   {"inside.gif", 300, 200, 40, 30, 200, 120, false},
+        {"beyond.gif", 100, 80, 20, 10, 250, 150, false},  // a screen smaller than its frame
+        {"interlaced.gif", 300, 200, 10, 5, 250, 170, true},
+    };
+    for (const Case& c : cases) {
+        const std::string path = files.add(c.name);
+        ASSERT_TRUE(writeGif(path, c.screenW, c.screenH, c.left, c.top, c.w, c.h, c.interlaced)) << c.name;
+        for (const Shape& shape : kShapes)
+            for (int turn = 0; turn < 4; turn += 3) expectSame(path, turn, shape, c.name);
+    }
+    // By rows: the whole picture is never asked for (an interlaced one is).
+    struct NoWholePictures final : PictureMemoryGate {
+        bool allowPixels(uint64_t) override { return false; }
+        bool allowWorkingSet(uint64_t bytes) override { return bytes < 300 * 200 * 4; }
+    } gate;
+    const std::string big = files.add("big.gif");
+    ASSERT_TRUE(writeGif(big, 600, 400, 0, 0, 600, 400, false));
+    ScopedPictureMemoryGate scope(gate);
+    EXPECT_EQ(streamed(big, 0, kShapes[0]).size(), 2u);
+    ASSERT_TRUE(writeGif(big, 600, 400, 0, 0, 600, 400, true));
+    EXPECT_TRUE(streamed(big, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
 }
 #endif
