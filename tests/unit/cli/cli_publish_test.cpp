@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -102,33 +103,21 @@ protected:
         ASSERT_EQ(r.status, 0) << r.err;
     }
 
-    // What the site holds, by relative name, without the publish record.
-    std::map<std::string, std::string> siteFiles() const
+    // Every regular file under `folder` by relative name, without the program's own record.
+    static std::map<std::string, std::string> filesUnder(const std::string& folder, const char* record)
     {
         std::map<std::string, std::string> found;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(pathOf(site))) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(pathOf(folder))) {
             if (!entry.is_regular_file()) continue;
-            const auto relative = entry.path().lexically_relative(pathOf(site)).generic_u8string();
+            const auto relative = entry.path().lexically_relative(pathOf(folder)).generic_u8string();
             const auto full = entry.path().u8string();
             found[std::string(relative.begin(), relative.end())] = readAll(std::string(full.begin(), full.end()));
         }
-        found.erase(".fotoloom-published");
+        found.erase(record);
         return found;
     }
-
-    // The gallery's own files (what a build recorded), by relative name.
-    std::map<std::string, std::string> galleryFiles() const
-    {
-        std::map<std::string, std::string> found;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(pathOf(gallery))) {
-            if (!entry.is_regular_file()) continue;
-            const auto relative = entry.path().lexically_relative(pathOf(gallery)).generic_u8string();
-            const auto full = entry.path().u8string();
-            found[std::string(relative.begin(), relative.end())] = readAll(std::string(full.begin(), full.end()));
-        }
-        found.erase(".fotoloom-manifest");
-        return found;
-    }
+    std::map<std::string, std::string> siteFiles() const { return filesUnder(site, ".fotoloom-published"); }
+    std::map<std::string, std::string> galleryFiles() const { return filesUnder(gallery, ".fotoloom-manifest"); }
 
     static std::vector<std::string> uploadsListed(const std::string& dryRunOut)
     {
@@ -204,6 +193,9 @@ TEST_F(CliPublishTest, AGalleryNotBuiltOrOutOfDateIsSaidSoAndBuildBuildsItFirst)
 
     build();
     ASSERT_EQ(run({"album", "edit", project, "1", "--caption", "changed"}).status, 0);
+    // The edit comes a moment after the build; file times on Windows may count whole seconds.
+    std::filesystem::last_write_time(pathOf(project),
+                                     std::filesystem::file_time_type::clock::now() + std::chrono::seconds(2));
     r = run({"publish", project, "--to", site, "-o", output});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("is out of date"), std::string::npos) << r.err;

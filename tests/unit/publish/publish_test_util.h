@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,6 +13,7 @@
 #include "base/file_system.h"
 #include "generator/build_manifest.h"
 #include "generator/content_hash.h"
+#include "generator/generator_test_util.h"
 #include "publish/publish_engine.h"
 
 namespace publish_test {
@@ -24,41 +23,8 @@ inline std::filesystem::path fsPath(const std::string& utf8)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        static std::atomic<unsigned> counter{0};
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() /
-                ("fotoloom-publish-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string path() const
-    {
-        const auto s = path_.u8string();
-        return std::string(s.begin(), s.end());
-    }
-    std::string operator/(const std::string& name) const { return joinPath(path(), name); }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string readAll(const std::string& path)
-{
-    std::string bytes;
-    readFileBytes(path, bytes, uint64_t{1} << 30);
-    return bytes;
-}
+using generator_test::readAll;
+using generator_test::ScratchFolder;
 
 inline void writeAll(const std::string& path, const std::string& bytes)
 {
