@@ -28,10 +28,10 @@ std::string settingText(const CBuilderDoc& doc, const SettingInfo& s)
 {
     switch (s.kind) {
     case SettingKind::Text: return jsonString(doc.*s.text);
-    case SettingKind::Colour: return htmlColour(doc.*s.number);
+    case SettingKind::Colour: return htmlColour(s.numberIn(doc));
     case SettingKind::Integer: break;
     }
-    return std::to_string(doc.*s.number);
+    return std::to_string(s.numberIn(doc));
 }
 
 void writeImageLine(std::ostream& out, const Image& image, const std::string& label)
@@ -97,7 +97,7 @@ void writeProjectJson(std::ostream& out, const CBuilderDoc& doc)
         if (s.kind == SettingKind::Text)
             out << jsonString(doc.*s.text);
         else
-            out << doc.*s.number;
+            out << s.numberIn(doc);
         out << ",\n";
     }
     out << "  \"albums\": [";

@@ -81,7 +81,7 @@ void applySetting(GallerySettings& settings, const SettingAssignment& assignment
     if (s.kind == SettingKind::Text)
         settings.*s.text = assignment.text;
     else
-        settings.*s.number = assignment.number;
+        s.setNumber(settings, assignment.number);
 }
 
 std::string htmlColour(int32_t colour)

@@ -61,7 +61,7 @@ bool CBuilderDoc::isModified() const
     if (galleryTitle != c.galleryTitle || galleryDescription != c.galleryDescription || themeName != c.themeName)
         return true;
     for (const SettingInfo& s : integerSettings())
-        if (this->*s.number != c.*s.number) return true;
+        if (s.numberIn(*this) != s.numberIn(c)) return true;
     if (homePageUrl != c.homePageUrl) return true;
     if (images_ != committedImages_) return true;  // count first, then path, key, rotation, comment
     if (albums_.size() != committedAlbumTitles_.size() || albums_.size() != committedAlbumCaptions_.size())

@@ -11,17 +11,21 @@ constexpr int32_t kAnyMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kAnyMax = std::numeric_limits<int32_t>::max();
 constexpr int32_t kColourMax = 0xFFFFFF;
 
+// Reading and writing one number, whatever type the model keeps it in.
+template <auto Member> int32_t getNumber(const S& settings) { return settings.*Member; }
+template <auto Member> void setNumber(S& settings, int32_t value) { settings.*Member = value; }
+
 constexpr SettingInfo text(std::string_view name, std::string S::*member)
 {
-    return {name, SettingKind::Text, member, nullptr, 0, 0};
+    return {name, SettingKind::Text, member, nullptr, nullptr, 0, 0};
 }
-constexpr SettingInfo number(std::string_view name, int32_t S::*member, int32_t lo, int32_t hi)
+template <auto Member> constexpr SettingInfo number(std::string_view name, int32_t lo, int32_t hi)
 {
-    return {name, SettingKind::Integer, nullptr, member, lo, hi};
+    return {name, SettingKind::Integer, nullptr, &getNumber<Member>, &setNumber<Member>, lo, hi};
 }
-constexpr SettingInfo colour(std::string_view name, int32_t S::*member)
+template <auto Member> constexpr SettingInfo colour(std::string_view name)
 {
-    return {name, SettingKind::Colour, nullptr, member, 0, kColourMax};
+    return {name, SettingKind::Colour, nullptr, &getNumber<Member>, &setNumber<Member>, 0, kColourMax};
 }
 
 // The ranges are those the settings panel allows.
@@ -29,27 +33,27 @@ const std::array<SettingInfo, 25> kSettings = {{
     text("galleryTitle", &S::galleryTitle),
     text("galleryDescription", &S::galleryDescription),
     text("themeName", &S::themeName),
-    number("rows", &S::rows, 1, 100),
-    number("columns", &S::columns, 1, 100),
-    number("thumbWidth", &S::thumbWidth, 50, 300),
-    number("reservedSetting", &S::reservedSetting, kAnyMin, kAnyMax),
-    number("albumWidth", &S::albumWidth, 10, 3000),
-    number("albumWidthUnit", &S::albumWidthUnit, 0, 1),
-    number("outsideBorderWidth", &S::outsideBorderWidth, 0, 100),
-    number("insideBorderWidth", &S::insideBorderWidth, 0, 100),
-    colour("outsideBorderColor", &S::outsideBorderColor),
-    colour("insideBorderColor", &S::insideBorderColor),
-    colour("pictureCommentColor", &S::pictureCommentColor),
-    colour("galleryTitleColor", &S::galleryTitleColor),
-    colour("albumTitleColor", &S::albumTitleColor),
-    colour("albumLinkColor", &S::albumLinkColor),
-    colour("galleryDescriptionColor", &S::galleryDescriptionColor),
-    colour("pageLinksColor", &S::pageLinksColor),
-    colour("pagesColor", &S::pagesColor),
-    colour("albumCaptionColor", &S::albumCaptionColor),
-    colour("homePageColor", &S::homePageColor),
-    number("photoSize", &S::photoSize, 0, 6),
-    number("homePageLink", &S::homePageLink, 0, 1),
+    number<&S::rows>("rows", GridSide::kMinimum, GridSide::kMaximum),
+    number<&S::columns>("columns", GridSide::kMinimum, GridSide::kMaximum),
+    number<&S::thumbWidth>("thumbWidth", 50, 300),
+    number<&S::reservedSetting>("reservedSetting", kAnyMin, kAnyMax),
+    number<&S::albumWidth>("albumWidth", 10, 3000),
+    number<&S::albumWidthUnit>("albumWidthUnit", 0, 1),
+    number<&S::outsideBorderWidth>("outsideBorderWidth", 0, 100),
+    number<&S::insideBorderWidth>("insideBorderWidth", 0, 100),
+    colour<&S::outsideBorderColor>("outsideBorderColor"),
+    colour<&S::insideBorderColor>("insideBorderColor"),
+    colour<&S::pictureCommentColor>("pictureCommentColor"),
+    colour<&S::galleryTitleColor>("galleryTitleColor"),
+    colour<&S::albumTitleColor>("albumTitleColor"),
+    colour<&S::albumLinkColor>("albumLinkColor"),
+    colour<&S::galleryDescriptionColor>("galleryDescriptionColor"),
+    colour<&S::pageLinksColor>("pageLinksColor"),
+    colour<&S::pagesColor>("pagesColor"),
+    colour<&S::albumCaptionColor>("albumCaptionColor"),
+    colour<&S::homePageColor>("homePageColor"),
+    number<&S::photoSize>("photoSize", 0, 6),
+    number<&S::homePageLink>("homePageLink", 0, 1),
     text("homePageUrl", &S::homePageUrl),
 }};
 
@@ -69,7 +73,7 @@ const SettingInfo* findSetting(std::string_view name)
 void bringIntoRange(GallerySettings& settings)
 {
     for (const SettingInfo& s : integerSettings()) {
-        int32_t& value = settings.*s.number;
-        value = s.kind == SettingKind::Colour ? value & kColourMax : std::clamp(value, s.minimum, s.maximum);
+        const int32_t value = s.numberIn(settings);
+        s.setNumber(settings, s.kind == SettingKind::Colour ? value & kColourMax : std::clamp(value, s.minimum, s.maximum));
     }
 }

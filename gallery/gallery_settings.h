@@ -8,13 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "gallery/grid_side.h"
+
 // Colours are 0x00BBGGRR: red in the lowest byte.
 struct GallerySettings {
     std::string galleryTitle = "Untitled Gallery";
     std::string galleryDescription = "Enter gallery description here ...";
     std::string themeName;
-    int32_t rows = 6;
-    int32_t columns = 4;
+    GridSide rows = 6;  // always within 1 to 100
+    GridSide columns = 4;
     int32_t thumbWidth = 150;
     int32_t reservedSetting = 5;  // kept in the file for compatibility, read by nothing
     int32_t albumWidth = 80;
@@ -45,9 +47,13 @@ struct SettingInfo {
     std::string_view name;  // the model name, as used by the command line
     SettingKind kind;
     std::string GallerySettings::*text;  // set for Text
-    int32_t GallerySettings::*number;    // set for Integer and Colour
-    int32_t minimum;                     // accepted range for Integer and Colour
+    int32_t (*get)(const GallerySettings&);     // set for Integer and Colour
+    void (*set)(GallerySettings&, int32_t);      // set for Integer and Colour
+    int32_t minimum;                            // accepted range for Integer and Colour
     int32_t maximum;
+
+    int32_t numberIn(const GallerySettings& settings) const { return get(settings); }
+    void setNumber(GallerySettings& settings, int32_t value) const { set(settings, value); }
 };
 
 // Every setting, in project file order: three texts, the 21 integers, the home page URL.

@@ -78,8 +78,11 @@ bool readGallery(BinaryReader& in, CBuilderDoc& doc)
 
     if (!readText(in, doc.galleryTitle) || !readText(in, doc.galleryDescription) || !readText(in, doc.themeName))
         return false;
-    for (const SettingInfo& setting : integerSettings())
-        if (!in.readInt32(doc.*setting.number)) return false;
+    for (const SettingInfo& setting : integerSettings()) {
+        int32_t value;
+        if (!in.readInt32(value)) return false;
+        setting.setNumber(doc, value);
+    }
     return readText(in, doc.homePageUrl);  // anything after it is never read
 }
 
@@ -115,7 +118,7 @@ void writeGallery(BinaryWriter& out, const CBuilderDoc& doc)
     writeText(out, doc.galleryTitle);
     writeText(out, doc.galleryDescription);
     writeText(out, doc.themeName);
-    for (const SettingInfo& setting : integerSettings()) out.writeInt32(doc.*setting.number);
+    for (const SettingInfo& setting : integerSettings()) out.writeInt32(setting.numberIn(doc));
     writeText(out, doc.homePageUrl);
 }
 

@@ -24,16 +24,8 @@ std::string pictureCell(const AlbumPage& page, size_t number, const Image& image
            "\" align=\"center\"><span class=\"picturecomment\">" + image.comment + "</span></td></tr>" + "</table>";
 }
 
-// Rows or columns as the settings panel allows them (1..100). A project file from elsewhere may
-// hold anything: 20000 x 20000 cells is no page, and in 32 bits 65536 x 65536 wraps to 0.
-size_t gridSide(int32_t value, std::string_view name)
-{
-    const SettingInfo* info = findSetting(name);
-    return static_cast<size_t>(std::clamp(value, info->minimum, info->maximum));
-}
-
-size_t gridRows(const GallerySettings& s) { return gridSide(s.rows, "rows"); }
-size_t gridColumns(const GallerySettings& s) { return gridSide(s.columns, "columns"); }
+size_t gridRows(const GallerySettings& s) { return static_cast<size_t>(int32_t{s.rows}); }
+size_t gridColumns(const GallerySettings& s) { return static_cast<size_t>(int32_t{s.columns}); }
 
 }  // namespace
 

@@ -25,8 +25,7 @@ std::string thumbFileName(size_t album, size_t picture);    // "thumb-A-N.jpg"
 // The comment, or the album's title when the comment is empty.
 const std::string& pictureLabel(const Image& image, const Album& album);
 
-// Pictures per page (rows x columns, each brought into the settings panel's 1..100) and pages of
-// an album of n pictures.
+// Pictures per page (rows x columns) and pages of an album of n pictures.
 size_t pageSize(const GallerySettings& settings);
 size_t pageCount(size_t pictures, size_t pageSize);
 

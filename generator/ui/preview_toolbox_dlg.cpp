@@ -17,15 +17,15 @@ struct NumberField {
     int spin;
     int minimum;
     int maximum;
-    int32_t GallerySettings::*field;
+    std::string_view setting;  // its name in the settings table
 };
 constexpr NumberField kNumberFields[] = {
-    {IDC_ROWS, IDC_ROWS_SPIN, 1, 100, &GallerySettings::rows},
-    {IDC_COLUMNS, IDC_COLUMNS_SPIN, 1, 100, &GallerySettings::columns},
-    {IDC_THUMB_WIDTH, IDC_THUMB_WIDTH_SPIN, 50, 300, &GallerySettings::thumbWidth},
-    {IDC_ALBUM_WIDTH, IDC_ALBUM_WIDTH_SPIN, 10, 3000, &GallerySettings::albumWidth},
-    {IDC_OUTSIDE_BORDER, IDC_OUTSIDE_BORDER_SPIN, 0, 100, &GallerySettings::outsideBorderWidth},
-    {IDC_INSIDE_BORDER, IDC_INSIDE_BORDER_SPIN, 0, 100, &GallerySettings::insideBorderWidth},
+    {IDC_ROWS, IDC_ROWS_SPIN, 1, 100, "rows"},
+    {IDC_COLUMNS, IDC_COLUMNS_SPIN, 1, 100, "columns"},
+    {IDC_THUMB_WIDTH, IDC_THUMB_WIDTH_SPIN, 50, 300, "thumbWidth"},
+    {IDC_ALBUM_WIDTH, IDC_ALBUM_WIDTH_SPIN, 10, 3000, "albumWidth"},
+    {IDC_OUTSIDE_BORDER, IDC_OUTSIDE_BORDER_SPIN, 0, 100, "outsideBorderWidth"},
+    {IDC_INSIDE_BORDER, IDC_INSIDE_BORDER_SPIN, 0, 100, "insideBorderWidth"},
 };
 
 constexpr const wchar_t* kPhotoSizes[] = {L"320 x 240 (Small)", L"640 x 480",          L"800 x 600 (Medium)",
@@ -107,9 +107,9 @@ void CPreviewToolboxDlg::setUp(GallerySettings& gallery, const std::vector<std::
         SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(item(f.edit)), 0);
         SendMessageW(spin, UDM_SETRANGE32, static_cast<WPARAM>(f.minimum), f.maximum);
     }
-    gallery.rows = clampTo(gallery.rows, 1, 100);
-    gallery.columns = clampTo(gallery.columns, 1, 100);
-    for (const NumberField& f : kNumberFields) SendMessageW(item(f.spin), UDM_SETPOS32, 0, gallery.*f.field);
+    // Rows and columns need no bringing into range here: the model holds nothing else.
+    for (const NumberField& f : kNumberFields)
+        SendMessageW(item(f.spin), UDM_SETPOS32, 0, findSetting(f.setting)->numberIn(gallery));
 
     for (size_t i = 0; i < kColourFields.size(); ++i)
         colours_[i]->setColour(static_cast<COLORREF>(gallery.*kColourFields[i].field));
@@ -177,7 +177,7 @@ PreviewInput CPreviewToolboxDlg::input(const GallerySettings& gallery) const
 void CPreviewToolboxDlg::store(GallerySettings& gallery) const
 {
     gallery.themeName = themeName();
-    for (const NumberField& f : kNumberFields) gallery.*f.field = spinPosition(f.spin);
+    for (const NumberField& f : kNumberFields) findSetting(f.setting)->setNumber(gallery, spinPosition(f.spin));
     gallery.albumWidthUnit = static_cast<int32_t>(SendMessageW(item(IDC_ALBUM_WIDTH_UNIT), CB_GETCURSEL, 0, 0));
     for (size_t i = 0; i < kColourFields.size(); ++i)
         gallery.*kColourFields[i].field = static_cast<int32_t>(colours_[i]->colour());

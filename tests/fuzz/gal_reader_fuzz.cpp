@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ProjectResult result = loadProject(doc, input);
     require(!doc.isModified(), "a loaded gallery must count as unmodified");
     for (const SettingInfo& s : integerSettings())
-        require(doc.*s.number >= s.minimum && doc.*s.number <= s.maximum, "settings are brought into range");
+        require(s.numberIn(doc) >= s.minimum && s.numberIn(doc) <= s.maximum, "settings are brought into range");
     if (result == ProjectResult::Damaged) {
         require(prompter.count == 1 && prompter.last == "Wrong GAL file!", "damage is told exactly once");
         return 0;

@@ -195,7 +195,8 @@ TEST_F(CliTest, SetChecksEveryValueBeforeChangingAnything)
     const std::string before = bytes(project);
     for (const char* bad : {"thumbWidth=301", "thumbWidth=49", "rows=six", "rows=", "rows=1e3", "noSuchSetting=1",
                             "galleryTitleColor=#12345", "galleryTitleColor=#1234567", "galleryTitleColor=16777216",
-                            "galleryTitleColor=-1", "columns=99999999999999999999"}) {
+                            "galleryTitleColor=-1", "columns=99999999999999999999", "rows=0", "rows=101",
+                            "columns=-1"}) {
         r = run({"set", project, "columns=5", bad});
         EXPECT_EQ(r.status, 1) << bad;
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << bad << ": " << r.err;  // one line

@@ -62,11 +62,32 @@ TEST_F(DocTest, ResetKeepsPathsAndForgetsEverythingElse)
     EXPECT_FALSE(doc.isModified());
 }
 
+// Whatever is assigned, the page grid stays within what the settings panel offers, so no reader
+// of the settings meets a page of no cells or one too large to make.
+TEST_F(DocTest, RowsAndColumnsHoldOnlyOneToAHundred)
+{
+    const std::pair<int32_t, int32_t> cases[] = {{0, 1},        {-5, 1},   {1, 1},     {37, 37},
+                                                 {100, 100},    {101, 100}, {65536, 100}, {INT32_MIN, 1},
+                                                 {INT32_MAX, 100}};
+    for (const auto& [assigned, held] : cases) {
+        doc.rows = assigned;
+        doc.columns = assigned;
+        EXPECT_EQ(int32_t{doc.rows}, held) << assigned;
+        EXPECT_EQ(int32_t{doc.columns}, held) << assigned;
+        const SettingInfo& rows = *findSetting("rows");
+        rows.setNumber(doc, assigned);  // the way the project file and the command line set it
+        EXPECT_EQ(rows.numberIn(doc), held) << assigned;
+    }
+    GallerySettings copy;
+    copy.rows = 250;
+    EXPECT_EQ(int32_t{copy.rows}, 100);
+}
+
 TEST_F(DocTest, EverySettingCountsForTheModifiedTest)
 {
     for (const SettingInfo& s : allSettings()) {
         if (s.kind == SettingKind::Text) doc.*s.text += "x";
-        else doc.*s.number += 1;
+        else s.setNumber(doc, s.numberIn(doc) + 1);
         EXPECT_TRUE(doc.isModified()) << s.name;
         doc.resetGallery();
     }

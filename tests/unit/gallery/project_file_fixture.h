@@ -147,11 +147,11 @@ protected:
         doc.themeName = "Dark";
         int32_t colour = 0x102030;
         for (const SettingInfo& s : integerSettings()) {
-            int32_t& value = doc.*s.number;
+            const int32_t value = s.numberIn(doc);
             if (s.kind == SettingKind::Colour)
-                value = ++colour;
+                s.setNumber(doc, ++colour);
             else
-                value = value == s.maximum ? s.minimum : s.maximum;  // off the default, in range
+                s.setNumber(doc, value == s.maximum ? s.minimum : s.maximum);  // off the default, in range
         }
         doc.homePageUrl = "http://example.org/";
     }

@@ -182,8 +182,8 @@ TEST_F(ProjectFileTest, SettingsReadFromAFileAreBroughtIntoTheRangesThePanelAllo
     EXPECT_EQ(doc.homePageLink, 0);
     EXPECT_FALSE(doc.isModified());
     for (const SettingInfo& s : integerSettings()) {
-        EXPECT_GE(doc.*s.number, s.minimum) << s.name;
-        EXPECT_LE(doc.*s.number, s.maximum) << s.name;
+        EXPECT_GE(s.numberIn(doc), s.minimum) << s.name;
+        EXPECT_LE(s.numberIn(doc), s.maximum) << s.name;
     }
 
     // Also when the file ends among the settings.

@@ -64,10 +64,10 @@ TEST(PreviewPage, FillsTheTemplateWithTheSampleBlocks)
 
     PreviewInput percent = sampleInput();
     percent.settings.albumWidthUnit = 0;
-    percent.settings.rows = 0;
+    percent.settings.rows = 0;  // the settings hold at least one row
     percent.settings.homePageLink = 0;
     const std::string other = fillPreviewPage("%WIDTH%|%PICTURES%|%HOMEPAGE%", percent, "F/");
-    EXPECT_EQ(other, "600%|<table width=\"100%\"></table>|");
+    EXPECT_EQ(other, "600%|<table width=\"100%\"><tr>\n<td align=\"center\">" + cell + "</td></tr>\n</table>|");
 
     // For the user's own browser the pictures are named beside the page.
     PreviewInput beside = sampleInput();
