@@ -118,8 +118,8 @@ private:
 };
 
 // Decodes by rows where the platform can: JPEG by scanlines at the hint's DCT scale (`hint` in
-// stored orientation), PNG by rows, TIFF by strips. Unsupported: the caller decodes whole
-// (platformDecode).
+// stored orientation), PNG by rows, TIFF by strips or rows of tiles, BMP by bands of rows, GIF's
+// first frame by rows. Unsupported: the caller decodes whole (platformDecode).
 RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver);
 
 // A JPEG encoder fed by rows (straight alpha, laid over white), with optimised Huffman tables

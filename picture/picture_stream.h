@@ -5,8 +5,10 @@
 // each is encoded as a JPEG row by row. Turns (the EXIF orientation and the caller's) are applied
 // to the small outputs, not to the source.
 //
-// Formats whose decoder cannot give out rows (and interlaced PNG, progressive JPEG) are decoded
-// whole first; what that holds is asked of the thread's memory gate like any load.
+// Formats whose decoder cannot give out rows (the rarer formats, run-length coded BMP, interlaced
+// GIF, TIFF turned by its orientation, and everything WIC reads) are decoded whole first; what
+// that holds is asked of the thread's memory gate like any load. Interlaced PNG and progressive
+// JPEG stream too, but their decoders hold the whole picture (counted as their working set).
 //
 // USAGE
 //   PictureStreamRequest request;

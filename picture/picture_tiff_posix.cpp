@@ -119,6 +119,43 @@ bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
     return ok;
 }
 
+namespace {
+
+// libtiff packs R in the lowest byte (ABGR words); the rows want B, G, R, A in memory.
+void abgrToBgra(const uint32_t* in, uint8_t* out, uint32_t count)
+{
+    for (uint32_t x = 0; x < count; ++x, out += 4) {
+        out[0] = static_cast<uint8_t>(TIFFGetB(in[x]));
+        out[1] = static_cast<uint8_t>(TIFFGetG(in[x]));
+        out[2] = static_cast<uint8_t>(TIFFGetR(in[x]));
+        out[3] = static_cast<uint8_t>(TIFFGetA(in[x]));
+    }
+}
+
+// A band of `band` rows from `y`: a strip, or a row of tiles laid side by side. libtiff hands
+// each piece bottom up (an edge tile's rows at the bottom of its full-height raster).
+bool readBand(TIFF* tif, uint32_t y, uint32_t n, uint32_t width, uint32_t tileWidth, uint32_t band,
+              std::vector<uint32_t>& raster, std::vector<uint8_t>& rows)
+{
+    if (tileWidth == 0) {
+        if (!TIFFReadRGBAStrip(tif, y, raster.data())) return false;
+        for (uint32_t k = 0; k < n; ++k)
+            abgrToBgra(raster.data() + static_cast<size_t>(n - 1 - k) * width, rows.data() + size_t{k} * width * 4,
+                       width);
+        return true;
+    }
+    for (uint32_t x = 0; x < width; x += tileWidth) {
+        if (!TIFFReadRGBATile(tif, x, y, raster.data())) return false;
+        const uint32_t m = std::min(tileWidth, width - x);
+        for (uint32_t k = 0; k < n; ++k)
+            abgrToBgra(raster.data() + static_cast<size_t>(band - 1 - k) * tileWidth,
+                       rows.data() + (size_t{k} * width + x) * 4, m);
+    }
+    return true;
+}
+
+}  // namespace
+
 RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
 {
     silenceLibtiff();
@@ -128,7 +165,7 @@ RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
                             : TIFFClientOpen("picture", "rm", source.file, fileRead, writeProc, fileSeek, closeProc,
                                              fileSize, mapProc, unmapProc);
     if (!tif) return RowDecode::Failed;
-    uint32_t width = 0, height = 0, rowsPerStrip = 0;
+    uint32_t width = 0, height = 0, rowsPerStrip = 0, tileWidth = 0, tileHeight = 0;
     uint16_t orientation = ORIENTATION_TOPLEFT, extraSamples = 0;
     uint16_t* extraTypes = nullptr;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
@@ -136,21 +173,29 @@ RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
     TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extraSamples, &extraTypes);
+    const bool tiled = TIFFIsTiled(tif);
+    if (tiled) {
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight);
+    }
     char message[1024];
     RowDecode result = RowDecode::Failed;
-    // Strips come top down only in the usual orientation; tiles and the other orientations are
-    // read whole.
-    if (TIFFIsTiled(tif) || orientation != ORIENTATION_TOPLEFT) {
+    // Strips and tiles come top down only in the usual orientation; the others are read whole, and
+    // so are tiles larger than a picture may be.
+    if (orientation != ORIENTATION_TOPLEFT ||
+        (tiled && (tileWidth == 0 || tileHeight == 0 || !pictureSizeAllowed(tileWidth, tileHeight)))) {
         result = RowDecode::Unsupported;
     } else if (TIFFRGBAImageOK(tif, message) && pictureSizeAllowed(width, height) &&
                pixelsFitData(width, height, source.bytes(), 16384)) {
-        const uint32_t band = std::clamp<uint32_t>(rowsPerStrip, 1, height);
+        const uint32_t band = tiled ? tileHeight : std::clamp<uint32_t>(rowsPerStrip, 1, height);
+        const uint64_t rasterPixels = tiled ? uint64_t{tileWidth} * tileHeight : uint64_t{width} * band;
         RowStreamHeader header;
         header.width = header.fullWidth = width;
         header.height = header.fullHeight = height;
         header.mayHaveAlpha = extraSamples > 0;
-        header.decoderBytes =
-            uint64_t{width} * band * 8 + static_cast<uint64_t>(TIFFStripSize(tif)) + (uint64_t{64} << 10);
+        header.decoderBytes = rasterPixels * 4 + uint64_t{width} * band * 4 +
+                              static_cast<uint64_t>(tiled ? TIFFTileSize(tif) : TIFFStripSize(tif)) +
+                              (uint64_t{64} << 10);
         uint32_t profileSize = 0;
         void* profile = nullptr;
         std::vector<uint32_t> raster;
@@ -159,7 +204,7 @@ RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
             if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileSize, &profile) && profile && profileSize)
                 header.icc.assign(static_cast<uint8_t*>(profile), static_cast<uint8_t*>(profile) + profileSize);
             if (receiver.header(header)) {
-                raster.resize(static_cast<size_t>(width) * band);
+                raster.resize(static_cast<size_t>(rasterPixels));
                 rows.resize(static_cast<size_t>(width) * band * 4);
                 result = RowDecode::Done;
             }
@@ -168,22 +213,9 @@ RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
         }
         for (uint32_t y = 0; result == RowDecode::Done && y < height; y += band) {
             const uint32_t n = std::min(band, height - y);
-            if (!TIFFReadRGBAStrip(tif, y, raster.data())) {
+            if (!readBand(tif, y, n, width, tiled ? tileWidth : 0, band, raster, rows) ||
+                !receiver.rows(rows.data(), n))
                 result = RowDecode::Failed;
-                break;
-            }
-            // libtiff hands the strip bottom up, R in the lowest byte; the rows go top down as B, G, R, A.
-            for (uint32_t k = 0; k < n; ++k) {
-                const uint32_t* in = raster.data() + static_cast<size_t>(n - 1 - k) * width;
-                uint8_t* out = rows.data() + static_cast<size_t>(k) * width * 4;
-                for (uint32_t x = 0; x < width; ++x, out += 4) {
-                    out[0] = static_cast<uint8_t>(TIFFGetB(in[x]));
-                    out[1] = static_cast<uint8_t>(TIFFGetG(in[x]));
-                    out[2] = static_cast<uint8_t>(TIFFGetR(in[x]));
-                    out[3] = static_cast<uint8_t>(TIFFGetA(in[x]));
-                }
-            }
-            if (!receiver.rows(rows.data(), n)) result = RowDecode::Failed;
         }
     }
     TIFFClose(tif);

@@ -645,4 +645,60 @@ TEST(PictureStream, GifFramesInsideALargerScreenWithATransparentColourAndInterla
     ASSERT_TRUE(writeGif(big, 600, 400, 0, 0, 600, 400, true));
     EXPECT_TRUE(streamed(big, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
 }
+
+namespace {
+
+// An 8-bit RGBA TIFF in tiles of 64 x 32 (edge tiles part empty), pixels from the picture.
+bool writeTiledTiff(const std::string& path, const CPicture& pic)
+{
+    TIFF* t = TIFFOpen(path.c_str(), "w");
+    if (!t) return false;
+    const uint32_t w = pic.GetWidth(), h = pic.GetHeight(), tw = 64, th = 32;
+    const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 4);
+    TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, extra);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_TILEWIDTH, tw);
+    TIFFSetField(t, TIFFTAG_TILELENGTH, th);
+    std::vector<uint8_t> tile(size_t{tw} * th * 4);
+    bool ok = true;
+    for (uint32_t ty = 0; ty < h && ok; ty += th)
+        for (uint32_t tx = 0; tx < w && ok; tx += tw) {
+            std::fill(tile.begin(), tile.end(), uint8_t{0});
+            for (uint32_t y = ty; y < std::min(h, ty + th); ++y)
+                for (uint32_t x = tx; x < std::min(w, tx + tw); ++x) {
+                    const uint8_t* p = pixelAt(pic, x, y);
+                    uint8_t* q = &tile[((y - ty) * tw + (x - tx)) * 4];
+                    q[0] = p[2], q[1] = p[1], q[2] = p[0], q[3] = p[3];
+                }
+            ok = TIFFWriteTile(t, tile.data(), tx, ty, 0, 0) >= 0;
+        }
+    TIFFClose(t);
+    return ok;
+}
+
+}  // namespace
+
+TEST(PictureStream, TiledTiffComesByRowsOfTilesWithItsEdgeTilesInPlace)
+{
+    TempFiles files;
+    for (const auto& [w, h] : {std::pair<uint32_t, uint32_t>{300, 200}, {64, 32}, {1, 70}, {130, 1}}) {
+        const std::string path = files.add("tiled-" + std::to_string(w) + "x" + std::to_string(h) + ".tif");
+        ASSERT_TRUE(writeTiledTiff(path, detailed(w, h, true)));
+        for (const Shape& shape : kShapes)
+            for (int turn = 0; turn < 4; turn += 3) expectSame(path, turn, shape, path);
+    }
+    struct NoWholePictures final : PictureMemoryGate {
+        bool allowPixels(uint64_t) override { return false; }
+        bool allowWorkingSet(uint64_t bytes) override { return bytes < 1200 * 800 * 4 / 4; }
+    } gate;
+    const std::string big = files.add("big-tiled.tif");
+    ASSERT_TRUE(writeTiledTiff(big, detailed(1200, 800)));
+    ScopedPictureMemoryGate scope(gate);
+    EXPECT_EQ(streamed(big, 0, kShapes[0]).size(), 2u);
+}
 #endif
