@@ -83,6 +83,18 @@ private:
     std::vector<std::string> paths_;
 };
 
+// Refuses the whole picture, and any working set of `most` bytes or more: a picture made under it
+// came by rows.
+class RowsOnlyGate final : public PictureMemoryGate {
+public:
+    explicit RowsOnlyGate(uint64_t most) : most_(most) {}
+    bool allowPixels(uint64_t) override { return false; }
+    bool allowWorkingSet(uint64_t bytes) override { return bytes < most_; }
+
+private:
+    uint64_t most_;
+};
+
 // The build's sizes: the photo fitted into the box (none: its own size), the thumbnail narrowed
 // from the photo.
 struct Shape {
@@ -553,10 +565,7 @@ TEST(PictureStream, BmpOfEveryDepthTopDownOrBottomUpWithAlphaOrAZeroAlphaByte)
             for (int turn = 0; turn < 4; turn += 3) expectSame(path, turn, shape, c.name);
     }
     // By rows: the whole picture is never asked for.
-    struct NoWholePictures final : PictureMemoryGate {
-        bool allowPixels(uint64_t) override { return false; }
-        bool allowWorkingSet(uint64_t bytes) override { return bytes < 300 * 200 * 4; }
-    } gate;
+    RowsOnlyGate gate(300 * 200 * 4);
     {
         ScopedPictureMemoryGate scope(gate);
         const std::string big = files.write("big.bmp", bmpOf(detailed(600, 400), 24, false));
@@ -634,10 +643,7 @@ TEST(PictureStream, GifFramesInsideALargerScreenWithATransparentColourAndInterla
             for (int turn = 0; turn < 4; turn += 3) expectSame(path, turn, shape, c.name);
     }
     // By rows: the whole picture is never asked for (an interlaced one is).
-    struct NoWholePictures final : PictureMemoryGate {
-        bool allowPixels(uint64_t) override { return false; }
-        bool allowWorkingSet(uint64_t bytes) override { return bytes < 300 * 200 * 4; }
-    } gate;
+    RowsOnlyGate gate(300 * 200 * 4);
     const std::string big = files.add("big.gif");
     ASSERT_TRUE(writeGif(big, 600, 400, 0, 0, 600, 400, false));
     ScopedPictureMemoryGate scope(gate);
@@ -692,10 +698,7 @@ TEST(PictureStream, TiledTiffComesByRowsOfTilesWithItsEdgeTilesInPlace)
         for (const Shape& shape : kShapes)
             for (int turn = 0; turn < 4; turn += 3) expectSame(path, turn, shape, path);
     }
-    struct NoWholePictures final : PictureMemoryGate {
-        bool allowPixels(uint64_t) override { return false; }
-        bool allowWorkingSet(uint64_t bytes) override { return bytes < 1200 * 800 * 4 / 4; }
-    } gate;
+    RowsOnlyGate gate(1200 * 800 * 4 / 4);
     const std::string big = files.add("big-tiled.tif");
     ASSERT_TRUE(writeTiledTiff(big, detailed(1200, 800)));
     ScopedPictureMemoryGate scope(gate);
