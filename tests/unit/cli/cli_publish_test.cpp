@@ -1,6 +1,6 @@
 // fotoloom publish, run in-process against a folder destination: the first publish, a caption
 // changed and published again, an album removed, the destination remembered, and a gallery that is
-// not built or out of date said so.
+// not built or out of date said so. Titles and folders have spaces and non-ASCII letters.
 
 #include <gtest/gtest.h>
 
@@ -46,8 +46,8 @@ protected:
         std::filesystem::create_directories(root_);
         project = file("trip.gal");
         output = file("out");
-        site = file("site");
-        gallery = joinPath(output, "Trip");
+        site = file("web site \xC3\xA9t\xC3\xA9");  // spaces and non-ASCII on the way
+        gallery = joinPath(output, "Trip d'\xC3\xA9t\xC3\xA9");
 #ifdef _WIN32
         _putenv_s("FOTOLOOM_RECENT_INI", file("settings.ini").c_str());
 #else
@@ -77,7 +77,7 @@ protected:
     void makeProject()
     {
         CBuilderDoc doc;
-        doc.galleryTitle = "Trip";
+        doc.galleryTitle = "Trip d'\xC3\xA9t\xC3\xA9";
         doc.themeName = "minimal";
         doc.rows = 2;
         doc.columns = 2;
