@@ -97,6 +97,17 @@ build_gallery() {
     grep -q 'Coast' "$index"
 }
 unixpath() { echo "$1"; }
+# Every theme of a template folder stands alone: the viewer's script, and its style with the
+# shared frame in place of the include line the source holds.
+themes_whole() {
+  local theme n=0
+  for theme in "$1"/*/; do
+    [[ -f "$theme/images/viewer.js" ]] && grep -q 'The frame of the viewer' "$theme/images/viewer.css" &&
+      ! grep -q '@include' "$theme/images/viewer.css" || return 1
+    n=$((n + 1))
+  done
+  ((n > 0))
+}
 # An INI file of the Windows programs is UTF-16 when they made it.
 ini_holds() { { iconv -f UTF-16 -t UTF-8 "$1" 2>/dev/null || cat "$1"; } | grep -q "$2"; }
 
@@ -220,6 +231,7 @@ wine "$setup" /S
 check "the installer ran silently" test $? -eq 0
 machine=$WINEPREFIX/drive_c/Program\ Files/Fotoloom
 check "the files are in Program Files" test -f "$machine/Builder.exe" -a -f "$machine/template/classic/index.html"
+check "each installed theme holds the viewer's script and style" themes_whole "$machine/template"
 check "the association is written for every user (HKLM)" \
   test "$(regvalue 'HKLM\Software\Classes\Fotoloom\shell\open\command')" = '"C:\Program Files\Fotoloom\Builder.exe" "%1"'
 check "the Start menu shortcut is for every user" test -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Fotoloom.lnk"
@@ -254,7 +266,7 @@ chmod -R u+w "$app" 2>/dev/null
 echo "== release test: the Debian package ($(basename "$deb"))"
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/fotoloom ./usr/share/fotoloom/sample.gif ./usr/share/fotoloom/template/classic/index.html \
-  ./usr/share/man/man1/fotoloom.1.gz; do
+  ./usr/share/fotoloom/template/{classic,darkroom,minimal}/images/viewer.{js,css} ./usr/share/man/man1/fotoloom.1.gz; do
   check "holds $f" grep -q " $f\$" <<<"$contents"
 done
 depends=$(dpkg-deb -f "$deb" Depends)

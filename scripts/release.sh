@@ -59,7 +59,9 @@ readme=$(first "$win/app/readme.txt" "$(built readme.txt)")
 if [[ -n "$readme" ]]; then cp "$readme" "$stage/readme.txt"; fi
 licence=$(first LICENSE LICENSE.txt LICENCE COPYING)
 if [[ -n "$licence" ]]; then cp "$licence" "$stage/LICENSE.txt"; fi
-cp -r template "$stage/template"
+# The themes as the build made them: each holds the viewer's script and style.
+[[ -d "$win/shipped/template" ]] || die "$win/shipped/template is missing; build the win64 preset"
+cp -r "$win/shipped/template" "$stage/template"
 cp resources/sample.gif "$stage/"
 find "$stage" -name '*.exe' -o -name '*.dll' | xargs -r x86_64-w64-mingw32-strip --strip-unneeded
 

@@ -243,6 +243,11 @@ async function main() {
     const watch = await Watch.start(browser, page);
     const script = (theme) => readFileSync(join(dirname(options.fotoloom), 'template', theme, 'images', 'viewer.js'));
     check(THEMES.every((theme) => script(theme).equals(script(THEMES[0]))), 'every theme ships the same viewer script');
+    const style = (theme) => readFileSync(join(dirname(options.fotoloom), 'template', theme, 'images', 'viewer.css'), 'utf8');
+    for (const theme of THEMES) {
+      check(style(theme).includes('/* ---- The frame of the viewer') && !style(theme).includes('@include'),
+        `${theme}: the viewer's style holds the shared frame in place of its include line`);
+    }
     for (const theme of THEMES) {
       const run = fotoloom(['build', project, '--output', join(options.work, 'out'), '--title', `${TITLE} ${theme}`,
         '--theme', theme, '--jobs', '2'], null);
