@@ -117,12 +117,12 @@ TEST_F(BarAnimation, GroupsAddedWhileAnAnimationRunsComeAfterItInTheirOrder)
 
 namespace {
 
-// The distinct colours of a part of a window as it is on screen.
-std::vector<uint32_t> coloursOnScreen(HWND window, const RECT& part)
+// The rows of a part of a window as they are on screen, each row its pixels.
+std::vector<std::vector<uint32_t>> rowsOnScreen(HWND window, const RECT& part)
 {
-    std::vector<uint32_t> seen;
+    std::vector<std::vector<uint32_t>> rows;
     const int w = part.right - part.left, h = part.bottom - part.top;
-    if (w <= 0 || h <= 0) return seen;
+    if (w <= 0 || h <= 0) return rows;
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
@@ -133,12 +133,25 @@ std::vector<uint32_t> coloursOnScreen(HWND window, const RECT& part)
     BitBlt(dc, 0, 0, w, h, screen, part.left, part.top, SRCCOPY);
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; p && i < static_cast<size_t>(w) * static_cast<size_t>(h); ++i)
-        if (std::find(seen.begin(), seen.end(), p[i] & 0xFFFFFF) == seen.end()) seen.push_back(p[i] & 0xFFFFFF);
+    for (int y = 0; p && y < h; ++y) {
+        rows.emplace_back(p + static_cast<size_t>(y) * static_cast<size_t>(w),
+                          p + static_cast<size_t>(y + 1) * static_cast<size_t>(w));
+        for (uint32_t& c : rows.back()) c &= 0xFFFFFF;
+    }
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
     ReleaseDC(window, screen);
+    return rows;
+}
+
+// The distinct colours of a part of a window as it is on screen.
+std::vector<uint32_t> coloursOnScreen(HWND window, const RECT& part)
+{
+    std::vector<uint32_t> seen;
+    for (const std::vector<uint32_t>& row : rowsOnScreen(window, part))
+        for (uint32_t c : row)
+            if (std::find(seen.begin(), seen.end(), c) == seen.end()) seen.push_back(c);
     return seen;
 }
 
@@ -169,37 +182,6 @@ TEST_F(BarAnimation, TheFramesOfAClosingGroupShowItsControls)
     EXPECT_GE(midway.size(), 2u) << "the task list and the controls, blended over the pane";
 }
 
-namespace {
-
-// The rows of a part of a window as they are on screen, each row its pixels.
-std::vector<std::vector<uint32_t>> rowsOnScreen(HWND window, const RECT& part)
-{
-    std::vector<std::vector<uint32_t>> rows;
-    const int w = part.right - part.left, h = part.bottom - part.top;
-    if (w <= 0 || h <= 0) return rows;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC screen = GetDC(window);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, part.left, part.top, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits);
-    for (int y = 0; p && y < h; ++y) {
-        rows.emplace_back(p + static_cast<size_t>(y) * static_cast<size_t>(w),
-                          p + static_cast<size_t>(y + 1) * static_cast<size_t>(w));
-        for (uint32_t& c : rows.back()) c &= 0xFFFFFF;
-    }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(window, screen);
-    return rows;
-}
-
-}  // namespace
 
 // The frames stay on screen until the next one: the painting of what the moving groups uncover
 // comes before a frame is drawn, never over it.
