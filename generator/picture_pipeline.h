@@ -23,7 +23,8 @@
 #include "generator/build_manifest.h"
 #include "generator/gallery_writer.h"
 #include "generator/memory_budget.h"
-#include "generator/site_builder.h"
+#include "generator/photo_fit.h"
+#include "generator/thread_starter.h"
 
 // Raised when anything about how pictures are made changes, so older photos are made again.
 inline constexpr int kPicturePipelineVersion = 1;

@@ -26,14 +26,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "gallery/builder_doc.h"
 #include "generator/gallery_title.h"
 #include "generator/photo_fit.h"
+#include "generator/thread_starter.h"
 
 // The one-line question at the end of a finished build and its caption.
 inline constexpr char kViewGalleryQuestion[] = "Your Web Gallery is completed. View it now in your Internet browser.";
@@ -57,9 +56,6 @@ public:
     virtual bool askViewGallery(const std::string& question, const std::string& caption) = 0;
     virtual void openGallery(const std::string& indexPath) = 0;
 };
-
-// Starts a thread; throws std::system_error when the system has none to give. Tests replace it.
-using ThreadStarter = std::function<std::thread(std::function<void()>)>;
 
 // What the build's picture workers may hold at once, all together: about 1 GB.
 inline constexpr uint64_t kBuildMemoryBudget = uint64_t{1} << 30;
