@@ -64,7 +64,7 @@ private:
         return put(name, toCrLf(text), told);
     }
     // A photo or thumbnail; empty bytes when it could not be encoded.
-    void putPicture(const std::string& name, const std::vector<uint8_t>& bytes);
+    bool putPicture(const std::string& name, const std::vector<uint8_t>& bytes);
     // A photo encoded into its temporary file, put in place.
     void putStreamed(std::unique_ptr<StreamedFile> file);
     void counted(GalleryWriter::Put put, const std::string& name, bool told);
@@ -111,14 +111,15 @@ void SiteBuild::listUnwritten(const std::string& name, bool told)
     if (!told) untold_.push_back(pathOf(name));
 }
 
-void SiteBuild::putPicture(const std::string& name, const std::vector<uint8_t>& bytes)
+bool SiteBuild::putPicture(const std::string& name, const std::vector<uint8_t>& bytes)
 {
     if (!bytes.empty()) {
         put(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        return;
+        return true;
     }
     writer_->keep(name);  // it could not be encoded: whatever an earlier build left stays
     listUnwritten(name, false);
+    return false;
 }
 
 bool SiteBuild::prepare()
@@ -234,13 +235,14 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
         for (size_t n = 0; n < images.size(); ++n) {
             const PictureJob& job = jobs[next];
             PictureOutcome outcome = pool.take(next++);
+            bool whole = true;  // both files of a made picture were put in place
             switch (outcome.kind) {
             case PictureOutcome::Kind::Made:
                 ++result_.picturesMade;
                 if (outcome.photoFile) {
                     putStreamed(std::move(outcome.photoFile));
                 } else {
-                    putPicture(job.photoName, outcome.photoBytes);
+                    whole = putPicture(job.photoName, outcome.photoBytes);
                 }
                 break;
             case PictureOutcome::Kind::Reused:
@@ -255,13 +257,14 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
             }
             advance();
             if (outcome.kind == PictureOutcome::Kind::Made) {
-                putPicture(job.thumbName, outcome.thumbBytes);
+                whole = putPicture(job.thumbName, outcome.thumbBytes) && whole;
             } else if (outcome.kind == PictureOutcome::Kind::Reused) {
                 writer_->keep(job.thumbName);
             }
-            // A photo whose file could not be written has no fingerprint: it is made again next time.
+            // A photo whose file could not be written or encoded has no fingerprint: it is made again
+            // next time, never taken for the earlier build's file that stays in its place.
             if ((outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused) &&
-                !outcome.fingerprint.source.empty())
+                whole && !outcome.fingerprint.source.empty())
                 writer_->current().pictures[job.photoName] = std::move(outcome.fingerprint);
 
             if (observer_.cancelRequested()) {
