@@ -31,6 +31,14 @@ std::string hugeTga(uint16_t side)
     return b;
 }
 
+// A binary PPM of width x height in one grey shade; PNM pictures are read whole, never by rows.
+std::string greyPpm(uint32_t width, uint32_t height, uint8_t shade)
+{
+    std::string b = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    b.append(size_t{width} * height * 3, static_cast<char>(shade));
+    return b;
+}
+
 }  // namespace
 
 TEST(BuildMemory, WorkersShareOneBudgetAndWaitForRoomInsteadOfFailing)
@@ -42,9 +50,9 @@ TEST(BuildMemory, WorkersShareOneBudgetAndWaitForRoomInsteadOfFailing)
     const int32_t a = g.addAlbum("A");
     std::vector<std::string> pictures;
     for (int i = 0; i < 8; ++i) {
-        // BMP is read whole (no row decoder): every picture costs its full size.
-        pictures.push_back(scratch / cat("p", std::to_string(i), ".bmp"));
-        makePicture(pictures.back(), 400, 300, static_cast<uint8_t>(30 * i), kFormatBmp);
+        // Read whole (no row decoder): every picture costs its full size.
+        pictures.push_back(scratch / cat("p", std::to_string(i), ".ppm"));
+        writeAll(pictures.back(), greyPpm(400, 300, static_cast<uint8_t>(30 * i)));
         g.addImage(a, pictures.back());
     }
     // Room for one picture at a time and a half: four workers must take turns.
