@@ -1,5 +1,7 @@
 #include "base/folder_handle.h"
 
+#include "base/file_system.h"
+
 namespace {
 
 // Tries before giving up on a folder that keeps answering "exists" to new temporary names.
@@ -25,4 +27,14 @@ bool FolderHandle::writeFile(const std::string& name, std::string_view bytes) co
         return commit(file, temporary, name);
     }
     return false;
+}
+
+bool FolderHandle::readBytes(const std::string& name, std::string& bytes, uint64_t limit) const
+{
+    bytes.clear();
+    std::FILE* file = openRead(name);
+    if (!file) return false;
+    const bool ok = readFileBytes(file, bytes, limit);
+    std::fclose(file);
+    return ok;
 }

@@ -123,16 +123,6 @@ std::FILE* FolderHandle::openRead(const std::string& name) const
     return fd < 0 ? nullptr : streamOf(fd, "rb");
 }
 
-bool FolderHandle::readBytes(const std::string& name, std::string& bytes, uint64_t limit) const
-{
-    bytes.clear();
-    std::FILE* file = openRead(name);
-    if (!file) return false;
-    const bool ok = readFileBytes(file, bytes, limit);
-    std::fclose(file);
-    return ok;
-}
-
 std::FILE* FolderHandle::openIfUnheld(const std::string& name, bool& held) const
 {
     held = false;

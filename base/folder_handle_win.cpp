@@ -166,16 +166,6 @@ std::FILE* FolderHandle::openRead(const std::string& name) const
     return handle == INVALID_HANDLE_VALUE ? nullptr : streamOf(handle, _O_RDONLY, "rb");
 }
 
-bool FolderHandle::readBytes(const std::string& name, std::string& bytes, uint64_t limit) const
-{
-    bytes.clear();
-    std::FILE* file = openRead(name);
-    if (!file) return false;
-    const bool ok = readFileBytes(file, bytes, limit);
-    std::fclose(file);
-    return ok;
-}
-
 std::FILE* FolderHandle::openIfUnheld(const std::string& name, bool& held) const
 {
     held = false;
