@@ -14,6 +14,7 @@
 #include "cli/build_progress.h"
 #include "cli/cli_system.h"
 #include "cli/fotoloom_cli.h"
+#include "cli_scratch.h"
 #include "cli/quick_gallery.h"
 #include "gallery/builder_doc.h"
 #include "gallery/project_file.h"
@@ -22,49 +23,14 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using namespace cli_test;
 
-std::filesystem::path pathOf(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-class CliBuildTest : public ::testing::Test {
+class CliBuildTest : public CliScratchTest {
 protected:
-    CliBuildTest()
+    CliBuildTest() : CliScratchTest("fotoloom-cli-build-", "recent.ini")
     {
-        std::random_device device;
-        root_ = std::filesystem::temp_directory_path() / ("fotoloom-cli-build-" + std::to_string(device()));
-        std::filesystem::create_directories(root_);
         project = file("trip.gal");
         output = file("out");
-#ifdef _WIN32
-        _putenv_s("FOTOLOOM_RECENT_INI", file("recent.ini").c_str());
-#else
-        setenv("FOTOLOOM_RECENT_INI", file("recent.ini").c_str(), 1);
-#endif
-    }
-    ~CliBuildTest() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-
-    std::string file(const std::string& name) const
-    {
-        auto s = (root_ / pathOf(name)).u8string();
-        return std::string(s.begin(), s.end());
-    }
-
-    Outcome run(std::vector<std::string> args) const
-    {
-        std::ostringstream out, err;
-        int status = runFotoloom(args, out, err);
-        return {status, out.str(), err.str()};
     }
 
     std::string picture(const std::string& name, uint32_t width, uint32_t height) const
@@ -101,7 +67,6 @@ protected:
 
     bool exists(const std::string& relative) const { return fileExists(joinPath(output, relative)); }
 
-    std::filesystem::path root_;
     std::string project;
     std::string output;
 };

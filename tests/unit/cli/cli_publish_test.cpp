@@ -12,6 +12,7 @@
 
 #include "base/file_system.h"
 #include "cli/fotoloom_cli.h"
+#include "cli_scratch.h"
 #include "gallery/builder_doc.h"
 #include "gallery/project_file.h"
 #include "gallery/recent_list.h"
@@ -19,16 +20,7 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::filesystem::path pathOf(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+using namespace cli_test;
 
 std::string readAll(const std::string& path)
 {
@@ -37,40 +29,14 @@ std::string readAll(const std::string& path)
     return bytes;
 }
 
-class CliPublishTest : public ::testing::Test {
+class CliPublishTest : public CliScratchTest {
 protected:
-    CliPublishTest()
+    CliPublishTest() : CliScratchTest("fotoloom-cli-publish-", "settings.ini")
     {
-        std::random_device device;
-        root_ = std::filesystem::temp_directory_path() / ("fotoloom-cli-publish-" + std::to_string(device()));
-        std::filesystem::create_directories(root_);
         project = file("trip.gal");
         output = file("out");
         site = file("web site \xC3\xA9t\xC3\xA9");  // spaces and non-ASCII on the way
         gallery = joinPath(output, "Trip d'\xC3\xA9t\xC3\xA9");
-#ifdef _WIN32
-        _putenv_s("FOTOLOOM_RECENT_INI", file("settings.ini").c_str());
-#else
-        setenv("FOTOLOOM_RECENT_INI", file("settings.ini").c_str(), 1);
-#endif
-    }
-    ~CliPublishTest() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-
-    std::string file(const std::string& name) const
-    {
-        auto s = (root_ / pathOf(name)).u8string();
-        return std::string(s.begin(), s.end());
-    }
-
-    Outcome run(std::vector<std::string> args) const
-    {
-        std::ostringstream out, err;
-        const int status = runFotoloom(args, out, err);
-        return {status, out.str(), err.str()};
     }
 
     // Two albums of two pictures each, one page each.
@@ -128,7 +94,6 @@ protected:
         return names;
     }
 
-    std::filesystem::path root_;
     std::string project, output, site, gallery;
 };
 
