@@ -18,8 +18,10 @@
 #include "cli/publish_progress.h"
 #include "cli/publish_settings.h"
 #include "generator/build_manifest.h"
+#include "publish/client_process.h"
 #include "publish/folder_destination.h"
 #include "publish/publish_engine.h"
+#include "publish/sftp_destination.h"
 
 namespace {
 
@@ -30,10 +32,13 @@ constexpr char kPublishPromises[] =
     "the destination's .fotoloom-published; a file is removed only when that record lists it and the\n"
     "gallery no longer has it, never anything else in the folder. An interrupted publish (Ctrl+C, a\n"
     "failure) leaves every page whole, and publishing again finishes the job.\n"
-    "The destination and the gallery's parent folder are remembered per project in the settings file\n"
-    "of the recent list (never in the .gal); 'fotoloom publish PROJECT' repeats the last publish.\n"
+    "The destination, the gallery's parent folder and the --ssh-config file are remembered per project\n"
+    "in the settings file of the recent list (never in the .gal); 'fotoloom publish PROJECT' repeats\n"
+    "the last publish.\n"
     "Exit status 1 when the gallery is not built or out of date (without --build), or when any file\n"
-    "could not be published (each is listed).";
+    "could not be published (each is listed).\n"
+    "SFTP goes through the system's OpenSSH client (sftp), with your ~/.ssh/config, keys, agent and\n"
+    "known hosts; a password, a passphrase or an unknown host key is asked at the terminal.";
 
 struct PublishCommandOptions {
     std::string project;
@@ -41,9 +46,34 @@ struct PublishCommandOptions {
     std::string output;
     std::string title;
     bool titleGiven = false;
+    std::string sshConfig;
     bool dryRun = false;
     bool build = false;
 };
+
+// Passwords, passphrases and host-key questions of the OpenSSH client, asked at the terminal.
+class TerminalAnswerer final : public IAskpassAnswerer {
+public:
+    std::optional<std::string> answer(const std::string& prompt, bool showTyping) override
+    {
+        return askTerminal(prompt, showTyping);
+    }
+};
+
+std::unique_ptr<IPublishDestination> sftpDestination(const std::string& destination, const std::string& sshConfig,
+                                                     IAskpassAnswerer& answerer)
+{
+    std::string error;
+    std::optional<SftpAddress> address = parseSftpAddress(destination, error);
+    if (!address) throw CliUsageError(error);
+    std::optional<std::string> client = findClientProgram("sftp");
+    if (!client) throw CliError(clientInstallAdvice("sftp"));
+    SftpOptions options;
+    options.clientProgram = *client;
+    options.askpassProgram = runningProgramPath();
+    options.sshConfig = sshConfig;
+    return std::make_unique<SftpDestination>(destination, std::move(*address), std::move(options), answerer);
+}
 
 enum class GalleryState { Current, NotBuilt, OutOfDate };
 
@@ -117,19 +147,21 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
     const std::string settingsFile = recentListPath();
     PublishSettings settings = readPublishSettings(settingsFile, session.path());
     if (!o.destination.empty())
-        settings.destination = o.destination.starts_with("sftp://") ? o.destination : absolutePath(o.destination);
+        settings.destination = isSftpAddress(o.destination) ? o.destination : absolutePath(o.destination);
     if (!o.output.empty()) settings.output = absolutePath(o.output);
+    if (!o.sshConfig.empty()) settings.sshConfig = absolutePath(o.sshConfig);
     if (settings.destination.empty())
-        throw CliUsageError("this project has not been published before: say where with --to FOLDER");
-    if (settings.destination.starts_with("sftp://"))
-        throw CliError("publishing over SFTP is not available yet in this version; publish to a folder");
+        throw CliUsageError("this project has not been published before: say where with --to FOLDER or --to "
+                            "sftp://user@host/path");
+    const bool overSftp = isSftpAddress(settings.destination);
 
     CBuilderDoc& doc = session.doc();
     if (o.titleGiven) doc.galleryTitle = o.title;
     const std::string parent = settings.output.empty() ? documentsFolder() : settings.output;
     const std::string gallery = joinPath(parent, doc.galleryTitle);
-    const std::string target = absolutePath(settings.destination);
-    if (target == absolutePath(gallery)) throw CliUsageError("the destination is the gallery folder itself");
+    const std::string target = overSftp ? settings.destination : absolutePath(settings.destination);
+    if (!overSftp && target == absolutePath(gallery))
+        throw CliUsageError("the destination is the gallery folder itself");
 
     const GalleryState state = galleryState(gallery, session.path(), doc);
     if (state != GalleryState::Current) {
@@ -150,7 +182,11 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
 
     std::optional<FolderHandle> folder = FolderHandle::open(gallery);
     if (!folder) throw CliError("cannot open the gallery folder " + gallery);
-    FolderDestination destination(target);
+    TerminalAnswerer answerer;
+    std::unique_ptr<IPublishDestination> chosen;
+    if (overSftp) chosen = sftpDestination(target, settings.sshConfig, answerer);
+    else chosen = std::make_unique<FolderDestination>(target);
+    IPublishDestination& destination = *chosen;
     CliPublishObserver observer(context.err, stderrIsTerminal());
     if (o.dryRun) {
         const PublishResult r = publishGallery(*folder, destination, observer, true);
@@ -175,9 +211,14 @@ void addPublishCommands(CLI::App& app, CliContext& context)
 {
     auto o = std::make_shared<PublishCommandOptions>();
     CLI::App* publish = app.add_subcommand(
-        "publish", "Put a project's built gallery into a folder (a share, a synced or a web server's folder)");
+        "publish", "Put a project's built gallery on an SFTP server or into a folder (a share, a synced or a web "
+                   "server's folder)");
     publish->add_option("PROJECT", o->project, "the .gal file whose gallery to publish")->required();
-    publish->add_option("--to", o->destination, "the folder to publish to (default: the last one for this project)");
+    publish->add_option("--to", o->destination,
+                        "sftp://user@host[:port]/path (/~/path for a folder under your home on the server) or a "
+                        "folder (default: the last one for this project)");
+    publish->add_option("--ssh-config", o->sshConfig,
+                        "an OpenSSH client configuration file to use instead of your own (passed to sftp as -F)");
     publish->add_option("--output,-o", o->output,
                         "parent folder of the gallery folder, as given to 'fotoloom build' (default: the last one "
                         "for this project, else your documents folder)");

@@ -3,6 +3,7 @@
 // terminal, and Ctrl+C (cli_system_posix.cpp, cli_system_win.cpp). The default parent folder of a
 // built gallery is documentsFolder() (base/known_folders.h).
 
+#include <optional>
 #include <string>
 
 // Opens a file in the user's default program (a page in the default browser); false when
@@ -13,6 +14,11 @@ bool openWithShell(const std::string& path);
 // system and faulted in again, page by page (a third of a build's time otherwise). Call once
 // before a build; the memory is the process's until it ends, which is soon after.
 void keepPictureMemory();
+
+// Asks the person at the terminal (not standard input, which may be a pipe): `prompt`, then a
+// line typed, shown while typed only when `showTyping`. Nothing when there is no terminal or the
+// input ended.
+std::optional<std::string> askTerminal(const std::string& prompt, bool showTyping);
 
 // Whether stderr is a terminal that a progress bar may redraw in place.
 bool stderrIsTerminal();

@@ -1,10 +1,13 @@
 #include "cli/cli_system.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -80,3 +83,32 @@ InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previousAction, nullptr);
 bool InterruptGuard::requested() { return interruptCount > 0; }
 
 void InterruptGuard::request() { interruptCount = 1; }
+
+std::optional<std::string> askTerminal(const std::string& prompt, bool showTyping)
+{
+    const int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0) return std::nullopt;
+    termios saved{};
+    const bool hide = !showTyping && tcgetattr(tty, &saved) == 0;
+    if (hide) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        quiet.c_lflag |= ECHONL;
+        tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    const std::string shown = "\n" + prompt;
+    [[maybe_unused]] const ssize_t written = write(tty, shown.data(), shown.size());
+    std::string line;
+    bool ended = false;
+    for (char c; !ended;) {
+        const ssize_t n = read(tty, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        if (c == '\n') ended = true;
+        else line += c;
+    }
+    if (hide) tcsetattr(tty, TCSAFLUSH, &saved);
+    close(tty);
+    if (!ended) return std::nullopt;
+    return line;
+}

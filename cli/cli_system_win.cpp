@@ -49,3 +49,42 @@ InterruptGuard::~InterruptGuard() { SetConsoleCtrlHandler(onConsoleControl, FALS
 bool InterruptGuard::requested() { return interruptCount > 0; }
 
 void InterruptGuard::request() { interruptCount = 1; }
+
+std::optional<std::string> askTerminal(const std::string& prompt, bool showTyping)
+{
+    HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE) return std::nullopt;
+    HANDLE output = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD savedMode = 0;
+    const bool hide = !showTyping && GetConsoleMode(input, &savedMode);
+    if (hide) SetConsoleMode(input, savedMode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    if (output != INVALID_HANDLE_VALUE) {
+        const std::wstring shown = utf8ToWide("\n" + prompt);
+        DWORD written = 0;
+        WriteConsoleW(output, shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr);
+    }
+    std::wstring line;
+    bool ended = false;
+    wchar_t buffer[256];
+    while (!ended) {
+        DWORD n = 0;
+        if (!ReadConsoleW(input, buffer, 256, &n, nullptr) || n == 0) break;
+        for (DWORD i = 0; i < n && !ended; ++i) {
+            if (buffer[i] == L'\n') ended = true;
+            else if (buffer[i] != L'\r') line += buffer[i];
+        }
+    }
+    if (hide) {
+        SetConsoleMode(input, savedMode);
+        DWORD written = 0;
+        if (output != INVALID_HANDLE_VALUE) WriteConsoleW(output, L"\r\n", 2, &written, nullptr);
+    }
+    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+    CloseHandle(input);
+    if (!ended) return std::nullopt;
+    std::string answer = wideToUtf8(line);
+    SecureZeroMemory(line.data(), line.size() * sizeof(wchar_t));
+    return answer;
+}

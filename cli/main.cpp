@@ -4,9 +4,15 @@
 
 #include "cli/cli_platform.h"
 #include "cli/fotoloom_cli.h"
+#include "publish/askpass_channel.h"
 
 int main(int argc, char** argv)
 {
+    // Run again by the OpenSSH client as its askpass program, with the client's prompt.
+    if (argc == 2) {
+        if (std::optional<std::string> channel = environmentVariable(kAskpassChannelVariable))
+            return answerAskpassPrompt(*channel, commandLineArguments(argc, argv).front());
+    }
     prepareConsole();
     int status = runFotoloom(commandLineArguments(argc, argv), std::cout, std::cerr);
     std::cout.flush();

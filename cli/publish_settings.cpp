@@ -18,12 +18,14 @@ std::string keyOf(const std::string& projectPath, const char* what)
 PublishSettings readPublishSettings(const std::string& iniPath, const std::string& projectPath)
 {
     return {readProfileString(iniPath, kSection, keyOf(projectPath, "to")),
-            readProfileString(iniPath, kSection, keyOf(projectPath, "from"))};
+            readProfileString(iniPath, kSection, keyOf(projectPath, "from")),
+            readProfileString(iniPath, kSection, keyOf(projectPath, "ssh config"))};
 }
 
 bool rememberPublishSettings(const std::string& iniPath, const std::string& projectPath,
                              const PublishSettings& settings)
 {
     return writeProfileString(iniPath, kSection, keyOf(projectPath, "to"), settings.destination) &&
-           writeProfileString(iniPath, kSection, keyOf(projectPath, "from"), settings.output);
+           writeProfileString(iniPath, kSection, keyOf(projectPath, "from"), settings.output) &&
+           writeProfileString(iniPath, kSection, keyOf(projectPath, "ssh config"), settings.sshConfig);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the command line remembers of a project's last publish, in the user's settings file (the
 // one the recent list lives in), never in the project file: where it went, and from which parent
-// folder the gallery was taken. Keyed by a hash of the project's absolute path, which may hold
+// folder the gallery was taken, and with which OpenSSH client configuration. Keyed by a hash of the project's absolute path, which may hold
 // characters a settings key cannot.
 
 #include <string>
@@ -9,6 +9,7 @@
 struct PublishSettings {
     std::string destination;  // "" when the project was never published
     std::string output;       // the gallery's parent folder; "" for the default
+    std::string sshConfig;    // the OpenSSH client configuration given with --ssh-config; "" for the user's own
 };
 
 PublishSettings readPublishSettings(const std::string& iniPath, const std::string& projectPath);

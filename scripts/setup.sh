@@ -18,6 +18,9 @@ packages=(
   fp-utils
   # the browser end-to-end test (tests/e2e) and its real photographs, also those of 'fotoloom demo'
   chromium nodejs lomiri-wallpapers-16.04 fonts-wqy-microhei
+  # publishing over SFTP: the client it drives, the server its tests start on loopback, and rsync
+  # to compare with in the benchmark
+  openssh-client openssh-server rsync
   # screenshots of the program (scripts/screenshots.sh)
   xdotool
   # the downloads (scripts/release.sh) and trying them (scripts/release-test.sh)

@@ -192,3 +192,24 @@ TEST_F(CliPublishTest, AFileThatCouldNotBePublishedFailsAndIsListed)
     EXPECT_NE(r.err.find("partly published"), std::string::npos) << r.err;
     EXPECT_EQ(readAll(joinPath(site, "thumbs")), "mine");
 }
+
+TEST_F(CliPublishTest, AnSftpAddressTheClientWouldMisreadOrAMissingClientIsSaidSo)
+{
+    makeProject();
+    build();
+    Outcome r = run({"publish", project, "-o", output, "--to", "sftp://-oProxyCommand=touch/x"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("names no usable host"), std::string::npos) << r.err;
+    r = run({"publish", project, "-o", output, "--to", "sftp://me@host:70000/x"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("port"), std::string::npos) << r.err;
+#ifndef _WIN32
+    // Without the OpenSSH client, how to install it.
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", file("no-programs-here").c_str(), 1);
+    r = run({"publish", project, "-o", output, "--to", "sftp://me@example.org/srv/www"});
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("install the package openssh-client"), std::string::npos) << r.err;
+#endif
+}

@@ -1,0 +1,186 @@
+#include "publish/askpass_channel.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// A prompt or an answer longer than this is no prompt or answer of the client's.
+constexpr uint32_t kLongestMessage = 64 * 1024;
+
+bool sendAll(int fd, const void* data, size_t size)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::send(fd, bytes, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool receiveAll(int fd, void* data, size_t size)
+{
+    char* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = recv(fd, bytes, size, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A message: its length (4 bytes, little-endian), then its bytes.
+bool sendMessage(int fd, const std::string& text)
+{
+    const auto n = static_cast<uint32_t>(text.size());
+    const unsigned char length[4] = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                                     static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+    return sendAll(fd, length, 4) && sendAll(fd, text.data(), text.size());
+}
+
+bool receiveMessage(int fd, std::string& text)
+{
+    unsigned char length[4];
+    if (!receiveAll(fd, length, 4)) return false;
+    const uint32_t n = length[0] | length[1] << 8 | length[2] << 16 | uint32_t{length[3]} << 24;
+    if (n > kLongestMessage) return false;
+    text.assign(n, '\0');
+    return receiveAll(fd, text.data(), n);
+}
+
+void forget(std::string& secret)
+{
+    volatile char* p = secret.data();
+    for (size_t i = 0; i < secret.size(); ++i) p[i] = 0;
+    secret.clear();
+}
+
+class PosixAskpassChannel final : public AskpassChannel {
+public:
+    PosixAskpassChannel(IAskpassAnswerer& answerer, std::string folder, std::string path, int listener, int wake[2])
+        : answerer_(answerer), folder_(std::move(folder)), path_(std::move(path)), listener_(listener),
+          wakeRead_(wake[0]), wakeWrite_(wake[1]), thread_([this] { serve(); })
+    {
+    }
+    ~PosixAskpassChannel() override
+    {
+        const char stop = 0;
+        [[maybe_unused]] const ssize_t n = write(wakeWrite_, &stop, 1);
+        thread_.join();
+        close(listener_);
+        close(wakeRead_);
+        close(wakeWrite_);
+        unlink(path_.c_str());
+        rmdir(folder_.c_str());
+    }
+    std::string name() const override { return path_; }
+
+private:
+    void serve()
+    {
+        for (;;) {
+            pollfd waits[2] = {{listener_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+            if (poll(waits, 2, -1) < 0) {
+                if (errno == EINTR) continue;
+                return;
+            }
+            if (waits[1].revents) return;
+            const int peer = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (peer < 0) continue;
+            answerOne(peer);
+            close(peer);
+        }
+    }
+
+    void answerOne(int peer)
+    {
+        // Only a process of this user may connect, as only the user may enter the folder; we
+        // check the peer all the same.
+        ucred peerId{};
+        socklen_t size = sizeof peerId;
+        if (getsockopt(peer, SOL_SOCKET, SO_PEERCRED, &peerId, &size) != 0 || peerId.uid != geteuid()) return;
+        std::string prompt;
+        if (!receiveMessage(peer, prompt)) return;
+        std::optional<std::string> answer = answerer_.answer(prompt, isAskpassQuestion(prompt));
+        const char answered = answer ? 1 : 0;
+        if (sendAll(peer, &answered, 1) && answer) sendMessage(peer, *answer);
+        if (answer) forget(*answer);
+    }
+
+    IAskpassAnswerer& answerer_;
+    std::string folder_;
+    std::string path_;
+    int listener_;
+    int wakeRead_;
+    int wakeWrite_;
+    std::thread thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<AskpassChannel> AskpassChannel::open(IAskpassAnswerer& answerer, std::string& error)
+{
+    const char* temporary = std::getenv("TMPDIR");
+    std::string folder = std::string(temporary && *temporary ? temporary : "/tmp") + "/fotoloom-askpass-XXXXXX";
+    if (!mkdtemp(folder.data())) {
+        error = std::string("cannot make a private folder for the password channel: ") + std::strerror(errno);
+        return nullptr;
+    }
+    std::string path = folder + "/channel";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        rmdir(folder.c_str());
+        error = "the temporary folder's path is too long for the password channel";
+        return nullptr;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int wake[2] = {-1, -1};
+    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 4) != 0 || pipe2(wake, O_CLOEXEC) != 0) {
+        error = std::string("cannot open the password channel: ") + std::strerror(errno);
+        if (listener >= 0) close(listener);
+        unlink(path.c_str());
+        rmdir(folder.c_str());
+        return nullptr;
+    }
+    return std::make_unique<PosixAskpassChannel>(answerer, std::move(folder), std::move(path), listener, wake);
+}
+
+int answerAskpassPrompt(const std::string& channel, const std::string& prompt)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (channel.size() >= sizeof address.sun_path) return 1;
+    std::memcpy(address.sun_path, channel.c_str(), channel.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return 1;
+    char answered = 0;
+    std::string answer;
+    const bool asked = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       sendMessage(fd, prompt) && receiveAll(fd, &answered, 1) && answered == 1 &&
+                       receiveMessage(fd, answer);
+    close(fd);
+    if (!asked) return 1;
+    answer += '\n';
+    const bool printed = std::fwrite(answer.data(), 1, answer.size(), stdout) == answer.size() && std::fflush(stdout) == 0;
+    forget(answer);
+    return printed ? 0 : 1;
+}

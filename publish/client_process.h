@@ -1,0 +1,48 @@
+#pragma once
+// Another program run with its input fed from us and its output (standard output and error
+// together, in the order it wrote them) read back line by line: how the SFTP destination talks
+// to the system's OpenSSH client (client_process_posix.cpp, client_process_win.cpp).
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct ClientCommand {
+    std::string program;  // a full path (see findClientProgram)
+    std::vector<std::string> arguments;
+    // Set for the client on top of our own environment. Never a secret: other processes of the
+    // user may read a process's environment.
+    std::vector<std::pair<std::string, std::string>> environment;
+};
+
+class ClientProcess {
+public:
+    // Starts the program; nothing, with `error` set, when it cannot be started.
+    static std::unique_ptr<ClientProcess> start(const ClientCommand& command, std::string& error);
+    // Ends the program when it still runs, and waits for it.
+    virtual ~ClientProcess() = default;
+
+    // False once the program no longer reads (it has ended).
+    virtual bool send(std::string_view text) = 0;
+    // The next line the program wrote, without its line end; false when its output has ended.
+    virtual bool readLine(std::string& line) = 0;
+    // Tells the program its input has ended.
+    virtual void closeInput() = 0;
+    // Waits for the program to end: its exit status (-1 when it was ended by a signal).
+    virtual int wait() = 0;
+    // Ends the program now.
+    virtual void stop() = 0;
+};
+
+// Where the system keeps `name` (searched in PATH, then where the system ships it); nothing when
+// it is not installed.
+std::optional<std::string> findClientProgram(const std::string& name);
+
+// The path of the program running now (run again as the askpass helper).
+std::string runningProgramPath();
+
+// What to tell a person whose system lacks the client `name`: how to install it.
+std::string clientInstallAdvice(const std::string& name);

@@ -1,0 +1,189 @@
+#include "publish/client_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace {
+
+class PosixClient final : public ClientProcess {
+public:
+    PosixClient(pid_t pid, int input, int output) : pid_(pid), input_(input), output_(output) {}
+    ~PosixClient() override
+    {
+        closeInput();
+        if (pid_ > 0) {
+            stop();
+            wait();
+        }
+        if (output_ >= 0) close(output_);
+    }
+
+    bool send(std::string_view text) override
+    {
+        while (!text.empty()) {
+            if (input_ < 0) return false;
+            // A socket, so that a client that has gone costs an error here, not a SIGPIPE.
+            const ssize_t n = ::send(input_, text.data(), text.size(), MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            text.remove_prefix(static_cast<size_t>(n));
+        }
+        return true;
+    }
+
+    bool readLine(std::string& line) override
+    {
+        for (;;) {
+            if (const size_t end = buffer_.find('\n'); end != std::string::npos) {
+                line.assign(buffer_, 0, end);
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                buffer_.erase(0, end + 1);
+                return true;
+            }
+            if (output_ < 0) break;
+            char chunk[4096];
+            const ssize_t n = read(output_, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                close(output_);
+                output_ = -1;
+                break;
+            }
+            buffer_.append(chunk, static_cast<size_t>(n));
+        }
+        if (buffer_.empty()) return false;
+        line = std::move(buffer_);
+        buffer_.clear();
+        return true;
+    }
+
+    void closeInput() override
+    {
+        if (input_ >= 0) close(input_);
+        input_ = -1;
+    }
+
+    int wait() override
+    {
+        if (pid_ <= 0) return status_;
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0)
+            if (errno != EINTR) break;
+        pid_ = 0;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return status_;
+    }
+
+    void stop() override
+    {
+        if (pid_ > 0) kill(pid_, SIGTERM);
+    }
+
+private:
+    pid_t pid_;
+    int input_;
+    int output_;
+    int status_ = -1;
+    std::string buffer_;
+};
+
+}  // namespace
+
+std::unique_ptr<ClientProcess> ClientProcess::start(const ClientCommand& command, std::string& error)
+{
+    int input[2], output[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return nullptr;
+    }
+    if (pipe2(output, O_CLOEXEC) != 0) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        close(input[0]);
+        close(input[1]);
+        return nullptr;
+    }
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view entry(*e);
+        bool replaced = false;
+        for (const auto& [name, value] : command.environment)
+            replaced = replaced || (entry.starts_with(name) && entry.size() > name.size() && entry[name.size()] == '=');
+        if (!replaced) environment.emplace_back(entry);
+    }
+    for (const auto& [name, value] : command.environment) environment.push_back(name + '=' + value);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> arguments{command.program};
+    arguments.insert(arguments.end(), command.arguments.begin(), command.arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
+    // Its own process group: a Ctrl+C at the terminal is ours to handle (a cancel), not the client's.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = 0;
+    const int failure = posix_spawn(&pid, command.program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    close(input[1]);
+    close(output[1]);
+    if (failure != 0) {
+        close(input[0]);
+        close(output[0]);
+        error = "cannot start " + command.program + ": " + std::strerror(failure);
+        return nullptr;
+    }
+    return std::make_unique<PosixClient>(pid, input[0], output[0]);
+}
+
+std::optional<std::string> findClientProgram(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string_view folders = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    while (!folders.empty()) {
+        const size_t colon = folders.find(':');
+        std::string folder(folders.substr(0, colon));
+        folders = colon == std::string_view::npos ? std::string_view() : folders.substr(colon + 1);
+        if (folder.empty()) continue;
+        const std::string candidate = folder + '/' + name;
+        struct stat facts {};
+        if (stat(candidate.c_str(), &facts) == 0 && S_ISREG(facts.st_mode) && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+std::string runningProgramPath()
+{
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
+
+std::string clientInstallAdvice(const std::string& name)
+{
+    return "the OpenSSH client's '" + name +
+           "' is not installed (or not in PATH): install the package openssh-client (sudo apt install "
+           "openssh-client on Debian and Ubuntu; openssh on most other systems)";
+}

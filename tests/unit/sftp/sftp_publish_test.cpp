@@ -1,0 +1,286 @@
+// Publishing to a real OpenSSH server of the test's own (test_sshd.h) through the system's sftp
+// client: the first publish, one page changed, an album removed beside a file the owner put
+// there, a folder named with spaces, quotes and accents, a host key the person does not
+// confirm, a wrong passphrase, a connection lost part way, and a hostile publish record.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
+
+#include "publish/client_process.h"
+#include "publish/publish_test_util.h"
+#include "publish/sftp_argument.h"
+#include "publish/sftp_destination.h"
+#include "test_sshd.h"
+
+namespace {
+
+using namespace publish_test;
+using sftp_test::TestSshd;
+
+// The person at the other end of askpass: gives the passphrase (or a wrong one), and declines
+// every question about a host key.
+class ScriptedPerson : public IAskpassAnswerer {
+public:
+    std::optional<std::string> answer(const std::string& prompt, bool showTyping) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        prompts.push_back(prompt);
+        if (showTyping) return std::nullopt;
+        return passphrase;
+    }
+    std::string asked() const
+    {
+        std::string all;
+        for (const std::string& p : prompts) all += p + "\n";
+        return all;
+    }
+
+    std::string passphrase = sftp_test::kPassphrase;
+    std::vector<std::string> prompts;
+
+private:
+    std::mutex mutex_;
+};
+
+class SftpPublishTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::random_device random;
+        root_ = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                          ("fotoloom-sftp-test-" + std::to_string(random())));
+        server_ = new TestSshd(*root_ / "server");
+    }
+    static void TearDownTestSuite()
+    {
+        delete server_;
+        std::error_code ignored;
+        std::filesystem::remove_all(*root_, ignored);
+        delete root_;
+    }
+
+    void SetUp() override
+    {
+        if (!server_->problem.empty()) GTEST_SKIP() << "no SFTP tests: " << server_->problem;
+        client = findClientProgram("sftp").value_or("");
+        if (client.empty()) GTEST_SKIP() << "no SFTP tests: the OpenSSH client (openssh-client) is not installed";
+        server_->trustHostKey(true);
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        gallery = (*root_ / ("gallery-" + name)).string();
+        // Spaces, an apostrophe, a double quote, a pattern character and accents on the way.
+        site = (*root_ / ("web site \"" + name + "\" d'\xC3\xA9t\xC3\xA9 [1]*")).string();
+    }
+
+    std::unique_ptr<SftpDestination> destination()
+    {
+        SftpOptions options;
+        options.clientProgram = client;
+        options.askpassProgram = runningProgramPath();
+        options.sshConfig = server_->sshConfig();
+        std::string address = "sftp://root@127.0.0.1:" + std::to_string(server_->port) + site, error;
+        std::optional<SftpAddress> parsed = parseSftpAddress(address, error);
+        EXPECT_TRUE(parsed) << error;
+        return std::make_unique<SftpDestination>(address, *parsed, options, person);
+    }
+
+    PublishResult publish(RecordingObserver& observer)
+    {
+        std::optional<FolderHandle> folder = FolderHandle::open(gallery);
+        EXPECT_TRUE(folder);
+        std::unique_ptr<SftpDestination> target = destination();
+        return publishGallery(*folder, *target, observer, false);
+    }
+
+    PublishResult publish()
+    {
+        RecordingObserver observer;
+        return publish(observer);
+    }
+
+    static std::map<std::string, std::string> twoAlbums()
+    {
+        return {{"photos/a1.jpg", "photo a1"},     {"thumbs/a1.jpg", "thumb a1"}, {"photos/b1.jpg", "photo b1"},
+                {"thumbs/b1.jpg", "thumb b1"},     {"images/next.gif", "GIF89a"}, {"style.css", "body{}"},
+                {"album1.html", "<p>caption</p>"}, {"album2.html", "album 2"},    {"index.html", "index"}};
+    }
+
+    static std::map<std::string, std::string> onServer(const std::string& folder)
+    {
+        std::map<std::string, std::string> files = filesUnder(folder);
+        files.erase(kRemoteManifestName);
+        return files;
+    }
+
+    static std::filesystem::path* root_;
+    static TestSshd* server_;
+    std::string client, gallery, site;
+    ScriptedPerson person;
+};
+
+std::filesystem::path* SftpPublishTest::root_ = nullptr;
+TestSshd* SftpPublishTest::server_ = nullptr;
+
+TEST_F(SftpPublishTest, PublishesThenSendsOnlyWhatChangedAndRemovesOnlyItsOwnFiles)
+{
+    std::map<std::string, std::string> files = twoAlbums();
+    buildGallery(gallery, files);
+    PublishResult first = publish();
+    ASSERT_TRUE(first.succeeded()) << first.problem << (first.failures.empty() ? "" : first.failures[0].reason);
+    EXPECT_EQ(first.uploaded, files.size());
+    std::map<std::string, std::string> expected = files;
+    expected.erase(kManifestName);
+    EXPECT_EQ(onServer(site), expected);
+    EXPECT_NE(person.asked().find("passphrase"), std::string::npos) << "the key's passphrase came through askpass";
+
+    // One caption changed: only its page goes up again.
+    files["album1.html"] = "<p>another caption</p>";
+    buildGallery(gallery, files);
+    PublishResult second = publish();
+    ASSERT_TRUE(second.succeeded());
+    ASSERT_EQ(second.plan.uploads.size(), 1u);
+    EXPECT_EQ(second.plan.uploads[0].name, "album1.html");
+    EXPECT_EQ(readAll(site + "/album1.html"), "<p>another caption</p>");
+
+    // An album removed: its files go, a file the owner put there by hand stays.
+    writeAll(site + "/photos/mine.jpg", "the owner's");
+    writeAll(site + "/notes.txt", "the owner's notes");
+    for (const char* gone : {"photos/b1.jpg", "thumbs/b1.jpg", "album2.html"}) files.erase(gone);
+    buildGallery(gallery, files);
+    PublishResult third = publish();
+    ASSERT_TRUE(third.succeeded());
+    EXPECT_EQ(third.removed, 3u);
+    std::map<std::string, std::string> left = onServer(site);
+    EXPECT_FALSE(left.contains("photos/b1.jpg"));
+    EXPECT_FALSE(left.contains("album2.html"));
+    EXPECT_EQ(left["photos/mine.jpg"], "the owner's");
+    EXPECT_EQ(left["notes.txt"], "the owner's notes");
+
+    // Nothing changed: nothing is sent.
+    EXPECT_EQ(publish().plan.uploads.size(), 0u);
+}
+
+TEST_F(SftpPublishTest, UnknownHostKeyIsShownAndNotAcceptedWithoutConfirmation)
+{
+    buildGallery(gallery, twoAlbums());
+    server_->trustHostKey(false);
+    PublishResult r = publish();
+    EXPECT_FALSE(r.succeeded());
+    EXPECT_NE(r.problem.find("Host key verification failed"), std::string::npos) << r.problem;
+    // The person saw the key's fingerprint, and declined.
+    EXPECT_NE(person.asked().find("SHA256:"), std::string::npos) << person.asked();
+    EXPECT_FALSE(std::filesystem::exists(site));
+    EXPECT_EQ(sftp_test::readText(server_->sshConfig().substr(0, server_->sshConfig().rfind('/')) + "/known_hosts"),
+              "");
+}
+
+TEST_F(SftpPublishTest, WrongPassphraseIsAClearErrorAndChangesNothing)
+{
+    buildGallery(gallery, twoAlbums());
+    person.passphrase = "wrong";
+    PublishResult r = publish();
+    EXPECT_FALSE(r.succeeded());
+    EXPECT_NE(r.problem.find("Permission denied"), std::string::npos) << r.problem;
+    EXPECT_EQ(r.uploaded, 0u);
+    EXPECT_FALSE(std::filesystem::exists(site));
+}
+
+TEST_F(SftpPublishTest, ConnectionLostPartWayIsFinishedByTheNextPublishWithoutLeftovers)
+{
+    std::map<std::string, std::string> files = twoAlbums();
+    buildGallery(gallery, files);
+    // What an upload cut off in the middle leaves on the server.
+    writeAll(site + "/.index.html.fotoloom-part", "ind");
+
+    class DroppingObserver : public RecordingObserver {
+    public:
+        explicit DroppingObserver(TestSshd& server) : server_(server) {}
+        void progress(const PublishProgress& p) override
+        {
+            RecordingObserver::progress(p);
+            if (p.filesDone == 3 && !dropped) {
+                dropped = true;
+                server_.dropConnections();
+            }
+        }
+        bool dropped = false;
+
+    private:
+        TestSshd& server_;
+    } observer(*server_);
+    PublishResult cut = publish(observer);
+    EXPECT_TRUE(observer.dropped);
+    EXPECT_FALSE(cut.succeeded());
+    ASSERT_FALSE(cut.failures.empty());
+
+    PublishResult again = publish();
+    ASSERT_TRUE(again.succeeded()) << (again.failures.empty() ? again.problem : again.failures[0].reason);
+    EXPECT_LT(again.uploaded, files.size()) << "what went up before the cut is not sent again";
+    std::map<std::string, std::string> expected = files;
+    expected.erase(kManifestName);
+    EXPECT_EQ(onServer(site), expected) << "every file there, no temporary file left";
+}
+
+TEST_F(SftpPublishTest, HostileRecordIsNeitherTrustedNorReadWhole)
+{
+    std::map<std::string, std::string> files = twoAlbums();
+    buildGallery(gallery, files);
+    // A record naming files outside the gallery, and the owner's file they point at.
+    writeAll((*root_ / "outside.txt").string(), "keep me");
+    writeAll(site + "/" + kRemoteManifestName,
+             "fotoloom-published 1\nF\t7\t0\t../../outside.txt\nF\t7\t0\t..\nF\t1\t0\tphotos/../../x\n");
+    PublishResult first = publish();
+    ASSERT_TRUE(first.succeeded());
+    EXPECT_EQ(readAll((*root_ / "outside.txt").string()), "keep me");
+
+    // A record far larger than any publish writes is not fetched at all.
+    {
+        std::filesystem::resize_file(publish_test::fsPath(site + "/" + kRemoteManifestName), kMaxRemoteManifestBytes + 1);
+    }
+    RecordingObserver observer;
+    PublishResult second = publish(observer);
+    ASSERT_TRUE(second.succeeded());
+    EXPECT_EQ(second.removed, 0u);
+    ASSERT_FALSE(observer.warnings.empty());
+    EXPECT_NE(observer.warnings[0].find("not one Fotoloom wrote"), std::string::npos);
+    EXPECT_LT(std::filesystem::file_size(publish_test::fsPath(site + "/" + kRemoteManifestName)), 4096u);
+}
+
+TEST(SftpArgument, QuotesEveryNameTheClientCouldMisreadAndRefusesLineBreaks)
+{
+    EXPECT_EQ(sftpArgument("a b"), "\"a b\"");
+    EXPECT_EQ(sftpArgument("say \"hi\"\\now"), "\"say \\\"hi\\\"\\\\now\"");
+    EXPECT_EQ(sftpArgument("-rf"), "\"./-rf\"");
+    EXPECT_EQ(sftpArgument("#*?[x]'"), "\"#*?[x]'\"");
+    EXPECT_FALSE(sftpArgument("two\nlines"));
+    EXPECT_FALSE(sftpArgument("tab\there"));
+    EXPECT_FALSE(sftpArgument(""));
+}
+
+TEST(SftpAddress, ReadsUserHostPortAndPathAndRefusesWhatTheClientWouldMisread)
+{
+    std::string error;
+    std::optional<SftpAddress> a = parseSftpAddress("sftp://me@example.org:2222/srv/www/", error);
+    ASSERT_TRUE(a) << error;
+    EXPECT_EQ(a->user, "me");
+    EXPECT_EQ(a->host, "example.org");
+    EXPECT_EQ(a->port, 2222);
+    EXPECT_EQ(a->path, "/srv/www");
+    std::optional<SftpAddress> home = parseSftpAddress("sftp://[::1]/~/public html", error);
+    ASSERT_TRUE(home) << error;
+    EXPECT_EQ(home->host, "::1");
+    EXPECT_EQ(home->port, 0);
+    EXPECT_EQ(home->path, "public html");
+    for (const char* bad : {"sftp://-oProxyCommand=x/", "sftp://-me@host/", "sftp://host:0/", "sftp://host:99999/",
+                            "sftp://host:22x/", "sftp:///path", "sftp://host/a\nb", "sftp://[::1/x", "ftp://host/"}) {
+        EXPECT_FALSE(parseSftpAddress(bad, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
+
+}  // namespace
