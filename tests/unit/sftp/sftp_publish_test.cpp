@@ -12,7 +12,9 @@
 #include <mutex>
 #include <random>
 
+#include "page_watcher.h"
 #include "publish/client_process.h"
+#include "publish/folder_destination.h"
 #include "publish/publish_test_util.h"
 #include "publish/sftp_argument.h"
 #include "publish/sftp_destination.h"
@@ -249,6 +251,67 @@ TEST_F(SftpPublishTest, HostileRecordIsNeitherTrustedNorReadWhole)
     ASSERT_FALSE(observer.warnings.empty());
     EXPECT_NE(observer.warnings[0].find("not one Fotoloom wrote"), std::string::npos);
     EXPECT_LT(std::filesystem::file_size(publish_test::fsPath(site + "/" + kRemoteManifestName)), 4096u);
+}
+
+// A gallery of `pictures` album pages, each showing one photo, its thumbnail on the entry page;
+// every version names its pictures anew, so a publish replaces and removes them all.
+std::map<std::string, std::string> galleryVersion(int version, int pictures)
+{
+    std::map<std::string, std::string> files{{"style.css", "body{}"}, {"images/next.gif", "GIF89a"}};
+    std::string index = "<link href=\"style.css\">";
+    for (int k = 0; k < pictures; ++k) {
+        const std::string stem = "v" + std::to_string(version) + "-" + std::to_string(k) + ".jpg";
+        files["photos/" + stem] = std::string(16 * 1024, static_cast<char>('a' + k % 26)) + stem;
+        files["thumbs/" + stem] = "thumb " + stem;
+        const std::string page = "album-" + std::to_string(k) + ".html";
+        files[page] = "<link href=\"style.css\"><img src=\"photos/" + stem +
+                      "\"><img src=\"images/next.gif\"><a href=\"index.html\">up</a> " + std::to_string(version);
+        index += "<a href=\"" + page + "\"><img src=\"thumbs/" + stem + "\"></a>";
+    }
+    files["index.html"] = index;
+    return files;
+}
+
+TEST_F(SftpPublishTest, AVisitorNeverSeesABrokenPageWhileAPublishReplacesEveryPicture)
+{
+    for (const bool overSftp : {false, true}) {
+        SCOPED_TRACE(overSftp ? "SFTP" : "folder");
+        const std::string target = site + (overSftp ? " sftp" : " folder");
+        buildGallery(gallery, galleryVersion(1, 40));
+        std::optional<FolderHandle> folder = FolderHandle::open(gallery);
+        ASSERT_TRUE(folder);
+        RecordingObserver observer;
+        auto publishTo = [&] {
+            std::unique_ptr<IPublishDestination> to;
+            if (overSftp) {
+                const std::string saved = site;
+                site = target;
+                to = destination();
+                site = saved;
+            } else {
+                to = std::make_unique<FolderDestination>(target);
+            }
+            return publishGallery(*folder, *to, observer, false);
+        };
+        ASSERT_TRUE(publishTo().succeeded());
+        ASSERT_TRUE(sftp_test::brokenLinks(target).empty());
+        if (!overSftp) {
+            // The visitor does notice a page whose photo is not there.
+            writeAll(target + "/broken.html", "<img src=\"photos/none.jpg\">");
+            EXPECT_EQ(sftp_test::brokenLinks(target), std::vector<std::string>{"broken.html -> photos/none.jpg"});
+            removeFile(target + "/broken.html");
+        }
+
+        buildGallery(gallery, galleryVersion(2, 40));
+        sftp_test::PageWatcher visitor(target);  // before any thread of ours starts
+        const PublishResult r = publishTo();
+        size_t looks = 0;
+        const std::vector<std::string> broken = visitor.finish(looks);
+        ASSERT_TRUE(r.succeeded());
+        EXPECT_EQ(r.removed, 80u);
+        EXPECT_GT(looks, 1u);
+        EXPECT_TRUE(broken.empty()) << broken.size() << " broken, first: " << broken.front();
+    }
 }
 
 TEST(SftpArgument, QuotesEveryNameTheClientCouldMisreadAndRefusesLineBreaks)
