@@ -44,6 +44,45 @@ void parsePictureLine(const std::vector<std::string_view>& f, BuildManifest& m)
     m.pictures[photo] = std::move(p);
 }
 
+void parseLookLine(const std::vector<std::string_view>& f, BuildManifest& m)
+{
+    // L <photo> <photo width> <photo height> <thumb width> <thumb height> <colour or -> <dense: p, t, pt or ->
+    std::string photo;
+    PictureLook look;
+    uint64_t colour = 0;
+    if (f.size() != 8 || !unescapeField(f[1], photo) || !parseNumber(f[2], look.photoWidth) ||
+        !parseNumber(f[3], look.photoHeight) || !parseNumber(f[4], look.thumbWidth) ||
+        !parseNumber(f[5], look.thumbHeight) || !look.known())
+        return;
+    if (f[6] != "-") {
+        if (!parseNumber(f[6], colour, 16) || colour > 0xffffff) return;
+        look.colour = static_cast<int32_t>(colour);
+    }
+    if (f[7] != "-") {
+        for (char c : f[7]) {
+            if (c == 'p') {
+                look.densePhoto = true;
+            } else if (c == 't') {
+                look.denseThumb = true;
+            } else {
+                return;
+            }
+        }
+    }
+    // Only beside the fingerprint it belongs to, which comes first.
+    if (const auto p = m.pictures.find(photo); p != m.pictures.end()) p->second.look = look;
+}
+
+std::string lookLine(const std::string& photo, const PictureLook& look)
+{
+    std::string dense = std::string(look.densePhoto ? "p" : "") + (look.denseThumb ? "t" : "");
+    return "L\t" + escapeField(photo) + '\t' + std::to_string(look.photoWidth) + '\t' +
+           std::to_string(look.photoHeight) + '\t' + std::to_string(look.thumbWidth) + '\t' +
+           std::to_string(look.thumbHeight) + '\t' +
+           (look.colour < 0 ? std::string("-") : hexText(static_cast<uint64_t>(look.colour))) + '\t' +
+           (dense.empty() ? std::string("-") : dense) + '\n';
+}
+
 }  // namespace
 
 bool isGalleryFileName(std::string_view name)
@@ -65,6 +104,7 @@ std::string manifestText(const BuildManifest& m)
         out += "P\t" + escapeField(photo) + '\t' + escapeField(p.thumbName) + '\t' + std::to_string(p.sourceSize) +
                '\t' + std::to_string(p.sourceModified) + '\t' + hexText(p.sourceHash) + '\t' + escapeField(p.shape) +
                '\t' + escapeField(p.source) + '\n';
+        if (p.look.known()) out += lookLine(photo, p.look);
     }
     return out;
 }
@@ -80,6 +120,8 @@ BuildManifest parseManifest(std::string_view text)
                 parseFileLine(fields, m);
             } else if (fields[0] == "P") {
                 parsePictureLine(fields, m);
+            } else if (fields[0] == "L") {
+                parseLookLine(fields, m);
             }
         });
     return m;

@@ -19,6 +19,22 @@
 
 #include "base/folder_handle.h"
 
+// What the pages of a theme with high-density pictures tell of a picture (sizes, whether the
+// high-density files exist, its average colour), kept so that an unchanged picture is not decoded
+// again for them. Unknown (thumbWidth 0) for themes without them.
+struct PictureLook {
+    uint32_t photoWidth = 0;
+    uint32_t photoHeight = 0;
+    uint32_t thumbWidth = 0;
+    uint32_t thumbHeight = 0;
+    int32_t colour = -1;  // the average colour, 0x00BBGGRR; -1 when not known
+    bool densePhoto = false;  // "photos/image-A-N@2x.jpg" was made
+    bool denseThumb = false;  // "thumbs/thumb-A-N@2x.jpg" was made
+
+    bool known() const { return thumbWidth != 0 && thumbHeight != 0; }
+    bool operator==(const PictureLook&) const = default;
+};
+
 // What shaped one photo and its thumbnail: the source file and everything applied to it.
 struct PictureFingerprint {
     std::string source;  // the source picture's path
@@ -27,6 +43,7 @@ struct PictureFingerprint {
     uint64_t sourceHash = 0;     // contentHash of the source bytes
     std::string shape;           // rotation, photo box, thumbnail width, quality, pipeline version
     std::string thumbName;       // relative name of the thumbnail made with the photo
+    PictureLook look;            // known when the shape asked for high-density files
 
     bool operator==(const PictureFingerprint&) const = default;
 };

@@ -66,10 +66,10 @@ std::string attributeText(std::string_view html)
     return out;
 }
 
-std::string pageMetaTags(const GallerySettings& settings, const std::string& firstPhoto)
+namespace {
+
+std::string metaTags(const std::string& title, const std::string& description, const std::string& firstPhoto)
 {
-    const std::string title = attributeText(settings.galleryTitle);
-    const std::string description = attributeText(settings.galleryDescription);
     std::string out;
     if (!description.empty()) out += metaTag("name", "description", description);
     out += metaTag("property", "og:type", "website");
@@ -78,4 +78,18 @@ std::string pageMetaTags(const GallerySettings& settings, const std::string& fir
     if (!firstPhoto.empty()) out += metaTag("property", "og:image", attributeText(firstPhoto));
     out += metaTag("name", "twitter:card", firstPhoto.empty() ? "summary" : "summary_large_image");
     return out;
+}
+
+}  // namespace
+
+std::string pageMetaTags(const GallerySettings& settings, const std::string& firstPhoto)
+{
+    return metaTags(attributeText(settings.galleryTitle), attributeText(settings.galleryDescription), firstPhoto);
+}
+
+std::string pictureMetaTags(const GallerySettings& settings, const std::string& label, const std::string& photo)
+{
+    std::string text = attributeText(label);
+    if (text.empty()) return metaTags(attributeText(settings.galleryTitle), attributeText(settings.galleryDescription), photo);
+    return metaTags(text, text, photo);
 }

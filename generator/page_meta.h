@@ -16,3 +16,7 @@ std::string attributeText(std::string_view html);
 // The tags, one a line. `firstPhoto` is the album's first photo ("photos/image-1-1.jpg"), or
 // empty for an album without pictures (no picture tag then).
 std::string pageMetaTags(const GallerySettings& settings, const std::string& firstPhoto);
+
+// The same for a picture's page: the label as its title and description (the gallery's
+// description when the label has no text), the photo as the preview picture.
+std::string pictureMetaTags(const GallerySettings& settings, const std::string& label, const std::string& photo);

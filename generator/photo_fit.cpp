@@ -51,3 +51,8 @@ void fitToThumbWidth(uint32_t& width, uint32_t& height, int32_t thumbWidth)
         width = target;
     }
 }
+
+bool doubleFits(uint32_t width, uint32_t height, uint32_t sourceWidth, uint32_t sourceHeight)
+{
+    return width != 0 && height != 0 && uint64_t{width} * 2 <= sourceWidth && uint64_t{height} * 2 <= sourceHeight;
+}

@@ -15,3 +15,6 @@ PhotoBox photoBoxOf(int32_t photoSize);
 void fitIntoBox(uint32_t& width, uint32_t& height, PhotoBox box);
 // The thumbnail's size for a fitted photo of w x h: thumbWidth wide when wider, else as it is.
 void fitToThumbWidth(uint32_t& width, uint32_t& height, int32_t thumbWidth);
+// Whether a picture of sourceWidth x sourceHeight holds a file twice as large as w x h in both
+// sides (the high-density file of a photo or thumbnail): never made by enlarging.
+bool doubleFits(uint32_t width, uint32_t height, uint32_t sourceWidth, uint32_t sourceHeight);

@@ -9,6 +9,7 @@
 #include "base/file_system.h"
 #include "generator/content_hash.h"
 #include "generator/file_ops.h"
+#include "generator/picture_colour.h"
 #include "picture/picture.h"
 #include "picture/picture_stream.h"
 
@@ -20,15 +21,20 @@ constexpr uint64_t kMaxSourceBytes = uint64_t{1} << 30;
 bool turnsSideways(int32_t rotation) { return ((rotation % 180) + 180) % 180 == 90; }
 
 // The previous build's photo and thumbnail are still what it wrote, for the same source and shape.
-bool previousOutputsFit(const PictureJob& job, const std::string& shapeText)
+bool previousOutputsFit(const PictureJob& job, const PictureShape& shape, const std::string& shapeText)
 {
     const PictureFingerprint* p = job.previous;
     if (!p || p->source != job.source || p->shape != shapeText || p->thumbName != job.thumbName) return false;
     // Never through a link: what stands there must be a file of the gallery folder itself.
-    const FileFacts photo = inspectFile(job.photoPath);
-    const FileFacts thumb = inspectFile(job.thumbPath);
-    return photo.kind == FileKind::Regular && thumb.kind == FileKind::Regular && photo.size == job.previousPhotoSize &&
-           thumb.size == job.previousThumbSize;
+    const auto fits = [](const std::string& path, uint64_t size) {
+        const FileFacts facts = inspectFile(path);
+        return facts.kind == FileKind::Regular && facts.size == size;
+    };
+    if (!fits(job.photoPath, job.previousPhotoSize) || !fits(job.thumbPath, job.previousThumbSize)) return false;
+    if (!shape.dense) return true;
+    // The pages need the look, and the high-density files it lists must be there too.
+    return p->look.known() && (!p->look.densePhoto || fits(job.densePhotoPath, job.previousDensePhotoSize)) &&
+           (!p->look.denseThumb || fits(job.denseThumbPath, job.previousDenseThumbSize));
 }
 
 PictureOutcome reused(PictureFingerprint fingerprint)
@@ -53,6 +59,8 @@ std::string pictureShapeText(const PictureShape& shape, int32_t rotation)
         text.append(tag);
         text.append(std::to_string(value));
     }
+    // Only then: the fingerprints of a build without them stay what they were.
+    if (shape.dense) text.append(" d2");
     return text;
 }
 
@@ -125,17 +133,56 @@ bool hashFile(const std::string& path, uint64_t& hash)
     return ok;
 }
 
-// The sizes a picture is made in: the photo fitted into the box, and the thumbnail from the photo
-// (none when it would be the photo itself).
-std::vector<PictureStreamOutput> planSizes(uint32_t width, uint32_t height, const PictureShape& shape)
-{
+// The sizes a picture is made in, and which output is which.
+struct SizePlan {
     std::vector<PictureStreamOutput> sizes;
+    int thumb = 0;        // the photo itself when no smaller thumbnail is needed
+    int densePhoto = -1;  // -1: none
+    int denseThumb = -1;  // -1: none; the dense photo's bytes when the thumbnail is the photo
+};
+
+// The photo fitted into the box, the thumbnail from the photo (none when it would be the photo
+// itself), and with `dense` each of them twice as large where the source holds it: the dense
+// photo from the source, the dense thumbnail from the dense photo (or the source).
+SizePlan planSizes(uint32_t width, uint32_t height, const PictureShape& shape)
+{
+    SizePlan plan;
+    const uint32_t sourceWidth = width;
+    const uint32_t sourceHeight = height;
     fitIntoBox(width, height, shape.box);
-    sizes.push_back({width, height, -1});
+    plan.sizes.push_back({width, height, -1});
     const uint32_t photoWidth = width;
+    const uint32_t photoHeight = height;
     fitToThumbWidth(width, height, shape.thumbWidth);
-    if (width != photoWidth) sizes.push_back({width, height, 0});
-    return sizes;
+    if (width != photoWidth) {
+        plan.thumb = 1;
+        plan.sizes.push_back({width, height, 0});
+    }
+    if (!shape.dense) return plan;
+    if (doubleFits(photoWidth, photoHeight, sourceWidth, sourceHeight)) {
+        plan.densePhoto = static_cast<int>(plan.sizes.size());
+        plan.sizes.push_back({photoWidth * 2, photoHeight * 2, -1});
+    }
+    if (plan.thumb == 0) {
+        plan.denseThumb = plan.densePhoto;
+    } else if (doubleFits(width, height, sourceWidth, sourceHeight)) {
+        plan.denseThumb = static_cast<int>(plan.sizes.size());
+        plan.sizes.push_back({width * 2, height * 2, plan.densePhoto});
+    }
+    return plan;
+}
+
+PictureLook lookOf(const SizePlan& plan, const std::vector<uint8_t>& thumbBytes)
+{
+    PictureLook look;
+    look.photoWidth = plan.sizes[0].width;
+    look.photoHeight = plan.sizes[0].height;
+    look.thumbWidth = plan.sizes[static_cast<size_t>(plan.thumb)].width;
+    look.thumbHeight = plan.sizes[static_cast<size_t>(plan.thumb)].height;
+    look.colour = averageColour(thumbBytes);
+    look.densePhoto = plan.densePhoto >= 0;
+    look.denseThumb = plan.denseThumb >= 0;
+    return look;
 }
 
 }  // namespace
@@ -148,7 +195,7 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
     if (!source.exists) return out;
 
     const std::string shapeText = pictureShapeText(shape, job.rotation);
-    const bool canReuse = !shape.force && previousOutputsFit(job, shapeText);
+    const bool canReuse = !shape.force && previousOutputsFit(job, shape, shapeText);
     // Same size and time: trust the hash taken when the photo was made, without reading the file.
     if (canReuse && source.size == job.previous->sourceSize && source.modified == job.previous->sourceModified)
         return reused(*job.previous);
@@ -163,20 +210,24 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
 
     // Decoded at the smallest JPEG scale that still covers the photo box, in the sides the
     // picture has before it is turned.
+    // With high-density files, the largest size any of them needs: twice the box.
+    const uint32_t scale = shape.dense ? 2 : 1;
+    const PhotoBox box{shape.box.width * scale, shape.box.height * scale};
     PictureStreamRequest request;
-    if (shape.box.width != 0) {
-        request.hint = PictureSizeHint::fitInto(shape.box.width, shape.box.height);
+    if (box.width != 0) {
+        request.hint = PictureSizeHint::fitInto(box.width, box.height);
         if (turnsSideways(job.rotation)) request.hint = request.hint.swapped();
     }
     request.quarterTurns = job.rotation % 90 == 0 ? job.rotation / 90 : 0;
     request.jpegQuality = shape.jpegQuality;
     std::unique_ptr<StreamedFile> photoFile;
     std::optional<FileSink> photoSink;
+    SizePlan plan;
     request.plan = [&](uint32_t width, uint32_t height) {
-        std::vector<PictureStreamOutput> sizes = planSizes(width, height, shape);
+        plan = planSizes(width, height, shape);
         // A photo that is its own thumbnail is needed in memory anyway.
-        if (sizes.size() > 1 && photoSink) sizes[0].sink = &*photoSink;
-        return sizes;
+        if (plan.thumb != 0 && photoSink) plan.sizes[0].sink = &*photoSink;
+        return plan.sizes;
     };
 
     // The stream asks for what it holds once it knows the picture's size. When that does not fit
@@ -188,7 +239,7 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
         if (want > budget.total()) return tooLarge(want);
         if (!reservation.waitFor(want)) return out;  // the build stops
 
-        BudgetGate gate(reservation, source.size, shape.box);
+        BudgetGate gate(reservation, source.size, box);
         photoSink.reset();
         photoFile = files ? files->stream(job.photoName, shape.force) : nullptr;
         if (photoFile) photoSink.emplace(*photoFile);
@@ -216,9 +267,18 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
         } else {
             out.photoBytes = std::move(sizes[0]);
         }
-        out.thumbBytes = sizes.size() > 1 ? std::move(sizes[1]) : out.photoBytes;
+        out.thumbBytes = plan.thumb != 0 ? std::move(sizes[static_cast<size_t>(plan.thumb)]) : out.photoBytes;
         out.kind = PictureOutcome::Kind::Made;
-        out.fingerprint = {job.source, source.size, source.modified, hash, shapeText, job.thumbName};
+        out.fingerprint = {job.source, source.size, source.modified, hash, shapeText, job.thumbName, {}};
+        if (shape.dense) {
+            if (plan.densePhoto >= 0) out.densePhotoBytes = std::move(sizes[static_cast<size_t>(plan.densePhoto)]);
+            if (plan.denseThumb == plan.densePhoto) {
+                out.denseThumbBytes = out.densePhotoBytes;
+            } else if (plan.denseThumb >= 0) {
+                out.denseThumbBytes = std::move(sizes[static_cast<size_t>(plan.denseThumb)]);
+            }
+            out.fingerprint.look = lookOf(plan, out.thumbBytes);
+        }
         return out;
     }
     // The decoder kept asking for more than it was given.

@@ -35,6 +35,9 @@ struct PictureShape {
     int32_t thumbWidth = 150;
     int jpegQuality = 90;
     bool force = false;  // ignore the previous build's fingerprints
+    // Also a file twice as large of each photo and thumbnail (when the source holds that many
+    // pixels), and the picture's look for the pages (sizes, average colour).
+    bool dense = false;
 };
 
 struct PictureJob {
@@ -47,6 +50,13 @@ struct PictureJob {
     const PictureFingerprint* previous = nullptr;  // the previous build's record of this photo
     uint64_t previousPhotoSize = 0;                // sizes the previous build wrote
     uint64_t previousThumbSize = 0;
+    // The high-density files (PictureShape::dense), as the names above.
+    std::string densePhotoName;
+    std::string denseThumbName;
+    std::string densePhotoPath;
+    std::string denseThumbPath;
+    uint64_t previousDensePhotoSize = 0;  // 0: the previous build wrote none
+    uint64_t previousDenseThumbSize = 0;
 };
 
 struct PictureOutcome {
@@ -56,7 +66,9 @@ struct PictureOutcome {
     std::vector<uint8_t> photoBytes;  // encoded JPEG when Made and not in photoFile (empty when encoding failed)
     std::unique_ptr<StreamedFile> photoFile;  // or the photo encoded into its temporary file
     std::vector<uint8_t> thumbBytes;
-    PictureFingerprint fingerprint;  // for the new manifest (Made and Reused)
+    std::vector<uint8_t> densePhotoBytes;  // when Made with PictureShape::dense and the source is large enough
+    std::vector<uint8_t> denseThumbBytes;
+    PictureFingerprint fingerprint;  // for the new manifest (Made and Reused); with the look when dense
 };
 
 // The fingerprint's shape text for one job.

@@ -10,6 +10,7 @@
 #include "base/known_folders.h"
 #include "generator/file_ops.h"
 #include "generator/page_meta.h"
+#include "generator/site_pages.h"
 #include "generator/theme_files.h"
 
 namespace {
@@ -115,7 +116,10 @@ std::string fillPreviewPage(std::string text, const PreviewInput& input, const s
     ReplaceAll(text, "%HOMEPAGE%", home);
     ReplaceAll(text, "%PAGES%", kSamplePageBar);
     ReplaceAll(text, "%WIDTH%", width);
-    ReplaceAll(text, "%PICTURES%", sampleGrid(s, input.samplesBesidePage ? std::string() : folder));
+    const std::string grid = sampleGrid(s, input.samplesBesidePage ? std::string() : folder);
+    ReplaceAll(text, "%PICTURES%", grid);
+    // The sample picture has one size only: the same grid stands for the sharp one.
+    ReplaceAll(text, kSharpPicturesKey, grid);
     ReplaceAll(text, "%GALLERYTITLE%", s.galleryTitle);
     ReplaceAll(text, "%GALLERYDESCRIPTION%", s.galleryDescription);
     ReplaceAll(text, "%ALBUMTITLE%", "Album title");

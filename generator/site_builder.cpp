@@ -42,7 +42,9 @@ private:
     void copyThemeImages();
     std::vector<PictureJob> pictureJobs();
     bool buildAlbums(std::vector<PictureJob>& jobs);
-    void buildAlbumPages(size_t album, std::span<const Image* const> images, const std::string& albumList);
+    void buildAlbumPages(size_t album, std::span<const Image* const> images, std::span<const PictureLook> looks,
+                         const std::string& albumList);
+    std::string picturePage(size_t album, size_t number, const Image& image, const PictureLook& look) const;
     void writeStyleSheet();
     void tellUnwritten();
     void tellUnreadable();
@@ -80,6 +82,8 @@ private:
     std::vector<std::string> untold_;      // files not written that no warning has named yet
     std::unordered_map<int32_t, std::vector<const Image*>> albumImages_;
     std::string pageTemplate_;
+    std::string picturePageTemplate_;  // empty: the fixed picture page text
+    bool dense_ = false;               // the theme asks for high-density pictures
     std::vector<uint64_t> tooLargeNeeds_;  // bytes each of result_.tooLargePictures would need
 };
 
@@ -184,6 +188,16 @@ std::vector<PictureJob> SiteBuild::pictureJobs()
             job.photoPath = pathOf(job.photoName);
             job.thumbPath = pathOf(job.thumbName);
             const BuildManifest& previous = writer_->previous();
+            if (dense_) {
+                job.densePhotoName = denseFileName(job.photoName);
+                job.denseThumbName = denseFileName(job.thumbName);
+                job.densePhotoPath = pathOf(job.densePhotoName);
+                job.denseThumbPath = pathOf(job.denseThumbName);
+                if (const auto f = previous.files.find(job.densePhotoName); f != previous.files.end())
+                    job.previousDensePhotoSize = f->second.size;
+                if (const auto f = previous.files.find(job.denseThumbName); f != previous.files.end())
+                    job.previousDenseThumbSize = f->second.size;
+            }
             if (const auto p = previous.pictures.find(job.photoName); p != previous.pictures.end()) {
                 const auto photo = previous.files.find(job.photoName);
                 const auto thumb = previous.files.find(job.thumbName);
@@ -202,7 +216,8 @@ std::vector<PictureJob> SiteBuild::pictureJobs()
 // Returns false when the build was cancelled.
 bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
 {
-    const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force};
+    const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force,
+                             dense_};
     unsigned threads = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();
     MemoryBudget budget(options_.memoryBudget);
     PicturePool pool(jobs, shape, std::clamp(threads, 1u, kMostWorkers), budget, &*writer_, options_.startThread);
@@ -222,6 +237,7 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
         const auto found = albumImages_.find(albums[a].key);
         const std::vector<const Image*>& images = found == albumImages_.end() ? kNone : found->second;
         const uint64_t albumSteps = 2 * uint64_t{images.size()};
+        std::vector<PictureLook> looks(dense_ ? images.size() : 0);
         uint64_t albumStep = 0;  // s: within the album
         auto advance = [&] {
             ++albumStep;
@@ -244,10 +260,13 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 } else {
                     whole = putPicture(job.photoName, outcome.photoBytes);
                 }
+                if (outcome.fingerprint.look.densePhoto)
+                    whole = putPicture(job.densePhotoName, outcome.densePhotoBytes) && whole;
                 break;
             case PictureOutcome::Kind::Reused:
                 ++result_.picturesReused;
                 writer_->keep(job.photoName);
+                if (outcome.fingerprint.look.densePhoto) writer_->keep(job.densePhotoName);
                 break;
             case PictureOutcome::Kind::Unreadable: result_.unreadablePictures.push_back(job.source); break;
             case PictureOutcome::Kind::TooLarge:
@@ -256,11 +275,15 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 break;
             }
             advance();
+            const bool denseThumb = outcome.fingerprint.look.denseThumb;
             if (outcome.kind == PictureOutcome::Kind::Made) {
                 whole = putPicture(job.thumbName, outcome.thumbBytes) && whole;
+                if (denseThumb) whole = putPicture(job.denseThumbName, outcome.denseThumbBytes) && whole;
             } else if (outcome.kind == PictureOutcome::Kind::Reused) {
                 writer_->keep(job.thumbName);
+                if (denseThumb) writer_->keep(job.denseThumbName);
             }
+            if (dense_) looks[n] = outcome.fingerprint.look;
             // A photo whose file could not be written or encoded has no fingerprint: it is made again
             // next time, never taken for the earlier build's file that stays in its place.
             if ((outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused) &&
@@ -273,19 +296,28 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 return false;
             }
             advance();
-            putText(picturePageName(a + 1, n + 1), picturePageText(pictureLabel(*images[n], albums[a]), a + 1, n + 1));
+            putText(picturePageName(a + 1, n + 1), picturePage(a, n + 1, *images[n], dense_ ? looks[n] : PictureLook{}));
         }
-        buildAlbumPages(a, images, albumList);
+        buildAlbumPages(a, images, looks, albumList);
     }
     return true;
 }
 
-void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, const std::string& albumList)
+std::string SiteBuild::picturePage(size_t a, size_t number, const Image& image, const PictureLook& look) const
+{
+    const Album& album = doc_.albums()[a];
+    if (picturePageTemplate_.empty()) return picturePageText(pictureLabel(image, album), a + 1, number);
+    const PicturePage page{&doc_, &album, a + 1, number, (number - 1) / pageSize(doc_) + 1, &image, look};
+    return picturePageFromTemplate(picturePageTemplate_, page);
+}
+
+void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, std::span<const PictureLook> looks,
+                                const std::string& albumList)
 {
     const size_t pages = pageCount(images.size(), pageSize(doc_));
     for (size_t p = 1; p <= pages; ++p) {
         if (pageTemplate_.empty()) warn("Cannot load HTML template!");
-        const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p};
+        const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p, looks};
         const std::string text = albumPageText(pageTemplate_, page, albumList);
         const std::string name = albumPageName(a + 1, p);
         if (!putText(name, text, true)) warn("Cannot write file '" + pathOf(name));
@@ -357,8 +389,11 @@ BuildResult SiteBuild::run()
 {
     if (!prepare()) return result_;
     copyThemeImages();
-    std::vector<PictureJob> jobs = pictureJobs();
     pageTemplate_ = LoadPageTemplate(doc_, templateRoot_);
+    picturePageTemplate_ = LoadPicturePageTemplate(doc_, templateRoot_);
+    dense_ = themeUses(templateRoot_, doc_.themeName, kSharpPicturesKey) ||
+             themeUses(templateRoot_, doc_.themeName, kPhotoKey);
+    std::vector<PictureJob> jobs = pictureJobs();
     if (!buildAlbums(jobs)) {
         result_.outcome = BuildOutcome::Cancelled;
         finish(true);

@@ -24,6 +24,50 @@ std::string pictureCell(const AlbumPage& page, size_t number, const Image& image
            "\" align=\"center\"><span class=\"picturecomment\">" + image.comment + "</span></td></tr>" + "</table>";
 }
 
+std::string sizeAttributes(uint32_t width, uint32_t height)
+{
+    return " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
+}
+
+// "srcset" and "sizes" of a file of width w whose high-density file is 2w wide, shown at most w
+// CSS pixels wide (narrower where the page is).
+std::string denseSource(const std::string& name, uint32_t width, const char* sizes)
+{
+    const std::string w = std::to_string(width);
+    return " srcset=\"" + name + " " + w + "w, " + denseFileName(name) + " " + std::to_string(uint64_t{width} * 2) +
+           "w\" sizes=\"" + sizes + "\"";
+}
+
+std::string sharpPictureCell(const AlbumPage& page, size_t number, const Image& image, const PictureLook* look,
+                             bool firstRow)
+{
+    const std::string w = decimal(page.settings->thumbWidth);
+    const std::string& label = pictureLabel(image, *page.album);
+    const std::string thumb = "thumbs/" + thumbFileName(page.albumNumber, number);
+    std::string link = "<a href=\"" + picturePageName(page.albumNumber, number) + "\" target=\"_blank\"";
+    std::string img = "<img class=\"divaround\" src=\"" + thumb + "\"";
+    if (look && look->known()) {
+        if (look->densePhoto)
+            link += " data-photo2x=\"" + std::to_string(look->photoWidth) + "x" + std::to_string(look->photoHeight) + "\"";
+        if (look->denseThumb) {
+            const std::string px = std::to_string(look->thumbWidth) + "px";
+            img += denseSource(thumb, look->thumbWidth, px.c_str());
+        }
+        img += sizeAttributes(look->thumbWidth, look->thumbHeight);
+    } else {
+        // Not made: a box of the grid's width, so that nothing moves around it.
+        const uint32_t width = static_cast<uint32_t>(std::max<int32_t>(page.settings->thumbWidth, 1));
+        img += sizeAttributes(width, width * 3 / 4);
+    }
+    if (!firstRow) img += " loading=\"lazy\" decoding=\"async\"";
+    if (look && look->colour >= 0) img += " style=\"background-color: " + FormatColour(look->colour) + "\"";
+    img += " alt=\"" + label + "\">";
+    link += ">";
+    return "<table width=\"" + w + "\">" + "<tr><td width=\"" + w + "\" align=\"center\"><div class=\"divaround\">" +
+           link + img + "</a></div></td></tr>" + "<tr><td width=\"" + w +
+           "\" align=\"center\"><span class=\"picturecomment\">" + image.comment + "</span></td></tr>" + "</table>";
+}
+
 size_t gridRows(const GallerySettings& s) { return static_cast<size_t>(int32_t{s.rows}); }
 size_t gridColumns(const GallerySettings& s) { return static_cast<size_t>(int32_t{s.columns}); }
 
@@ -33,6 +77,14 @@ std::string albumPageName(size_t album, size_t page) { return numbered("index-",
 std::string picturePageName(size_t album, size_t picture) { return numbered("image-", album, picture, ".html"); }
 std::string photoFileName(size_t album, size_t picture) { return numbered("image-", album, picture, ".jpg"); }
 std::string thumbFileName(size_t album, size_t picture) { return numbered("thumb-", album, picture, ".jpg"); }
+
+std::string denseFileName(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    const size_t slash = name.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + "@2x";
+    return name.substr(0, dot) + "@2x" + name.substr(dot);
+}
 
 const std::string& pictureLabel(const Image& image, const Album& album)
 {
@@ -94,6 +146,57 @@ std::string pictureGrid(const AlbumPage& page)
     return out;
 }
 
+std::string sharpPictureGrid(const AlbumPage& page)
+{
+    const size_t rows = gridRows(*page.settings);
+    const size_t columns = gridColumns(*page.settings);
+    size_t index = (page.page - 1) * rows * columns;
+    std::string out = "<table width=\"100%\">";
+    for (size_t r = 0; r < rows; ++r) {
+        out += "<tr>";
+        for (size_t c = 0; c < columns; ++c) {
+            out += "\t\t\t\t<td align=\"center\">";
+            if (index < page.images.size()) {
+                const PictureLook* look = index < page.looks.size() ? &page.looks[index] : nullptr;
+                out += sharpPictureCell(page, index + 1, *page.images[index], look, r == 0);
+                ++index;
+            }
+            out += "</td>";
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>";
+    return out;
+}
+
+std::string photoElement(const PicturePage& page)
+{
+    const std::string photo = "photos/" + photoFileName(page.albumNumber, page.number);
+    const std::string& label = pictureLabel(*page.image, *page.album);
+    std::string img = "<img class=\"photo\" src=\"" + photo + "\"";
+    if (page.look.known()) {
+        if (page.look.densePhoto) {
+            const std::string w = std::to_string(page.look.photoWidth) + "px";
+            const std::string sizes = "(max-width: " + w + ") 100vw, " + w;
+            img += denseSource(photo, page.look.photoWidth, sizes.c_str());
+        }
+        img += sizeAttributes(page.look.photoWidth, page.look.photoHeight);
+    }
+    return img + " alt=\"" + label + "\">";
+}
+
+std::string picturePageFromTemplate(std::string text, const PicturePage& page)
+{
+    const std::string photo = "photos/" + photoFileName(page.albumNumber, page.number);
+    const std::string& label = pictureLabel(*page.image, *page.album);
+    ReplaceAll(text, "%PAGEMETA%", pictureMetaTags(*page.settings, label, page.look.known() ? photo : std::string()));
+    ReplaceAll(text, kPhotoKey, photoElement(page));
+    ReplaceAll(text, "%ALBUMPAGE%", albumPageName(page.albumNumber, page.albumPage));
+    ReplaceAll(text, "%PICTURETITLE%", label);
+    ReplaceAll(text, "%ALBUMTITLE%", page.album->title);
+    return text;
+}
+
 std::string pageBar(const AlbumPage& page)
 {
     const size_t n = page.images.size();
@@ -139,6 +242,8 @@ std::string albumPageText(std::string text, const AlbumPage& page, const std::st
     ReplaceAll(text, "%PAGES%", pageBar(page));
     ReplaceAll(text, "%WIDTH%", albumWidthText(s));
     ReplaceAll(text, "%PICTURES%", pictureGrid(page));
+    // Beside "%PICTURES%", and made only for a theme that uses it.
+    if (text.find(kSharpPicturesKey) != std::string::npos) ReplaceAll(text, kSharpPicturesKey, sharpPictureGrid(page));
     ReplaceAll(text, "%GALLERYTITLE%", s.galleryTitle);
     ReplaceAll(text, "%GALLERYDESCRIPTION%", s.galleryDescription);
     ReplaceAll(text, "%ALBUMTITLE%", page.album->title);

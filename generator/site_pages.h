@@ -13,6 +13,7 @@
 
 #include "gallery/gallery_settings.h"
 #include "gallery/gallery_types.h"
+#include "generator/build_manifest.h"
 
 // The address in the credit line under every album page.
 inline constexpr char kCreditLineUrl[] = "https://fotoloom.example/";
@@ -21,6 +22,14 @@ std::string albumPageName(size_t album, size_t page);       // "index-A-P.html"
 std::string picturePageName(size_t album, size_t picture);  // "image-A-N.html"
 std::string photoFileName(size_t album, size_t picture);    // "image-A-N.jpg"
 std::string thumbFileName(size_t album, size_t picture);    // "thumb-A-N.jpg"
+
+// The high-density file of a photo or thumbnail: "photos/image-A-N.jpg" -> "photos/image-A-N@2x.jpg".
+std::string denseFileName(const std::string& name);
+
+// The keys a theme uses to ask for high-density pictures: the thumbnail grid in its page
+// template, the photo in its picture page template ("picture.html").
+inline constexpr char kSharpPicturesKey[] = "%SHARPPICTURES%";
+inline constexpr char kPhotoKey[] = "%PHOTO%";
 
 // The comment, or the album's title when the comment is empty.
 const std::string& pictureLabel(const Image& image, const Album& album);
@@ -43,14 +52,37 @@ struct AlbumPage {
     size_t albumNumber = 0;                // A
     std::span<const Image* const> images;  // the album's pictures, in order
     size_t page = 1;                       // P
+    std::span<const PictureLook> looks;    // of the same pictures when the theme asked for them; may be empty
 };
 // The thumbnail grid of the page ("%PICTURES%").
 std::string pictureGrid(const AlbumPage& page);
+// The same grid for today's screens ("%SHARPPICTURES%"): each thumbnail with its size, its
+// high-density file offered beside it, its average colour behind it until it arrives, and those
+// below the first row loaded lazily; each link tells the viewer the photo's size when a
+// high-density photo exists.
+std::string sharpPictureGrid(const AlbumPage& page);
 // The bar above it ("%PAGES%"), with "%ALBUMTITLE%" and "%ALBUMCAPTION%" left for the page to fill.
 std::string pageBar(const AlbumPage& page);
 // "%WIDTH%" and "%HOMEPAGE%".
 std::string albumWidthText(const GallerySettings& settings);
 std::string homePageLink(const GallerySettings& settings);
+// One picture's page from the theme's picture page template (LoadPicturePageTemplate).
+struct PicturePage {
+    const GallerySettings* settings = nullptr;
+    const Album* album = nullptr;
+    size_t albumNumber = 0;  // A
+    size_t number = 0;       // N
+    size_t albumPage = 1;    // P of the album page showing it
+    const Image* image = nullptr;
+    PictureLook look;  // unknown for a picture that could not be read
+};
+// "%PHOTO%": the photo with its size and its high-density file offered beside it.
+std::string photoElement(const PicturePage& page);
+// The template's keys filled: "%PAGEMETA%", "%PHOTO%", "%ALBUMPAGE%" (the album page's name),
+// "%PICTURETITLE%" (the label), "%ALBUMTITLE%" ("%GALLERYTITLE%" and "%GALLERYDESCRIPTION%" are
+// filled by the loader).
+std::string picturePageFromTemplate(std::string pageTemplate, const PicturePage& page);
+
 // The whole page: the page template (from LoadPageTemplate; may be empty) filled in the fixed key
 // order, followed by the credit line.
 std::string albumPageText(std::string pageTemplate, const AlbumPage& page, const std::string& albumList);

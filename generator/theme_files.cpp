@@ -159,6 +159,23 @@ std::string LoadPageTemplate(const GallerySettings& gallery)
     return LoadPageTemplate(gallery, defaultTemplateRoot());
 }
 
+std::string LoadPicturePageTemplate(const GallerySettings& gallery, const std::string& templateRoot)
+{
+    std::string text = ReadTextFile(joinPath(themeFolder(templateRoot, gallery.themeName), kPicturePageTemplateName));
+    if (text.empty()) return text;
+    ReplaceAll(text, "%GALLERYTITLE%", gallery.galleryTitle);
+    ReplaceAll(text, "%GALLERYDESCRIPTION%", gallery.galleryDescription);
+    return text;
+}
+
+bool themeUses(const std::string& templateRoot, const std::string& themeName, std::string_view key)
+{
+    const std::string folder = themeFolder(templateRoot, themeName);
+    for (const char* name : {kPageTemplateName, kPicturePageTemplateName})
+        if (ReadTextFile(joinPath(folder, name)).find(key) != std::string::npos) return true;
+    return false;
+}
+
 void fillStyleSheet(std::string& text, const GallerySettings& v, std::string_view albumLinkKey)
 {
     ReplaceAll(text, "%OUTSIDEWIDTH%", decimal(v.outsideBorderWidth));

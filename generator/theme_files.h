@@ -69,6 +69,13 @@ std::vector<std::string> ListThemes();
 // template is missing or empty. Uses gallery.themeName as it stands (resolve it first).
 std::string LoadPageTemplate(const GallerySettings& gallery, const std::string& templateRoot);
 std::string LoadPageTemplate(const GallerySettings& gallery);
+// The theme's picture page template "picture.html" (optional) with "%GALLERYTITLE%" and
+// "%GALLERYDESCRIPTION%" filled; "" when the theme has none (its picture pages are then the fixed
+// text they always were).
+std::string LoadPicturePageTemplate(const GallerySettings& gallery, const std::string& templateRoot);
+// Whether the theme's templates, as stored, use a key: its page template or its picture page
+// template holds `key`.
+bool themeUses(const std::string& templateRoot, const std::string& themeName, std::string_view key);
 // The theme's "style.css" with the thirteen style-sheet keys filled (the album link colour under
 // "%ALBUMLINKCOLOR%"); "" when the template is missing or empty.
 std::string LoadStyleSheet(const GallerySettings& gallery, const std::string& templateRoot);
@@ -80,4 +87,5 @@ void fillStyleSheet(std::string& text, const GallerySettings& values, std::strin
 inline constexpr char kNoThemeMessage[] = "Cannot load template. Reinstall Fotoloom.";
 inline constexpr char kPageTemplateName[] = "index.html";
 inline constexpr char kStyleSheetName[] = "style.css";
+inline constexpr char kPicturePageTemplateName[] = "picture.html";
 inline constexpr char kThemeImagesName[] = "images";

@@ -7,7 +7,10 @@
  * photos of the album's other pages are known by name. Their comments come from those pages
  * themselves, loaded into a hidden frame where this script only posts them back (a page opened from
  * disk may not read another). The address names the open photo ("#image-A-N"), and the browser's
- * back button closes the viewer. Without this script, or when it fails, the page works as written.
+ * back button closes the viewer. A thumbnail link that names its photo's size ("data-photo2x", made
+ * by themes with high-density pictures) has a photo twice as large beside it, "image-A-N@2x.jpg":
+ * the viewer takes that one where the screen shows more pixels than the photo has. It preloads the
+ * next and the previous photo. Without this script, or when it fails, the page works as written.
  * Plain ES5 and no outside requests, so it runs from disk and from any web server.
  */
 (function () {
@@ -41,7 +44,8 @@
         number: +match[3],
         prefix: href.slice(0, href.length - match[0].length + match[1].length),
         label: img.getAttribute('alt') || '',
-        comment: textOf(cell && cell.querySelector('.picturecomment'))
+        comment: textOf(cell && cell.querySelector('.picturecomment')),
+        dense: links[i].getAttribute('data-photo2x') || ''
       });
     }
     return found;
@@ -54,7 +58,7 @@
     var report = [];
     for (var r = 0; r < thumbs.length; r++) {
       var t = thumbs[r];
-      report.push({album: t.album, number: t.number, label: t.label, comment: t.comment});
+      report.push({album: t.album, number: t.number, label: t.label, comment: t.comment, dense: t.dense});
     }
     win.parent.postMessage({fotoloomViewer: report}, '*');
     return;
@@ -103,7 +107,7 @@
   var direction = 1;   // the way the visitor last went, for preloading
   var opener = null;   // the link that opened the viewer
   var inerted = [];
-  var ahead = null;
+  var ahead = [];
   var asked = {};
   var frames = [];
   var swipe = null;
@@ -216,7 +220,7 @@
     for (var j = 0; j < list.length; j++) {
       var p = list[j];
       if (p && p.album === album && typeof p.number === 'number' && !known[p.number]) {
-        known[p.number] = {label: String(p.label), comment: String(p.comment)};
+        known[p.number] = {label: String(p.label), comment: String(p.comment), dense: String(p.dense || '')};
       }
     }
     if (open) describe();
@@ -228,15 +232,47 @@
     ui.caption.textContent = info ? info.comment : '';
   }
 
+  // The file to show for a picture: the high-density one when it exists and the screen would show
+  // more pixels than the photo has (the photo is never shown larger than its size in CSS pixels,
+  // and the window is where it is shown), declared as 2x so that it takes the same room.
+  function photoOf(number) {
+    var file = prefix + 'photos/' + stem(number);
+    var info = known[number];
+    var size = info && /^(\d+)x(\d+)$/.exec(info.dense || '');
+    if (size) {
+      var w = +size[1], h = +size[2];
+      var fit = Math.min(1, (win.innerWidth || w) / w, (win.innerHeight || h) / h);
+      if (fit * (win.devicePixelRatio || 1) > 1.05) return {src: file + '@2x.jpg', srcset: file + '@2x.jpg 2x'};
+    }
+    return {src: file + '.jpg', srcset: ''};
+  }
+
+  function load(img, photo) {
+    if (photo.srcset) {
+      img.setAttribute('srcset', photo.srcset);
+    } else {
+      img.removeAttribute('srcset');
+    }
+    img.src = photo.src;
+  }
+
+  function preload(number) {
+    if (!number) return;
+    var img = new Image();
+    load(img, photoOf(number));
+    ahead.push(img);
+    ask(number);
+  }
+
   function show(index) {
     shown = index;
     var number = order[index];
-    var src = prefix + 'photos/' + stem(number) + '.jpg';
-    if (ui.photo.getAttribute('src') !== src) {
+    var photo = photoOf(number);
+    if (ui.photo.getAttribute('src') !== photo.src) {
       ui.stage.classList.remove('viewer-failed');
       ui.stage.classList.add('viewer-loading');
       ui.missing.hidden = true;
-      ui.photo.src = src;
+      load(ui.photo, photo);
     }
     ui.counter.textContent = index + 1 + ' / ' + order.length;
     describe();
@@ -246,12 +282,10 @@
       (ui.next.disabled ? ui.prev.disabled ? ui.close : ui.prev : ui.next).focus();
     }
     ask(number);
-    var following = order[index + direction];
-    if (following) {
-      ahead = new Image();
-      ahead.src = prefix + 'photos/' + stem(following) + '.jpg';
-      ask(following);
-    }
+    // The way the visitor goes first, then the other way.
+    ahead = [];
+    preload(order[index + direction]);
+    preload(order[index - direction]);
   }
 
   // Shows order[index]; history: 'push' makes a new entry, 'replace' renames this one, 'keep' leaves it.

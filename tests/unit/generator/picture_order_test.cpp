@@ -38,7 +38,7 @@ TEST(PictureOrder, TheLargestOfTheNextPicturesStartsFirstAndTheyAreHandedBackInO
         job.thumbPath = scratch / job.thumbName;
         jobs.push_back(job);
     }
-    const PictureShape shape{{0, 0}, 40, 90, true};  // photos keep their size
+    const PictureShape shape{{0, 0}, 40, 90, true, false};  // photos keep their size
     MemoryBudget budget(uint64_t{256} << 20);
     PicturePool pool(jobs, shape, 1, budget, nullptr);
     ASSERT_EQ(pool.workers(), 1u);
