@@ -18,6 +18,7 @@ import { fileURLToPath, pathToFileURL } from 'node:url';
 import { Browser } from './cdp_pipe.mjs';
 import { Watch } from './page_watch.mjs';
 import { checkViewer } from './viewer_e2e.mjs';
+import { checkDensePictures } from './dense_e2e.mjs';
 
 const options = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
@@ -261,6 +262,8 @@ async function main() {
       const complaints = Watch.errorsExcept(watch.drain().errors, missing.map((m) => join(folder, m)));
       check(complaints.length === 0, `${theme}: no console errors on the pages`, complaints.join('\n'));
       await checkViewer({ page, watch, check, theme, folder, artifacts: options.artifacts, missing });
+      await checkDensePictures({ page, check, theme, folder });
+      watch.drain();
       await screenshot(page, pathToFileURL(join(folder, 'index.html')).href, `${theme}-index.png`, 1280, 900, false);
       await screenshot(page, pathToFileURL(join(folder, 'index-1-1.html')).href, `${theme}-index-phone.png`, 390, 844, true);
       await visitPreview(page, watch, theme, project);
