@@ -2,6 +2,7 @@
 # Installs, only when missing, every Debian package that building and testing Fotoloom needs.
 # Safe to run again: it asks dpkg first and calls apt-get only for what is absent.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
   # native build and tests
@@ -27,6 +28,9 @@ packages=(
   nsis help2man man-db dpkg-dev file
 )
 
+# npm (for Lighthouse, below) comes with some builds of Node.js and as its own package with Debian's.
+command -v npm >/dev/null || packages+=(npm)
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null || true)
@@ -45,3 +49,12 @@ fi
 
 # Debian's wine wrapper prefers a 32-bit loader; this machine runs 64-bit only.
 [[ -x /usr/lib/wine/wine64 ]] || { echo "setup: /usr/lib/wine/wine64 is missing after install" >&2; exit 1; }
+
+# Lighthouse for the gallery's scores (scripts/lighthouse.sh --check, run by ctest), from npm, at
+# the version the scores were set with.
+lighthouse_dir=build/tools/lighthouse
+if [[ "$(cat "$lighthouse_dir/node_modules/lighthouse/package.json" 2>/dev/null | grep -o '"version": *"[^"]*"')" != *'"12.2.3"' ]]; then
+  echo "setup: installing lighthouse 12.2.3 from npm"
+  mkdir -p "$lighthouse_dir"
+  (cd "$lighthouse_dir" && npm install --no-audit --no-fund --silent lighthouse@12.2.3 >/dev/null)
+fi
