@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "app/album_dlg.h"
+#include "app/art_scale.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 #include "winui/text.h"
 
 namespace {
@@ -57,21 +59,38 @@ bool CBuilderView::onCreate(const CREATESTRUCTW&)
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = kInitialColumnWidth;
+    dpi_ = winui::dpiOf(hwnd());
+    column.cx = winui::scaled(kInitialColumnWidth, dpi_);
     wchar_t header[] = L"Albums";
     column.pszText = header;
     if (SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)) != 0) return false;
 
-    icons_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1));
-    if (icons_) {
-        winui::UniqueIcon album(
-            static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ALBUM), IMAGE_ICON, 16, 16, 0)));
-        if (album) ImageList_AddIcon(icons_.get(), album.get());
-        SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons_.get()));
-    }
+    setIcons();
     albumsReset();
     currentAlbumChanged(doc_.selectedAlbum());
     return true;
+}
+
+// The album icon as drawn for the view's DPI.
+void CBuilderView::setIcons()
+{
+    const int size = artFor(dpi_).menu;
+    winui::UniqueImageList icons(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 1));
+    if (!icons) return;
+    winui::UniqueIcon album(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ALBUM), IMAGE_ICON, size, size, 0)));
+    if (album) ImageList_AddIcon(icons.get(), album.get());
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons.get()));
+    icons_ = std::move(icons);
+}
+
+void CBuilderView::applyDpi(int dpi)
+{
+    if (dpi == dpi_ || !list_) return;
+    const int width = static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0));
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(MulDiv(width, dpi, dpi_), 0));
+    dpi_ = dpi;
+    setIcons();
 }
 
 void CBuilderView::onSize(UINT, SIZE client)

@@ -29,11 +29,15 @@ public:
     void moveAlbumUp();
     void moveAlbumDown();
 
+    // The album icon and the column's width follow the view's new DPI.
+    void applyDpi(int dpi) override;
+
 protected:
     const winui::MessageMapBase* messageMap() const override;
 
 private:
     bool onCreate(const CREATESTRUCTW& cs);
+    void setIcons();
     void onSize(UINT type, SIZE client);
     void onSetFocus(HWND lost);
     LRESULT onItemChanged(const NMLISTVIEW& change);
@@ -55,5 +59,6 @@ private:
     CBuilderDoc& doc_;
     HWND list_ = nullptr;
     winui::UniqueImageList icons_;  // the album icon; the list only borrows it
+    int dpi_ = 96;
     bool mirroring_ = false;         // the list is being changed to follow the document
 };

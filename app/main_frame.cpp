@@ -6,12 +6,15 @@
 
 #include <algorithm>
 
+#include "app/art_scale.h"
 #include "app/views.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 #include "winui/text.h"
 
 namespace {
 
+// Sizes at 96 DPI.
 constexpr int kAlbumPaneWidth = 180;
 // The smallest window: the task pane, the album list and a column of thumbnails side by side,
 // and room for a few rows of each.
@@ -64,15 +67,13 @@ bool CMainFrame::create(winui::ICommandTarget* application)
 
 bool CMainFrame::onCreate(const CREATESTRUCTW&)
 {
+    dpi_ = winui::dpiOf(hwnd());
     if (!createClient()) return false;
     if (!toolBar_.create(hwnd(), IDW_TOOLBAR, IDR_MAINFRAME)) return false;
     if (!statusBar_.create(hwnd(), IDW_STATUS_BAR, kIndicators)) return false;
     if (!createTaskPaneBar()) return false;
     if (!createToolBarImages()) return false;
-    largeIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXICON)));
-    smallIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON)));
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    setWindowIcons();
     taskPane_.addGroups(hwnd(), GetModuleHandleW(nullptr));
     setBars(&toolBar_, &statusBar_, IDS_READY);
     onIdle();
@@ -82,6 +83,7 @@ bool CMainFrame::onCreate(const CREATESTRUCTW&)
 bool CMainFrame::createClient()
 {
     if (!splitter_.create(hwnd(), IDW_SPLITTER, kAlbumPaneWidth)) return false;
+    splitter_.applyDpi(winui::kBaseDpi, dpi_);
     albumView_ = std::make_unique<CBuilderView>(doc_);
     if (!albumView_->create(splitter_.hwnd(), IDW_PANE_ALBUMS)) return false;
     thumbnailView_ = createThumbViewerView(doc_, splitter_.hwnd(), IDW_PANE_THUMBNAILS);
@@ -93,20 +95,52 @@ bool CMainFrame::createClient()
     return true;
 }
 
+void CMainFrame::setWindowIcons()
+{
+    largeIcon_.reset(loadIcon(IDR_MAINFRAME, winui::systemMetric(SM_CXICON, dpi_)));
+    smallIcon_.reset(loadIcon(IDR_MAINFRAME, winui::systemMetric(SM_CXSMICON, dpi_)));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
 bool CMainFrame::createToolBarImages()
 {
-    toolBarImages_.reset(ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
-    disabledToolBarImages_.reset(ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
-    if (!toolBarImages_ || !disabledToolBarImages_) return false;
+    const int size = artFor(dpi_).toolBar;
+    winui::UniqueImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 1));
+    winui::UniqueImageList disabled(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 1));
+    if (!images || !disabled) return false;
     for (UINT id : kToolBarIcons) {
-        winui::UniqueIcon icon(loadIcon(id, 32));
-        if (!icon || ImageList_AddIcon(toolBarImages_.get(), icon.get()) < 0) return false;
+        winui::UniqueIcon icon(loadIcon(id, size));
+        if (!icon || ImageList_AddIcon(images.get(), icon.get()) < 0) return false;
         // A greyed button must look greyed; not every system derives that from a 32-bit image.
         winui::UniqueIcon faded = winui::fadedIcon(icon.get());
-        ImageList_AddIcon(disabledToolBarImages_.get(), faded ? faded.get() : icon.get());
+        ImageList_AddIcon(disabled.get(), faded ? faded.get() : icon.get());
     }
-    toolBar_.setImageLists(toolBarImages_.get(), disabledToolBarImages_.get());
+    // The toolbar lets go of the old lists before they are destroyed.
+    toolBar_.setImageLists(images.get(), disabled.get());
+    toolBarImages_ = std::move(images);
+    disabledToolBarImages_ = std::move(disabled);
     return true;
+}
+
+void CMainFrame::onDpiChanged(int dpi, const RECT& suggested)
+{
+    if (dpi <= 0) return;
+    const int old = dpi_;
+    dpi_ = dpi;
+    toolBar_.applyDpi(dpi);
+    createToolBarImages();
+    statusBar_.applyDpi(dpi);
+    splitter_.applyDpi(old, dpi);
+    albumView_->applyDpi(dpi);
+    thumbnailView_->applyDpi(dpi);
+    setWindowIcons();
+    // The system's suggestion keeps the window where it was on the new monitor, at the new size;
+    // the children are laid out again even when that size does not change.
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT client = winui::clientRect(hwnd());
+    onSize(SIZE_RESTORED, SIZE{client.right, client.bottom});
 }
 
 bool CMainFrame::createTaskPaneBar()
@@ -127,15 +161,16 @@ void CMainFrame::onSize(UINT type, SIZE client)
     const int bottom = client.cy - statusBar_.layout();
     const int height = std::max(bottom - top, 0);
     // The bar's own width (320 until its edge is dragged), leaving the album pane its room.
-    const int barWidth = std::clamp<int>(client.cx - kAlbumPaneWidth, 0, taskPane_.bar().layoutSize().cx);
+    const int barWidth =
+        std::clamp<int>(client.cx - winui::scaled(kAlbumPaneWidth, dpi_), 0, taskPane_.bar().layoutSize().cx);
     MoveWindow(taskPaneBar(), 0, top, barWidth, height, TRUE);
     MoveWindow(splitter_.hwnd(), barWidth, top, client.cx - barWidth, height, TRUE);
 }
 
 void CMainFrame::onGetMinMaxInfo(MINMAXINFO& info)
 {
-    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, kMinimumSize.cx);
-    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, kMinimumSize.cy);
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, winui::scaled(kMinimumSize.cx, dpi_));
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, winui::scaled(kMinimumSize.cy, dpi_));
 }
 
 void CMainFrame::setTitle(const std::string& fileTitle)

@@ -66,6 +66,7 @@ public:
     // The library's task pane inside that bar.
     HWND taskPane() const { return taskPane_.pane(); }
     HIMAGELIST toolBarImages() const { return toolBarImages_.get(); }
+    int dpi() const { return dpi_; }
 
 protected:
     const winui::MessageMapBase* messageMap() const override;
@@ -84,6 +85,10 @@ private:
     bool onCreate(const CREATESTRUCTW& cs);
     bool createClient();
     bool createToolBarImages();
+    void setWindowIcons();
+    // The window moved to a monitor of another scale: every child makes its pictures and sizes
+    // again and the window takes the system's suggested rectangle.
+    void onDpiChanged(int dpi, const RECT& suggested);
     bool createTaskPaneBar();
     void onSize(UINT type, SIZE client);
     void onGetMinMaxInfo(MINMAXINFO& info);
@@ -121,6 +126,7 @@ private:
     CBuilderDoc& doc_;
     RecentList& recent_;
     DocumentCommands documentCommands_{*this};
+    int dpi_ = 96;  // of the window's monitor
 
     winui::CSplitter splitter_;
     winui::CStatusBar statusBar_;

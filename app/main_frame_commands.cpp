@@ -58,6 +58,7 @@ const winui::MessageMapBase* CMainFrame::messageMap() const
         m.on<WM_CREATE>(&CMainFrame::onCreate)
             .on<WM_SIZE>(&CMainFrame::onSize)
             .on<WM_GETMINMAXINFO>(&CMainFrame::onGetMinMaxInfo)
+            .on<WM_DPICHANGED>(&CMainFrame::onDpiChanged)
             .on<WM_CLOSE>(&CMainFrame::onClose)
             .on<WM_DESTROY>(&CMainFrame::onDestroy)
             .raw(SIDEFOLD_MSG_FORWARDED, &CMainFrame::onTaskPaneMessage)

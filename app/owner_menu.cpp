@@ -6,6 +6,7 @@
 
 #include "app/owner_menu_bitmaps.h"
 #include "app/owner_menu_hook.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -124,6 +125,7 @@ UINT COwnerMenu::track(HWND owner, POINT screen, UINT flags)
 {
     if (!menu_ || !IsWindow(owner)) return 0;
     COwnerMenuHook hook;
+    root_->dpi_ = winui::dpiOf(owner);
     // The owner offers the menu's drawing requests to it first while it is up (winui/child_messages.h).
     winui::bindMenu(owner, this);
     const BOOL chosen = TrackPopupMenuEx(menu_, flags | TPM_RETURNCMD, screen.x, screen.y, owner, nullptr);
@@ -138,7 +140,7 @@ bool COwnerMenu::handleOwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         auto* item = reinterpret_cast<const COwnerMenuItem*>(mis->itemData);
         if (mis->CtlType != ODT_MENU || !knows(item)) return false;
-        const SIZE size = COwnerMenuBitmaps::measure(*item);
+        const SIZE size = COwnerMenuBitmaps::measure(*item, menuDpi());
         mis->itemWidth = static_cast<UINT>(size.cx);
         mis->itemHeight = static_cast<UINT>(size.cy);
         result = TRUE;
@@ -148,7 +150,7 @@ bool COwnerMenu::handleOwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         auto* item = reinterpret_cast<const COwnerMenuItem*>(dis->itemData);
         if (dis->CtlType != ODT_MENU || !knows(item)) return false;
-        COwnerMenuBitmaps::draw(*dis, *item);
+        COwnerMenuBitmaps::draw(*dis, *item, menuDpi());
         result = TRUE;
         return true;
     }
@@ -159,6 +161,8 @@ bool COwnerMenu::handleOwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     default: return false;
     }
 }
+
+int COwnerMenu::menuDpi() const { return root_->dpi_ > 0 ? root_->dpi_ : winui::dpiOf(nullptr); }
 
 // Owner-drawn items have no text the system could search for access keys.
 LRESULT COwnerMenu::menuChar(wchar_t key, HMENU menu) const

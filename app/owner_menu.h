@@ -75,9 +75,12 @@ private:
     COwnerMenuItem* addRecord(COwnerMenuItem item);
     bool knows(const COwnerMenuItem* item) const { return root_->items_.count(item) != 0; }
     LRESULT menuChar(wchar_t key, HMENU menu) const;
+    // The DPI the menu shows at: its owner's once track() has it, else the screen's.
+    int menuDpi() const;
 
     HMENU menu_ = nullptr;
     COwnerMenu* root_;  // the menu that track() is called on
+    int dpi_ = 0;       // the owner's, set by track()
     bool ownsHandle_;   // a submenu's handle dies with its parent
     std::vector<std::unique_ptr<COwnerMenuItem>> records_;
     std::vector<std::unique_ptr<COwnerMenu>> submenus_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "winui/dpi.h"
 #include "winui/handles.h"
 
 namespace {
@@ -64,12 +65,9 @@ void gradient(HDC dc, const RECT& r, COLORREF from, COLORREF to)
 class MenuFont {
 public:
     enum class Kind { Normal, Bold, Marlett };
-    MenuFont(Kind kind, int symbolHeight = 0)
+    MenuFont(Kind kind, int dpi, int symbolHeight = 0)
     {
-        NONCLIENTMETRICSW ncm{};
-        ncm.cbSize = sizeof(ncm);
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
-        LOGFONTW lf = ncm.lfMenuFont;
+        LOGFONTW lf = winui::nonClientMetrics(dpi).lfMenuFont;
         if (kind == Kind::Bold) lf.lfWeight = FW_BOLD;
         if (kind == Kind::Marlett) {
             lf = LOGFONTW{};
@@ -87,16 +85,17 @@ private:
 
 using Selected = winui::SelectGuard;
 
-SIZE imageSize(HIMAGELIST images)
+// An item without images keeps the room of a 16-pixel one (at 96 DPI).
+SIZE imageSize(HIMAGELIST images, int dpi = winui::kBaseDpi)
 {
-    int cx = 16, cy = 16;
+    int cx = winui::scaled(16, dpi), cy = cx;
     if (images) ImageList_GetIconSize(images, &cx, &cy);
     return SIZE{cx, cy};
 }
 
-int gutterWidth(const COwnerMenuItem& item)
+int gutterWidth(const COwnerMenuItem& item, int dpi)
 {
-    return static_cast<int>(imageSize(item.images).cx) + 2 * COwnerMenuBitmaps::kGutterPad;
+    return static_cast<int>(imageSize(item.images, dpi).cx) + 2 * winui::scaled(COwnerMenuBitmaps::kGutterPad, dpi);
 }
 
 SIZE textExtent(HDC dc, const std::wstring& text)
@@ -106,24 +105,24 @@ SIZE textExtent(HDC dc, const std::wstring& text)
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void drawTitle(HDC dc, const RECT& r, const COwnerMenuItem& item)
+void drawTitle(HDC dc, const RECT& r, const COwnerMenuItem& item, int dpi)
 {
     gradient(dc, r, GetSysColor(COLOR_ACTIVECAPTION), GetSysColor(COLOR_GRADIENTACTIVECAPTION));
-    MenuFont bold(MenuFont::Kind::Bold);
+    MenuFont bold(MenuFont::Kind::Bold, dpi);
     Selected font(dc, bold.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
     RECT text = r;
-    text.left += COwnerMenuBitmaps::kGutterPad * 2;
+    text.left += winui::scaled(COwnerMenuBitmaps::kGutterPad * 2, dpi);
     DrawTextW(dc, item.text.c_str(), static_cast<int>(item.text.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
-void drawCheck(HDC dc, const RECT& box, const COwnerMenuBitmaps::Colours& c, COLORREF mark)
+void drawCheck(HDC dc, const RECT& box, const COwnerMenuBitmaps::Colours& c, COLORREF mark, int dpi)
 {
     fill(dc, box, c.checkFill);
     frame(dc, box, c.frame);
-    MenuFont marlett(MenuFont::Kind::Marlett, box.bottom - box.top - 2);
+    MenuFont marlett(MenuFont::Kind::Marlett, dpi, box.bottom - box.top - winui::scaled(2, dpi));
     Selected font(dc, marlett.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, mark);
@@ -131,7 +130,7 @@ void drawCheck(HDC dc, const RECT& box, const COwnerMenuBitmaps::Colours& c, COL
     DrawTextW(dc, L"a", 1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);  // "a" is the tick
 }
 
-void drawLabel(HDC dc, RECT r, const std::wstring& text, UINT state, COLORREF colour)
+void drawLabel(HDC dc, RECT r, const std::wstring& text, UINT state, COLORREF colour, int dpi)
 {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colour);
@@ -140,7 +139,7 @@ void drawLabel(HDC dc, RECT r, const std::wstring& text, UINT state, COLORREF co
     const size_t tab = text.find(L'\t');
     DrawTextW(dc, text.c_str(), static_cast<int>(std::min(tab, text.size())), &r, format | DT_LEFT);
     if (tab != std::wstring::npos) {
-        r.right -= GetSystemMetrics(SM_CXMENUCHECK);
+        r.right -= winui::systemMetric(SM_CXMENUCHECK, dpi);
         DrawTextW(dc, text.c_str() + tab + 1, static_cast<int>(text.size() - tab - 1), &r, format | DT_RIGHT);
     }
 }
@@ -172,12 +171,12 @@ COwnerMenuBitmaps::Colours COwnerMenuBitmaps::colours()
     return c;
 }
 
-SIZE COwnerMenuBitmaps::measure(const COwnerMenuItem& item)
+SIZE COwnerMenuBitmaps::measure(const COwnerMenuItem& item, int dpi)
 {
-    if (item.kind == COwnerMenuItem::Kind::Separator) return SIZE{gutterWidth(item), 7};
+    if (item.kind == COwnerMenuItem::Kind::Separator) return SIZE{gutterWidth(item, dpi), winui::scaled(7, dpi)};
     winui::ClientDc screen(nullptr);
     HDC dc = screen.get();
-    MenuFont menuFont(item.kind == COwnerMenuItem::Kind::Title ? MenuFont::Kind::Bold : MenuFont::Kind::Normal);
+    MenuFont menuFont(item.kind == COwnerMenuItem::Kind::Title ? MenuFont::Kind::Bold : MenuFont::Kind::Normal, dpi);
     SIZE text{};
     {
         Selected font(dc, menuFont.get());
@@ -185,9 +184,11 @@ SIZE COwnerMenuBitmaps::measure(const COwnerMenuItem& item)
         std::replace(shown.begin(), shown.end(), L'\t', L' ');
         text = textExtent(dc, shown + L"    ");
     }
-    if (item.kind == COwnerMenuItem::Kind::Title) return SIZE{text.cx + 4 * kGutterPad, text.cy + 8};
-    const SIZE image = imageSize(item.images);
-    return SIZE{gutterWidth(item) + kTextGap + text.cx, std::max(image.cy + 6, text.cy + 6)};
+    if (item.kind == COwnerMenuItem::Kind::Title)
+        return SIZE{text.cx + winui::scaled(4 * kGutterPad, dpi), text.cy + winui::scaled(8, dpi)};
+    const SIZE image = imageSize(item.images, dpi);
+    const int room = winui::scaled(6, dpi);
+    return SIZE{gutterWidth(item, dpi) + winui::scaled(kTextGap, dpi) + text.cx, std::max(image.cy + room, text.cy + room)};
 }
 
 void COwnerMenuBitmaps::drawSilhouette(HDC dc, HIMAGELIST images, int image, int x, int y, COLORREF colour)
@@ -209,16 +210,17 @@ void COwnerMenuBitmaps::drawSilhouette(HDC dc, HIMAGELIST images, int image, int
     SetBkColor(dc, oldBack);
 }
 
-void COwnerMenuBitmaps::draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& item)
+void COwnerMenuBitmaps::draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& item, int dpi)
 {
     HDC dc = dis.hDC;
     const RECT& r = dis.rcItem;
     if (item.kind == COwnerMenuItem::Kind::Title) {
-        drawTitle(dc, r, item);
+        drawTitle(dc, r, item, dpi);
         return;
     }
     const Colours c = colours();
-    const int gutter = gutterWidth(item);
+    const int gutter = gutterWidth(item, dpi);
+    const int textGap = winui::scaled(kTextGap, dpi);
     RECT gutterRect{r.left, r.top, r.left + gutter, r.bottom};
     RECT rest{r.left + gutter, r.top, r.right, r.bottom};
     fill(dc, gutterRect, c.gutter);
@@ -226,7 +228,7 @@ void COwnerMenuBitmaps::draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& it
 
     if (item.kind == COwnerMenuItem::Kind::Separator) {
         const int mid = (r.top + r.bottom) / 2;
-        RECT line{r.left + gutter + kTextGap / 2, mid, r.right - 2, mid + 1};
+        RECT line{r.left + gutter + textGap / 2, mid, r.right - winui::scaled(2, dpi), mid + 1};
         fill(dc, line, GetSysColor(COLOR_3DSHADOW));
         return;
     }
@@ -244,12 +246,13 @@ void COwnerMenuBitmaps::draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& it
         }
     }
 
-    const SIZE image = imageSize(item.images);
-    const int imageX = r.left + kGutterPad;
+    const SIZE image = imageSize(item.images, dpi);
+    const int imageX = r.left + winui::scaled(kGutterPad, dpi);
     const int imageY = r.top + (r.bottom - r.top - image.cy) / 2;
     if (dis.itemState & ODS_CHECKED) {
-        RECT box{imageX - 2, imageY - 2, imageX + image.cx + 2, imageY + image.cy + 2};
-        drawCheck(dc, box, c, disabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(COLOR_MENUTEXT));
+        const int around = winui::scaled(2, dpi);
+        RECT box{imageX - around, imageY - around, imageX + image.cx + around, imageY + image.cy + around};
+        drawCheck(dc, box, c, disabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(COLOR_MENUTEXT), dpi);
     } else if (item.images && item.image >= 0) {
         const int effects = COwnerMenu::imageEffects();
         const int count = ImageList_GetImageCount(item.images);
@@ -264,13 +267,13 @@ void COwnerMenuBitmaps::draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& it
         }
     }
 
-    MenuFont menuFont(MenuFont::Kind::Normal);
+    MenuFont menuFont(MenuFont::Kind::Normal, dpi);
     Selected font(dc, menuFont.get());
-    RECT text{r.left + gutter + kTextGap, r.top, r.right - kTextGap, r.bottom};
+    RECT text{r.left + gutter + textGap, r.top, r.right - textGap, r.bottom};
     COLORREF colour = GetSysColor(COLOR_MENUTEXT);
     if (disabled)
         colour = GetSysColor(COLOR_GRAYTEXT);
     else if (highlighted)
         colour = c.text;
-    drawLabel(dc, text, item.text, dis.itemState, colour);
+    drawLabel(dc, text, item.text, dis.itemState, colour, dpi);
 }

@@ -11,8 +11,10 @@
 
 class COwnerMenuBitmaps {
 public:
-    static SIZE measure(const COwnerMenuItem& item);
-    static void draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& item);
+    // Sizes are given at 96 DPI and drawn at the menu's `dpi`; the image list is the one drawn
+    // for that DPI.
+    static SIZE measure(const COwnerMenuItem& item, int dpi);
+    static void draw(const DRAWITEMSTRUCT& dis, const COwnerMenuItem& item, int dpi);
 
     // Paints the opaque pixels of one image in a single colour.
     static void drawSilhouette(HDC dc, HIMAGELIST images, int image, int x, int y, COLORREF colour);
@@ -30,6 +32,6 @@ public:
     static Colours colours();
     static bool visualStyleActive();
 
-    static constexpr int kGutterPad = 4;  // around the image in its column
-    static constexpr int kTextGap = 8;    // between the column and the text
+    static constexpr int kGutterPad = 4;  // around the image in its column, at 96 DPI
+    static constexpr int kTextGap = 8;    // between the column and the text, at 96 DPI
 };

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 
+#include "app/art_scale.h"
 #include "app/thumbnail_cell.h"
 #include "app/thumbnail_source.h"
 #include "app/views.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 #include "winui/text.h"
 
 namespace {
@@ -18,8 +20,7 @@ constexpr UINT kArrangeMessage = WM_APP + 2;  // posted after rows left the list
 constexpr UINT kRemadeMessage = WM_APP + 3;   // posted when cells made again after an edit are ready
 constexpr int kListId = 1;
 
-// The menu image list: bitmap 131 cut into 16-pixel images, then the album icon 164.
-constexpr UINT kMenuStrip = IDB_MENU_IMAGES;
+// The menu image list: the strip of menu pictures for the DPI, then the album icon 164.
 constexpr UINT kAlbumIcon = IDI_ALBUM;
 constexpr COLORREF kMenuMask = 0x7D7C7B;
 
@@ -97,19 +98,38 @@ bool CThumbViewerView::onCreate(const CREATESTRUCTW&)
                  LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     // The focus is shown from the start, not only once the keyboard has been used.
     SendMessageW(list_, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-    // Cells as large as the view draws them, so a high screen scale gets sharp pictures.
-    const int dpi = screenDpi();
+    remaker_.setTarget(hwnd(), kRemadeMessage);
+    return setUpForDpi(winui::dpiOf(hwnd()));
+}
+
+// Cells as large as the view draws them, so a high screen scale gets sharp pictures; the menu's
+// pictures drawn for the scale.
+bool CThumbViewerView::setUpForDpi(int dpi)
+{
+    dpi_ = dpi;
     cell_ = cellSizeForDpi(dpi);
     worker_.setCellSize(cell_);
     remaker_.setCellSize(cell_);
-    remaker_.setTarget(hwnd(), kRemadeMessage);
-    thumbnails_.reset(ImageList_Create(cell_.width, cell_.height, ILC_COLOR24, 0, 1));
-    if (!thumbnails_) return false;
-    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(thumbnails_.get()));
+    winui::UniqueImageList cells(ImageList_Create(cell_.width, cell_.height, ILC_COLOR24, 0, 1));
+    if (!cells) return false;
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(cells.get()));
+    thumbnails_ = std::move(cells);
     SendMessageW(list_, LVM_SETICONSPACING, 0,
-                 MAKELPARAM(cell_.width + MulDiv(24, dpi, 96), cell_.height + MulDiv(40, dpi, 96)));
-    menuIcons_.load(GetModuleHandleW(nullptr), kMenuStrip, 16, kMenuMask, {kAlbumIcon});
+                 MAKELPARAM(cell_.width + winui::scaled(24, dpi), cell_.height + winui::scaled(40, dpi)));
+    const ArtSet& art = artFor(dpi);
+    menuIcons_.load(GetModuleHandleW(nullptr), art.menuStrip, art.menu, kMenuMask, {kAlbumIcon});
     return true;
+}
+
+void CThumbViewerView::applyDpi(int dpi)
+{
+    if (dpi == dpi_ || !list_) return;
+    // The cells are made again at their new size; the selection stays.
+    const std::vector<int> selected = selectedRows();
+    deleteAll();
+    setUpForDpi(dpi);
+    rebuild();
+    selectOnly(selected);
 }
 
 void CThumbViewerView::onSize(UINT, SIZE client)

@@ -53,6 +53,8 @@ public:
     // Creates the view window (and its list) as a child of `parent`.
     bool create(HWND parent, int id);
     HWND list() const { return list_; }
+    // The view now shows at `dpi`: larger cells and menu pictures, its rows drawn again.
+    void applyDpi(int dpi) override;
     void setAsker(IImageAsker* asker);  // null restores the system dialogs
     // Where the cells are cached from the next rebuild: the user's own cache (sharedThumbnailCache)
     // unless set; null caches nothing.
@@ -102,6 +104,7 @@ protected:
 
 private:
     bool onCreate(const CREATESTRUCTW& cs);
+    bool setUpForDpi(int dpi);
     void onSize(UINT type, SIZE client);
     void onSetFocus(HWND lost);
     void onDestroy();
@@ -141,9 +144,10 @@ private:
 
     CBuilderDoc& doc_;
     HWND list_ = nullptr;
-    CellSize cell_;                         // 100 x 90 at 96 DPI, larger as the screen's DPI asks
+    int dpi_ = 96;                          // of the view's window
+    CellSize cell_;                         // 100 x 90 at 96 DPI, larger as the view's DPI asks
     winui::UniqueImageList thumbnails_;     // cells, one slot per image of the rebuild
-    COwnerMenuIcons menuIcons_;             // the 16-pixel strip, then the album icon
+    COwnerMenuIcons menuIcons_;             // the menu strip for the DPI, then the album icon
     std::vector<int> rowSlot_;              // row -> slot in thumbnails_
     std::vector<char> slotDrawn_;           // slot holds its cell; until then its row shows emptyImage_
     int emptyImage_ = -1;                   // the one empty cell, after the slots

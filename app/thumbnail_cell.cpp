@@ -15,12 +15,6 @@ CellSize cellSizeForDpi(int dpi)
     return CellSize{MulDiv(kCellWidth, dpi, 96), MulDiv(kCellHeight, dpi, 96)};
 }
 
-int screenDpi()
-{
-    winui::ClientDc screen(nullptr);
-    return screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
-}
-
 CellPlacement placeInCell(uint32_t width, uint32_t height, CellSize cell)
 {
     if (width == 0 || height == 0) return {};

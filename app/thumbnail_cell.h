@@ -1,6 +1,5 @@
 #pragma once
-// One thumbnail cell, 100 x 90 pixels at 96 DPI and as much larger as the screen's DPI when the
-// program sees more: the picture fitted by the ratio rule, on white, in a light grey frame; or,
+// One thumbnail cell, 100 x 90 pixels at 96 DPI and as much larger as the view's DPI asks: the picture fitted by the ratio rule, on white, in a light grey frame; or,
 // for a picture that cannot be shown, the missing-picture mark (a crossed-out picture over the
 // file's name on grey), so it never looks like a white photograph. Where the picture comes from
 // is thumbnail_source.h.
@@ -30,9 +29,6 @@ struct CellSize {
 
 // The cell for a screen of `dpi` dots per inch: 100 x 90 scaled by dpi / 96, never smaller.
 CellSize cellSizeForDpi(int dpi);
-// The DPI of the screen as this program sees it. The program's manifest leaves the scaling of
-// its windows to the system, which then reports 96 whatever the screen's scale.
-int screenDpi();
 
 // Why a cell shows the missing-picture mark.
 enum class CellProblem { None, Missing, Unreadable, UnknownType };

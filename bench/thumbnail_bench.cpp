@@ -5,11 +5,12 @@
 //     For each fill: the seconds until every cell is in the view, and until the first screen of
 //     cells is drawn.
 //  2. In a new process, an album of many small JPEGs (hard links to a few, each its own entry):
-//     the memory the view holds once every cell is in, and the process's peak.
+//     the memory the view holds once every cell is in, and the process's peak; once on a 100 %
+//     display and once on a 150 % one (cells of 150 x 135).
 // Windows only (run under Wine by scripts/bench-thumbnails.sh). Nothing is kept.
 //   thumbnail_bench [PICTURES [VIEW-PICTURES]]      defaults 24 and 10000
 //   thumbnail_bench --warm-child PICTURE-FOLDER CACHE-FOLDER PICTURES COLD-SECONDS
-//   thumbnail_bench --memory-child FOLDER VIEW-PICTURES
+//   thumbnail_bench --memory-child FOLDER VIEW-PICTURES DPI
 
 #include <windows.h>
 
@@ -33,6 +34,7 @@
 #include "gallery/thumbnail_cache.h"
 #include "picture/format_code.h"
 #include "picture/picture.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -232,8 +234,9 @@ double growth(SIZE_T after, SIZE_T before) { return megabytes(after - std::min(a
 // The view's memory with a large album: what the process holds once every cell is in, less what it
 // held with the empty view. Cached or decoded makes no difference to what the view keeps, so no
 // cache is used (it would only fill the disk).
-int memoryChild(const fs::path& folder, size_t pictures)
+int memoryChild(const fs::path& folder, size_t pictures, int dpi)
 {
+    winui::setDpiOverride(dpi);
     const std::vector<std::string> paths = picturesIn(folder, pictures);
     if (!makePictures(paths, 640, 480, true)) return 1;
     BenchView bench(paths);
@@ -283,8 +286,8 @@ int main(int argc, char** argv)
 {
     if (argc == 6 && std::string(argv[1]) == "--warm-child")
         return warmChild(argv[2], argv[3], std::strtoul(argv[4], nullptr, 10), std::atof(argv[5]));
-    if (argc == 4 && std::string(argv[1]) == "--memory-child")
-        return memoryChild(argv[2], std::strtoul(argv[3], nullptr, 10));
+    if (argc == 5 && std::string(argv[1]) == "--memory-child")
+        return memoryChild(argv[2], std::strtoul(argv[3], nullptr, 10), std::atoi(argv[4]));
     const size_t pictures = argc > 1 ? std::max<size_t>(1, std::strtoul(argv[1], nullptr, 10)) : 24;
     const size_t viewPictures = argc > 2 ? std::max<size_t>(1, std::strtoul(argv[2], nullptr, 10)) : 10000;
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
@@ -321,8 +324,10 @@ int main(int argc, char** argv)
                  std::to_wstring(pictures) + L" " + std::to_wstring(cold.seconds),
              "warm fill in a new process");
     std::printf("\n");
-    runChild(L"--memory-child " + quotedArgument(folder / "small") + L" " + std::to_wstring(viewPictures),
-             "memory of the view");
+    for (int dpi : {96, 144})
+        runChild(L"--memory-child " + quotedArgument(folder / "small") + L" " + std::to_wstring(viewPictures) + L" " +
+                     std::to_wstring(dpi),
+                 "memory of the view");
 
     std::error_code ec;
     fs::remove_all(folder, ec);

@@ -8,8 +8,13 @@
 // --- Pictures -------------------------------------------------------------------------------------
 #define IDB_MENU_IMAGES 131  // 16-pixel strip, mask colour 0x7D7C7B
 #define IDB_TASK_IMAGES 138  // 48-pixel strip, mask colour magenta
+// The same strips drawn at 1.5 and 2 times the size, for scaled displays
+#define IDB_MENU_IMAGES_150 132  // 24-pixel cells
+#define IDB_MENU_IMAGES_200 135  // 32-pixel cells
+#define IDB_TASK_IMAGES_150 139  // 72-pixel cells
+#define IDB_TASK_IMAGES_200 140  // 96-pixel cells
 #define IDI_ALBUM 164
-// Toolbar icons, 32 x 32
+// Toolbar icons, 32 x 32 (and 48 and 64 for scaled displays; 16, 24 and 32 for menus)
 #define IDI_TB_NEW 137
 #define IDI_TB_OPEN 142
 #define IDI_TB_SAVE 143

@@ -3,13 +3,20 @@
 # frames) shows the program with a sample project of drawn pictures; the main window, its menus
 # and each dialog are saved as PNGs in BUILD_DIR/screenshots; so is the task pane, in the system
 # look and in a visual style of its own (the "blue" shell style file of the task-pane tests).
-#   scripts/screenshots.sh [BUILD_DIR] [task-pane]   (default build/win64, all of it built; with
-#   task-pane, only the shots of the task pane)
+#   scripts/screenshots.sh [--dpi N] [BUILD_DIR] [task-pane]   (default build/win64, all of it
+#   built; with task-pane, only the shots of the task pane; --dpi 144 or 192 shows the program on a
+#   display of 150 % or 200 %, its shots in BUILD_DIR/screenshots-N)
 # Needs Xvfb, ImageMagick and xdotool (scripts/setup.sh). The sample project is made with the
 # Windows command line, so its picture paths are the ones Wine shows (Z:\...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+dpi=96
+if [[ "${1:-}" == --dpi ]]; then
+  dpi=${2:-}
+  [[ $dpi =~ ^[0-9]+$ ]] && ((dpi >= 96 && dpi <= 480)) || { echo "screenshots: --dpi wants 96 to 480" >&2; exit 1; }
+  shift 2
+fi
 build=${1:-build/win64}
 exe="$root/$build/app/Builder.exe"
 [[ -f "$exe" ]] || { echo "screenshots: $exe is missing; build the win64 preset first" >&2; exit 1; }
@@ -22,6 +29,7 @@ blue_style="$root/$build/tests/taskpane/styles/shell/blue/shellstyle.dll"
 only=${2:-}
 
 out="$root/$build/screenshots"
+((dpi == 96)) || out="$root/$build/screenshots-$dpi"
 rm -rf "$out/pictures" "$out"/*.png "$out"/*.gal "$out/last.ini"
 mkdir -p "$out/pictures"
 
@@ -46,6 +54,8 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
 [[ -f "$WINEPREFIX/system.reg" ]] || "$wine" wineboot --init >/dev/null 2>&1
+# The display's scale, read by every program Wine starts from here on (the prefix is this run's own).
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 
 # --- a sample project: two albums of drawn pictures, made by the Windows command line --------------
 draw() { /usr/bin/convert -size "$1" "$2" -swirl "$3" "$out/pictures/$4"; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/dib_format_win.h"
+#include "winui/dpi.h"
 #include "winui/handles.h"
 #include "winui/text.h"
 
@@ -10,7 +11,7 @@ namespace winui {
 
 namespace {
 
-constexpr int kGripperRoom = 8;  // pixels left of the first button for the gripper
+constexpr int kGripperRoom = 8;  // pixels left of the first button for the gripper, at 96 DPI
 
 // The ids of a toolbar resource, 0 for a separator. Two layouts exist: Microsoft's resource
 // compiler writes 16-bit words (version 1, width, height, count, ids), GNU windres 32-bit
@@ -50,7 +51,8 @@ bool CToolBar::create(HWND parent, UINT id, UINT resourceId)
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
     SendMessageW(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(hwnd_, TB_SETINDENT, kGripperRoom, 0);
+    dpi_ = dpiOf(hwnd_);
+    SendMessageW(hwnd_, TB_SETINDENT, scaled(kGripperRoom, dpi_), 0);
     std::vector<TBBUTTON> tb;
     int image = 0;
     for (UINT command : buttons_) {
@@ -73,6 +75,12 @@ void CToolBar::setImageLists(HIMAGELIST images, HIMAGELIST disabled)
     SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
     SendMessageW(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
     SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
+}
+
+void CToolBar::applyDpi(int dpi)
+{
+    dpi_ = dpi;
+    SendMessageW(hwnd_, TB_SETINDENT, scaled(kGripperRoom, dpi_), 0);
 }
 
 void CToolBar::setState(UINT id, bool enabled, bool checked)
@@ -99,7 +107,8 @@ LRESULT CToolBar::customDraw(const NMCUSTOMDRAW& draw) const
     if (draw.dwDrawStage == CDDS_POSTPAINT) {
         RECT client{};
         GetClientRect(hwnd_, &client);
-        RECT grip{2, client.top + 3, 5, client.bottom - 3};
+        const int inset = scaled(3, dpi_);
+        RECT grip{scaled(2, dpi_), client.top + inset, scaled(5, dpi_), client.bottom - inset};
         DrawEdge(draw.hdc, &grip, BDR_RAISEDINNER, BF_RECT);
     }
     return CDRF_DODEFAULT;
@@ -140,18 +149,40 @@ bool CStatusBar::create(HWND parent, UINT id, std::span<const StatusIndicator> i
     if (!hwnd_) return false;
     indicators_.assign(indicators.begin(), indicators.end());
     texts_.clear();
+    for (const StatusIndicator& indicator : indicators_) texts_.push_back(loadString(indicator.textId));
+    dpi_ = 0;
+    applyDpi(dpiOf(hwnd_));
+    updateIndicators();
+    return true;
+}
+
+void CStatusBar::applyDpi(int dpi)
+{
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    // At the system's DPI the bar keeps the font it chose itself.
+    const bool hadFont = static_cast<bool>(font_);
+    if (dpi == systemDpi()) {
+        font_.reset();
+    } else {
+        const LOGFONTW status = nonClientMetrics(dpi).lfStatusFont;
+        font_.reset(CreateFontIndirectW(&status));
+    }
+    if (font_ || hadFont) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    measureIndicators();
+    layout();
+}
+
+void CStatusBar::measureIndicators()
+{
     widths_.clear();
     ClientDc dc(hwnd_);
     SelectGuard font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-    for (const StatusIndicator& indicator : indicators_) {
-        texts_.push_back(loadString(indicator.textId));
+    for (const std::wstring& text : texts_) {
         SIZE extent{};
-        GetTextExtentPoint32W(dc.get(), texts_.back().c_str(), static_cast<int>(texts_.back().size()), &extent);
-        widths_.push_back(extent.cx + 2 * GetSystemMetrics(SM_CXEDGE) + 12);
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        widths_.push_back(extent.cx + 2 * systemMetric(SM_CXEDGE, dpi_) + scaled(12, dpi_));
     }
-    setParts();
-    updateIndicators();
-    return true;
 }
 
 void CStatusBar::setParts()
@@ -162,7 +193,7 @@ void CStatusBar::setParts()
         return r;
     }();
     // Parts are given by their right edges; the size grip takes room at the far right.
-    int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    int right = client.right - systemMetric(SM_CXVSCROLL, dpi_);
     std::vector<int> edges(widths_.size() + 1);
     for (size_t i = widths_.size(); i > 0; --i) {
         edges[i] = right;

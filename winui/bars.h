@@ -22,6 +22,8 @@ public:
     // The button pictures: image i belongs to the i-th button that is not a separator; the
     // disabled list holds the same pictures as a disabled button shows them.
     void setImageLists(HIMAGELIST images, HIMAGELIST disabled);
+    // The toolbar now shows at `dpi`: the gripper's room scales (the caller gives the pictures).
+    void applyDpi(int dpi);
     // Command ids of the buttons in order, 0 for a separator.
     const std::vector<UINT>& buttons() const { return buttons_; }
     void setState(UINT id, bool enabled, bool checked);
@@ -33,6 +35,7 @@ public:
 private:
     HWND hwnd_ = nullptr;
     std::vector<UINT> buttons_;
+    int dpi_ = 96;
 };
 
 // The picture of a disabled command: the icon in light grey, half transparent.
@@ -56,14 +59,20 @@ public:
     void updateIndicators();
     // Fits the bar to the bottom of the parent; returns its height.
     int layout();
+    // The bar now shows at `dpi`: its font and the widths of its panes follow.
+    void applyDpi(int dpi);
+    int paneWidth(size_t indicator) const { return widths_.at(indicator); }
 
 private:
     void setParts();
+    void measureIndicators();
 
     HWND hwnd_ = nullptr;
     std::vector<StatusIndicator> indicators_;
     std::vector<std::wstring> texts_;
     std::vector<int> widths_;  // of the indicator panes
+    int dpi_ = 96;
+    UniqueFont font_;  // the status font for a DPI other than the system's; null: the bar's own
 };
 
 }  // namespace winui

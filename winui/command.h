@@ -39,6 +39,9 @@ public:
 class IView : public ICommandTarget {
 public:
     virtual HWND hwnd() const = 0;
+    // The view's window now shows at `dpi` (its monitor's scale changed): it makes its pictures
+    // and sizes again for it. The frame calls it before laying the views out anew.
+    virtual void applyDpi(int /*dpi*/) {}
 };
 
 }  // namespace winui

@@ -147,6 +147,13 @@ template <> struct Crack<WM_GETMINMAXINFO> {  // void (MINMAXINFO&), filled in
         return 0;
     }
 };
+template <> struct Crack<WM_DPICHANGED> {  // void (int dpi, const RECT& suggested window rectangle)
+    template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
+    {
+        (t.*h)(static_cast<int>(HIWORD(w)), *reinterpret_cast<const RECT*>(l));
+        return 0;
+    }
+};
 template <> struct Crack<WM_CAPTURECHANGED> {  // void (HWND gaining)
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
     {

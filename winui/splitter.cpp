@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "winui/dpi.h"
 #include "winui/handles.h"
 
 namespace winui {
@@ -42,6 +43,14 @@ void CSplitter::setFirstPaneWidth(int width)
     layout();
 }
 
+void CSplitter::applyDpi(int oldDpi, int newDpi)
+{
+    if (oldDpi <= 0 || oldDpi == newDpi) return;
+    barWidth_ = scaled(kBarWidth, newDpi);
+    firstWidth_ = MulDiv(firstWidth_, newDpi, oldDpi);
+    layout();
+}
+
 void CSplitter::focusNextPane(bool backwards)
 {
     HWND panes[] = {first_, second_};
@@ -58,8 +67,8 @@ void CSplitter::focusNextPane(bool backwards)
 RECT CSplitter::barRect() const
 {
     const SIZE size = clientSize(hwnd());
-    const int left = std::min(firstWidth_, std::max<int>(size.cx - kBarWidth, 0));
-    return RECT{left, 0, left + kBarWidth, size.cy};
+    const int left = std::min(firstWidth_, std::max<int>(size.cx - barWidth_, 0));
+    return RECT{left, 0, left + barWidth_, size.cy};
 }
 
 void CSplitter::layout()
@@ -100,7 +109,7 @@ void CSplitter::onMouseMove(UINT, POINT point)
 {
     if (!dragging_) return;
     const SIZE size = clientSize(hwnd());
-    setFirstPaneWidth(std::clamp<int>(point.x - grabOffset_, 0, std::max<int>(size.cx - kBarWidth, 0)));
+    setFirstPaneWidth(std::clamp<int>(point.x - grabOffset_, 0, std::max<int>(size.cx - barWidth_, 0)));
     UpdateWindow(hwnd());
 }
 

@@ -9,7 +9,7 @@ namespace winui {
 
 class CSplitter : public CWindow {
 public:
-    static constexpr int kBarWidth = 6;
+    static constexpr int kBarWidth = 6;  // at 96 DPI
 
     bool create(HWND parent, int id, int firstPaneWidth);
     void setPanes(HWND first, HWND second);
@@ -19,6 +19,9 @@ public:
     void setFirstPaneWidth(int width);
     // Gives the focus to the pane after (or before) the one holding it.
     void focusNextPane(bool backwards);
+    // The window moved from `oldDpi` to `newDpi`: the bar and the first pane keep their look.
+    void applyDpi(int oldDpi, int newDpi);
+    int barWidth() const { return barWidth_; }
 
 protected:
     const MessageMapBase* messageMap() const override;
@@ -38,6 +41,7 @@ private:
     HWND first_ = nullptr;
     HWND second_ = nullptr;
     int firstWidth_ = 0;
+    int barWidth_ = kBarWidth;
     bool dragging_ = false;
     int grabOffset_ = 0;  // pointer x minus bar left while dragging
 };

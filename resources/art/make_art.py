@@ -25,7 +25,9 @@ ICONS = {
     149: "images_add", 148: "folder_add", 150: "images_up", 151: "images_down", 147: "rotate_left",
     146: "rotate_right", 152: "comment", 153: "images_remove", 154: "title", 155: "view",
 }
-TOOLBAR_SIZES = (16, 32)
+# Each picture is drawn at every size it is shown at: 1x, 1.5x and 2x of the 16- and 32-pixel
+# sizes, so a scaled display never stretches a smaller one.
+TOOLBAR_SIZES = (16, 24, 32, 48, 64)
 
 # Icons of the dialogs: the update notifications' window icon and the about box's OK button.
 DIALOG_ICONS = {32833: "mail", 32850: "ok"}
@@ -36,6 +38,9 @@ STRIP_16 = ["album_add", "album_edit", "album_copy", "album_remove", "album_up",
             "images_add", "folder_add", "images_up", "images_down", "rotate_left", "rotate_right",
             "comment", "images_remove", "title", "view"]
 STRIP_16_MASK = (123, 124, 125)  # 0x7D7C7B
+
+# The larger strips for scaled displays: file name suffix -> (menu strip size, header strip size).
+STRIP_SCALES = {"": (16, 48), "_150": (24, 72), "_200": (32, 96)}
 
 # The 48-pixel strip: the album group's header icon.
 STRIP_48 = ["group_albums"]
@@ -172,13 +177,14 @@ def main(argv):
     with tempfile.TemporaryDirectory() as work:
         for icon_id, name in ICONS.items():
             make_icon(os.path.join(out_dir, f"icon_{icon_id}.ico"), name, TOOLBAR_SIZES, work)
-        make_icon(os.path.join(out_dir, "icon_128.ico"), "program", (16, 32, 48, 256), work)
-        make_icon(os.path.join(out_dir, "icon_164.ico"), "album", (16, 32), work)
+        make_icon(os.path.join(out_dir, "icon_128.ico"), "program", (16, 24, 32, 48, 64, 256), work)
+        make_icon(os.path.join(out_dir, "icon_164.ico"), "album", (16, 24, 32), work)
         for icon_id, name in DIALOG_ICONS.items():
-            make_icon(os.path.join(out_dir, f"icon_{icon_id}.ico"), name, (16, 32, 48), work)
+            make_icon(os.path.join(out_dir, f"icon_{icon_id}.ico"), name, (16, 24, 32, 48, 64), work)
         pictures.make(out_dir, work)
-        write_strip(os.path.join(out_dir, "bitmap_131.bmp"), STRIP_16, 16, STRIP_16_MASK, work)
-        write_strip(os.path.join(out_dir, "bitmap_138.bmp"), STRIP_48, 48, STRIP_48_MASK, work)
+        for suffix, (menu_px, header_px) in STRIP_SCALES.items():
+            write_strip(os.path.join(out_dir, f"bitmap_131{suffix}.bmp"), STRIP_16, menu_px, STRIP_16_MASK, work)
+            write_strip(os.path.join(out_dir, f"bitmap_138{suffix}.bmp"), STRIP_48, header_px, STRIP_48_MASK, work)
         if sheet:
             contact_sheet(sheet, work, out_dir)
     return 0
