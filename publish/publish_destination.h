@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "publish/remote_manifest.h"
 
@@ -37,6 +38,26 @@ public:
     // visitor sees the old file or the new one, never a part. Folders are made as needed.
     virtual bool upload(const std::string& localPath, std::FILE* source, const std::string& name,
                         std::string& error) = 0;
+    struct Upload {
+        std::string localPath;
+        std::FILE* source = nullptr;  // open at its start
+        std::string name;
+    };
+    // How many uploads uploadSeveral takes at once (the engine checks for a cancel between them).
+    virtual size_t uploadsAtOnce() const { return 1; }
+    // Uploads several files, one after the other, as upload() does each; `errors[i]` stays empty
+    // for each that went up. A destination that gains by sending several at once (a server far
+    // away) overrides it and uploadsAtOnce; the others keep these.
+    virtual void uploadSeveral(const std::vector<Upload>& files, std::vector<std::string>& errors)
+    {
+        errors.assign(files.size(), std::string());
+        for (size_t i = 0; i < files.size(); ++i) {
+            std::string& error = errors[i];
+            if (!upload(files[i].localPath, files[i].source, files[i].name, error) && error.empty())
+                error = "not uploaded";
+        }
+    }
+
     // Removes `name`, which an earlier publish wrote with `expected` content. A file already gone
     // counts as removed; so does one that has changed since, where the destination can tell:
     // it is somebody else's now and stays.

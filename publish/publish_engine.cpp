@@ -1,6 +1,8 @@
 #include "publish/publish_engine.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "generator/build_manifest.h"
 #include "generator/content_hash.h"
@@ -46,19 +48,25 @@ public:
         const PublishPlan& plan = result_.plan;
         PublishProgress progress{0, plan.uploads.size(), 0, plan.uploadBytes};
         observer_.progress(progress);
+        const size_t atOnce = std::max<size_t>(1, destination_.uploadsAtOnce());
         size_t sinceCheckpoint = 0;
-        for (size_t i = 0; i < plan.uploads.size(); ++i) {
-            const PlannedUpload& file = plan.uploads[i];
+        for (size_t i = 0; i < plan.uploads.size();) {
             if (observer_.cancelRequested()) {
                 result_.cancelled = true;
                 break;
             }
-            if (uploadOne(file)) ++sinceCheckpoint;
-            ++progress.filesDone;
-            progress.bytesDone += file.size;
+            // A group never spans two stages, so each stage ends with a checkpoint.
+            size_t end = i + 1;
+            while (end < plan.uploads.size() && end - i < atOnce && plan.uploads[end].stage == plan.uploads[i].stage)
+                ++end;
+            const size_t sent = uploadGroup(i, end);
+            sinceCheckpoint += sent;
+            for (; i < end; ++i) {
+                ++progress.filesDone;
+                progress.bytesDone += plan.uploads[i].size;
+            }
             observer_.progress(progress);
-            const bool last = i + 1 == plan.uploads.size();
-            const bool stageEnds = !last && plan.uploads[i + 1].stage != file.stage;
+            const bool stageEnds = i < plan.uploads.size() && plan.uploads[i].stage != plan.uploads[i - 1].stage;
             if (sinceCheckpoint > 0 && (stageEnds || sinceCheckpoint >= kCheckpointEvery)) {
                 // A lost checkpoint costs only uploads again; the final write reports failure.
                 std::string ignored;
@@ -116,37 +124,58 @@ private:
         return file;
     }
 
-    bool uploadOne(const PlannedUpload& planned)
+    // Uploads plan.uploads[first, end): the number that went up.
+    size_t uploadGroup(size_t first, size_t end)
     {
-        std::string error;
-        std::FILE* file = openLocal(planned.name, error);
-        if (!file) {
-            result_.failures.push_back({planned.name, error});
-            return false;
+        struct Hashed {
+            const PlannedUpload* planned;
+            RemoteFile content;
+        };
+        std::vector<IPublishDestination::Upload> files;
+        std::vector<Hashed> hashed;
+        for (size_t i = first; i < end; ++i) {
+            const PlannedUpload& planned = result_.plan.uploads[i];
+            std::string error;
+            std::FILE* file = openLocal(planned.name, error);
+            if (!file) {
+                result_.failures.push_back({planned.name, error});
+                continue;
+            }
+            // What goes up is recorded as it is now: a file changed since the build is known by
+            // its new content next time.
+            ContentHasher hasher;
+            uint64_t size = 0;
+            char buffer[1 << 16];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+                hasher.add(buffer, n);
+                size += n;
+            }
+            if (std::ferror(file)) {
+                std::fclose(file);
+                result_.failures.push_back({planned.name, "cannot read " + gallery_.pathOf(planned.name)});
+                continue;
+            }
+            std::rewind(file);
+            files.push_back({gallery_.pathOf(planned.name), file, planned.name});
+            hashed.push_back({&planned, {size, hasher.finish()}});
         }
-        // What goes up is recorded as it is now: a file changed since the build is known by its
-        // new content next time.
-        ContentHasher hasher;
-        uint64_t size = 0;
-        char buffer[1 << 16];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-            hasher.add(buffer, n);
-            size += n;
+        std::vector<std::string> errors;
+        if (!files.empty()) destination_.uploadSeveral(files, errors);
+        size_t sent = 0;
+        for (size_t k = 0; k < files.size(); ++k) {
+            std::fclose(files[k].source);
+            const std::string& name = hashed[k].planned->name;
+            if (k < errors.size() && !errors[k].empty()) {
+                result_.failures.push_back({name, errors[k]});
+                continue;
+            }
+            remote_.files[name] = hashed[k].content;
+            ++result_.uploaded;
+            result_.bytesUploaded += hashed[k].content.size;
+            ++sent;
         }
-        const bool readWhole = !std::ferror(file);
-        std::rewind(file);
-        const bool sent = readWhole && destination_.upload(gallery_.pathOf(planned.name), file, planned.name, error);
-        std::fclose(file);
-        if (!readWhole) error = "cannot read " + gallery_.pathOf(planned.name);
-        if (!sent) {
-            result_.failures.push_back({planned.name, error});
-            return false;
-        }
-        remote_.files[planned.name] = {size, hasher.finish()};
-        ++result_.uploaded;
-        result_.bytesUploaded += size;
-        return true;
+        return sent;
     }
 
     const FolderHandle& gallery_;

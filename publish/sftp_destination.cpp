@@ -174,7 +174,8 @@ bool SftpDestination::makeTemporaryFolder(std::string& error)
     return true;
 }
 
-bool SftpDestination::put(const std::string& localPath, const std::string& name, std::string& error)
+bool SftpDestination::putCommands(const std::string& localPath, const std::string& name,
+                                  std::vector<std::string>& lines, std::string& error) const
 {
     const std::string target = remotePath(name);
     const size_t slash = target.rfind('/');
@@ -188,20 +189,59 @@ bool SftpDestination::put(const std::string& localPath, const std::string& name,
         error = "the name holds a line break or another control character, which the sftp client cannot take";
         return false;
     }
-    if (!makeFolders(name, error)) return false;
-    std::vector<std::string> lines{"put " + *local + ' ' + *partArgument};
+    lines = {"put " + *local + ' ' + *partArgument};
     if (removeBeforeRename_) lines.push_back("-rm " + *targetArgument);
     lines.push_back("rename " + *partArgument + ' ' + *targetArgument);
+    return true;
+}
+
+bool SftpDestination::put(const std::string& localPath, const std::string& name, std::string& error)
+{
+    std::vector<std::string> lines;
+    if (!putCommands(localPath, name, lines, error) || !makeFolders(name, error)) return false;
     std::vector<std::string> output;
     if (run(lines, output, error)) return true;
     if (removeBeforeRename_ || error.find("rename") == std::string::npos) return false;
     // A server without posix-rename refuses to rename over a file: remove it just before. The
     // part is complete on the server by now.
-    std::string retryError;
-    if (!run({"-rm " + *targetArgument, "rename " + *partArgument + ' ' + *targetArgument}, output, retryError))
-        return false;
     removeBeforeRename_ = true;
-    return true;
+    const std::string target = *sftpArgument(remotePath(name));
+    std::string retryError;
+    if (run({"-rm " + target, lines.back()}, output, retryError)) return true;
+    removeBeforeRename_ = false;
+    return false;
+}
+
+void SftpDestination::uploadSeveral(const std::vector<Upload>& files, std::vector<std::string>& errors)
+{
+    errors.assign(files.size(), std::string());
+    for (size_t i = 0; i < files.size();) {
+        // The batches from file i on; one that cannot be written fails alone.
+        std::vector<std::vector<std::string>> batches;
+        std::vector<size_t> which;
+        for (size_t k = i; k < files.size(); ++k) {
+            std::vector<std::string> lines;
+            if (!putCommands(files[k].localPath, files[k].name, lines, errors[k]) ||
+                !makeFolders(files[k].name, errors[k]))
+                continue;
+            batches.push_back(std::move(lines));
+            which.push_back(k);
+        }
+        if (batches.empty()) return;
+        std::string error;
+        SftpSession* open = session(error);
+        const size_t done = open ? open->runEach(batches, error) : 0;
+        if (done == batches.size()) return;
+        // The client ended on this one; the next round opens the session again for the rest.
+        const size_t failed = which[done];
+        errors[failed] = error;
+        if (error.find("rename") != std::string::npos && !removeBeforeRename_) {
+            errors[failed].clear();
+            if (!put(files[failed].localPath, files[failed].name, errors[failed]) && errors[failed].empty())
+                errors[failed] = error;
+        }
+        i = failed + 1;
+    }
 }
 
 bool SftpDestination::writeManifest(std::string_view text, std::string& error)

@@ -29,6 +29,9 @@ public:
     bool writeManifest(std::string_view text, std::string& error) override;
     bool upload(const std::string& localPath, std::FILE* source, const std::string& name, std::string& error) override;
     bool remove(const std::string& name, const RemoteFile& expected, std::string& error) override;
+    // Several files at once in one session, so the client uploads the next while we wait.
+    size_t uploadsAtOnce() const override { return 16; }
+    void uploadSeveral(const std::vector<Upload>& files, std::vector<std::string>& errors) override;
 
     // Connects (when not yet connected) and checks the folder can be listed: "Test connection".
     bool check(std::string& error);
@@ -46,6 +49,9 @@ private:
     // The local folder the publish record passes through on its way up or down.
     bool makeTemporaryFolder(std::string& error);
     bool put(const std::string& localPath, const std::string& name, std::string& error);
+    // The commands that put `localPath` under `name` (a temporary name, then renamed over).
+    bool putCommands(const std::string& localPath, const std::string& name, std::vector<std::string>& lines,
+                     std::string& error) const;
 
     std::string shown_;
     SftpAddress address_;

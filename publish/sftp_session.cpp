@@ -62,14 +62,9 @@ std::unique_ptr<SftpSession> SftpSession::connect(const SftpAddress& address, co
     return session;
 }
 
-bool SftpSession::run(const std::vector<std::string>& lines, std::vector<std::string>& output, std::string& error)
+bool SftpSession::batchText(const std::vector<std::string>& lines, unsigned mark, std::string& text,
+                            std::string& error) const
 {
-    output.clear();
-    if (ended_) {
-        error = "the connection to " + host_ + " has ended";
-        return false;
-    }
-    std::string text;
     for (const std::string& line : lines) {
         if (line.size() > kLongestSftpLine) {
             error = "a path is too long for the sftp client's command line";
@@ -78,11 +73,47 @@ bool SftpSession::run(const std::vector<std::string>& lines, std::vector<std::st
         text += line;
         text += '\n';
     }
-    const unsigned mark = ++marks_;
     text += kMark + std::to_string(mark) + '\n';
+    return true;
+}
+
+bool SftpSession::run(const std::vector<std::string>& lines, std::vector<std::string>& output, std::string& error)
+{
+    output.clear();
+    if (ended_) {
+        error = "the connection to " + host_ + " has ended";
+        return false;
+    }
+    std::string text;
+    const unsigned mark = ++marks_;
+    if (!batchText(lines, mark, text, error)) return false;
     // A client that has gone is found by reading what it said last.
     client_->send(text);
     return awaitMark(mark, output, error);
+}
+
+size_t SftpSession::runEach(const std::vector<std::vector<std::string>>& batches, std::string& error)
+{
+    if (ended_) {
+        error = "the connection to " + host_ + " has ended";
+        return 0;
+    }
+    std::string text;
+    const unsigned first = marks_ + 1;
+    for (const std::vector<std::string>& lines : batches) {
+        const size_t before = text.size();
+        if (!batchText(lines, ++marks_, text, error)) {
+            // Only the batches before the one too long are sent.
+            text.resize(before);
+            --marks_;
+            break;
+        }
+    }
+    client_->send(text);
+    std::vector<std::string> output;
+    for (unsigned mark = first; mark <= marks_; ++mark)
+        if (!awaitMark(mark, output, error)) return mark - first;
+    return marks_ + 1 - first;
 }
 
 bool SftpSession::awaitMark(unsigned mark, std::vector<std::string>& output, std::string& error)

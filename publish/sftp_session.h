@@ -34,10 +34,17 @@ public:
     // says which and why, and the session is over). `output` gets what the commands printed,
     // without the client's echo of them.
     bool run(const std::vector<std::string>& lines, std::vector<std::string>& output, std::string& error);
+    // Sends every batch at once, each followed by its mark, and reads the client's progress
+    // through them: the client works through the next while we wait. Returns how many batches
+    // were carried out; fewer than all when the client ended on one (the one at that index; its
+    // reason in `error`).
+    size_t runEach(const std::vector<std::vector<std::string>>& batches, std::string& error);
     bool ended() const { return ended_; }
 
 private:
     SftpSession(std::unique_ptr<ClientProcess> client, std::string host);
+    // The lines of a batch with its mark, or false when a line is too long for the client.
+    bool batchText(const std::vector<std::string>& lines, unsigned mark, std::string& text, std::string& error) const;
     // Reads up to the echo of the mark numbered `mark`.
     bool awaitMark(unsigned mark, std::vector<std::string>& output, std::string& error);
 

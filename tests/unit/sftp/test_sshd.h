@@ -80,8 +80,9 @@ inline std::string readText(const std::filesystem::path& path)
 
 class TestSshd {
 public:
-    // Empty when the server could not be started (why is in `problem`).
-    explicit TestSshd(const std::filesystem::path& folder) : folder_(folder)
+    // Empty when the server could not be started (why is in `problem`). Without `passphrase`,
+    // the client's key opens without asking.
+    explicit TestSshd(const std::filesystem::path& folder, bool passphrase = true) : folder_(folder)
     {
         if (access(kSshd, X_OK) != 0) {
             problem = "the OpenSSH server (Debian package openssh-server) is not installed";
@@ -90,7 +91,7 @@ public:
         std::filesystem::create_directories(folder_);
         const std::string host = (folder_ / "host_key").string(), user = (folder_ / "user_key").string();
         if (runProgram({"ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", host}) != 0 ||
-            runProgram({"ssh-keygen", "-q", "-t", "ed25519", "-N", kPassphrase, "-f", user}) != 0) {
+            runProgram({"ssh-keygen", "-q", "-t", "ed25519", "-N", passphrase ? kPassphrase : "", "-f", user}) != 0) {
             problem = "ssh-keygen could not make the test's keys";
             return;
         }
