@@ -136,38 +136,43 @@ bool hashFile(const std::string& path, uint64_t& hash)
 // The sizes a picture is made in, and which output is which.
 struct SizePlan {
     std::vector<PictureStreamOutput> sizes;
+    int photo = 0;
     int thumb = 0;        // the photo itself when no smaller thumbnail is needed
     int densePhoto = -1;  // -1: none
     int denseThumb = -1;  // -1: none; the dense photo's bytes when the thumbnail is the photo
 };
 
 // The photo fitted into the box, the thumbnail from the photo (none when it would be the photo
-// itself), and with `dense` each of them twice as large where the source holds it: the dense
-// photo from the source, the dense thumbnail from the dense photo (or the source).
+// itself), and with `dense` each of them twice as large where the source holds it. The dense
+// photo is then made from the source and the photo from it, rather than both from the source:
+// the source's rows go through one resampler instead of two, which is most of what a picture
+// costs beyond its decode.
 SizePlan planSizes(uint32_t width, uint32_t height, const PictureShape& shape)
 {
     SizePlan plan;
     const uint32_t sourceWidth = width;
     const uint32_t sourceHeight = height;
     fitIntoBox(width, height, shape.box);
-    plan.sizes.push_back({width, height, -1});
     const uint32_t photoWidth = width;
     const uint32_t photoHeight = height;
+    const auto add = [&plan](uint32_t w, uint32_t h, int from) {
+        plan.sizes.push_back({w, h, from});
+        return static_cast<int>(plan.sizes.size()) - 1;
+    };
+    if (shape.dense && doubleFits(photoWidth, photoHeight, sourceWidth, sourceHeight)) {
+        plan.densePhoto = add(photoWidth * 2, photoHeight * 2, -1);
+        plan.photo = add(photoWidth, photoHeight, plan.densePhoto);
+    } else {
+        plan.photo = add(photoWidth, photoHeight, -1);
+    }
+    plan.thumb = plan.photo;
     fitToThumbWidth(width, height, shape.thumbWidth);
-    if (width != photoWidth) {
-        plan.thumb = 1;
-        plan.sizes.push_back({width, height, 0});
-    }
+    if (width != photoWidth) plan.thumb = add(width, height, plan.photo);
     if (!shape.dense) return plan;
-    if (doubleFits(photoWidth, photoHeight, sourceWidth, sourceHeight)) {
-        plan.densePhoto = static_cast<int>(plan.sizes.size());
-        plan.sizes.push_back({photoWidth * 2, photoHeight * 2, -1});
-    }
-    if (plan.thumb == 0) {
+    if (plan.thumb == plan.photo) {
         plan.denseThumb = plan.densePhoto;
     } else if (doubleFits(width, height, sourceWidth, sourceHeight)) {
-        plan.denseThumb = static_cast<int>(plan.sizes.size());
-        plan.sizes.push_back({width * 2, height * 2, plan.densePhoto});
+        plan.denseThumb = add(width * 2, height * 2, plan.densePhoto);
     }
     return plan;
 }
@@ -175,8 +180,8 @@ SizePlan planSizes(uint32_t width, uint32_t height, const PictureShape& shape)
 PictureLook lookOf(const SizePlan& plan, const std::vector<uint8_t>& thumbBytes)
 {
     PictureLook look;
-    look.photoWidth = plan.sizes[0].width;
-    look.photoHeight = plan.sizes[0].height;
+    look.photoWidth = plan.sizes[static_cast<size_t>(plan.photo)].width;
+    look.photoHeight = plan.sizes[static_cast<size_t>(plan.photo)].height;
     look.thumbWidth = plan.sizes[static_cast<size_t>(plan.thumb)].width;
     look.thumbHeight = plan.sizes[static_cast<size_t>(plan.thumb)].height;
     look.colour = averageColour(thumbBytes);
@@ -226,7 +231,7 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
     request.plan = [&](uint32_t width, uint32_t height) {
         plan = planSizes(width, height, shape);
         // A photo that is its own thumbnail is needed in memory anyway.
-        if (plan.thumb != 0 && photoSink) plan.sizes[0].sink = &*photoSink;
+        if (plan.thumb != plan.photo && photoSink) plan.sizes[static_cast<size_t>(plan.photo)].sink = &*photoSink;
         return plan.sizes;
     };
 
@@ -262,12 +267,13 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
             want = gate.wanted != 0 ? gate.wanted : std::max(reservation.held(), budget.total()) + 1;
             continue;
         }
-        if (sizes[0].empty() && photoFile) {
+        std::vector<uint8_t>& photo = sizes[static_cast<size_t>(plan.photo)];
+        if (photo.empty() && photoFile) {
             out.photoFile = std::move(photoFile);
         } else {
-            out.photoBytes = std::move(sizes[0]);
+            out.photoBytes = std::move(photo);
         }
-        out.thumbBytes = plan.thumb != 0 ? std::move(sizes[static_cast<size_t>(plan.thumb)]) : out.photoBytes;
+        out.thumbBytes = plan.thumb != plan.photo ? std::move(sizes[static_cast<size_t>(plan.thumb)]) : out.photoBytes;
         out.kind = PictureOutcome::Kind::Made;
         out.fingerprint = {job.source, source.size, source.modified, hash, shapeText, job.thumbName, {}};
         if (shape.dense) {
