@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/silent_observer.h"
 #include "generator/site_builder.h"
 #include "support/row_picture_writers.h"
 
@@ -83,15 +84,6 @@ Run inChild(const std::function<bool()>& body)
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
 }
-
-class Silent final : public IBuildObserver {
-public:
-    void progress(int, int) override {}
-    void warning(const std::string& text) override { std::fprintf(stderr, "warning: %s\n", text.c_str()); }
-    bool cancelRequested() override { return false; }
-    bool askViewGallery(const std::string&, const std::string&) override { return false; }
-    void openGallery(const std::string&) override {}
-};
 
 Run build(const std::vector<std::string>& pictures, const std::filesystem::path& out, int32_t photoSize, unsigned jobs)
 {
