@@ -1,6 +1,7 @@
 #include "generator/site_pages.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "generator/page_meta.h"
 #include "generator/theme_files.h"
@@ -71,6 +72,27 @@ std::string sharpPictureCell(const AlbumPage& page, size_t number, const Image& 
 size_t gridRows(const GallerySettings& s) { return static_cast<size_t>(int32_t{s.rows}); }
 size_t gridColumns(const GallerySettings& s) { return static_cast<size_t>(int32_t{s.columns}); }
 
+// The grid of the page: rows x columns cells, filled in order with the page's pictures by `cell`
+// (the picture's index in the album, from 0, and whether it is in the first row).
+std::string gridOf(const AlbumPage& page, const std::function<std::string(size_t, bool)>& cell)
+{
+    const size_t rows = gridRows(*page.settings);
+    const size_t columns = gridColumns(*page.settings);
+    size_t index = (page.page - 1) * rows * columns;  // m: the page's first picture, from 0
+    std::string out = "<table width=\"100%\">";
+    for (size_t r = 0; r < rows; ++r) {
+        out += "<tr>";
+        for (size_t c = 0; c < columns; ++c) {
+            out += "\t\t\t\t<td align=\"center\">";
+            if (index < page.images.size()) out += cell(index++, r == 0);
+            out += "</td>";
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>";
+    return out;
+}
+
 }  // namespace
 
 std::string albumPageName(size_t album, size_t page) { return numbered("index-", album, page, ".html"); }
@@ -126,47 +148,15 @@ std::string creditLine()
 
 std::string pictureGrid(const AlbumPage& page)
 {
-    const size_t rows = gridRows(*page.settings);
-    const size_t columns = gridColumns(*page.settings);
-    size_t index = (page.page - 1) * rows * columns;  // m: the page's first picture, from 0
-    std::string out = "<table width=\"100%\">";
-    for (size_t r = 0; r < rows; ++r) {
-        out += "<tr>";
-        for (size_t c = 0; c < columns; ++c) {
-            out += "\t\t\t\t<td align=\"center\">";
-            if (index < page.images.size()) {
-                out += pictureCell(page, index + 1, *page.images[index]);
-                ++index;
-            }
-            out += "</td>";
-        }
-        out += "</tr>\n";
-    }
-    out += "</table>";
-    return out;
+    return gridOf(page, [&page](size_t index, bool) { return pictureCell(page, index + 1, *page.images[index]); });
 }
 
 std::string sharpPictureGrid(const AlbumPage& page)
 {
-    const size_t rows = gridRows(*page.settings);
-    const size_t columns = gridColumns(*page.settings);
-    size_t index = (page.page - 1) * rows * columns;
-    std::string out = "<table width=\"100%\">";
-    for (size_t r = 0; r < rows; ++r) {
-        out += "<tr>";
-        for (size_t c = 0; c < columns; ++c) {
-            out += "\t\t\t\t<td align=\"center\">";
-            if (index < page.images.size()) {
-                const PictureLook* look = index < page.looks.size() ? &page.looks[index] : nullptr;
-                out += sharpPictureCell(page, index + 1, *page.images[index], look, r == 0);
-                ++index;
-            }
-            out += "</td>";
-        }
-        out += "</tr>\n";
-    }
-    out += "</table>";
-    return out;
+    return gridOf(page, [&page](size_t index, bool firstRow) {
+        const PictureLook* look = index < page.looks.size() ? &page.looks[index] : nullptr;
+        return sharpPictureCell(page, index + 1, *page.images[index], look, firstRow);
+    });
 }
 
 std::string photoElement(const PicturePage& page)

@@ -145,13 +145,23 @@ std::vector<std::string> ListThemes(const std::string& templateRoot)
 
 std::vector<std::string> ListThemes() { return ListThemes(defaultTemplateRoot()); }
 
-std::string LoadPageTemplate(const GallerySettings& gallery, const std::string& templateRoot)
+namespace {
+
+// A page template of the gallery's theme with the gallery's title and description filled.
+std::string loadPageTemplate(const GallerySettings& gallery, const std::string& templateRoot, const char* name)
 {
-    std::string text = ReadTextFile(joinPath(themeFolder(templateRoot, gallery.themeName), kPageTemplateName));
+    std::string text = ReadTextFile(joinPath(themeFolder(templateRoot, gallery.themeName), name));
     if (text.empty()) return text;
     ReplaceAll(text, "%GALLERYTITLE%", gallery.galleryTitle);
     ReplaceAll(text, "%GALLERYDESCRIPTION%", gallery.galleryDescription);
     return text;
+}
+
+}  // namespace
+
+std::string LoadPageTemplate(const GallerySettings& gallery, const std::string& templateRoot)
+{
+    return loadPageTemplate(gallery, templateRoot, kPageTemplateName);
 }
 
 std::string LoadPageTemplate(const GallerySettings& gallery)
@@ -161,11 +171,7 @@ std::string LoadPageTemplate(const GallerySettings& gallery)
 
 std::string LoadPicturePageTemplate(const GallerySettings& gallery, const std::string& templateRoot)
 {
-    std::string text = ReadTextFile(joinPath(themeFolder(templateRoot, gallery.themeName), kPicturePageTemplateName));
-    if (text.empty()) return text;
-    ReplaceAll(text, "%GALLERYTITLE%", gallery.galleryTitle);
-    ReplaceAll(text, "%GALLERYDESCRIPTION%", gallery.galleryDescription);
-    return text;
+    return loadPageTemplate(gallery, templateRoot, kPicturePageTemplateName);
 }
 
 bool themeUses(const std::string& templateRoot, const std::string& themeName, std::string_view key)
