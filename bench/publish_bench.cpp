@@ -46,15 +46,18 @@ public:
         std::ofstream(folder_ / name, std::ios::binary | std::ios::trunc) << bytes;
         manifest_.files[name] = {bytes.size(), contentHash(bytes.data(), bytes.size())};
     }
-    void commit() { std::ofstream(folder_ / kManifestName, std::ios::binary | std::ios::trunc) << manifestText(manifest_); }
+    void commit()
+    {
+        std::ofstream(folder_ / kManifestName, std::ios::binary | std::ios::trunc) << manifestText(manifest_);
+    }
 
     // The album pages of album `album` with its caption.
     void albumPages(int album, int pictures, const std::string& caption)
     {
         const int first = album * kPerPage * 2;
         for (int page = 0; page < 2; ++page) {
-            std::string text = "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head><body><h1>" + caption +
-                               "</h1>";
+            std::string text =
+                "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head><body><h1>" + caption + "</h1>";
             for (int k = first + page * kPerPage; k < std::min(pictures, first + (page + 1) * kPerPage); ++k)
                 text += "<a href=\"image-" + std::to_string(k) + ".html\"><img src=\"thumbs/thumb-" +
                         std::to_string(k) + ".jpg\"></a>";
@@ -133,7 +136,8 @@ int main(int argc, char** argv)
     for (int album = 0; album < albums; ++album) gallery.albumPages(album, pictures, "Album " + std::to_string(album));
     gallery.write("index.html", "<html><body>the albums</body></html>");
     gallery.write("style.css", std::string(8000, ' '));
-    for (const char* image : {"next.gif", "prev.gif", "up.gif"}) gallery.write(std::string("images/") + image, bytes(900));
+    for (const char* image : {"next.gif", "prev.gif", "up.gif"})
+        gallery.write(std::string("images/") + image, bytes(900));
     gallery.commit();
 
     const std::string ssh = "ssh -F " + quoted(server.sshConfig()) + " -p " + std::to_string(server.port);

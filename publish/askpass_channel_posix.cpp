@@ -74,8 +74,13 @@ void forget(std::string& secret)
 class PosixAskpassChannel final : public AskpassChannel {
 public:
     PosixAskpassChannel(IAskpassAnswerer& answerer, std::string folder, std::string path, int listener, int wake[2])
-        : answerer_(answerer), folder_(std::move(folder)), path_(std::move(path)), listener_(listener),
-          wakeRead_(wake[0]), wakeWrite_(wake[1]), thread_([this] { serve(); })
+        : answerer_(answerer),
+          folder_(std::move(folder)),
+          path_(std::move(path)),
+          listener_(listener),
+          wakeRead_(wake[0]),
+          wakeWrite_(wake[1]),
+          thread_([this] { serve(); })
     {
     }
     ~PosixAskpassChannel() override
@@ -180,7 +185,8 @@ int answerAskpassPrompt(const std::string& channel, const std::string& prompt)
     close(fd);
     if (!asked) return 1;
     answer += '\n';
-    const bool printed = std::fwrite(answer.data(), 1, answer.size(), stdout) == answer.size() && std::fflush(stdout) == 0;
+    const bool printed =
+        std::fwrite(answer.data(), 1, answer.size(), stdout) == answer.size() && std::fflush(stdout) == 0;
     forget(answer);
     return printed ? 0 : 1;
 }

@@ -72,8 +72,8 @@ public:
     {
         stopping_ = true;
         // Wakes the wait for a client by being one.
-        HANDLE wake = CreateFileW(utf8ToWide(name_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
+        HANDLE wake =
+            CreateFileW(utf8ToWide(name_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (wake != INVALID_HANDLE_VALUE) CloseHandle(wake);
         thread_.join();
     }
@@ -86,9 +86,9 @@ private:
         while (!stopping_) {
             // Only this machine's processes; the pipe's default security admits only this user
             // (and the system) to write.
-            HANDLE pipe = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX,
-                                           PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0,
-                                           nullptr);
+            HANDLE pipe =
+                CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX,
+                                 PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0, nullptr);
             if (pipe == INVALID_HANDLE_VALUE) return;
             const bool connected = ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
             if (connected && !stopping_) answerOne(pipe);
@@ -127,8 +127,8 @@ std::unique_ptr<AskpassChannel> AskpassChannel::open(IAskpassAnswerer& answerer,
 
 int answerAskpassPrompt(const std::string& channel, const std::string& prompt)
 {
-    HANDLE pipe = CreateFileW(utf8ToWide(channel).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE pipe =
+        CreateFileW(utf8ToWide(channel).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (pipe == INVALID_HANDLE_VALUE) return 1;
     char answered = 0;
     std::string answer;
@@ -137,7 +137,8 @@ int answerAskpassPrompt(const std::string& channel, const std::string& prompt)
     CloseHandle(pipe);
     if (!asked) return 1;
     answer += '\n';
-    const bool printed = std::fwrite(answer.data(), 1, answer.size(), stdout) == answer.size() && std::fflush(stdout) == 0;
+    const bool printed =
+        std::fwrite(answer.data(), 1, answer.size(), stdout) == answer.size() && std::fflush(stdout) == 0;
     forget(answer);
     return printed ? 0 : 1;
 }

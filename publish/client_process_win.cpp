@@ -21,8 +21,10 @@ void appendQuoted(std::wstring& line, const std::wstring& argument)
             ++backslashes;
             continue;
         }
-        if (c == L'"') line.append(backslashes * 2 + 1, L'\\');
-        else line.append(backslashes, L'\\');
+        if (c == L'"')
+            line.append(backslashes * 2 + 1, L'\\');
+        else
+            line.append(backslashes, L'\\');
         backslashes = 0;
         line += c;
     }
@@ -161,9 +163,9 @@ std::unique_ptr<ClientProcess> ClientProcess::start(const ClientCommand& command
     startup.hStdError = outputWrite;
     PROCESS_INFORMATION info{};
     const std::wstring program = utf8ToWide(command.program);
-    const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr,
-                                        &startup, &info);
+    const BOOL started =
+        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &info);
     const DWORD failure = GetLastError();
     CloseHandle(inputRead);
     CloseHandle(outputWrite);

@@ -58,6 +58,10 @@ public:
         }
     }
 
+    // True once the destination cannot be reached any more in this publish (the server refused
+    // a new connection): the engine stops trying file after file.
+    virtual bool unreachable() const { return false; }
+
     // Removes `name`, which an earlier publish wrote with `expected` content. A file already gone
     // counts as removed; so does one that has changed since, where the destination can tell:
     // it is somebody else's now and stays.

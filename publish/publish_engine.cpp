@@ -66,6 +66,17 @@ public:
                 progress.bytesDone += plan.uploads[i].size;
             }
             observer_.progress(progress);
+            if (destination_.unreachable() && i < plan.uploads.size()) {
+                // One line for the rest rather than the same reason once for every file.
+                const std::string reason =
+                    result_.failures.empty() ? "the destination cannot be reached" : result_.failures.back().reason;
+                const size_t rest = plan.uploads.size() - i;
+                // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "(" + std::string.
+                std::string rows("(");
+                rows.append(std::to_string(rest)).append(rest == 1 ? " more file)" : " more files)");
+                result_.failures.push_back({rows, "not sent: " + reason});
+                break;
+            }
             const bool stageEnds = i < plan.uploads.size() && plan.uploads[i].stage != plan.uploads[i - 1].stage;
             if (sinceCheckpoint > 0 && (stageEnds || sinceCheckpoint >= kCheckpointEvery)) {
                 // A lost checkpoint costs only uploads again; the final write reports failure.

@@ -10,7 +10,10 @@
 
 namespace {
 
-std::filesystem::path fsPath(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+std::filesystem::path fsPath(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // A local path as the client takes it: Windows' client reads '/' as well as '\', and '/' needs
 // no escaping.
@@ -85,8 +88,7 @@ std::string SftpDestination::remotePath(const std::string& name) const
     return address_.path.ends_with('/') ? address_.path + name : address_.path + '/' + name;
 }
 
-bool SftpDestination::run(const std::vector<std::string>& lines, std::vector<std::string>& output,
-                          std::string& error)
+bool SftpDestination::run(const std::vector<std::string>& lines, std::vector<std::string>& output, std::string& error)
 {
     SftpSession* open = session(error);
     return open && open->run(lines, output, error);
@@ -164,7 +166,8 @@ bool SftpDestination::makeTemporaryFolder(std::string& error)
     std::error_code failure;
     const std::filesystem::path base = std::filesystem::temp_directory_path(failure);
     std::random_device random;
-    const std::filesystem::path folder = base / ("fotoloom-sftp-" + std::to_string(random()) + std::to_string(random()));
+    const std::filesystem::path folder =
+        base / ("fotoloom-sftp-" + std::to_string(random()) + std::to_string(random()));
     if (failure || !std::filesystem::create_directory(folder, failure)) {
         error = "cannot make a temporary folder for the publish record";
         return false;

@@ -33,6 +33,8 @@ public:
     size_t uploadsAtOnce() const override { return 16; }
     void uploadSeveral(const std::vector<Upload>& files, std::vector<std::string>& errors) override;
 
+    bool unreachable() const override { return !connectError_.empty(); }
+
     // Connects (when not yet connected) and checks the folder can be listed: "Test connection".
     bool check(std::string& error);
 

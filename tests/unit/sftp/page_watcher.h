@@ -51,8 +51,7 @@ inline std::vector<std::string> brokenLinks(const std::filesystem::path& site)
         if (page.empty()) continue;  // renamed away between the listing and the reading
         for (const std::string& link : linksOf(page)) {
             if (std::filesystem::exists(site / link)) continue;
-            if (pageText(entry.path()) == page)
-                broken.push_back(entry.path().filename().string() + " -> " + link);
+            if (pageText(entry.path()) == page) broken.push_back(entry.path().filename().string() + " -> " + link);
         }
     }
     return broken;
@@ -103,8 +102,10 @@ public:
             const size_t end = text.find('\n', at);
             const std::string line = text.substr(at, end - at);
             at = end == std::string::npos ? text.size() : end + 1;
-            if (line.starts_with("looked ")) looks = std::stoul(line.substr(7));
-            else broken.push_back(line);
+            if (line.starts_with("looked "))
+                looks = std::stoul(line.substr(7));
+            else
+                broken.push_back(line);
         }
         return broken;
     }

@@ -112,8 +112,8 @@ public:
                                               "  PasswordAuthentication no\n  LogLevel ERROR\n");
         trustHostKey(true);
         const std::string log = (folder_ / "sshd.log").string();
-        std::vector<std::string> arguments{kSshd, "-D", "-f", (folder_ / "sshd_config").string(), "-p",
-                                           std::to_string(port), "-E", log};
+        std::vector<std::string> arguments{
+            kSshd, "-D", "-f", (folder_ / "sshd_config").string(), "-p", std::to_string(port), "-E", log};
         std::vector<char*> argv;
         for (std::string& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
