@@ -218,3 +218,21 @@ TEST(SharpPictures, DenseFileNamesSitBesideTheirFiles)
     EXPECT_EQ(denseFileName("photos/image-1-12.jpg"), "photos/image-1-12@2x.jpg");
     EXPECT_EQ(denseFileName("thumbs/thumb-3-1.jpg"), "thumbs/thumb-3-1@2x.jpg");
 }
+
+TEST(SharpPictures, ACancelledBuildKeepsItsDenseFilesListedSoTheNextBuildCleansUp)
+{
+    ScratchFolder scratch;
+    SharpGallery g(scratch);
+    RecordingObserver observer;
+    observer.cancelAtCheck = 1;  // after the first picture
+    ASSERT_EQ(g.build(observer).outcome, BuildOutcome::Cancelled);
+    EXPECT_TRUE(fileExists(g.file("photos/image-1-1@2x.jpg")));
+    EXPECT_FALSE(fileExists(g.file("thumbs/thumb-1-2@2x.jpg")));  // never started
+
+    // The theme no longer asks for them: the files the cancelled build wrote go.
+    g.doc.themeName = "plain";
+    ASSERT_EQ(g.build().outcome, BuildOutcome::Completed);
+    EXPECT_FALSE(fileExists(g.file("photos/image-1-1@2x.jpg")));
+    EXPECT_FALSE(fileExists(g.file("thumbs/thumb-1-1@2x.jpg")));
+    EXPECT_TRUE(fileExists(g.file("photos/image-1-1.jpg")));
+}
