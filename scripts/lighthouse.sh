@@ -7,8 +7,10 @@
 # With --check it is a test: accessibility, best practices and SEO must score 100 and performance
 # at least 95 on every page, else it ends with status 1. Audits about the web server rather than
 # the pages (cache lifetime, text compression) are reported, never failed. A page whose
-# performance falls short is measured once more and the better run counts: the score moves with
-# the load of the machine.
+# performance falls short is measured once more with Lighthouse's CPU slowdown (4 x, meant for a
+# fast desktop) scaled down to the speed Lighthouse measured on this machine in the first run
+# (its benchmark index; 4 x at 1500 and above): on a busy shared machine the blocking time
+# otherwise measures the load, not the pages.
 # Lighthouse 12.2.3 comes from npm: scripts/setup.sh installs it into build/tools/lighthouse;
 # when it is not there, it is installed into BUILD_DIR/lighthouse on the first run.
 set -euo pipefail
@@ -46,10 +48,11 @@ for theme in classic darkroom minimal; do
   for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; done
   for page in index-1-1.html image-1-1.html; do
     report="$work/$theme-${page%.html}.json"
+    slowdown=()
     for attempt in 1 2; do
       CHROME_PATH=$(command -v chromium) "$lighthouse" "http://127.0.0.1:$port/$page" --quiet \
         --chrome-flags="--headless=new --no-sandbox" --output=json --output-path="$report" \
-        --only-categories=performance,accessibility,best-practices,seo
+        --only-categories=performance,accessibility,best-practices,seo "${slowdown[@]}"
       verdict=0
       python3 - "$report" "$theme/$page" "$check" <<'PY' || verdict=$?
 import json, sys
@@ -72,7 +75,14 @@ if check:
         print(f"    performance {scores['performance']} < 95")
         sys.exit(2)
 PY
-      [[ $verdict -eq 2 && $attempt -eq 1 ]] && { echo "    measured again"; continue; }
+      if [[ $verdict -eq 2 && $attempt -eq 1 ]]; then
+        factor=$(python3 -c 'import json, sys
+index = json.load(open(sys.argv[1]))["environment"]["benchmarkIndex"]
+print(round(min(4.0, max(1.0, 4.0 * index / 1500)), 2))' "$report")
+        slowdown=(--throttling.cpuSlowdownMultiplier="$factor")
+        echo "    measured again, CPU slowdown $factor x for this machine"
+        continue
+      fi
       [[ $verdict -ne 0 ]] && failed=1
       break
     done
