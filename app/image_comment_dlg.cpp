@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "app/thumbnail_source.h"
 #include "gallery/thumbnail_cache.h"
 #include "picture/picture.h"
+#include "picture/picture_shown.h"
 #include "resources/resource.h"
 #include "winui/text.h"
 
@@ -74,19 +76,28 @@ void CImageCommentDlg::showPicture()
     if (key && sharedThumbnailCache().find(*key, picture)) {
         size = SIZE{static_cast<LONG>(picture.GetWidth()), static_cast<LONG>(picture.GetHeight())};
     } else {
+        // Decoded by rows straight to the preview's size, so a large photo is never held whole.
         PictureSizeHint hint =
             PictureSizeHint::fitInto(static_cast<uint32_t>(std::max(clientWidth - kSideMargin, 1)), kMaxPreviewHeight);
-        if (image_.rotation % 180 != 0) hint = hint.swapped();
-        if (!picture.Load(image_.path, 0, hint) ||
-            (image_.rotation != 0 && !picture.Rotate(static_cast<float>(image_.rotation)))) {
+        const int turns = ((image_.rotation % 360) + 360) % 360 / 90;
+        if (turns % 2 != 0) hint = hint.swapped();
+        std::vector<CPicture> made;
+        const ShownResult result = loadShownPictures(
+            image_.path, hint,
+            [&](uint32_t w, uint32_t h) {
+                const bool sideways = turns % 2 != 0;
+                size = commentPreviewSize(sideways ? h : w, sideways ? w : h, clientWidth);
+                std::vector<ShownSize> sizes;
+                if (size.cx > 0 && size.cy > 0)
+                    sizes.push_back({static_cast<uint32_t>(size.cx), static_cast<uint32_t>(size.cy), turns});
+                return sizes;
+            },
+            made);
+        if (result != ShownResult::Made || made.empty()) {
             ShowWindow(control, SW_HIDE);
             return;
         }
-        size = commentPreviewSize(picture.GetWidth(), picture.GetHeight(), clientWidth);
-        if (size.cx <= 0 || !picture.Resample2(static_cast<uint32_t>(size.cx), static_cast<uint32_t>(size.cy))) {
-            ShowWindow(control, SW_HIDE);
-            return;
-        }
+        picture = std::move(made[0]);
         if (key) sharedThumbnailCache().store(*key, picture);
     }
     shown_.reset(picture.MakeBitmap());

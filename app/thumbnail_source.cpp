@@ -10,6 +10,7 @@
 #include "gallery/thumbnail_cache.h"
 #include "picture/format_code.h"
 #include "picture/picture.h"
+#include "picture/picture_shown.h"
 #include "winui/text.h"
 
 namespace {
@@ -62,26 +63,40 @@ CellSource cellPictureOf(const Image& image, ThumbnailCache* cache, CPicture& fi
         }
     }
 
-    // Decode no larger than the cell needs; the hint is in the picture's own orientation. A
-    // turned picture is also kept unturned, for its next rotation, so it is decoded to fit either way.
+    // Decode no larger than the cell needs, by rows, straight to the cell's size: a large photo is
+    // never held whole. The hint is in the picture's own orientation. A turned picture is also
+    // kept unturned, for its next rotation, so it is decoded to fit either way.
     const auto width = static_cast<uint32_t>(cell.width);
     const auto height = static_cast<uint32_t>(cell.height);
     PictureSizeHint hint = PictureSizeHint::fitInto(width, height);
     if (rotation % 180 != 0) hint = hint.swapped();
     if (unturned) hint = PictureSizeHint::fitInto(std::max(width, height), std::max(width, height));
-    CPicture picture;
-    if (!picture.Load(image.path, code, hint)) return CellSource::None;
-    if (unturned) {
-        CPicture plain = picture;
-        if (fitToCell(plain, cell)) cache->store(*unturned, plain);
-    }
-    if (rotation != 0 && !picture.Rotate(static_cast<float>(rotation))) return CellSource::None;
-    if (!fitToCell(picture, cell)) {
+    const int turns = rotation / 90;
+    bool keepUnturned = false;
+    std::vector<CPicture> made;
+    const ShownResult result = loadShownPictures(
+        image.path, hint,
+        [&](uint32_t w, uint32_t h) {
+            std::vector<ShownSize> sizes;
+            const bool sideways = turns % 2 != 0;
+            const CellPlacement shownAt = placeInCell(sideways ? h : w, sideways ? w : h, cell);
+            if (shownAt.width <= 0 || shownAt.height <= 0) return sizes;  // too thin to show
+            sizes.push_back({static_cast<uint32_t>(shownAt.width), static_cast<uint32_t>(shownAt.height), turns});
+            const CellPlacement plainAt = placeInCell(w, h, cell);
+            keepUnturned = unturned && plainAt.width > 0 && plainAt.height > 0;
+            if (keepUnturned)
+                sizes.push_back({static_cast<uint32_t>(plainAt.width), static_cast<uint32_t>(plainAt.height), 0});
+            return sizes;
+        },
+        made);
+    if (result == ShownResult::NothingToShow) {
         fitted.Destroy();
         return CellSource::Decoded;
     }
-    if (shown) cache->store(*shown, picture);
-    fitted = std::move(picture);
+    if (result != ShownResult::Made || made.empty()) return CellSource::None;
+    if (keepUnturned && made.size() > 1) cache->store(*unturned, made[1]);
+    if (shown) cache->store(*shown, made[0]);
+    fitted = std::move(made[0]);
     return CellSource::Decoded;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Where the picture of a thumbnail cell comes from: the thumbnail cache when it has the picture
 // as shown, else the cached unturned picture turned (a rotation needs no decode), else the file
-// itself, decoded at a reduced scale, fitted and put in the cache for next time. Used by the
-// thumbnail worker's helpers and by the remake of one cell after a rotation; safe on any thread.
+// itself, decoded by rows straight to the size of the cell (never held whole), and put in the
+// cache for next time. Used by the thumbnail worker's helpers and by the remake of one cell after
+// a rotation; safe on any thread.
 
 #include <windows.h>
 

@@ -1,15 +1,9 @@
-// The row interfaces of the picture code on Windows. WIC's decoders are asked for the whole
-// picture (platformDecode), and the JPEG encoder gathers its rows and hands them to WIC's frame
-// encoder at the end.
+// The JPEG encoder fed by rows on Windows: it gathers its rows and hands them to WIC's frame
+// encoder at the end (the decoder by rows is picture_wic_rows_win.cpp).
 
 #include <new>
 
 #include "picture/picture_codec.h"
-
-RowDecode platformDecodeRows(const ByteSource&, int, const PictureSizeHint&, RowReceiver&)
-{
-    return RowDecode::Unsupported;
-}
 
 struct JpegRowEncoder::State {
     std::vector<uint8_t> pixels;

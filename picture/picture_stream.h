@@ -6,9 +6,10 @@
 // to the small outputs, not to the source.
 //
 // Formats whose decoder cannot give out rows (the rarer formats, run-length coded BMP, interlaced
-// GIF, TIFF turned by its orientation, and everything WIC reads) are decoded whole first; what
-// that holds is asked of the thread's memory gate like any load. Interlaced PNG and progressive
-// JPEG stream too, but their decoders hold the whole picture (counted as their working set).
+// GIF, TIFF turned by its orientation) are decoded whole first; what that holds is asked of the
+// thread's memory gate like any load. On Windows WIC gives JPEG, PNG, GIF, BMP and TIFF by bands
+// of rows. Interlaced PNG and progressive JPEG stream too, but their decoders hold the whole
+// picture (counted as their working set).
 //
 // USAGE
 //   PictureStreamRequest request;

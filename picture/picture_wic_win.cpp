@@ -16,22 +16,10 @@
 #include "picture/picture_jpeg_markers.h"
 #include "picture/picture_quantize.h"
 #include "picture/picture_splice.h"
+#include "picture/picture_wic_win.h"
 #include "picture/resample.h"
 
-namespace {
-
-// IWICBitmapSourceTransform, which mingw-w64's headers leave out: a decoder's own scaled output.
-struct IWicSourceTransform : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height, WICPixelFormatGUID* format,
-                                                 WICBitmapTransformOptions transform, UINT stride, UINT size,
-                                                 BYTE* buffer) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
-};
-constexpr IID kIidSourceTransform = {0x3B16811B, 0x6A43, 0x4EC9, {0xB7, 0x13, 0x3D, 0x5A, 0x0C, 0x13, 0xB9, 0x40}};
-
-bool makeFactory(ComPtr<IWICImagingFactory>& factory)
+bool makeWicFactory(ComPtr<IWICImagingFactory>& factory)
 {
     return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                       factory.putVoid()));
@@ -61,7 +49,6 @@ std::vector<uint8_t> firstColourProfile(IWICImagingFactory* factory, IWICBitmapF
     return profile;
 }
 
-// Bits per pixel of a WIC pixel format; 0 when WIC does not know it.
 UINT bitsPerPixel(IWICImagingFactory* factory, const WICPixelFormatGUID& format)
 {
     ComPtr<IWICComponentInfo> info;
@@ -73,6 +60,8 @@ UINT bitsPerPixel(IWICImagingFactory* factory, const WICPixelFormatGUID& format)
         return 0;
     return bits;
 }
+
+namespace {
 
 // The decoder's own reduced-scale output, when it offers one of exactly the asked size. A JPEG
 // decoder scales only in its own pixel format (24-bit BGR for colour, 8-bit grey), so what it
@@ -130,7 +119,7 @@ bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSi
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
-    if (!makeFactory(factory) || FAILED(factory->CreateStream(stream.put())) ||
+    if (!makeWicFactory(factory) || FAILED(factory->CreateStream(stream.put())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))) ||
         FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
                                                 decoder.put())) ||
@@ -232,7 +221,7 @@ bool encodeWithWic(const EncodeInput& in, int format, std::vector<uint8_t>& out)
     ComPtr<IWICBitmapEncoder> encoder;
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
-    if (!makeFactory(factory) || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
+    if (!makeWicFactory(factory) || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
         FAILED(factory->CreateEncoder(*container, nullptr, encoder.put())) ||
         FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
         FAILED(encoder->CreateNewFrame(frame.put(), options.put())))
