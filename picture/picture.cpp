@@ -66,6 +66,35 @@ bool decodeFormat(int format, const uint8_t* data, size_t size, const PictureSiz
     }
 }
 
+RowDecode decodeFormatRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver)
+{
+    switch (format) {
+    case kFormatTga: return decodeTgaRows(source, receiver);
+    case kFormatPnm: return decodePnmRows(source, receiver);
+    case kFormatPcx: return decodePcxRows(source, receiver);
+    case kFormatWbmp: return decodeWbmpRows(source, receiver);
+    case kFormatRas: return decodeRasRows(source, receiver);
+    default: return platformDecodeRows(source, format, hint, receiver);
+    }
+}
+
+bool decodeWholeByRows(RowDecode (*rows)(const ByteSource&, RowReceiver&), const uint8_t* data, size_t size,
+                       DecodedPicture& out)
+{
+    ByteSource source;
+    source.data = data;
+    source.size = data ? size : 0;
+    PictureBufferReceiver receiver(out);
+    RowDecode result = RowDecode::Failed;
+    try {
+        result = rows(source, receiver);
+    } catch (const std::bad_alloc&) {
+    }
+    if (result == RowDecode::Done && receiver.complete()) return true;
+    out = {};
+    return false;
+}
+
 int candidateFormats(const uint8_t* bytes, size_t size, int formatCode, int (&candidates)[3])
 {
     candidates[0] = candidates[1] = candidates[2] = kFormatUnknown;

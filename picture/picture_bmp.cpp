@@ -9,6 +9,7 @@
 #include "picture/picture_bmp.h"
 #include "picture/picture_read_cursor.h"
 #include "picture/picture_size_math.h"
+#include "picture/picture_source_reader.h"
 
 namespace {
 
@@ -268,18 +269,40 @@ constexpr size_t kMostHeadBytes = size_t{64} << 10;
 // Rows read and handed on at a time.
 constexpr uint32_t kBand = 16;
 
-bool readAt(const ByteSource& source, uint64_t offset, uint8_t* into, size_t size)
+// Run-length coded pixels may jump anywhere in the picture (and are stored bottom up), so their
+// palette indices are unpacked whole first, a byte a pixel (a quarter of the pixels' own size),
+// and turned into rows of colours as they are handed on.
+RowDecode rleRows(const ByteSource& source, uint32_t pixelOffset, const DibLayout& l, RowReceiver& receiver)
 {
-    if (offset > source.bytes() || size > source.bytes() - offset) return false;
-    if (size == 0) return true;
-    if (source.data) {
-        std::memcpy(into, source.data + offset, size);
-        return true;
+    const uint64_t packed = source.bytes() - pixelOffset;
+    // An RLE byte pair gives at most 255 pixels.
+    if (packed > SIZE_MAX || !pixelsFitData(l.width, l.height, static_cast<size_t>(packed), 128))
+        return RowDecode::Failed;
+    const uint32_t bandRows = std::min(kBand, l.height);
+    RowStreamHeader header;
+    header.width = header.fullWidth = l.width;
+    header.height = header.fullHeight = l.height;
+    header.mayHaveAlpha = false;
+    header.decoderBytes = packed + uint64_t{l.width} * l.height + uint64_t{l.width} * 4 * bandRows;
+    if (!receiver.header(header)) return RowDecode::Failed;
+    std::vector<uint8_t> bytes(static_cast<size_t>(packed));
+    std::vector<uint8_t> indices;
+    ReadCursor in(bytes.data(), bytes.size());
+    if (!readSourceAt(source, pixelOffset, bytes.data(), bytes.size()) ||
+        !decodeRle(in, l.compression == kRle4, l.width, l.height, indices))
+        return RowDecode::Failed;
+    std::vector<uint8_t>().swap(bytes);
+    std::vector<uint8_t> band(static_cast<size_t>(l.width) * 4 * bandRows);
+    for (uint32_t row = 0; row < l.height; row += bandRows) {
+        const uint32_t count = std::min(bandRows, l.height - row);
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t* src = indices.data() + static_cast<size_t>(l.height - 1 - row - i) * l.width;
+            uint8_t* dst = band.data() + static_cast<size_t>(i) * l.width * 4;
+            for (uint32_t x = 0; x < l.width; ++x, dst += 4) std::memcpy(dst, &l.palette[size_t{src[x]} * 4], 4);
+        }
+        if (!receiver.rows(band.data(), count)) return RowDecode::Failed;
     }
-    // The files streamed are found by their size in a long (ftell), so every offset fits one.
-    return offset <= static_cast<uint64_t>(LONG_MAX) &&
-           std::fseek(source.file, static_cast<long>(offset), SEEK_SET) == 0 &&
-           std::fread(into, 1, size, source.file) == size;
+    return RowDecode::Done;
 }
 
 }  // namespace
@@ -287,7 +310,7 @@ bool readAt(const ByteSource& source, uint64_t offset, uint8_t* into, size_t siz
 RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver)
 {
     uint8_t fileHeader[14];
-    if (!readAt(source, 0, fileHeader, sizeof fileHeader) || fileHeader[0] != 'B' || fileHeader[1] != 'M')
+    if (!readSourceAt(source, 0, fileHeader, sizeof fileHeader) || fileHeader[0] != 'B' || fileHeader[1] != 'M')
         return RowDecode::Failed;
     const uint32_t pixelOffset = static_cast<uint32_t>(fileHeader[10]) | static_cast<uint32_t>(fileHeader[11]) << 8 |
                                  static_cast<uint32_t>(fileHeader[12]) << 16 |
@@ -296,10 +319,10 @@ RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver)
     if (pixelOffset - 14 > kMostHeadBytes) return RowDecode::Unsupported;
     std::vector<uint8_t> head(pixelOffset - 14);
     DibLayout l;
-    if (!readAt(source, 14, head.data(), head.size())) return RowDecode::Failed;
+    if (!readSourceAt(source, 14, head.data(), head.size())) return RowDecode::Failed;
     // A palette reaching into the pixels, say: the whole-file reader decides.
     if (!readDibLayout(head.data(), head.size(), head.size(), false, l)) return RowDecode::Unsupported;
-    if (l.rle) return RowDecode::Unsupported;  // runs may jump anywhere: read whole
+    if (l.rle) return rleRows(source, pixelOffset, l, receiver);
     if (l.height > (source.bytes() - pixelOffset) / l.stride) return RowDecode::Failed;
 
     const uint32_t bandRows = std::min(kBand, l.height);
@@ -307,7 +330,7 @@ RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver)
     std::vector<uint8_t> band;
     // Stored rows [first, first + count), read in one piece.
     const auto readRows = [&](uint32_t first, uint32_t count) {
-        return readAt(source, pixelOffset + uint64_t{first} * l.stride, stored.data(), l.stride * count);
+        return readSourceAt(source, pixelOffset + uint64_t{first} * l.stride, stored.data(), l.stride * count);
     };
     // Many writers leave the alpha byte 0 throughout: such a picture is opaque, which only a look
     // at every row tells before the first is handed on. A row at a time: nothing is held yet

@@ -7,5 +7,5 @@
 // covers the colour pixels and the AND mask, and 32-bit pixels carry alpha.
 bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon, DecodedPicture& out);
 // A BMP file by bands of rows, read from the file as they are needed (bottom-up files from
-// their end); Unsupported for run-length coded ones, which are read whole.
+// their end); run-length coded ones keep their palette indices whole, a byte a pixel.
 RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver);

@@ -146,7 +146,21 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// Decodes by rows where a reader of our own or the platform can: the formats above, and PNM,
+// PCX, WBMP, RAS and TGA. Unsupported: the caller decodes whole (decodeFormat).
+RowDecode decodeFormatRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver);
+// A reader by rows run over bytes in memory into a whole picture (its buffer from
+// allocatePicture); false, and `out` empty, unless every row came.
+bool decodeWholeByRows(RowDecode (*rows)(const ByteSource&, RowReceiver&), const uint8_t* data, size_t size,
+                       DecodedPicture& out);
+
 // --- The program's own readers and writers (portable) ------------------------------------------
+// The whole-picture readers run the readers by rows (decodeWholeByRows).
+RowDecode decodeTgaRows(const ByteSource& source, RowReceiver& receiver);
+RowDecode decodePnmRows(const ByteSource& source, RowReceiver& receiver);
+RowDecode decodePcxRows(const ByteSource& source, RowReceiver& receiver);
+RowDecode decodeWbmpRows(const ByteSource& source, RowReceiver& receiver);
+RowDecode decodeRasRows(const ByteSource& source, RowReceiver& receiver);
 bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out);
 bool decodePnm(const uint8_t* data, size_t size, DecodedPicture& out);
 bool decodePcx(const uint8_t* data, size_t size, DecodedPicture& out);

@@ -149,23 +149,39 @@ RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& rec
     int transparent = -1;
     if (!findFirstFrame(gif, transparent)) return RowDecode::Failed;
     const GifImageDesc& desc = gif->Image;
-    if (desc.Interlace) return RowDecode::Unsupported;  // its lines come in four passes: read whole
     const uint32_t width = canvasWidth(gif), height = canvasHeight(gif);
     if (!pictureSizeAllowed(width, height) ||
         !pixelsFitData(width, height, static_cast<size_t>(fileSize), kMostPixelsPerByte))
         return RowDecode::Failed;
+    const size_t frameWidth = static_cast<size_t>(desc.Width);
+    // An interlaced frame's lines come in four passes, so its colour indices are kept whole (a
+    // byte a pixel, a quarter of the picture's own pixels) and laid out by rows afterwards.
+    const uint64_t indexBytes = desc.Interlace ? uint64_t{frameWidth} * static_cast<uint64_t>(desc.Height) : 0;
     RowStreamHeader header;
     header.width = header.fullWidth = width;
     header.height = header.fullHeight = height;
-    header.decoderBytes = uint64_t{width} * 4 + static_cast<uint64_t>(desc.Width) + (uint64_t{32} << 10);
+    header.decoderBytes = uint64_t{width} * 4 + frameWidth + indexBytes + (uint64_t{32} << 10);
     if (!receiver.header(header)) return RowDecode::Failed;
-    std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
+    std::vector<GifPixelType> indices(static_cast<size_t>(indexBytes));
+    if (desc.Interlace) {
+        static constexpr int kStart[] = {0, 4, 2, 1};
+        static constexpr int kStep[] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = kStart[pass]; y < desc.Height; y += kStep[pass])
+                if (DGifGetLine(gif, indices.data() + static_cast<size_t>(y) * frameWidth, desc.Width) != GIF_OK)
+                    return RowDecode::Failed;
+    }
+    std::vector<GifPixelType> line(frameWidth);
     std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
     for (uint32_t y = 0; y < height; ++y) {
         std::fill(row.begin(), row.end(), uint8_t{0});  // transparent around the frame
         const int64_t inFrame = int64_t{y} - desc.Top;
         if (inFrame >= 0 && inFrame < desc.Height) {
-            if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return RowDecode::Failed;
+            if (desc.Interlace)
+                std::copy_n(indices.begin() + static_cast<ptrdiff_t>(inFrame * static_cast<int64_t>(frameWidth)),
+                            frameWidth, line.begin());
+            else if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK)
+                return RowDecode::Failed;
             putLine(gif, line, transparent, row.data());
         }
         if (!receiver.rows(row.data(), 1)) return RowDecode::Failed;

@@ -1,22 +1,22 @@
-// PNM: PBM, PGM and PPM, plain (ASCII) and raw, with any maximum value up to 65535.
+// PNM: PBM, PGM and PPM, plain (ASCII) and raw, with any maximum value up to 65535; by rows.
+
+#include <algorithm>
 
 #include "picture/picture_codec.h"
+#include "picture/picture_source_reader.h"
 
 namespace {
 
-struct PnmReader {
-    const uint8_t* data;
-    size_t size;
-    size_t pos = 0;
+struct PnmText {
+    SourceReader& in;
 
     void skipSpaceAndComments()
     {
-        while (pos < size) {
-            const uint8_t c = data[pos];
+        for (int c = in.peek(); c >= 0; c = in.peek()) {
             if (c == '#') {
-                while (pos < size && data[pos] != '\n' && data[pos] != '\r') ++pos;
+                while ((c = in.peek()) >= 0 && c != '\n' && c != '\r') in.u8();
             } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f') {
-                ++pos;
+                in.u8();
             } else {
                 return;
             }
@@ -25,10 +25,11 @@ struct PnmReader {
     bool number(uint32_t& value, uint32_t max)
     {
         skipSpaceAndComments();
-        if (pos >= size || data[pos] < '0' || data[pos] > '9') return false;
+        int c = in.peek();
+        if (c < '0' || c > '9') return false;
         uint64_t v = 0;
-        while (pos < size && data[pos] >= '0' && data[pos] <= '9') {
-            v = v * 10 + (data[pos++] - '0');
+        for (; c >= '0' && c <= '9'; c = in.peek()) {
+            v = v * 10 + static_cast<uint64_t>(in.u8() - '0');
             if (v > max) return false;
         }
         value = static_cast<uint32_t>(v);
@@ -38,66 +39,84 @@ struct PnmReader {
     bool bit(uint32_t& value)
     {
         skipSpaceAndComments();
-        if (pos >= size || (data[pos] != '0' && data[pos] != '1')) return false;
-        value = data[pos++] - '0';
+        const int c = in.peek();
+        if (c != '0' && c != '1') return false;
+        value = static_cast<uint32_t>(in.u8() - '0');
         return true;
     }
 };
 
 }  // namespace
 
-bool decodePnm(const uint8_t* data, size_t size, DecodedPicture& out)
+RowDecode decodePnmRows(const ByteSource& source, RowReceiver& receiver)
 {
-    if (!data || size < 3 || data[0] != 'P' || data[1] < '1' || data[1] > '6') return false;
-    const int kind = data[1] - '0';
+    SourceReader in(source);
+    if (source.bytes() < 3 || in.u8() != 'P') return RowDecode::Failed;
+    const int kind = in.u8() - '0';
+    if (kind < 1 || kind > 6) return RowDecode::Failed;
     const bool bitmap = kind == 1 || kind == 4;
     const bool colour = kind == 3 || kind == 6;
     const bool raw = kind >= 4;
-    PnmReader r{data, size, 2};
+    PnmText text{in};
     uint32_t width = 0, height = 0, maxValue = 1;
-    if (!r.number(width, 1u << 30) || !r.number(height, 1u << 30)) return false;
-    if (!bitmap && (!r.number(maxValue, 65535) || maxValue == 0)) return false;
-    if (raw) {
-        // Exactly one whitespace byte ends the header.
-        if (r.pos >= size) return false;
-        ++r.pos;
-    }
-    if (!pictureSizeAllowed(width, height)) return false;
-    const size_t pixels = static_cast<size_t>(width) * height;
-    const int channels = colour ? 3 : 1;
-    const size_t sampleBytes = maxValue > 255 ? 2 : 1;
+    if (!text.number(width, 1u << 30) || !text.number(height, 1u << 30)) return RowDecode::Failed;
+    if (!bitmap && (!text.number(maxValue, 65535) || maxValue == 0)) return RowDecode::Failed;
+    // Exactly one whitespace byte ends a raw header.
+    if (raw && !in.skip(1)) return RowDecode::Failed;
+    if (!pictureSizeAllowed(width, height)) return RowDecode::Failed;
+    const uint32_t channels = colour ? 3 : 1;
+    const uint32_t sampleBytes = maxValue > 255 ? 2 : 1;
+    const uint64_t rowBytes = !raw     ? uint64_t{width} * channels
+                              : bitmap ? (uint64_t{width} + 7) / 8
+                                       : uint64_t{width} * channels * sampleBytes;
     // Raw data has an exact size; plain text takes at least one byte per sample.
-    const size_t need = !raw ? pixels * channels
-                        : bitmap ? static_cast<size_t>((width + 7) / 8) * height
-                                 : pixels * channels * sampleBytes;
-    if (need > size - r.pos || !allocatePicture(out, width, height)) return false;
-    auto scale = [&](uint32_t v) { return static_cast<uint8_t>((std::min(v, maxValue) * 255u + maxValue / 2) / maxValue); };
-    const uint8_t* p = data + r.pos;
-    for (size_t i = 0; i < pixels; ++i) {
-        uint8_t* dst = &out.bgra[i * 4];
-        uint32_t v[3] = {0, 0, 0};
-        if (bitmap) {
-            if (raw) {
-                const size_t x = i % width, y = i / width;
-                v[0] = (p[y * ((width + 7) / 8) + x / 8] >> (7 - x % 8)) & 1;
-            } else if (!r.bit(v[0])) {
-                return out = {}, false;
+    if (rowBytes * height > in.remaining()) return RowDecode::Failed;
+
+    RowStreamHeader header;
+    header.width = header.fullWidth = width;
+    header.height = header.fullHeight = height;
+    header.mayHaveAlpha = false;
+    header.decoderBytes = rowBytes + uint64_t{width} * 4 + (uint64_t{64} << 10);
+    if (!receiver.header(header)) return RowDecode::Failed;
+    std::vector<uint8_t> stored(raw ? static_cast<size_t>(rowBytes) : 0);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+    const auto scale = [&](uint32_t v) {
+        return static_cast<uint8_t>((std::min(v, maxValue) * 255u + maxValue / 2) / maxValue);
+    };
+    for (uint32_t y = 0; y < height; ++y) {
+        if (raw && !in.read(stored.data(), stored.size())) return RowDecode::Failed;
+        uint8_t* dst = row.data();
+        for (uint32_t x = 0; x < width; ++x, dst += 4) {
+            uint32_t v[3] = {0, 0, 0};
+            if (bitmap) {
+                if (raw)
+                    v[0] = (stored[x / 8] >> (7 - x % 8)) & 1;
+                else if (!text.bit(v[0]))
+                    return RowDecode::Failed;
+                const uint8_t grey = v[0] ? 0 : 255;  // 1 is black
+                dst[0] = dst[1] = dst[2] = grey, dst[3] = 255;
+                continue;
             }
-            const uint8_t grey = v[0] ? 0 : 255;  // 1 is black
-            dst[0] = dst[1] = dst[2] = grey, dst[3] = 255;
-            continue;
-        }
-        for (int c = 0; c < channels; ++c) {
-            if (raw) {
-                const uint8_t* s = p + (i * channels + c) * sampleBytes;
-                v[c] = sampleBytes == 2 ? (s[0] << 8) | s[1] : s[0];
-            } else if (!r.number(v[c], 65535)) {
-                return out = {}, false;
+            for (uint32_t c = 0; c < channels; ++c) {
+                if (raw) {
+                    const uint8_t* s = stored.data() + (size_t{x} * channels + c) * sampleBytes;
+                    v[c] = sampleBytes == 2 ? (s[0] << 8) | s[1] : s[0];
+                } else if (!text.number(v[c], 65535)) {
+                    return RowDecode::Failed;
+                }
             }
+            if (colour)
+                dst[0] = scale(v[2]), dst[1] = scale(v[1]), dst[2] = scale(v[0]);
+            else
+                dst[0] = dst[1] = dst[2] = scale(v[0]);
+            dst[3] = 255;
         }
-        if (colour) dst[0] = scale(v[2]), dst[1] = scale(v[1]), dst[2] = scale(v[0]);
-        else dst[0] = dst[1] = dst[2] = scale(v[0]);
-        dst[3] = 255;
+        if (!receiver.rows(row.data(), 1)) return RowDecode::Failed;
     }
-    return true;
+    return RowDecode::Done;
+}
+
+bool decodePnm(const uint8_t* data, size_t size, DecodedPicture& out)
+{
+    return decodeWholeByRows(decodePnmRows, data, size, out);
 }

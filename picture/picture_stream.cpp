@@ -272,8 +272,9 @@ PictureStreamResult streamOpenFile(std::FILE* f, uint64_t fileSize, const Pictur
         }
     }
     const int format = candidates[0];
-    if (format == kFormatJpeg || format == kFormatPng || format == kFormatTiff || format == kFormatBmp ||
-        format == kFormatGif) {
+    // A format known only by a header that holds together (TGA, WBMP) comes by rows when nothing
+    // else could be meant; the whole-picture path tries each candidate in turn.
+    if (format != kFormatUnknown && candidates[1] == kFormatUnknown) {
         const Orientation turn = combineOrientations(exif, orientationOfQuarterTurns(request.quarterTurns));
         const PictureSizeHint hint = swapsSides(exif) ? request.hint.swapped() : request.hint;
         StreamReceiver receiver(request, turn, format == kFormatJpeg ? &icc : nullptr, gate);
@@ -281,7 +282,7 @@ PictureStreamResult streamOpenFile(std::FILE* f, uint64_t fileSize, const Pictur
         ByteSource source;
         source.file = f;
         source.fileSize = fileSize;
-        const RowDecode decoded = platformDecodeRows(source, format, hint, receiver);
+        const RowDecode decoded = decodeFormatRows(source, format, hint, receiver);
         if (decoded == RowDecode::Done) {
             if (receiver.finish(outputs)) return PictureStreamResult::Made;
             outputs.clear();

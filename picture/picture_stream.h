@@ -5,11 +5,11 @@
 // each is encoded as a JPEG row by row. Turns (the EXIF orientation and the caller's) are applied
 // to the small outputs, not to the source.
 //
-// Formats whose decoder cannot give out rows (the rarer formats, run-length coded BMP, interlaced
-// GIF, TIFF turned by its orientation) are decoded whole first; what that holds is asked of the
-// thread's memory gate like any load. On Windows WIC gives JPEG, PNG, GIF, BMP and TIFF by bands
-// of rows. Interlaced PNG and progressive JPEG stream too, but their decoders hold the whole
-// picture (counted as their working set).
+// Formats whose decoder cannot give out rows (ICO, TIFF turned by its orientation) are decoded
+// whole first; what that holds is asked of the thread's memory gate like any load. On Windows WIC
+// gives JPEG, PNG, GIF, BMP and TIFF by bands of rows. Interlaced PNG and progressive JPEG stream
+// too, but their decoders hold the whole picture, and interlaced GIF and run-length coded BMP
+// their colour indices, a byte a pixel (counted as their working set).
 //
 // USAGE
 //   PictureStreamRequest request;

@@ -1,12 +1,19 @@
 // TGA (Truevision): colour-mapped, true-colour and grey pictures, raw or run-length encoded,
-// 8 to 32 bits, either origin.
+// 8 to 32 bits, either origin; by bands of rows. A picture stored bottom up (the usual origin) is
+// read from its end a band at a time: raw rows are found by their offset, run-length coded ones
+// from where each band starts, noted in a first pass over the file.
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "picture/picture_codec.h"
-#include "picture/picture_read_cursor.h"
+#include "picture/picture_source_reader.h"
 
 namespace {
+
+// Rows decoded and handed on at a time.
+constexpr uint32_t kBand = 16;
 
 // One 15/16-, 24- or 32-bit TGA colour to BGRA.
 void colourToBgra(const uint8_t* p, int bits, uint8_t* out)
@@ -23,12 +30,95 @@ void colourToBgra(const uint8_t* p, int bits, uint8_t* out)
     }
 }
 
-}  // namespace
+struct TgaLayout {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int bits = 0;
+    int pixelBytes = 0;
+    bool rle = false;
+    bool colourMapped = false;
+    bool grey = false;
+    bool rightToLeft = false;
+    bool topDown = false;
+    std::vector<uint8_t> palette;  // BGRA
+    uint64_t pixelStart = 0;
+};
 
-bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out)
+// The pixels in file order, one at a time; a run may go on into the next row.
+class TgaPixels {
+public:
+    // Where the pixels go on from: enough to start again at a row.
+    struct Mark {
+        uint64_t position = 0;
+        uint32_t left = 0;  // of the current packet
+        bool repeat = false;
+        uint8_t pixel[4] = {};
+    };
+
+    TgaPixels(const ByteSource& source, const TgaLayout& l) : in_(source, l.pixelStart), l_(l) {}
+
+    bool next(uint8_t* dst)
+    {
+        if (!l_.rle) return readOne(dst);
+        if (at_.left == 0) {
+            const uint8_t head = in_.u8();
+            if (!in_.ok()) return false;
+            at_.left = (head & 0x7Fu) + 1u;
+            at_.repeat = (head & 0x80) != 0;
+            if (at_.repeat && !readOne(at_.pixel)) return false;
+        }
+        --at_.left;
+        if (!at_.repeat) return readOne(dst);
+        std::memcpy(dst, at_.pixel, 4);
+        return true;
+    }
+    bool row(uint8_t* dst)
+    {
+        for (uint32_t x = 0; x < l_.width; ++x, dst += 4)
+            if (!next(dst)) return false;
+        return true;
+    }
+    Mark mark() const
+    {
+        Mark m = at_;
+        m.position = in_.position();
+        return m;
+    }
+    bool resume(const Mark& m)
+    {
+        at_ = m;
+        return in_.seek(m.position);
+    }
+    bool anyAlpha = false;  // some pixel read had alpha above 0
+
+private:
+    bool readOne(uint8_t* dst)
+    {
+        uint8_t p[4];
+        if (!in_.read(p, static_cast<size_t>(l_.pixelBytes))) return false;
+        if (l_.colourMapped) {
+            const size_t index = p[0];
+            if (index * 4 + 4 > l_.palette.size()) return false;
+            std::memcpy(dst, &l_.palette[index * 4], 4);
+        } else if (l_.grey) {
+            dst[0] = dst[1] = dst[2] = p[0], dst[3] = 255;
+        } else {
+            colourToBgra(p, l_.bits, dst);
+        }
+        anyAlpha = anyAlpha || dst[3] != 0;
+        return true;
+    }
+
+    SourceReader in_;
+    const TgaLayout& l_;
+    Mark at_;
+};
+
+bool readLayout(const ByteSource& source, TgaLayout& l)
 {
-    if (!looksLikeTga(data, size)) return false;
-    ReadCursor in(data, size);
+    uint8_t head[18];
+    if (!readSourceAt(source, 0, head, sizeof head) || !looksLikeTga(head, sizeof head)) return false;
+    SourceReader in(source);
     const uint8_t idLength = in.u8();
     const uint8_t mapType = in.u8();
     const uint8_t type = in.u8();
@@ -36,88 +126,101 @@ bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out)
     const uint16_t mapLength = in.u16le();
     const uint8_t mapBits = in.u8();
     in.skip(4);
-    const uint16_t width = in.u16le();
-    const uint16_t height = in.u16le();
-    const uint8_t bits = in.u8();
+    l.width = in.u16le();
+    l.height = in.u16le();
+    l.bits = in.u8();
     const uint8_t descriptor = in.u8();
     in.skip(idLength);
-
-    std::vector<uint8_t> palette;  // BGRA
     if (mapType == 1) {
         if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return false;
-        const int entryBytes = (mapBits + 7) / 8;
-        const uint8_t* p = in.take(static_cast<size_t>(mapLength) * entryBytes);
-        if (!p) return false;
-        palette.assign((static_cast<size_t>(mapFirst) + mapLength) * 4, 0);
+        const size_t entryBytes = (mapBits + 7u) / 8;
+        std::vector<uint8_t> p(static_cast<size_t>(mapLength) * entryBytes);
+        if (!in.read(p.data(), p.size())) return false;
+        l.palette.assign((static_cast<size_t>(mapFirst) + mapLength) * 4, 0);
         for (size_t i = 0; i < mapLength; ++i)
-            colourToBgra(p + i * entryBytes, mapBits, &palette[(mapFirst + i) * 4]);
+            colourToBgra(&p[i * entryBytes], mapBits, &l.palette[(mapFirst + i) * 4]);
     }
-    const int pixelBytes = (bits + 7) / 8;
-    const bool rle = type >= 9;
+    l.pixelBytes = (l.bits + 7) / 8;
+    l.rle = type >= 9;
+    l.colourMapped = (type & 7) == 1;
+    l.grey = (type & 7) == 3;
+    l.rightToLeft = descriptor & 0x10;
+    l.topDown = descriptor & 0x20;
+    l.pixelStart = in.position();
     // Raw pixels have an exact size; a run packet covers at most 128 pixels.
-    if (!in.ok() || !pixelsFitData(width, height, in.remaining() / (rle ? 1 : pixelBytes), rle ? 64 : 1) ||
-        !allocatePicture(out, width, height))
-        return false;
+    const uint64_t left = in.remaining() / static_cast<uint64_t>(l.rle ? 1 : l.pixelBytes);
+    return in.ok() && pictureSizeAllowed(l.width, l.height) &&
+           pixelsFitData(l.width, l.height, static_cast<size_t>(std::min<uint64_t>(left, SIZE_MAX)), l.rle ? 64 : 1);
+}
 
-    const bool colourMapped = (type & 7) == 1;
-    const bool grey = (type & 7) == 3;
-    const size_t total = static_cast<size_t>(width) * height;
-    bool anyAlpha = false;
-    auto convert = [&](const uint8_t* p, uint8_t* dst) -> bool {
-        if (colourMapped) {
-            const size_t index = p[0];
-            if (index * 4 + 4 > palette.size()) return false;
-            std::memcpy(dst, &palette[index * 4], 4);
-        } else if (grey) {
-            dst[0] = dst[1] = dst[2] = p[0], dst[3] = 255;
-        } else {
-            colourToBgra(p, bits, dst);
+}  // namespace
+
+RowDecode decodeTgaRows(const ByteSource& source, RowReceiver& receiver)
+{
+    TgaLayout l;
+    if (!readLayout(source, l)) return RowDecode::Failed;
+    const uint32_t width = l.width, height = l.height;
+    const uint32_t band = std::min(kBand, height);
+    const uint32_t bands = (height + band - 1) / band;
+    // Many writers leave the alpha of 32-bit pictures 0 throughout: such a picture is opaque,
+    // which only a look at every pixel tells before the first row is handed on.
+    const bool alphaUnknown = l.bits == 32 && !l.colourMapped;
+    const bool marksNeeded = l.rle && !l.topDown;
+    std::vector<TgaPixels::Mark> marks;  // where each band of the file's rows starts
+    bool opaque = !alphaUnknown;
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * 4 * band);
+    if (alphaUnknown || marksNeeded) {
+        TgaPixels pass(source, l);
+        for (uint32_t y = 0; y < height; ++y) {
+            if (marksNeeded && y % band == 0) marks.push_back(pass.mark());
+            if (!pass.row(rows.data())) return RowDecode::Failed;
+            if (!marksNeeded && pass.anyAlpha) break;
         }
-        anyAlpha = anyAlpha || dst[3] != 0;
-        return true;
-    };
-    // Pixels in file order; placed by origin afterwards.
-    size_t done = 0;
-    while (done < total) {
-        if (!rle) {
-            const uint8_t* p = in.take(static_cast<size_t>(pixelBytes));
-            if (!p || !convert(p, &out.bgra[done * 4])) return out = {}, false;
-            ++done;
-            continue;
-        }
-        const uint8_t head = in.u8();
-        const size_t n = std::min<size_t>((head & 0x7F) + 1u, total - done);
-        if (head & 0x80) {
-            const uint8_t* p = in.take(static_cast<size_t>(pixelBytes));
-            if (!p || !convert(p, &out.bgra[done * 4])) return out = {}, false;
-            for (size_t i = 1; i < n; ++i) std::memcpy(&out.bgra[(done + i) * 4], &out.bgra[done * 4], 4);
-        } else {
-            for (size_t i = 0; i < n; ++i) {
-                const uint8_t* p = in.take(static_cast<size_t>(pixelBytes));
-                if (!p || !convert(p, &out.bgra[(done + i) * 4])) return out = {}, false;
-            }
-        }
-        if (!in.ok()) return out = {}, false;
-        done += n;
+        opaque = !pass.anyAlpha;
     }
-    // Many writers leave the alpha of 32-bit pictures 0 throughout: such a picture is opaque.
-    if (bits == 32 && !colourMapped && !anyAlpha)
-        for (size_t i = 3; i < out.bgra.size(); i += 4) out.bgra[i] = 255;
 
-    const bool rightToLeft = descriptor & 0x10;
-    const bool topDown = descriptor & 0x20;
+    RowStreamHeader header;
+    header.width = header.fullWidth = width;
+    header.height = header.fullHeight = height;
+    header.mayHaveAlpha = !opaque;
+    header.decoderBytes =
+        rows.size() + l.palette.size() + marks.size() * sizeof(TgaPixels::Mark) + (uint64_t{64} << 10);
+    if (!receiver.header(header)) return RowDecode::Failed;
+    TgaPixels pixels(source, l);
     const size_t stride = static_cast<size_t>(width) * 4;
-    if (rightToLeft)
-        for (uint32_t y = 0; y < height; ++y)
-            for (uint32_t x = 0; x < width / 2u; ++x) {
-                uint8_t* a = &out.bgra[y * stride + x * 4];
-                uint8_t* b = &out.bgra[y * stride + (width - 1 - x) * 4];
-                for (int c = 0; c < 4; ++c) std::swap(a[c], b[c]);
+    const uint64_t rawRowBytes = uint64_t{width} * static_cast<uint64_t>(l.pixelBytes);
+    for (uint32_t b = 0; b < bands; ++b) {
+        // Shown rows [b * band, + count); stored bottom up, they are the file's band at the end.
+        const uint32_t first = b * band, count = std::min(band, height - first);
+        const uint32_t fileFirst = l.topDown ? first : height - first - count;
+        if (!l.topDown) {
+            TgaPixels::Mark m;
+            if (l.rle) {
+                m = marks[fileFirst / band];
+            } else {
+                m.position = l.pixelStart + fileFirst * rawRowBytes;
             }
-    if (!topDown)
-        for (uint32_t y = 0; y < height / 2u; ++y)
-            std::swap_ranges(out.bgra.begin() + static_cast<std::ptrdiff_t>(y * stride),
-                             out.bgra.begin() + static_cast<std::ptrdiff_t>((y + 1) * stride),
-                             out.bgra.begin() + static_cast<std::ptrdiff_t>((height - 1 - y) * stride));
-    return true;
+            if (!pixels.resume(m)) return RowDecode::Failed;
+            // A run-length band goes on from the mark at or before its first row.
+            if (l.rle)
+                for (uint32_t skip = fileFirst % band; skip > 0; --skip)
+                    if (!pixels.row(rows.data())) return RowDecode::Failed;
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            uint8_t* dst = rows.data() + (l.topDown ? i : count - 1 - i) * stride;
+            if (!pixels.row(dst)) return RowDecode::Failed;
+            if (l.rightToLeft)
+                for (uint32_t x = 0; x < width / 2u; ++x)
+                    std::swap_ranges(dst + x * 4, dst + x * 4 + 4, dst + (width - 1 - x) * 4);
+            if (opaque && alphaUnknown)
+                for (size_t k = 3; k < stride; k += 4) dst[k] = 255;
+        }
+        if (!receiver.rows(rows.data(), count)) return RowDecode::Failed;
+    }
+    return RowDecode::Done;
+}
+
+bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out)
+{
+    return decodeWholeByRows(decodeTgaRows, data, size, out);
 }

@@ -18,20 +18,17 @@ using ::testing::HasSubstr;
 
 namespace {
 
-// A run-length TGA of side x side grey pixels: 2 bytes for every 128 pixels, so a 4 MB file
-// claims a 16384 x 16384 picture (1 GB of pixels once decoded).
-std::string hugeTga(uint16_t side)
+// A raw PBM one row high and 2^28 pixels wide: a 32 MB file, but one row of its pixels alone takes
+// a gigabyte, more than the whole budget, even when the picture comes by rows.
+std::string wideRowPbm()
 {
-    std::string b = {0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    for (uint16_t v : {side, side}) b += static_cast<char>(v & 0xFF), b += static_cast<char>(v >> 8);
-    b += static_cast<char>(8), b += static_cast<char>(0x20);
-    const size_t packets = (size_t{side} * side + 127) / 128;
-    b.reserve(b.size() + 2 * packets);
-    for (size_t i = 0; i < packets; ++i) b += static_cast<char>(0xFF), b += static_cast<char>(0x40);
+    const uint32_t width = uint32_t{1} << 28;
+    std::string b = "P4\n" + std::to_string(width) + " 1\n";
+    b.append(width / 8, '\0');
     return b;
 }
 
-// A binary PPM of width x height in one grey shade; PNM pictures are read whole, never by rows.
+// A binary PPM of width x height in one grey shade.
 std::string greyPpm(uint32_t width, uint32_t height, uint8_t shade)
 {
     std::string b = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
@@ -50,7 +47,6 @@ TEST(BuildMemory, WorkersShareOneBudgetAndWaitForRoomInsteadOfFailing)
     const int32_t a = g.addAlbum("A");
     std::vector<std::string> pictures;
     for (int i = 0; i < 8; ++i) {
-        // Read whole (no row decoder): every picture costs its full size.
         pictures.push_back(scratch / cat("p", std::to_string(i), ".ppm"));
         writeAll(pictures.back(), greyPpm(400, 300, static_cast<uint8_t>(30 * i)));
         g.addImage(a, pictures.back());
@@ -72,9 +68,9 @@ TEST(BuildMemory, APictureBiggerThanTheWholeBudgetIsRefusedAndListed)
     ScratchFolder scratch;
     TestGallery g(scratch);
     const std::string small = scratch / "small.jpg";
-    const std::string huge = scratch / "huge.tga";
+    const std::string huge = scratch / "huge.pbm";
     makePicture(small, 40, 30);
-    writeAll(huge, hugeTga(16384));
+    writeAll(huge, wideRowPbm());
     const int32_t a = g.addAlbum("A");
     g.addImage(a, small);
     g.addImage(a, huge);
@@ -92,7 +88,7 @@ TEST(BuildMemory, APictureBiggerThanTheWholeBudgetIsRefusedAndListed)
     EXPECT_EQ(observer.warnings[0],
               "This picture is too large to build within the memory budget of 1024 MB; it has "
               "no photo or thumbnail in the gallery:\n" +
-                  huge + " (needs about 2056 MB)");
+                  huge + " (needs about 9249 MB)");
     // Its number stays taken: the pages link it where the viewer tells it missing.
     EXPECT_FALSE(fileExists(g.file("photos/image-1-2.jpg")));
     EXPECT_TRUE(fileExists(g.file("photos/image-1-3.jpg")));

@@ -290,10 +290,9 @@ TEST(PictureStream, TheGateIsAskedForWhatTheStreamHoldsNotForTheWholePicture)
     EXPECT_EQ(gate.pixels, 0u);
     EXPECT_LT(gate.working, uint64_t{2000} * 1500 * 4 / 4);
 
-    // Refused: no memory, never "unreadable"; a format read whole asks for its file, then its pixels.
+    // Refused: no memory, never "unreadable", also for the program's own readers by rows.
     gate.limit = 1000;
     gate.pixels = 0;
-    // A format still read whole.
     const std::string pnmHead = "P6 2000 1500 255\n";
     std::vector<uint8_t> pnmBytes(pnmHead.size() + size_t{2000} * 1500 * 3, 0x80);
     std::copy(pnmHead.begin(), pnmHead.end(), pnmBytes.begin());
@@ -301,10 +300,9 @@ TEST(PictureStream, TheGateIsAskedForWhatTheStreamHoldsNotForTheWholePicture)
     {
         ScopedPictureMemoryGate scope(gate);
         EXPECT_TRUE(streamed(png, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
-        gate.limit = pnmBytes.size() + 1024;
         EXPECT_TRUE(streamed(pnm, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
     }
-    EXPECT_EQ(gate.pixels, uint64_t{2000} * 1500 * 4);
+    EXPECT_EQ(gate.pixels, 0u);
 }
 
 TEST(PictureStream, TheJpegFilesAreTheSizesAskedForWithTheSourcesProfile)
@@ -405,6 +403,25 @@ bool writeTiff16(const std::string& path, const CPicture& pic, uint32_t rowsPerS
 }
 
 }  // namespace
+
+TEST(PictureStream, AFormatReadWholeAsksForItsFileThenItsPixelsAndARefusalIsNoMemory)
+{
+    struct Recorder final : PictureMemoryGate {
+        bool allowPixels(uint64_t bytes) override { return pixels = bytes, false; }
+        bool allowWorkingSet(uint64_t bytes) override { return bytes <= limit; }
+        uint64_t limit = 0;
+        uint64_t pixels = 0;
+    };
+    TempFiles files;
+    // A TIFF stored bottom up is turned upright as it is read, whole.
+    const std::string path = files.add("turned.tif");
+    ASSERT_TRUE(writeTiff16(path, detailed(600, 400), 16, ORIENTATION_BOTLEFT));
+    Recorder gate;
+    gate.limit = std::filesystem::file_size(path) + 1024;
+    ScopedPictureMemoryGate scope(gate);
+    EXPECT_TRUE(streamed(path, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
+    EXPECT_EQ(gate.pixels, uint64_t{600} * 400 * 4);
+}
 
 TEST(PictureStream, ProgressiveAndCmykJpegInterlacedPalette16BitAndGreyPngAnd16BitTiff)
 {
@@ -640,13 +657,17 @@ TEST(PictureStream, GifFramesInsideALargerScreenWithATransparentColourAndInterla
         for (const Shape& shape : kShapes)
             for (int turn = 0; turn < 4; turn += 3) expectSame(path, turn, shape, c.name);
     }
-    // By rows: the whole picture is never asked for (an interlaced one is).
-    RowsOnlyGate gate(300 * 200 * 4);
+    // By rows: the whole picture is never asked for. An interlaced one keeps its colour indices
+    // whole (a byte a pixel), never its pixels.
+    RowsOnlyGate gate(600 * 400 * 2);
     const std::string big = files.add("big.gif");
     ASSERT_TRUE(writeGif(big, 600, 400, 0, 0, 600, 400, false));
     ScopedPictureMemoryGate scope(gate);
     EXPECT_EQ(streamed(big, 0, kShapes[0]).size(), 2u);
     ASSERT_TRUE(writeGif(big, 600, 400, 0, 0, 600, 400, true));
+    EXPECT_EQ(streamed(big, 0, kShapes[0]).size(), 2u);
+    RowsOnlyGate tight(600 * 400);
+    ScopedPictureMemoryGate tightScope(tight);
     EXPECT_TRUE(streamed(big, 0, kShapes[0], PictureStreamResult::NoMemory).empty());
 }
 
