@@ -2,6 +2,7 @@
 
 #include "app/caption_bar.h"
 
+#include "winui/dpi.h"
 #include "winui/text.h"
 
 namespace {
@@ -25,13 +26,14 @@ bool fontFamilyInstalled(const wchar_t* name)
     return found;
 }
 
+int CCaptionBar::dpi() const { return winui::dpiOf(hwnd()); }
+
 HFONT CCaptionBar::captionFont() const
 {
-    if (!systemFont_) {
-        NONCLIENTMETRICSW ncm{};
-        ncm.cbSize = sizeof(ncm);
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
-            systemFont_.reset(CreateFontIndirectW(&ncm.lfSmCaptionFont));
+    if (!systemFont_ || systemFontDpi_ != dpi()) {
+        systemFontDpi_ = dpi();
+        const LOGFONTW caption = winui::nonClientMetrics(systemFontDpi_).lfSmCaptionFont;
+        systemFont_.reset(CreateFontIndirectW(&caption));
     }
     return systemFont_.get();
 }
@@ -42,7 +44,7 @@ int CCaptionBar::captionHeight() const
     winui::SelectGuard font(screen.get(), captionFont());
     TEXTMETRICW tm{};
     GetTextMetricsW(screen.get(), &tm);
-    return static_cast<int>(tm.tmHeight) + 8;
+    return static_cast<int>(tm.tmHeight) + winui::scaled(8, dpi());
 }
 
 void CCaptionBar::paintCaption(HDC dc, const RECT& band) const
@@ -56,19 +58,25 @@ void CCaptionBar::paintCaption(HDC dc, const RECT& band) const
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     RECT r = band;
-    r.left += 6;
-    r.right -= 4;
-    r.bottom -= 2;
+    r.left += winui::scaled(6, dpi());
+    r.right -= winui::scaled(4, dpi());
+    r.bottom -= winui::scaled(2, dpi());
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
-CCaptionFontBar::CCaptionFontBar() : fontName_(fontFamilyInstalled(L"Tahoma") ? L"Tahoma" : L"Arial")
+CCaptionFontBar::CCaptionFontBar() : fontName_(fontFamilyInstalled(L"Tahoma") ? L"Tahoma" : L"Arial") {}
+
+HFONT CCaptionFontBar::captionFont() const
 {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(8, GetDeviceCaps(winui::ClientDc(nullptr).get(), LOGPIXELSY), 72);
-    lf.lfWeight = FW_BOLD;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, fontName_.c_str(), LF_FACESIZE);
-    font_.reset(CreateFontIndirectW(&lf));
+    if (!font_ || fontDpi_ != dpi()) {
+        fontDpi_ = dpi();
+        LOGFONTW lf{};
+        lf.lfHeight = -MulDiv(8, fontDpi_, 72);
+        lf.lfWeight = FW_BOLD;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(lf.lfFaceName, fontName_.c_str(), LF_FACESIZE);
+        font_.reset(CreateFontIndirectW(&lf));
+    }
+    return font_.get();
 }

@@ -12,11 +12,13 @@ class CCaptionBar : public CResizableBar {
 protected:
     int captionHeight() const override;
     void paintCaption(HDC dc, const RECT& band) const override;
-    // The caption's font; the system's small-caption font here.
+    // The caption's font for the bar's DPI; the system's small-caption font here.
     virtual HFONT captionFont() const;
+    int dpi() const;
 
 private:
     mutable winui::UniqueFont systemFont_;
+    mutable int systemFontDpi_ = 0;
 };
 
 class CCaptionFontBar : public CCaptionBar {
@@ -25,11 +27,13 @@ public:
     const std::wstring& captionFontName() const { return fontName_; }
 
 protected:
-    HFONT captionFont() const override { return font_.get(); }
+    // 8 points bold, made again when the bar's DPI changes.
+    HFONT captionFont() const override;
 
 private:
     std::wstring fontName_;
-    winui::UniqueFont font_;
+    mutable winui::UniqueFont font_;
+    mutable int fontDpi_ = 0;
 };
 
 // Whether a font family of this name is installed.

@@ -73,8 +73,16 @@ bool CStartDlg::onInitDialog()
 void CStartDlg::loadPicture()
 {
     const RECT client = winui::clientRect(hwnd());
+    // The smallest drawing that covers the dialog, so it is only ever made smaller.
+    const UINT drawings[] = {IDR_START_PICTURE, IDR_START_PICTURE_150, IDR_START_PICTURE_200};
     CPicture start;
-    if (!start.LoadResource(L"JPEG", IDR_START_PICTURE, kFormatJpeg) || client.right <= 0 || client.bottom <= 0)
+    for (UINT id : drawings) {
+        if (!start.LoadResource(L"JPEG", id, kFormatJpeg)) break;
+        if (start.GetWidth() >= static_cast<uint32_t>(client.right) &&
+            start.GetHeight() >= static_cast<uint32_t>(client.bottom))
+            break;
+    }
+    if (!start.IsValid() || client.right <= 0 || client.bottom <= 0)
         return;  // no picture: the dialog shows its plain background
     start.Resample2(static_cast<uint32_t>(client.right), static_cast<uint32_t>(client.bottom), kInterpolationBicubic2,
                     kOverflowRepeat);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "winui/dpi.h"
+
 namespace {
 
 constexpr UINT_PTR kButtonSubclassId = 1;
@@ -77,8 +79,10 @@ void CColourButton::detach()
 // wide enough for the arrow and a colour well of the same size.
 void CColourButton::fitSize()
 {
-    const int cxEdge = GetSystemMetrics(SM_CXEDGE), cyEdge = GetSystemMetrics(SM_CYEDGE);
-    arrowSize_ = std::max({5 * cxEdge, 5 * cyEdge, GetSystemMetrics(SM_CXHTHUMB), GetSystemMetrics(SM_CYVTHUMB)});
+    const int dpi = winui::dpiOf(button_);
+    const int cxEdge = winui::systemMetric(SM_CXEDGE, dpi), cyEdge = winui::systemMetric(SM_CYEDGE, dpi);
+    arrowSize_ = std::max({5 * cxEdge, 5 * cyEdge, winui::systemMetric(SM_CXHTHUMB, dpi),
+                           winui::systemMetric(SM_CYVTHUMB, dpi)});
     const int arrow = arrowSize_;
     RECT rc;
     GetWindowRect(button_, &rc);
@@ -92,7 +96,8 @@ void CColourButton::fitSize()
 // A square at the right, inset by one edge from the right, top and bottom.
 RECT CColourButton::arrowIn(const RECT& bounds) const
 {
-    const int cxEdge = GetSystemMetrics(SM_CXEDGE), cyEdge = GetSystemMetrics(SM_CYEDGE);
+    const int dpi = winui::dpiOf(button_);
+    const int cxEdge = winui::systemMetric(SM_CXEDGE, dpi), cyEdge = winui::systemMetric(SM_CYEDGE, dpi);
     return RECT{bounds.right - cxEdge - arrowSize_, bounds.top + cyEdge, bounds.right - cxEdge, bounds.bottom - cyEdge};
 }
 
@@ -118,7 +123,8 @@ void CColourButton::storeColour(COLORREF colour)
 void CColourButton::draw(HDC dc, const RECT& bounds, UINT state) const
 {
     const bool disabled = (state & ODS_DISABLED) != 0;
-    const int cxEdge = GetSystemMetrics(SM_CXEDGE), cyEdge = GetSystemMetrics(SM_CYEDGE);
+    const int dpi = winui::dpiOf(button_);
+    const int cxEdge = winui::systemMetric(SM_CXEDGE, dpi), cyEdge = winui::systemMetric(SM_CYEDGE, dpi);
     RECT frame = bounds;
     DrawFrameControl(dc, &frame, DFC_BUTTON,
                      DFCS_BUTTONPUSH | (popupActive_ || (state & ODS_SELECTED) ? DFCS_PUSHED : 0));

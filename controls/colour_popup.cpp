@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+#include "winui/dpi.h"
 #include "winui/handles.h"
 #include "winui/window.h"
 
@@ -60,6 +61,7 @@ struct PopupState {
     int current = kBoxNone;    // box of the colour it started with, drawn pressed
     int column = 0;            // remembered for Up and Down through the text rows
     int box = 18;              // side of one palette box
+    int dpi = 96;              // of the picker's window: the popup's sizes and font follow it
     RECT defaultRow{}, customRow{}, grid{};
     winui::UniqueFont font;
     winui::UniquePalette palette;
@@ -102,13 +104,14 @@ COLORREF colourOf(const PopupState& s, int index)
     return s.initial;
 }
 
-int textRowHeight(HWND hwnd, HFONT font, int box)
+int textRowHeight(HWND hwnd, HFONT font, int box, int dpi)
 {
     winui::ClientDc dc(hwnd);
     winui::SelectGuard selected(dc.get(), font);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc.get(), &tm);
-    return std::max<int>(box, static_cast<int>(tm.tmHeight) + 4 * GetSystemMetrics(SM_CYEDGE) + 2);
+    return std::max<int>(box, static_cast<int>(tm.tmHeight) + 4 * winui::systemMetric(SM_CYEDGE, dpi) +
+                                  winui::scaled(2, dpi));
 }
 
 int textWidth(HWND hwnd, HFONT font, const std::wstring& text)
@@ -124,24 +127,26 @@ int textWidth(HWND hwnd, HFONT font, const std::wstring& text)
 // Places the rows and the grid and returns the window size the popup needs.
 SIZE layOut(PopupState& s)
 {
-    const int border = 2 * GetSystemMetrics(SM_CXEDGE);
-    s.box = std::max(18, 2 * GetSystemMetrics(SM_CXEDGE) + 7);
-    const int rowHeight = textRowHeight(s.window, s.font.get(), s.box);
-    const int textPad = 4 * GetSystemMetrics(SM_CXEDGE) + 8;
+    const int edge = winui::systemMetric(SM_CXEDGE, s.dpi);
+    const int border = 2 * edge;
+    const int margin = winui::scaled(kMargin, s.dpi);
+    s.box = std::max(winui::scaled(18, s.dpi), 2 * edge + winui::scaled(7, s.dpi));
+    const int rowHeight = textRowHeight(s.window, s.font.get(), s.box, s.dpi);
+    const int textPad = 4 * edge + winui::scaled(8, s.dpi);
     const int inner = std::max({kPaletteColumns * s.box, textWidth(s.window, s.font.get(), s.defaultText) + textPad,
                                 textWidth(s.window, s.font.get(), s.customText) + textPad});
-    const int left = border + kMargin;
-    int y = border + kMargin;
+    const int left = border + margin;
+    int y = border + margin;
     if (!s.defaultText.empty()) {
         s.defaultRow = RECT{left, y, left + inner, y + rowHeight};
-        y += rowHeight + kMargin;
+        y += rowHeight + margin;
     }
     const int gridLeft = left + (inner - kPaletteColumns * s.box) / 2;
     s.grid = RECT{gridLeft, y, gridLeft + kPaletteColumns * s.box, y + kPaletteRows * s.box};
-    y = s.grid.bottom + kMargin;
+    y = s.grid.bottom + margin;
     if (!s.customText.empty()) {
         s.customRow = RECT{left, y, left + inner, y + rowHeight};
-        y += rowHeight + kMargin;
+        y += rowHeight + margin;
     }
     return SIZE{inner + 2 * (left), y + border};
 }
@@ -198,7 +203,8 @@ void drawBox(const PopupState& s, HDC dc, int index)
     RECT r = rectOf(s, index);
     fill(dc, r, GetSysColor(COLOR_BTNFACE));
     drawFrame(dc, r, index == s.highlight, index == s.current);
-    InflateRect(&r, -3, -3);
+    const int inset = winui::scaled(3, s.dpi);
+    InflateRect(&r, -inset, -inset);
     FrameRect(dc, &r, GetSysColorBrush(COLOR_3DSHADOW));
     InflateRect(&r, -1, -1);
     fill(dc, r, kPalette[index].colour);
@@ -462,12 +468,10 @@ private:
     bool ownedByWindow_ = false;
 };
 
-HFONT messageFont()
+HFONT messageFont(int dpi)
 {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof(ncm);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) return nullptr;
-    return CreateFontIndirectW(&ncm.lfMessageFont);
+    const LOGFONTW message = winui::nonClientMetrics(dpi).lfMessageFont;
+    return CreateFontIndirectW(&message);
 }
 
 }  // namespace
@@ -489,7 +493,8 @@ HWND CColourPopup::open(HWND picker, POINT topLeft, const Options& options)
     if (!popup->create(GetAncestor(picker, GA_ROOT), topLeft)) return nullptr;
     popup.release();  // owned by the window from here on
     HWND hwnd = s.window;
-    s.font.reset(messageFont());
+    s.dpi = winui::dpiOf(picker);
+    s.font.reset(messageFont(s.dpi));
     s.palette.reset(makePalette());
     const SIZE size = layOut(s);
 

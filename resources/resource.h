@@ -52,6 +52,8 @@
 // The start dialog, shown once at start-up over its picture
 #define IDD_START 167
 #define IDR_START_PICTURE 32836  // "JPEG" resource
+#define IDR_START_PICTURE_150 32837  // the same drawn 1.5 and 2 times as large
+#define IDR_START_PICTURE_200 32838
 #define IDC_START_WELCOME 1052
 #define IDC_START_VERSION 1053
 #define IDC_START_NEW_RADIO 1054

@@ -4,6 +4,7 @@
 
 #include "generator/theme_files.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 #include "winui/text.h"
 
 namespace {
@@ -90,27 +91,32 @@ bool CPreviewDlg::onInitDialog()
     return true;
 }
 
+// The sizes above are at 96 DPI; the dialog lays itself out at its own.
 RECT CPreviewDlg::pageArea(SIZE client) const
 {
-    return RECT{0, 0, std::max<LONG>(client.cx - kPanelWidth - 2 * kGap, 0), client.cy};
+    const int dpi = winui::dpiOf(hwnd());
+    const int right = client.cx - winui::scaled(kPanelWidth, dpi) - 2 * winui::scaled(kGap, dpi);
+    return RECT{0, 0, std::max<LONG>(right, 0), client.cy};
 }
 
 void CPreviewDlg::layout(SIZE client)
 {
-    const int panelX = client.cx - kPanelWidth - kGap;
+    const int dpi = winui::dpiOf(hwnd());
+    const int panelWidth = winui::scaled(kPanelWidth, dpi), gap = winui::scaled(kGap, dpi);
+    const int panelX = client.cx - panelWidth - gap;
     if (panel_.hwnd())
-        SetWindowPos(panel_.hwnd(), nullptr, panelX, kGap, kPanelWidth, std::max<int>(client.cy - kPanelRoom, 0),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(panel_.hwnd(), nullptr, panelX, gap, panelWidth,
+                     std::max<int>(client.cy - winui::scaled(kPanelRoom, dpi), 0), SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT page = pageArea(client);
     if (view_ == &browser_)
         browser_.move(page);
     else
         fallback_.move(page);
     HWND cancel = item(IDCANCEL), ok = item(IDOK);
-    const int cancelY = client.cy - kGap - heightOf(cancel);
-    SetWindowPos(cancel, nullptr, panelX, cancelY, kPanelWidth, heightOf(cancel), SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(ok, nullptr, panelX, cancelY - kButtonGap - heightOf(ok), kPanelWidth, heightOf(ok),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int cancelY = client.cy - gap - heightOf(cancel);
+    SetWindowPos(cancel, nullptr, panelX, cancelY, panelWidth, heightOf(cancel), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(ok, nullptr, panelX, cancelY - winui::scaled(kButtonGap, dpi) - heightOf(ok), panelWidth,
+                 heightOf(ok), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CPreviewDlg::onSize(UINT type, SIZE client)

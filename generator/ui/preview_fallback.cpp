@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "resources/resource.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -46,13 +47,16 @@ bool CPreviewFallback::create(HWND parent, const RECT& where)
 
 void CPreviewFallback::move(const RECT& where)
 {
-    const int width = std::max<int>(where.right - where.left - 2 * kMargin, 0);
+    // The sizes are at 96 DPI; the stand-in shows at its dialog's.
+    const int dpi = winui::dpiOf(text_ ? GetParent(text_) : nullptr);
+    const int margin = winui::scaled(kMargin, dpi), textHeight = winui::scaled(kTextHeight, dpi);
+    const int width = std::max<int>(where.right - where.left - 2 * margin, 0);
     if (text_)
-        SetWindowPos(text_, nullptr, where.left + kMargin, where.top + kMargin, width, kTextHeight,
+        SetWindowPos(text_, nullptr, where.left + margin, where.top + margin, width, textHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     if (link_)
-        SetWindowPos(link_, nullptr, where.left + kMargin, where.top + kMargin + kTextHeight + 8, width, kLinkHeight,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(link_, nullptr, where.left + margin, where.top + margin + textHeight + winui::scaled(8, dpi), width,
+                     winui::scaled(kLinkHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     // A static keeps its old picture when it only shrinks: the text is wrapped again for the new width.
     if (text_) InvalidateRect(text_, nullptr, TRUE);
 }

@@ -151,9 +151,12 @@ def make(out_dir, work):
     start = os.path.join(work, "start.svg")
     with open(start, "w", encoding="utf-8") as f:
         f.write(start_svg())
-    subprocess.run(["rsvg-convert", "-o", os.path.join(work, "start.png"), start], check=True)
-    subprocess.run([CONVERT, os.path.join(work, "start.png"), "-strip", "-sampling-factor", "4:2:0",
-                    "-quality", "88", os.path.join(out_dir, "start_32836.jpg")], check=True)
+    # At 1x, and at 1.5x and 2x for the dialog on a scaled display (drawn larger, never enlarged).
+    for suffix, zoom in (("", None), ("_150", "1.5"), ("_200", "2")):
+        png = os.path.join(work, f"start{suffix}.png")
+        subprocess.run(["rsvg-convert"] + (["-z", zoom] if zoom else []) + ["-o", png, start], check=True)
+        subprocess.run([CONVERT, png, "-strip", "-sampling-factor", "4:2:0",
+                        "-quality", "88", os.path.join(out_dir, f"start_32836{suffix}.jpg")], check=True)
     logo = os.path.join(work, "logo.svg")
     with open(logo, "w", encoding="utf-8") as f:
         f.write(logo_svg())

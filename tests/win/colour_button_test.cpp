@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controls/colour_button.h"
+#include "winui/dpi.h"
 #include "paint_probe.h"
 
 namespace {
@@ -294,6 +295,29 @@ TEST_F(ColourButtonTest, DestroyingThePickerWhileOpenClosesThePopup)
     pumpMessages();
     EXPECT_FALSE(IsWindow(popup));
     EXPECT_EQ(picker.hwnd(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// On a 150 % display the popup opens with boxes of 27 pixels rather than 18, its rows still
+// inside it.
+TEST_F(ColourButtonTest, PopupBoxesFollowThePickersDpi)
+{
+    winui::setDpiOverride(144);
+    open();
+    winui::setDpiOverride(0);
+    const RECT red = CColourPopup::boxRect(picker.popup(), 16);
+    EXPECT_GE(red.right - red.left, 27);
+    EXPECT_EQ(red.right - red.left, red.bottom - red.top);
+    RECT window{};
+    GetClientRect(picker.popup(), &window);
+    const RECT custom = CColourPopup::boxRect(picker.popup(), kBoxCustom);
+    EXPECT_LE(custom.bottom, window.bottom);
+    EXPECT_LE(custom.right, window.right);
+    key(VK_ESCAPE);
+    pumpMessages();
 }
 
 }  // namespace

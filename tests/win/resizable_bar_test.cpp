@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/caption_bar.h"
+#include "winui/dpi.h"
 #include "paint_probe.h"
 
 namespace {
@@ -99,6 +100,22 @@ TEST_F(ResizableBarTest, CaptionShowsTheWindowTextInTheCaptionFont)
     PaintProbe probe(320, 400);
     bar.paintFrame(probe.dc());
     EXPECT_EQ(probe.count(caption, ink), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// On a 150 % display the caption's font, and with it the band, are half as large again.
+TEST_F(ResizableBarTest, CaptionBandGrowsWithTheBarsDpi)
+{
+    const int normal = bar.captionRect().bottom - bar.captionRect().top;
+    winui::setDpiOverride(144);
+    const int scaled = bar.captionRect().bottom - bar.captionRect().top;
+    winui::setDpiOverride(0);
+    EXPECT_GE(scaled, normal * 4 / 3);
+    EXPECT_LE(scaled, normal * 5 / 3);
+    EXPECT_EQ(bar.captionRect().bottom - bar.captionRect().top, normal) << "back at 96 DPI";
 }
 
 }  // namespace
