@@ -21,12 +21,7 @@ std::string writeTemp(const std::string& name, const std::vector<uint8_t>& bytes
 {
     const std::string path =
         (std::filesystem::temp_directory_path() / ("fotoloom-shown-" + std::to_string(bytes.size()) + name)).string();
-    std::FILE* f = openFile(path, "wb");
-    EXPECT_TRUE(f);
-    if (f) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    EXPECT_TRUE(writeFileBytes(path, bytes)) << path;
     return path;
 }
 

@@ -219,12 +219,7 @@ Bytes bmpRle8()
 std::string writeTemp(const std::string& name, const Bytes& bytes)
 {
     const std::string path = (std::filesystem::temp_directory_path() / ("fotoloom-readers-rows-" + name)).string();
-    std::FILE* f = openFile(path, "wb");
-    EXPECT_TRUE(f);
-    if (f) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    EXPECT_TRUE(writeFileBytes(path, bytes)) << path;
     return path;
 }
 

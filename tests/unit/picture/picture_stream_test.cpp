@@ -70,12 +70,7 @@ public:
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes)
     {
         const std::string path = add(name);
-        std::FILE* f = openFile(path, "wb");
-        EXPECT_TRUE(f);
-        if (f) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-            std::fclose(f);
-        }
+        EXPECT_TRUE(writeFileBytes(path, bytes)) << path;
         return path;
     }
 

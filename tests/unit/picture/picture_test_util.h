@@ -2,9 +2,12 @@
 // Pictures made by the picture tests themselves.
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "picture/picture.h"
 
 #ifdef _WIN32
@@ -73,6 +76,15 @@ inline double meanDifference(const CPicture& a, const CPicture& b)
     const size_t n = static_cast<size_t>(a.bufferWidth()) * a.bufferHeight() * 4;
     for (size_t i = 0; i < n; ++i) sum += std::abs(a.bits()[i] - b.bits()[i]);
     return sum / static_cast<double>(n);
+}
+
+// Writes `bytes` as the whole file at `path`; false when it cannot.
+inline bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* f = openFile(path, "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
 }
 
 }  // namespace picture_test
