@@ -7,6 +7,7 @@
 // answer is never on a command line, in an environment, in a file or in a log; only the channel's
 // name is in the environment (askpass_channel_posix.cpp, askpass_channel_win.cpp).
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,12 @@ public:
 
 // Whether a prompt asks a question whose answer may show while typed (the host-key question).
 bool isAskpassQuestion(const std::string& prompt);
+
+// The channel's messages, the same from both systems' sides: the length (4 bytes, little-endian),
+// then the bytes.
+std::string askpassFrame(const std::string& text);
+// The length a frame's first 4 bytes announce; nothing when longer than any prompt or answer.
+std::optional<uint32_t> askpassFrameLength(const unsigned char header[4]);
 
 // The askpass program's side: asks `prompt` over the channel named `channel` and prints the
 // answer on standard output. Returns the exit status the client expects (0 answered, 1 declined).

@@ -16,9 +16,6 @@
 
 namespace {
 
-// A prompt or an answer longer than this is no prompt or answer of the client's.
-constexpr uint32_t kLongestMessage = 64 * 1024;
-
 bool sendAll(int fd, const void* data, size_t size)
 {
     const char* bytes = static_cast<const char*>(data);
@@ -45,23 +42,24 @@ bool receiveAll(int fd, void* data, size_t size)
     return true;
 }
 
-// A message: its length (4 bytes, little-endian), then its bytes.
 bool sendMessage(int fd, const std::string& text)
 {
-    const auto n = static_cast<uint32_t>(text.size());
-    const unsigned char length[4] = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
-                                     static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
-    return sendAll(fd, length, 4) && sendAll(fd, text.data(), text.size());
+    std::string frame = askpassFrame(text);
+    const bool sent = sendAll(fd, frame.data(), static_cast<size_t>(frame.size()));
+    // The frame may hold an answer.
+    volatile char* bytes = frame.data();
+    for (size_t i = 0; i < frame.size(); ++i) bytes[i] = 0;
+    return sent;
 }
 
 bool receiveMessage(int fd, std::string& text)
 {
-    unsigned char length[4];
-    if (!receiveAll(fd, length, 4)) return false;
-    const uint32_t n = length[0] | length[1] << 8 | length[2] << 16 | uint32_t{length[3]} << 24;
-    if (n > kLongestMessage) return false;
-    text.assign(n, '\0');
-    return receiveAll(fd, text.data(), n);
+    unsigned char header[4];
+    if (!receiveAll(fd, header, 4)) return false;
+    const std::optional<uint32_t> n = askpassFrameLength(header);
+    if (!n) return false;
+    text.assign(*n, '\0');
+    return receiveAll(fd, text.data(), *n);
 }
 
 void forget(std::string& secret)

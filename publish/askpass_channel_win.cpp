@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kLongestMessage = 64 * 1024;
-
 bool writeAll(HANDLE pipe, const void* data, DWORD size)
 {
     const char* bytes = static_cast<const char*>(data);
@@ -40,20 +38,22 @@ bool readAll(HANDLE pipe, void* data, DWORD size)
 
 bool sendMessage(HANDLE pipe, const std::string& text)
 {
-    const auto n = static_cast<uint32_t>(text.size());
-    const unsigned char length[4] = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
-                                     static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
-    return writeAll(pipe, length, 4) && writeAll(pipe, text.data(), n);
+    std::string frame = askpassFrame(text);
+    const bool sent = writeAll(pipe, frame.data(), static_cast<DWORD>(frame.size()));
+    // The frame may hold an answer.
+    volatile char* bytes = frame.data();
+    for (size_t i = 0; i < frame.size(); ++i) bytes[i] = 0;
+    return sent;
 }
 
 bool receiveMessage(HANDLE pipe, std::string& text)
 {
-    unsigned char length[4];
-    if (!readAll(pipe, length, 4)) return false;
-    const uint32_t n = length[0] | length[1] << 8 | length[2] << 16 | uint32_t{length[3]} << 24;
-    if (n > kLongestMessage) return false;
-    text.assign(n, '\0');
-    return readAll(pipe, text.data(), n);
+    unsigned char header[4];
+    if (!readAll(pipe, header, 4)) return false;
+    const std::optional<uint32_t> n = askpassFrameLength(header);
+    if (!n) return false;
+    text.assign(*n, '\0');
+    return readAll(pipe, text.data(), *n);
 }
 
 void forget(std::string& secret)

@@ -37,6 +37,11 @@ public:
     virtual void stop() = 0;
 };
 
+// Moves the first whole line of what a program wrote out of `pending` into `line` (without its
+// line end, "\n" or "\r\n"); with `ended` (the output is over), the rest counts as a line too.
+// False when there is no line yet (or, ended, nothing left).
+bool takeOutputLine(std::string& pending, std::string& line, bool ended);
+
 // Where the system keeps `name` (searched in PATH, then where the system ships it); nothing when
 // it is not installed.
 std::optional<std::string> findClientProgram(const std::string& name);

@@ -44,27 +44,18 @@ public:
 
     bool readLine(std::string& line) override
     {
-        for (;;) {
-            if (const size_t end = buffer_.find('\n'); end != std::string::npos) {
-                line.assign(buffer_, 0, end);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                buffer_.erase(0, end + 1);
-                return true;
-            }
-            if (output_ < 0) break;
+        while (!takeOutputLine(buffer_, line, output_ < 0)) {
+            if (output_ < 0) return false;
             char chunk[4096];
             const ssize_t n = read(output_, chunk, sizeof chunk);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 close(output_);
                 output_ = -1;
-                break;
+                continue;
             }
             buffer_.append(chunk, static_cast<size_t>(n));
         }
-        if (buffer_.empty()) return false;
-        line = std::move(buffer_);
-        buffer_.clear();
         return true;
     }
 

@@ -81,26 +81,17 @@ public:
 
     bool readLine(std::string& line) override
     {
-        for (;;) {
-            if (const size_t end = buffer_.find('\n'); end != std::string::npos) {
-                line.assign(buffer_, 0, end);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                buffer_.erase(0, end + 1);
-                return true;
-            }
-            if (!output_) break;
+        while (!takeOutputLine(buffer_, line, output_ == nullptr)) {
+            if (!output_) return false;
             char chunk[4096];
             DWORD n = 0;
             if (!ReadFile(output_, chunk, sizeof chunk, &n, nullptr) || n == 0) {
                 CloseHandle(output_);
                 output_ = nullptr;
-                break;
+                continue;
             }
             buffer_.append(chunk, n);
         }
-        if (buffer_.empty()) return false;
-        line = std::move(buffer_);
-        buffer_.clear();
         return true;
     }
 

@@ -359,4 +359,17 @@ TEST(SftpAddress, ReadsUserHostPortAndPathAndRefusesWhatTheClientWouldMisread)
     }
 }
 
+TEST(ClientOutput, LinesEndWithEitherLineEndAndTheLastNeedsNoneOnceTheOutputIsOver)
+{
+    std::string pending = "sftp> put a\r\nCouldn't rename\nhalf", line;
+    ASSERT_TRUE(takeOutputLine(pending, line, false));
+    EXPECT_EQ(line, "sftp> put a");
+    ASSERT_TRUE(takeOutputLine(pending, line, false));
+    EXPECT_EQ(line, "Couldn't rename");
+    EXPECT_FALSE(takeOutputLine(pending, line, false));  // "half" may go on
+    ASSERT_TRUE(takeOutputLine(pending, line, true));
+    EXPECT_EQ(line, "half");
+    EXPECT_FALSE(takeOutputLine(pending, line, true));
+}
+
 }  // namespace
