@@ -3,6 +3,7 @@
 #include "app/product_links.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ const winui::MessageMapBase* CAboutBoxDlg::messageMap() const
 
 bool CAboutBoxDlg::onInitDialog()
 {
-    icon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXICON)));
-    smallIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON)));
+    icon_.reset(loadIcon(IDR_MAINFRAME, winui::systemMetric(SM_CXICON, winui::dpiOf(hwnd()))));
+    smallIcon_.reset(loadIcon(IDR_MAINFRAME, winui::systemMetric(SM_CXSMICON, winui::dpiOf(hwnd()))));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 
@@ -51,7 +52,7 @@ bool CAboutBoxDlg::onInitDialog()
     const int linkIds[] = {IDC_ABOUT_MAIL, IDC_ABOUT_SITE, IDC_ABOUT_MAKER};
     for (size_t i = 0; i < links_.size(); ++i) links_[i].attach(item(linkIds[i]));
 
-    okIcon_.reset(loadIcon(IDI_ABOUT_OK, GetSystemMetrics(SM_CXSMICON)));
+    okIcon_.reset(loadIcon(IDI_ABOUT_OK, winui::systemMetric(SM_CXSMICON, winui::dpiOf(hwnd()))));
     SendMessageW(item(IDOK), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(okIcon_.get()));
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/product_links.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 #include "winui/seam.h"
 #include "winui/text.h"
 
@@ -51,8 +52,8 @@ const winui::MessageMapBase* CUpdatesDlg::messageMap() const
 
 bool CUpdatesDlg::onInitDialog()
 {
-    icon_.reset(loadIcon(IDI_UPDATES, GetSystemMetrics(SM_CXICON)));
-    smallIcon_.reset(loadIcon(IDI_UPDATES, GetSystemMetrics(SM_CXSMICON)));
+    icon_.reset(loadIcon(IDI_UPDATES, winui::systemMetric(SM_CXICON, winui::dpiOf(hwnd()))));
+    smallIcon_.reset(loadIcon(IDI_UPDATES, winui::systemMetric(SM_CXSMICON, winui::dpiOf(hwnd()))));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     intro_.attach(item(IDC_UPDATES_INTRO));

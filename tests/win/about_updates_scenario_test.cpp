@@ -8,6 +8,7 @@
 #include "app/product_links.h"
 #include "fotoloom_version.h"
 #include "paint_probe.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -76,6 +77,30 @@ TEST_F(AboutBox, OpensFromTheHelpMenuWithItsLinksAndIsDraggedByItsGround)
     EXPECT_EQ(dialogs.met(), 1);
     ASSERT_EQ(seam.executed.size(), 1u);
     EXPECT_EQ(seam.executed[0].first, std::wstring(L"mailto:") + kProductLinks.supportMail);
+}
+
+// On a 150 % display the OK button's icon is the one drawn at 24 pixels, not a 16-pixel one.
+TEST_F(AboutBox, OkIconIsDrawnForTheDialogsDpi)
+{
+    winui::setDpiOverride(144);
+    SIZE icon{};
+    dialogs.answerNext(L"About Fotoloom", [&icon](HWND dialog) {
+        auto shown = reinterpret_cast<HICON>(SendDlgItemMessageW(dialog, IDOK, BM_GETIMAGE, IMAGE_ICON, 0));
+        ICONINFO info{};
+        if (shown && GetIconInfo(shown, &info)) {
+            BITMAP bitmap{};
+            GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+            icon = SIZE{bitmap.bmWidth, bitmap.bmHeight};
+            if (info.hbmColor) DeleteObject(info.hbmColor);
+            if (info.hbmMask) DeleteObject(info.hbmMask);
+        }
+        clickButton(dialog, IDOK);
+    });
+    menu(ID_APP_ABOUT);
+    winui::setDpiOverride(0);
+    EXPECT_EQ(dialogs.met(), 1);
+    EXPECT_EQ(icon.cx, winui::systemMetric(SM_CXSMICON, 144));
+    EXPECT_GT(icon.cx, GetSystemMetrics(SM_CXSMICON));
 }
 
 using Updates = Scenario;
