@@ -97,6 +97,7 @@ uint32_t SourceReader::u32be()
 bool SourceReader::read(uint8_t* into, size_t n)
 {
     if (!ok_ || n > remaining()) return fail(), false;
+    if (n == 0) return true;  // `into` may be null then (an empty vector's data)
     if (source_.data) {
         std::memcpy(into, source_.data + position_, n);
         position_ += n;
