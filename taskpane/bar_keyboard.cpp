@@ -5,15 +5,19 @@
 #include "taskpane/bar_deferred.h"
 #include "taskpane/bar_record.h"
 #include "taskpane/bar_scroll.h"
+#include "taskpane/button_face.h"
 
 namespace sidefold {
 
 namespace {
 
-struct Stop {
+// The navigation list in display order: the bar, then per group its header, its dialog and the
+// dialog's controls in window order. Only headers and the reachable tab stops are stops.
+struct Entry {
     HWND window;
-    GroupRecord* group;
+    GroupRecord* group;  // null for the bar
     bool header;
+    bool stop;
 };
 
 bool isClassName(HWND window, const char* name)
@@ -22,17 +26,19 @@ bool isClassName(HWND window, const char* name)
     return GetClassNameA(window, text, sizeof(text)) > 0 && lstrcmpiA(text, name) == 0;
 }
 
-std::vector<Stop> stopsOf(const BarRecord& bar)
+std::vector<Entry> entriesOf(HWND window, const BarRecord& bar)
 {
-    std::vector<Stop> stops;
+    std::vector<Entry> entries{{window, nullptr, false, false}};
     for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
-        stops.push_back({g->header, g, true});
-        if (!g->expanded) continue;
-        for (const ChildLayout& c : g->children)
-            if (c.visible && IsWindowEnabled(c.window) && (GetWindowLongA(c.window, GWL_STYLE) & WS_TABSTOP))
-                stops.push_back({c.window, g, false});
+        entries.push_back({g->header, g, true, true});
+        entries.push_back({g->dialog, g, false, false});
+        for (const ChildLayout& c : g->children) {
+            const bool stop = g->expanded && c.visible && IsWindowEnabled(c.window) &&
+                              (GetWindowLongA(c.window, GWL_STYLE) & WS_TABSTOP);
+            entries.push_back({c.window, g, false, stop});
+        }
     }
-    return stops;
+    return entries;
 }
 
 // An edit or list inside a combo box counts as the combo box.
@@ -50,27 +56,38 @@ bool keepsArrows(HWND control)
            isClassName(control, "ListBox") || isClassName(control, "ScrollBar");
 }
 
-HWND defaultButtonOf(const GroupRecord& g) { return g.shownDefault ? g.shownDefault : g.defaultButton; }
-
-bool pressEnter(const std::vector<Stop>& stops, int at, HWND focus)
+// A push button, ours or the system's.
+bool isPushButton(HWND control)
 {
-    if (at >= 0 && !stops[static_cast<size_t>(at)].header && isClassName(focus, "Button")) {
-        const LONG type = GetWindowLongA(focus, GWL_STYLE) & BS_TYPEMASK;
-        if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
-            PostMessageA(focus, BM_CLICK, 0, 0);
-            return true;
-        }
+    if (isClassName(control, "Button")) {
+        const LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+        return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
     }
-    // The default button of the focused header's group, or of the nearest group above.
-    for (int i = at; i >= 0; --i) {
-        if (!stops[static_cast<size_t>(i)].header) continue;
-        if (HWND button = defaultButtonOf(*stops[static_cast<size_t>(i)].group)) {
-            PostMessageA(button, BM_CLICK, 0, 0);
-            return true;
-        }
-        if (i == at) return false;  // a header whose group has none
+    return isClassName(control, SIDEFOLD_CLASS_BUTTON) && isPushKind(buttonKind(control));
+}
+
+// Enter: the focused push button, else the default button of the group the focus is in (the
+// nearest header at or above it); never another group's.
+bool pressEnter(const Entry& focused)
+{
+    HWND button = nullptr;
+    if (focused.group && !focused.header && isPushButton(focused.window))
+        button = focused.window;
+    else if (focused.group)
+        button = focused.group->shownDefault ? focused.group->shownDefault : focused.group->defaultButton;
+    if (!button || !IsWindowEnabled(button)) return false;
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+int stepToStop(const std::vector<Entry>& entries, int from, bool back)
+{
+    const int n = static_cast<int>(entries.size());
+    for (int step = 1; step <= n; ++step) {
+        const int i = ((back ? from - step : from + step) % n + n) % n;
+        if (entries[static_cast<size_t>(i)].stop) return i;
     }
-    return false;
+    return -1;
 }
 
 }  // namespace
@@ -84,36 +101,40 @@ bool navigateByKey(HWND window, const MSG& msg)
     if (!bar) return false;
     const HWND focus = focusedControl();
     if (!focus || (focus != window && !IsChild(window, focus))) return false;
-    std::vector<Stop> stops;
+    std::vector<Entry> entries;
     try {
-        stops = stopsOf(*bar);
+        entries = entriesOf(window, *bar);
     } catch (...) {
         return false;
     }
-    if (stops.empty()) return false;
     int at = -1;
-    for (size_t i = 0; i < stops.size(); ++i)
-        if (stops[i].window == focus) at = static_cast<int>(i);
-
-    if (at >= 0 && focus != window) {
-        MSG copy = msg;
-        const LRESULT code = SendMessageA(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&copy));
-        if (code & DLGC_WANTALLKEYS) return false;
-        if (key == VK_TAB && (code & DLGC_WANTTAB)) return false;
-        if ((key == VK_UP || key == VK_DOWN) && ((code & DLGC_WANTARROWS) || keepsArrows(focus))) return false;
-    }
-    if (key == VK_RETURN) return pressEnter(stops, at, focus);
-
+    for (size_t i = 0; i < entries.size() && at < 0; ++i)
+        if (entries[i].window == focus) at = static_cast<int>(i);
     const bool back = key == VK_UP || (key == VK_TAB && (GetKeyState(VK_SHIFT) & 0x8000));
+
     int next;
     if (at < 0) {
-        if (key != VK_TAB && focus != window) return false;
-        next = back ? static_cast<int>(stops.size()) - 1 : 0;
+        // A window the list does not know (inside one of the controls): Tab goes to the bar
+        // itself, Shift+Tab to the last stop.
+        if (key != VK_TAB) return false;
+        if (!back) {
+            SetFocus(window);
+            return true;
+        }
+        next = stepToStop(entries, 0, true);
     } else {
-        const int n = static_cast<int>(stops.size());
-        next = ((back ? at - 1 : at + 1) % n + n) % n;
+        if (at > 0) {
+            MSG copy = msg;
+            const LRESULT code = SendMessageA(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&copy));
+            if (code & DLGC_WANTALLKEYS) return false;
+            if (key == VK_TAB && (code & DLGC_WANTTAB)) return false;
+            if ((key == VK_UP || key == VK_DOWN) && ((code & DLGC_WANTARROWS) || keepsArrows(focus))) return false;
+        }
+        if (key == VK_RETURN) return pressEnter(entries[static_cast<size_t>(at)]);
+        next = stepToStop(entries, at, back);
     }
-    const Stop& target = stops[static_cast<size_t>(next)];
+    if (next < 0) return false;
+    const Entry& target = entries[static_cast<size_t>(next)];
     if (GetForegroundWindow() != GetAncestor(window, GA_ROOT)) SetForegroundWindow(GetAncestor(window, GA_ROOT));
     // Scrolling moves the dialogs, whose messages go to the host: the bar is busy meanwhile, so
     // that what the host sends back (a group removed, the bar destroyed) waits for the scroll.

@@ -4,6 +4,7 @@
 // Each case runs part of itself in a second copy of this program (a disabled test, started
 // with a filter), so that a crash there fails the case here.
 
+#include "child_copy.h"
 #include "sidefold_host.h"
 
 #include <memory>
@@ -11,46 +12,8 @@
 
 namespace {
 
-constexpr const char* kChildVariable = "SIDEFOLD_TEST_CHILD";
 constexpr const char* kOtherTitle = "Sidefold test host of another process";
 constexpr const char* kDoneEvent = "SidefoldTestOtherProcessDone";
-
-// Starts this program running only the named disabled test; its exit code, or -1.
-struct Child {
-    PROCESS_INFORMATION process{};
-    bool started = false;
-
-    explicit Child(const char* test)
-    {
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string command = std::string("\"") + path +
-                              "\" --gtest_also_run_disabled_tests --gtest_filter=SidefoldChild.DISABLED_" + test;
-        SetEnvironmentVariableA(kChildVariable, "1");
-        STARTUPINFOA startup{};
-        startup.cb = sizeof(startup);
-        started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process) != 0;
-        SetEnvironmentVariableA(kChildVariable, nullptr);
-    }
-    ~Child()
-    {
-        if (!started) return;
-        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    int exitCode()
-    {
-        if (!started || !pumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 30000))
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        return static_cast<int>(code);
-    }
-};
-
-bool inChild() { return GetEnvironmentVariableA(kChildVariable, nullptr, 0) != 0; }
 
 struct DestroyCall {
     HWND bar;
@@ -70,7 +33,7 @@ TEST(BarProcess, OrdinalTenRefusesABarOfAnotherProcess)
 {
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, kDoneEvent);
     ASSERT_TRUE(done);
-    Child child("OwnABarUntilTold");
+    ChildCopy child("SidefoldChild", "OwnABarUntilTold");
     ASSERT_TRUE(child.started);
     HWND other = nullptr;
     ASSERT_TRUE(pumpUntil(
@@ -104,7 +67,7 @@ TEST(BarProcess, OrdinalTenRefusesABarOfAnotherProcess)
 
 TEST(BarProcess, AHostFreeingTheLibraryWhileADyingBarStillRunsDoesNotPullItsCode)
 {
-    Child child("FreeTheLibraryWhileTheBarDies");
+    ChildCopy child("SidefoldChild", "FreeTheLibraryWhileTheBarDies");
     ASSERT_TRUE(child.started);
     EXPECT_EQ(child.exitCode(), 0) << "the second process failed or crashed";
 }

@@ -22,3 +22,8 @@
 #define IDC_ROW_LEFT 1060
 #define IDC_ROW_RIGHT 1061
 #define IDD_GROUP_TALL 115  // links and a button spread over 250 units: frames taller than the gap
+#define IDD_GROUP_FORM 116  // a library push button, a drop-down list, a key-taking control, a default button
+#define IDC_FORM_APPLY 1070
+#define IDC_FORM_COMBO 1071
+#define IDC_FORM_KEYS 1072
+#define IDC_FORM_OK 1073
