@@ -22,6 +22,9 @@
 // host that stops answering take minutes).
 constexpr DWORD kTestForwardTimeoutMs = 1500;
 
+// The tests' stand-in for the sound library (fake_sound.c), beside the test program.
+constexpr const char* kFakeSoundModule = "fakesound.dll";
+
 struct SidefoldExports {
     HMODULE module = nullptr;
     SidefoldProbeProc probe = nullptr;
@@ -46,6 +49,7 @@ inline const SidefoldExports& sidefold()
         wsprintfA(timeout, "%lu", kTestForwardTimeoutMs);
         SetEnvironmentVariableA("SIDEFOLD_FORWARD_TIMEOUT_MS", timeout);
         SetEnvironmentVariableA("SIDEFOLD_ANIMATION_PAUSE_MS", "0");  // frames without the 20 ms pauses
+        SetEnvironmentVariableA("SIDEFOLD_SOUND_MODULE", kFakeSoundModule);  // sounds heard, not played
         SidefoldExports e;
         e.module = LoadLibraryA("Sidefold.dll");
         if (!e.module) return e;
