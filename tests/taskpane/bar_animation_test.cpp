@@ -269,3 +269,80 @@ TEST_F(BarAnimation, RollingFramesShowTheDialogWholeWhenAStepIsLargerThanTheGap)
         EXPECT_LE(wrong, 1) << "frame " << k << " of " << h << " rows";
     }
 }
+
+namespace {
+
+// The pane as the bar prints it (its background, without the groups), row by row.
+std::vector<std::vector<uint32_t>> printedPane(HWND bar, const RECT& part)
+{
+    RECT client;
+    GetClientRect(bar, &client);
+    std::vector<std::vector<uint32_t>> rows;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(bar, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    for (int y = part.top; p && y < part.bottom; ++y) {
+        const uint32_t* row = p + static_cast<size_t>(y) * static_cast<size_t>(client.right);
+        rows.emplace_back(row + part.left, row + part.right);
+        for (uint32_t& c : rows.back()) c &= 0xFFFFFF;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return rows;
+}
+
+}  // namespace
+
+// While a group opens, the header below moves down each frame: what it leaves behind is the pane
+// again by the time the next frame shows, so that the header is never seen twice.
+TEST_F(BarAnimation, TheHeaderBelowAnOpeningGroupIsSeenOnceInEachFrame)
+{
+    for (DWORD mode : {SIDEFOLD_ANIMATE_ROLL, SIDEFOLD_ANIMATE_STRETCH}) {
+        ASSERT_EQ(add(1, IDD_GROUP_LINKS, 0), 1);
+        ASSERT_EQ(add(2, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_EXPANDED), 1);
+        RECT one, two;
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 1, 0)), &one);
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 2, 0)), &two);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&one), 2);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&two), 2);
+        RECT client;
+        GetClientRect(bar, &client);
+        const RECT columns{two.left + 2, 0, two.right - 2, client.bottom};
+        const auto pane = printedPane(bar, columns);
+        pumpUntil([] { return false; }, 100);
+        const int top = one.bottom, gap = two.top - one.bottom;
+        ASSERT_GT(gap, 2);
+
+        // At the k-th move of the group below, frame k - 1 is on screen with the header just
+        // below it: the rows between the frame and the header (the gap) are the pane.
+        int moves = 0, d = 0, badFrames = 0;
+        host->onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+            if (r.message == WM_MOVE && r.groupId == 1 && !d) {
+                RECT p;
+                GetWindowRect(dialog(1), &p);
+                d = p.bottom - p.top;
+            }
+            if (r.message != WM_MOVE || r.groupId != 2 || ++moves < 2 || !d) return 0;
+            const int shown = (moves - 1) * d / 10;
+            const auto seen = rowsOnScreen(bar, {columns.left, top + shown, columns.right, top + shown + gap - 1});
+            int wrong = 0;
+            for (size_t y = 0; y < seen.size(); ++y)
+                if (seen[y] != pane[static_cast<size_t>(top + shown) + y]) ++wrong;
+            if (wrong > 1) ++badFrames;
+            return 0;
+        };
+        ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, mode), 1);
+        host->onForwarded = nullptr;
+        ASSERT_EQ(moves, 10);
+        EXPECT_EQ(badFrames, 0) << "the header below left a copy behind (mode " << mode << ")";
+        SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 2, 0);
+        SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 1, 0);
+    }
+}
