@@ -214,7 +214,7 @@ bool CPicture::loadMemory(const void* data, size_t size, int formatCode, Picture
             decoded.fullWidth = decoded.width;
             decoded.fullHeight = decoded.height;
         }
-        if (format != kFormatJpeg) orientation = Orientation::Normal;
+        if (format != kFormatJpeg) orientation = decoded.orientation;
         if (orientation != Orientation::Normal) {
             std::vector<uint8_t> turned;
             if (!orientPixels(decoded.bgra.data(), decoded.width, decoded.height, orientation, turned)) return false;

@@ -10,6 +10,7 @@
 
 #include "picture/picture.h"
 #include "picture/picture_byte_sink.h"
+#include "picture/rotate.h"
 
 // A decoded picture before orientation: BGRA, straight alpha, rows packed, top down.
 struct DecodedPicture {
@@ -19,6 +20,9 @@ struct DecodedPicture {
     uint32_t fullHeight = 0;
     std::vector<uint8_t> bgra;
     std::vector<uint8_t> icc;  // embedded colour profile, when the format carries one
+    // How the pixels are to be turned to be seen as meant, when the format says so itself (TIFF's
+    // orientation tag); a JPEG's EXIF orientation is read by the caller.
+    Orientation orientation = Orientation::Normal;
 };
 
 // What an encoder is given: the picture at the size to be written.
@@ -86,6 +90,7 @@ struct RowStreamHeader {
     bool mayHaveAlpha = true;   // false: every pixel is opaque
     uint64_t decoderBytes = 0;  // what the decoder itself holds while it runs
     std::vector<uint8_t> icc;   // embedded colour profile, when the format carries one in its header
+    Orientation orientation = Orientation::Normal;  // as DecodedPicture::orientation
 };
 
 // Takes a decoder's rows: 8-bit BGRA, straight alpha, packed, top down. Never throws.

@@ -59,6 +59,8 @@ struct Stage {
 
 class StreamReceiver final : public RowReceiver {
 public:
+    // `turn`: what is known before the decode (EXIF, the caller's); the decoder's own
+    // orientation comes first.
     StreamReceiver(const PictureStreamRequest& request, Orientation turn, const std::vector<uint8_t>* icc,
                    NotingGate& gate)
         : request_(request), turn_(turn), icc_(icc), gate_(gate)
@@ -109,6 +111,7 @@ private:
     bool setUp(const RowStreamHeader& header)
     {
         if (header.width == 0 || header.height == 0 || !request_.plan) return false;
+        turn_ = combineOrientations(header.orientation, turn_);
         const bool sideways = swapsSides(turn_);
         const uint32_t seenWidth = sideways ? header.fullHeight : header.fullWidth;
         const uint32_t seenHeight = sideways ? header.fullWidth : header.fullHeight;
@@ -194,7 +197,7 @@ private:
     }
 
     const PictureStreamRequest& request_;
-    const Orientation turn_;
+    Orientation turn_;
     const std::vector<uint8_t>* icc_;
     NotingGate& gate_;
     std::vector<std::unique_ptr<Stage>> stages_;
@@ -225,8 +228,7 @@ PictureStreamResult decodeWhole(std::FILE* f, uint64_t fileSize, const int (&can
         return PictureStreamResult::Unreadable;
     for (int format : candidates) {
         if (format == kFormatUnknown) break;
-        const Orientation stored = format == kFormatJpeg ? exif : Orientation::Normal;
-        const PictureSizeHint hint = swapsSides(stored) ? request.hint.swapped() : request.hint;
+        const PictureSizeHint hint = format == kFormatJpeg && swapsSides(exif) ? request.hint.swapped() : request.hint;
         DecodedPicture decoded;
         if (!decodeFormat(format, bytes.data(), bytes.size(), hint, decoded)) {
             if (gate.refused) return PictureStreamResult::NoMemory;
@@ -243,6 +245,7 @@ PictureStreamResult decodeWhole(std::FILE* f, uint64_t fileSize, const int (&can
         header.fullHeight = std::max(decoded.fullHeight, decoded.height);
         header.decoderBytes = decoded.bgra.size();
         header.icc = format == kFormatJpeg ? jpegIcc : decoded.icc;
+        const Orientation stored = format == kFormatJpeg ? exif : decoded.orientation;
         const Orientation turn = combineOrientations(stored, orientationOfQuarterTurns(request.quarterTurns));
         StreamReceiver receiver(request, turn, nullptr, gate);
         if (!receiver.header(header) || !receiver.rows(decoded.bgra.data(), decoded.height) ||

@@ -2,11 +2,11 @@
 // Making several sizes of one picture file in one decode, in memory that does not grow with the
 // picture: the decoder hands out bands of rows, each size has its own resampler working on the
 // rows as they come (a size may be made from an earlier size instead of from the source), and
-// each is encoded as a JPEG row by row. Turns (the EXIF orientation and the caller's) are applied
-// to the small outputs, not to the source.
+// each is encoded as a JPEG row by row. Turns (a JPEG's EXIF orientation, a TIFF's orientation
+// tag, and the caller's) are applied to the small outputs, not to the source.
 //
-// Formats whose decoder cannot give out rows (ICO, TIFF turned by its orientation) are decoded
-// whole first; what that holds is asked of the thread's memory gate like any load. On Windows WIC
+// Formats whose decoder cannot give out rows (ICO, a TIFF of tiles larger than a picture may be)
+// are decoded whole first; what that holds is asked of the thread's memory gate like any load. On Windows WIC
 // gives JPEG, PNG, GIF, BMP and TIFF by bands of rows. Interlaced PNG and progressive JPEG stream
 // too, but their decoders hold the whole picture, and interlaced GIF and run-length coded BMP
 // their colour indices, a byte a pixel (counted as their working set).

@@ -1,5 +1,6 @@
 // TIFF through libtiff: the first page, any layout libtiff's RGBA reader knows, and the ICC
-// profile.
+// profile. Pixels come as stored, top row first; the orientation tag (numbered as EXIF's) is
+// handed on for the caller to turn them, as it turns a JPEG by its EXIF orientation.
 
 #include <algorithm>
 #include <cstdio>
@@ -83,140 +84,153 @@ void silenceLibtiff()
 
 }  // namespace
 
-bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
+namespace {
+
+// libtiff packs R in the lowest byte (ABGR words); the picture wants B, G, R, A in memory. Done
+// in place: each word is read whole before its bytes are written.
+void abgrToBgra(uint32_t* words, size_t count)
+{
+    auto* bytes = reinterpret_cast<uint8_t*>(words);
+    for (size_t i = 0; i < count; ++i, bytes += 4) {
+        const uint32_t p = words[i];
+        bytes[0] = static_cast<uint8_t>(TIFFGetB(p));
+        bytes[1] = static_cast<uint8_t>(TIFFGetG(p));
+        bytes[2] = static_cast<uint8_t>(TIFFGetR(p));
+        bytes[3] = static_cast<uint8_t>(TIFFGetA(p));
+    }
+}
+
+TIFF* openTiff(const ByteSource& source, MemoryFile& memory)
 {
     silenceLibtiff();
-    MemoryFile file{data, size, 0};
-    TIFF* tif =
-        TIFFClientOpen("picture", "rm", &file, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc, unmapProc);
+    memory = MemoryFile{source.data, source.size, 0};
+    if (source.data)
+        return TIFFClientOpen("picture", "rm", &memory, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc,
+                              unmapProc);
+    return TIFFClientOpen("picture", "rm", source.file, fileRead, writeProc, fileSeek, closeProc, fileSize, mapProc,
+                          unmapProc);
+}
+
+// libtiff's RGBA reader, asked for the rows as stored: it flips nothing when the orientation it
+// is asked for is the picture's own.
+struct RgbaReader {
+    TIFFRGBAImage image{};
+    bool begun = false;
+    bool begin(TIFF* tif)
+    {
+        char message[1024];
+        if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&image, tif, 1, message)) return false;
+        begun = true;
+        image.req_orientation = image.orientation;
+        return true;
+    }
+    // `count` rows from stored row `y` into `raster` (width words a row), top down.
+    bool read(uint32_t y, uint32_t count, uint32_t* raster)
+    {
+        image.row_offset = static_cast<int>(y);
+        image.col_offset = 0;
+        return TIFFRGBAImageGet(&image, raster, image.width, count) != 0;
+    }
+    Orientation orientation() const
+    {
+        const uint16_t o = image.orientation;
+        return o >= ORIENTATION_TOPLEFT && o <= ORIENTATION_LEFTBOT ? static_cast<Orientation>(o) : Orientation::Normal;
+    }
+    ~RgbaReader()
+    {
+        if (begun) TIFFRGBAImageEnd(&image);
+    }
+};
+
+std::vector<uint8_t> iccOf(TIFF* tif)
+{
+    uint32_t profileSize = 0;
+    void* profile = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileSize, &profile) && profile && profileSize)
+        return {static_cast<uint8_t*>(profile), static_cast<uint8_t*>(profile) + profileSize};
+    return {};
+}
+
+}  // namespace
+
+bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
+{
+    MemoryFile memory{};
+    TIFF* tif = openTiff(ByteSource{data, size}, memory);
     if (!tif) return false;
     bool ok = false;
-    uint32_t width = 0, height = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    char message[1024];
-    // Fax and deflate compression go far, but not beyond a few thousand pixels a byte.
-    if (TIFFRGBAImageOK(tif, message) && pixelsFitData(width, height, size, 16384) &&
-        allocatePicture(out, width, height)) {
-        auto* raster = reinterpret_cast<uint32_t*>(out.bgra.data());
-        ok = TIFFReadRGBAImageOriented(tif, width, height, raster, ORIENTATION_TOPLEFT, 1) != 0;
-        // libtiff packs R in the lowest byte (ABGR words); the picture wants B, G, R, A in memory.
-        for (size_t i = 0, n = static_cast<size_t>(width) * height; ok && i < n; ++i) {
-            const uint32_t p = raster[i];
-            uint8_t* px = out.bgra.data() + i * 4;
-            px[0] = static_cast<uint8_t>(TIFFGetB(p));
-            px[1] = static_cast<uint8_t>(TIFFGetG(p));
-            px[2] = static_cast<uint8_t>(TIFFGetR(p));
-            px[3] = static_cast<uint8_t>(TIFFGetA(p));
+    try {
+        RgbaReader reader;
+        // Fax and deflate compression go far, but not beyond a few thousand pixels a byte.
+        if (reader.begin(tif) && pixelsFitData(reader.image.width, reader.image.height, size, 16384) &&
+            allocatePicture(out, reader.image.width, reader.image.height)) {
+            auto* raster = reinterpret_cast<uint32_t*>(out.bgra.data());
+            ok = reader.read(0, reader.image.height, raster);
+            if (ok) {
+                abgrToBgra(raster, static_cast<size_t>(out.width) * out.height);
+                out.orientation = reader.orientation();
+                out.icc = iccOf(tif);
+            }
         }
-        uint32_t profileSize = 0;
-        void* profile = nullptr;
-        if (ok && TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileSize, &profile) && profile && profileSize)
-            out.icc.assign(static_cast<uint8_t*>(profile), static_cast<uint8_t*>(profile) + profileSize);
+    } catch (const std::bad_alloc&) {
+        ok = false;
     }
     TIFFClose(tif);
     if (!ok) out = {};
     return ok;
 }
 
-namespace {
-
-// libtiff packs R in the lowest byte (ABGR words); the rows want B, G, R, A in memory.
-void abgrToBgra(const uint32_t* in, uint8_t* out, uint32_t count)
-{
-    for (uint32_t x = 0; x < count; ++x, out += 4) {
-        out[0] = static_cast<uint8_t>(TIFFGetB(in[x]));
-        out[1] = static_cast<uint8_t>(TIFFGetG(in[x]));
-        out[2] = static_cast<uint8_t>(TIFFGetR(in[x]));
-        out[3] = static_cast<uint8_t>(TIFFGetA(in[x]));
-    }
-}
-
-// A band of `band` rows from `y`: a strip, or a row of tiles laid side by side. libtiff hands
-// each piece bottom up (an edge tile's rows at the bottom of its full-height raster).
-bool readBand(TIFF* tif, uint32_t y, uint32_t n, uint32_t width, uint32_t tileWidth, uint32_t band,
-              std::vector<uint32_t>& raster, std::vector<uint8_t>& rows)
-{
-    if (tileWidth == 0) {
-        if (!TIFFReadRGBAStrip(tif, y, raster.data())) return false;
-        for (uint32_t k = 0; k < n; ++k)
-            abgrToBgra(raster.data() + static_cast<size_t>(n - 1 - k) * width, rows.data() + size_t{k} * width * 4,
-                       width);
-        return true;
-    }
-    for (uint32_t x = 0; x < width; x += tileWidth) {
-        if (!TIFFReadRGBATile(tif, x, y, raster.data())) return false;
-        const uint32_t m = std::min(tileWidth, width - x);
-        for (uint32_t k = 0; k < n; ++k)
-            abgrToBgra(raster.data() + static_cast<size_t>(band - 1 - k) * tileWidth,
-                       rows.data() + (size_t{k} * width + x) * 4, m);
-    }
-    return true;
-}
-
-}  // namespace
-
 RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
 {
-    silenceLibtiff();
-    MemoryFile memory{source.data, source.size, 0};
-    TIFF* tif = source.data ? TIFFClientOpen("picture", "rm", &memory, readProc, writeProc, seekProc, closeProc,
-                                             sizeProc, mapProc, unmapProc)
-                            : TIFFClientOpen("picture", "rm", source.file, fileRead, writeProc, fileSeek, closeProc,
-                                             fileSize, mapProc, unmapProc);
+    MemoryFile memory{};
+    TIFF* tif = openTiff(source, memory);
     if (!tif) return RowDecode::Failed;
-    uint32_t width = 0, height = 0, rowsPerStrip = 0, tileWidth = 0, tileHeight = 0;
-    uint16_t orientation = ORIENTATION_TOPLEFT, extraSamples = 0;
+    uint32_t rowsPerStrip = 0, tileWidth = 0, tileHeight = 0;
+    uint16_t extraSamples = 0;
     uint16_t* extraTypes = nullptr;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
     TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extraSamples, &extraTypes);
     const bool tiled = TIFFIsTiled(tif);
     if (tiled) {
         TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
         TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight);
     }
-    char message[1024];
     RowDecode result = RowDecode::Failed;
-    // Strips and tiles come top down only in the usual orientation; the others are read whole, and
-    // so are tiles larger than a picture may be.
-    if (orientation != ORIENTATION_TOPLEFT ||
-        (tiled && (tileWidth == 0 || tileHeight == 0 || !pictureSizeAllowed(tileWidth, tileHeight)))) {
-        result = RowDecode::Unsupported;
-    } else if (TIFFRGBAImageOK(tif, message) && pictureSizeAllowed(width, height) &&
-               pixelsFitData(width, height, source.bytes(), 16384)) {
-        const uint32_t band = tiled ? tileHeight : std::clamp<uint32_t>(rowsPerStrip, 1, height);
-        const uint64_t rasterPixels = tiled ? uint64_t{tileWidth} * tileHeight : uint64_t{width} * band;
-        RowStreamHeader header;
-        header.width = header.fullWidth = width;
-        header.height = header.fullHeight = height;
-        header.mayHaveAlpha = extraSamples > 0;
-        header.decoderBytes = rasterPixels * 4 + uint64_t{width} * band * 4 +
-                              static_cast<uint64_t>(tiled ? TIFFTileSize(tif) : TIFFStripSize(tif)) +
-                              (uint64_t{64} << 10);
-        uint32_t profileSize = 0;
-        void* profile = nullptr;
-        std::vector<uint32_t> raster;
-        std::vector<uint8_t> rows;
-        try {
-            if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileSize, &profile) && profile && profileSize)
-                header.icc.assign(static_cast<uint8_t*>(profile), static_cast<uint8_t*>(profile) + profileSize);
+    try {
+        RgbaReader reader;
+        const bool begun = reader.begin(tif);
+        const uint32_t width = reader.image.width, height = reader.image.height;
+        // A band is a strip, or a row of tiles; tiles larger than a picture may be are read whole.
+        if (begun && tiled && (tileWidth == 0 || tileHeight == 0 || !pictureSizeAllowed(tileWidth, tileHeight))) {
+            result = RowDecode::Unsupported;
+        } else if (begun && pictureSizeAllowed(width, height) && pixelsFitData(width, height, source.bytes(), 16384)) {
+            const uint32_t band = std::clamp<uint32_t>(tiled ? tileHeight : rowsPerStrip, 1, height);
+            RowStreamHeader header;
+            header.width = header.fullWidth = width;
+            header.height = header.fullHeight = height;
+            header.mayHaveAlpha = extraSamples > 0;
+            header.orientation = reader.orientation();
+            header.decoderBytes = uint64_t{width} * band * 4 +
+                                  static_cast<uint64_t>(tiled ? TIFFTileSize(tif) : TIFFStripSize(tif)) +
+                                  (uint64_t{64} << 10);
+            header.icc = iccOf(tif);
+            std::vector<uint32_t> raster;
             if (receiver.header(header)) {
-                raster.resize(static_cast<size_t>(rasterPixels));
-                rows.resize(static_cast<size_t>(width) * band * 4);
+                raster.resize(static_cast<size_t>(width) * band);
                 result = RowDecode::Done;
             }
-        } catch (const std::bad_alloc&) {
-            result = RowDecode::NoMemory;
+            for (uint32_t y = 0; result == RowDecode::Done && y < height; y += band) {
+                const uint32_t n = std::min(band, height - y);
+                if (!reader.read(y, n, raster.data())) {
+                    result = RowDecode::Failed;
+                    break;
+                }
+                abgrToBgra(raster.data(), static_cast<size_t>(width) * n);
+                if (!receiver.rows(reinterpret_cast<const uint8_t*>(raster.data()), n)) result = RowDecode::Failed;
+            }
         }
-        for (uint32_t y = 0; result == RowDecode::Done && y < height; y += band) {
-            const uint32_t n = std::min(band, height - y);
-            if (!readBand(tif, y, n, width, tiled ? tileWidth : 0, band, raster, rows) ||
-                !receiver.rows(rows.data(), n))
-                result = RowDecode::Failed;
-        }
+    } catch (const std::bad_alloc&) {
+        result = RowDecode::NoMemory;
     }
     TIFFClose(tif);
     return result;

@@ -13,6 +13,7 @@
 #include "base/file_system.h"
 #include "picture/picture.h"
 #include "picture/picture_stream.h"
+#include "picture/rotate.h"
 #include "picture_test_util.h"
 
 #ifndef _WIN32
@@ -408,9 +409,13 @@ TEST(PictureStream, AFormatReadWholeAsksForItsFileThenItsPixelsAndARefusalIsNoMe
         uint64_t pixels = 0;
     };
     TempFiles files;
-    // A TIFF stored bottom up is turned upright as it is read, whole.
-    const std::string path = files.add("turned.tif");
-    ASSERT_TRUE(writeTiff16(path, detailed(600, 400), 16, ORIENTATION_BOTLEFT));
+    // An icon is read whole: here one whose picture is stored as PNG.
+    const std::vector<uint8_t> png = saved(detailed(600, 400), kFormatPng);
+    std::vector<uint8_t> icon = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
+    for (uint32_t v : {static_cast<uint32_t>(png.size()), 22u})
+        for (int i = 0; i < 4; ++i) icon.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    icon.insert(icon.end(), png.begin(), png.end());
+    const std::string path = files.write("whole.ico", icon);
     Recorder gate;
     gate.limit = std::filesystem::file_size(path) + 1024;
     ScopedPictureMemoryGate scope(gate);
@@ -444,6 +449,42 @@ TEST(PictureStream, ProgressiveAndCmykJpegInterlacedPalette16BitAndGreyPngAnd16B
     for (const std::string& path : paths)
         for (const Shape& shape : kShapes)
             for (int turn = 0; turn < 4; ++turn) expectSame(path, turn, shape, path);
+}
+
+TEST(PictureStream, ATiffTurnedByItsOrientationTagComesByRowsAndIsTurnedAsMeant)
+{
+    TempFiles files;
+    const CPicture pic = detailed(90, 60);
+    const std::string upright = files.add("upright.tif");
+    ASSERT_TRUE(writeTiff16(upright, pic, 7));
+    CPicture stored;
+    ASSERT_TRUE(stored.Load(upright, 0));
+    for (uint16_t orientation = ORIENTATION_TOPLEFT; orientation <= ORIENTATION_LEFTBOT; ++orientation) {
+        const std::string what = "orientation " + std::to_string(orientation);
+        // Strips of 7 rows, and one strip for the whole picture.
+        for (uint32_t rowsPerStrip : {7u, 60u}) {
+            const std::string path =
+                files.add(std::to_string(orientation) + "-" + std::to_string(rowsPerStrip) + ".tif");
+            ASSERT_TRUE(writeTiff16(path, pic, rowsPerStrip, orientation));
+            // The tag means what EXIF's orientation of the same number means.
+            CPicture whole;
+            ASSERT_TRUE(whole.Load(path, 0));
+            std::vector<uint8_t> expected;
+            ASSERT_TRUE(orientPixels(stored.bits(), 90, 60, static_cast<Orientation>(orientation), expected));
+            const bool sideways = orientation >= ORIENTATION_LEFTTOP;
+            CPicture meant;
+            ASSERT_TRUE(meant.setPixels(sideways ? 60 : 90, sideways ? 90 : 60, std::move(expected)));
+            ASSERT_EQ(whole.GetWidth(), meant.GetWidth()) << what;
+            EXPECT_EQ(maxDifference(whole, meant), 0) << what;
+
+            for (const Shape& shape : kShapes)
+                for (int turn = 0; turn < 4; ++turn) expectSame(path, turn, shape, what);
+            // By rows: the whole picture is never asked for.
+            RowsOnlyGate gate(uint64_t{1} << 30);
+            ScopedPictureMemoryGate scope(gate);
+            EXPECT_EQ(streamed(path, 1, kShapes[0]).size(), 2u) << what;
+        }
+    }
 }
 #endif
 
