@@ -236,3 +236,63 @@ TEST(SharpPictures, ACancelledBuildKeepsItsDenseFilesListedSoTheNextBuildCleansU
     EXPECT_FALSE(fileExists(g.file("thumbs/thumb-1-1@2x.jpg")));
     EXPECT_TRUE(fileExists(g.file("photos/image-1-1.jpg")));
 }
+
+TEST(SharpPictures, APictureWhoseSharpFilesWouldNotFitTheBudgetIsRefusedAndNothingOfItIsLeft)
+{
+    // A large picture (sharp photo and thumbnail) and a tiny one (neither: never enlarged), one
+    // picture at a time.
+    ScratchFolder scratch;
+    Themes themes(scratch);
+    const std::string large = scratch / "large.jpg";
+    const std::string tiny = scratch / "tiny.jpg";
+    makePicture(large, 1000, 800, 200);
+    makePicture(tiny, 60, 40, 90);
+    const auto gallery = [&](const ScratchFolder& out, const char* theme) {
+        auto g = std::make_unique<TestGallery>(out);
+        g->options.templateRoot = themes.root;
+        g->options.jobs = 1;
+        g->doc.themeName = theme;
+        g->doc.photoSize = 0;  // 320 x 240
+        g->doc.thumbWidth = 100;
+        const int32_t album = g->addAlbum("Walks");
+        g->addImage(album, large);
+        g->addImage(album, tiny);
+        return g;
+    };
+
+    // The budget that the pictures without their sharp files need.
+    ScratchFolder plainOut;
+    const BuildResult plain = gallery(plainOut, "plain")->build();
+    ASSERT_EQ(plain.picturesMade, 2u);
+    const uint64_t budget = plain.memoryPeak;
+
+    std::unique_ptr<TestGallery> g = gallery(scratch, "sharp");
+    g->options.memoryBudget = budget;
+    RecordingObserver observer;
+    const BuildResult r = g->build(observer);
+    EXPECT_EQ(r.outcome, BuildOutcome::Completed);
+    EXPECT_FALSE(r.succeeded());
+    EXPECT_EQ(r.tooLargePictures, std::vector<std::string>{large});
+    EXPECT_TRUE(r.unreadablePictures.empty());
+    EXPECT_EQ(r.picturesMade, 1u);
+    EXPECT_LE(r.memoryPeak, budget);
+    ASSERT_EQ(observer.warnings.size(), 1u);
+    EXPECT_THAT(observer.warnings[0], HasSubstr("This picture is too large to build within the memory budget of "));
+    EXPECT_THAT(observer.warnings[0], HasSubstr("; it has no photo or thumbnail in the gallery:\n" + large +
+                                                " (needs about "));
+
+    // Nothing of it is written, not even a part of its photo under another name; the tiny one is
+    // built, and the page still lists the large one's number.
+    for (const char* folder : {"photos", "thumbs"}) {
+        const auto entries = listFolder(g->file(folder));
+        ASSERT_TRUE(entries.has_value()) << folder;
+        std::vector<std::string> names;
+        for (const FolderEntry& e : *entries)
+            if (e.name != "." && e.name != "..") names.push_back(e.name);
+        const std::string expected = std::string(folder) == "photos" ? "image-1-2.jpg" : "thumb-1-2.jpg";
+        EXPECT_EQ(names, std::vector<std::string>{expected}) << folder;
+    }
+    EXPECT_THAT(g->read("index-1-1.html"), HasSubstr("thumbs/thumb-1-1.jpg"));
+    EXPECT_THAT(manifestOf(*g), Not(HasSubstr("photos/image-1-1")));
+    EXPECT_THAT(manifestOf(*g), Not(HasSubstr("thumbs/thumb-1-1")));
+}
