@@ -61,6 +61,31 @@ UINT bitsPerPixel(IWICImagingFactory* factory, const WICPixelFormatGUID& format)
     return bits;
 }
 
+void setEncoderJpegQuality(IPropertyBag2* options, int quality)
+{
+    if (!options) return;
+    PROPBAG2 option{};
+    option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_R4;
+    value.fltVal = static_cast<float>(quality) / 100.0f;
+    options->Write(1, &option, &value);
+}
+
+bool bytesOfStream(IStream* stream, std::vector<uint8_t>& out)
+{
+    HGLOBAL global = nullptr;
+    STATSTG stat{};
+    if (FAILED(GetHGlobalFromStream(stream, &global)) || FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return false;
+    const auto size = static_cast<size_t>(stat.cbSize.QuadPart);
+    const void* p = GlobalLock(global);
+    if (!p) return false;
+    out.assign(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + size);
+    GlobalUnlock(global);
+    return !out.empty();
+}
+
 namespace {
 
 // The decoder's own reduced-scale output, when it offers one of exactly the asked size. A JPEG
@@ -154,19 +179,6 @@ bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSi
 
 // --- Encoding ------------------------------------------------------------------------------------
 
-bool bytesOfStream(IStream* stream, std::vector<uint8_t>& out)
-{
-    HGLOBAL global = nullptr;
-    STATSTG stat{};
-    if (FAILED(GetHGlobalFromStream(stream, &global)) || FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return false;
-    const auto size = static_cast<size_t>(stat.cbSize.QuadPart);
-    const void* p = GlobalLock(global);
-    if (!p) return false;
-    out.assign(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + size);
-    GlobalUnlock(global);
-    return !out.empty();
-}
-
 // Pixels in the layout the encoder is asked for: 24-bit BGR (alpha over white when the format
 // keeps none), 32-bit BGRA, or 8-bit indices.
 struct EncoderPixels {
@@ -226,15 +238,7 @@ bool encodeWithWic(const EncodeInput& in, int format, std::vector<uint8_t>& out)
         FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
         FAILED(encoder->CreateNewFrame(frame.put(), options.put())))
         return false;
-    if (format == kFormatJpeg && options) {
-        PROPBAG2 option{};
-        option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_R4;
-        value.fltVal = static_cast<float>(in.jpegQuality) / 100.0f;
-        options->Write(1, &option, &value);  // an encoder without the option keeps its default
-    }
+    if (format == kFormatJpeg) setEncoderJpegQuality(options.get(), in.jpegQuality);
     if (FAILED(frame->Initialize(options.get())) || FAILED(frame->SetSize(in.width, in.height))) return false;
 
     ComPtr<IWICPalette> palette;

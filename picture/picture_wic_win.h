@@ -28,3 +28,8 @@ bool makeWicFactory(ComPtr<IWICImagingFactory>& factory);
 std::vector<uint8_t> firstColourProfile(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame);
 // Bits per pixel of a WIC pixel format; 0 when WIC does not know it.
 UINT bitsPerPixel(IWICImagingFactory* factory, const WICPixelFormatGUID& format);
+// Asks a JPEG frame encoder for `quality` (0..100) through its options, before the frame's
+// Initialize; an encoder without the option keeps its default.
+void setEncoderJpegQuality(IPropertyBag2* options, int quality);
+// What an encoder wrote into a stream made by CreateStreamOnHGlobal; false when it is empty.
+bool bytesOfStream(IStream* stream, std::vector<uint8_t>& out);

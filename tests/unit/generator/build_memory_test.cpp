@@ -51,8 +51,13 @@ TEST(BuildMemory, WorkersShareOneBudgetAndWaitForRoomInsteadOfFailing)
         writeAll(pictures.back(), greyPpm(400, 300, static_cast<uint8_t>(30 * i)));
         g.addImage(a, pictures.back());
     }
+    // What one picture holds, made alone (they are all alike).
+    g.options.jobs = 1;
+    g.options.force = true;
+    const uint64_t one = g.build().memoryPeak;
+    ASSERT_GT(one, 0u);
     // Room for one picture at a time and a half: four workers must take turns.
-    const uint64_t one = pictureMemoryCost(stampOf(pictures[0]).size, 400 * 300 * 4, {});
+    g.options.jobs = 4;
     g.options.memoryBudget = one + one / 2;
     const BuildResult r = g.build();
     EXPECT_TRUE(r.succeeded());

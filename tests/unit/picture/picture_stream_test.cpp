@@ -541,6 +541,32 @@ TEST(PictureStream, AnOutputEncodedIntoASinkIsTheFileMadeInMemoryAndARefusingSin
     }
 }
 
+TEST(PictureStream, AJpegEncodedAsItsRowsComeIsTheFileTheWholePictureSaves)
+{
+    // A profile to carry (its bytes are what matters), transparency laid over white, and a last
+    // band of rows shorter than the others.
+    std::vector<uint8_t> profile(3000);
+    for (size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<uint8_t>(i * 7 + 3);
+    CPicture withProfile = detailed(300, 203);
+    withProfile.setIccProfile(profile);
+    TempFiles files;
+    const std::string sources[] = {files.write("profile.jpg", saved(withProfile, kFormatJpeg)),
+                                   files.write("alpha.png", saved(detailed(300, 203, true), kFormatPng))};
+    for (const std::string& path : sources) {
+        CPicture whole;
+        ASSERT_TRUE(whole.Load(path, 0));
+        std::vector<uint8_t> expected;
+        ASSERT_TRUE(whole.saveMemory(expected, kFormatJpeg));
+
+        PictureStreamRequest request;
+        request.plan = [](uint32_t w, uint32_t h) { return std::vector<PictureStreamOutput>{{w, h, -1}}; };
+        std::vector<std::vector<uint8_t>> made;
+        ASSERT_EQ(streamPictureFile(path, request, made), PictureStreamResult::Made) << path;
+        ASSERT_EQ(made.size(), 1u);
+        EXPECT_EQ(made[0], expected) << path;
+    }
+}
+
 // The program's own BMP reader streams; on Windows WIC reads BMP whole.
 #ifndef _WIN32
 namespace {
