@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "taskpane/bar_groups.h"
 #include "taskpane/library_messages.h"
 
 namespace sidefold {
@@ -149,19 +148,6 @@ void replayDeferred(HWND barWindow)
                 if (BarRecord* now = barOf(m->window)) restoreTitle(*now, m->title.c_str(), m->callerTitle);
         }
         delete m;
-    }
-}
-
-void freeDeferred(BarRecord& bar)
-{
-    EnterCriticalSection(&bar.lock);
-    DeferredMessage* m = bar.deferredHead;
-    bar.deferredHead = bar.deferredTail = nullptr;
-    LeaveCriticalSection(&bar.lock);
-    while (m) {
-        DeferredMessage* next = m->next;
-        delete m;
-        m = next;
     }
 }
 

@@ -23,7 +23,4 @@ void endWork(BarRecord& bar);
 // Replays the messages queued before this pass began; later ones wait for the next pass.
 void replayDeferred(HWND barWindow);
 
-// Frees whatever is still queued (the bar is being destroyed).
-void freeDeferred(BarRecord& bar);
-
 }  // namespace sidefold

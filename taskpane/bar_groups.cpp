@@ -55,53 +55,6 @@ DWORD shownMode(HWND barWindow, DWORD animation)
 
 }  // namespace
 
-std::string copyTitle(const char* title)
-{
-    std::string out;
-    for (const char* p = title; p && out.size() < 1023; ++p) {
-        // Check again at every page boundary: the string may end on an unreadable page.
-        if ((p == title || (reinterpret_cast<uintptr_t>(p) & 0xFFF) == 0) && !readable(p, 1)) break;
-        if (!*p) break;
-        out += *p;
-    }
-    return out;
-}
-
-void restoreTitle(const BarRecord& bar, const char* copy, const char* callerTitle)
-{
-    for (GroupRecord* g = bar.firstGroup; g; g = g->next)
-        if (g->description.title == copy) g->description.title = callerTitle;
-}
-
-bool validDescription(const SidefoldGroupDescription* d)
-{
-    return readable(d, sizeof(*d)) && d->size == sizeof(SidefoldGroupDescription);
-}
-
-GroupRecord* groupAt(const BarRecord& bar, WPARAM index)
-{
-    GroupRecord* g = bar.firstGroup;
-    for (WPARAM i = 0; g && i < index; ++i) g = g->next;
-    return g;
-}
-
-GroupRecord* groupWithId(const BarRecord& bar, WPARAM id)
-{
-    for (GroupRecord* g = bar.firstGroup; g; g = g->next)
-        if (g->description.groupId == static_cast<int>(id)) return g;
-    return nullptr;
-}
-
-GroupRecord* groupWithHeader(const BarRecord& bar, HWND header)
-{
-    if (!header) return nullptr;
-    for (GroupRecord* g = bar.firstGroup; g; g = g->next)
-        if (g->header == header) return g;
-    return nullptr;
-}
-
-GroupRecord* groupOf(HWND dialog) { return recordOf<GroupRecord>(dialog, kGroupTag); }
-
 HFONT groupFont(const BarRecord& bar, const GroupRecord& group)
 {
     return (group.description.headerStyle & SIDEFOLD_HEADER_MAIN) ? bar.mainFont : bar.font;
@@ -174,7 +127,7 @@ void removeGroup(BarRecord& bar, GroupRecord* group)
 LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD animation)
 {
     BarRecord* bar = barOf(barWindow);
-    if (!bar) return 0;
+    if (!bar || !g) return 0;
     showGroup(barWindow, *bar, *g);
     if (g->expanded) return 1;
     g->expanded = true;
@@ -197,7 +150,7 @@ LRESULT expandGroup(HWND barWindow, GroupRecord* g, DWORD animation)
 LRESULT collapseGroup(HWND barWindow, GroupRecord* g, DWORD animation)
 {
     BarRecord* bar = barOf(barWindow);
-    if (!bar) return 0;
+    if (!bar || !g) return 0;
     if (!g->expanded) return 1;
     for (const ChildLayout& c : g->children)
         if (c.kind == ChildKind::ComboBox || c.kind == ChildKind::ComboBoxEx)
@@ -228,28 +181,6 @@ void setInteractive(const BarRecord& bar, bool interactive)
                 SendMessageA(c.window, SIDEFOLD_LINK_SET_INTERACTIVE, interactive, 0);
         }
     }
-}
-
-void destroyGroup(GroupRecord* g)
-{
-    // The dialog tells its owner that it goes (WM_DESTROY is forwarded) while the record is valid.
-    if (g->dialog && IsWindow(g->dialog)) DestroyWindow(g->dialog);
-    if (g->header && IsWindow(g->header)) DestroyWindow(g->header);
-    delete g;
-}
-
-void freeBarRecord(BarRecord* bar)
-{
-    GroupRecord* g = bar->graveyard;
-    bar->graveyard = nullptr;
-    while (g) {
-        GroupRecord* next = g->next;
-        destroyGroup(g);
-        g = next;
-    }
-    freeDeferred(*bar);
-    DeleteCriticalSection(&bar->lock);
-    delete bar;
 }
 
 }  // namespace sidefold

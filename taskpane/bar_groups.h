@@ -1,26 +1,12 @@
 #pragma once
-// The groups of a bar: finding them, adding one from the host's description (header window
-// and dialog from the host's template), removing, expanding and collapsing, and the bar-wide
-// interactive switch.
+// The groups of a bar: adding one from the host's description (header window and dialog from
+// the host's template), removing, expanding and collapsing, and the bar-wide interactive switch.
 
 #include <windows.h>
-
-#include <string>
 
 #include "taskpane/bar_record.h"
 
 namespace sidefold {
-
-bool validDescription(const SidefoldGroupDescription* description);
-// The host's title, copied as far as it can be read (at most 1023 characters).
-std::string copyTitle(const char* title);
-// A replayed add ran on a copy of the title: the group keeps the caller's pointer, as given.
-void restoreTitle(const BarRecord& bar, const char* copy, const char* callerTitle);
-
-GroupRecord* groupAt(const BarRecord& bar, WPARAM index);
-GroupRecord* groupWithId(const BarRecord& bar, WPARAM id);
-GroupRecord* groupWithHeader(const BarRecord& bar, HWND header);
-GroupRecord* groupOf(HWND dialog);
 
 // SIDEFOLD_BAR_ADD_GROUP: 1 when the group was added, 0 when the description or a window failed.
 LRESULT addGroup(HWND bar, WPARAM position, const SidefoldGroupDescription* description);
@@ -35,10 +21,5 @@ void setInteractive(const BarRecord& bar, bool interactive);
 HFONT groupFont(const BarRecord& bar, const GroupRecord& group);
 // The theme's link colours for a group, to every task link of its dialog.
 void giveLinkColours(const GroupRecord& group);
-
-// Destroys the windows of a group that is already unlinked, and frees it.
-void destroyGroup(GroupRecord* group);
-// Frees a bar record whose window is gone, with the groups it still kept.
-void freeBarRecord(BarRecord* bar);
 
 }  // namespace sidefold

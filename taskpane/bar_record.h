@@ -1,7 +1,10 @@
 #pragma once
-// The per-window records of the bar and its groups. Each lives in its window's user data and
+// The per-window records of the bar and its groups, and their own operations: finding a group,
+// keeping the host's description, freeing. Each record lives in its window's user data and
 // starts with a tag that every entry point checks, so a window whose user data is not ours (or
-// no longer ours, once destruction began) is treated as having none.
+// no longer ours, once destruction began) is treated as having none. The bar's files stand on
+// this one: record, then geometry and layout, then groups, then the windows; none includes a
+// file of a floor above it.
 
 #include <windows.h>
 
@@ -119,6 +122,27 @@ template <class Record> Record* recordOf(HWND window, DWORD tag)
     return r && r->tag == tag ? r : nullptr;
 }
 inline BarRecord* barOf(HWND window) { return recordOf<BarRecord>(window, kBarTag); }
+// The record of a group's dialog.
+GroupRecord* groupOf(HWND dialog);
+
+// A group of the stack by its index, its id or its header window; null when none matches.
+GroupRecord* groupAt(const BarRecord& bar, WPARAM index);
+GroupRecord* groupWithId(const BarRecord& bar, WPARAM id);
+GroupRecord* groupWithHeader(const BarRecord& bar, HWND header);
+
+// A host's group description: readable whole and of the size this library knows.
+bool validDescription(const SidefoldGroupDescription* description);
+// The host's title, copied as far as it can be read (at most 1023 characters).
+std::string copyTitle(const char* title);
+// A replayed add ran on a copy of the title: the group keeps the caller's pointer, as given.
+void restoreTitle(const BarRecord& bar, const char* copy, const char* callerTitle);
+
+// Destroys the windows of a group that is already unlinked, and frees it.
+void destroyGroup(GroupRecord* group);
+// Frees the queued layout messages (the bar is being destroyed).
+void freeDeferred(BarRecord& bar);
+// Frees a bar record whose window is gone, with the groups and the queue it still kept.
+void freeBarRecord(BarRecord* bar);
 
 // Other threads (ordinals 9 and 10) reach a bar's record only under this lock, and the bar's
 // window gives its record up only under it: neither finds a record that is being freed.
