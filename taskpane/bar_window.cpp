@@ -130,10 +130,37 @@ LRESULT Bar_SectionToggled(HWND window, BarRecord& bar, GroupRecord* toggled)
     return 1;
 }
 
+// A group header toggled by the user: the group opens or shuts as the header now shows it.
+LRESULT Bar_HeaderCommand(HWND window, GroupRecord* g, UINT code)
+{
+    if (!g) return 0;
+    const DWORD mode = g->description.headerStyle & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
+    if (code == SIDEFOLD_HEADER_NOW_EXPANDED)
+        expandGroup(window, g, mode);
+    else if (code == SIDEFOLD_HEADER_NOW_COLLAPSED)
+        collapseGroup(window, g, mode);
+    return 0;
+}
+
+LRESULT Bar_RemoveGroup(HWND window, BarRecord& bar, GroupRecord* g)
+{
+    if (!g) return 0;
+    removeGroup(bar, g);
+    layoutBar(window);
+    InvalidateRect(window, nullptr, TRUE);
+    return 1;
+}
+
+LRESULT Bar_ShowGroup(HWND window, BarRecord& bar, const GroupRecord* g)
+{
+    if (!g) return 0;
+    showGroup(window, bar, *g);
+    return 1;
+}
+
 // The layout messages, once the bar is known not to be busy.
 LRESULT Bar_LayoutMessage(HWND window, BarRecord& bar, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    GroupRecord* g = nullptr;
     switch (message) {
     case WM_SIZE: layoutBar(window); return 0;
     case WM_VSCROLL: scrollByCode(window, bar, LOWORD(wParam)); return 0;
@@ -141,39 +168,17 @@ LRESULT Bar_LayoutMessage(HWND window, BarRecord& bar, UINT message, WPARAM wPar
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED: Bar_ThemeChanged(window, bar, message); return 0;
     case WM_COMMAND:
-        // A group header toggled by the user.
-        if ((g = groupWithHeader(bar, reinterpret_cast<HWND>(lParam)))) {
-            const DWORD mode = g->description.headerStyle & (SIDEFOLD_ANIMATE_STRETCH | SIDEFOLD_ANIMATE_ROLL);
-            if (HIWORD(wParam) == SIDEFOLD_HEADER_NOW_EXPANDED)
-                expandGroup(window, g, mode);
-            else if (HIWORD(wParam) == SIDEFOLD_HEADER_NOW_COLLAPSED)
-                collapseGroup(window, g, mode);
-        }
-        return 0;
+        return Bar_HeaderCommand(window, groupWithHeader(bar, reinterpret_cast<HWND>(lParam)), HIWORD(wParam));
     case SIDEFOLD_BAR_ADD_GROUP:
         return addGroup(window, wParam, reinterpret_cast<const SidefoldGroupDescription*>(lParam));
-    case SIDEFOLD_BAR_REMOVE_AT:
-    case SIDEFOLD_BAR_REMOVE_ID:
-        g = message == SIDEFOLD_BAR_REMOVE_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
-        if (!g) return 0;
-        removeGroup(bar, g);
-        layoutBar(window);
-        InvalidateRect(window, nullptr, TRUE);
-        return 1;
-    case SIDEFOLD_BAR_EXPAND_AT:
-    case SIDEFOLD_BAR_EXPAND_ID:
-        g = message == SIDEFOLD_BAR_EXPAND_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
-        return g ? expandGroup(window, g, static_cast<DWORD>(lParam)) : 0;
-    case SIDEFOLD_BAR_COLLAPSE_AT:
-    case SIDEFOLD_BAR_COLLAPSE_ID:
-        g = message == SIDEFOLD_BAR_COLLAPSE_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
-        return g ? collapseGroup(window, g, static_cast<DWORD>(lParam)) : 0;
-    case SIDEFOLD_BAR_SHOW_AT:
-    case SIDEFOLD_BAR_SHOW_ID:
-        g = message == SIDEFOLD_BAR_SHOW_AT ? groupAt(bar, wParam) : groupWithId(bar, wParam);
-        if (!g) return 0;
-        showGroup(window, bar, *g);
-        return 1;
+    case SIDEFOLD_BAR_REMOVE_AT: return Bar_RemoveGroup(window, bar, groupAt(bar, wParam));
+    case SIDEFOLD_BAR_REMOVE_ID: return Bar_RemoveGroup(window, bar, groupWithId(bar, wParam));
+    case SIDEFOLD_BAR_EXPAND_AT: return expandGroup(window, groupAt(bar, wParam), static_cast<DWORD>(lParam));
+    case SIDEFOLD_BAR_EXPAND_ID: return expandGroup(window, groupWithId(bar, wParam), static_cast<DWORD>(lParam));
+    case SIDEFOLD_BAR_COLLAPSE_AT: return collapseGroup(window, groupAt(bar, wParam), static_cast<DWORD>(lParam));
+    case SIDEFOLD_BAR_COLLAPSE_ID: return collapseGroup(window, groupWithId(bar, wParam), static_cast<DWORD>(lParam));
+    case SIDEFOLD_BAR_SHOW_AT: return Bar_ShowGroup(window, bar, groupAt(bar, wParam));
+    case SIDEFOLD_BAR_SHOW_ID: return Bar_ShowGroup(window, bar, groupWithId(bar, wParam));
     case SIDEFOLD_MSG_SECTION_TOGGLED: return Bar_SectionToggled(window, bar, reinterpret_cast<GroupRecord*>(wParam));
     default: return 0;
     }
@@ -187,50 +192,50 @@ LRESULT Bar_CopyDescription(GroupRecord* g, LPARAM lParam)
     return 1;
 }
 
+LRESULT Bar_HeaderOf(const GroupRecord* g) { return g ? reinterpret_cast<LRESULT>(g->header) : 0; }
+LRESULT Bar_DialogOf(const GroupRecord* g) { return g ? reinterpret_cast<LRESULT>(g->dialog) : 0; }
+
+LRESULT Bar_PrintClient(HWND window, const BarRecord& bar, HDC dc)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    copyBackground(bar, dc, 0, 0, r);
+    return 0;
+}
+
+// Layout work never nests: a layout message that finds the bar busy waits in its queue.
+LRESULT Bar_Layout(HWND window, BarRecord& bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (deferIfBusy(bar, window, message, wParam, lParam, result)) return result;
+    result = Bar_LayoutMessage(window, bar, message, wParam, lParam);
+    endWork(bar);
+    return result;
+}
+
 }  // namespace
 
 LRESULT CALLBACK barWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        if (!Bar_NcCreate(window)) return FALSE;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+    if (message == WM_NCCREATE) return Bar_NcCreate(window) ? DefWindowProcA(window, message, wParam, lParam) : FALSE;
     BarRecord* bar = barOf(window);
     if (!bar) return DefWindowProcA(window, message, wParam, lParam);
-
-    if (isLayoutMessage(*bar, message, lParam)) {
-        LRESULT result = 0;
-        if (deferIfBusy(*bar, window, message, wParam, lParam, result)) return result;
-        result = Bar_LayoutMessage(window, *bar, message, wParam, lParam);
-        endWork(*bar);
-        return result;
-    }
+    if (isLayoutMessage(*bar, message, lParam)) return Bar_Layout(window, *bar, message, wParam, lParam);
 
     switch (message) {
     case WM_CREATE: return Bar_Create(*bar);
     case WM_DESTROY: Bar_Destroy(window, bar); return 0;
     case WM_ERASEBKGND: return 1;  // all painting on WM_PAINT
     case WM_PAINT: paintBar(window, *bar); return 0;
-    case WM_PRINTCLIENT: {
-        RECT r;
-        GetClientRect(window, &r);
-        copyBackground(*bar, reinterpret_cast<HDC>(wParam), 0, 0, r);
-        return 0;
-    }
+    case WM_PRINTCLIENT: return Bar_PrintClient(window, *bar, reinterpret_cast<HDC>(wParam));
     case WM_CTLCOLORSTATIC:
         return Bar_CtlColor(window, *bar, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY: return Bar_Notify(*bar, reinterpret_cast<NMHDR*>(lParam));
     case SIDEFOLD_BAR_INTERACTIVE: setInteractive(*bar, wParam != 0); return 1;
-    case SIDEFOLD_BAR_HEADER_AT:
-    case SIDEFOLD_BAR_HEADER_ID: {
-        GroupRecord* g = message == SIDEFOLD_BAR_HEADER_AT ? groupAt(*bar, wParam) : groupWithId(*bar, wParam);
-        return g ? reinterpret_cast<LRESULT>(g->header) : 0;
-    }
-    case SIDEFOLD_BAR_DIALOG_AT:
-    case SIDEFOLD_BAR_DIALOG_ID: {
-        GroupRecord* g = message == SIDEFOLD_BAR_DIALOG_AT ? groupAt(*bar, wParam) : groupWithId(*bar, wParam);
-        return g ? reinterpret_cast<LRESULT>(g->dialog) : 0;
-    }
+    case SIDEFOLD_BAR_HEADER_AT: return Bar_HeaderOf(groupAt(*bar, wParam));
+    case SIDEFOLD_BAR_HEADER_ID: return Bar_HeaderOf(groupWithId(*bar, wParam));
+    case SIDEFOLD_BAR_DIALOG_AT: return Bar_DialogOf(groupAt(*bar, wParam));
+    case SIDEFOLD_BAR_DIALOG_ID: return Bar_DialogOf(groupWithId(*bar, wParam));
     case SIDEFOLD_BAR_DESCRIPTION_AT: return Bar_CopyDescription(groupAt(*bar, wParam), lParam);
     case SIDEFOLD_BAR_DESCRIPTION_ID: return Bar_CopyDescription(groupWithId(*bar, wParam), lParam);
     case SIDEFOLD_BAR_RESERVED_14:

@@ -246,6 +246,34 @@ INT_PTR Dialog_Notify(HWND dialog, GroupRecord& g, WPARAM wParam, LPARAM lParam)
     return answer(dialog, WM_NOTIFY, result);
 }
 
+// The child whose id is in wParam, as the dialog's message result.
+INT_PTR Dialog_ChildById(HWND dialog, int id)
+{
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(GetDlgItem(dialog, id)));
+    return TRUE;
+}
+
+// The library's own handling first (sub-sections, the default look), then the host's.
+INT_PTR Dialog_CommandMessage(HWND dialog, GroupRecord& g, WPARAM wParam, LPARAM lParam)
+{
+    Dialog_Command(dialog, g, wParam, reinterpret_cast<HWND>(lParam));
+    if (!groupOf(dialog)) return FALSE;
+    return answer(dialog, WM_COMMAND, forwardToHost(g, dialog, WM_COMMAND, wParam, lParam));
+}
+
+// The last message: the record leaves the window first, so nothing that happens while the host
+// hears of it reaches the host again.
+INT_PTR Dialog_NcDestroy(HWND dialog, GroupRecord& g, WPARAM wParam, LPARAM lParam)
+{
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+    return forwardToHost(g, dialog, WM_NCDESTROY, wParam, lParam);
+}
+
+INT_PTR Dialog_Forward(HWND dialog, GroupRecord& g, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return answer(dialog, message, forwardToHost(g, dialog, message, wParam, lParam));
+}
+
 }  // namespace
 
 INT_PTR CALLBACK groupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -254,25 +282,15 @@ INT_PTR CALLBACK groupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     GroupRecord* g = groupOf(dialog);
     if (!g) return FALSE;
     switch (message) {
-    case SIDEFOLD_MSG_CHILD_BY_ID:
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
-                          reinterpret_cast<LONG_PTR>(GetDlgItem(dialog, static_cast<int>(wParam))));
-        return TRUE;
+    case SIDEFOLD_MSG_CHILD_BY_ID: return Dialog_ChildById(dialog, static_cast<int>(wParam));
     case WM_ERASEBKGND: Dialog_EraseBackground(*g, reinterpret_cast<HDC>(wParam)); return TRUE;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return Dialog_CtlColor(*g, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_PAINT: return FALSE;
     case WM_NOTIFY: return Dialog_Notify(dialog, *g, wParam, lParam);
-    case WM_COMMAND:
-        Dialog_Command(dialog, *g, wParam, reinterpret_cast<HWND>(lParam));
-        if (!groupOf(dialog)) return FALSE;
-        return answer(dialog, message, forwardToHost(*g, dialog, message, wParam, lParam));
-    case WM_NCDESTROY:
-        // The last message: the record leaves the window first, so nothing that happens while
-        // the host hears of it reaches the host again.
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
-        return forwardToHost(*g, dialog, message, wParam, lParam);
-    default: return answer(dialog, message, forwardToHost(*g, dialog, message, wParam, lParam));
+    case WM_COMMAND: return Dialog_CommandMessage(dialog, *g, wParam, lParam);
+    case WM_NCDESTROY: return Dialog_NcDestroy(dialog, *g, wParam, lParam);
+    default: return Dialog_Forward(dialog, *g, message, wParam, lParam);
     }
 }
 
