@@ -52,7 +52,7 @@ GroupRecord* groupWithHeader(const BarRecord& bar, HWND header)
     return nullptr;
 }
 
-GroupRecord* groupOf(HWND dialog) { return recordOf<GroupRecord>(dialog, kGroupTag); }
+GroupRecord* groupOf(HWND dialog) { return recordOf<GroupRecord>(dialog, RecordTag::Group); }
 
 void freeDeferred(BarRecord& bar)
 {

@@ -17,8 +17,10 @@
 
 namespace sidefold {
 
-constexpr DWORD kBarTag = 168;
-constexpr DWORD kGroupTag = 292;
+// The tags that open the records. A host can see them: the bar's record sits in its window's
+// user data and a group's is what the owner's WM_INITDIALOG carries, so they keep the numbers a
+// host may already check. Typed, a debugger shows each record's tag by its name.
+enum class RecordTag : DWORD { Bar = 168, Group = 292, Header = 484, Link = 144, Button = 116, Label = 32 };
 
 // A control of a group's dialog, in window order. A sub-section header owns the controls that
 // follow it up to the dialog's end or the next static with an id of 32000 or more.
@@ -48,7 +50,7 @@ struct GroupGeometry {
 struct BarRecord;
 
 struct GroupRecord {
-    DWORD tag = kGroupTag;
+    RecordTag tag = RecordTag::Group;
     GroupRecord* previous = nullptr;  // the stack, in display order
     GroupRecord* next = nullptr;
     BarRecord* bar = nullptr;
@@ -82,7 +84,7 @@ struct DeferredMessage {
 };
 
 struct BarRecord {
-    DWORD tag = kBarTag;
+    RecordTag tag = RecordTag::Bar;
     CRITICAL_SECTION lock;  // guards busy, the queue and the record's teardown
     HWND window = nullptr;
     HANDLE thread = nullptr;  // the bar's thread (set by ordinal 9, taken by ordinal 10)
@@ -116,12 +118,12 @@ struct BarRecord {
 };
 
 // The record of one of our windows, or null when the user data is not (or no longer) ours.
-template <class Record> Record* recordOf(HWND window, DWORD tag)
+template <class Record, class Tag> Record* recordOf(HWND window, Tag tag)
 {
     auto* r = reinterpret_cast<Record*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     return r && r->tag == tag ? r : nullptr;
 }
-inline BarRecord* barOf(HWND window) { return recordOf<BarRecord>(window, kBarTag); }
+inline BarRecord* barOf(HWND window) { return recordOf<BarRecord>(window, RecordTag::Bar); }
 // The record of a group's dialog.
 GroupRecord* groupOf(HWND dialog);
 

@@ -167,7 +167,7 @@ INT_PTR Dialog_CtlColor(const GroupRecord& g, HDC dc, HWND control)
 
 INT_PTR Dialog_Init(HWND dialog, GroupRecord* g, WPARAM focus)
 {
-    if (!g || g->tag != kGroupTag) return FALSE;
+    if (!g || g->tag != RecordTag::Group) return FALSE;
     g->dialog = dialog;
     SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g));
     try {

@@ -1,9 +1,8 @@
 // The library's start-up and shutdown: the classes registered while a process has the library
 // loaded, the visual-style functions, the library's own theme record, and ordinals 1 and 2.
 //
-// The count of attaches and the version flags are plain per-process data. (Keeping them in a
-// section shared between processes would let any process that loads the library write into
-// every other's copy.)
+// The count of attaches is plain per-process data. (Keeping it in a section shared between
+// processes would let any process that loads the library write into every other's copy.)
 
 #include <windows.h>
 
@@ -24,7 +23,6 @@ namespace {
 
 HINSTANCE module = nullptr;
 LONG attachCount = 0;
-DWORD versionFlags = 0;
 ATOM atoms[5] = {};
 // The library's theme record. A refresh fills a new record and publishes it; the one it
 // replaces stays as long as a reader on another thread still draws with it, and no longer.
@@ -48,28 +46,13 @@ void realSleep(DWORD ms)
 }
 Clock currentClock{&realNow, &realSleep};
 
-// Version classes: 0x01 Windows 95 family, 0x02 NT 4 or older, 0x04 2000, 0x08 XP, 0x10 later;
-// 0x20 workstation, 0x40 server. Only "more than 8" matters (themes need XP or later).
-DWORD detectVersion()
+// Visual styles came with Windows XP: on the 9x family, NT 4 and 2000 the library draws in the
+// system look whatever the host's manifest asks for.
+bool visualStylesPossible()
 {
     const DWORD v = GetVersion();
     const DWORD major = LOBYTE(LOWORD(v)), minor = HIBYTE(LOWORD(v));
-    if (v & 0x80000000u) return 0x01;
-    DWORD flags = major < 5 ? 0x02 : (major == 5 && minor == 0) ? 0x04 : (major == 5 && minor == 1) ? 0x08 : 0x10;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_READ, &key) ==
-        ERROR_SUCCESS) {
-        char type[64] = {};
-        DWORD size = sizeof(type) - 1, kind = 0;
-        if (RegQueryValueExA(key, "ProductType", nullptr, &kind, reinterpret_cast<BYTE*>(type), &size) ==
-                ERROR_SUCCESS &&
-            kind == REG_SZ) {
-            if (lstrcmpiA(type, "WINNT") == 0) flags |= 0x20;
-            if (lstrcmpiA(type, "LANMANNT") == 0 || lstrcmpiA(type, "SERVERNT") == 0) flags |= 0x40;
-        }
-        RegCloseKey(key);
-    }
-    return flags;
+    return !(v & 0x80000000u) && (major > 5 || (major == 5 && minor >= 1));
 }
 
 struct ClassEntry {
@@ -129,15 +112,14 @@ bool hostHasManifest()
 }
 
 // What may load a library or read the registry waits for the first call that needs it, out of
-// the loader lock: the version check and the visual-style library, then the theme record (which
+// the loader lock: the visual-style library, then the theme record (which
 // finds the shell style through them).
 INIT_ONCE themeLibraryOnce = INIT_ONCE_STATIC_INIT;
 INIT_ONCE themeRecordOnce = INIT_ONCE_STATIC_INIT;
 
 BOOL CALLBACK loadThemeLibrary(PINIT_ONCE, void*, void**)
 {
-    versionFlags = detectVersion();
-    if (versionFlags > 8 && hostHasManifest()) uxtheme = LoadLibraryA("UxTheme.dll");
+    if (visualStylesPossible() && hostHasManifest()) uxtheme = LoadLibraryA("UxTheme.dll");
     return TRUE;
 }
 
