@@ -22,11 +22,7 @@ bool glyphAtRight(HWND window)
     return ((styleOf(window) & kButtonGlyphRight) != 0) != ((exStyleOf(window) & WS_EX_RIGHT) != 0);
 }
 
-HFONT fontFor(const ButtonRecord& b, bool checked, bool hot)
-{
-    HFONT f = b.fonts[(checked ? 2 : 0) + (hot ? 1 : 0)];
-    return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
+HFONT fontFor(const ButtonRecord& b, bool checked, bool hot) { return fontOr(b.fonts[(checked ? 2 : 0) + (hot ? 1 : 0)]); }
 
 // DT_ flags of the text: wrapped, ellipsised or one line, aligned by the style (push buttons
 // centred and the others left unless a bit says otherwise; WS_EX_RIGHT exchanges the sides).
@@ -51,15 +47,17 @@ UINT textFormat(HWND window, bool multiLine)
     return format;
 }
 
-SIZE glyphSize(HWND window, const ButtonRecord& b, HDC dc, int lineHeight)
+SIZE glyphSize(HWND window, const ButtonRecord& b, int lineHeight)
 {
     SIZE size{lineHeight, lineHeight};
     if (b.theme) {
         const int part = isRadioKind(buttonKind(window)) ? kPartRadio : kPartCheck;
         SIZE themed{};
+        HDC dc = GetDC(window);
         if (SUCCEEDED(getThemePartSize(b.theme, dc, part, kCheckNormal, nullptr, TS_DRAW, &themed)) && themed.cx > 0 &&
             themed.cy > 0)
             size = themed;
+        ReleaseDC(window, dc);
     }
     return size;
 }
@@ -69,9 +67,7 @@ SIZE glyphSize(HWND window, const ButtonRecord& b, HDC dc, int lineHeight)
 void makeButtonFonts(ButtonRecord& b)
 {
     deleteButtonFonts(b);
-    LOGFONTA lf{};
-    if (!GetObjectA(b.givenFont ? b.givenFont : GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf))
-        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    LOGFONTA lf = fontDescription(b.givenFont);
     for (int i = 0; i < 4; ++i) {
         lf.lfWeight = i >= 2 ? FW_BOLD : FW_NORMAL;
         lf.lfUnderline = (i & 1) != 0;
@@ -81,10 +77,7 @@ void makeButtonFonts(ButtonRecord& b)
 
 void deleteButtonFonts(ButtonRecord& b)
 {
-    for (HFONT& f : b.fonts) {
-        if (f) DeleteObject(f);
-        f = nullptr;
-    }
+    for (HFONT& f : b.fonts) freeFont(f);
 }
 
 ButtonLayout buttonLayoutAt(HWND window, const ButtonRecord& b, int width, int clientHeight)
@@ -96,13 +89,10 @@ ButtonLayout buttonLayoutAt(HWND window, const ButtonRecord& b, int width, int c
 
     char text[512] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    HDC dc = GetDC(window);
     // Measured in the bold font, so that checking the button never moves its text.
-    HGDIOBJ old = SelectObject(dc, fontFor(b, true, false));
-    RECT line{0, 0, 0, 0};
-    DrawTextA(dc, " ", 1, &line, DT_SINGLELINE | DT_CALCRECT);
-    const int lineHeight = line.bottom - line.top;
-    const SIZE glyph = push ? SIZE{0, 0} : glyphSize(window, b, dc, lineHeight);
+    const HFONT font = fontFor(b, true, false);
+    const int lineHeight = measureText(window, font, " ", 1, 0, DT_SINGLELINE).lineHeight;
+    const SIZE glyph = push ? SIZE{0, 0} : glyphSize(window, b, lineHeight);
 
     RECT area{};
     if (push)
@@ -114,17 +104,14 @@ ButtonLayout buttonLayoutAt(HWND window, const ButtonRecord& b, int width, int c
     area.right = std::max(area.right, area.left);
     const int areaWidth = area.right - area.left - focusExtra;
 
-    RECT measured{0, 0, std::max(areaWidth, 0), 0};
     const UINT asked =
         (style & kButtonWrap) ? DT_WORDBREAK : DT_SINGLELINE | ((style & kButtonEllipsis) ? DT_END_ELLIPSIS : 0);
-    DrawTextA(dc, text, n, &measured, asked | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    const TextExtent measured = measureText(window, font, text, n, areaWidth, asked);
 
-    int th = measured.bottom - measured.top;
+    int th = measured.height;
     out.multiLine = th >= 2 * lineHeight;
     if (!out.multiLine) th = lineHeight;
-    const int tw = std::min<int>(measured.right - measured.left + focusExtra, area.right - area.left);
+    const int tw = std::min<int>(measured.width + focusExtra, area.right - area.left);
     th += focusExtra;
 
     const UINT format = textFormat(window, out.multiLine);
@@ -171,18 +158,18 @@ int themeState(int state, int check)
 UINT frameFlags(HWND window, const ButtonRecord& b)
 {
     UINT flags = 0;
-    if (b.state == ButtonPressed) flags |= DFCS_PUSHED;
-    if (b.state == ButtonHot) flags |= DFCS_HOT;
-    if (b.state == ButtonDisabled) flags |= DFCS_INACTIVE;
+    if (b.state.look == ButtonPressed) flags |= DFCS_PUSHED;
+    if (b.state.look == ButtonHot) flags |= DFCS_HOT;
+    if (b.state.look == ButtonDisabled) flags |= DFCS_INACTIVE;
     if (styleOf(window) & kButtonFlat) flags |= DFCS_FLAT;
     return flags;
 }
 
 void paintPushFrame(HWND window, const ButtonRecord& b, HDC dc, const RECT& client)
 {
-    const bool emphasised = buttonKind(window) == kButtonDefaultPush || b.focused;
+    const bool emphasised = buttonKind(window) == kButtonDefaultPush || b.state.focused;
     if (b.theme) {
-        const int state = b.state == ButtonNormal && emphasised ? 5 : themeState(b.state, 0);
+        const int state = b.state.look == ButtonNormal && emphasised ? 5 : themeState(b.state.look, 0);
         drawThemeBackground(b.theme, dc, kPartPush, state, &client, nullptr);
         return;
     }
@@ -202,7 +189,7 @@ void paintGlyph(HWND window, const ButtonRecord& b, HDC dc)
     const int check = std::min(b.check, radio ? 1 : 2);
     RECT glyph = b.glyphBox;
     if (b.theme) {
-        drawThemeBackground(b.theme, dc, radio ? kPartRadio : kPartCheck, themeState(b.state, check), &glyph, nullptr);
+        drawThemeBackground(b.theme, dc, radio ? kPartRadio : kPartCheck, themeState(b.state.look, check), &glyph, nullptr);
         return;
     }
     UINT flags = radio ? DFCS_BUTTONRADIO : threeState ? DFCS_BUTTON3STATE : DFCS_BUTTONCHECK;
@@ -223,17 +210,17 @@ void paintButtonFace(HWND window, const ButtonRecord& b, HDC dc, const RECT& cli
 
     char text[512] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    const bool hot = b.state == ButtonHot || b.state == ButtonPressed;
+    const bool hot = b.state.look == ButtonHot || b.state.look == ButtonPressed;
     HGDIOBJ old = SelectObject(dc, fontFor(b, b.check != 0, hot));
-    SetTextColor(dc, GetSysColor(b.state == ButtonDisabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    SetTextColor(dc, GetSysColor(b.state.look == ButtonDisabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
     SetBkMode(dc, TRANSPARENT);
     RECT box = b.textBox;
     const bool focusStyle = (styleOf(window) & kButtonFocusRect) != 0;
     if (focusStyle) InflateRect(&box, -1, -1);
-    if (push && b.state == ButtonPressed) OffsetRect(&box, 1, 1);
+    if (push && b.state.look == ButtonPressed) OffsetRect(&box, 1, 1);
     DrawTextA(dc, text, n, &box, textFormat(window, b.multiLine));
     SelectObject(dc, old);
-    if (focusStyle && b.focused) DrawFocusRect(dc, &b.textBox);
+    if (focusStyle && b.state.focused) DrawFocusRect(dc, &b.textBox);
 }
 
 }  // namespace sidefold

@@ -7,6 +7,7 @@
 
 #include <uxtheme.h>
 
+#include "taskpane/control_state.h"
 #include "taskpane/include/sidefold.h"
 
 namespace sidefold {
@@ -26,21 +27,14 @@ constexpr DWORD kButtonNoFocusOnClick = SIDEFOLD_BUTTON_NO_FOCUS_ON_CLICK, kButt
 constexpr DWORD kButtonAlignLeft = SIDEFOLD_BUTTON_ALIGN_LEFT, kButtonAlignRight = SIDEFOLD_BUTTON_ALIGN_RIGHT;
 constexpr DWORD kButtonAlignCentre = SIDEFOLD_BUTTON_ALIGN_CENTRE;
 
-enum ButtonState { ButtonDisabled = -1, ButtonNormal = 0, ButtonPressed = 1, ButtonHot = 2 };
+enum ButtonState { ButtonDisabled = LookDisabled, ButtonNormal = LookNormal, ButtonPressed = LookPressed, ButtonHot = LookHot };
 
 struct ButtonRecord {
     DWORD tag = kButtonTag;
     SIZE creationSize{};  // client size at creation
-    int check = 0;        // 0, 1, 2 (mixed)
-    int state = ButtonNormal;
-    bool keyPressed = false;   // Space is held
-    bool tracking = false;     // TrackMouseEvent is on
-    bool buttonDown = false;   // pressed with the mouse inside, not yet released
+    int check = 0;             // 0, 1, 2 (mixed)
+    ControlState state;        // hot over the whole button; held down by SIDEFOLD_BUTTON_HOLD_DOWN
     bool doubleClick = false;  // the press was the second of a double click
-    bool heldDown = false;     // pressed by SIDEFOLD_BUTTON_HOLD_DOWN
-    POINT lastMouse{};
-    bool enabled = true;
-    bool focused = false;
     HTHEME theme = nullptr;      // "BUTTON"; none in the system look
     HFONT givenFont = nullptr;   // from WM_SETFONT (not owned)
     HFONT fonts[4]{};            // normal, hot, checked, checked and hot (owned)

@@ -29,7 +29,7 @@ bool themedLook() { return themedDrawing() && !libraryTheme()->systemLook; }
 
 // Glyph and text placed anew at the client size; `repaint` false leaves the window's update
 // region as it is (WM_SETFONT and SIDEFOLD_BUTTON_SET_STYLE ask for no repaint).
-void relayout(HWND window, ButtonRecord& b, bool repaint = true)
+void relayout(HWND window, ButtonRecord& b, bool repaintNow = true)
 {
     RECT client;
     GetClientRect(window, &client);
@@ -37,27 +37,7 @@ void relayout(HWND window, ButtonRecord& b, bool repaint = true)
     b.glyphBox = l.glyph;
     b.textBox = l.text;
     b.multiLine = l.multiLine;
-    if (repaint) InvalidateRect(window, nullptr, FALSE);
-}
-
-int stateNow(HWND window, const ButtonRecord& b)
-{
-    if (!b.enabled) return ButtonDisabled;
-    if (b.keyPressed || b.heldDown) return ButtonPressed;
-    RECT client;
-    GetClientRect(window, &client);
-    const bool over = PtInRect(&client, b.lastMouse) != 0;
-    if (over && b.tracking) return b.buttonDown ? ButtonPressed : ButtonHot;
-    if (b.buttonDown && GetCapture() == window) return ButtonHot;
-    return ButtonNormal;
-}
-
-void refreshState(HWND window, ButtonRecord& b)
-{
-    const int state = stateNow(window, b);
-    if (state == b.state) return;
-    b.state = state;
-    InvalidateRect(window, nullptr, FALSE);
+    if (repaintNow) repaint(window, b.state);
 }
 
 // The kind's check change, then the notice. The window may be gone when the parent returns.
@@ -68,7 +48,7 @@ void click(HWND window, ButtonRecord& b, bool doubleClick)
         b.check = b.check ? 0 : 1;
     else if (kind == kButtonStepThreeState)
         b.check = (b.check + 1) % 3;
-    InvalidateRect(window, nullptr, FALSE);
+    repaint(window, b.state);
     SendMessageA(GetParent(window), WM_COMMAND,
                  MAKEWPARAM(GetDlgCtrlID(window), doubleClick ? kDoubleClicked : kClicked),
                  reinterpret_cast<LPARAM>(window));
@@ -76,7 +56,7 @@ void click(HWND window, ButtonRecord& b, bool doubleClick)
 
 LRESULT Button_Create(HWND window, ButtonRecord& b)
 {
-    b.enabled = IsWindowEnabled(window) != 0;
+    b.state.enabled = IsWindowEnabled(window) != 0;
     if (themedLook()) {
         b.theme = openThemeData(window, L"BUTTON");
         if (!b.theme) return -1;
@@ -93,58 +73,21 @@ void Button_Destroy(ButtonRecord& b)
     deleteButtonFonts(b);
 }
 
-void takeMouse(HWND window)
-{
-    if (!(styleOf(window) & kButtonNoFocusOnClick)) SetFocus(window);
-    SetCapture(window);
-}
+bool takesFocus(HWND window) { return !(styleOf(window) & kButtonNoFocusOnClick); }
 
 LRESULT Button_Mouse(HWND window, ButtonRecord& b, UINT message, LPARAM lParam)
 {
-    b.lastMouse = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    if (!b.enabled) return 0;
-    switch (message) {
-    case WM_MOUSEMOVE:
-        if (!b.tracking) {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
-            b.tracking = TrackMouseEvent(&track) != 0;
-        }
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        b.buttonDown = b.tracking = true;
+    // Each press says whether it was the second of a double click; its release reads it.
+    if (b.state.enabled && (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK))
         b.doubleClick = message == WM_LBUTTONDBLCLK;
-        takeMouse(window);
-        break;
-    case WM_LBUTTONUP: {
-        if (!b.buttonDown) break;
-        const bool doubleClick = b.doubleClick;
-        b.buttonDown = b.doubleClick = false;
-        if (GetCapture() == window) ReleaseCapture();
-        refreshState(window, b);
-        RECT client;
-        GetClientRect(window, &client);
-        if (PtInRect(&client, b.lastMouse)) click(window, b, doubleClick);
-        return 0;
-    }
-    default: break;
-    }
-    refreshState(window, b);
+    const bool doubleClick = b.doubleClick;
+    if (followMouse(window, b.state, message, lParam, takesFocus(window), true)) click(window, b, doubleClick);
     return 0;
 }
 
 LRESULT Button_Key(HWND window, ButtonRecord& b, UINT message, WPARAM key)
 {
-    if (key != VK_SPACE || !b.enabled) return 0;
-    if (message == WM_KEYDOWN) {
-        b.keyPressed = b.focused;
-    } else if (b.keyPressed) {
-        b.keyPressed = false;
-        refreshState(window, b);
-        click(window, b, false);
-        return 0;
-    }
-    refreshState(window, b);
+    if (followKey(window, b.state, message, key, true)) click(window, b, false);
     return 0;
 }
 
@@ -152,13 +95,13 @@ LRESULT Button_Key(HWND window, ButtonRecord& b, UINT message, WPARAM key)
 void holdDown(HWND window, ButtonRecord& b, bool down)
 {
     if (down) {
-        takeMouse(window);
-        b.heldDown = true;
+        takeMouse(window, takesFocus(window));
+        b.state.heldDown = true;
     } else {
-        b.heldDown = false;
+        b.state.heldDown = false;
         if (GetCapture() == window) ReleaseCapture();
     }
-    refreshState(window, b);
+    refreshLook(window, b.state);
 }
 
 LRESULT Button_Measure(HWND window, const ButtonRecord& b, int* size, int width)
@@ -227,12 +170,12 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case SIDEFOLD_BUTTON_SET_CHECK:
         if (b->check != static_cast<int>(wParam & 3)) {
             b->check = static_cast<int>(wParam & 3);
-            InvalidateRect(window, nullptr, FALSE);
+            repaint(window, b->state);
         }
         return 0;
     case SIDEFOLD_BUTTON_GET_STATE:
-        return b->check | (b->state == ButtonPressed ? SIDEFOLD_BUTTON_STATE_PRESSED : 0) |
-               (b->focused ? SIDEFOLD_BUTTON_STATE_FOCUSED : 0);
+        return b->check | (b->state.look == ButtonPressed ? SIDEFOLD_BUTTON_STATE_PRESSED : 0) |
+               (b->state.focused ? SIDEFOLD_BUTTON_STATE_FOCUSED : 0);
     case SIDEFOLD_BUTTON_HOLD_DOWN: holdDown(window, *b, wParam != 0); return 0;
     case SIDEFOLD_BUTTON_SET_STYLE:
         SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(wParam));
@@ -240,7 +183,7 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case BM_CLICK:
     case SIDEFOLD_BUTTON_CLICK:
-        if (b->enabled) click(window, *b, false);
+        if (b->state.enabled) click(window, *b, false);
         return 0;
     case SIDEFOLD_BUTTON_SET_VALUE: b->callerValue = lParam; return 1;
     case SIDEFOLD_MSG_MEASURE:
@@ -250,29 +193,14 @@ LRESULT CALLBACK buttonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP: return Button_Mouse(window, *b, message, lParam);
-    case WM_MOUSELEAVE:
-        b->tracking = false;
-        refreshState(window, *b);
-        return 0;
-    case WM_CAPTURECHANGED:
-        b->buttonDown = b->heldDown = false;
-        refreshState(window, *b);
-        return 0;
+    case WM_MOUSELEAVE: mouseLeft(window, b->state); return 0;
+    case WM_CAPTURECHANGED: captureLost(window, b->state); return 0;
     case WM_KEYDOWN:
     case WM_KEYUP: return Button_Key(window, *b, message, wParam);
     case WM_GETDLGCODE: return dialogCode(window);
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        b->focused = message == WM_SETFOCUS;
-        if (!b->focused) b->keyPressed = false;
-        refreshState(window, *b);
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    case WM_ENABLE:
-        b->enabled = wParam != 0;
-        if (!b->enabled) b->buttonDown = b->keyPressed = b->heldDown = false;
-        refreshState(window, *b);
-        return 0;
+    case WM_KILLFOCUS: setFocused(window, b->state, message == WM_SETFOCUS, true); return 0;
+    case WM_ENABLE: setEnabled(window, b->state, wParam != 0); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -13,6 +13,7 @@
 
 #include "taskpane/bar_record.h"
 #include "taskpane/control_paint.h"
+#include "taskpane/control_state.h"
 #include "taskpane/library.h"
 #include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
@@ -28,21 +29,11 @@ constexpr DWORD kNoFocusOnClick = SIDEFOLD_HEADER_NO_FOCUS_ON_CLICK, kEllipsis =
 constexpr DWORD kWrap = SIDEFOLD_HEADER_WRAP;
 constexpr WORD kNowExpanded = SIDEFOLD_HEADER_NOW_EXPANDED, kNowCollapsed = SIDEFOLD_HEADER_NOW_COLLAPSED;
 
-enum State { Disabled = -1, Normal = 0, Pressed = 1, Hot = 2 };
-
 struct HeaderRecord {
     DWORD tag = kHeaderTag;
     SIZE creationSize{};  // client size at creation
     bool expanded = false;
-    int state = Normal;
-    bool keyPressed = false;  // Space is held
-    bool tracking = false;    // TrackMouseEvent is on
-    bool buttonDown = false;  // pressed inside, not yet released
-    POINT lastMouse{};
-    bool enabled = true;
-    bool interactive = true;
-    bool focused = false;
-    HWND tooltip = nullptr;
+    ControlState state;  // hot over the whole header
     HFONT normalFont = nullptr;  // owned, made from the look
     HFONT hotFont = nullptr;
     int indent = -1;  // text indent without an icon (SIDEFOLD_HEADER_SET_INDENT), -1 = none
@@ -88,8 +79,7 @@ void defaultLook(HWND window, SidefoldHeaderLook& look)
 
 HFONT makeFont(const SidefoldHeaderLook& look, int weight, DWORD underline, DWORD italic)
 {
-    LOGFONTA lf{};
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    LOGFONTA lf = fontDescription(nullptr);
     if (look.fontHeight) {
         lf.lfHeight = look.fontHeight;
         lf.lfWidth = 0;
@@ -103,16 +93,15 @@ HFONT makeFont(const SidefoldHeaderLook& look, int weight, DWORD underline, DWOR
 
 void makeFonts(HeaderRecord& h)
 {
-    if (h.normalFont) DeleteObject(h.normalFont);
-    if (h.hotFont) DeleteObject(h.hotFont);
+    freeFont(h.normalFont);
+    freeFont(h.hotFont);
     h.normalFont = makeFont(h.look, h.look.normalWeight, h.look.normalUnderline, h.look.normalItalic);
     h.hotFont = makeFont(h.look, h.look.hotWeight, h.look.hotUnderline, h.look.hotItalic);
 }
 
-HFONT fontFor(const HeaderRecord& h, int state)
+HFONT fontFor(const HeaderRecord& h, int look)
 {
-    HFONT f = (state == Hot || state == Pressed) ? h.hotFont : h.normalFont;
-    return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return fontOr((look == LookHot || look == LookPressed) ? h.hotFont : h.normalFont);
 }
 
 // The glyph array the header draws from (in the theme record the caller holds), and the size
@@ -168,21 +157,15 @@ HeaderLayout layoutAt(HWND window, const HeaderRecord& h, int width)
 
     char text[512] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, fontFor(h, Hot));
-    RECT measured{0, 0, textRight - textLeft, 0};
     const UINT asked = (style & kWrap) ? DT_WORDBREAK : DT_SINGLELINE | ((style & kEllipsis) ? DT_END_ELLIPSIS : 0);
-    DrawTextA(dc, text, n, &measured, asked | DT_NOPREFIX | DT_CALCRECT);
-    RECT line{0, 0, textRight - textLeft, 0};
-    DrawTextA(dc, n ? text : " ", n ? n : 1, &line, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
-    const int lineHeight = line.bottom - line.top;
-    int th = measured.bottom - measured.top;
+    const TextExtent measured =
+        measureText(window, fontFor(h, LookHot), text, n, textRight - textLeft, asked | DT_NOPREFIX);
+    const int lineHeight = measured.lineHeight;
+    int th = measured.height;
     out.multiLine = th >= 2 * lineHeight;
     if (!out.multiLine) th = lineHeight;
     if (style & kFocusRect) th += 2;
-    const int tw = std::min<int>(measured.right - measured.left + ((style & kFocusRect) ? 2 : 0), textRight - textLeft);
+    const int tw = std::min<int>(measured.width + ((style & kFocusRect) ? 2 : 0), textRight - textLeft);
     const UINT format = textFormat(window, h, out.multiLine);
     int x = textLeft;
     if (format & DT_CENTER) x = textLeft + (textRight - textLeft - tw) / 2;
@@ -200,18 +183,6 @@ HeaderLayout layoutAt(HWND window, const HeaderRecord& h, int width)
     return out;
 }
 
-void updateTool(HWND window, const HeaderRecord& h)
-{
-    if (!h.tooltip) return;
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = window;
-    tool.uId = 1;
-    GetClientRect(window, &tool.rect);
-    SendMessageA(h.tooltip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageA(h.tooltip, TTM_ACTIVATE, h.enabled && h.interactive, 0);
-}
-
 // Measures at the current width and, unless its size is fixed, takes the height.
 void resize(HWND window, HeaderRecord& h)
 {
@@ -221,8 +192,8 @@ void resize(HWND window, HeaderRecord& h)
     h.iconBox = l.icon, h.textBox = l.text, h.glyphBox = l.glyph, h.multiLine = l.multiLine;
     if (!(styleOf(window) & kFixedSize) && client.right > 0 && l.height != client.bottom)
         SetWindowPos(window, nullptr, 0, 0, client.right, l.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    updateTool(window, h);
-    InvalidateRect(window, nullptr, FALSE);
+    placeTooltip(window, h.state);
+    repaint(window, h.state);
 }
 
 // The theme's header bitmap over the header in three slices: the 2-pixel edges stretched only
@@ -259,60 +230,40 @@ void paintHeader(HWND window, const HeaderRecord& h, HDC dc, const RECT& client)
     }
     SIZE g{};
     const HBITMAP* set = glyphs(t, window, g);
-    const int half = h.expanded ? 0 : 3;
-    HBITMAP glyph = set[half + (h.state == Hot ? 1 : h.state == Pressed ? 2 : 0)];
-    if (h.state == Pressed && !glyph) glyph = set[half + 1];
+    const int half = h.expanded ? 0 : 3, look = h.state.look;
+    HBITMAP glyph = set[half + (look == LookHot ? 1 : look == LookPressed ? 2 : 0)];
+    if (look == LookPressed && !glyph) glyph = set[half + 1];
     drawGlyph(dc, glyph, h.glyphBox.left, h.glyphBox.top);
-    if (group && t.systemLook && (h.state == Hot || h.state == Pressed)) {
+    if (group && t.systemLook && (look == LookHot || look == LookPressed)) {
         RECT frame = h.glyphBox;
-        DrawEdge(dc, &frame, h.state == Hot ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+        DrawEdge(dc, &frame, look == LookHot ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
     }
     if (!IsRectEmpty(&h.iconBox))
         ImageList_Draw(h.look.images, h.look.imageIndex, dc, h.iconBox.left, h.iconBox.top, ILD_TRANSPARENT);
     char text[512] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    HGDIOBJ old = SelectObject(dc, fontFor(h, h.state));
-    SetTextColor(dc, h.state == Disabled ? GetSysColor(COLOR_GRAYTEXT)
-                                         : ((h.state == Normal ? h.look.text : h.look.hotText) & 0xFFFFFF));
+    HGDIOBJ old = SelectObject(dc, fontFor(h, look));
+    SetTextColor(dc, look == LookDisabled ? GetSysColor(COLOR_GRAYTEXT)
+                                          : ((look == LookNormal ? h.look.text : h.look.hotText) & 0xFFFFFF));
     SetBkMode(dc, TRANSPARENT);
     RECT box = h.textBox;
     if (styleOf(window) & kFocusRect) InflateRect(&box, -1, -1);
     DrawTextA(dc, text, n, &box, textFormat(window, h, h.multiLine));
     SelectObject(dc, old);
-    if ((styleOf(window) & kFocusRect) && h.focused) DrawFocusRect(dc, &h.textBox);
+    if ((styleOf(window) & kFocusRect) && h.state.focused) DrawFocusRect(dc, &h.textBox);
 }
 
-int stateNow(HWND window, const HeaderRecord& h)
-{
-    if (!h.enabled) return Disabled;
-    if (h.keyPressed) return Pressed;
-    RECT client;
-    GetClientRect(window, &client);
-    const bool over = PtInRect(&client, h.lastMouse) != 0;
-    if (over && h.tracking) return h.buttonDown ? Pressed : Hot;
-    if (h.buttonDown && GetCapture() == window) return Hot;
-    return Normal;
-}
-
-void refreshState(HWND window, HeaderRecord& h)
-{
-    const int state = stateNow(window, h);
-    if (state == h.state) return;
-    h.state = state;
-    InvalidateRect(window, nullptr, FALSE);
-}
-
-void setExpanded(HWND window, HeaderRecord& h, bool expanded, bool repaint)
+void setExpanded(HWND window, HeaderRecord& h, bool expanded, bool repaintNow)
 {
     if (h.expanded != expanded && (styleOf(window) & SIDEFOLD_HEADER_SOUNDS))
         playSystemSound(expanded ? ".Default\\Maximize" : ".Default\\Minimize");
     h.expanded = expanded;
-    if (repaint) InvalidateRect(window, nullptr, FALSE);
+    if (repaintNow) repaint(window, h.state);
 }
 
 void toggle(HWND window, HeaderRecord& h)
 {
-    if (!h.enabled || !h.interactive) return;
+    if (!h.state.enabled || !h.state.interactive) return;
     setExpanded(window, h, !h.expanded, true);
     SendMessageA(GetParent(window), WM_COMMAND,
                  MAKEWPARAM(GetDlgCtrlID(window), h.expanded ? kNowExpanded : kNowCollapsed),
@@ -321,22 +272,13 @@ void toggle(HWND window, HeaderRecord& h)
 
 LRESULT Header_Create(HWND window, HeaderRecord& h)
 {
-    h.enabled = IsWindowEnabled(window) != 0;
+    h.state.enabled = IsWindowEnabled(window) != 0;
     h.expanded = (styleOf(window) & SIDEFOLD_HEADER_EXPANDED) != 0;
     defaultLook(window, h.look);
     makeFonts(h);
     if (styleOf(window) & kTooltip) {
-        h.tooltip = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                    libraryModule(), nullptr);
-        if (!h.tooltip) return -1;
-        TOOLINFOA tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_TRANSPARENT;
-        tool.hwnd = window;
-        tool.uId = 1;
-        tool.lpszText = LPSTR_TEXTCALLBACKA;
-        SendMessageA(h.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        h.state.tooltip = makeTooltip(window);
+        if (!h.state.tooltip) return -1;
     }
     resize(window, h);
     return 0;
@@ -344,11 +286,10 @@ LRESULT Header_Create(HWND window, HeaderRecord& h)
 
 void Header_Destroy(HeaderRecord& h)
 {
-    if (h.tooltip) DestroyWindow(h.tooltip);
-    if (h.normalFont) DeleteObject(h.normalFont);
-    if (h.hotFont) DeleteObject(h.hotFont);
-    h.tooltip = nullptr;
-    h.normalFont = h.hotFont = nullptr;
+    if (h.state.tooltip) DestroyWindow(h.state.tooltip);
+    h.state.tooltip = nullptr;
+    freeFont(h.normalFont);
+    freeFont(h.hotFont);
 }
 
 LRESULT Header_SetLook(HWND window, HeaderRecord& h, const SidefoldHeaderLook* look)
@@ -374,30 +315,8 @@ LRESULT Header_SetLook(HWND window, HeaderRecord& h, const SidefoldHeaderLook* l
 
 LRESULT Header_Mouse(HWND window, HeaderRecord& h, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (h.tooltip && message != WM_LBUTTONDBLCLK &&
-        !((styleOf(window) & kNoRelayPress) && (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN))) {
-        MSG msg{window, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
-        SendMessageA(h.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
-    }
-    h.lastMouse = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    if (!h.enabled || !h.interactive) return 0;
-    if (message == WM_MOUSEMOVE && !h.tracking) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
-        h.tracking = TrackMouseEvent(&track) != 0;
-    } else if (message == WM_LBUTTONDOWN) {
-        h.buttonDown = h.tracking = true;
-        if (!(styleOf(window) & kNoFocusOnClick)) SetFocus(window);
-        SetCapture(window);
-    } else if (message == WM_LBUTTONUP && h.buttonDown) {
-        h.buttonDown = false;
-        if (GetCapture() == window) ReleaseCapture();
-        RECT client;
-        GetClientRect(window, &client);
-        refreshState(window, h);
-        if (PtInRect(&client, h.lastMouse)) toggle(window, h);
-        return 0;
-    }
-    refreshState(window, h);
+    relayToTooltip(window, h.state, message, wParam, lParam, !(styleOf(window) & kNoRelayPress));
+    if (followMouse(window, h.state, message, lParam, !(styleOf(window) & kNoFocusOnClick), false)) toggle(window, h);
     return 0;
 }
 
@@ -425,7 +344,7 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         GetClientRect(window, &client);
         const HeaderLayout l = layoutAt(window, *h, client.right);
         h->iconBox = l.icon, h->textBox = l.text, h->glyphBox = l.glyph, h->multiLine = l.multiLine;
-        updateTool(window, *h);
+        placeTooltip(window, h->state);
         return 0;
     }
     case WM_SETTEXT: {
@@ -461,15 +380,10 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         *out = h->look;
         return 1;
     }
-    case SIDEFOLD_HEADER_GET_TOOLTIP: return reinterpret_cast<LRESULT>(h->tooltip);
+    case SIDEFOLD_HEADER_GET_TOOLTIP: return reinterpret_cast<LRESULT>(h->state.tooltip);
     case SIDEFOLD_HEADER_SET_EXPANDED: setExpanded(window, *h, wParam != 0, lParam == 0); return 0;
     case SIDEFOLD_HEADER_IS_EXPANDED: return h->expanded ? 1 : 0;
-    case SIDEFOLD_HEADER_SET_INTERACTIVE:
-        h->interactive = wParam != 0;
-        if (!h->interactive) h->buttonDown = h->keyPressed = false, h->tracking = false;
-        updateTool(window, *h);
-        refreshState(window, *h);
-        return 0;
+    case SIDEFOLD_HEADER_SET_INTERACTIVE: setInteractive(window, h->state, wParam != 0); return 0;
     case SIDEFOLD_HEADER_SET_INDENT:
         h->indent = static_cast<int>(wParam);
         resize(window, *h);
@@ -497,44 +411,21 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK: return Header_Mouse(window, *h, message, wParam, lParam);
-    case WM_MOUSELEAVE:
-        h->tracking = false;
-        refreshState(window, *h);
-        return 0;
-    case WM_CAPTURECHANGED:
-        h->buttonDown = false;
-        refreshState(window, *h);
-        return 0;
+    case WM_MOUSELEAVE: mouseLeft(window, h->state); return 0;
+    case WM_CAPTURECHANGED: captureLost(window, h->state); return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
-        if (wParam != VK_SPACE || !h->enabled || !h->interactive) return 0;
-        if (message == WM_KEYDOWN) {
-            h->keyPressed = true;
-        } else if (h->keyPressed) {
-            h->keyPressed = false;
-            refreshState(window, *h);
-            toggle(window, *h);
-            return 0;
-        }
-        refreshState(window, *h);
+        if (followKey(window, h->state, message, wParam, false)) toggle(window, *h);
         return 0;
     case WM_GETDLGCODE: return DLGC_BUTTON;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        h->focused = message == WM_SETFOCUS;
-        if (!h->focused) h->keyPressed = false;
-        refreshState(window, *h);
-        if (styleOf(window) & kFocusRect) InvalidateRect(window, nullptr, FALSE);
+        setFocused(window, h->state, message == WM_SETFOCUS, (styleOf(window) & kFocusRect) != 0);
         return 0;
-    case WM_ENABLE:
-        h->enabled = wParam != 0;
-        if (!h->enabled) h->buttonDown = h->keyPressed = false;
-        updateTool(window, *h);
-        refreshState(window, *h);
-        return 0;
+    case WM_ENABLE: setEnabled(window, h->state, wParam != 0); return 0;
     case WM_NOTIFY:
         // The tooltip asks for its text: the parent is asked with code -10001, from the header.
-        askParentForTooltipText(window, h->tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_HEADER_TOOLTIP);
+        askParentForTooltipText(window, h->state.tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_HEADER_TOOLTIP);
         return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -10,6 +10,7 @@
 
 #include "taskpane/bar_record.h"
 #include "taskpane/control_paint.h"
+#include "taskpane/control_state.h"
 #include "taskpane/library.h"
 #include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
@@ -35,7 +36,7 @@ constexpr WORD kEnabled = SIDEFOLD_LABEL_ENABLED, kDisabled = SIDEFOLD_LABEL_DIS
 struct LabelRecord {
     DWORD tag = kLabelTag;
     SIZE creationSize{};  // client size at creation
-    bool enabled = true;
+    ControlState state;   // enabled or not; never pressed nor hot
     HFONT givenFont = nullptr;  // from WM_SETFONT (not owned)
     HFONT font = nullptr;       // made from it with the style's bold, underline and italic (owned)
     LPARAM callerValue = 0;     // SIDEFOLD_LABEL_SET_VALUE: the item data of owner drawing
@@ -47,18 +48,14 @@ DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GW
 
 void makeFont(HWND window, LabelRecord& l)
 {
-    if (l.font) DeleteObject(l.font);
-    LOGFONTA lf{};
-    if (!GetObjectA(l.givenFont ? l.givenFont : GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf))
-        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    freeFont(l.font);
+    LOGFONTA lf = fontDescription(l.givenFont);
     const DWORD style = styleOf(window);
     if (style & kBold) lf.lfWeight = FW_BOLD;
     if (style & kUnderline) lf.lfUnderline = TRUE;
     if (style & kItalic) lf.lfItalic = TRUE;
     l.font = CreateFontIndirectA(&lf);
 }
-
-HFONT fontOf(const LabelRecord& l) { return l.font ? l.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
 // The DT_ flags of the text's breaking and cutting.
 UINT textFormat(HWND window)
@@ -85,25 +82,20 @@ SIZE measureAt(HWND window, const LabelRecord& l, int width)
 {
     char text[1024] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, fontOf(l));
-    RECT r{0, 0, std::max(width, 0), 0};
     UINT format = textFormat(window) & ~static_cast<UINT>(DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS);
-    DrawTextA(dc, n ? text : " ", n ? n : 1, &r, format | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
-    SIZE size{r.right - r.left, r.bottom - r.top};
+    const TextExtent measured = measureText(window, fontOr(l.font), n ? text : " ", n ? n : 1, width, format);
+    SIZE size{measured.width, measured.height};
     if (!n) size.cx = 0;
     if (styleOf(window) & (kEndEllipsis | kWordEllipsis | kPathEllipsis)) size.cx = std::min<LONG>(size.cx, width);
     return size;
 }
 
-void remeasure(HWND window, LabelRecord& l, bool repaint = true)
+void remeasure(HWND window, LabelRecord& l, bool repaintNow = true)
 {
     RECT client;
     GetClientRect(window, &client);
     l.textSize = measureAt(window, l, client.right);
-    if (repaint) InvalidateRect(window, nullptr, FALSE);
+    if (repaintNow) repaint(window, l.state);
 }
 
 // The text rectangle: the measured size (no larger than the client) placed by the alignment.
@@ -124,7 +116,7 @@ void paintLabel(HWND window, const LabelRecord& l, HDC dc, const RECT& client)
         item.CtlID = static_cast<UINT>(GetDlgCtrlID(window));
         item.itemID = static_cast<UINT>(-1);
         item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = l.enabled ? 0 : ODS_DISABLED;
+        item.itemState = l.state.enabled ? 0 : ODS_DISABLED;
         item.hwndItem = window;
         item.hDC = dc;
         item.rcItem = client;
@@ -134,8 +126,8 @@ void paintLabel(HWND window, const LabelRecord& l, HDC dc, const RECT& client)
     }
     char text[1024] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    HGDIOBJ old = SelectObject(dc, fontOf(l));
-    SetTextColor(dc, GetSysColor(l.enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    HGDIOBJ old = SelectObject(dc, fontOr(l.font));
+    SetTextColor(dc, GetSysColor(l.state.enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
     SetBkMode(dc, TRANSPARENT);
     RECT box = textRect(window, l, client);
     const DWORD style = styleOf(window);
@@ -154,7 +146,7 @@ void notify(HWND window, WORD code)
 // At creation the label takes the height its text needs at its width.
 LRESULT Label_Create(HWND window, LabelRecord& l)
 {
-    l.enabled = IsWindowEnabled(window) != 0;
+    l.state.enabled = IsWindowEnabled(window) != 0;
     makeFont(window, l);
     remeasure(window, l);
     RECT client;
@@ -187,10 +179,7 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     if (!l) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE: return Label_Create(window, *l);
-    case WM_DESTROY:
-        if (l->font) DeleteObject(l->font);
-        l->font = nullptr;
-        return 0;
+    case WM_DESTROY: freeFont(l->font); return 0;
     case WM_NCDESTROY: detachControlRecord(window, l); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
@@ -217,9 +206,9 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_LBUTTONDOWN: notify(window, kClicked); return 0;
     case WM_LBUTTONDBLCLK: notify(window, kDoubleClicked); return 0;
     case WM_ENABLE:
-        l->enabled = wParam != 0;
-        InvalidateRect(window, nullptr, FALSE);
-        notify(window, l->enabled ? kEnabled : kDisabled);
+        l->state.enabled = wParam != 0;
+        repaint(window, l->state);
+        notify(window, l->state.enabled ? kEnabled : kDisabled);
         return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -12,6 +12,7 @@
 
 #include "taskpane/bar_record.h"
 #include "taskpane/control_paint.h"
+#include "taskpane/control_state.h"
 #include "taskpane/library.h"
 #include "taskpane/library_messages.h"
 #include "taskpane/window_procs.h"
@@ -31,23 +32,13 @@ constexpr DWORD kEllipsis = SIDEFOLD_LINK_ELLIPSIS, kWrap = SIDEFOLD_LINK_WRAP, 
 constexpr DWORD kAlignRight = SIDEFOLD_LINK_ALIGN_RIGHT, kAlignCentre = SIDEFOLD_LINK_ALIGN_CENTRE;
 constexpr DWORD kAlignTop = SIDEFOLD_LINK_ALIGN_TOP, kAlignBottom = SIDEFOLD_LINK_ALIGN_BOTTOM;
 
-enum State { Disabled = -1, Normal = 0, Pressed = 1, Hot = 2 };
-
 struct LinkRecord {
     DWORD tag = kLinkTag;
     SIZE creationSize{};  // client size at creation
     bool multiLine = false;
     RECT textBox{};  // where the text goes
     RECT iconBox{};  // where the icon goes
-    int state = Normal;
-    bool keyPressed = false;  // Space is held
-    bool tracking = false;    // TrackMouseEvent is on
-    bool buttonDown = false;  // pressed with the mouse inside, not yet released
-    POINT lastMouse{};
-    HWND tooltip = nullptr;
-    bool enabled = true;
-    bool interactive = true;
-    bool focused = false;
+    ControlState state;  // hot over the icon and the text only
     bool customColours = false;
     int iconGap = 6;
     HCURSOR cursor = nullptr;
@@ -76,10 +67,9 @@ void systemColours(LinkRecord& r)
 
 void makeFonts(HWND window, LinkRecord& r)
 {
-    if (r.normalFont) DeleteObject(r.normalFont);
-    if (r.hotFont) DeleteObject(r.hotFont);
-    LOGFONTA lf{};
-    GetObjectA(r.givenFont ? r.givenFont : GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    freeFont(r.normalFont);
+    freeFont(r.hotFont);
+    LOGFONTA lf = fontDescription(r.givenFont);
     const DWORD style = styleOf(window);
     lf.lfWeight = (style & kBold) ? FW_BOLD : FW_NORMAL;
     lf.lfUnderline = (style & kUnderlineNormal) != 0;
@@ -88,10 +78,9 @@ void makeFonts(HWND window, LinkRecord& r)
     r.hotFont = CreateFontIndirectA(&lf);
 }
 
-HFONT fontFor(const LinkRecord& r, int state)
+HFONT fontFor(const LinkRecord& r, int look)
 {
-    HFONT f = (state == Hot || state == Pressed) ? r.hotFont : r.normalFont;
-    return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return fontOr((look == LookHot || look == LookPressed) ? r.hotFont : r.normalFont);
 }
 
 UINT textFormat(HWND window, bool multiLine)
@@ -130,17 +119,11 @@ LinkLayout layoutAt(HWND window, const LinkRecord& r, int width, int clientHeigh
 
     char text[512] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, fontFor(r, Hot));
-    RECT measured{0, 0, area.right - area.left, 0};
     const UINT asked = (style & kWrap) ? DT_WORDBREAK : DT_SINGLELINE | ((style & kEllipsis) ? DT_END_ELLIPSIS : 0);
-    DrawTextA(dc, text, n, &measured, asked | DT_NOPREFIX | DT_CALCRECT);
-    RECT line{0, 0, area.right - area.left, 0};
-    DrawTextA(dc, n ? text : " ", n ? n : 1, &line, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
-    const int lineHeight = line.bottom - line.top;
-    int tw = measured.right - measured.left, th = measured.bottom - measured.top;
+    const TextExtent measured =
+        measureText(window, fontFor(r, LookHot), text, n, area.right - area.left, asked | DT_NOPREFIX);
+    const int lineHeight = measured.lineHeight;
+    int tw = measured.width, th = measured.height;
     out.multiLine = th >= 2 * lineHeight;
     if (!out.multiLine) th = lineHeight;
     if (style & kFocusRect) tw += 2, th += 2;
@@ -170,24 +153,13 @@ LinkLayout layoutAt(HWND window, const LinkRecord& r, int width, int clientHeigh
     return out;
 }
 
-RECT hotArea(const LinkRecord& r)
+// The icon and the text: the only place where the link meets the mouse.
+RECT iconAndText(const LinkRecord& r)
 {
     RECT u;
     if (IsRectEmpty(&r.iconBox)) return r.textBox;
     UnionRect(&u, &r.iconBox, &r.textBox);
     return u;
-}
-
-void updateTool(HWND window, const LinkRecord& r)
-{
-    if (!r.tooltip) return;
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = window;
-    tool.uId = 1;
-    tool.rect = hotArea(r);
-    SendMessageA(r.tooltip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageA(r.tooltip, TTM_ACTIVATE, r.enabled && r.interactive, 0);
 }
 
 // Measures at the current width, takes the measured height (unless it fills its client) and
@@ -200,53 +172,34 @@ void relayout(HWND window, LinkRecord& r, bool resize)
     r.textBox = l.text;
     r.iconBox = l.icon;
     r.multiLine = l.multiLine;
+    r.state.hot = iconAndText(r);
     if (resize && !(styleOf(window) & kFill) && l.height != client.bottom)
         SetWindowPos(window, nullptr, 0, 0, client.right, l.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    updateTool(window, r);
-    InvalidateRect(window, nullptr, FALSE);
-}
-
-int stateNow(HWND window, const LinkRecord& r)
-{
-    if (!r.enabled) return Disabled;
-    if (!r.interactive) return Normal;
-    if (r.keyPressed) return Pressed;
-    const RECT hot = hotArea(r);
-    const bool over = PtInRect(&hot, r.lastMouse) != 0;
-    if (over && r.tracking) return r.buttonDown ? Pressed : Hot;
-    if (r.buttonDown && GetCapture() == window) return Hot;
-    return Normal;
-}
-
-void refreshState(HWND window, LinkRecord& r)
-{
-    const int state = stateNow(window, r);
-    if (state == r.state) return;
-    r.state = state;
-    InvalidateRect(window, nullptr, FALSE);
+    placeTooltip(window, r.state);
+    repaint(window, r.state);
 }
 
 void paintLink(HWND window, const LinkRecord& r, HDC dc, const RECT& client)
 {
-    const int state = r.state;
+    const int look = r.state.look;
     if (r.images.normal && r.imageIndex >= 0) {
-        HIMAGELIST list = state == Disabled                    ? r.images.disabled
-                          : (state == Hot || state == Pressed) ? r.images.hot
-                                                               : r.images.normal;
+        HIMAGELIST list = look == LookDisabled                       ? r.images.disabled
+                          : (look == LookHot || look == LookPressed) ? r.images.hot
+                                                                     : r.images.normal;
         if (!list) list = r.images.normal;
         ImageList_Draw(list, r.imageIndex, dc, r.iconBox.left, r.iconBox.top, ILD_TRANSPARENT);
     }
     char text[512] = {};
     const int n = GetWindowTextA(window, text, sizeof(text));
-    HGDIOBJ old = SelectObject(dc, fontFor(r, state));
-    const COLORREF colour = state == Disabled  ? r.colours[4]
-                            : state == Hot     ? r.colours[2]
-                            : state == Pressed ? r.colours[3]
-                                               : r.colours[1];
+    HGDIOBJ old = SelectObject(dc, fontFor(r, look));
+    const COLORREF colour = look == LookDisabled  ? r.colours[4]
+                            : look == LookHot     ? r.colours[2]
+                            : look == LookPressed ? r.colours[3]
+                                                  : r.colours[1];
     SetTextColor(dc, colour & 0xFFFFFF);
     SetBkMode(dc, TRANSPARENT);
     RECT box = r.textBox;
-    const bool focusRect = (styleOf(window) & kFocusRect) && r.focused;
+    const bool focusRect = (styleOf(window) & kFocusRect) && r.state.focused;
     if (styleOf(window) & kFocusRect) InflateRect(&box, -1, -1);
     box.right = std::min(box.right, client.right);
     DrawTextA(dc, text, n, &box, textFormat(window, r.multiLine));
@@ -256,39 +209,21 @@ void paintLink(HWND window, const LinkRecord& r, HDC dc, const RECT& client)
 
 void click(HWND window, const LinkRecord& r)
 {
-    if (!r.enabled || !r.interactive) return;
+    if (!r.state.enabled || !r.state.interactive) return;
     if (styleOf(window) & kSound) playSystemSound("Explorer\\Navigating");
     SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0), reinterpret_cast<LPARAM>(window));
-}
-
-void relayMouse(const LinkRecord& r, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (!r.tooltip || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK) return;
-    if ((styleOf(window) & kNoRelayPress) &&
-        (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN))
-        return;
-    MSG msg{window, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
-    SendMessageA(r.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 LRESULT Link_Create(HWND window, LinkRecord& r)
 {
     r.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // the hand
-    r.enabled = IsWindowEnabled(window) != 0;
+    r.state.enabled = IsWindowEnabled(window) != 0;
+    r.state.hotIsClient = false;
     systemColours(r);
     makeFonts(window, r);
     if (styleOf(window) & kTooltip) {
-        r.tooltip = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                    libraryModule(), nullptr);
-        if (!r.tooltip) return -1;
-        TOOLINFOA tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_TRANSPARENT;
-        tool.hwnd = window;
-        tool.uId = 1;
-        tool.lpszText = LPSTR_TEXTCALLBACKA;
-        SendMessageA(r.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        r.state.tooltip = makeTooltip(window);
+        if (!r.state.tooltip) return -1;
     }
     relayout(window, r, true);
     return 0;
@@ -296,11 +231,10 @@ LRESULT Link_Create(HWND window, LinkRecord& r)
 
 void Link_Destroy(LinkRecord& r)
 {
-    if (r.tooltip) DestroyWindow(r.tooltip);
-    if (r.normalFont) DeleteObject(r.normalFont);
-    if (r.hotFont) DeleteObject(r.hotFont);
-    r.tooltip = nullptr;
-    r.normalFont = r.hotFont = nullptr;
+    if (r.state.tooltip) DestroyWindow(r.state.tooltip);
+    r.state.tooltip = nullptr;
+    freeFont(r.normalFont);
+    freeFont(r.hotFont);
 }
 
 LRESULT Link_Measure(HWND window, const LinkRecord& r, int* size, int width)
@@ -320,50 +254,14 @@ LRESULT Link_Measure(HWND window, const LinkRecord& r, int* size, int width)
 
 LRESULT Link_Mouse(HWND window, LinkRecord& r, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    relayMouse(r, window, message, wParam, lParam);
-    r.lastMouse = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    if (!r.enabled || !r.interactive) return 0;
-    switch (message) {
-    case WM_MOUSEMOVE:
-        if (!r.tracking) {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
-            r.tracking = TrackMouseEvent(&track) != 0;
-        }
-        break;
-    case WM_LBUTTONDOWN:
-        r.buttonDown = true;
-        r.tracking = true;
-        if (!(styleOf(window) & kNoFocusOnClick)) SetFocus(window);
-        SetCapture(window);
-        break;
-    case WM_LBUTTONUP: {
-        if (!r.buttonDown) break;
-        r.buttonDown = false;
-        if (GetCapture() == window) ReleaseCapture();
-        RECT client;
-        GetClientRect(window, &client);
-        refreshState(window, r);
-        if (PtInRect(&client, r.lastMouse)) click(window, r);
-        return 0;
-    }
-    default: break;
-    }
-    refreshState(window, r);
+    relayToTooltip(window, r.state, message, wParam, lParam, !(styleOf(window) & kNoRelayPress));
+    if (followMouse(window, r.state, message, lParam, !(styleOf(window) & kNoFocusOnClick), false)) click(window, r);
     return 0;
 }
 
 LRESULT Link_Key(HWND window, LinkRecord& r, UINT message, WPARAM key)
 {
-    if (key != VK_SPACE || !r.enabled || !r.interactive) return 0;
-    if (message == WM_KEYDOWN) {
-        r.keyPressed = true;
-    } else if (r.keyPressed) {
-        r.keyPressed = false;
-        refreshState(window, r);
-        click(window, r);
-        return 0;
-    }
-    refreshState(window, r);
+    if (followKey(window, r.state, message, key, false)) click(window, r);
     return 0;
 }
 
@@ -418,7 +316,7 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         relayout(window, *r, true);
         return 1;
     }
-    case SIDEFOLD_LINK_GET_TOOLTIP: return reinterpret_cast<LRESULT>(r->tooltip);
+    case SIDEFOLD_LINK_GET_TOOLTIP: return reinterpret_cast<LRESULT>(r->state.tooltip);
     case SIDEFOLD_LINK_SET_CURSOR:
         r->cursor = wParam ? reinterpret_cast<HCURSOR>(wParam) : LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
         return 1;
@@ -427,20 +325,14 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         relayout(window, *r, true);
         return 1;
     case SIDEFOLD_LINK_GET_ICON_GAP: return r->iconGap;
-    case SIDEFOLD_LINK_SET_INTERACTIVE:
-        r->interactive = wParam != 0;
-        if (!r->interactive) r->buttonDown = r->keyPressed = r->tracking = false;
-        updateTool(window, *r);
-        refreshState(window, *r);
-        return 0;
+    case SIDEFOLD_LINK_SET_INTERACTIVE: setInteractive(window, r->state, wParam != 0); return 0;
     case SIDEFOLD_MSG_MEASURE:
         return Link_Measure(window, *r, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
     case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(r->creationSize, wParam, lParam);
     case WM_NCHITTEST: {
         POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ScreenToClient(window, &p);
-        const RECT hot = hotArea(*r);
-        return PtInRect(&hot, p) ? HTCLIENT : HTNOWHERE;
+        return PtInRect(&r->state.hot, p) ? HTCLIENT : HTNOWHERE;
     }
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT && r->cursor) {
@@ -455,37 +347,21 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP: return Link_Mouse(window, *r, message, wParam, lParam);
-    case WM_MOUSELEAVE:
-        r->tracking = false;
-        refreshState(window, *r);
-        return 0;
-    case WM_CAPTURECHANGED:
-        r->buttonDown = false;
-        refreshState(window, *r);
-        return 0;
+    case WM_MOUSELEAVE: mouseLeft(window, r->state); return 0;
+    case WM_CAPTURECHANGED: captureLost(window, r->state); return 0;
     case WM_KEYDOWN:
     case WM_KEYUP: return Link_Key(window, *r, message, wParam);
     case WM_GETDLGCODE: return DLGC_BUTTON;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        r->focused = message == WM_SETFOCUS;
-        if (!r->focused) r->keyPressed = false;
-        refreshState(window, *r);
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
-    case WM_ENABLE:
-        r->enabled = wParam != 0;
-        if (!r->enabled) r->buttonDown = r->keyPressed = false;
-        updateTool(window, *r);
-        refreshState(window, *r);
-        return 0;
+    case WM_KILLFOCUS: setFocused(window, r->state, message == WM_SETFOCUS, true); return 0;
+    case WM_ENABLE: setEnabled(window, r->state, wParam != 0); return 0;
     case WM_SYSCOLORCHANGE:
         if (!r->customColours) systemColours(*r);
-        InvalidateRect(window, nullptr, FALSE);
+        repaint(window, r->state);
         return 0;
     case WM_NOTIFY:
         // The tooltip asks for its text: the dialog is asked with code -10000, from the link.
-        askParentForTooltipText(window, r->tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_LINK_TOOLTIP);
+        askParentForTooltipText(window, r->state.tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_LINK_TOOLTIP);
         return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -182,3 +182,20 @@ TEST_F(Controls, HeaderAndLinkTooltipsAnswerTheWideRequestToo)
     SendMessageA(link, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&stranger));
     EXPECT_EQ(stranger.lpszText, nullptr);
 }
+
+TEST_F(Controls, ATooltipBelongsToItsOwnControl)
+{
+    // Owned by the control itself, not by the window at the top of its chain.
+    ASSERT_EQ(add(1, IDD_GROUP_SINGLE, SIDEFOLD_HEADER_TOOLTIP | SIDEFOLD_HEADER_EXPANDED), 1);
+    HWND link = GetDlgItem(dialog(1), IDC_SINGLE_LINK);
+    HWND linkTip = reinterpret_cast<HWND>(SendMessageA(link, SIDEFOLD_LINK_GET_TOOLTIP, 0, 0));
+    HWND headerTip = reinterpret_cast<HWND>(SendMessageA(header(1), SIDEFOLD_HEADER_GET_TOOLTIP, 0, 0));
+    ASSERT_TRUE(IsWindow(linkTip));
+    ASSERT_TRUE(IsWindow(headerTip));
+    EXPECT_EQ(GetWindow(linkTip, GW_OWNER), link);
+    EXPECT_EQ(GetWindow(headerTip, GW_OWNER), header(1));
+    // It goes with its control.
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 1, 0), 1);
+    EXPECT_FALSE(IsWindow(linkTip));
+    EXPECT_FALSE(IsWindow(headerTip));
+}
