@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -65,14 +70,96 @@ AxisWeights axisWeights(uint32_t srcSize, uint32_t dstSize, bool averaging)
     return ax;
 }
 
-struct ByteToFloat {
-    float value[256];
-    ByteToFloat()
-    {
-        for (int i = 0; i < 256; ++i) value[i] = static_cast<float>(i);
-    }
+// The horizontal pass reads the same number of taps for every output pixel, so that its loop
+// is unrolled: each window is moved left where it would pass the source's right edge, the
+// samples it gains weighing 0 (a sum that gains only zeros is the same sum).
+struct FixedTaps {
+    uint32_t taps = 1;
+    std::vector<uint32_t> start;
+    std::vector<float> weights;  // `taps` per output sample
 };
-const ByteToFloat kFloat;
+
+FixedTaps fixedTaps(const AxisWeights& ax, uint32_t srcSize)
+{
+    FixedTaps f;
+    const auto outputs = static_cast<uint32_t>(ax.start.size());
+    for (uint32_t i = 0; i < outputs; ++i) f.taps = std::max(f.taps, ax.count[i]);
+    f.taps = std::min(f.taps, srcSize);
+    f.start.resize(outputs);
+    f.weights.assign(static_cast<size_t>(outputs) * f.taps, 0.0f);
+    for (uint32_t i = 0; i < outputs; ++i) {
+        const uint32_t start = std::min(ax.start[i], srcSize - f.taps);
+        f.start[i] = start;
+        const float* from = &ax.weights[static_cast<size_t>(i) * ax.stride];
+        float* to = &f.weights[static_cast<size_t>(i) * f.taps + (ax.start[i] - start)];
+        std::copy(from, from + ax.count[i], to);
+    }
+    return f;
+}
+
+#if defined(__SSE2__)
+
+// Four pixels' bytes as sixteen floats.
+inline void fourPixelsToFloat(const uint8_t* src, v4f* out)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i lo = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i hi = _mm_unpackhi_epi8(bytes, zero);
+    out[0] = _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero));
+    out[1] = _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero));
+    out[2] = _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero));
+    out[3] = _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero));
+}
+
+inline void pixelToFloat(const uint8_t* src, v4f* out)
+{
+    int32_t word;
+    std::memcpy(&word, src, sizeof word);
+    const __m128i zero = _mm_setzero_si128();
+    *out = _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero));
+}
+
+// Four rounded pixels (as toByte rounds) to bytes, alpha made opaque.
+inline void storeFourOpaque(const v4f* in, uint8_t* dst)
+{
+    const __m128 hi = _mm_set1_ps(255.0f);
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 half = _mm_set1_ps(0.5f);
+    __m128i n[4];
+    for (int i = 0; i < 4; ++i) n[i] = _mm_cvttps_epi32(_mm_add_ps(_mm_min_ps(_mm_max_ps(in[i], zero), hi), half));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(n[0], n[1]), _mm_packs_epi32(n[2], n[3]));
+    const __m128i opaque = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(bytes, opaque));
+}
+
+#else
+
+// Without SSE a vector is not returned by value (its calling convention would differ).
+inline void pixelToFloat(const uint8_t* src, v4f* out)
+{
+    *out = v4f{static_cast<float>(src[0]), static_cast<float>(src[1]), static_cast<float>(src[2]),
+               static_cast<float>(src[3])};
+}
+
+inline void fourPixelsToFloat(const uint8_t* src, v4f* out)
+{
+    for (int i = 0; i < 4; ++i) pixelToFloat(src + 4 * i, out + i);
+}
+
+inline uint8_t toByte(float v);
+
+inline void storeFourOpaque(const v4f* in, uint8_t* dst)
+{
+    for (int i = 0; i < 4; ++i, dst += 4) {
+        dst[0] = toByte(in[i][0]);
+        dst[1] = toByte(in[i][1]);
+        dst[2] = toByte(in[i][2]);
+        dst[3] = 255;
+    }
+}
+
+#endif
 
 // One source row to floats, colour multiplied by alpha when there is alpha.
 void loadRow(const uint8_t* src, uint32_t width, bool hasAlpha, v4f* out)
@@ -80,24 +167,96 @@ void loadRow(const uint8_t* src, uint32_t width, bool hasAlpha, v4f* out)
     if (hasAlpha) {
         constexpr float kInv255 = 1.0f / 255.0f;
         for (uint32_t x = 0; x < width; ++x, src += 4) {
-            const float a = kFloat.value[src[3]];
-            const float m = a * kInv255;
-            out[x] = v4f{kFloat.value[src[0]] * m, kFloat.value[src[1]] * m, kFloat.value[src[2]] * m, a};
+            const float m = static_cast<float>(src[3]) * kInv255;
+            pixelToFloat(src, out + x);
+            out[x] *= v4f{m, m, m, 1.0f};
         }
-    } else {
-        for (uint32_t x = 0; x < width; ++x, src += 4)
-            out[x] = v4f{kFloat.value[src[0]], kFloat.value[src[1]], kFloat.value[src[2]], 255.0f};
+        return;
+    }
+    uint32_t x = 0;
+    for (; x + 4 <= width; x += 4) fourPixelsToFloat(src + x * 4, out + x);
+    for (; x < width; ++x) pixelToFloat(src + x * 4, out + x);
+}
+
+// Each output pixel is the sum of its taps, the leftmost first.
+template <uint32_t N> void filterRowFixed(const v4f* in, const FixedTaps& f, v4f* out, uint32_t dstWidth)
+{
+    const float* w = f.weights.data();
+    const uint32_t* start = f.start.data();
+    for (uint32_t x = 0; x < dstWidth; ++x, w += N) {
+        const v4f* p = in + start[x];
+        v4f acc = p[0] * w[0];
+        for (uint32_t k = 1; k < N; ++k) acc += p[k] * w[k];
+        out[x] = acc;
     }
 }
 
-void filterRow(const v4f* in, const AxisWeights& ax, v4f* out, uint32_t dstWidth)
+void filterRowAny(const v4f* in, const FixedTaps& f, v4f* out, uint32_t dstWidth)
 {
-    const float* weights = ax.weights.data();
-    for (uint32_t x = 0; x < dstWidth; ++x, weights += ax.stride) {
-        const v4f* p = in + ax.start[x];
-        v4f acc = {0.0f, 0.0f, 0.0f, 0.0f};
-        for (uint32_t k = 0, n = ax.count[x]; k < n; ++k) acc += p[k] * weights[k];
+    const uint32_t n = f.taps;
+    const float* w = f.weights.data();
+    const uint32_t* start = f.start.data();
+    for (uint32_t x = 0; x < dstWidth; ++x, w += n) {
+        const v4f* p = in + start[x];
+        v4f acc = p[0] * w[0];
+        for (uint32_t k = 1; k < n; ++k) acc += p[k] * w[k];
         out[x] = acc;
+    }
+}
+
+void filterRow(const v4f* in, const FixedTaps& f, v4f* out, uint32_t dstWidth)
+{
+    switch (f.taps) {
+    case 1: return filterRowFixed<1>(in, f, out, dstWidth);
+    case 2: return filterRowFixed<2>(in, f, out, dstWidth);
+    case 3: return filterRowFixed<3>(in, f, out, dstWidth);
+    case 4: return filterRowFixed<4>(in, f, out, dstWidth);
+    case 5: return filterRowFixed<5>(in, f, out, dstWidth);
+    case 6: return filterRowFixed<6>(in, f, out, dstWidth);
+    case 7: return filterRowFixed<7>(in, f, out, dstWidth);
+    case 8: return filterRowFixed<8>(in, f, out, dstWidth);
+    case 9: return filterRowFixed<9>(in, f, out, dstWidth);
+    case 10: return filterRowFixed<10>(in, f, out, dstWidth);
+    case 11: return filterRowFixed<11>(in, f, out, dstWidth);
+    case 12: return filterRowFixed<12>(in, f, out, dstWidth);
+    default: return filterRowAny(in, f, out, dstWidth);
+    }
+}
+
+// One output row of the vertical pass: each pixel summed over the window's rows, the top one first.
+template <uint32_t N> void sumRowsFixed(const v4f* const* rows, const float* w, v4f* out, uint32_t width)
+{
+    const v4f* r[N];
+    for (uint32_t k = 0; k < N; ++k) r[k] = rows[k];
+    for (uint32_t x = 0; x < width; ++x) {
+        v4f acc = r[0][x] * w[0];
+        for (uint32_t k = 1; k < N; ++k) acc += r[k][x] * w[k];
+        out[x] = acc;
+    }
+}
+
+void sumRowsAny(const v4f* const* rows, const float* w, uint32_t taps, v4f* out, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x) out[x] = rows[0][x] * w[0];
+    for (uint32_t k = 1; k < taps; ++k) {
+        const v4f* r = rows[k];
+        const float wk = w[k];
+        for (uint32_t x = 0; x < width; ++x) out[x] += r[x] * wk;
+    }
+}
+
+void sumRows(const v4f* const* rows, const float* w, uint32_t taps, v4f* out, uint32_t width)
+{
+    switch (taps) {
+    case 1: return sumRowsFixed<1>(rows, w, out, width);
+    case 2: return sumRowsFixed<2>(rows, w, out, width);
+    case 3: return sumRowsFixed<3>(rows, w, out, width);
+    case 4: return sumRowsFixed<4>(rows, w, out, width);
+    case 5: return sumRowsFixed<5>(rows, w, out, width);
+    case 6: return sumRowsFixed<6>(rows, w, out, width);
+    case 7: return sumRowsFixed<7>(rows, w, out, width);
+    case 8: return sumRowsFixed<8>(rows, w, out, width);
+    default: return sumRowsAny(rows, w, taps, out, width);
     }
 }
 
@@ -107,30 +266,34 @@ inline uint8_t toByte(float v)
     return static_cast<uint8_t>(v + 0.5f);
 }
 
-void storeRow(const v4f* in, uint32_t width, bool hasAlpha, uint8_t* dst)
+void storeRowOpaque(const v4f* in, uint32_t width, uint8_t* dst)
 {
-    if (hasAlpha) {
-        for (uint32_t x = 0; x < width; ++x, dst += 4) {
-            const v4f p = in[x];
-            const float a = std::clamp(p[3], 0.0f, 255.0f);
-            if (a < 0.5f) {
-                dst[0] = dst[1] = dst[2] = dst[3] = 0;
-                continue;
-            }
-            const float unmul = 255.0f / a;
-            dst[0] = toByte(p[0] * unmul);
-            dst[1] = toByte(p[1] * unmul);
-            dst[2] = toByte(p[2] * unmul);
-            dst[3] = toByte(a);
+    uint32_t x = 0;
+    for (; x + 4 <= width; x += 4) storeFourOpaque(in + x, dst + x * 4);
+    for (; x < width; ++x) {
+        uint8_t* d = dst + x * 4;
+        d[0] = toByte(in[x][0]);
+        d[1] = toByte(in[x][1]);
+        d[2] = toByte(in[x][2]);
+        d[3] = 255;
+    }
+}
+
+// Premultiplied colour back to straight alpha; a pixel with next to no coverage is transparent black.
+void storeRowWithAlpha(const v4f* in, uint32_t width, uint8_t* dst)
+{
+    for (uint32_t x = 0; x < width; ++x, dst += 4) {
+        const v4f p = in[x];
+        const float a = std::clamp(p[3], 0.0f, 255.0f);
+        if (a < 0.5f) {
+            dst[0] = dst[1] = dst[2] = dst[3] = 0;
+            continue;
         }
-    } else {
-        for (uint32_t x = 0; x < width; ++x, dst += 4) {
-            const v4f p = in[x];
-            dst[0] = toByte(p[0]);
-            dst[1] = toByte(p[1]);
-            dst[2] = toByte(p[2]);
-            dst[3] = 255;
-        }
+        const float unmul = 255.0f / a;
+        dst[0] = toByte(p[0] * unmul);
+        dst[1] = toByte(p[1] * unmul);
+        dst[2] = toByte(p[2] * unmul);
+        dst[3] = toByte(a);
     }
 }
 
@@ -164,7 +327,7 @@ bool rowOpaque(const uint8_t* row, uint32_t width)
 }  // namespace
 
 struct RowResampler::State {
-    AxisWeights across;
+    FixedTaps across;
     AxisWeights down;
     std::vector<uint32_t> readyAt;   // source rows that must be in before output row y can be made
     std::vector<uint32_t> keepFrom;  // the first source row that output row y or a later one reads
@@ -172,6 +335,7 @@ struct RowResampler::State {
     std::vector<v4f> sourceRow;
     std::vector<v4f> ring;  // rows filtered across, ringRows of them, row r in slot r % ringRows
     std::vector<uint8_t> ringOpaque;
+    std::vector<const v4f*> tapRows;  // the ring rows of the output row being made
     std::vector<v4f> outRow;
     std::vector<uint8_t> outBytes;
     uint32_t srcWidth = 0, srcHeight = 0, dstWidth = 0, dstHeight = 0;
@@ -202,7 +366,7 @@ bool RowResampler::start(uint32_t srcWidth, uint32_t srcHeight, uint32_t dstWidt
     if (srcWidth == 0 || srcHeight == 0 || dstWidth == 0 || dstHeight == 0) return false;
     try {
         auto st = std::make_unique<State>();
-        st->across = axisWeights(srcWidth, dstWidth, averaging);
+        st->across = fixedTaps(axisWeights(srcWidth, dstWidth, averaging), srcWidth);
         st->down = axisWeights(srcHeight, dstHeight, averaging);
         // Each output row is made once every row up to the furthest one read so far is in, and
         // needs the rows from the nearest first row it or any later one reads: the ring holds
@@ -225,6 +389,7 @@ bool RowResampler::start(uint32_t srcWidth, uint32_t srcHeight, uint32_t dstWidt
         st->sourceRow.resize(srcWidth);
         st->ring.resize(static_cast<size_t>(span) * dstWidth);
         st->ringOpaque.assign(span, 1);
+        st->tapRows.resize(st->down.stride);
         st->outRow.resize(dstWidth);
         st->outBytes.resize(static_cast<size_t>(dstWidth) * 4);
         st->srcWidth = srcWidth;
@@ -249,19 +414,20 @@ bool RowResampler::State::makeReadyRows()
         const uint32_t first = down.start[y];
         const uint32_t taps = down.count[y];
         const float* weights = &down.weights[static_cast<size_t>(y) * down.stride];
-        std::fill(outRow.begin(), outRow.end(), v4f{0.0f, 0.0f, 0.0f, 0.0f});
         bool opaque = true;
         for (uint32_t k = 0; k < taps; ++k) {
             const uint32_t slot = (first + k) % ringRows;
-            const v4f* filtered = &ring[static_cast<size_t>(slot) * dstWidth];
+            tapRows[k] = &ring[static_cast<size_t>(slot) * dstWidth];
             opaque = opaque && ringOpaque[slot];
-            const float w = weights[k];
-            v4f* out = outRow.data();
-            for (uint32_t x = 0; x < dstWidth; ++x) out[x] += filtered[x] * w;
         }
-        storeRow(outRow.data(), dstWidth, !opaque, outBytes.data());
+        sumRows(tapRows.data(), weights, taps, outRow.data(), dstWidth);
+        uint8_t* bytes = outBytes.data();
+        if (opaque)
+            storeRowOpaque(outRow.data(), dstWidth, bytes);
+        else
+            storeRowWithAlpha(outRow.data(), dstWidth, bytes);
         ++made;
-        if (!emit(outBytes.data(), y)) return false;
+        if (!emit(bytes, y)) return false;
     }
     return true;
 }
