@@ -142,6 +142,13 @@
 #define IDC_ALBUM_CAPTION_COLOR 1048
 #define IDC_HOME_PAGE_COLOR 1050
 
+// Publishing: what the OpenSSH client asks the person (a password or passphrase; a host key)
+#define IDD_ASKPASS_SECRET 168
+#define IDD_ASKPASS_QUESTION 169
+#define IDC_ASKPASS_PROMPT 1080    // secret: the client's prompt
+#define IDC_ASKPASS_SECRET 1081    // secret: the hidden edit
+#define IDC_ASKPASS_TEXT 1082      // question: the client's whole text, read-only
+
 // --- Child windows of the main frame ----------------------------------------------------------------
 #define IDW_TOOLBAR 0xE800
 #define IDW_STATUS_BAR 0xE801
