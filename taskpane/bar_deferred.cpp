@@ -71,31 +71,48 @@ bool isLayoutMessage(const BarRecord& bar, UINT message, LPARAM lParam)
     }
 }
 
-bool deferIfBusy(BarRecord& bar, HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool deferIfBusy(BarRecord& record, HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    BarRecord* bar = &record;
+    // A message never overtakes those queued before it: when the bar is free but some still
+    // wait (queued during a replay, for the next pass), they are replayed first. A replayed
+    // message is the one whose turn it is.
+    EnterCriticalSection(&bar->lock);
+    const bool replayed = bar->replaying;
+    bar->replaying = false;
+    const bool catchUp = !replayed && bar->busy == 0 && bar->deferredHead;
+    LeaveCriticalSection(&bar->lock);
+    if (catchUp) {
+        replayDeferred(window);
+        bar = barOf(window);
+        if (!bar) {
+            result = 0;  // the replayed work ended the bar
+            return true;
+        }
+    }
     // Checked before taking the lock: a description that cannot be read is refused at once.
     const auto* description = reinterpret_cast<const SidefoldGroupDescription*>(lParam);
     const bool add = message == SIDEFOLD_BAR_ADD_GROUP;
-    EnterCriticalSection(&bar.lock);
-    if (bar.busy == 0) {
-        ++bar.busy;
-        LeaveCriticalSection(&bar.lock);
+    EnterCriticalSection(&bar->lock);
+    if (bar->busy == 0 && (replayed || !bar->deferredHead)) {
+        ++bar->busy;
+        LeaveCriticalSection(&bar->lock);
         return false;
     }
     result = deferredResult(message);
     if (add && !validDescription(description)) {
         result = 0;
     } else if (DeferredMessage* m = queued(window, message, wParam, lParam, add ? description : nullptr)) {
-        m->sequence = bar.nextSequence++;
-        if (bar.deferredTail)
-            bar.deferredTail->next = m;
+        m->sequence = bar->nextSequence++;
+        if (bar->deferredTail)
+            bar->deferredTail->next = m;
         else
-            bar.deferredHead = m;
-        bar.deferredTail = m;
+            bar->deferredHead = m;
+        bar->deferredTail = m;
     } else {
         result = 0;
     }
-    LeaveCriticalSection(&bar.lock);
+    LeaveCriticalSection(&bar->lock);
     return true;
 }
 
@@ -143,7 +160,18 @@ void replayDeferred(HWND barWindow)
         const LPARAM lParam = add ? reinterpret_cast<LPARAM>(&m->description) : m->lParam;
         if (IsWindow(m->window)) {
             auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(m->window, GWLP_WNDPROC));
-            if (procedure) CallWindowProcA(procedure, m->window, m->message, m->wParam, lParam);
+            if (procedure) {
+                EnterCriticalSection(&bar->lock);
+                bar->replaying = true;
+                LeaveCriticalSection(&bar->lock);
+                CallWindowProcA(procedure, m->window, m->message, m->wParam, lParam);
+                // Taken by the window unless the message no longer changes the layout.
+                if (BarRecord* now = barOf(barWindow)) {
+                    EnterCriticalSection(&now->lock);
+                    now->replaying = false;
+                    LeaveCriticalSection(&now->lock);
+                }
+            }
             if (add)
                 if (BarRecord* now = barOf(m->window)) restoreTitle(*now, m->title.c_str(), m->callerTitle);
         }

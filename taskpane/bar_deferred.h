@@ -14,8 +14,9 @@ namespace sidefold {
 bool isLayoutMessage(const BarRecord& bar, UINT message, LPARAM lParam);
 
 // Starts layout work for a message. When the bar is busy the message is queued, `result`
-// holds what the sender gets, and the caller returns it without doing the work. Otherwise
-// the bar is busy until endWork.
+// holds what the sender gets, and the caller returns it without doing the work. Otherwise the
+// messages still queued are replayed first (they came earlier) and the bar is busy until
+// endWork; should that replay end the bar, the message is answered 0 without the work.
 bool deferIfBusy(BarRecord& bar, HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 void beginWork(BarRecord& bar);
 void endWork(BarRecord& bar);

@@ -93,6 +93,7 @@ struct BarRecord {
     DeferredMessage* deferredHead = nullptr;
     DeferredMessage* deferredTail = nullptr;
     unsigned nextSequence = 0;
+    bool replaying = false;    // the message the replay hands to the window now takes its turn
     HFONT font = nullptr;      // for normal groups
     HFONT mainFont = nullptr;  // for the main group
     bool ownFonts = false;     // the bar made them and deletes them

@@ -182,7 +182,6 @@ TEST_F(BarAnimation, TheFramesOfAClosingGroupShowItsControls)
     EXPECT_GE(midway.size(), 2u) << "the task list and the controls, blended over the pane";
 }
 
-
 // The frames stay on screen until the next one: the painting of what the moving groups uncover
 // comes before a frame is drawn, never over it.
 TEST_F(BarAnimation, TheFirstFrameOfAClosingGroupIsNotWipedToThePane)
@@ -344,5 +343,69 @@ TEST_F(BarAnimation, TheHeaderBelowAnOpeningGroupIsSeenOnceInEachFrame)
         EXPECT_EQ(badFrames, 0) << "the header below left a copy behind (mode " << mode << ")";
         SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 2, 0);
         SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 1, 0);
+    }
+}
+
+// A group that starts inside the page and ends below it is scrolled up just enough to end at the
+// page's bottom, whenever the message comes: the bar idle, a frame of an animation under way (the
+// message waits for it), or the animation just over with its own layout work still queued.
+TEST_F(BarAnimation, MakingAGroupVisibleScrollsToTheSamePlaceWhateverTheBarIsDoing)
+{
+    const int page = 300;
+    SetWindowPos(bar, nullptr, 0, 0, 240, page, SWP_NOZORDER | SWP_NOACTIVATE);
+    auto settle = [&] {
+        // Queued work is done once a layout message for no group is answered at once, three
+        // times running (the thread's loop replays its queue in between).
+        for (int idle = 0, tries = 0; idle < 3 && tries < 500; ++tries) {
+            idle = SendMessageA(bar, SIDEFOLD_BAR_SHOW_AT, 9999, 0) == 0 ? idle + 1 : 0;
+            pumpUntil([] { return true; });
+        }
+    };
+    ASSERT_EQ(add(1, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
+    ASSERT_EQ(add(2, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
+    ASSERT_EQ(add(3, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
+    settle();
+    HWND header2 = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 2, 0));
+    auto top = [&](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+
+    // Round 0 sends the message with nothing under way, rounds k = 1..10 at the k-th frame of
+    // group 2's opening, round 11 as soon as the opening is over.
+    for (int round = 0; round < 24; ++round) {
+        const int when = round % 12;
+        SendMessageA(bar, WM_VSCROLL, SB_TOP, 0);
+        ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 2, 0), 1);
+        settle();
+        ASSERT_EQ(GetScrollPos(bar, SB_VERT), 0);
+        int moves = 0;
+        LRESULT queued = -1;
+        host->onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+            if (r.message == WM_MOVE && r.groupId == 3 && ++moves == when)
+                queued = SendMessageA(bar, SIDEFOLD_BAR_SHOW_ID, 2, 0);
+            return 0;
+        };
+        const DWORD mode = round < 12 ? SIDEFOLD_ANIMATE_ROLL : SIDEFOLD_ANIMATE_STRETCH;
+        ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 2, when == 0 ? 0 : mode), 1);
+        host->onForwarded = nullptr;
+        if (when == 0) settle();
+        if (when == 0 || when == 11) {
+            ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_SHOW_ID, 2, 0), 1);
+        } else {
+            EXPECT_EQ(queued, 1) << "round " << round << ": the message waited for the frames";
+        }
+        settle();
+
+        const int position = GetScrollPos(bar, SB_VERT);
+        const int t = top(header2).top + position;
+        const int h = top(dialog(2)).bottom + position - t;
+        ASSERT_LT(t, page);
+        ASSERT_GT(t + h, page);
+        ASSERT_LE(h, page);
+        EXPECT_EQ(position, std::min(t, t + h - page)) << "round " << round << ": top " << t << ", height " << h;
+        EXPECT_EQ(top(dialog(2)).bottom, page) << "round " << round;
     }
 }

@@ -111,3 +111,74 @@ TEST(BarDeferred, AnOwnerThatStopsAnsweringCostsTheTimeOutNotTheBar)
     CloseHandle(ownerReady);
     EXPECT_TRUE(sidefold().destroyBar(bar));
 }
+
+// Work that waits in the queue keeps its turn: a layout message that comes when the bar is free
+// again, but while earlier ones still wait (queued during a replay, so for the next pass), waits
+// behind them. Making a group visible then scrolls for the layout those earlier messages leave.
+TEST(BarDeferred, ALayoutMessageNeverOvertakesTheQueue)
+{
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 500);
+    ASSERT_TRUE(IsWindow(bar));
+    auto settle = [&] {
+        for (int idle = 0, tries = 0; idle < 3 && tries < 500; ++tries) {
+            idle = SendMessageA(bar, SIDEFOLD_BAR_SHOW_AT, 9999, 0) == 0 ? idle + 1 : 0;
+            pumpUntil([] { return true; });
+        }
+    };
+    auto add = [&](int id, DWORD style) {
+        SidefoldGroupDescription d = describeGroup(id, IDD_GROUP_LINKS, host.window(), style);
+        return SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
+    };
+    auto placed = [&](int id, UINT message) {
+        RECT r{};
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageA(bar, message, id, 0)), &r);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    ASSERT_EQ(add(1, 0), 1);
+    ASSERT_EQ(add(2, SIDEFOLD_HEADER_EXPANDED), 1);
+    ASSERT_EQ(add(3, SIDEFOLD_HEADER_EXPANDED), 1);
+    settle();
+    // A page that group 2 fits in, and that it starts inside and ends below with group 1 shut.
+    const int t = placed(2, SIDEFOLD_BAR_HEADER_ID).top;
+    const int h = placed(2, SIDEFOLD_BAR_DIALOG_ID).bottom - t;
+    const int page = h + t / 2;
+    SetWindowPos(bar, nullptr, 0, 0, 240, page, SWP_NOZORDER | SWP_NOACTIVATE);
+    settle();
+
+    for (int round = 0; round < 20; ++round) {
+        // Group 1 opens from the queue; while it does, its closing is queued for the next pass
+        // and the request to show group 2 is posted behind it.
+        int stage = 0;
+        host.onForwarded = [&](const SidefoldForwardedMessage& r) -> LRESULT {
+            if (stage == 0 && r.message == WM_INITDIALOG) {
+                stage = 1;
+                EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, 0), 1);
+            } else if (stage == 1 && r.groupId == 1) {
+                stage = 2;
+                EXPECT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, 0), 1);
+                PostMessageA(bar, SIDEFOLD_BAR_SHOW_ID, 2, 0);
+            }
+            return 0;
+        };
+        SendMessageA(bar, WM_VSCROLL, SB_TOP, 0);
+        ASSERT_EQ(add(10 + round, 0), 1);  // busy while its dialog is made
+        settle();
+        host.onForwarded = nullptr;
+        ASSERT_EQ(stage, 2);
+
+        const int position = GetScrollPos(bar, SB_VERT);
+        const int top = placed(2, SIDEFOLD_BAR_HEADER_ID).top + position;
+        const int height = placed(2, SIDEFOLD_BAR_DIALOG_ID).bottom + position - top;
+        ASSERT_FALSE(shown(reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_DIALOG_ID, 1, 0))));
+        ASSERT_LT(top, page);
+        ASSERT_GT(top + height, page);
+        ASSERT_LE(height, page);
+        EXPECT_EQ(position, std::min(top, top + height - page))
+            << "round " << round << ": top " << top << ", height " << height << ", page " << page;
+        SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 10 + round, 0);
+        settle();
+    }
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}
