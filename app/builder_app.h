@@ -1,7 +1,7 @@
 #pragma once
 // CBuilderApp: the application object. It holds the one gallery document for the whole run,
 // the recent list and the main frame, ends the command route (About, and the task links 1001 to
-// 1030 that run the same operations as the menu), and runs the message loop.
+// 1031 that run the same operations as the menu), and runs the message loop.
 
 #include <memory>
 #include <string>

@@ -38,6 +38,7 @@ inline constexpr CommandSources kRemoveImagesCommand{ID_IMAGES_REMOVE, ID_TB_IMA
 inline constexpr CommandSources kGalleryTitleCommand{ID_BUILD_TITLE, ID_TB_BUILD_TITLE, ID_LINK_BUILD_TITLE};
 inline constexpr CommandSources kGalleryViewCommand{ID_BUILD_VIEW, ID_TB_BUILD_VIEW, ID_LINK_BUILD_VIEW};
 inline constexpr CommandSources kBuildGalleryCommand{ID_BUILD_GALLERY, 0, ID_LINK_BUILD_GALLERY};
+inline constexpr CommandSources kPublishGalleryCommand{ID_BUILD_PUBLISH, 0, ID_LINK_BUILD_PUBLISH};
 
 inline constexpr CommandSources kAlbumCommands[] = {kAddAlbumCommand,    kEditAlbumCommand, kCopyAlbumCommand,
                                                     kRemoveAlbumCommand, kAlbumUpCommand,   kAlbumDownCommand};
@@ -45,7 +46,8 @@ inline constexpr CommandSources kImageCommands[] = {kAddImagesCommand,    kAddFo
                                                     kImagesDownCommand,   kRotateLeftCommand, kRotateRightCommand,
                                                     kImageCommentCommand, kRemoveImagesCommand};
 
-inline constexpr CommandSources kBuildCommands[] = {kGalleryTitleCommand, kGalleryViewCommand, kBuildGalleryCommand};
+inline constexpr CommandSources kBuildCommands[] = {kGalleryTitleCommand, kGalleryViewCommand, kBuildGalleryCommand,
+                                                    kPublishGalleryCommand};
 
 constexpr bool isSourceOf(const CommandSources& command, unsigned id)
 {

@@ -105,6 +105,7 @@ private:
     void onImageCommand(UINT id) { runImageCommand(id); }
     void onBuildCommand(UINT id) { runBuildCommand(id); }
     void buildGallery();
+    void publishGallery();
     void onNextPane();
     void onPreviousPane();
     void onHelpContents();

@@ -1,11 +1,14 @@
-// The main frame's Build menu: the gallery title dialog, the preview with its settings panel, and
-// the build dialog after the check that there is something to build.
+// The main frame's Build menu: the gallery title dialog, the preview with its settings panel, the
+// build dialog after the check that there is something to build, and the Publish dialog.
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "generator/ui/gallery_title_dlg.h"
 #include "generator/ui/generate_dlg.h"
 #include "generator/ui/preview_dlg.h"
+#include "publish/publish_settings.h"
+#include "publish/ui/publish_dlg.h"
+#include "winui/known_folders.h"
 #include "winui/seam.h"
 #include "winui/text.h"
 
@@ -17,6 +20,8 @@ bool CMainFrame::runBuildCommand(UINT id)
         CPreviewDlg(doc_).run(hwnd());
     } else if (isSourceOf(kBuildGalleryCommand, id)) {
         buildGallery();
+    } else if (isSourceOf(kPublishGalleryCommand, id)) {
+        publishGallery();
     } else {
         return false;
     }
@@ -35,4 +40,29 @@ void CMainFrame::buildGallery()
     } else {
         CGenerateDlg(doc_).run(hwnd());
     }
+}
+
+namespace {
+
+// Until the program asks for passwords itself, the OpenSSH client hears no: a key (with the
+// agent) is how a server is reached from here.
+class DecliningAnswerer final : public IAskpassAnswerer {
+public:
+    std::optional<std::string> answer(const std::string&, bool) override { return std::nullopt; }
+};
+
+}  // namespace
+
+void CMainFrame::publishGallery()
+{
+    // The gallery's parent folder of this project's last publish, unless another was chosen in
+    // this session (the build dialog's folder starts at the documents folder).
+    if (!doc_.galleryPath.empty() && doc_.outputFolder == winui::documentsFolder()) {
+        const std::string from = readPublishSettings(recent_.iniPath(), doc_.galleryPath).output;
+        if (!from.empty()) doc_.outputFolder = from;
+    }
+    PublishDlgSetup setup;
+    setup.settingsFile = recent_.iniPath();
+    DecliningAnswerer answerer;
+    CPublishDlg(doc_, std::move(setup), answerer).run(hwnd());
 }

@@ -9,7 +9,7 @@
 // return false for every id that is not its own (File, Albums, Build, Help, panes...), so
 // those go on to the document, the frame and the application. The ids of its context menu
 // (200..207, 300 + album, 3000 + album) are its own business: they overlap the task links
-// (1001..1030) and the frame's commands, so they must come only from its own menu, never be
+// (1001..1031) and the frame's commands, so they must come only from its own menu, never be
 // claimed on the route. It observes `doc` for the rows it shows.
 
 #include <memory>

@@ -4,10 +4,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <optional>
-#include <system_error>
 
 #include "base/known_folders.h"
 #include "cli/cli_commands.h"
@@ -16,11 +14,12 @@
 #include "cli/fotoloom_cli.h"
 #include "cli/gallery_build_run.h"
 #include "cli/publish_progress.h"
-#include "cli/publish_settings.h"
-#include "generator/build_manifest.h"
 #include "publish/client_process.h"
 #include "publish/folder_destination.h"
+#include "publish/gallery_state.h"
 #include "publish/publish_engine.h"
+#include "publish/publish_settings.h"
+#include "publish/publish_summary.h"
 #include "publish/sftp_destination.h"
 
 namespace {
@@ -75,38 +74,6 @@ std::unique_ptr<IPublishDestination> sftpDestination(const std::string& destinat
     return std::make_unique<SftpDestination>(destination, std::move(*address), std::move(options), answerer);
 }
 
-enum class GalleryState { Current, NotBuilt, OutOfDate };
-
-std::filesystem::path fsPath(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::optional<std::filesystem::file_time_type> modifiedTime(const std::string& path)
-{
-    std::error_code error;
-    const auto time = std::filesystem::last_write_time(fsPath(path), error);
-    if (error) return std::nullopt;
-    return time;
-}
-
-// Built when the build's record names an entry page; out of date when the project or any of its
-// pictures changed after the record was written.
-GalleryState galleryState(const std::string& gallery, const std::string& projectPath, const CBuilderDoc& doc)
-{
-    std::optional<FolderHandle> folder = FolderHandle::open(gallery);
-    if (!folder || !readManifest(*folder).files.contains("index.html")) return GalleryState::NotBuilt;
-    const auto built = modifiedTime(joinPath(gallery, kManifestName));
-    if (!built) return GalleryState::NotBuilt;
-    const auto project = modifiedTime(projectPath);
-    if (project && *project > *built) return GalleryState::OutOfDate;
-    for (const Image& image : doc.images()) {
-        const auto picture = modifiedTime(image.path);
-        if (picture && *picture > *built) return GalleryState::OutOfDate;
-    }
-    return GalleryState::Current;
-}
-
 std::string fileCount(size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
 
 int printDryRun(CliContext& context, const PublishResult& r)
@@ -131,9 +98,8 @@ int report(CliContext& context, const PublishResult& r, const std::string& desti
     }
     char time[32];
     std::snprintf(time, sizeof time, "%.1f s", seconds);
-    context.err << (r.succeeded() ? "published to " : "partly published to ") << destination << ": " << r.uploaded
-                << " uploaded (" << byteCountText(r.bytesUploaded) << "), " << r.plan.unchanged << " unchanged, "
-                << r.removed << " removed in " << time << '\n';
+    context.err << (r.succeeded() ? "published to " : "partly published to ") << destination << ": "
+                << publishCountsText(r) << " in " << time << '\n';
     if (!r.succeeded() && r.removed < r.plan.removals.size())
         context.err << "fotoloom: " << fileCount(r.plan.removals.size() - r.removed)
                     << " of the earlier publish stay until everything is up; publish again\n";
@@ -211,8 +177,9 @@ void addPublishCommands(CLI::App& app, CliContext& context)
 {
     auto o = std::make_shared<PublishCommandOptions>();
     CLI::App* publish = app.add_subcommand(
-        "publish", "Put a project's built gallery on an SFTP server or into a folder (a share, a synced or a web "
-                   "server's folder)");
+        "publish",
+        "Put a project's built gallery on an SFTP server or into a folder (a share, a synced or a web "
+        "server's folder)");
     publish->add_option("PROJECT", o->project, "the .gal file whose gallery to publish")->required();
     publish->add_option("--to", o->destination,
                         "sftp://user@host[:port]/path (/~/path for a folder under your home on the server) or a "

@@ -1,23 +1,8 @@
 #include "cli/publish_progress.h"
 
-#include <cstdio>
-
 #include "cli/build_progress.h"
 #include "cli/cli_system.h"
-
-std::string byteCountText(uint64_t bytes)
-{
-    char text[32];
-    if (bytes < 1024) {
-        std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes),
-                      bytes == 1 ? "byte" : "bytes");
-    } else if (bytes < 1024 * 1024) {
-        std::snprintf(text, sizeof text, "%.0f KB", static_cast<double>(bytes) / 1024);
-    } else {
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
-    }
-    return text;
-}
+#include "publish/publish_summary.h"
 
 CliPublishObserver::CliPublishObserver(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
 

@@ -25,6 +25,3 @@ private:
     size_t drawnWidth_ = 0;
     bool cancelSeen_ = false;
 };
-
-// "1.5 MB", "320 KB", "12 bytes".
-std::string byteCountText(uint64_t bytes);

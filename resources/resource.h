@@ -141,6 +141,16 @@
 #define IDC_PAGES_COLOR 1047
 #define IDC_ALBUM_CAPTION_COLOR 1048
 #define IDC_HOME_PAGE_COLOR 1050
+// The Publish dialog (its Browse button is the generate dialog's IDC_BROWSE_FOLDER)
+#define IDD_PUBLISH 144
+#define IDC_PUBLISH_GALLERY 1090         // the gallery folder published, read-only
+#define IDC_PUBLISH_DESTINATION 1091     // a folder or an sftp:// address
+#define IDC_PUBLISH_TEST 1092            // "Test connection"
+#define IDC_PUBLISH_STATUS 1093          // what the test found, the progress, the outcome
+#define IDC_PUBLISH_FILES_PROGRESS 1094
+#define IDC_PUBLISH_BYTES_PROGRESS 1095
+#define IDC_PUBLISH_FAILURES 1096        // the files that could not be published
+#define IDC_PUBLISH_BUTTON 1097          // the one button, its caption the publish's state
 
 // Publishing: what the OpenSSH client asks the person (a password or passphrase; a host key)
 #define IDD_ASKPASS_SECRET 168
@@ -183,6 +193,7 @@
 #define ID_BUILD_VIEW 32812
 #define ID_BUILD_GALLERY 32813
 #define ID_BUILD_TITLE 32815
+#define ID_BUILD_PUBLISH 32816
 
 #define ID_HELP_CONTENTS 32818
 #define ID_HELP_README 32819
@@ -229,8 +240,9 @@
 #define ID_LINK_IMAGES_ROTATE_RIGHT 1024
 #define ID_LINK_BUILD_TITLE 1029
 #define ID_LINK_BUILD_GALLERY 1030
+#define ID_LINK_BUILD_PUBLISH 1031
 #define ID_LINK_FIRST 1001
-#define ID_LINK_LAST 1030
+#define ID_LINK_LAST 1031
 
 // --- Accelerator commands ---------------------------------------------------------------------------
 #define ID_FILE_NEW 57600   // Ctrl+N: reaches only the thumbnail view

@@ -1,8 +1,9 @@
 #pragma once
-// What the command line remembers of a project's last publish, in the user's settings file (the
-// one the recent list lives in), never in the project file: where it went, and from which parent
-// folder the gallery was taken, and with which OpenSSH client configuration. Keyed by a hash of the project's absolute path, which may hold
-// characters a settings key cannot.
+// What is remembered of a project's last publish, in the user's settings file (the one the recent
+// list lives in), never in the project file: where it went, from which parent folder the gallery
+// was taken, and with which OpenSSH client configuration. The command line and Builder.exe share
+// it, so either repeats the other's last publish. Keyed by a hash of the project's absolute path,
+// which may hold characters a settings key cannot.
 
 #include <string>
 

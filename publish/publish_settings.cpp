@@ -1,4 +1,4 @@
-#include "cli/publish_settings.h"
+#include "publish/publish_settings.h"
 
 #include "base/hex_text.h"
 #include "gallery/profile_store.h"

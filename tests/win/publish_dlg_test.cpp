@@ -1,0 +1,257 @@
+// The Publish dialog to a folder: from the Build menu and the task link, asking first when the
+// gallery is not built or out of date, the destination remembered for the project, a second
+// publish sending only what changed, and a cancel that leaves every page sent complete.
+
+#include "scenario.h"
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+
+#include "build_pictures.h"
+#include "fake_seam.h"
+#include "gallery/project_file.h"
+#include "gallery/recent_list.h"
+#include "publish/publish_settings.h"
+#include "publish/ui/publish_dlg.h"
+#include "resource.h"
+#include "winui/text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string narrowPath(const fs::path& p) { return winui::narrow(p.wstring()); }
+
+std::string bytesOf(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every file under a folder with its bytes, by relative path ("/" separated).
+std::map<std::string, std::string> filesUnder(const fs::path& root)
+{
+    std::map<std::string, std::string> files;
+    if (!fs::exists(root)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file()) files[fs::relative(entry.path(), root).generic_string()] = bytesOf(entry.path());
+    return files;
+}
+
+// The files of a gallery that a publish sends: all but the build's own records.
+std::map<std::string, std::string> publishedFiles(const fs::path& gallery)
+{
+    std::map<std::string, std::string> files = filesUnder(gallery);
+    std::erase_if(files, [](const auto& f) { return f.first.starts_with(".fotoloom"); });
+    return files;
+}
+
+// Pages in `root` that link a picture, theme image or style sheet that is not there.
+std::vector<std::string> brokenPages(const fs::path& root)
+{
+    std::vector<std::string> broken;
+    const std::regex reference(R"re((?:src|href)="((?:photos|thumbs|images)/[^"]+|style\.css)")re");
+    for (const auto& [name, text] : filesUnder(root)) {
+        if (!name.ends_with(".html")) continue;
+        for (std::sregex_iterator i(text.begin(), text.end(), reference), end; i != end; ++i)
+            if (!fs::exists(root / (*i)[1].str())) broken.push_back(name + " -> " + (*i)[1].str());
+    }
+    return broken;
+}
+
+size_t uploadedIn(const std::wstring& status)
+{
+    const size_t colon = status.find(L": ");
+    return colon == std::wstring::npos ? 0 : std::stoul(status.substr(colon + 2));
+}
+
+class BuildSilently final : public IBuildObserver {
+public:
+    void progress(int, int) override {}
+    void warning(const std::string&) override {}
+    bool cancelRequested() override { return false; }
+    bool askViewGallery(const std::string&, const std::string&) override { return false; }
+    void openGallery(const std::string&) override {}
+};
+
+// Two albums of real pictures, saved as a project (so that it has a path to be remembered by).
+void makeGallery(CBuilderDoc& doc, const fs::path& folder)
+{
+    fs::create_directories(folder / L"pictures");
+    fs::create_directories(folder / L"out");
+    std::vector<std::string> pictures;
+    for (const wchar_t* name : {L"a.jpg", L"b.jpg", L"c.jpg", L"d.jpg"}) {
+        pictures.push_back(narrowPath(folder / L"pictures" / name));
+        ASSERT_TRUE(writeGradientJpeg(pictures.back(), 320, 240));
+    }
+    doc.addAlbum("Coast", "by the sea", AlbumPosition::Bottom);
+    doc.addImages(std::vector<std::string>{pictures[0], pictures[1], pictures[2]});
+    doc.addAlbum("Town", "streets", AlbumPosition::Bottom);
+    doc.addImages(std::vector<std::string>{pictures[3]});
+    doc.galleryTitle = "Trip";
+    doc.outputFolder = narrowPath(folder / L"out");
+}
+
+class PublishScenario : public Scenario {
+protected:
+    struct Shown {
+        std::wstring destination;  // offered when the dialog opened
+        std::wstring status;       // after the publish
+        int failures = 0;
+    };
+    // Opens the dialog (menu item or task link), types `destination` unless null, presses Publish,
+    // waits until it is idle again, and closes the dialog.
+    Shown publish(bool fromLink, const wchar_t* destination)
+    {
+        Shown shown;
+        dialogs.answerNext(L"Publish web gallery", [&](HWND dialog) {
+            shown.destination = itemText(dialog, IDC_PUBLISH_DESTINATION);
+            if (destination) SetDlgItemTextW(dialog, IDC_PUBLISH_DESTINATION, destination);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
+            for (int i = 0; i < 6000 && !IsWindowEnabled(GetDlgItem(dialog, IDC_PUBLISH_TEST)); ++i) {
+                pump();
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            }
+            shown.status = itemText(dialog, IDC_PUBLISH_STATUS);
+            shown.failures = static_cast<int>(SendDlgItemMessageW(dialog, IDC_PUBLISH_FAILURES, LB_GETCOUNT, 0, 0));
+            clickButton(dialog, IDCANCEL);
+        });
+        if (fromLink)
+            taskLink(ID_LINK_BUILD_PUBLISH);
+        else
+            menu(ID_BUILD_PUBLISH);
+        EXPECT_EQ(dialogs.met(), ++opened_);
+        return shown;
+    }
+    int opened_ = 0;
+};
+
+TEST_F(PublishScenario, AsksToBuildFirstPublishesIntoAFolderRemembersItAndThenSendsOnlyWhatChanged)
+{
+    makeGallery(doc(), folder);
+    doc().galleryPath = path(L"trip.gal");
+    ASSERT_EQ(saveProject(doc(), doc().galleryPath, app->recent()), ProjectResult::Ok);
+    doc().commitState();
+    const fs::path target = folder / L"site";
+    const fs::path gallery = folder / L"out" / L"Trip";
+
+    // Not built: No publishes nothing, and Cancel (from the task link) does nothing either.
+    seam.boxAnswers = {IDNO};
+    Shown shown = publish(false, target.c_str());
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_NE(seam.boxes[0].text.find(L"has not been built yet"), std::wstring::npos);
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION));
+    EXPECT_EQ(shown.status, L"Nothing was published: the Web Gallery has not been built.");
+    seam.boxAnswers = {IDCANCEL};
+    shown = publish(true, target.c_str());
+    EXPECT_EQ(shown.status, L"");
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_FALSE(fs::exists(gallery));
+
+    // Yes builds, then publishes: the destination holds the gallery's files and the publish record.
+    seam.boxAnswers = {IDYES};
+    shown = publish(false, target.c_str());
+    EXPECT_EQ(shown.status.rfind(L"Published to " + target.wstring() + L": ", 0), 0u) << shown.status;
+    EXPECT_EQ(shown.failures, 0);
+    std::map<std::string, std::string> sent = filesUnder(target);
+    ASSERT_TRUE(sent.contains(".fotoloom-published"));
+    sent.erase(".fotoloom-published");
+    EXPECT_EQ(sent, publishedFiles(gallery));
+    EXPECT_EQ(uploadedIn(shown.status), sent.size());
+    EXPECT_EQ(readPublishSettings(app->recent().iniPath(), doc().galleryPath).destination, narrowPath(target));
+
+    // One caption changed (not saved): out of date, built again on Yes, and only the pages that
+    // changed are sent. The destination comes from the settings.
+    doc().editAlbum(1, "Town", "streets at night");
+    seam.boxes.clear();
+    seam.boxAnswers = {IDYES};
+    shown = publish(false, nullptr);
+    EXPECT_EQ(shown.destination, target.wstring());
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_NE(seam.boxes[0].text.find(L"is out of date"), std::wstring::npos);
+    std::map<std::string, std::string> now = filesUnder(target);
+    size_t changed = 0;
+    for (const auto& [name, bytes] : now) {
+        if (name == ".fotoloom-published" || sent[name] == bytes) continue;
+        ++changed;
+        EXPECT_TRUE(name.ends_with(".html")) << name;
+    }
+    EXPECT_GE(changed, 1u);
+    EXPECT_EQ(uploadedIn(shown.status), changed) << shown.status;
+    now.erase(".fotoloom-published");
+    EXPECT_EQ(now, publishedFiles(gallery));
+}
+
+// The dialog alone over a built gallery; its worker is stopped after `cancelAt` files.
+class CancellingPublishDlg : public CPublishDlg {
+public:
+    using CPublishDlg::CPublishDlg;
+    size_t cancelAt = 0;
+
+protected:
+    void workerProgress(const PublishProgress& p) override
+    {
+        if (cancelAt == 0 || p.filesDone != cancelAt) return;
+        PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
+        // The engine asks before the next file: hold it until the click has been seen.
+        const DWORD deadline = GetTickCount() + 30000;
+        while (state() != State::Finishing && GetTickCount() < deadline) SwitchToThread();
+    }
+};
+
+class DecliningAnswerer final : public IAskpassAnswerer {
+public:
+    std::optional<std::string> answer(const std::string&, bool) override { return std::nullopt; }
+};
+
+TEST_F(PublishScenario, CancelMidPublishLeavesEveryPageCompleteAndPublishingAgainFinishes)
+{
+    makeGallery(doc(), folder);
+    BuildSilently quiet;
+    ASSERT_TRUE(BuildGallery(doc(), quiet).succeeded());
+    doc().commitState();
+    const fs::path target = folder / L"site";
+    const size_t total = publishedFiles(folder / L"out" / L"Trip").size();
+    ASSERT_GT(total, 6u);
+
+    DecliningAnswerer answerer;
+    PublishDlgSetup setup;
+    setup.settingsFile = path(L"last.ini");
+    CancellingPublishDlg dialog(doc(), std::move(setup), answerer);
+    dialog.cancelAt = total - 3;  // some pages are sent, index.html is not
+    ASSERT_TRUE(dialog.createModeless(nullptr));
+    SetDlgItemTextW(dialog.hwnd(), IDC_PUBLISH_DESTINATION, target.c_str());
+    const auto publishOnce = [&](int runs) {
+        SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
+        for (int i = 0; i < 6000 && dialog.runsEnded() < runs; ++i) {
+            pump();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return dialog.runsEnded() == runs;
+    };
+    ASSERT_TRUE(publishOnce(1));
+    EXPECT_TRUE(dialog.lastResult().cancelled);
+    EXPECT_EQ(dialog.lastResult().uploaded, total - 3);
+    EXPECT_FALSE(fs::exists(target / L"index.html"));
+    EXPECT_EQ(brokenPages(target), std::vector<std::string>{});
+    for (const auto& [name, bytes] : filesUnder(target)) EXPECT_FALSE(name.ends_with(".fotoloom-part")) << name;
+    EXPECT_EQ(itemText(dialog.hwnd(), IDC_PUBLISH_BUTTON), L"Publish");
+    EXPECT_NE(itemText(dialog.hwnd(), IDC_PUBLISH_STATUS).find(L"publishing again finishes the job"),
+              std::wstring::npos);
+
+    dialog.cancelAt = 0;
+    ASSERT_TRUE(publishOnce(2));
+    EXPECT_TRUE(dialog.lastResult().succeeded());
+    EXPECT_EQ(dialog.lastResult().uploaded, 3u);
+    std::map<std::string, std::string> sent = filesUnder(target);
+    sent.erase(".fotoloom-published");
+    EXPECT_EQ(sent, publishedFiles(folder / L"out" / L"Trip"));
+    EXPECT_EQ(brokenPages(target), std::vector<std::string>{});
+    DestroyWindow(dialog.hwnd());
+    pump();
+}
+
+}  // namespace
