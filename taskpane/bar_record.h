@@ -169,11 +169,13 @@ template <class Record> bool attachControlRecord(HWND window, LPARAM createParam
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh));
     return true;
 }
-// WM_NCDESTROY of a control: the user data emptied before the record is freed.
-template <class Record> void detachControlRecord(HWND window, Record* record)
+// WM_NCDESTROY of a control: the user data emptied before the record is freed. Returns the
+// message's result, 0.
+template <class Record> LRESULT detachControlRecord(HWND window, Record* record)
 {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     delete record;
+    return 0;
 }
 
 // A group's geometry in the bar's current layout.

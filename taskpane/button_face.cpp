@@ -22,7 +22,10 @@ bool glyphAtRight(HWND window)
     return ((styleOf(window) & kButtonGlyphRight) != 0) != ((exStyleOf(window) & WS_EX_RIGHT) != 0);
 }
 
-HFONT fontFor(const ButtonRecord& b, bool checked, bool hot) { return fontOr(b.fonts[(checked ? 2 : 0) + (hot ? 1 : 0)]); }
+HFONT fontFor(const ButtonRecord& b, bool checked, bool hot)
+{
+    return fontOr(b.fonts[(checked ? 2 : 0) + (hot ? 1 : 0)]);
+}
 
 // DT_ flags of the text: wrapped, ellipsised or one line, aligned by the style (push buttons
 // centred and the others left unless a bit says otherwise; WS_EX_RIGHT exchanges the sides).
@@ -189,7 +192,8 @@ void paintGlyph(HWND window, const ButtonRecord& b, HDC dc)
     const int check = std::min(b.check, radio ? 1 : 2);
     RECT glyph = b.glyphBox;
     if (b.theme) {
-        drawThemeBackground(b.theme, dc, radio ? kPartRadio : kPartCheck, themeState(b.state.look, check), &glyph, nullptr);
+        drawThemeBackground(b.theme, dc, radio ? kPartRadio : kPartCheck, themeState(b.state.look, check), &glyph,
+                            nullptr);
         return;
     }
     UINT flags = radio ? DFCS_BUTTONRADIO : threeState ? DFCS_BUTTON3STATE : DFCS_BUTTONCHECK;

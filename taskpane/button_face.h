@@ -7,12 +7,11 @@
 
 #include <uxtheme.h>
 
+#include "taskpane/bar_record.h"
 #include "taskpane/control_state.h"
 #include "taskpane/include/sidefold.h"
 
 namespace sidefold {
-
-constexpr DWORD kButtonTag = 116;
 
 // Kinds (style & SIDEFOLD_BUTTON_KIND_MASK) and the other style bits.
 constexpr DWORD kButtonKindMask = SIDEFOLD_BUTTON_KIND_MASK;
@@ -27,14 +26,19 @@ constexpr DWORD kButtonNoFocusOnClick = SIDEFOLD_BUTTON_NO_FOCUS_ON_CLICK, kButt
 constexpr DWORD kButtonAlignLeft = SIDEFOLD_BUTTON_ALIGN_LEFT, kButtonAlignRight = SIDEFOLD_BUTTON_ALIGN_RIGHT;
 constexpr DWORD kButtonAlignCentre = SIDEFOLD_BUTTON_ALIGN_CENTRE;
 
-enum ButtonState { ButtonDisabled = LookDisabled, ButtonNormal = LookNormal, ButtonPressed = LookPressed, ButtonHot = LookHot };
+enum ButtonState {
+    ButtonDisabled = LookDisabled,
+    ButtonNormal = LookNormal,
+    ButtonPressed = LookPressed,
+    ButtonHot = LookHot
+};
 
 struct ButtonRecord {
-    DWORD tag = kButtonTag;
-    SIZE creationSize{};  // client size at creation
-    int check = 0;             // 0, 1, 2 (mixed)
-    ControlState state;        // hot over the whole button; held down by SIDEFOLD_BUTTON_HOLD_DOWN
-    bool doubleClick = false;  // the press was the second of a double click
+    RecordTag tag = RecordTag::Button;
+    SIZE creationSize{};         // client size at creation
+    int check = 0;               // 0, 1, 2 (mixed)
+    ControlState state;          // hot over the whole button; held down by SIDEFOLD_BUTTON_HOLD_DOWN
+    bool doubleClick = false;    // the press was the second of a double click
     HTHEME theme = nullptr;      // "BUTTON"; none in the system look
     HFONT givenFont = nullptr;   // from WM_SETFONT (not owned)
     HFONT fonts[4]{};            // normal, hot, checked, checked and hot (owned)

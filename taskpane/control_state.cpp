@@ -83,40 +83,45 @@ bool followKey(HWND window, ControlState& s, UINT message, WPARAM key, bool need
     return false;
 }
 
-void mouseLeft(HWND window, ControlState& s)
+LRESULT mouseLeft(HWND window, ControlState& s)
 {
     s.tracking = false;
     refreshLook(window, s);
+    return 0;
 }
 
-void captureLost(HWND window, ControlState& s)
+LRESULT captureLost(HWND window, ControlState& s)
 {
     s.buttonDown = s.heldDown = false;
     refreshLook(window, s);
+    return 0;
 }
 
-void setFocused(HWND window, ControlState& s, bool focused, bool repaintAll)
+LRESULT setFocused(HWND window, ControlState& s, bool focused, bool repaintAll)
 {
     s.focused = focused;
     if (!focused) s.keyPressed = false;
     refreshLook(window, s);
     if (repaintAll) repaint(window, s);
+    return 0;
 }
 
-void setEnabled(HWND window, ControlState& s, bool enabled)
+LRESULT setEnabled(HWND window, ControlState& s, bool enabled)
 {
     s.enabled = enabled;
     if (!enabled) s.buttonDown = s.keyPressed = s.heldDown = false;
     placeTooltip(window, s);
     refreshLook(window, s);
+    return 0;
 }
 
-void setInteractive(HWND window, ControlState& s, bool interactive)
+LRESULT setInteractive(HWND window, ControlState& s, bool interactive)
 {
     s.interactive = interactive;
     if (!interactive) s.buttonDown = s.keyPressed = s.tracking = false;
     placeTooltip(window, s);
     refreshLook(window, s);
+    return 0;
 }
 
 LRESULT setRedraw(HWND window, ControlState& s, bool on)

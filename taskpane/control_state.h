@@ -54,18 +54,20 @@ bool followMouse(HWND window, ControlState& s, UINT message, LPARAM lParam, bool
 // counts only with the focus when `needsFocus`. True when the key's release clicks.
 bool followKey(HWND window, ControlState& s, UINT message, WPARAM key, bool needsFocus);
 
+// The handlers below answer their messages: each returns the result, 0.
+
 // WM_MOUSELEAVE and WM_CAPTURECHANGED.
-void mouseLeft(HWND window, ControlState& s);
-void captureLost(HWND window, ControlState& s);
+LRESULT mouseLeft(HWND window, ControlState& s);
+LRESULT captureLost(HWND window, ControlState& s);
 
 // WM_SETFOCUS / WM_KILLFOCUS: losing the focus lets Space go; `repaintAll` repaints whatever
 // the look (a control that shows its focus).
-void setFocused(HWND window, ControlState& s, bool focused, bool repaintAll);
+LRESULT setFocused(HWND window, ControlState& s, bool focused, bool repaintAll);
 
 // WM_ENABLE and the inert state: either ends a press; the tooltip is active only while both
 // are on.
-void setEnabled(HWND window, ControlState& s, bool enabled);
-void setInteractive(HWND window, ControlState& s, bool interactive);
+LRESULT setEnabled(HWND window, ControlState& s, bool enabled);
+LRESULT setInteractive(HWND window, ControlState& s, bool interactive);
 
 // WM_SETREDRAW: off stops the control's painting; on again repaints it once. Returns 0.
 LRESULT setRedraw(HWND window, ControlState& s, bool on);

@@ -22,7 +22,6 @@ namespace sidefold {
 
 namespace {
 
-constexpr DWORD kHeaderTag = 484;
 constexpr DWORD kTooltip = SIDEFOLD_HEADER_TOOLTIP, kFixedSize = SIDEFOLD_HEADER_FIXED_SIZE;
 constexpr DWORD kNoRelayPress = SIDEFOLD_HEADER_NO_RELAY_PRESS, kFocusRect = SIDEFOLD_HEADER_FOCUS_RECT;
 constexpr DWORD kNoFocusOnClick = SIDEFOLD_HEADER_NO_FOCUS_ON_CLICK, kEllipsis = SIDEFOLD_HEADER_ELLIPSIS;
@@ -30,10 +29,10 @@ constexpr DWORD kWrap = SIDEFOLD_HEADER_WRAP;
 constexpr WORD kNowExpanded = SIDEFOLD_HEADER_NOW_EXPANDED, kNowCollapsed = SIDEFOLD_HEADER_NOW_COLLAPSED;
 
 struct HeaderRecord {
-    DWORD tag = kHeaderTag;
+    RecordTag tag = RecordTag::Header;
     SIZE creationSize{};  // client size at creation
     bool expanded = false;
-    ControlState state;  // hot over the whole header
+    ControlState state;          // hot over the whole header
     HFONT normalFont = nullptr;  // owned, made from the look
     HFONT hotFont = nullptr;
     int indent = -1;  // text indent without an icon (SIDEFOLD_HEADER_SET_INDENT), -1 = none
@@ -42,7 +41,7 @@ struct HeaderRecord {
     bool multiLine = false;
 };
 
-HeaderRecord* headerOf(HWND window) { return recordOf<HeaderRecord>(window, kHeaderTag); }
+HeaderRecord* headerOf(HWND window) { return recordOf<HeaderRecord>(window, RecordTag::Header); }
 DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
 bool isGroupHeader(HWND window) { return (styleOf(window) & SIDEFOLD_HEADER_GROUP) != 0; }
 bool isMain(HWND window) { return (styleOf(window) & SIDEFOLD_HEADER_MAIN) != 0; }
@@ -270,7 +269,10 @@ void toggle(HWND window, HeaderRecord& h)
                  reinterpret_cast<LPARAM>(window));
 }
 
-LRESULT Header_Create(HWND window, HeaderRecord& h)
+// The handlers of the header's messages, in the order of its window procedure; each returns
+// the message's result.
+
+LRESULT onCreate(HWND window, HeaderRecord& h)
 {
     h.state.enabled = IsWindowEnabled(window) != 0;
     h.expanded = (styleOf(window) & SIDEFOLD_HEADER_EXPANDED) != 0;
@@ -284,15 +286,62 @@ LRESULT Header_Create(HWND window, HeaderRecord& h)
     return 0;
 }
 
-void Header_Destroy(HeaderRecord& h)
+LRESULT onDestroy(HeaderRecord& h)
 {
     if (h.state.tooltip) DestroyWindow(h.state.tooltip);
     h.state.tooltip = nullptr;
     freeFont(h.normalFont);
     freeFont(h.hotFont);
+    return 0;
 }
 
-LRESULT Header_SetLook(HWND window, HeaderRecord& h, const SidefoldHeaderLook* look)
+LRESULT onPaint(HWND window, const HeaderRecord& h, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
+                        [&](HDC dc, const RECT& client) { paintHeader(window, h, dc, client); });
+}
+
+// The boxes placed anew at the new size; the size itself stays.
+LRESULT onSize(HWND window, HeaderRecord& h)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    const HeaderLayout l = layoutAt(window, h, client.right);
+    h.iconBox = l.icon, h.textBox = l.text, h.glyphBox = l.glyph, h.multiLine = l.multiLine;
+    placeTooltip(window, h.state);
+    return 0;
+}
+
+LRESULT onSetText(HWND window, HeaderRecord& h, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefWindowProcA(window, WM_SETTEXT, wParam, lParam);
+    resize(window, h);
+    return result;
+}
+
+// A group header keeps the theme's fonts; a plain one takes the face and height given.
+LRESULT onSetFont(HWND window, HeaderRecord& h, HFONT font)
+{
+    LOGFONTA lf{};
+    if (isGroupHeader(window) || !font || !GetObjectA(font, sizeof(lf), &lf)) return 0;
+    h.look.fontHeight = lf.lfHeight;
+    lstrcpynA(h.look.fontFace, lf.lfFaceName, sizeof(h.look.fontFace));
+    makeFonts(h);
+    resize(window, h);
+    return 0;
+}
+
+LRESULT onThemeChanged(HWND window, HeaderRecord& h)
+{
+    if (isGroupHeader(window)) {
+        defaultLook(window, h.look);
+        makeFonts(h);
+    }
+    resize(window, h);
+    return 0;
+}
+
+LRESULT onSetLook(HWND window, HeaderRecord& h, const SidefoldHeaderLook* look)
 {
     if (!readable(look, sizeof(DWORD)) || !readable(look, sizeof(*look))) {
         defaultLook(window, h.look);
@@ -313,10 +362,67 @@ LRESULT Header_SetLook(HWND window, HeaderRecord& h, const SidefoldHeaderLook* l
     return 1;
 }
 
-LRESULT Header_Mouse(HWND window, HeaderRecord& h, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT onGetLook(const HeaderRecord& h, WPARAM size, SidefoldHeaderLook* out)
+{
+    if (size != sizeof(SidefoldHeaderLook) || !writable(out, sizeof(*out))) return 0;
+    *out = h.look;
+    return 1;
+}
+
+// SIDEFOLD_HEADER_SET_EXPANDED: lParam 0 repaints.
+LRESULT onSetExpanded(HWND window, HeaderRecord& h, bool expanded, bool repaintNow)
+{
+    setExpanded(window, h, expanded, repaintNow);
+    return 0;
+}
+
+LRESULT onSetIndent(HWND window, HeaderRecord& h, int indent)
+{
+    h.indent = indent;
+    resize(window, h);
+    return 1;
+}
+
+LRESULT onSetIcon(HWND window, HeaderRecord& h, HIMAGELIST images, int index)
+{
+    h.look.images = images;
+    h.look.imageIndex = index;
+    resize(window, h);
+    return 1;
+}
+
+LRESULT onMeasure(HWND window, const HeaderRecord& h, int* size, int width)
+{
+    if (!writable(size, 2 * sizeof(int))) return 0;
+    size[0] = width;
+    size[1] = layoutAt(window, h, width).height;
+    return 1;
+}
+
+LRESULT onSetCursor(HWND window, const HeaderRecord& h, WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(lParam) != HTCLIENT || !h.look.cursor) return DefWindowProcA(window, WM_SETCURSOR, wParam, lParam);
+    SetCursor(h.look.cursor);
+    return TRUE;
+}
+
+LRESULT onMouse(HWND window, HeaderRecord& h, UINT message, WPARAM wParam, LPARAM lParam)
 {
     relayToTooltip(window, h.state, message, wParam, lParam, !(styleOf(window) & kNoRelayPress));
     if (followMouse(window, h.state, message, lParam, !(styleOf(window) & kNoFocusOnClick), false)) toggle(window, h);
+    return 0;
+}
+
+LRESULT onKey(HWND window, HeaderRecord& h, UINT message, WPARAM key)
+{
+    if (followKey(window, h.state, message, key, false)) toggle(window, h);
+    return 0;
+}
+
+// The tooltip asks for its text: the parent is asked with code -10001, from the header.
+LRESULT onNotify(HWND window, const HeaderRecord& h, NMHDR* notice)
+{
+    askParentForTooltipText(window, h.state.tooltip, notice, SIDEFOLD_NOTIFY_HEADER_TOOLTIP);
     return 0;
 }
 
@@ -331,102 +437,43 @@ LRESULT CALLBACK headerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     HeaderRecord* h = headerOf(window);
     if (!h) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: return Header_Create(window, *h);
-    case WM_DESTROY: Header_Destroy(*h); return 0;
-    case WM_NCDESTROY: detachControlRecord(window, h); return 0;
+    case WM_CREATE: return onCreate(window, *h);
+    case WM_DESTROY: return onDestroy(*h);
+    case WM_NCDESTROY: return detachControlRecord(window, h);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
-                            [&](HDC dc, const RECT& client) { paintHeader(window, *h, dc, client); });
-    case WM_SIZE: {
-        RECT client;
-        GetClientRect(window, &client);
-        const HeaderLayout l = layoutAt(window, *h, client.right);
-        h->iconBox = l.icon, h->textBox = l.text, h->glyphBox = l.glyph, h->multiLine = l.multiLine;
-        placeTooltip(window, h->state);
-        return 0;
-    }
-    case WM_SETTEXT: {
-        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-        resize(window, *h);
-        return result;
-    }
-    case WM_SETFONT:
-        // A group header keeps the theme's fonts; a plain one takes the face and height given.
-        if (!isGroupHeader(window) && wParam) {
-            LOGFONTA lf{};
-            if (GetObjectA(reinterpret_cast<HFONT>(wParam), sizeof(lf), &lf)) {
-                h->look.fontHeight = lf.lfHeight;
-                lstrcpynA(h->look.fontFace, lf.lfFaceName, sizeof(h->look.fontFace));
-                makeFonts(*h);
-                resize(window, *h);
-            }
-        }
-        return 0;
+    case WM_PRINTCLIENT: return onPaint(window, *h, message, wParam, lParam);
+    case WM_SIZE: return onSize(window, *h);
+    case WM_SETTEXT: return onSetText(window, *h, wParam, lParam);
+    case WM_SETFONT: return onSetFont(window, *h, reinterpret_cast<HFONT>(wParam));
     case WM_GETFONT: return reinterpret_cast<LRESULT>(h->normalFont);
-    case WM_THEMECHANGED:
-        if (isGroupHeader(window)) {
-            defaultLook(window, h->look);
-            makeFonts(*h);
-        }
-        resize(window, *h);
-        return 0;
-    case SIDEFOLD_HEADER_SET_LOOK:
-        return Header_SetLook(window, *h, reinterpret_cast<const SidefoldHeaderLook*>(lParam));
-    case SIDEFOLD_HEADER_GET_LOOK: {
-        auto* out = reinterpret_cast<SidefoldHeaderLook*>(lParam);
-        if (wParam != sizeof(SidefoldHeaderLook) || !writable(out, sizeof(*out))) return 0;
-        *out = h->look;
-        return 1;
-    }
+    case WM_SETREDRAW: return setRedraw(window, h->state, wParam != 0);
+    case WM_THEMECHANGED: return onThemeChanged(window, *h);
+    case SIDEFOLD_HEADER_SET_LOOK: return onSetLook(window, *h, reinterpret_cast<const SidefoldHeaderLook*>(lParam));
+    case SIDEFOLD_HEADER_GET_LOOK: return onGetLook(*h, wParam, reinterpret_cast<SidefoldHeaderLook*>(lParam));
     case SIDEFOLD_HEADER_GET_TOOLTIP: return reinterpret_cast<LRESULT>(h->state.tooltip);
-    case SIDEFOLD_HEADER_SET_EXPANDED: setExpanded(window, *h, wParam != 0, lParam == 0); return 0;
+    case SIDEFOLD_HEADER_SET_EXPANDED: return onSetExpanded(window, *h, wParam != 0, lParam == 0);
     case SIDEFOLD_HEADER_IS_EXPANDED: return h->expanded ? 1 : 0;
-    case SIDEFOLD_HEADER_SET_INTERACTIVE: setInteractive(window, h->state, wParam != 0); return 0;
-    case SIDEFOLD_HEADER_SET_INDENT:
-        h->indent = static_cast<int>(wParam);
-        resize(window, *h);
-        return 1;
+    case SIDEFOLD_HEADER_SET_INTERACTIVE: return setInteractive(window, h->state, wParam != 0);
+    case SIDEFOLD_HEADER_SET_INDENT: return onSetIndent(window, *h, static_cast<int>(wParam));
     case SIDEFOLD_HEADER_SET_ICON:
-        h->look.images = reinterpret_cast<HIMAGELIST>(wParam);
-        h->look.imageIndex = static_cast<int>(lParam);
-        resize(window, *h);
-        return 1;
-    case SIDEFOLD_MSG_MEASURE: {
-        auto* size = reinterpret_cast<int*>(wParam);
-        if (!writable(size, 2 * sizeof(int))) return 0;
-        size[0] = static_cast<int>(lParam);
-        size[1] = layoutAt(window, *h, static_cast<int>(lParam)).height;
-        return 1;
-    }
+        return onSetIcon(window, *h, reinterpret_cast<HIMAGELIST>(wParam), static_cast<int>(lParam));
+    case SIDEFOLD_MSG_MEASURE: return onMeasure(window, *h, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
     case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(h->creationSize, wParam, lParam);
-    case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT && h->look.cursor) {
-            SetCursor(h->look.cursor);
-            return TRUE;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_SETCURSOR: return onSetCursor(window, *h, wParam, lParam);
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK: return Header_Mouse(window, *h, message, wParam, lParam);
-    case WM_MOUSELEAVE: mouseLeft(window, h->state); return 0;
-    case WM_CAPTURECHANGED: captureLost(window, h->state); return 0;
+    case WM_LBUTTONDBLCLK: return onMouse(window, *h, message, wParam, lParam);
+    case WM_MOUSELEAVE: return mouseLeft(window, h->state);
+    case WM_CAPTURECHANGED: return captureLost(window, h->state);
     case WM_KEYDOWN:
-    case WM_KEYUP:
-        if (followKey(window, h->state, message, wParam, false)) toggle(window, *h);
-        return 0;
+    case WM_KEYUP: return onKey(window, *h, message, wParam);
     case WM_GETDLGCODE: return DLGC_BUTTON;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        setFocused(window, h->state, message == WM_SETFOCUS, (styleOf(window) & kFocusRect) != 0);
-        return 0;
-    case WM_ENABLE: setEnabled(window, h->state, wParam != 0); return 0;
-    case WM_NOTIFY:
-        // The tooltip asks for its text: the parent is asked with code -10001, from the header.
-        askParentForTooltipText(window, h->state.tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_HEADER_TOOLTIP);
-        return 0;
+    case WM_KILLFOCUS: return setFocused(window, h->state, message == WM_SETFOCUS, (styleOf(window) & kFocusRect) != 0);
+    case WM_ENABLE: return setEnabled(window, h->state, wParam != 0);
+    case WM_NOTIFY: return onNotify(window, *h, reinterpret_cast<NMHDR*>(lParam));
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -19,8 +19,6 @@ namespace sidefold {
 
 namespace {
 
-constexpr DWORD kLabelTag = 32;
-
 constexpr DWORD kBold = SIDEFOLD_LABEL_BOLD, kUnderline = SIDEFOLD_LABEL_UNDERLINE, kItalic = SIDEFOLD_LABEL_ITALIC;
 constexpr DWORD kEndEllipsis = SIDEFOLD_LABEL_END_ELLIPSIS, kWordEllipsis = SIDEFOLD_LABEL_WORD_ELLIPSIS;
 constexpr DWORD kPathEllipsis = SIDEFOLD_LABEL_PATH_ELLIPSIS, kWrap = SIDEFOLD_LABEL_WRAP;
@@ -34,16 +32,16 @@ constexpr WORD kClicked = SIDEFOLD_LABEL_CLICKED, kDoubleClicked = SIDEFOLD_LABE
 constexpr WORD kEnabled = SIDEFOLD_LABEL_ENABLED, kDisabled = SIDEFOLD_LABEL_DISABLED;
 
 struct LabelRecord {
-    DWORD tag = kLabelTag;
-    SIZE creationSize{};  // client size at creation
-    ControlState state;   // enabled or not; never pressed nor hot
+    RecordTag tag = RecordTag::Label;
+    SIZE creationSize{};        // client size at creation
+    ControlState state;         // enabled or not; never pressed nor hot
     HFONT givenFont = nullptr;  // from WM_SETFONT (not owned)
     HFONT font = nullptr;       // made from it with the style's bold, underline and italic (owned)
     LPARAM callerValue = 0;     // SIDEFOLD_LABEL_SET_VALUE: the item data of owner drawing
     SIZE textSize{};            // the text measured at the client width
 };
 
-LabelRecord* labelOf(HWND window) { return recordOf<LabelRecord>(window, kLabelTag); }
+LabelRecord* labelOf(HWND window) { return recordOf<LabelRecord>(window, RecordTag::Label); }
 DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
 
 void makeFont(HWND window, LabelRecord& l)
@@ -136,15 +134,20 @@ void paintLabel(HWND window, const LabelRecord& l, HDC dc, const RECT& client)
     SelectObject(dc, old);
 }
 
-void notify(HWND window, WORD code)
+// A notice to the parent when the label has the notify bit. Returns the message's result, 0.
+LRESULT notify(HWND window, WORD code)
 {
-    if (!(styleOf(window) & kNotify)) return;
+    if (!(styleOf(window) & kNotify)) return 0;
     SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), code),
                  reinterpret_cast<LPARAM>(window));
+    return 0;
 }
 
+// The handlers of the label's messages, in the order of its window procedure; each returns the
+// message's result.
+
 // At creation the label takes the height its text needs at its width.
-LRESULT Label_Create(HWND window, LabelRecord& l)
+LRESULT onCreate(HWND window, LabelRecord& l)
 {
     l.state.enabled = IsWindowEnabled(window) != 0;
     makeFont(window, l);
@@ -156,15 +159,61 @@ LRESULT Label_Create(HWND window, LabelRecord& l)
     return 0;
 }
 
+LRESULT onDestroy(LabelRecord& l)
+{
+    freeFont(l.font);
+    return 0;
+}
+
+LRESULT onPaint(HWND window, const LabelRecord& l, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
+                        [&](HDC dc, const RECT& client) { paintLabel(window, l, dc, client); });
+}
+
+LRESULT onSize(HWND window, LabelRecord& l)
+{
+    remeasure(window, l);
+    return 0;
+}
+
+LRESULT onSetText(HWND window, LabelRecord& l, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefWindowProcA(window, WM_SETTEXT, wParam, lParam);
+    remeasure(window, l);
+    return result;
+}
+
+LRESULT onSetFont(HWND window, LabelRecord& l, HFONT font, bool repaintNow)
+{
+    l.givenFont = font;
+    makeFont(window, l);
+    remeasure(window, l, repaintNow);
+    return 0;
+}
+
+LRESULT onSetValue(LabelRecord& l, LPARAM value)
+{
+    l.callerValue = value;
+    return 1;
+}
+
 // The text's size at a width; a centred or right-aligned label needs the whole width to stand
 // where its bits say.
-LRESULT Label_Measure(HWND window, const LabelRecord& l, int* size, int width)
+LRESULT onMeasure(HWND window, const LabelRecord& l, int* size, int width)
 {
     if (!writable(size, 2 * sizeof(int))) return 0;
     const SIZE needed = measureAt(window, l, width);
     size[0] = (styleOf(window) & (kCentre | kRight)) ? width : std::min<int>(needed.cx, width);
     size[1] = needed.cy;
     return 1;
+}
+
+LRESULT onEnable(HWND window, LabelRecord& l, bool enabled)
+{
+    l.state.enabled = enabled;
+    repaint(window, l.state);
+    return notify(window, enabled ? kEnabled : kDisabled);
 }
 
 }  // namespace
@@ -178,38 +227,24 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     LabelRecord* l = labelOf(window);
     if (!l) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: return Label_Create(window, *l);
-    case WM_DESTROY: freeFont(l->font); return 0;
-    case WM_NCDESTROY: detachControlRecord(window, l); return 0;
+    case WM_CREATE: return onCreate(window, *l);
+    case WM_DESTROY: return onDestroy(*l);
+    case WM_NCDESTROY: return detachControlRecord(window, l);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
-                            [&](HDC dc, const RECT& client) { paintLabel(window, *l, dc, client); });
-    case WM_SIZE: remeasure(window, *l); return 0;
-    case WM_SETTEXT: {
-        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-        remeasure(window, *l);
-        return result;
-    }
-    case WM_SETFONT:
-        l->givenFont = reinterpret_cast<HFONT>(wParam);
-        makeFont(window, *l);
-        remeasure(window, *l, LOWORD(lParam) != 0);
-        return 0;
+    case WM_PRINTCLIENT: return onPaint(window, *l, message, wParam, lParam);
+    case WM_SIZE: return onSize(window, *l);
+    case WM_SETTEXT: return onSetText(window, *l, wParam, lParam);
+    case WM_SETFONT: return onSetFont(window, *l, reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
     case WM_GETFONT: return reinterpret_cast<LRESULT>(l->givenFont);
-    case SIDEFOLD_LABEL_SET_VALUE: l->callerValue = lParam; return 1;
+    case WM_SETREDRAW: return setRedraw(window, l->state, wParam != 0);
+    case SIDEFOLD_LABEL_SET_VALUE: return onSetValue(*l, lParam);
     case SIDEFOLD_LABEL_GET_VALUE: return l->callerValue;
-    case SIDEFOLD_MSG_MEASURE:
-        return Label_Measure(window, *l, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
+    case SIDEFOLD_MSG_MEASURE: return onMeasure(window, *l, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
     case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(l->creationSize, wParam, lParam);
-    case WM_LBUTTONDOWN: notify(window, kClicked); return 0;
-    case WM_LBUTTONDBLCLK: notify(window, kDoubleClicked); return 0;
-    case WM_ENABLE:
-        l->state.enabled = wParam != 0;
-        repaint(window, l->state);
-        notify(window, l->state.enabled ? kEnabled : kDisabled);
-        return 0;
+    case WM_LBUTTONDOWN: return notify(window, kClicked);
+    case WM_LBUTTONDBLCLK: return notify(window, kDoubleClicked);
+    case WM_ENABLE: return onEnable(window, *l, wParam != 0);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -21,8 +21,6 @@ namespace sidefold {
 
 namespace {
 
-constexpr DWORD kLinkTag = 144;
-
 // Style bits (low word).
 constexpr DWORD kTooltip = SIDEFOLD_LINK_TOOLTIP, kFocusRect = SIDEFOLD_LINK_FOCUS_RECT, kSound = SIDEFOLD_LINK_SOUND;
 constexpr DWORD kNoFocusOnClick = SIDEFOLD_LINK_NO_FOCUS_ON_CLICK, kFill = SIDEFOLD_LINK_FILL;
@@ -33,11 +31,11 @@ constexpr DWORD kAlignRight = SIDEFOLD_LINK_ALIGN_RIGHT, kAlignCentre = SIDEFOLD
 constexpr DWORD kAlignTop = SIDEFOLD_LINK_ALIGN_TOP, kAlignBottom = SIDEFOLD_LINK_ALIGN_BOTTOM;
 
 struct LinkRecord {
-    DWORD tag = kLinkTag;
+    RecordTag tag = RecordTag::Link;
     SIZE creationSize{};  // client size at creation
     bool multiLine = false;
-    RECT textBox{};  // where the text goes
-    RECT iconBox{};  // where the icon goes
+    RECT textBox{};      // where the text goes
+    RECT iconBox{};      // where the icon goes
     ControlState state;  // hot over the icon and the text only
     bool customColours = false;
     int iconGap = 6;
@@ -50,7 +48,7 @@ struct LinkRecord {
     HFONT hotFont = nullptr;
 };
 
-LinkRecord* linkOf(HWND window) { return recordOf<LinkRecord>(window, kLinkTag); }
+LinkRecord* linkOf(HWND window) { return recordOf<LinkRecord>(window, RecordTag::Link); }
 DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
 bool iconAtRight(HWND window)
 {
@@ -214,7 +212,10 @@ void click(HWND window, const LinkRecord& r)
     SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0), reinterpret_cast<LPARAM>(window));
 }
 
-LRESULT Link_Create(HWND window, LinkRecord& r)
+// The handlers of the link's messages, in the order of its window procedure; each returns the
+// message's result.
+
+LRESULT onCreate(HWND window, LinkRecord& r)
 {
     r.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // the hand
     r.state.enabled = IsWindowEnabled(window) != 0;
@@ -229,15 +230,80 @@ LRESULT Link_Create(HWND window, LinkRecord& r)
     return 0;
 }
 
-void Link_Destroy(LinkRecord& r)
+LRESULT onDestroy(LinkRecord& r)
 {
     if (r.state.tooltip) DestroyWindow(r.state.tooltip);
     r.state.tooltip = nullptr;
     freeFont(r.normalFont);
     freeFont(r.hotFont);
+    return 0;
 }
 
-LRESULT Link_Measure(HWND window, const LinkRecord& r, int* size, int width)
+LRESULT onPaint(HWND window, const LinkRecord& r, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
+                        [&](HDC dc, const RECT& client) { paintLink(window, r, dc, client); });
+}
+
+LRESULT onSize(HWND window, LinkRecord& r)
+{
+    relayout(window, r, false);
+    return 0;
+}
+
+LRESULT onSetText(HWND window, LinkRecord& r, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefWindowProcA(window, WM_SETTEXT, wParam, lParam);
+    relayout(window, r, true);
+    return result;
+}
+
+// WM_SETFONT (0, repainted only when asked) or SIDEFOLD_LINK_SET_FONT (1, always repainted).
+LRESULT onSetFont(HWND window, LinkRecord& r, HFONT font, bool repaintNow, bool ownMessage)
+{
+    r.givenFont = font;
+    makeFonts(window, r);
+    relayout(window, r, true);
+    if (!ownMessage && !repaintNow) ValidateRect(window, nullptr);
+    return ownMessage ? 1 : 0;
+}
+
+LRESULT onSetColours(HWND window, LinkRecord& r, const COLORREF* colours)
+{
+    if (readable(colours, sizeof(r.colours))) {
+        std::copy_n(colours, 5, r.colours);
+        r.customColours = true;
+    } else {
+        systemColours(r);
+        r.customColours = false;
+    }
+    relayout(window, r, true);
+    return 1;
+}
+
+LRESULT onSetImages(HWND window, LinkRecord& r, int index, const SidefoldImageListBlock* block)
+{
+    if (!readable(block, sizeof(*block))) return 0;
+    r.images = *block;
+    r.imageIndex = index;
+    relayout(window, r, true);
+    return 1;
+}
+
+LRESULT onChooseCursor(LinkRecord& r, HCURSOR cursor)
+{
+    r.cursor = cursor ? cursor : LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
+    return 1;
+}
+
+LRESULT onSetIconGap(HWND window, LinkRecord& r, int gap)
+{
+    r.iconGap = gap;
+    relayout(window, r, true);
+    return 1;
+}
+
+LRESULT onMeasure(HWND window, const LinkRecord& r, int* size, int width)
 {
     if (!writable(size, 2 * sizeof(int))) return 0;
     RECT client;
@@ -252,16 +318,44 @@ LRESULT Link_Measure(HWND window, const LinkRecord& r, int* size, int width)
     return 1;
 }
 
-LRESULT Link_Mouse(HWND window, LinkRecord& r, UINT message, WPARAM wParam, LPARAM lParam)
+// Only the icon and the text are the link's: elsewhere the mouse goes through to the dialog.
+LRESULT onHitTest(HWND window, const LinkRecord& r, POINT screen)
+{
+    ScreenToClient(window, &screen);
+    return PtInRect(&r.state.hot, screen) ? HTCLIENT : HTNOWHERE;
+}
+
+LRESULT onSetCursor(HWND window, const LinkRecord& r, WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(lParam) != HTCLIENT || !r.cursor) return DefWindowProcA(window, WM_SETCURSOR, wParam, lParam);
+    SetCursor(r.cursor);
+    return TRUE;
+}
+
+LRESULT onMouse(HWND window, LinkRecord& r, UINT message, WPARAM wParam, LPARAM lParam)
 {
     relayToTooltip(window, r.state, message, wParam, lParam, !(styleOf(window) & kNoRelayPress));
     if (followMouse(window, r.state, message, lParam, !(styleOf(window) & kNoFocusOnClick), false)) click(window, r);
     return 0;
 }
 
-LRESULT Link_Key(HWND window, LinkRecord& r, UINT message, WPARAM key)
+LRESULT onKey(HWND window, LinkRecord& r, UINT message, WPARAM key)
 {
     if (followKey(window, r.state, message, key, false)) click(window, r);
+    return 0;
+}
+
+LRESULT onSysColorChange(HWND window, LinkRecord& r)
+{
+    if (!r.customColours) systemColours(r);
+    repaint(window, r.state);
+    return 0;
+}
+
+// The tooltip asks for its text: the dialog is asked with code -10000, from the link.
+LRESULT onNotify(HWND window, const LinkRecord& r, NMHDR* notice)
+{
+    askParentForTooltipText(window, r.state.tooltip, notice, SIDEFOLD_NOTIFY_LINK_TOOLTIP);
     return 0;
 }
 
@@ -276,93 +370,48 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     LinkRecord* r = linkOf(window);
     if (!r) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: return Link_Create(window, *r);
-    case WM_DESTROY: Link_Destroy(*r); return 0;
-    case WM_NCDESTROY: detachControlRecord(window, r); return 0;
+    case WM_CREATE: return onCreate(window, *r);
+    case WM_DESTROY: return onDestroy(*r);
+    case WM_NCDESTROY: return detachControlRecord(window, r);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return paintControl(window, message, wParam, lParam, WM_CTLCOLORSTATIC,
-                            [&](HDC dc, const RECT& client) { paintLink(window, *r, dc, client); });
-    case WM_SIZE: relayout(window, *r, false); return 0;
-    case WM_SETTEXT: {
-        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-        relayout(window, *r, true);
-        return result;
-    }
-    case WM_SETFONT:
-    case SIDEFOLD_LINK_SET_FONT:
-        r->givenFont = reinterpret_cast<HFONT>(wParam);
-        makeFonts(window, *r);
-        relayout(window, *r, true);
-        if (message == WM_SETFONT && !LOWORD(lParam)) ValidateRect(window, nullptr);
-        return message == WM_SETFONT ? 0 : 1;
+    case WM_PRINTCLIENT: return onPaint(window, *r, message, wParam, lParam);
+    case WM_SIZE: return onSize(window, *r);
+    case WM_SETTEXT: return onSetText(window, *r, wParam, lParam);
+    case WM_SETFONT: return onSetFont(window, *r, reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0, false);
+    case SIDEFOLD_LINK_SET_FONT: return onSetFont(window, *r, reinterpret_cast<HFONT>(wParam), true, true);
     case WM_GETFONT: return reinterpret_cast<LRESULT>(r->givenFont);
-    case SIDEFOLD_LINK_SET_COLOURS:
-        if (readable(reinterpret_cast<const void*>(wParam), sizeof(r->colours))) {
-            std::copy_n(reinterpret_cast<const COLORREF*>(wParam), 5, r->colours);
-            r->customColours = true;
-        } else {
-            systemColours(*r);
-            r->customColours = false;
-        }
-        relayout(window, *r, true);
-        return 1;
-    case SIDEFOLD_LINK_SET_IMAGES: {
-        const auto* block = reinterpret_cast<const SidefoldImageListBlock*>(lParam);
-        if (!readable(block, sizeof(*block))) return 0;
-        r->images = *block;
-        r->imageIndex = static_cast<int>(wParam);
-        relayout(window, *r, true);
-        return 1;
-    }
+    case WM_SETREDRAW: return setRedraw(window, r->state, wParam != 0);
+    case SIDEFOLD_LINK_SET_COLOURS: return onSetColours(window, *r, reinterpret_cast<const COLORREF*>(wParam));
+    case SIDEFOLD_LINK_SET_IMAGES:
+        return onSetImages(window, *r, static_cast<int>(wParam),
+                           reinterpret_cast<const SidefoldImageListBlock*>(lParam));
     case SIDEFOLD_LINK_GET_TOOLTIP: return reinterpret_cast<LRESULT>(r->state.tooltip);
-    case SIDEFOLD_LINK_SET_CURSOR:
-        r->cursor = wParam ? reinterpret_cast<HCURSOR>(wParam) : LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
-        return 1;
-    case SIDEFOLD_LINK_SET_ICON_GAP:
-        r->iconGap = static_cast<int>(wParam);
-        relayout(window, *r, true);
-        return 1;
+    case SIDEFOLD_LINK_SET_CURSOR: return onChooseCursor(*r, reinterpret_cast<HCURSOR>(wParam));
+    case SIDEFOLD_LINK_SET_ICON_GAP: return onSetIconGap(window, *r, static_cast<int>(wParam));
     case SIDEFOLD_LINK_GET_ICON_GAP: return r->iconGap;
-    case SIDEFOLD_LINK_SET_INTERACTIVE: setInteractive(window, r->state, wParam != 0); return 0;
-    case SIDEFOLD_MSG_MEASURE:
-        return Link_Measure(window, *r, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
+    case SIDEFOLD_LINK_SET_INTERACTIVE: return setInteractive(window, r->state, wParam != 0);
+    case SIDEFOLD_MSG_MEASURE: return onMeasure(window, *r, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
     case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(r->creationSize, wParam, lParam);
-    case WM_NCHITTEST: {
-        POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        ScreenToClient(window, &p);
-        return PtInRect(&r->state.hot, p) ? HTCLIENT : HTNOWHERE;
-    }
-    case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT && r->cursor) {
-            SetCursor(r->cursor);
-            return TRUE;
-        }
-        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_NCHITTEST: return onHitTest(window, *r, mousePoint(lParam));
+    case WM_SETCURSOR: return onSetCursor(window, *r, wParam, lParam);
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP: return Link_Mouse(window, *r, message, wParam, lParam);
-    case WM_MOUSELEAVE: mouseLeft(window, r->state); return 0;
-    case WM_CAPTURECHANGED: captureLost(window, r->state); return 0;
+    case WM_MBUTTONUP: return onMouse(window, *r, message, wParam, lParam);
+    case WM_MOUSELEAVE: return mouseLeft(window, r->state);
+    case WM_CAPTURECHANGED: return captureLost(window, r->state);
     case WM_KEYDOWN:
-    case WM_KEYUP: return Link_Key(window, *r, message, wParam);
+    case WM_KEYUP: return onKey(window, *r, message, wParam);
     case WM_GETDLGCODE: return DLGC_BUTTON;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: setFocused(window, r->state, message == WM_SETFOCUS, true); return 0;
-    case WM_ENABLE: setEnabled(window, r->state, wParam != 0); return 0;
-    case WM_SYSCOLORCHANGE:
-        if (!r->customColours) systemColours(*r);
-        repaint(window, r->state);
-        return 0;
-    case WM_NOTIFY:
-        // The tooltip asks for its text: the dialog is asked with code -10000, from the link.
-        askParentForTooltipText(window, r->state.tooltip, reinterpret_cast<NMHDR*>(lParam), SIDEFOLD_NOTIFY_LINK_TOOLTIP);
-        return 0;
+    case WM_KILLFOCUS: return setFocused(window, r->state, message == WM_SETFOCUS, true);
+    case WM_ENABLE: return setEnabled(window, r->state, wParam != 0);
+    case WM_SYSCOLORCHANGE: return onSysColorChange(window, *r);
+    case WM_NOTIFY: return onNotify(window, *r, reinterpret_cast<NMHDR*>(lParam));
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -268,3 +268,64 @@ TEST(Pixels, ACheckedCheckBoxShowsItsCheckAndABoldText)
     EXPECT_GT(bold, thin + thin / 5) << "checked text is bold";
     EXPECT_EQ(checked.count(ink, glyphRight, textLeft), 0);
 }
+
+// The paints a control gets, counted by a procedure put in front of its own.
+struct PaintCounter {
+    static inline int paints = 0;
+    static inline WNDPROC own = nullptr;
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_PAINT) ++paints;
+        return CallWindowProcA(own, window, message, wParam, lParam);
+    }
+    explicit PaintCounter(HWND window)
+    {
+        paints = 0;
+        own = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintCounter::procedure)));
+    }
+};
+
+void pumpPaints()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+TEST(Redraw, WhileRedrawIsOffNoChangePaintsAndTurningItOnPaintsOnce)
+{
+    HostWindow parent(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE);
+    const struct {
+        const char* className;
+        DWORD style;
+    } kinds[] = {{SIDEFOLD_CLASS_LINK, 0},
+                 {SIDEFOLD_CLASS_HEADER, 0},
+                 {SIDEFOLD_CLASS_BUTTON, SIDEFOLD_BUTTON_CHECK},
+                 {SIDEFOLD_CLASS_LABEL, 0}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.className);
+        HWND c = control(parent, kind.className, "Albums", kind.style);
+        ASSERT_TRUE(IsWindow(c));
+        PaintCounter counter(c);
+        UpdateWindow(c);
+        pumpPaints();
+        PaintCounter::paints = 0;
+
+        SendMessageA(c, WM_SETREDRAW, FALSE, 0);
+        EXPECT_TRUE(IsWindowVisible(c)) << "redraw off is not hidden: the pane still lays it out";
+        EnableWindow(c, FALSE);
+        SendMessageA(c, BM_SETCHECK, 1, 0);
+        SetWindowTextA(c, "Images");
+        SendMessageA(c, WM_SETFOCUS, 0, 0);
+        RECT update{};
+        EXPECT_FALSE(GetUpdateRect(c, &update, FALSE)) << "a change asked for a paint while redraw was off";
+        pumpPaints();
+        EXPECT_EQ(PaintCounter::paints, 0);
+
+        SendMessageA(c, WM_SETREDRAW, TRUE, 0);
+        SendMessageA(c, WM_SETREDRAW, TRUE, 0);
+        pumpPaints();
+        EXPECT_EQ(PaintCounter::paints, 1) << "turning redraw on repaints once";
+        DestroyWindow(c);
+    }
+}
