@@ -151,10 +151,9 @@ private:
 
         for (size_t i = 0; i < stages_.size(); ++i) {
             Stage& s = *stages_[i];
-            const bool fromSource = roots_[i];
+            // A size made from an opaque source is opaque, and so is every size made from it.
             if (s.resampled &&
-                !s.resampler.start(s.inWidth, s.inHeight, s.width, s.height, true,
-                                   fromSource ? header.mayHaveAlpha : true,
+                !s.resampler.start(s.inWidth, s.inHeight, s.width, s.height, true, header.mayHaveAlpha,
                                    [this, i](const uint8_t* row, uint32_t) { return deliver(i, row, 1); })) {
                 noMemory = true;
                 return false;

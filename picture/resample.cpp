@@ -297,6 +297,199 @@ void storeRowWithAlpha(const v4f* in, uint32_t width, uint8_t* dst)
     }
 }
 
+// Opaque pictures are resized in fixed point, which is about twice as fast: weights of 14
+// fractional bits (each window's summing to exactly 1, so that a flat colour stays exact), rows
+// filtered across held as 16-bit values with 6 fractional bits. The channels differ from the
+// floating-point sums by well under one level before rounding. Each source row is first laid out
+// as overlapping pairs of neighbouring pixels, channel by channel, so that one multiply-add
+// instruction takes two taps of a pixel's four channels.
+constexpr int kWeightBits = 14;
+constexpr int kAcrossBits = 6;  // fractional bits of a row filtered across
+constexpr int kAcrossShift = kWeightBits - kAcrossBits;
+constexpr int kDownShift = kWeightBits + kAcrossBits;
+
+// Weights to fixed point, the rounding error of the sum put on the largest.
+void quantise(const float* w, uint32_t count, int16_t* out)
+{
+    int32_t sum = 0;
+    uint32_t largest = 0;
+    for (uint32_t k = 0; k < count; ++k) {
+        out[k] = static_cast<int16_t>(std::lround(w[k] * (1 << kWeightBits)));
+        sum += out[k];
+        if (w[k] > w[largest]) largest = k;
+    }
+    out[largest] = static_cast<int16_t>(out[largest] + ((1 << kWeightBits) - sum));
+}
+
+// Two weights in one 32-bit lane, the first in the low half, as a multiply-add of pairs takes them.
+inline int32_t packPair(int16_t first, int16_t second)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(first)) |
+                                static_cast<uint32_t>(static_cast<uint16_t>(second)) << 16);
+}
+
+struct PairTaps {
+    uint32_t pairs = 1;            // pairs of taps per output pixel
+    std::vector<uint32_t> start;   // as FixedTaps
+    std::vector<int32_t> weights;  // per pair, the two weights packed (first in the low half), four times
+};
+
+PairTaps pairTaps(const FixedTaps& f)
+{
+    PairTaps p;
+    p.pairs = (f.taps + 1) / 2;
+    p.start = f.start;
+    const size_t outputs = f.start.size();
+    p.weights.assign(outputs * p.pairs * 4, 0);
+    std::vector<int16_t> q(size_t{p.pairs} * 2, 0);
+    for (size_t i = 0; i < outputs; ++i) {
+        std::fill(q.begin(), q.end(), int16_t{0});
+        quantise(&f.weights[i * f.taps], f.taps, q.data());
+        for (uint32_t j = 0; j < p.pairs; ++j) {
+            std::fill_n(&p.weights[(i * p.pairs + j) * 4], 4, packPair(q[2 * j], q[2 * j + 1]));
+        }
+    }
+    return p;
+}
+
+// Pair j of a row: pixels j and j + 1 as 16-bit values, B B G G R R A A; the last pixel is
+// paired with itself (its partner weighs 0 wherever it is read).
+void pairRow(const uint8_t* src, uint32_t width, int16_t* pairs)
+{
+    uint32_t j = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; j + 5 <= width; j += 4) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + j * 4));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + j * 4 + 4));
+        const __m128i lo = _mm_unpacklo_epi8(a, b);
+        const __m128i hi = _mm_unpackhi_epi8(a, b);
+        auto* out = reinterpret_cast<__m128i*>(pairs + j * 8);
+        _mm_storeu_si128(out, _mm_unpacklo_epi8(lo, zero));
+        _mm_storeu_si128(out + 1, _mm_unpackhi_epi8(lo, zero));
+        _mm_storeu_si128(out + 2, _mm_unpacklo_epi8(hi, zero));
+        _mm_storeu_si128(out + 3, _mm_unpackhi_epi8(hi, zero));
+    }
+#endif
+    for (; j < width; ++j) {
+        const uint8_t* p = src + j * 4;
+        const uint8_t* q = j + 1 < width ? p + 4 : p;
+        for (int c = 0; c < 4; ++c) {
+            pairs[j * 8 + c * 2] = p[c];
+            pairs[j * 8 + c * 2 + 1] = q[c];
+        }
+    }
+}
+
+#if defined(__SSE2__)
+
+// N pairs of taps a pixel (0: as many as the weights say).
+template <uint32_t N> void filterPairsFixed(const int16_t* pairs, const PairTaps& t, int16_t* out, uint32_t dstWidth)
+{
+    const uint32_t n = N != 0 ? N : t.pairs;
+    const auto* w = reinterpret_cast<const __m128i*>(t.weights.data());
+    const uint32_t* start = t.start.data();
+    const __m128i round = _mm_set1_epi32(1 << (kAcrossShift - 1));
+    for (uint32_t x = 0; x < dstWidth; ++x, w += n) {
+        const auto* p = reinterpret_cast<const __m128i*>(pairs + static_cast<size_t>(start[x]) * 8);
+        __m128i acc = round;
+        for (uint32_t j = 0; j < n; ++j)
+            acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_loadu_si128(p + 2 * j), _mm_loadu_si128(w + j)));
+        acc = _mm_srai_epi32(acc, kAcrossShift);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + x * 4), _mm_packs_epi32(acc, acc));
+    }
+}
+
+void filterPairs(const int16_t* pairs, const PairTaps& t, int16_t* out, uint32_t dstWidth)
+{
+    switch (t.pairs) {
+    case 1: return filterPairsFixed<1>(pairs, t, out, dstWidth);
+    case 2: return filterPairsFixed<2>(pairs, t, out, dstWidth);
+    case 3: return filterPairsFixed<3>(pairs, t, out, dstWidth);
+    case 4: return filterPairsFixed<4>(pairs, t, out, dstWidth);
+    case 5: return filterPairsFixed<5>(pairs, t, out, dstWidth);
+    case 6: return filterPairsFixed<6>(pairs, t, out, dstWidth);
+    default: return filterPairsFixed<0>(pairs, t, out, dstWidth);
+    }
+}
+
+#else
+
+void filterPairs(const int16_t* pairs, const PairTaps& t, int16_t* out, uint32_t dstWidth)
+{
+    const int32_t* w = t.weights.data();
+    const uint32_t n = t.pairs;
+    for (uint32_t x = 0; x < dstWidth; ++x, w += n * 4) {
+        const int16_t* p = pairs + static_cast<size_t>(t.start[x]) * 8;
+        for (int c = 0; c < 4; ++c) {
+            int32_t acc = 1 << (kAcrossShift - 1);
+            for (uint32_t j = 0; j < n; ++j) {
+                const auto packed = static_cast<uint32_t>(w[j * 4]);
+                acc += p[j * 16 + c * 2] * static_cast<int16_t>(packed & 0xFFFF) +
+                       p[j * 16 + c * 2 + 1] * static_cast<int16_t>(packed >> 16);
+            }
+            out[x * 4 + c] = static_cast<int16_t>(std::clamp(acc >> kAcrossShift, -32768, 32767));
+        }
+    }
+}
+
+#endif
+
+inline uint8_t fixedToByte(int32_t acc)
+{
+    return static_cast<uint8_t>(std::clamp((acc + (1 << (kDownShift - 1))) >> kDownShift, 0, 255));
+}
+
+// One output row from `pairs` pairs of rows filtered across (an odd last row is paired with
+// itself, weighing 0 the second time): each value summed over the rows, made a byte, alpha
+// opaque.
+template <uint32_t N>
+void sumFixedRows(const int16_t* const* rows, const int32_t* w, uint32_t pairs, uint32_t width, uint8_t* dst)
+{
+    const uint32_t n = N != 0 ? N : pairs;
+    const uint32_t values = width * 4;
+    uint32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i round = _mm_set1_epi32(1 << (kDownShift - 1));
+    const __m128i opaque = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    for (; i + 8 <= values; i += 8) {
+        __m128i lo = round;
+        __m128i hi = round;
+        for (uint32_t j = 0; j < n; ++j) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[2 * j] + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[2 * j + 1] + i));
+            const __m128i wj = _mm_set1_epi32(w[j]);
+            lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), wj));
+            hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), wj));
+        }
+        const __m128i words = _mm_packs_epi32(_mm_srai_epi32(lo, kDownShift), _mm_srai_epi32(hi, kDownShift));
+        const __m128i bytes = _mm_or_si128(_mm_packus_epi16(words, words), opaque);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + i), bytes);
+    }
+#endif
+    for (; i < values; ++i) {
+        int32_t acc = 0;
+        for (uint32_t j = 0; j < n; ++j) {
+            const auto packed = static_cast<uint32_t>(w[j]);
+            acc += rows[2 * j][i] * static_cast<int16_t>(packed & 0xFFFF) +
+                   rows[2 * j + 1][i] * static_cast<int16_t>(packed >> 16);
+        }
+        dst[i] = i % 4 == 3 ? 255 : fixedToByte(acc);
+    }
+}
+
+void sumFixedRows(const int16_t* const* rows, const int32_t* w, uint32_t pairs, uint32_t width, uint8_t* dst)
+{
+    switch (pairs) {
+    case 1: return sumFixedRows<1>(rows, w, pairs, width, dst);
+    case 2: return sumFixedRows<2>(rows, w, pairs, width, dst);
+    case 3: return sumFixedRows<3>(rows, w, pairs, width, dst);
+    case 4: return sumFixedRows<4>(rows, w, pairs, width, dst);
+    case 5: return sumFixedRows<5>(rows, w, pairs, width, dst);
+    default: return sumFixedRows<0>(rows, w, pairs, width, dst);
+    }
+}
+
 }  // namespace
 
 double cubicKernel(double x)
@@ -338,6 +531,13 @@ struct RowResampler::State {
     std::vector<const v4f*> tapRows;  // the ring rows of the output row being made
     std::vector<v4f> outRow;
     std::vector<uint8_t> outBytes;
+    // The fixed-point path, for pictures without alpha.
+    bool fixed = false;
+    PairTaps acrossPairs;
+    std::vector<int32_t> downPairs;  // per output row, its weights in packed pairs; down.stride a row
+    std::vector<int16_t> pairRowBuffer;
+    std::vector<int16_t> fixedRing;  // ringRows rows of dstWidth * 4 values
+    std::vector<const int16_t*> fixedTapRows;
     uint32_t srcWidth = 0, srcHeight = 0, dstWidth = 0, dstHeight = 0;
     bool mayHaveAlpha = true;
     uint32_t received = 0;
@@ -386,11 +586,29 @@ bool RowResampler::start(uint32_t srcWidth, uint32_t srcHeight, uint32_t dstWidt
         uint32_t span = 1;
         for (uint32_t y = 0; y < dstHeight; ++y) span = std::max(span, st->readyAt[y] - st->keepFrom[y]);
         st->ringRows = span;
-        st->sourceRow.resize(srcWidth);
-        st->ring.resize(static_cast<size_t>(span) * dstWidth);
-        st->ringOpaque.assign(span, 1);
-        st->tapRows.resize(st->down.stride);
-        st->outRow.resize(dstWidth);
+        st->fixed = !mayHaveAlpha;
+        if (st->fixed) {
+            st->acrossPairs = pairTaps(st->across);
+            st->across = {};
+            st->downPairs.assign(st->down.weights.size(), 0);
+            std::vector<int16_t> q(st->down.stride + 1);
+            for (uint32_t y = 0; y < dstHeight; ++y) {
+                const size_t at = static_cast<size_t>(y) * st->down.stride;
+                std::fill(q.begin(), q.end(), int16_t{0});
+                quantise(&st->down.weights[at], st->down.count[y], q.data());
+                for (uint32_t j = 0; 2 * j < st->down.count[y]; ++j)
+                    st->downPairs[at + j] = packPair(q[2 * j], q[2 * j + 1]);
+            }
+            st->pairRowBuffer.resize(static_cast<size_t>(srcWidth) * 8);
+            st->fixedRing.resize(static_cast<size_t>(span) * dstWidth * 4);
+            st->fixedTapRows.resize(st->down.stride + 1);
+        } else {
+            st->sourceRow.resize(srcWidth);
+            st->ring.resize(static_cast<size_t>(span) * dstWidth);
+            st->ringOpaque.assign(span, 1);
+            st->tapRows.resize(st->down.stride);
+            st->outRow.resize(dstWidth);
+        }
         st->outBytes.resize(static_cast<size_t>(dstWidth) * 4);
         st->srcWidth = srcWidth;
         st->srcHeight = srcHeight;
@@ -413,6 +631,16 @@ bool RowResampler::State::makeReadyRows()
         const uint32_t y = made;
         const uint32_t first = down.start[y];
         const uint32_t taps = down.count[y];
+        if (fixed) {
+            for (uint32_t k = 0; k < taps; ++k)
+                fixedTapRows[k] = &fixedRing[static_cast<size_t>((first + k) % ringRows) * dstWidth * 4];
+            fixedTapRows[taps] = fixedTapRows[taps - 1];  // the partner of an odd last row, weighing 0
+            sumFixedRows(fixedTapRows.data(), &downPairs[static_cast<size_t>(y) * down.stride], (taps + 1) / 2,
+                         dstWidth, outBytes.data());
+            ++made;
+            if (!emit(outBytes.data(), y)) return false;
+            continue;
+        }
         const float* weights = &down.weights[static_cast<size_t>(y) * down.stride];
         bool opaque = true;
         for (uint32_t k = 0; k < taps; ++k) {
@@ -442,6 +670,14 @@ bool RowResampler::push(const uint8_t* rows, uint32_t count)
         // Rows above what any output row still to come reads are passed over.
         if (st->made < st->dstHeight && r >= st->keepFrom[st->made]) {
             const uint32_t slot = r % st->ringRows;
+            if (st->fixed) {
+                pairRow(rows, st->srcWidth, st->pairRowBuffer.data());
+                filterPairs(st->pairRowBuffer.data(), st->acrossPairs,
+                            &st->fixedRing[static_cast<size_t>(slot) * st->dstWidth * 4], st->dstWidth);
+                st->received = r + 1;
+                if (!st->makeReadyRows()) return false;
+                continue;
+            }
             const bool opaque = !st->mayHaveAlpha || rowOpaque(rows, st->srcWidth);
             loadRow(rows, st->srcWidth, !opaque, st->sourceRow.data());
             filterRow(st->sourceRow.data(), st->across, &st->ring[static_cast<size_t>(slot) * st->dstWidth],
