@@ -42,17 +42,6 @@ void CMainFrame::buildGallery()
     }
 }
 
-namespace {
-
-// Until the program asks for passwords itself, the OpenSSH client hears no: a key (with the
-// agent) is how a server is reached from here.
-class DecliningAnswerer final : public IAskpassAnswerer {
-public:
-    std::optional<std::string> answer(const std::string&, bool) override { return std::nullopt; }
-};
-
-}  // namespace
-
 void CMainFrame::publishGallery()
 {
     // The gallery's parent folder of this project's last publish, unless another was chosen in
@@ -63,6 +52,5 @@ void CMainFrame::publishGallery()
     }
     PublishDlgSetup setup;
     setup.settingsFile = recent_.iniPath();
-    DecliningAnswerer answerer;
-    CPublishDlg(doc_, std::move(setup), answerer).run(hwnd());
+    CPublishDlg(doc_, std::move(setup)).run(hwnd());
 }

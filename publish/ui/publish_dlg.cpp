@@ -91,7 +91,7 @@ private:
     HWND window_;
 };
 
-CPublishDlg::CPublishDlg(CBuilderDoc& doc, PublishDlgSetup setup, IAskpassAnswerer& answerer)
+CPublishDlg::CPublishDlg(CBuilderDoc& doc, PublishDlgSetup setup, IAskpassAnswerer* answerer)
     : CDialog(IDD_PUBLISH), doc_(doc), setup_(std::move(setup)), answerer_(answerer)
 {
 }
@@ -248,6 +248,7 @@ void CPublishDlg::startJob(Job job, const std::string& destination)
     setStatus(job == Job::Test ? "Trying " + destination + "..." : std::string());
 
     waitForWorker();
+    askpass_ = std::make_unique<CAskpassDlg>(hwnd());
     if (job != Job::Test) taskbar_.start(hwnd());
     DWORD id = 0;
     worker_.reset(CreateThread(nullptr, 0, &CPublishDlg::workerMain, this, 0, &id));
@@ -273,8 +274,10 @@ void CPublishDlg::onClose()
         end(IDCANCEL);
         return;
     }
-    // The user wants the dialog gone: it goes once the worker has stopped.
+    // The user wants the dialog gone: it goes once the worker has stopped (a test of the
+    // connection too, which cannot be stopped but asks nothing more).
     closeWhenEnded_ = true;
+    if (askpass_) askpass_->decline();
     requestCancel();
 }
 
@@ -282,6 +285,7 @@ void CPublishDlg::requestCancel()
 {
     const State state = state_.load();
     if (state != State::Building && state != State::Publishing) return;
+    if (askpass_) askpass_->decline();
     state_.store(State::Finishing);
     showState(State::Finishing);
 }
@@ -322,7 +326,8 @@ std::unique_ptr<IPublishDestination> CPublishDlg::openDestination(std::string& e
     options.askpassProgram = setup_.askpassProgram.empty() ? joinPath(folderOf(runningProgramPath()), "fotoloom.exe")
                                                            : setup_.askpassProgram;
     options.sshConfig = sshConfig_;
-    return std::make_unique<SftpDestination>(destination_, std::move(*address), std::move(options), answerer_);
+    return std::make_unique<SftpDestination>(destination_, std::move(*address), std::move(options),
+                                             answerer_ ? *answerer_ : *askpass_);
 }
 
 std::string CPublishDlg::testDestination(IPublishDestination& destination)
@@ -524,5 +529,7 @@ void CPublishDlg::onDestroy()
     // Torn down from outside (the program is closing): the publish stops before its next file.
     const State state = state_.load();
     if (state == State::Building || state == State::Publishing) state_.store(State::Finishing);
+    if (askpass_) askpass_->decline();
     waitForWorker();
+    askpass_.reset();
 }

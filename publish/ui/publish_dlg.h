@@ -26,6 +26,7 @@
 #include "publish/askpass_channel.h"
 #include "publish/publish_destination.h"
 #include "publish/publish_engine.h"
+#include "publish/ui/askpass_dlg.h"
 #include "winui/dialog.h"
 #include "winui/handles.h"
 #include "winui/taskbar_progress.h"
@@ -40,8 +41,9 @@ class CPublishDlg : public winui::CDialog {
 public:
     enum class State { Idle, Testing, Building, Publishing, Finishing };
 
-    // `answerer` takes the OpenSSH client's password and host-key questions (on its own thread).
-    CPublishDlg(CBuilderDoc& doc, PublishDlgSetup setup, IAskpassAnswerer& answerer);
+    // The OpenSSH client's password and host-key questions are asked in the askpass dialogs
+    // (askpass_dlg.h) owned by this one; `answerer`, when given, takes them instead (tests).
+    explicit CPublishDlg(CBuilderDoc& doc, PublishDlgSetup setup = {}, IAskpassAnswerer* answerer = nullptr);
     ~CPublishDlg() override;
 
     // Modal; returns once the user closed the dialog (no worker runs then).
@@ -95,7 +97,10 @@ private:
 
     CBuilderDoc& doc_;
     PublishDlgSetup setup_;
-    IAskpassAnswerer& answerer_;
+    IAskpassAnswerer* answerer_;
+    // This run's prompts; declined once the run is cancelled or the dialog closes, so the worker
+    // never waits for a question nobody can answer.
+    std::unique_ptr<CAskpassDlg> askpass_;
     std::atomic<State> state_{State::Idle};
     bool closeWhenEnded_ = false;
     winui::UniqueHandle worker_;

@@ -190,12 +190,14 @@ class CancellingPublishDlg : public CPublishDlg {
 public:
     using CPublishDlg::CPublishDlg;
     size_t cancelAt = 0;
+    bool byClosing = false;  // the close box rather than the Cancel button
 
 protected:
     void workerProgress(const PublishProgress& p) override
     {
         if (cancelAt == 0 || p.filesDone != cancelAt) return;
-        PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
+        if (byClosing) PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+        else PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
         // The engine asks before the next file: hold it until the click has been seen.
         const DWORD deadline = GetTickCount() + 30000;
         while (state() != State::Finishing && GetTickCount() < deadline) SwitchToThread();
@@ -220,7 +222,7 @@ TEST_F(PublishScenario, CancelMidPublishLeavesEveryPageCompleteAndPublishingAgai
     DecliningAnswerer answerer;
     PublishDlgSetup setup;
     setup.settingsFile = path(L"last.ini");
-    CancellingPublishDlg dialog(doc(), std::move(setup), answerer);
+    CancellingPublishDlg dialog(doc(), std::move(setup), &answerer);
     dialog.cancelAt = total - 3;  // some pages are sent, index.html is not
     ASSERT_TRUE(dialog.createModeless(nullptr));
     SetDlgItemTextW(dialog.hwnd(), IDC_PUBLISH_DESTINATION, target.c_str());
@@ -250,8 +252,46 @@ TEST_F(PublishScenario, CancelMidPublishLeavesEveryPageCompleteAndPublishingAgai
     sent.erase(".fotoloom-published");
     EXPECT_EQ(sent, publishedFiles(folder / L"out" / L"Trip"));
     EXPECT_EQ(brokenPages(target), std::vector<std::string>{});
+
+    // Test connection reads the record the publish left.
+    SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_TEST, BN_CLICKED), 0);
+    for (int i = 0; i < 6000 && dialog.state() != CPublishDlg::State::Idle; ++i) {
+        pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    pump();
+    EXPECT_EQ(itemText(dialog.hwnd(), IDC_PUBLISH_STATUS).rfind(L"Reached " + target.wstring() +
+                                                                 L": an earlier publish put " +
+                                                                 std::to_wstring(total) + L" files there",
+                                                             0),
+              0u)
+        << itemText(dialog.hwnd(), IDC_PUBLISH_STATUS);
     DestroyWindow(dialog.hwnd());
     pump();
+}
+
+TEST_F(PublishScenario, ClosingTheDialogMidPublishStopsThePublishAndThenCloses)
+{
+    makeGallery(doc(), folder);
+    BuildSilently quiet;
+    ASSERT_TRUE(BuildGallery(doc(), quiet).succeeded());
+    doc().commitState();
+    DecliningAnswerer answerer;
+    CancellingPublishDlg dialog(doc(), PublishDlgSetup(), &answerer);
+    dialog.cancelAt = 2;
+    dialog.byClosing = true;
+    ASSERT_TRUE(dialog.createModeless(nullptr));
+    HWND window = dialog.hwnd();
+    SetDlgItemTextW(window, IDC_PUBLISH_DESTINATION, (folder / L"site").c_str());
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
+    for (int i = 0; i < 6000 && IsWindow(window); ++i) {
+        pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(dialog.runsEnded(), 1);
+    EXPECT_TRUE(dialog.lastResult().cancelled);
+    EXPECT_EQ(dialog.lastResult().uploaded, 2u);
 }
 
 }  // namespace
