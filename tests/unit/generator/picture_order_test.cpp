@@ -1,10 +1,13 @@
-// The largest of the next pictures is started first, so that no worker is left alone with a large
-// one at the end of a build; everything the user sees still comes in album order: the pictures
-// handed to the builder, the progress, the warnings and the files.
+// Pictures start in album order, and once every picture left is near, the largest first, so that
+// no worker is left alone with a large one at the end of a build; everything the user sees still
+// comes in album order: the pictures handed to the builder, the progress, the warnings and the
+// files, which are the same whatever the number of workers.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "generator/picture_pipeline.h"
 #include "generator_test_util.h"
@@ -22,7 +25,7 @@ std::pair<uint32_t, uint32_t> jpegSize(const std::vector<uint8_t>& bytes)
 
 }  // namespace
 
-TEST(PictureOrder, TheLargestOfTheNextPicturesStartsFirstAndTheyAreHandedBackInOrder)
+TEST(PictureOrder, PicturesStartInOrderTheLargestFirstAmongTheLastOnesAndAreHandedBackInOrder)
 {
     ScratchFolder scratch;
     // Widths tell the pictures apart; index 2 is the largest file of the first four, 4 is missing.
@@ -54,10 +57,18 @@ TEST(PictureOrder, TheLargestOfTheNextPicturesStartsFirstAndTheyAreHandedBackInO
     }
     const std::vector<size_t> order = pool.startOrder();
     ASSERT_EQ(order.size(), jobs.size());
-    EXPECT_EQ(order.front(), 2u);  // the worker's first pick, before anything was taken
+    // The worker's first pick, before anything was taken: more pictures wait than one worker's
+    // window of four holds, so the first in order.
+    EXPECT_EQ(order.front(), 0u);
     std::vector<size_t> sorted = order;
     std::sort(sorted.begin(), sorted.end());
     for (size_t i = 0; i < sorted.size(); ++i) EXPECT_EQ(sorted[i], i);  // each exactly once
+
+    // Four pictures are all inside the window: the largest (index 2) starts first.
+    const std::vector<PictureJob> lastOnes(jobs.begin(), jobs.begin() + 4);
+    PicturePool last(lastOnes, shape, 1, budget, nullptr);
+    for (size_t i = 0; i < lastOnes.size(); ++i) EXPECT_EQ(last.take(i).kind, PictureOutcome::Kind::Made) << i;
+    EXPECT_EQ(last.startOrder().front(), 2u);
 }
 
 TEST(PictureOrder, ABuildThatStartsALargePictureFirstTellsAndWritesEverythingInAlbumOrder)
@@ -74,6 +85,7 @@ TEST(PictureOrder, ABuildThatStartsALargePictureFirstTellsAndWritesEverythingInA
     writeAll(missing2, "not a picture at all");
 
     std::vector<std::pair<int, int>> progress[2];
+    std::map<std::string, std::string> made;  // the first run's files
     for (int run = 0; run < 2; ++run) {
         TestGallery g(scratch, cat("run", std::to_string(run)));
         g.doc.photoSize = 6;  // original size: the photos tell the pictures apart
@@ -96,13 +108,23 @@ TEST(PictureOrder, ABuildThatStartsALargePictureFirstTellsAndWritesEverythingInA
                                                            {"photos/image-1-4.jpg", 100},
                                                            {"photos/image-1-5.jpg", 700},
                                                            {"photos/image-2-2.jpg", 90}};
-        for (const auto& [name, width] : photos) EXPECT_EQ(pictureSize(g.file(name)).first, width) << run << name;
+        for (const auto& [name, width] : photos) {
+            EXPECT_EQ(pictureSize(g.file(name)).first, width) << run << name;
+            // The files themselves are those a one-worker build writes.
+            for (const std::string& file : {std::string(name), "thumbs/thumb" + std::string(name).substr(12)})
+                if (run == 0) {
+                    made[file] = readAll(g.file(file));
+                    EXPECT_FALSE(made[file].empty()) << file;
+                } else {
+                    EXPECT_TRUE(readAll(g.file(file)) == made[file]) << file;
+                }
+        }
         EXPECT_FALSE(fileExists(g.file("photos/image-1-2.jpg")));
     }
     // Two steps a picture, album by album, the same whatever the number of workers.
-    const std::vector<std::pair<int, int>> expected = {{10, 7},  {20, 14}, {30, 21}, {40, 28}, {50, 35}, {60, 42},
-                                                       {70, 50}, {80, 57}, {90, 64}, {100, 71}, {25, 78}, {50, 85},
-                                                       {75, 92}, {100, 100}};
+    const std::vector<std::pair<int, int>> expected = {{10, 7},  {20, 14}, {30, 21}, {40, 28},  {50, 35},
+                                                       {60, 42}, {70, 50}, {80, 57}, {90, 64},  {100, 71},
+                                                       {25, 78}, {50, 85}, {75, 92}, {100, 100}};
     EXPECT_EQ(progress[0], expected);
     EXPECT_EQ(progress[1], expected);
 }
