@@ -7,8 +7,10 @@
 //       thumbnails 150 wide, the pages and the style sheet), once with one picture worker and once
 //       with one per processor core.
 // Each is run REPEATS times and the fastest run counts. Peak memory is the largest resident set
-// of the process (the largest djpeg). Targets: one job at most 1.3 x the decode time, two jobs
-// at most 0.75 x. Nothing is kept: the folder is removed at the end.
+// of the process (the largest djpeg). Targets: one job at most 1.0 x the decode time, two jobs
+// at most 0.6 x. The processor time of each against djpeg's is shown too: on a machine busy with
+// other work, the second core may not be there to be had. Nothing is kept: the folder is removed
+// at the end.
 //   build_bench [PICTURES [REPEATS [MEGAPIXELS]]]     (defaults 16, 3, 24)
 
 #include <fcntl.h>
@@ -40,7 +42,7 @@ using Clock = std::chrono::steady_clock;
 struct Run {
     double seconds = 0;
     double cpuSeconds = 0;  // user + system time of the process and its threads
-    long peakKb = 0;  // largest resident set of any process of the run
+    long peakKb = 0;        // largest resident set of any process of the run
     bool ok = true;
 };
 
@@ -129,8 +131,8 @@ int main(int argc, char** argv)
     double load[3] = {};
     getloadavg(load, 3);
     std::printf("%d pictures, %.1f MB of JPEG; best of %d runs each; load average before %.2f on %u cores\n\n",
-                pictures,
-                static_cast<double>(bytes) / 1e6, repeats, load[0], std::max(1u, std::thread::hardware_concurrency()));
+                pictures, static_cast<double>(bytes) / 1e6, repeats, load[0],
+                std::max(1u, std::thread::hardware_concurrency()));
 
     // (a) djpeg, full size, one file after another.
     std::vector<Run> decodes;
@@ -171,21 +173,23 @@ int main(int argc, char** argv)
     }
 
     const double perPicture = 1000.0 / pictures;
-    std::printf("%-36s %8s %8s %11s %9s %8s %8s\n", "", "seconds", "cpu s", "ms/picture", "x decode", "target",
-                "peak MB");
-    std::printf("%-36s %8.2f %8.2f %11.1f %9s %8s %8.0f\n", "djpeg, full size, sequential", decode.seconds,
-                decode.cpuSeconds, decode.seconds * perPicture, "1.00", "", static_cast<double>(decode.peakKb) / 1024);
+    std::printf("%-36s %8s %8s %11s %9s %8s %8s %8s\n", "", "seconds", "cpu s", "ms/picture", "x decode", "x cpu",
+                "target", "peak MB");
+    std::printf("%-36s %8.2f %8.2f %11.1f %9s %8s %8s %8.0f\n", "djpeg, full size, sequential", decode.seconds,
+                decode.cpuSeconds, decode.seconds * perPicture, "1.00", "1.00", "",
+                static_cast<double>(decode.peakKb) / 1024);
     auto line = [&](const char* what, const Run& r, double target) {
         const double ratio = r.seconds / decode.seconds;
-        std::printf("%-36s %8.2f %8.2f %11.1f %9.2f %8s %8.0f  %s\n", what, r.seconds, r.cpuSeconds,
-                    r.seconds * perPicture, ratio,
-                    (target == 1.3 ? "<= 1.30" : "<= 0.75"), static_cast<double>(r.peakKb) / 1024,
-                    ratio <= target ? "met" : "MISSED");
+        char goal[16];
+        std::snprintf(goal, sizeof goal, "<= %.2f", target);
+        std::printf("%-36s %8.2f %8.2f %11.1f %9.2f %8.2f %8s %8.0f  %s\n", what, r.seconds, r.cpuSeconds,
+                    r.seconds * perPicture, ratio, r.cpuSeconds / decode.cpuSeconds, goal,
+                    static_cast<double>(r.peakKb) / 1024, ratio <= target ? "met" : "MISSED");
         return ratio <= target;
     };
-    const bool metSingle = line("fotoloom quick --jobs 1", single, 1.3);
+    const bool metSingle = line("fotoloom quick --jobs 1", single, 1.0);
     char label[64];
     std::snprintf(label, sizeof label, "fotoloom quick --jobs %u (all cores)", cores);
-    const bool metAll = line(label, all, 0.75);
+    const bool metAll = line(label, all, 0.6);
     return metSingle && metAll ? 0 : 3;
 }
