@@ -164,6 +164,9 @@ TEST(BarDeferred, ALayoutMessageNeverOvertakesTheQueue)
         };
         SendMessageA(bar, WM_VSCROLL, SB_TOP, 0);
         ASSERT_EQ(add(10 + round, 0), 1);  // busy while its dialog is made
+        // The posted request is taken from the bar thread's queue in its own time: it has run
+        // once the view moved (it must, for this page: the group ends below it).
+        pumpUntil([&] { return GetScrollPos(bar, SB_VERT) != 0; }, 3000);
         settle();
         host.onForwarded = nullptr;
         ASSERT_EQ(stage, 2);
