@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -62,73 +61,152 @@ void forget(std::string& secret)
     secret.clear();
 }
 
+// The server's end: one pipe instance, made when the channel opens and kept until it closes, so
+// that no other process can ever take the name; every operation on it also ends when the
+// channel closes, whatever the process at the other end does.
 class WindowsAskpassChannel final : public AskpassChannel {
 public:
-    WindowsAskpassChannel(IAskpassAnswerer& answerer, std::string name)
-        : answerer_(answerer), name_(std::move(name)), thread_([this] { serve(); })
+    WindowsAskpassChannel(IAskpassAnswerer& answerer, std::string name, HANDLE pipe, HANDLE io, HANDLE closing)
+        : answerer_(answerer), name_(std::move(name)), pipe_(pipe), io_(io), closing_(closing), thread_([this] {
+              serve();
+          })
     {
     }
     ~WindowsAskpassChannel() override
     {
-        stopping_ = true;
-        // Wakes the wait for a client by being one.
-        HANDLE wake =
-            CreateFileW(utf8ToWide(name_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (wake != INVALID_HANDLE_VALUE) CloseHandle(wake);
+        SetEvent(closing_);
         thread_.join();
+        CloseHandle(pipe_);
+        CloseHandle(io_);
+        CloseHandle(closing_);
     }
     std::string name() const override { return name_; }
 
 private:
+    // Waits for an operation begun on the pipe; false when it failed or the channel closes.
+    bool complete(OVERLAPPED& operation, BOOL began, DWORD& n)
+    {
+        if (!began && GetLastError() != ERROR_IO_PENDING) return false;
+        HANDLE events[2] = {io_, closing_};
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            CancelIo(pipe_);
+            GetOverlappedResult(pipe_, &operation, &n, TRUE);
+            return false;
+        }
+        return GetOverlappedResult(pipe_, &operation, &n, FALSE) != 0;
+    }
+
+    bool transfer(bool reading, void* data, DWORD size)
+    {
+        char* bytes = static_cast<char*>(data);
+        while (size > 0) {
+            OVERLAPPED operation{};
+            operation.hEvent = io_;
+            DWORD n = 0;
+            const BOOL began = reading ? ReadFile(pipe_, bytes, size, nullptr, &operation)
+                                       : WriteFile(pipe_, bytes, size, nullptr, &operation);
+            if (!complete(operation, began, n) || n == 0) return false;
+            bytes += n;
+            size -= n;
+        }
+        return true;
+    }
+
+    bool send(const std::string& text)
+    {
+        std::string frame = askpassFrame(text);
+        const bool sent = transfer(false, frame.data(), static_cast<DWORD>(frame.size()));
+        forget(frame);  // it may hold an answer
+        return sent;
+    }
+
+    bool receive(std::string& text)
+    {
+        unsigned char header[4];
+        if (!transfer(true, header, 4)) return false;
+        const std::optional<uint32_t> n = askpassFrameLength(header);
+        if (!n) return false;
+        text.assign(*n, '\0');
+        return transfer(true, text.data(), *n);
+    }
+
     void serve()
     {
-        const std::wstring name = utf8ToWide(name_);
-        while (!stopping_) {
-            // Only this machine's processes; the pipe's default security admits only this user
-            // (and the system) to write.
-            HANDLE pipe =
-                CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX,
-                                 PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0, nullptr);
-            if (pipe == INVALID_HANDLE_VALUE) return;
-            const bool connected = ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
-            if (connected && !stopping_) answerOne(pipe);
-            DisconnectNamedPipe(pipe);
-            CloseHandle(pipe);
+        while (WaitForSingleObject(closing_, 0) != WAIT_OBJECT_0) {
+            OVERLAPPED operation{};
+            operation.hEvent = io_;
+            DWORD n = 0;
+            const BOOL began = ConnectNamedPipe(pipe_, &operation);
+            const DWORD failure = began ? ERROR_SUCCESS : GetLastError();
+            // A pipe that no longer works would fail here again and again.
+            if (failure != ERROR_SUCCESS && failure != ERROR_IO_PENDING && failure != ERROR_PIPE_CONNECTED &&
+                failure != ERROR_NO_DATA)
+                return;
+            // Connected already when the other end came between our last disconnect and now;
+            // come and gone already (no data) when it did not wait for us.
+            const bool connected =
+                failure == ERROR_PIPE_CONNECTED || (failure != ERROR_NO_DATA && complete(operation, began, n));
+            if (connected) answerOne();
+            DisconnectNamedPipe(pipe_);
         }
     }
 
-    void answerOne(HANDLE pipe)
+    void answerOne()
     {
         std::string prompt;
-        if (!receiveMessage(pipe, prompt)) return;
+        if (!receive(prompt)) return;
         std::optional<std::string> answer = answerer_.answer(prompt, isAskpassQuestion(prompt));
         const char answered = answer ? 1 : 0;
-        if (writeAll(pipe, &answered, 1) && answer) sendMessage(pipe, *answer);
+        if (transfer(false, const_cast<char*>(&answered), 1) && answer) send(*answer);
         if (answer) forget(*answer);
-        FlushFileBuffers(pipe);
+        // Disconnecting drops what the other end has not read yet: wait until it has gone.
+        char more;
+        transfer(true, &more, 1);
     }
 
     IAskpassAnswerer& answerer_;
     std::string name_;
-    std::atomic<bool> stopping_{false};
+    HANDLE pipe_;
+    HANDLE io_;       // signalled when an operation on the pipe completes
+    HANDLE closing_;  // signalled when the channel closes
     std::thread thread_;
 };
 
 }  // namespace
 
-std::unique_ptr<AskpassChannel> AskpassChannel::open(IAskpassAnswerer& answerer, std::string&)
+std::unique_ptr<AskpassChannel> AskpassChannel::open(IAskpassAnswerer& answerer, std::string& error)
 {
     std::random_device random;
     char name[96];
     std::snprintf(name, sizeof name, "\\\\.\\pipe\\fotoloom-askpass-%lu-%08x%08x", GetCurrentProcessId(), random(),
                   random());
-    return std::make_unique<WindowsAskpassChannel>(answerer, name);
+    // Only this machine's processes; the pipe's default security lets only this user (and the
+    // system) write to it. The first instance is ours or the name is not used at all.
+    HANDLE pipe = CreateNamedPipeW(utf8ToWide(name).c_str(),
+                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0, nullptr);
+    HANDLE io = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE closing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE || !io || !closing) {
+        error = "cannot open the password channel (error " + std::to_string(GetLastError()) + ")";
+        if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
+        if (io) CloseHandle(io);
+        if (closing) CloseHandle(closing);
+        return nullptr;
+    }
+    return std::make_unique<WindowsAskpassChannel>(answerer, name, pipe, io, closing);
 }
 
 int answerAskpassPrompt(const std::string& channel, const std::string& prompt)
 {
-    HANDLE pipe =
-        CreateFileW(utf8ToWide(channel).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::wstring name = utf8ToWide(channel);
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    // Busy for a moment while the channel finishes with the prompt before this one.
+    for (int tries = 0; tries < 10; ++tries) {
+        pipe = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (pipe != INVALID_HANDLE_VALUE || GetLastError() != ERROR_PIPE_BUSY) break;
+        WaitNamedPipeW(name.c_str(), 1000);
+    }
     if (pipe == INVALID_HANDLE_VALUE) return 1;
     char answered = 0;
     std::string answer;

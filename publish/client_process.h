@@ -25,15 +25,17 @@ public:
     // Ends the program when it still runs, and waits for it.
     virtual ~ClientProcess() = default;
 
-    // False once the program no longer reads (it has ended).
+    // Queues text for the program's input, written while we read its output; false once the
+    // program has been found to read no more (it has ended) or the input was closed.
     virtual bool send(std::string_view text) = 0;
     // The next line the program wrote, without its line end; false when its output has ended.
     virtual bool readLine(std::string& line) = 0;
-    // Tells the program its input has ended.
+    // Tells the program its input has ended, once what was sent is written.
     virtual void closeInput() = 0;
     // Waits for the program to end: its exit status (-1 when it was ended by a signal).
     virtual int wait() = 0;
-    // Ends the program now.
+    // Ends the program now, and what it started; also from another thread while one waits in
+    // readLine, which then finds the output ended.
     virtual void stop() = 0;
 };
 

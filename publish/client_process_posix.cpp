@@ -8,9 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 extern char** environ;
 
@@ -18,7 +22,10 @@ namespace {
 
 class PosixClient final : public ClientProcess {
 public:
-    PosixClient(pid_t pid, int input, int output) : pid_(pid), input_(input), output_(output) {}
+    PosixClient(pid_t pid, int input, int output)
+        : pid_(pid), input_(input), output_(output), writer_([this] { writeInput(); })
+    {
+    }
     ~PosixClient() override
     {
         closeInput();
@@ -26,19 +33,16 @@ public:
             stop();
             wait();
         }
+        writer_.join();
         if (output_ >= 0) close(output_);
     }
 
     bool send(std::string_view text) override
     {
-        while (!text.empty()) {
-            if (input_ < 0) return false;
-            // A socket, so that a client that has gone costs an error here, not a SIGPIPE.
-            const ssize_t n = ::send(input_, text.data(), text.size(), MSG_NOSIGNAL);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            text.remove_prefix(static_cast<size_t>(n));
-        }
+        std::lock_guard lock(mutex_);
+        if (inputEnded_ || writeFailed_) return false;
+        pending_.append(text);
+        wake_.notify_one();
         return true;
     }
 
@@ -61,8 +65,9 @@ public:
 
     void closeInput() override
     {
-        if (input_ >= 0) close(input_);
-        input_ = -1;
+        std::lock_guard lock(mutex_);
+        inputEnded_ = true;
+        wake_.notify_one();
     }
 
     int wait() override
@@ -78,15 +83,54 @@ public:
 
     void stop() override
     {
-        if (pid_ > 0) kill(pid_, SIGTERM);
+        // The client leads a process group of its own: what it started (sftp's ssh, which holds
+        // its output too) goes with it.
+        if (const pid_t pid = pid_; pid > 0) kill(-pid, SIGTERM);
     }
 
 private:
-    pid_t pid_;
+    // The input is written by a thread of its own, so that a client that waits for us to read
+    // what it wrote never waits while we wait for it to read what we sent.
+    void writeInput()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return !pending_.empty() || inputEnded_; });
+            if (pending_.empty()) break;
+            std::string text = std::move(pending_);
+            pending_.clear();
+            lock.unlock();
+            bool written = true;
+            for (std::string_view rest = text; written && !rest.empty();) {
+                // A socket, so that a client that has gone costs an error here, not a SIGPIPE.
+                const ssize_t n = ::send(input_, rest.data(), rest.size(), MSG_NOSIGNAL);
+                if (n < 0 && errno == EINTR) continue;
+                written = n > 0;
+                if (written) rest.remove_prefix(static_cast<size_t>(n));
+            }
+            lock.lock();
+            if (!written) {
+                writeFailed_ = true;
+                pending_.clear();
+                break;
+            }
+        }
+        lock.unlock();
+        close(input_);
+    }
+
+    std::atomic<pid_t> pid_;
     int input_;
     int output_;
     int status_ = -1;
     std::string buffer_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::string pending_;  // sent, not yet written
+    bool inputEnded_ = false;
+    bool writeFailed_ = false;
+    std::thread writer_;
 };
 
 }  // namespace

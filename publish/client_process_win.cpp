@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "base/text_utf16.h"
 
 namespace {
@@ -54,9 +58,28 @@ std::wstring environmentBlock(const ClientCommand& command)
     return block;
 }
 
+// The system's words for an error code, without the line end it ends with.
+std::string systemMessage(DWORD code)
+{
+    wchar_t* text = nullptr;
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring words(text ? text : L"", n);
+    if (text) LocalFree(text);
+    while (!words.empty() &&
+           (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ' || words.back() == L'.'))
+        words.pop_back();
+    return words.empty() ? "error " + std::to_string(code)
+                         : wideToUtf8(words) + " (error " + std::to_string(code) + ")";
+}
+
 class WindowsClient final : public ClientProcess {
 public:
-    WindowsClient(HANDLE process, HANDLE input, HANDLE output) : process_(process), input_(input), output_(output) {}
+    WindowsClient(HANDLE process, HANDLE job, HANDLE input, HANDLE output)
+        : process_(process), job_(job), input_(input), output_(output), writer_([this] { writeInput(); })
+    {
+    }
     ~WindowsClient() override
     {
         closeInput();
@@ -64,18 +87,17 @@ public:
             stop();
             wait();
         }
+        writer_.join();
         if (output_) CloseHandle(output_);
+        if (job_) CloseHandle(job_);
     }
 
     bool send(std::string_view text) override
     {
-        while (!text.empty()) {
-            DWORD written = 0;
-            if (!input_ || !WriteFile(input_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-                written == 0)
-                return false;
-            text.remove_prefix(written);
-        }
+        std::lock_guard lock(mutex_);
+        if (inputEnded_ || writeFailed_) return false;
+        pending_.append(text);
+        wake_.notify_one();
         return true;
     }
 
@@ -97,8 +119,9 @@ public:
 
     void closeInput() override
     {
-        if (input_) CloseHandle(input_);
-        input_ = nullptr;
+        std::lock_guard lock(mutex_);
+        inputEnded_ = true;
+        wake_.notify_one();
     }
 
     int wait() override
@@ -114,15 +137,53 @@ public:
 
     void stop() override
     {
+        // The programs the client started (sftp's ssh) hold its output too: they go with it.
+        if (job_) TerminateJobObject(job_, 1);
         if (process_) TerminateProcess(process_, 1);
     }
 
 private:
+    // The input is written by a thread of its own, so that a client that waits for us to read
+    // what it wrote never waits while we wait for it to read what we sent.
+    void writeInput()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return !pending_.empty() || inputEnded_; });
+            if (pending_.empty()) break;
+            std::string text = std::move(pending_);
+            pending_.clear();
+            lock.unlock();
+            bool written = true;
+            for (std::string_view rest = text; written && !rest.empty();) {
+                DWORD n = 0;
+                written = WriteFile(input_, rest.data(), static_cast<DWORD>(rest.size()), &n, nullptr) && n > 0;
+                rest.remove_prefix(n);
+            }
+            lock.lock();
+            if (!written) {
+                writeFailed_ = true;
+                pending_.clear();
+                break;
+            }
+        }
+        lock.unlock();
+        CloseHandle(input_);
+    }
+
     HANDLE process_;
+    HANDLE job_;  // the client and what it starts; null when the system gave none
     HANDLE input_;
     HANDLE output_;
     int status_ = -1;
     std::string buffer_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::string pending_;  // sent, not yet written
+    bool inputEnded_ = false;
+    bool writeFailed_ = false;
+    std::thread writer_;
 };
 
 }  // namespace
@@ -154,20 +215,33 @@ std::unique_ptr<ClientProcess> ClientProcess::start(const ClientCommand& command
     startup.hStdError = outputWrite;
     PROCESS_INFORMATION info{};
     const std::wstring program = utf8ToWide(command.program);
-    const BOOL started =
-        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &info);
+    // Started suspended, so that it is in its job before it can start anything of its own.
+    const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED,
+                                        environment.data(), nullptr, &startup, &info);
     const DWORD failure = GetLastError();
     CloseHandle(inputRead);
     CloseHandle(outputWrite);
     if (!started) {
         CloseHandle(inputWrite);
         CloseHandle(outputRead);
-        error = "cannot start " + command.program + " (error " + std::to_string(failure) + ")";
+        error = "cannot start " + command.program + ": " + systemMessage(failure);
         return nullptr;
     }
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job) {
+        // Nothing of the client outlives us, not even when we are killed.
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        if (!AssignProcessToJobObject(job, info.hProcess)) {
+            CloseHandle(job);
+            job = nullptr;
+        }
+    }
+    ResumeThread(info.hThread);
     CloseHandle(info.hThread);
-    return std::make_unique<WindowsClient>(info.hProcess, inputWrite, outputRead);
+    return std::make_unique<WindowsClient>(info.hProcess, job, inputWrite, outputRead);
 }
 
 std::optional<std::string> findClientProgram(const std::string& name)
