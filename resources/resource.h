@@ -151,6 +151,8 @@
 #define IDC_PUBLISH_BYTES_PROGRESS 1095
 #define IDC_PUBLISH_FAILURES 1096        // the files that could not be published
 #define IDC_PUBLISH_BUTTON 1097          // the one button, its caption the publish's state
+#define IDC_PUBLISH_FILES_LABEL 1098     // the bars' captions: files and bytes, or the build's
+#define IDC_PUBLISH_BYTES_LABEL 1099
 
 // Publishing: what the OpenSSH client asks the person (a password or passphrase; a host key)
 #define IDD_ASKPASS_SECRET 168

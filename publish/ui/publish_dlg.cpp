@@ -296,6 +296,11 @@ void CPublishDlg::showState(State state)
                              : state == State::Finishing                     ? kFinishingCaption
                                                                              : kBusyCaption;
     setItemText(IDC_PUBLISH_BUTTON, caption);
+    // The build that comes first shows its own two bars in the same place.
+    const bool building = state == State::Building || (state == State::Finishing && job_ == Job::BuildAndPublish &&
+                                                       filesTotal_.load() == 0);
+    setItemText(IDC_PUBLISH_FILES_LABEL, building ? L"Building: current album" : L"Files");
+    setItemText(IDC_PUBLISH_BYTES_LABEL, building ? L"Building: total" : L"Bytes");
     // A test cannot be stopped half way; it ends by itself (the client gives up on a silent server).
     EnableWindow(item(IDC_PUBLISH_BUTTON), state != State::Testing && state != State::Finishing);
     const bool idle = state == State::Idle;
