@@ -307,6 +307,9 @@ constexpr int kWeightBits = 14;
 constexpr int kAcrossBits = 6;  // fractional bits of a row filtered across
 constexpr int kAcrossShift = kWeightBits - kAcrossBits;
 constexpr int kDownShift = kWeightBits + kAcrossBits;
+// Each weight is rounded by up to half a step; over a wider window those errors could add up to
+// a level, so a shrink by more than about seven is left to floating point.
+constexpr uint32_t kMostFixedTaps = 32;
 
 // Weights to fixed point, the rounding error of the sum put on the largest.
 void quantise(const float* w, uint32_t count, int16_t* out)
@@ -586,7 +589,7 @@ bool RowResampler::start(uint32_t srcWidth, uint32_t srcHeight, uint32_t dstWidt
         uint32_t span = 1;
         for (uint32_t y = 0; y < dstHeight; ++y) span = std::max(span, st->readyAt[y] - st->keepFrom[y]);
         st->ringRows = span;
-        st->fixed = !mayHaveAlpha;
+        st->fixed = !mayHaveAlpha && st->across.taps <= kMostFixedTaps && st->down.stride <= kMostFixedTaps;
         if (st->fixed) {
             st->acrossPairs = pairTaps(st->across);
             st->across = {};

@@ -189,20 +189,22 @@ std::vector<uint8_t> plainResize(const std::vector<uint8_t>& src, uint32_t sw, u
 
 TEST(PictureResample, EveryShrinkAndEnlargementIsWithinOneLevelOfThePlainSum)
 {
-    // Noise is the hardest case for rounding; sides that are not multiples of four, windows of
-    // every width (enlarging, shrinking a little, by two, by far more), with and without alpha,
+    // Noise and hard stripes; sides that are not multiples of four, windows of every width
+    // (enlarging, shrinking a little, by two, by far more, by thousands), with and without alpha,
     // rows fed in bands of three.
     uint32_t seed = 12345;
     const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     const struct {
         uint32_t sw, sh, dw, dh;
-    } sizes[] = {{61, 43, 41, 29}, {64, 48, 32, 24}, {97, 90, 7, 9},  {13, 11, 40, 31},
-                 {50, 1, 17, 1},   {1, 30, 1, 70},   {200, 9, 199, 4}};
+    } sizes[] = {{61, 43, 41, 29}, {64, 48, 32, 24}, {97, 90, 7, 9},   {13, 11, 40, 31},
+                 {50, 1, 17, 1},   {1, 30, 1, 70},   {200, 9, 199, 4}, {20000, 1, 7, 1}};
     for (const auto& s : sizes)
-        for (const bool alpha : {false, true})
+        for (const int content : {0, 1, 2, 3})  // noise or stripes; with or without alpha
             for (const bool averaging : {true, false}) {
+                const bool alpha = content % 2 == 1;
                 std::vector<uint8_t> src(static_cast<size_t>(s.sw) * s.sh * 4);
-                for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(next());
+                for (size_t i = 0; i < src.size(); ++i)
+                    src[i] = content < 2 ? static_cast<uint8_t>(next()) : (i / 4 % s.sw / 7 % 2 ? 255 : 0);
                 for (size_t i = 3; i < src.size(); i += 4) src[i] = alpha ? (next() % 3 == 0 ? 0 : src[i]) : 255;
                 std::vector<uint8_t> made(static_cast<size_t>(s.dw) * s.dh * 4);
                 RowResampler r;
@@ -216,7 +218,7 @@ TEST(PictureResample, EveryShrinkAndEnlargementIsWithinOneLevelOfThePlainSum)
                 const std::vector<uint8_t> plain = plainResize(src, s.sw, s.sh, s.dw, s.dh, averaging);
                 int worst = 0;
                 for (size_t i = 0; i < made.size(); ++i) worst = std::max(worst, std::abs(made[i] - plain[i]));
-                EXPECT_LE(worst, 1) << s.sw << "x" << s.sh << " to " << s.dw << "x" << s.dh << (alpha ? " alpha" : "")
+                EXPECT_LE(worst, 1) << s.sw << "x" << s.sh << " to " << s.dw << "x" << s.dh << " content " << content
                                     << (averaging ? " averaging" : "");
             }
 }
