@@ -37,6 +37,17 @@ constexpr char kNoDestinationMessage[] =
 
 int percentOf(uint64_t done, uint64_t total) { return total == 0 ? 100 : static_cast<int>(done * 100 / total); }
 
+// Windows names a folder in any case, with or without a separator at its end.
+bool sameFolder(const std::string& a, const std::string& b)
+{
+    const auto plain = [](const std::string& path) {
+        std::wstring wide = winui::widen(absolutePath(path));
+        while (wide.size() > 3 && (wide.back() == L'\\' || wide.back() == L'/')) wide.pop_back();
+        return wide;
+    };
+    return _wcsicmp(plain(a).c_str(), plain(b).c_str()) == 0;
+}
+
 std::string fileCount(size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
 
 }  // namespace
@@ -171,7 +182,7 @@ std::string CPublishDlg::destinationChosen()
         tell("The folder \"" + destination + "\" is not a full path.\n" + kNoDestinationMessage);
         return {};
     }
-    if (absolutePath(destination) == absolutePath(galleryFolder())) {
+    if (sameFolder(destination, galleryFolder())) {
         tell("The Web Gallery cannot be published into its own folder; please choose another one.");
         return {};
     }
@@ -297,8 +308,8 @@ void CPublishDlg::showState(State state)
                                                                              : kBusyCaption;
     setItemText(IDC_PUBLISH_BUTTON, caption);
     // The build that comes first shows its own two bars in the same place.
-    const bool building = state == State::Building || (state == State::Finishing && job_ == Job::BuildAndPublish &&
-                                                       filesTotal_.load() == 0);
+    const bool building = state == State::Building ||
+                          (state == State::Finishing && job_ == Job::BuildAndPublish && filesTotal_.load() == 0);
     setItemText(IDC_PUBLISH_FILES_LABEL, building ? L"Building: current album" : L"Files");
     setItemText(IDC_PUBLISH_BYTES_LABEL, building ? L"Building: total" : L"Bytes");
     // A test cannot be stopped half way; it ends by itself (the client gives up on a silent server).

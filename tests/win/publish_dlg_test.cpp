@@ -138,9 +138,18 @@ TEST_F(PublishScenario, AsksToBuildFirstPublishesIntoAFolderRemembersItAndThenSe
     const fs::path target = folder / L"site";
     const fs::path gallery = folder / L"out" / L"Trip";
 
+    // The gallery's own folder, however written, is refused before anything is asked.
+    std::wstring itself = gallery.wstring();
+    for (wchar_t& c : itself) c = towupper(c);
+    Shown shown = publish(false, (itself + L"\\").c_str());
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text,
+              L"The Web Gallery cannot be published into its own folder; please choose another one.");
+    seam.boxes.clear();
+
     // Not built: No publishes nothing, and Cancel (from the task link) does nothing either.
     seam.boxAnswers = {IDNO};
-    Shown shown = publish(false, target.c_str());
+    shown = publish(false, target.c_str());
     ASSERT_EQ(seam.boxes.size(), 1u);
     EXPECT_NE(seam.boxes[0].text.find(L"has not been built yet"), std::wstring::npos);
     EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION));
@@ -196,8 +205,10 @@ protected:
     void workerProgress(const PublishProgress& p) override
     {
         if (cancelAt == 0 || p.filesDone != cancelAt) return;
-        if (byClosing) PostMessageW(hwnd(), WM_CLOSE, 0, 0);
-        else PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
+        if (byClosing)
+            PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+        else
+            PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
         // The engine asks before the next file: hold it until the click has been seen.
         const DWORD deadline = GetTickCount() + 30000;
         while (state() != State::Finishing && GetTickCount() < deadline) SwitchToThread();
@@ -260,10 +271,10 @@ TEST_F(PublishScenario, CancelMidPublishLeavesEveryPageCompleteAndPublishingAgai
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     pump();
-    EXPECT_EQ(itemText(dialog.hwnd(), IDC_PUBLISH_STATUS).rfind(L"Reached " + target.wstring() +
-                                                                 L": an earlier publish put " +
-                                                                 std::to_wstring(total) + L" files there",
-                                                             0),
+    EXPECT_EQ(itemText(dialog.hwnd(), IDC_PUBLISH_STATUS)
+                  .rfind(L"Reached " + target.wstring() + L": an earlier publish put " + std::to_wstring(total) +
+                             L" files there",
+                         0),
               0u)
         << itemText(dialog.hwnd(), IDC_PUBLISH_STATUS);
     DestroyWindow(dialog.hwnd());
