@@ -42,13 +42,18 @@ bool receiveAll(int fd, void* data, size_t size)
     return true;
 }
 
+void forget(std::string& secret)
+{
+    volatile char* p = secret.data();
+    for (size_t i = 0; i < secret.size(); ++i) p[i] = 0;
+    secret.clear();
+}
+
 bool sendMessage(int fd, const std::string& text)
 {
     std::string frame = askpassFrame(text);
-    const bool sent = sendAll(fd, frame.data(), static_cast<size_t>(frame.size()));
-    // The frame may hold an answer.
-    volatile char* bytes = frame.data();
-    for (size_t i = 0; i < frame.size(); ++i) bytes[i] = 0;
+    const bool sent = sendAll(fd, frame.data(), frame.size());
+    forget(frame);  // it may hold an answer
     return sent;
 }
 
@@ -60,13 +65,6 @@ bool receiveMessage(int fd, std::string& text)
     if (!n) return false;
     text.assign(*n, '\0');
     return receiveAll(fd, text.data(), *n);
-}
-
-void forget(std::string& secret)
-{
-    volatile char* p = secret.data();
-    for (size_t i = 0; i < secret.size(); ++i) p[i] = 0;
-    secret.clear();
 }
 
 class PosixAskpassChannel final : public AskpassChannel {
@@ -95,15 +93,55 @@ public:
     std::string name() const override { return path_; }
 
 private:
-    void serve()
+    // Waits until `fd` is ready for `events`; false when the channel closes first. Every wait of
+    // the channel's thread is one of these, so closing never waits on what a peer does or not.
+    bool ready(int fd, short events)
     {
         for (;;) {
-            pollfd waits[2] = {{listener_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-            if (poll(waits, 2, -1) < 0) {
-                if (errno == EINTR) continue;
-                return;
-            }
-            if (waits[1].revents) return;
+            pollfd waits[2] = {{fd, events, 0}, {wakeRead_, POLLIN, 0}};
+            const int n = poll(waits, 2, -1);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 || waits[1].revents) return false;
+            if (waits[0].revents) return true;
+        }
+    }
+
+    bool transfer(int peer, bool reading, void* data, size_t size)
+    {
+        char* bytes = static_cast<char*>(data);
+        while (size > 0) {
+            if (!ready(peer, reading ? POLLIN : POLLOUT)) return false;
+            const ssize_t n = reading ? recv(peer, bytes, size, MSG_DONTWAIT)
+                                      : ::send(peer, bytes, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+            if (n <= 0) return false;
+            bytes += n;
+            size -= static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    bool send(int peer, const std::string& text)
+    {
+        std::string frame = askpassFrame(text);
+        const bool sent = transfer(peer, false, frame.data(), frame.size());
+        forget(frame);  // it may hold an answer
+        return sent;
+    }
+
+    bool receive(int peer, std::string& text)
+    {
+        unsigned char header[4];
+        if (!transfer(peer, true, header, 4)) return false;
+        const std::optional<uint32_t> n = askpassFrameLength(header);
+        if (!n) return false;
+        text.assign(*n, '\0');
+        return transfer(peer, true, text.data(), *n);
+    }
+
+    void serve()
+    {
+        while (ready(listener_, POLLIN)) {
             const int peer = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             if (peer < 0) continue;
             answerOne(peer);
@@ -119,10 +157,10 @@ private:
         socklen_t size = sizeof peerId;
         if (getsockopt(peer, SOL_SOCKET, SO_PEERCRED, &peerId, &size) != 0 || peerId.uid != geteuid()) return;
         std::string prompt;
-        if (!receiveMessage(peer, prompt)) return;
+        if (!receive(peer, prompt)) return;
         std::optional<std::string> answer = answerer_.answer(prompt, isAskpassQuestion(prompt));
-        const char answered = answer ? 1 : 0;
-        if (sendAll(peer, &answered, 1) && answer) sendMessage(peer, *answer);
+        char answered = answer ? 1 : 0;
+        if (transfer(peer, false, &answered, 1) && answer) send(peer, *answer);
         if (answer) forget(*answer);
     }
 

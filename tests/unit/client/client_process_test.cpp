@@ -20,6 +20,10 @@
 
 #include <tlhelp32.h>
 #else
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -233,6 +237,26 @@ TEST(AskpassChannel, ClosesPromptlyWhenJustOpenedOrWhileTheOtherEndSaysNothing)
         EXPECT_NE(silent, INVALID_HANDLE_VALUE);
         channel.reset();
         if (silent != INVALID_HANDLE_VALUE) CloseHandle(silent);
+#else
+        std::string error;
+        std::unique_ptr<AskpassChannel> channel = AskpassChannel::open(person, error);
+        ASSERT_TRUE(channel) << error;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        channel->name().copy(address.sun_path, sizeof address.sun_path - 1);
+        const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        // A prompt's length, and then nothing: once the channel has taken the length in (nothing
+        // of ours is left unread), it waits for the prompt.
+        const std::string length = askpassFrame("password: ").substr(0, 4);
+        ASSERT_EQ(write(silent, length.data(), length.size()), 4);
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        int unread = 1;
+        while (ioctl(silent, SIOCOUTQ, &unread) == 0 && unread > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        EXPECT_EQ(unread, 0) << "the channel never read";
+        channel.reset();
+        close(silent);
 #endif
     });
     ASSERT_EQ(closed.wait_for(kPatience), std::future_status::ready) << "a channel did not close";
