@@ -3,6 +3,7 @@
 // together, in the order it wrote them) read back line by line: how the SFTP destination talks
 // to the system's OpenSSH client (client_process_posix.cpp, client_process_win.cpp).
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,8 @@ public:
     virtual void closeInput() = 0;
     // Waits for the program to end: its exit status (-1 when it was ended by a signal).
     virtual int wait() = 0;
+    // Waits at most `limit` for the program to end: its exit status, or nothing while it runs.
+    virtual std::optional<int> waitFor(std::chrono::milliseconds limit) = 0;
     // Ends the program now, and what it started; also from another thread while one waits in
     // readLine, which then finds the output ended.
     virtual void stop() = 0;

@@ -72,12 +72,18 @@ public:
 
     int wait() override
     {
-        if (pid_ <= 0) return status_;
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0)
-            if (errno != EINTR) break;
-        pid_ = 0;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        while (!reaped(0)) {
+        }
+        return status_;
+    }
+
+    std::optional<int> waitFor(std::chrono::milliseconds limit) override
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!reaped(WNOHANG)) {
+            if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         return status_;
     }
 
@@ -89,6 +95,19 @@ public:
     }
 
 private:
+    // Whether the program has ended and been waited for (its status in status_); `options` as
+    // waitpid's.
+    bool reaped(int options)
+    {
+        if (pid_ <= 0) return true;
+        int status = 0;
+        const pid_t ended = waitpid(pid_, &status, options);
+        if (ended == 0 || (ended < 0 && errno == EINTR)) return false;
+        pid_ = 0;
+        status_ = ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return true;
+    }
+
     // The input is written by a thread of its own, so that a client that waits for us to read
     // what it wrote never waits while we wait for it to read what we sent.
     void writeInput()

@@ -128,11 +128,14 @@ public:
     {
         if (!process_) return status_;
         WaitForSingleObject(process_, INFINITE);
-        DWORD code = 0;
-        status_ = GetExitCodeProcess(process_, &code) ? static_cast<int>(code) : -1;
-        CloseHandle(process_);
-        process_ = nullptr;
-        return status_;
+        return reap();
+    }
+
+    std::optional<int> waitFor(std::chrono::milliseconds limit) override
+    {
+        if (process_ && WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT)
+            return std::nullopt;
+        return process_ ? reap() : status_;
     }
 
     void stop() override
@@ -143,6 +146,16 @@ public:
     }
 
 private:
+    // The exit status of the program, which has ended.
+    int reap()
+    {
+        DWORD code = 0;
+        status_ = GetExitCodeProcess(process_, &code) ? static_cast<int>(code) : -1;
+        CloseHandle(process_);
+        process_ = nullptr;
+        return status_;
+    }
+
     // The input is written by a thread of its own, so that a client that waits for us to read
     // what it wrote never waits while we wait for it to read what we sent.
     void writeInput()

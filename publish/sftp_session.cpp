@@ -7,6 +7,8 @@ namespace {
 
 constexpr char kEcho[] = "sftp> ";
 constexpr char kMark[] = "# fotoloom ";
+// How long a client told its input has ended may take to end on its own.
+constexpr std::chrono::milliseconds kCleanEnd(2000);
 
 std::string joined(const std::vector<std::string>& lines)
 {
@@ -28,10 +30,11 @@ SftpSession::SftpSession(std::unique_ptr<ClientProcess> client, std::string host
 
 SftpSession::~SftpSession()
 {
-    if (!ended_) {
-        client_->closeInput();
-        client_->wait();
-    }
+    if (ended_) return;
+    client_->closeInput();
+    // On a stalled connection the client would end only once ssh gives up, minutes later; a
+    // cancel or a closing program does not wait for that.
+    if (!client_->waitFor(kCleanEnd)) client_->stop();
 }
 
 std::unique_ptr<SftpSession> SftpSession::connect(const SftpAddress& address, const SftpOptions& options,

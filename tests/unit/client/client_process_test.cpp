@@ -14,6 +14,7 @@
 
 #include "publish/askpass_channel.h"
 #include "publish/client_process.h"
+#include "publish/sftp_session.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -169,6 +170,29 @@ TEST(ClientProcess, StopEndsAHungClientAndWhatItStartedWhileAnotherThreadReads)
     reader.join();
     EXPECT_TRUE(ended.get().empty());
     EXPECT_NE(client->wait(), 0);
+}
+
+// A cancel or a closing Builder.exe ends the session; on a stalled connection the client would
+// end only once ssh gives up, minutes later.
+TEST(SftpSession, EndsPromptlyWhenTheClientDoesNotEndOnItsOwn)
+{
+    SftpOptions options;
+    options.clientProgram = besideUs("client_standin");
+    SftpAddress address;
+    address.host = "example.net";
+    std::string error;
+    auto session = std::make_shared<std::unique_ptr<SftpSession>>(SftpSession::connect(address, options, error));
+    ASSERT_TRUE(*session) << error;
+    std::vector<std::string> output;
+    ASSERT_TRUE((*session)->run({"out listed", "stall"}, output, error)) << error;
+    EXPECT_EQ(output, std::vector<std::string>{"listed"});
+
+    auto ended = std::make_shared<std::promise<void>>();
+    std::thread([session, ended] {
+        session->reset();
+        ended->set_value();
+    }).detach();
+    EXPECT_EQ(ended->get_future().wait_for(kPatience), std::future_status::ready) << "the session never ended";
 }
 
 TEST(ClientProcess, ProgramThatCannotStartSaysWhichAndWhy)

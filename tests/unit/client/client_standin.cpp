@@ -3,6 +3,9 @@
 //   out TEXT       TEXT and "\n" on standard output       crlf TEXT   the same with "\r\n"
 //   err TEXT       TEXT and "\n" on standard error        exit N      ends with status N
 //   hang           waits until it is killed
+//   stall          at the end of input, waits until it is killed instead of ending (as a client
+//                  whose connection has stalled)
+//   # TEXT         "sftp> # TEXT" on standard output, as the sftp client echoes a comment
 //   spawn          starts another of itself (argument "hang") that keeps our output and hangs,
 //                  as sftp's ssh does
 //   askpass TEXT   runs the program in SSH_ASKPASS with TEXT, as the client does, then writes
@@ -135,6 +138,7 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
+    bool stall = false;
     char buffer[4096];
     while (std::fgets(buffer, sizeof buffer, stdin)) {
         std::string line(buffer);
@@ -152,6 +156,10 @@ int main(int argc, char** argv)
             return std::atoi(rest.c_str());
         } else if (command == "hang") {
             hang();
+        } else if (command == "stall") {
+            stall = true;
+        } else if (command == "#") {
+            write(stdout, "sftp> " + line + "\n");
         } else if (command == "spawn") {
             spawnHangingCopy();
         } else if (command == "askpass") {
@@ -162,5 +170,6 @@ int main(int argc, char** argv)
             write(stdout, "answer: " + answer + "\nstatus: " + std::to_string(status) + "\n");
         }
     }
+    if (stall) hang();
     return 0;
 }
