@@ -54,12 +54,70 @@ void cmykRowToBgra(const JSAMPLE* cmyk, uint8_t* bgra, uint32_t width, bool inve
     }
 }
 
+// libjpeg's own file source reads 4 KB at a time, and its fast Huffman decoder runs only while a
+// few KB are buffered, so most of a picture went through the slow one; this one reads 64 KB.
+constexpr size_t kSourceBytes = size_t{64} << 10;
+
+struct FileSource {
+    jpeg_source_mgr base{};
+    std::FILE* file = nullptr;
+    JOCTET* buffer = nullptr;  // kSourceBytes
+    bool readAny = false;
+};
+
+void fileSourceStart(j_decompress_ptr cinfo) { reinterpret_cast<FileSource*>(cinfo->src)->readAny = false; }
+
+// As libjpeg's own: an empty file is an error; at the end a warning (which counts as an error
+// here) and an end-of-image marker.
+boolean fileSourceFill(j_decompress_ptr cinfo)
+{
+    auto* source = reinterpret_cast<FileSource*>(cinfo->src);
+    size_t got = std::fread(source->buffer, 1, kSourceBytes, source->file);
+    if (got == 0) {
+        if (!source->readAny) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    source->readAny = true;
+    source->base.next_input_byte = source->buffer;
+    source->base.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void fileSourceSkip(j_decompress_ptr cinfo, long count)
+{
+    if (count <= 0) return;
+    jpeg_source_mgr* source = cinfo->src;
+    while (count > static_cast<long>(source->bytes_in_buffer)) {
+        count -= static_cast<long>(source->bytes_in_buffer);
+        fileSourceFill(cinfo);
+    }
+    source->next_input_byte += count;
+    source->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void fileSourceEnd(j_decompress_ptr) {}
+
+void useFileSource(jpeg_decompress_struct& cinfo, FileSource& source)
+{
+    source.base.init_source = fileSourceStart;
+    source.base.fill_input_buffer = fileSourceFill;
+    source.base.skip_input_data = fileSourceSkip;
+    source.base.resync_to_restart = jpeg_resync_to_restart;
+    source.base.term_source = fileSourceEnd;
+    source.base.bytes_in_buffer = 0;
+    source.base.next_input_byte = nullptr;
+    cinfo.src = &source.base;
+}
+
 // What libjpeg holds while it decodes: a progressive (or multi-scan) stream keeps the
 // coefficients of the whole picture; a sequential one only a few rows of blocks.
 uint64_t decoderMemory(const jpeg_decompress_struct& cinfo)
 {
-    uint64_t bytes =
-        uint64_t{cinfo.output_width} * 4 * 16 + uint64_t{cinfo.image_width} * 3 * 32 + (uint64_t{64} << 10);
+    uint64_t bytes = uint64_t{cinfo.output_width} * 4 * 16 + uint64_t{cinfo.image_width} * 3 * 32 +
+                     (uint64_t{64} << 10) + kSourceBytes;
     if (cinfo.progressive_mode || cinfo.buffered_image)
         for (int c = 0; c < cinfo.num_components; ++c)
             bytes +=
@@ -69,7 +127,7 @@ uint64_t decoderMemory(const jpeg_decompress_struct& cinfo)
 
 // Kept apart from decodeJpegRows so that no C++ object lives in the frame that longjmp returns
 // to; the header is the caller's.
-RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const ByteSource& source,
+RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const ByteSource& source, FileSource& fileSource,
                      const PictureSizeHint& hint, RowReceiver& receiver, RowStreamHeader& header,
                      JSAMPLE* volatile& rowBuffer)
 {
@@ -78,7 +136,7 @@ RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const Byt
     if (source.data)
         jpeg_mem_src(&cinfo, source.data, static_cast<unsigned long>(source.size));
     else
-        jpeg_stdio_src(&cinfo, source.file);
+        useFileSource(cinfo, fileSource);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return RowDecode::Failed;
     const uint32_t fullWidth = cinfo.image_width;
     const uint32_t fullHeight = cinfo.image_height;
@@ -207,7 +265,18 @@ RowDecode decodeJpegRows(const ByteSource& source, const PictureSizeHint& hint, 
     cinfo.err = &err.base;
     RowStreamHeader header;
     JSAMPLE* volatile rowBuffer = nullptr;
-    const RowDecode result = decodeInto(cinfo, err, source, hint, receiver, header, rowBuffer);
+    std::vector<JOCTET> sourceBuffer;
+    FileSource fileSource;
+    if (source.file) {
+        try {
+            sourceBuffer.resize(kSourceBytes);
+        } catch (const std::bad_alloc&) {
+            return RowDecode::NoMemory;
+        }
+        fileSource.file = source.file;
+        fileSource.buffer = sourceBuffer.data();
+    }
+    const RowDecode result = decodeInto(cinfo, err, source, fileSource, hint, receiver, header, rowBuffer);
     jpeg_destroy_decompress(&cinfo);
     std::free(rowBuffer);
     return result;
