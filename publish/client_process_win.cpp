@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "base/text_utf16.h"
 
@@ -36,24 +38,39 @@ void appendQuoted(std::wstring& line, const std::wstring& argument)
     line += L'"';
 }
 
+// The name of an environment entry ("=C:" for "=C:=C:\\work", which keeps a drive's folder).
+std::wstring_view environmentName(std::wstring_view entry)
+{
+    return entry.substr(0, entry.find(L'=', 1));
+}
+
+// Ours with the command's own on top, sorted by name whatever the case, as Windows asks of a
+// program's environment.
 std::wstring environmentBlock(const ClientCommand& command)
 {
-    std::wstring block;
+    std::vector<std::wstring> entries;
+    const auto sameName = [](std::wstring_view a, std::wstring_view b) {
+        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                    TRUE) == CSTR_EQUAL;
+    };
     if (wchar_t* own = GetEnvironmentStringsW()) {
         for (const wchar_t* entry = own; *entry; entry += wcslen(entry) + 1) {
             const std::wstring_view text(entry);
             bool replaced = false;
-            for (const auto& [name, value] : command.environment) {
-                const std::wstring wide = utf8ToWide(name);
-                replaced = replaced || (text.size() > wide.size() && text[wide.size()] == L'=' &&
-                                        CompareStringOrdinal(text.data(), static_cast<int>(wide.size()), wide.data(),
-                                                             static_cast<int>(wide.size()), TRUE) == CSTR_EQUAL);
-            }
-            if (!replaced) block.append(text).push_back(L'\0');
+            for (const auto& [name, value] : command.environment)
+                replaced = replaced || sameName(environmentName(text), utf8ToWide(name));
+            if (!replaced) entries.emplace_back(text);
         }
         FreeEnvironmentStringsW(own);
     }
-    for (const auto& [name, value] : command.environment) block.append(utf8ToWide(name + '=' + value)).push_back(L'\0');
+    for (const auto& [name, value] : command.environment) entries.push_back(utf8ToWide(name + '=' + value));
+    std::stable_sort(entries.begin(), entries.end(), [](const std::wstring& a, const std::wstring& b) {
+        const std::wstring_view x = environmentName(a), y = environmentName(b);
+        return CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()),
+                                    TRUE) == CSTR_LESS_THAN;
+    });
+    std::wstring block;
+    for (const std::wstring& entry : entries) block.append(entry).push_back(L'\0');
     block.push_back(L'\0');
     return block;
 }

@@ -172,6 +172,26 @@ TEST(ClientProcess, StopEndsAHungClientAndWhatItStartedWhileAnotherThreadReads)
     EXPECT_NE(client->wait(), 0);
 }
 
+#ifdef _WIN32
+// Windows asks for a program's environment sorted by name, whatever the case. (Not all of it is
+// checked: Wine sets some of its own variables again at the end of every program's.)
+TEST(ClientProcess, EnvironmentReachesTheClientSortedByName)
+{
+    std::unique_ptr<ClientProcess> client =
+        startStandIn({{"zz_fotoloom", "1"}, {"Path", "C:\\x"}, {"AA_FOTOLOOM", "2"}, {"Mm_fotoloom", "3"}});
+    ASSERT_TRUE(client);
+    client->send("env\n");
+    client->closeInput();
+    std::vector<std::string> ours;
+    for (const std::string& entry : allLines(*client)) {
+        std::string name = entry.substr(0, entry.find('='));
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return std::toupper(c); });
+        if (name.ends_with("_FOTOLOOM") || name == "PATH") ours.push_back(entry);
+    }
+    EXPECT_EQ(ours, (std::vector<std::string>{"AA_FOTOLOOM=2", "Mm_fotoloom=3", "Path=C:\\x", "zz_fotoloom=1"}));
+}
+#endif
+
 // A cancel or a closing Builder.exe ends the session; on a stalled connection the client would
 // end only once ssh gives up, minutes later.
 TEST(SftpSession, EndsPromptlyWhenTheClientDoesNotEndOnItsOwn)

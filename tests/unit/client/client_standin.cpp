@@ -5,6 +5,7 @@
 //   hang           waits until it is killed
 //   stall          at the end of input, waits until it is killed instead of ending (as a client
 //                  whose connection has stalled)
+//   env            its environment on standard output, an entry a line, in the order it was given
 //   # TEXT         "sftp> # TEXT" on standard output, as the sftp client echoes a comment
 //   spawn          starts another of itself (argument "hang") that keeps our output and hangs,
 //                  as sftp's ssh does
@@ -23,6 +24,8 @@
 #else
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #endif
 
 namespace {
@@ -128,6 +131,21 @@ void write(std::FILE* stream, const std::string& text)
     std::fflush(stream);
 }
 
+void writeEnvironment()
+{
+#ifdef _WIN32
+    wchar_t* block = GetEnvironmentStringsW();
+    for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+        char text[4096];
+        const int n = WideCharToMultiByte(CP_UTF8, 0, entry, -1, text, sizeof text, nullptr, nullptr);
+        if (n > 0) write(stdout, std::string(text) + "\n");
+    }
+    FreeEnvironmentStringsW(block);
+#else
+    for (char** entry = environ; *entry; ++entry) write(stdout, std::string(*entry) + "\n");
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -158,6 +176,8 @@ int main(int argc, char** argv)
             hang();
         } else if (command == "stall") {
             stall = true;
+        } else if (command == "env") {
+            writeEnvironment();
         } else if (command == "#") {
             write(stdout, "sftp> " + line + "\n");
         } else if (command == "spawn") {
