@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -60,6 +61,44 @@ void forget(std::string& secret)
     SecureZeroMemory(secret.data(), secret.size());
     secret.clear();
 }
+
+// Security that lets in only the user this process runs as (its token's user): a pipe's default
+// lets every user open it for reading, and anyone who can open it could keep its one instance
+// busy and no prompt would get through.
+class OwnUserOnly {
+public:
+    OwnUserOnly() = default;
+    OwnUserOnly(const OwnUserOnly&) = delete;
+    OwnUserOnly& operator=(const OwnUserOnly&) = delete;
+
+    bool make()
+    {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        user_.reset(new char[size]);  // aligned for the TOKEN_USER and its SID
+        const bool known = size > 0 && GetTokenInformation(token, TokenUser, user_.get(), size, &size);
+        CloseHandle(token);
+        if (!known) return false;
+        PSID sid = reinterpret_cast<TOKEN_USER*>(user_.get())->User.Sid;
+        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid);
+        acl_.reset(new char[aclSize]);
+        ACL* acl = reinterpret_cast<ACL*>(acl_.get());
+        return InitializeAcl(acl, aclSize, ACL_REVISION) &&
+               AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, sid) &&
+               InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+               SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) &&
+               SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    }
+    SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+
+private:
+    std::unique_ptr<char[]> user_;
+    std::unique_ptr<char[]> acl_;
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{sizeof attributes_, &descriptor_, FALSE};
+};
 
 // The server's end: one pipe instance, made when the channel opens and kept until it closes, so
 // that no other process can ever take the name; every operation on it also ends when the
@@ -180,11 +219,17 @@ std::unique_ptr<AskpassChannel> AskpassChannel::open(IAskpassAnswerer& answerer,
     char name[96];
     std::snprintf(name, sizeof name, "\\\\.\\pipe\\fotoloom-askpass-%lu-%08x%08x", GetCurrentProcessId(), random(),
                   random());
-    // Only this machine's processes; the pipe's default security lets only this user (and the
-    // system) write to it. The first instance is ours or the name is not used at all.
+    OwnUserOnly security;
+    if (!security.make()) {
+        error = "cannot make the password channel private (error " + std::to_string(GetLastError()) + ")";
+        return nullptr;
+    }
+    // Only this machine's processes of this user. The first instance is ours or the name is not
+    // used at all.
     HANDLE pipe = CreateNamedPipeW(utf8ToWide(name).c_str(),
                                    PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                   PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0, nullptr);
+                                   PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0,
+                                   security.attributes());
     HANDLE io = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE closing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (pipe == INVALID_HANDLE_VALUE || !io || !closing) {

@@ -19,6 +19,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <aclapi.h>
 #include <tlhelp32.h>
 #else
 #include <linux/sockios.h>
@@ -306,6 +307,44 @@ TEST(AskpassChannel, ClosesPromptlyWhenJustOpenedOrWhileTheOtherEndSaysNothing)
     ASSERT_EQ(closed.wait_for(kPatience), std::future_status::ready) << "a channel did not close";
     EXPECT_TRUE(person.asked.empty());
 }
+
+#ifdef _WIN32
+// No other user may open the channel: to read a prompt, or to keep its one instance busy.
+TEST(AskpassChannel, LetsInOnlyTheUserItRunsAs)
+{
+    ScriptedPerson person;
+    std::string error;
+    std::unique_ptr<AskpassChannel> channel = AskpassChannel::open(person, error);
+    ASSERT_TRUE(channel) << error;
+    HANDLE pipe = CreateFileA(channel->name().c_str(), GENERIC_READ | GENERIC_WRITE | READ_CONTROL, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    ACL* allowed = nullptr;
+    PSECURITY_DESCRIPTOR security = nullptr;
+    EXPECT_EQ(GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &allowed, nullptr,
+                              &security),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    CloseHandle(pipe);
+
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    alignas(TOKEN_USER) char user[512];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &size));
+    CloseHandle(token);
+    const PSID us = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
+
+    ASSERT_NE(allowed, nullptr) << "no access list: everyone is let in";
+    EXPECT_GT(allowed->AceCount, 0);
+    for (DWORD i = 0; i < allowed->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* entry = nullptr;
+        ASSERT_TRUE(GetAce(allowed, i, reinterpret_cast<void**>(&entry)));
+        EXPECT_EQ(entry->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_TRUE(EqualSid(&entry->SidStart, us)) << "entry " << i << " is for someone else";
+    }
+    LocalFree(security);
+}
+#endif
 
 TEST(ClientProcess, NothingIsLeftOpenOrRunningAfterwards)
 {
