@@ -8,6 +8,7 @@
 // worker per core. Nothing is kept.
 //   sharp_pictures_bench [FOLDER [REPEATS [PICTURES24MP]]]    (defaults /usr/share/backgrounds, 3, 8)
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,8 +46,18 @@ bool makeThemes(const fs::path& root)
     return WriteTextFile((root / "plain" / "index.html").string(), page);
 }
 
+// Processor time of this process so far, every thread's.
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 struct Outcome {
     double seconds = 0;
+    double cpuSeconds = 0;
     uint64_t pictureBytes = 0;  // photos and thumbnails written
     bool ok = false;
 };
@@ -68,9 +79,11 @@ Outcome build(const std::vector<std::string>& pictures, const fs::path& themes, 
     options.templateRoot = themes.string();
     Silent observer;
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = cpuSeconds();
     const BuildResult r = BuildGallery(doc, observer, options);
     Outcome o;
     o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    o.cpuSeconds = cpuSeconds() - cpuStart;
     o.ok = r.succeeded() && r.picturesMade == pictures.size();
     for (const char* folder : {"photos", "thumbs"})
         for (const auto& e : fs::directory_iterator(out / "Bench" / folder, ec)) o.pictureBytes += e.file_size(ec);
@@ -85,7 +98,7 @@ bool measure(const char* name, const std::vector<std::string>& pictures, const f
         return false;
     }
     Outcome plain, sharp;
-    plain.seconds = sharp.seconds = 1e30;
+    plain.seconds = sharp.seconds = plain.cpuSeconds = sharp.cpuSeconds = 1e30;
     bool ok = true;
     for (int i = 0; i < repeats; ++i) {
         for (const char* theme : {"plain", "sharp"}) {
@@ -94,16 +107,19 @@ bool measure(const char* name, const std::vector<std::string>& pictures, const f
             Outcome& best = theme[0] == 'p' ? plain : sharp;
             best.pictureBytes = o.pictureBytes;
             best.seconds = std::min(best.seconds, o.seconds);
+            best.cpuSeconds = std::min(best.cpuSeconds, o.cpuSeconds);
         }
     }
     const double n = static_cast<double>(pictures.size());
     const double ratio = sharp.seconds / plain.seconds;
     std::printf("%s (%zu pictures):\n", name, pictures.size());
-    std::printf("  without high-density files  %7.2f s   %7.0f KB per picture\n", plain.seconds,
-                static_cast<double>(plain.pictureBytes) / n / 1024);
-    std::printf("  with high-density files     %7.2f s   %7.0f KB per picture\n", sharp.seconds,
-                static_cast<double>(sharp.pictureBytes) / n / 1024);
-    std::printf("  time %.2f x (goal at most 1.60 x): %s\n", ratio, ratio <= 1.6 ? "met" : "MISSED");
+    std::printf("  without high-density files  %7.2f s  %7.2f s cpu  %7.0f KB per picture\n", plain.seconds,
+                plain.cpuSeconds, static_cast<double>(plain.pictureBytes) / n / 1024);
+    std::printf("  with high-density files     %7.2f s  %7.2f s cpu  %7.0f KB per picture\n", sharp.seconds,
+                sharp.cpuSeconds, static_cast<double>(sharp.pictureBytes) / n / 1024);
+    // The processor time is what a machine busy with other work does not blur.
+    std::printf("  time %.2f x (goal at most 1.60 x): %s; processor time %.2f x\n", ratio,
+                ratio <= 1.6 ? "met" : "MISSED", sharp.cpuSeconds / plain.cpuSeconds);
     if (!ok) std::printf("  some builds failed\n");
     return ok && ratio <= 1.6;
 }
