@@ -16,6 +16,8 @@ namespace {
 
 // Sizes at 96 DPI.
 constexpr int kAlbumPaneWidth = 180;
+// Sent by newer systems to each child after its top-level window changed DPI.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 // The smallest window: the task pane, the album list and a column of thumbnails side by side,
 // and room for a few rows of each.
 constexpr SIZE kMinimumSize{640, 480};
@@ -141,6 +143,10 @@ void CMainFrame::onDpiChanged(int dpi, const RECT& suggested)
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT client = winui::clientRect(hwnd());
     onSize(SIZE_RESTORED, SIZE{client.right, client.bottom});
+    // The task pane runs on a thread of its own: it is told (as newer systems tell every child)
+    // and makes its fonts and sizes again on that thread. A second notice for the same DPI does
+    // nothing.
+    if (HWND pane = taskPane_.pane(); pane && IsWindow(pane)) PostMessageW(pane, kDpiChangedAfterParent, 0, 0);
 }
 
 bool CMainFrame::createTaskPaneBar()

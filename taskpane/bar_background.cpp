@@ -44,7 +44,7 @@ void makeBackground(BarRecord& bar)
     if (!bitmap || !memory) return;  // the bar then paints the plain pane colour
     GdiFlush();
     auto* bits = static_cast<uint32_t*>(memory);
-    const ThemeRef theme = libraryTheme();
+    const ThemeRef theme = libraryTheme(bar.dpi);
     const SidefoldTheme& t = *theme;
     for (int y = 0; y < height; ++y) {
         const uint32_t p = pixelOf(gradientRow(t.paneBackground, t.paneBackground2, t.paneGradientExponent, y, height));

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "taskpane/library.h"
 #include "taskpane/library_messages.h"
 
 namespace sidefold {
@@ -56,6 +57,8 @@ bool isLayoutMessage(const BarRecord& bar, UINT message, LPARAM lParam)
     case WM_MOUSEWHEEL:
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
+    case WM_DPICHANGED:
+    case WM_DPICHANGED_AFTERPARENT:
     case SIDEFOLD_BAR_ADD_GROUP:
     case SIDEFOLD_BAR_REMOVE_AT:
     case SIDEFOLD_BAR_EXPAND_AT:

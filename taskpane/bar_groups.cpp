@@ -80,7 +80,7 @@ LRESULT addGroup(HWND barWindow, WPARAM position, const SidefoldGroupDescription
     if (!g) return 0;
     g->description = *description;
     g->bar = bar;
-    const ThemeRef theme = libraryTheme();
+    const ThemeRef theme = libraryTheme(bar->dpi);
     const SidefoldTheme& t = *theme;
     const bool main = (description->headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
     const DWORD style =
@@ -97,7 +97,7 @@ LRESULT addGroup(HWND barWindow, WPARAM position, const SidefoldGroupDescription
                                 barWindow, nullptr, libraryModule(), nullptr);
     if (g->header) {
         const LONG border = main ? t.mainTaskListBorderThickness.left : t.taskListBorderThickness.left;
-        SendMessageA(g->header, SIDEFOLD_HEADER_SET_INDENT, static_cast<WPARAM>(border + 10), 0);
+        SendMessageA(g->header, SIDEFOLD_HEADER_SET_INDENT, static_cast<WPARAM>(border + scaled(10, bar->dpi)), 0);
         if (description->headerImages)
             SendMessageA(g->header, SIDEFOLD_HEADER_SET_ICON, reinterpret_cast<WPARAM>(description->headerImages),
                          description->headerImageIndex);

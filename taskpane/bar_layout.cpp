@@ -26,11 +26,11 @@ bool measured(HWND control, int width, int size[2])
     return SendMessageA(control, SIDEFOLD_MSG_MEASURE, reinterpret_cast<WPARAM>(size), width) != 0;
 }
 
-void measureAt(GroupRecord& g, const Box& border, int width, GroupGeometry& geometry, bool withScrollBar)
+void measureAt(GroupRecord& g, const Box& border, int width, int dpi, GroupGeometry& geometry, bool withScrollBar)
 {
     int size[2];
     const int headerHeight = measured(g.header, width, size) && size[1] > 0 ? size[1] : 0;
-    const int controlWidth = flowControlWidth(width, border);
+    const int controlWidth = flowControlWidth(width, border, dpi);
     std::vector<FlowItem> items;
     try {
         items.resize(g.children.size());
@@ -50,7 +50,7 @@ void measureAt(GroupRecord& g, const Box& border, int width, GroupGeometry& geom
             item.measuredHeight = size[1];
         }
     }
-    const FlowResult flow = flowControls(items, border, width);
+    const FlowResult flow = flowControls(items, border, width, dpi);
     for (size_t i = 0; i < items.size(); ++i) {
         ChildLayout& c = g.children[i];
         (withScrollBar ? c.withScrollBar : c.withoutScrollBar) = rect(flow.rects[i]);
@@ -66,6 +66,34 @@ HFONT themeFont(const char* face, int height)
 {
     return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// The width of the scroll bar at the bar's DPI (the system's own where it knows per-DPI sizes).
+int scrollBarWidth(int dpi)
+{
+    using MetricsForDpi = int(WINAPI*)(int, UINT);
+    static const auto call = [] {
+        HMODULE user = GetModuleHandleA("user32.dll");
+        return user ? reinterpret_cast<MetricsForDpi>(
+                          reinterpret_cast<void*>(GetProcAddress(user, "GetSystemMetricsForDpi")))
+                    : nullptr;
+    }();
+    if (dpi == kBaseDpi || !call) return GetSystemMetrics(SM_CXVSCROLL);
+    return call(SM_CXVSCROLL, static_cast<UINT>(dpi));
+}
+
+// The stock GUI font, made for `dpi` when that is not the screen's (null when it is).
+HFONT scaledGuiFont(int dpi)
+{
+    LOGFONTA lf{};
+    if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf)) return nullptr;
+    HDC screen = GetDC(nullptr);
+    const int screenDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kBaseDpi;
+    if (screen) ReleaseDC(nullptr, screen);
+    if (screenDpi <= 0 || dpi == screenDpi) return nullptr;
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi, screenDpi);
+    lf.lfWidth = 0;
+    return CreateFontIndirectA(&lf);
 }
 
 bool scrollBarVisible(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VSCROLL) != 0; }
@@ -99,11 +127,11 @@ void setScrollBar(HWND window, BarRecord& bar, bool show)
 
 void measureGroup(const BarRecord& bar, GroupRecord& g)
 {
-    const ThemeRef theme = libraryTheme();
+    const ThemeRef theme = libraryTheme(bar.dpi);
     const SidefoldTheme& t = *theme;
     const Box border = box(isMainGroup(g) ? t.mainTaskListBorderThickness : t.taskListBorderThickness);
-    measureAt(g, border, bar.metrics.groupWidthWithBar, g.withScrollBar, true);
-    measureAt(g, border, bar.metrics.groupWidthWithoutBar, g.withoutScrollBar, false);
+    measureAt(g, border, bar.metrics.groupWidthWithBar, bar.dpi, g.withScrollBar, true);
+    measureAt(g, border, bar.metrics.groupWidthWithoutBar, bar.dpi, g.withoutScrollBar, false);
 }
 
 int stackHeight(const BarRecord& bar, bool withScrollBar)
@@ -121,12 +149,12 @@ void layoutBar(HWND window)
 {
     BarRecord* bar = barOf(window);
     if (!bar) return;
-    const ThemeRef theme = libraryTheme();
+    const ThemeRef theme = libraryTheme(bar->dpi);
     const SidefoldTheme& t = *theme;
     GetClientRect(window, &bar->client);
     bar->scrollBarShown = scrollBarVisible(window);
-    bar->metrics = paneMetrics(bar->client.right, bar->scrollBarShown, GetSystemMetrics(SM_CXVSCROLL),
-                               box(t.panePadding), box(t.paneBorderThickness));
+    bar->metrics = paneMetrics(bar->client.right, bar->scrollBarShown, scrollBarWidth(bar->dpi), box(t.panePadding),
+                               box(t.paneBorderThickness), bar->dpi);
     for (GroupRecord* g = bar->firstGroup; g; g = g->next) measureGroup(*bar, *g);
     const int without = stackHeight(*bar, false);
     const bool overflow = without > bar->client.bottom;
@@ -196,7 +224,7 @@ void pumpPaint(BarRecord& bar)
 void makeBarFonts(BarRecord& bar)
 {
     deleteBarFonts(bar);
-    const ThemeRef theme = libraryTheme();
+    const ThemeRef theme = libraryTheme(bar.dpi);
     const SidefoldTheme& t = *theme;
     if (!t.systemLook) {
         bar.font = themeFont(t.headerFontFace, t.headerFontHeight);
@@ -205,6 +233,11 @@ void makeBarFonts(BarRecord& bar)
         if (bar.font && bar.mainFont) return;
         deleteBarFonts(bar);
     }
+    if (HFONT own = scaledGuiFont(bar.dpi)) {
+        bar.font = bar.mainFont = own;
+        bar.ownFonts = true;
+        return;
+    }
     bar.font = bar.mainFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -212,7 +245,7 @@ void deleteBarFonts(BarRecord& bar)
 {
     if (bar.ownFonts) {
         if (bar.font) DeleteObject(bar.font);
-        if (bar.mainFont) DeleteObject(bar.mainFont);
+        if (bar.mainFont && bar.mainFont != bar.font) DeleteObject(bar.mainFont);
     }
     bar.font = bar.mainFont = nullptr;
     bar.ownFonts = false;

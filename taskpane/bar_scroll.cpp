@@ -26,8 +26,8 @@ void scrollByCode(HWND window, BarRecord& bar, int code)
     const int page = bar.client.bottom;
     int position = bar.scrollPosition;
     switch (code) {
-    case SB_LINEUP: position -= kLine; break;
-    case SB_LINEDOWN: position += kLine; break;
+    case SB_LINEUP: position -= scaledFor(kLine, bar.dpi); break;
+    case SB_LINEDOWN: position += scaledFor(kLine, bar.dpi); break;
     case SB_PAGEUP: position -= page; break;
     case SB_PAGEDOWN: position += page; break;
     case SB_THUMBTRACK:
@@ -55,7 +55,7 @@ void scrollByWheel(HWND window, BarRecord& bar, int delta)
     bar.wheelRest -= notches * WHEEL_DELTA;
     UINT lines = 3;
     SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    const int step = lines == WHEEL_PAGESCROLL ? bar.client.bottom : static_cast<int>(lines) * kLine;
+    const int step = lines == WHEEL_PAGESCROLL ? bar.client.bottom : static_cast<int>(lines) * scaledFor(kLine, bar.dpi);
     scrollBarTo(window, bar, bar.scrollPosition - notches * step);
 }
 

@@ -37,8 +37,9 @@ BOOL Bar_NcCreate(HWND window)
     return TRUE;
 }
 
-LRESULT Bar_Create(BarRecord& bar)
+LRESULT Bar_Create(HWND window, BarRecord& bar)
 {
+    bar.dpi = windowDpi(window);
     makeBarFonts(bar);
     return 0;
 }
@@ -99,13 +100,14 @@ LRESULT Bar_Notify(const BarRecord& bar, NMHDR* header)
     return 0;
 }
 
-void Bar_ThemeChanged(HWND window, BarRecord& bar, UINT message)
+// The fonts made again and handed to every group; each header takes its look from the new
+// theme at once, so that the layout that follows measures it as it will be drawn.
+void remakeLook(HWND window, BarRecord& bar, UINT message)
 {
-    refreshLibraryTheme();
     makeBarFonts(bar);
     bar.backgroundStale = true;
     for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
-        PostMessageA(g->header, message, 0, 0);
+        SendMessageA(g->header, WM_THEMECHANGED, 0, 0);
         PostMessageA(g->dialog, message, 0, 0);
         SendMessageA(g->header, WM_SETFONT, reinterpret_cast<WPARAM>(groupFont(bar, *g)), FALSE);
         for (const ChildLayout& c : g->children)
@@ -114,6 +116,28 @@ void Bar_ThemeChanged(HWND window, BarRecord& bar, UINT message)
     }
     layoutBar(window);
     InvalidateRect(window, nullptr, TRUE);
+}
+
+void Bar_ThemeChanged(HWND window, BarRecord& bar, UINT message)
+{
+    refreshLibraryTheme();
+    remakeLook(window, bar, message);
+}
+
+// The bar's window now has another DPI (its top-level window moved to a monitor of another
+// scale): fonts, sizes and glyphs are made for it and the groups measured and laid out again.
+void Bar_DpiChanged(HWND window, BarRecord& bar)
+{
+    const int dpi = windowDpi(window);
+    if (dpi == bar.dpi) return;
+    bar.dpi = dpi;
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next) {
+        const ThemeRef theme = libraryTheme(dpi);
+        const bool main = (g->description.headerStyle & SIDEFOLD_HEADER_MAIN) != 0;
+        const LONG border = main ? theme->mainTaskListBorderThickness.left : theme->taskListBorderThickness.left;
+        SendMessageA(g->header, SIDEFOLD_HEADER_SET_INDENT, static_cast<WPARAM>(border + scaled(10, dpi)), 0);
+    }
+    remakeLook(window, bar, WM_DPICHANGED_AFTERPARENT);
 }
 
 // A sub-section inside a group's dialog opened or closed: the group is measured again and the
@@ -167,6 +191,8 @@ LRESULT Bar_LayoutMessage(HWND window, BarRecord& bar, UINT message, WPARAM wPar
     case WM_MOUSEWHEEL: scrollByWheel(window, bar, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED: Bar_ThemeChanged(window, bar, message); return 0;
+    case WM_DPICHANGED:
+    case WM_DPICHANGED_AFTERPARENT: Bar_DpiChanged(window, bar); return 0;
     case WM_COMMAND:
         return Bar_HeaderCommand(window, groupWithHeader(bar, reinterpret_cast<HWND>(lParam)), HIWORD(wParam));
     case SIDEFOLD_BAR_ADD_GROUP:
@@ -223,7 +249,7 @@ LRESULT CALLBACK barWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (isLayoutMessage(*bar, message, lParam)) return Bar_Layout(window, *bar, message, wParam, lParam);
 
     switch (message) {
-    case WM_CREATE: return Bar_Create(*bar);
+    case WM_CREATE: return Bar_Create(window, *bar);
     case WM_DESTROY: Bar_Destroy(window, bar); return 0;
     case WM_ERASEBKGND: return 1;  // all painting on WM_PAINT
     case WM_PAINT: paintBar(window, *bar); return 0;

@@ -97,13 +97,15 @@ ButtonLayout buttonLayoutAt(HWND window, const ButtonRecord& b, int width, int c
     const int lineHeight = measureText(window, font, " ", 1, 0, DT_SINGLELINE).lineHeight;
     const SIZE glyph = push ? SIZE{0, 0} : glyphSize(window, b, lineHeight);
 
+    const int dpi = windowDpi(window);
+    const int insetX = scaled(kPushInsetX, dpi), insetY = scaled(kPushInsetY, dpi), gap = scaled(kTextGap, dpi);
     RECT area{};
     if (push)
-        area = {kPushInsetX, kPushInsetY, width - kPushInsetX, clientHeight - kPushInsetY};
+        area = {insetX, insetY, width - insetX, clientHeight - insetY};
     else if (glyphAtRight(window))
-        area = {0, 0, width - glyph.cx - kTextGap, 0};
+        area = {0, 0, width - glyph.cx - gap, 0};
     else
-        area = {glyph.cx + kTextGap, 0, width, 0};
+        area = {glyph.cx + gap, 0, width, 0};
     area.right = std::max(area.right, area.left);
     const int areaWidth = area.right - area.left - focusExtra;
 

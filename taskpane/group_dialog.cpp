@@ -97,9 +97,9 @@ void prepareControls(GroupRecord& g)
     giveLinkColours(g);
 }
 
-const RECT& borders(const GroupRecord& g)
+RECT borders(const GroupRecord& g)
 {
-    const ThemeRef theme = libraryTheme();
+    const ThemeRef theme = themeFor(g.dialog);
     const SidefoldTheme& t = *theme;
     return (g.description.headerStyle & SIDEFOLD_HEADER_MAIN) ? t.mainTaskListBorderThickness
                                                               : t.taskListBorderThickness;
@@ -137,7 +137,7 @@ void Dialog_EraseBackground(const GroupRecord& g, HDC dc)
     GetClientRect(g.dialog, &all);
     if (ownerPainted(g, dc, all)) return;
     fill(dc, all, colour(g, false));
-    const RECT& b = borders(g);
+    const RECT b = borders(g);
     const COLORREF edge = colour(g, true);
     fill(dc, {all.left, all.top, all.left + b.left, all.bottom}, edge);
     fill(dc, {all.right - b.right, all.top, all.right, all.bottom}, edge);

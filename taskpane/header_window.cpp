@@ -56,9 +56,10 @@ void defaultLook(HWND window, SidefoldHeaderLook& look)
     look.images = images;
     look.imageIndex = imageIndex;
     look.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // the hand
-    look.glyphGap = 4;
+    const int dpi = windowDpi(window);
+    look.glyphGap = scaled(4, dpi);
     if (isGroupHeader(window)) {
-        const ThemeRef theme = libraryTheme();
+        const ThemeRef theme = themeFor(window);
         const SidefoldTheme& t = *theme;
         const bool main = isMain(window);
         lstrcpynA(look.fontFace, main ? t.mainHeaderFontFace : t.headerFontFace, sizeof(look.fontFace));
@@ -68,8 +69,8 @@ void defaultLook(HWND window, SidefoldHeaderLook& look)
         look.hotText = main ? t.mainHeaderHoverText : t.headerHoverText;
         const int align = main ? t.mainHeaderAlignment : t.headerAlignment;
         look.alignment = (align & 0x02) ? 1 : (align & 0x04) ? 2 : 0;
-        look.paddingTop = look.paddingBottom = 1;
-        look.paddingLeft = look.paddingRight = 4;
+        look.paddingTop = look.paddingBottom = scaled(1, dpi);
+        look.paddingLeft = look.paddingRight = scaled(4, dpi);
     } else {
         look.normalWeight = look.hotWeight = FW_BOLD;
         look.text = look.hotText = GetSysColor(COLOR_BTNTEXT);
@@ -150,7 +151,7 @@ HeaderLayout layoutAt(HWND window, const HeaderRecord& h, int width)
     if (icon) out.icon = {2, 0, 2 + iw, ih};
     const int textLeft = (icon ? 2 + iw : 0) + ((icon || h.indent < 0) ? look.paddingLeft : h.indent);
     SIZE g{};
-    glyphs(*libraryTheme(), window, g);
+    glyphs(*themeFor(window), window, g);
     out.glyph = {width - look.paddingRight - g.cx, look.paddingTop, width - look.paddingRight, look.paddingTop + g.cy};
     const int textRight = std::max<int>(textLeft, out.glyph.left - look.glyphGap);
 
@@ -215,7 +216,7 @@ void drawHeaderBitmap(HDC dc, HBITMAP bitmap, const RECT& r)
 
 void paintHeader(HWND window, const HeaderRecord& h, HDC dc, const RECT& client)
 {
-    const ThemeRef theme = libraryTheme();
+    const ThemeRef theme = themeFor(window);
     const SidefoldTheme& t = *theme;
     const bool group = isGroupHeader(window), main = isMain(window);
     if (group) {

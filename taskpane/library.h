@@ -20,11 +20,30 @@ enum class WindowClass { Bar, Link, Header, Label, Button };
 ATOM classAtom(WindowClass c);
 bool isClass(HWND window, WindowClass c);
 
+// The DPI a window of ours is drawn at: the system's per-window DPI where it has one, else the
+// screen's. A test host fixes it for every window with the environment variable SIDEFOLD_DPI
+// (read at each call, so that a test may change it between bars).
+constexpr int kBaseDpi = 96;
+// Sent by newer systems; named here for older headers.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
+int windowDpi(HWND window);
+// `pixels` at 96 DPI for `dpi`, rounded as MulDiv rounds; exactly `pixels` at 96.
+inline int scaled(int pixels, int dpi) { return dpi == kBaseDpi ? pixels : MulDiv(pixels, dpi, kBaseDpi); }
+
 // The library's own theme record, filled at attach and refreshed on theme changes. Readers on
 // any thread hold a reference while they use it: a refresh publishes a new record, and the one
-// it replaces (with its bitmaps) goes when its last reader lets go of it.
+// it replaces (with its bitmaps) goes when its last reader lets go of it. The record is made for
+// 96 DPI; for another DPI a copy with its sizes, fonts and own glyphs scaled is made once and
+// kept beside it until the next refresh.
 using ThemeRef = std::shared_ptr<const SidefoldTheme>;
-ThemeRef libraryTheme();
+ThemeRef libraryTheme(int dpi = kBaseDpi);
+// The record for the DPI of `window`.
+inline ThemeRef themeFor(HWND window) { return libraryTheme(windowDpi(window)); }
 void refreshLibraryTheme();
 
 // Forwarded dialog messages wait this long for the owner (100 000 ms). A test host may shorten

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "taskpane/group_forwarding.h"
 #include "taskpane/library.h"
@@ -28,6 +29,14 @@ ATOM atoms[5] = {};
 // replaces stays as long as a reader on another thread still draws with it, and no longer.
 SRWLOCK themeLock = SRWLOCK_INIT;
 ThemeRef* currentTheme = nullptr;  // under themeLock
+// Copies of the current record for other DPIs, each made once (under themeLock). A refresh
+// drops them with the record they came from.
+struct ScaledTheme {
+    int dpi;
+    ThemeRef theme;
+};
+std::vector<ScaledTheme>* scaledThemes = nullptr;  // under themeLock
+constexpr size_t kMostScaledThemes = 8;            // monitors of distinct scales at once, and more
 UINT timeoutMs = 100000;
 HMODULE uxtheme = nullptr;
 
@@ -159,7 +168,10 @@ void detach(bool processEnding)
     AcquireSRWLockExclusive(&themeLock);
     ThemeRef* last = currentTheme;
     currentTheme = nullptr;
+    std::vector<ScaledTheme>* lastScaled = scaledThemes;
+    scaledThemes = nullptr;
     ReleaseSRWLockExclusive(&themeLock);
+    delete lastScaled;
     delete last;
     if (!processEnding) freeAbandonedForwards();
     if (uxtheme && !processEnding) FreeLibrary(uxtheme);
@@ -184,16 +196,86 @@ bool isClass(HWND window, WindowClass c)
     return window && classAtom(c) && GetClassLongPtrA(window, GCW_ATOM) == classAtom(c);
 }
 
-ThemeRef libraryTheme()
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+
+// The system's per-window DPI call, where user32 has it.
+GetDpiForWindowFn dpiForWindowCall()
+{
+    static const auto call = [] {
+        HMODULE user = GetModuleHandleA("user32.dll");
+        return user ? reinterpret_cast<GetDpiForWindowFn>(
+                          reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")))
+                    : nullptr;
+    }();
+    return call;
+}
+
+ThemeRef currentRecord()
 {
     InitOnceExecuteOnce(&themeRecordOnce, &makeThemeRecord, nullptr, nullptr);
     AcquireSRWLockShared(&themeLock);
     ThemeRef theme = currentTheme ? *currentTheme : nullptr;
     ReleaseSRWLockShared(&themeLock);
-    if (theme) return theme;
-    // Only after detach began, or when no record could be made: an empty one draws nothing.
-    static const SidefoldTheme empty{};
-    return ThemeRef(&empty, [](const SidefoldTheme*) {});
+    return theme;
+}
+
+}  // namespace
+
+int windowDpi(HWND window)
+{
+    char text[16] = {};
+    if (GetEnvironmentVariableA("SIDEFOLD_DPI", text, sizeof(text)) - 1u < sizeof(text) - 1) {
+        const long forced = std::strtol(text, nullptr, 10);
+        if (forced >= kBaseDpi / 2 && forced <= kBaseDpi * 8) return static_cast<int>(forced);
+    }
+    if (window && dpiForWindowCall()) {
+        const UINT dpi = dpiForWindowCall()(window);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    HDC dc = GetDC(window);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : kBaseDpi;
+    if (dc) ReleaseDC(window, dc);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+ThemeRef libraryTheme(int dpi)
+{
+    ThemeRef theme = currentRecord();
+    if (!theme) {
+        // Only after detach began, or when no record could be made: an empty one draws nothing.
+        static const SidefoldTheme empty{};
+        return ThemeRef(&empty, [](const SidefoldTheme*) {});
+    }
+    if (dpi == kBaseDpi || dpi <= 0) return theme;
+    AcquireSRWLockShared(&themeLock);
+    ThemeRef found;
+    const bool current = currentTheme && *currentTheme == theme;
+    if (current && scaledThemes)
+        for (const ScaledTheme& s : *scaledThemes)
+            if (s.dpi == dpi) found = s.theme;
+    ReleaseSRWLockShared(&themeLock);
+    if (found || !current) return found ? found : theme;
+    ThemeRef made = scaledTheme(theme, dpi);
+    if (made == theme) return theme;
+    AcquireSRWLockExclusive(&themeLock);
+    if (currentTheme && *currentTheme == theme) {
+        try {
+            if (!scaledThemes) scaledThemes = new std::vector<ScaledTheme>;
+            bool kept = false;
+            for (const ScaledTheme& s : *scaledThemes)
+                if (s.dpi == dpi) made = s.theme, kept = true;  // another thread was first
+            if (!kept) {
+                if (scaledThemes->size() >= kMostScaledThemes) scaledThemes->erase(scaledThemes->begin());
+                scaledThemes->push_back({dpi, made});
+            }
+        } catch (const std::bad_alloc&) {
+            // Drawn with the copy made here; the next caller makes its own.
+        }
+    }
+    ReleaseSRWLockExclusive(&themeLock);
+    return made;
 }
 
 void refreshLibraryTheme()
@@ -214,7 +296,10 @@ void refreshLibraryTheme()
     }
     AcquireSRWLockExclusive(&themeLock);
     std::swap(slot, currentTheme);
+    std::vector<ScaledTheme>* oldScaled = scaledThemes;
+    scaledThemes = nullptr;
     ReleaseSRWLockExclusive(&themeLock);
+    delete oldScaled;
     delete slot;  // the old record goes with its last reader
 }
 

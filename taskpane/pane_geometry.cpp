@@ -7,8 +7,8 @@ namespace sidefold {
 
 namespace {
 
-// One and a half times a padding, at least 4.
-int widened(int v) { return std::max(4, v + v / 2); }
+// One and a half times a padding, at least 4 (at 96 DPI).
+int widened(int v, int dpi) { return std::max(scaledFor(4, dpi), v + v / 2); }
 
 constexpr int kContentInsetX = 10;  // from the task-list's left border to the first control
 constexpr int kContentInsetY = 8;   // from its top border, and below the lowest control
@@ -16,14 +16,22 @@ constexpr int kMinControlWidth = 64;
 
 }  // namespace
 
-PaneMetrics paneMetrics(int clientWidth, bool barShown, int scrollBarWidth, const Box& padding, const Box& border)
+int scaledFor(int pixels, int dpi)
+{
+    if (dpi == 96) return pixels;
+    const long long product = static_cast<long long>(pixels) * dpi;
+    return static_cast<int>((product + (product < 0 ? -48 : 48)) / 96);
+}
+
+PaneMetrics paneMetrics(int clientWidth, bool barShown, int scrollBarWidth, const Box& padding, const Box& border,
+                        int dpi)
 {
     PaneMetrics m;
     m.clientWidthWithBar = barShown ? clientWidth : clientWidth - scrollBarWidth;
     m.clientWidthWithoutBar = barShown ? clientWidth + scrollBarWidth : clientWidth;
-    m.leftMargin = widened(padding.left) + border.left;
-    m.rightMargin = widened(padding.right) + border.right;
-    m.gap = widened(std::max(padding.top, padding.bottom));
+    m.leftMargin = widened(padding.left, dpi) + border.left;
+    m.rightMargin = widened(padding.right, dpi) + border.right;
+    m.gap = widened(std::max(padding.top, padding.bottom), dpi);
     m.topMargin = border.top + m.gap;
     m.bottomMargin = m.gap + border.bottom;
     m.groupWidthWithBar = std::max(0, m.clientWidthWithBar - m.leftMargin - m.rightMargin);
@@ -31,19 +39,20 @@ PaneMetrics paneMetrics(int clientWidth, bool barShown, int scrollBarWidth, cons
     return m;
 }
 
-int flowControlWidth(int width, const Box& border)
+int flowControlWidth(int width, const Box& border, int dpi)
 {
-    return std::max(kMinControlWidth, width - border.left - border.right - 2 * kContentInsetX);
+    return std::max(scaledFor(kMinControlWidth, dpi), width - border.left - border.right - 2 * scaledFor(kContentInsetX, dpi));
 }
 
-FlowResult flowControls(const std::vector<FlowItem>& items, const Box& border, int width)
+FlowResult flowControls(const std::vector<FlowItem>& items, const Box& border, int width, int dpi)
 {
     FlowResult out;
     out.rects.resize(items.size());
     out.visible.resize(items.size());
-    const int contentLeft = border.left + kContentInsetX;
-    const int contentRight = contentLeft + flowControlWidth(width, border);
-    const int contentTop = border.top + kContentInsetY;
+    const int insetY = scaledFor(kContentInsetY, dpi);
+    const int contentLeft = border.left + scaledFor(kContentInsetX, dpi);
+    const int contentRight = contentLeft + flowControlWidth(width, border, dpi);
+    const int contentTop = border.top + insetY;
     int previous = -1;  // the last control placed
     int rowBottom = contentTop;
     int lowest = contentTop;
@@ -85,7 +94,7 @@ FlowResult flowControls(const std::vector<FlowItem>& items, const Box& border, i
         out.rects[i] = r;
         previous = static_cast<int>(i);
     }
-    out.dialogHeight = lowest + kContentInsetY + border.bottom;
+    out.dialogHeight = lowest + insetY + border.bottom;
     return out;
 }
 

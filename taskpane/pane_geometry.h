@@ -26,8 +26,13 @@ struct PaneMetrics {
 };
 
 // clientWidth is the current client width; barShown says whether the scroll bar takes part of
-// it now; scrollBarWidth is SM_CXVSCROLL.
-PaneMetrics paneMetrics(int clientWidth, bool barShown, int scrollBarWidth, const Box& padding, const Box& border);
+// it now; scrollBarWidth is SM_CXVSCROLL. Paddings and borders come scaled for `dpi` already;
+// the library's own sizes (given for 96 DPI) are scaled here.
+PaneMetrics paneMetrics(int clientWidth, bool barShown, int scrollBarWidth, const Box& padding, const Box& border,
+                        int dpi = 96);
+
+// A size given for 96 DPI at `dpi`, rounded half away from zero (as MulDiv rounds).
+int scaledFor(int pixels, int dpi);
 
 // One control of a group dialog, in window order, as the flow sees it.
 struct FlowItem {
@@ -47,10 +52,10 @@ struct FlowResult {
 };
 
 // Width that the library controls are measured at, for a group of width `width`.
-int flowControlWidth(int width, const Box& taskListBorder);
+int flowControlWidth(int width, const Box& taskListBorder, int dpi = 96);
 // Flows the controls for a group of width `width` (measured sizes already filled in). Ordinary
 // controls keep their template size but never reach past the content's right edge.
-FlowResult flowControls(const std::vector<FlowItem>& items, const Box& taskListBorder, int width);
+FlowResult flowControls(const std::vector<FlowItem>& items, const Box& taskListBorder, int width, int dpi = 96);
 
 // The highest scroll position for a range 0..rangeMax with this page, and a position kept in
 // 0..that.

@@ -38,7 +38,8 @@ struct LinkRecord {
     RECT iconBox{};      // where the icon goes
     ControlState state;  // hot over the icon and the text only
     bool customColours = false;
-    int iconGap = 6;
+    int iconGap = 6;        // at 96 DPI until a host gives its own
+    bool iconGapGiven = false;
     HCURSOR cursor = nullptr;
     SidefoldImageListBlock images{};  // normal, hot and pressed, disabled (the host's)
     int imageIndex = -1;
@@ -96,6 +97,9 @@ UINT textFormat(HWND window, bool multiLine)
     return format;
 }
 
+// The gap between icon and text: the host's, or the default for the link's DPI.
+int iconGapOf(HWND window, const LinkRecord& r) { return r.iconGapGiven ? r.iconGap : scaled(r.iconGap, windowDpi(window)); }
+
 struct LinkLayout {
     RECT text{}, icon{};
     bool multiLine = false;
@@ -109,7 +113,7 @@ LinkLayout layoutAt(HWND window, const LinkRecord& r, int width, int clientHeigh
     const DWORD style = styleOf(window);
     int iw = 0, ih = 0;
     if (r.images.normal && r.imageIndex >= 0) ImageList_GetIconSize(r.images.normal, &iw, &ih);
-    const int gap = iw ? r.iconGap : 0;
+    const int gap = iw ? iconGapOf(window, r) : 0;
     const bool right = iconAtRight(window);
     RECT area{right ? 0 : iw + gap, 0, right ? width - iw - gap : width, 0};
     if (area.right < area.left) area.right = area.left;
@@ -299,6 +303,7 @@ LRESULT onChooseCursor(LinkRecord& r, HCURSOR cursor)
 LRESULT onSetIconGap(HWND window, LinkRecord& r, int gap)
 {
     r.iconGap = gap;
+    r.iconGapGiven = true;
     relayout(window, r, true);
     return 1;
 }
@@ -389,7 +394,7 @@ LRESULT CALLBACK linkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case SIDEFOLD_LINK_GET_TOOLTIP: return reinterpret_cast<LRESULT>(r->state.tooltip);
     case SIDEFOLD_LINK_SET_CURSOR: return onChooseCursor(*r, reinterpret_cast<HCURSOR>(wParam));
     case SIDEFOLD_LINK_SET_ICON_GAP: return onSetIconGap(window, *r, static_cast<int>(wParam));
-    case SIDEFOLD_LINK_GET_ICON_GAP: return r->iconGap;
+    case SIDEFOLD_LINK_GET_ICON_GAP: return iconGapOf(window, *r);
     case SIDEFOLD_LINK_SET_INTERACTIVE: return setInteractive(window, r->state, wParam != 0);
     case SIDEFOLD_MSG_MEASURE: return onMeasure(window, *r, reinterpret_cast<int*>(wParam), static_cast<int>(lParam));
     case SIDEFOLD_MSG_CREATION_SIZE: return answerCreationSize(r->creationSize, wParam, lParam);

@@ -1,5 +1,6 @@
 #include "taskpane/theme_bitmaps.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "taskpane/library.h"
@@ -127,7 +128,7 @@ SizedBitmap loadStyleBitmap(HMODULE module, const BitmapRef& ref)
     return out;
 }
 
-SizedBitmap makeGlyph(int id, COLORREF colour)
+SizedBitmap makeGlyph(int id, COLORREF colour, int dpi)
 {
     SizedBitmap out;
     auto loaded = static_cast<HBITMAP>(
@@ -136,17 +137,22 @@ SizedBitmap makeGlyph(int id, COLORREF colour)
     Pixels p;
     uint32_t* dst = nullptr;
     HBITMAP glyph = nullptr;
-    if (pixelsOf(loaded, p) && p.bitsPerPixel == 24 && p.compression == BI_RGB) glyph = newArgb(p.width, p.height, dst);
+    int w = 0, h = 0;
+    if (pixelsOf(loaded, p) && p.bitsPerPixel == 24 && p.compression == BI_RGB) {
+        w = std::max(1, scaled(p.width, dpi));
+        h = std::max(1, scaled(p.height, dpi));
+        glyph = newArgb(w, h, dst);
+    }
     if (glyph) {
         const uint32_t ink = (colour >> 16 & 0xFF) | (colour & 0xFF00) | ((colour & 0xFF) << 16) | 0xFF000000u;
-        for (int y = 0; y < p.height; ++y) {
-            for (int x = 0; x < p.width; ++x) {
-                const uint32_t bgr = bgrOf(p, nullptr, x, y);
-                uint32_t& d = dst[static_cast<size_t>(y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)];
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const uint32_t bgr = bgrOf(p, nullptr, x * p.width / w, y * p.height / h);
+                uint32_t& d = dst[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
                 d = bgr == 0xFF0000u ? 0u : bgr == 0x0D0E0Fu ? ink : (bgr | 0xFF000000u);
             }
         }
-        out = {glyph, p.width, p.height};
+        out = {glyph, w, h};
     }
     DeleteObject(loaded);
     return out;

@@ -20,7 +20,8 @@ struct SizedBitmap {
 SizedBitmap loadStyleBitmap(HMODULE module, const BitmapRef& ref);
 
 // One of the library's glyphs (107 to 118): pure red becomes transparent, RGB(13, 14, 15) the
-// colour. Null when the bitmap is missing or not 24-bit.
-SizedBitmap makeGlyph(int id, COLORREF colour);
+// colour. Null when the bitmap is missing or not 24-bit. Above 96 DPI the glyph is drawn at the
+// scaled size, each pixel from the nearest one of the 96-DPI drawing (edges stay hard, no blur).
+SizedBitmap makeGlyph(int id, COLORREF colour, int dpi = 96);
 
 }  // namespace sidefold

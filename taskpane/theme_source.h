@@ -3,7 +3,10 @@
 // that we can read, else from the system colours and the library's own glyphs (the system
 // look). Ordinals 7 and 8.
 
+#include <new>
+
 #include "taskpane/include/sidefold.h"
+#include "taskpane/library.h"
 
 namespace sidefold {
 
@@ -14,5 +17,8 @@ void releaseTheme(SidefoldTheme* theme);
 
 // The system look over the whole record; the names and the opened flag are kept.
 void fillSystemLook(SidefoldTheme& theme);
+
+// The record `base` (made for 96 DPI) for `dpi`: `base` itself at 96, or when no copy can be made.
+ThemeRef scaledTheme(const ThemeRef& base, int dpi);
 
 }  // namespace sidefold
