@@ -228,6 +228,19 @@ TEST(PictureStream, EveryExifOrientationWithEveryTurnIsAppliedToTheSmallOutput)
     }
 }
 
+TEST(PictureStream, AJpegIsReadWholeAcrossSegmentsLongerThanOneRead)
+{
+    // Three full-length APP15 segments (about 192 KB, skipped by the decoder) before the frame,
+    // and a frame whose data crosses reads too.
+    TempFiles files;
+    std::vector<uint8_t> jpeg = saved(detailed(600, 400), kFormatJpeg);
+    std::vector<uint8_t> segment = {0xFF, 0xEF, 0xFF, 0xFF};
+    segment.resize(2 + 0xFFFF, 0x5A);
+    for (int i = 0; i < 3; ++i) jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    const std::string path = files.write("long-segments.jpg", jpeg);
+    for (const Shape& shape : kShapes) expectSame(path, 1, shape, path);
+}
+
 TEST(PictureStream, PicturesOnePixelWideOrHighAndSmallerThanTheBox)
 {
     TempFiles files;
