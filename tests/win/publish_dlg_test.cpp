@@ -194,6 +194,28 @@ TEST_F(PublishScenario, AsksToBuildFirstPublishesIntoAFolderRemembersItAndThenSe
     EXPECT_EQ(now, publishedFiles(gallery));
 }
 
+TEST_F(PublishScenario, ClosingTheProgramMidPublishStopsThePublishAndTheWindowsGo)
+{
+    makeGallery(doc(), folder);
+    BuildSilently quiet;
+    ASSERT_TRUE(BuildGallery(doc(), quiet).succeeded());
+    doc().commitState();
+    const fs::path target = folder / L"site";
+    HWND dialogWindow = nullptr;
+    dialogs.answerNext(L"Publish web gallery", [&](HWND dialog) {
+        dialogWindow = dialog;
+        SetDlgItemTextW(dialog, IDC_PUBLISH_DESTINATION, target.c_str());
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
+        SendMessageW(frameWindow(), WM_CLOSE, 0, 0);  // as from the taskbar, while the dialog is up
+    });
+    menu(ID_BUILD_PUBLISH);
+    ASSERT_EQ(dialogs.met(), 1);
+    EXPECT_FALSE(IsWindow(dialogWindow));
+    EXPECT_FALSE(IsWindow(frameWindow()));
+    EXPECT_EQ(brokenPages(target), std::vector<std::string>{});
+    for (const auto& [name, bytes] : filesUnder(target)) EXPECT_FALSE(name.ends_with(".fotoloom-part")) << name;
+}
+
 // The dialog alone over a built gallery; its worker is stopped after `cancelAt` files.
 class CancellingPublishDlg : public CPublishDlg {
 public:
