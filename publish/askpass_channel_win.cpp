@@ -226,10 +226,9 @@ std::unique_ptr<AskpassChannel> AskpassChannel::open(IAskpassAnswerer& answerer,
     }
     // Only this machine's processes of this user. The first instance is ours or the name is not
     // used at all.
-    HANDLE pipe = CreateNamedPipeW(utf8ToWide(name).c_str(),
-                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                   PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0,
-                                   security.attributes());
+    HANDLE pipe = CreateNamedPipeW(
+        utf8ToWide(name).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096, 0, security.attributes());
     HANDLE io = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE closing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (pipe == INVALID_HANDLE_VALUE || !io || !closing) {

@@ -191,6 +191,9 @@ std::unique_ptr<ClientProcess> ClientProcess::start(const ClientCommand& command
     posix_spawn_file_actions_adddup2(&actions, input[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
+    // Our own descriptors are closed on exec; whatever else the program has open without that (a
+    // file another thread reads, a descriptor a library made) is closed for the client too.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     // Its own process group: a Ctrl+C at the terminal is ours to handle (a cancel), not the client's.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -39,10 +40,7 @@ void appendQuoted(std::wstring& line, const std::wstring& argument)
 }
 
 // The name of an environment entry ("=C:" for "=C:=C:\\work", which keeps a drive's folder).
-std::wstring_view environmentName(std::wstring_view entry)
-{
-    return entry.substr(0, entry.find(L'=', 1));
-}
+std::wstring_view environmentName(std::wstring_view entry) { return entry.substr(0, entry.find(L'=', 1)); }
 
 // Ours with the command's own on top, sorted by name whatever the case, as Windows asks of a
 // program's environment.
@@ -50,8 +48,8 @@ std::wstring environmentBlock(const ClientCommand& command)
 {
     std::vector<std::wstring> entries;
     const auto sameName = [](std::wstring_view a, std::wstring_view b) {
-        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                    TRUE) == CSTR_EQUAL;
+        return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+               CSTR_EQUAL;
     };
     if (wchar_t* own = GetEnvironmentStringsW()) {
         for (const wchar_t* entry = own; *entry; entry += wcslen(entry) + 1) {
@@ -66,8 +64,8 @@ std::wstring environmentBlock(const ClientCommand& command)
     for (const auto& [name, value] : command.environment) entries.push_back(utf8ToWide(name + '=' + value));
     std::stable_sort(entries.begin(), entries.end(), [](const std::wstring& a, const std::wstring& b) {
         const std::wstring_view x = environmentName(a), y = environmentName(b);
-        return CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()),
-                                    TRUE) == CSTR_LESS_THAN;
+        return CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()), TRUE) ==
+               CSTR_LESS_THAN;
     });
     std::wstring block;
     for (const std::wstring& entry : entries) block.append(entry).push_back(L'\0');
@@ -90,6 +88,40 @@ std::string systemMessage(DWORD code)
     return words.empty() ? "error " + std::to_string(code)
                          : wideToUtf8(words) + " (error " + std::to_string(code) + ")";
 }
+
+// The handles a program we start inherits: its own, and never another of ours that happens to be
+// inheritable at that moment (another client's pipe ends, made for it by another thread).
+class InheritedHandles {
+public:
+    explicit InheritedHandles(std::vector<HANDLE> handles) : handles_(std::move(handles))
+    {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        storage_.reset(new char[size]);
+        if (!InitializeProcThreadAttributeList(list(), 1, 0, &size)) {
+            storage_.reset();
+            return;
+        }
+        if (!UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                       handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+            DeleteProcThreadAttributeList(list());
+            storage_.reset();
+        }
+    }
+    ~InheritedHandles()
+    {
+        if (storage_) DeleteProcThreadAttributeList(list());
+    }
+    InheritedHandles(const InheritedHandles&) = delete;
+    InheritedHandles& operator=(const InheritedHandles&) = delete;
+
+    // For STARTUPINFOEX; null when the system could not make the list.
+    LPPROC_THREAD_ATTRIBUTE_LIST list() const { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.get()); }
+
+private:
+    std::vector<HANDLE> handles_;  // the list refers to these
+    std::unique_ptr<char[]> storage_;
+};
 
 class WindowsClient final : public ClientProcess {
 public:
@@ -220,35 +252,37 @@ private:
 
 std::unique_ptr<ClientProcess> ClientProcess::start(const ClientCommand& command, std::string& error)
 {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE inputRead = nullptr, inputWrite = nullptr, outputRead = nullptr, outputWrite = nullptr;
-    if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0) || !CreatePipe(&outputRead, &outputWrite, &inherit, 0)) {
+    if (!CreatePipe(&inputRead, &inputWrite, nullptr, 0) || !CreatePipe(&outputRead, &outputWrite, nullptr, 0)) {
         error = "cannot make a pipe (error " + std::to_string(GetLastError()) + ")";
         for (HANDLE h : {inputRead, inputWrite, outputRead, outputWrite})
             if (h) CloseHandle(h);
         return nullptr;
     }
-    // Our ends stay ours.
-    SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
+    // Our ends are never inheritable; the client's only until it has them.
+    SetHandleInformation(inputRead, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    SetHandleInformation(outputWrite, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
 
     std::wstring line;
     appendQuoted(line, utf8ToWide(command.program));
     for (const std::string& argument : command.arguments) appendQuoted(line, utf8ToWide(argument));
     std::wstring environment = environmentBlock(command);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = inputRead;
-    startup.hStdOutput = outputWrite;
-    startup.hStdError = outputWrite;
+    const InheritedHandles inherited({inputRead, outputWrite});
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = inherited.list() ? sizeof startup : sizeof startup.StartupInfo;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = inputRead;
+    startup.StartupInfo.hStdOutput = outputWrite;
+    startup.StartupInfo.hStdError = outputWrite;
+    startup.lpAttributeList = inherited.list();
     PROCESS_INFORMATION info{};
     const std::wstring program = utf8ToWide(command.program);
     // Started suspended, so that it is in its job before it can start anything of its own.
     const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED,
-                                        environment.data(), nullptr, &startup, &info);
+                                        CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED |
+                                            (inherited.list() ? EXTENDED_STARTUPINFO_PRESENT : 0),
+                                        environment.data(), nullptr, &startup.StartupInfo, &info);
     const DWORD failure = GetLastError();
     CloseHandle(inputRead);
     CloseHandle(outputWrite);

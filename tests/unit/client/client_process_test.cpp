@@ -23,6 +23,7 @@
 #include <tlhelp32.h>
 #else
 #include <linux/sockios.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -214,6 +215,39 @@ TEST(SftpSession, EndsPromptlyWhenTheClientDoesNotEndOnItsOwn)
         ended->set_value();
     }).detach();
     EXPECT_EQ(ended->get_future().wait_for(kPatience), std::future_status::ready) << "the session never ended";
+}
+
+// The client inherits its own pipe ends and nothing else of ours: a handle that another part of
+// the program has made inheritable at that moment (another client's output) is not kept open by it.
+TEST(ClientProcess, ClientHoldsNoneOfOurOtherHandles)
+{
+#ifdef _WIN32
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 0));
+#else
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);  // not closed on exec
+#endif
+    std::unique_ptr<ClientProcess> client = startStandIn();
+    ASSERT_TRUE(client);
+    client->send("out started\n");
+    std::string line;
+    ASSERT_TRUE(client->readLine(line));
+#ifdef _WIN32
+    CloseHandle(write);
+    DWORD available = 0;
+    EXPECT_FALSE(PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr)) << "the client keeps it open";
+    CloseHandle(read);
+#else
+    close(ends[1]);
+    pollfd ended{ends[0], POLLIN, 0};
+    EXPECT_EQ(poll(&ended, 1, 0), 1);
+    EXPECT_TRUE(ended.revents & POLLHUP) << "the client keeps it open";
+    close(ends[0]);
+#endif
+    client->closeInput();
+    EXPECT_EQ(client->wait(), 0);
 }
 
 TEST(ClientProcess, ProgramThatCannotStartSaysWhichAndWhy)
