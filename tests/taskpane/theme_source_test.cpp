@@ -558,3 +558,49 @@ TEST_F(ThemeSource, GroupHeadersPaintTheStylesFaceAndArrowOverThePane)
     SendMessageA(bar, WM_THEMECHANGED, 0, 0);
     EXPECT_TRUE(sidefold().destroyBar(bar));
 }
+
+// A theme change gives each group header its new font, colours and glyphs before the stack is
+// laid out: as soon as the change returns the header reads the new look, and each open group's
+// dialog starts where its header now ends, however tall the new font made it.
+TEST_F(ThemeSource, AThemeChangeLaysTheStackOutWithTheHeadersNewLook)
+{
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 400);
+    ASSERT_TRUE(IsWindow(bar));
+    SidefoldGroupDescription normal = describeGroup(1, IDD_GROUP_SINGLE, host.window(), SIDEFOLD_HEADER_EXPANDED);
+    SidefoldGroupDescription main = describeGroup(2, IDD_GROUP_SINGLE, host.window(), SIDEFOLD_HEADER_MAIN);
+    main.headerStyle |= SIDEFOLD_HEADER_EXPANDED;
+    for (SidefoldGroupDescription* d : {&normal, &main})
+        ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(d)), 1);
+    auto placed = [&](int id, UINT which) {
+        RECT r{};
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageA(bar, which, id, 0)), &r);
+        MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    size_t changes = 0;
+    for (const char* scheme : {"full", "blue", "full"}) {
+        useStyle(scheme);
+        SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+        SidefoldTheme t = fill();
+        for (int id : {1, 2}) {
+            SidefoldHeaderLook look{};
+            look.size = sizeof(look);
+            HWND header = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, id, 0));
+            ASSERT_EQ(SendMessageA(header, SIDEFOLD_HEADER_GET_LOOK, sizeof(look), reinterpret_cast<LPARAM>(&look)), 1);
+            EXPECT_EQ(look.text, id == 1 ? t.headerText : t.mainHeaderText) << scheme << ", group " << id;
+            EXPECT_STREQ(look.fontFace, id == 1 ? t.headerFontFace : t.mainHeaderFontFace);
+        }
+        sidefold().releaseTheme(&t);
+        // The dialogs hear of the change through their queue; once the host has it from both,
+        // whatever else the bar's thread had queued with it is done too.
+        ++changes;
+        ASSERT_TRUE(pumpUntil([&] { return host.only(WM_THEMECHANGED).size() == 2 * changes; }));
+        for (int id : {1, 2})
+            EXPECT_EQ(placed(id, SIDEFOLD_BAR_DIALOG_ID).top, placed(id, SIDEFOLD_BAR_HEADER_ID).bottom)
+                << scheme << ", group " << id;
+    }
+    restore();
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}
