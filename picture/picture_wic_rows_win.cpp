@@ -22,6 +22,7 @@
 #include "picture/picture_codec.h"
 #include "picture/picture_wic_win.h"
 #include "picture/resample.h"
+#include "picture/tiff_orientation.h"
 
 namespace {
 
@@ -281,6 +282,8 @@ RowDecode decodeWicRows(const ByteSource& source, int format, const PictureSizeH
     header.mayHaveAlpha = format != kFormatJpeg;
     // A JPEG's profile is read from its markers by the caller, as for the whole-picture decode.
     if (format != kFormatJpeg) header.icc = firstColourProfile(factory.get(), frame.get());
+    // WIC gives a TIFF's rows as stored, whatever its orientation tag says; the receiver turns them.
+    if (format == kFormatTiff) header.orientation = tiffOrientation(source);
     const uint32_t d = format == kFormatJpeg ? jpegScaleDenominator(width, height, hint) : 1;
     const uint32_t scaledW = (width + d - 1) / d, scaledH = (height + d - 1) / d;
     if (d > 1) {

@@ -18,6 +18,7 @@
 #include "picture/picture_splice.h"
 #include "picture/picture_wic_win.h"
 #include "picture/resample.h"
+#include "picture/tiff_orientation.h"
 
 bool makeWicFactory(ComPtr<IWICImagingFactory>& factory)
 {
@@ -174,6 +175,8 @@ bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSi
         out.height = scaledH;
     }
     if (format != kFormatJpeg) out.icc = firstColourProfile(factory.get(), frame.get());
+    // WIC gives a TIFF's pixels as stored, whatever its orientation tag says.
+    if (format == kFormatTiff) out.orientation = tiffOrientation(ByteSource{data, size});
     return true;
 }
 

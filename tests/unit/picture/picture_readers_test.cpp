@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 
+#include "base/file_system.h"
 #include "picture/picture.h"
+#include "picture/tiff_orientation.h"
 #include "picture_test_util.h"
 
 using namespace picture_test;
@@ -211,6 +215,87 @@ TEST(PictureReaders, BmpIcoAndTiffAgreeOnEveryPlatform)
     pic = load(tiffRgb());
     expectPixel(pic, 0, 0, 0, 0, 255);
     expectPixel(pic, 1, 1, 9, 9, 9);
+}
+
+namespace {
+
+Orientation orientationOf(const Bytes& b) { return tiffOrientation(ByteSource{b.data(), b.size()}); }
+
+Bytes changed(Bytes b, size_t at, std::initializer_list<uint8_t> bytes)
+{
+    std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+    return b;
+}
+
+// A BigTIFF whose directory holds only the orientation tag, of `type` with `value` in its field.
+Bytes bigTiff(bool bigEndian, uint16_t type, uint64_t count, uint64_t value)
+{
+    Bytes b = {bigEndian ? uint8_t('M') : uint8_t('I'), bigEndian ? uint8_t('M') : uint8_t('I')};
+    auto put = [&](uint64_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k) b.push_back(uint8_t(v >> (8 * (bigEndian ? bytes - 1 - k : k))));
+    };
+    put(43, 2), put(8, 2), put(0, 2), put(16, 8);
+    put(1, 8), put(274, 2), put(type, 2), put(count, 8);
+    const int width = type == 3 ? 2 : type == 4 ? 4 : 8;
+    put(value, width), put(0, 8 - width);
+    put(0, 8);
+    return b;
+}
+
+}  // namespace
+
+// WIC ignores the tag, so the program reads it; what libtiff reads elsewhere must read the same,
+// and a directory that does not hold together must turn nothing and read nothing outside.
+TEST(PictureReaders, ATiffsOrientationTagIsReadWhereItHoldsTogetherAndNowhereElse)
+{
+    const CPicture pic = gradient(5, 3);
+    const Bytes good = tiffBytes(pic, 6);
+    EXPECT_EQ(orientationOf(good), Orientation::Rotate90);
+    EXPECT_EQ(orientationOf(tiffBytes(pic, 8, true)), Orientation::Rotate270);
+    EXPECT_EQ(orientationOf(tiffBytes(pic, 0)), Orientation::Normal);
+    EXPECT_EQ(orientationOf(bigTiff(false, 3, 1, 3)), Orientation::Rotate180);
+    EXPECT_EQ(orientationOf(bigTiff(true, 16, 1, 5)), Orientation::Transpose);
+
+    const size_t entry = good[4] + (good[5] << 8) + 2 + 6 * 12;  // the tag is the seventh entry
+    auto patched = [&](size_t at, std::initializer_list<uint8_t> bytes) { return changed(good, at, bytes); };
+    // Any integer type libtiff takes for the tag turns the picture on every system; others do not.
+    for (const auto& [type, turns] :
+         {std::pair{1, true}, {4, true}, {8, true}, {9, true}, {2, false}, {5, false}, {16, false}, {0, false}}) {
+        const Bytes b = patched(entry + 2, {uint8_t(type), 0});
+        EXPECT_EQ(orientationOf(b), turns ? Orientation::Rotate90 : Orientation::Normal) << "type " << type;
+        EXPECT_EQ(load(b).GetWidth(), turns ? 3u : 5u) << "type " << type;
+    }
+    const std::pair<const char*, Bytes> broken[] = {
+        {"two values", patched(entry + 4, {2})},
+        {"value 0", patched(entry + 8, {0})},
+        {"value 9", patched(entry + 8, {9})},
+        {"directory past the end", patched(4, {0xF0, 0xFF, 0xFF, 0x7F})},
+        {"directory in the header", patched(4, {4, 0, 0, 0})},
+        {"cut inside the tag", Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(entry + 9))},
+        {"not TIFF", patched(2, {43, 0})},
+        {"BigTIFF of too many entries", changed(bigTiff(false, 3, 1, 6), 19, {1})},
+        {"BigTIFF directory past the end", changed(bigTiff(true, 3, 1, 6), 8, {0x10})},
+        {"BigTIFF of 4-byte offsets", changed(bigTiff(false, 3, 1, 6), 4, {4})},
+    };
+    for (const auto& [what, bytes] : broken) {
+        EXPECT_EQ(orientationOf(bytes), Orientation::Normal) << what;
+        CPicture damaged = load(bytes);
+        if (damaged.IsValid()) {
+            EXPECT_EQ(damaged.GetWidth(), 5u) << what;
+        }
+    }
+
+    // From a file, the directory far beyond the first bytes read.
+    const std::string path = (std::filesystem::temp_directory_path() / "fotoloom-orientation.tif").string();
+    ASSERT_TRUE(writeFileBytes(path, tiffBytes(gradient(300, 200), 7, true)));
+    std::FILE* f = openFile(path, "rb");
+    ASSERT_NE(f, nullptr);
+    ByteSource file;
+    file.file = f;
+    file.fileSize = std::filesystem::file_size(path);
+    EXPECT_EQ(tiffOrientation(file), Orientation::Transverse);
+    std::fclose(f);
+    std::remove(path.c_str());
 }
 
 TEST(PictureReaders, FormatsWithoutADecoderFailCleanly)

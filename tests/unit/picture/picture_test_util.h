@@ -1,6 +1,7 @@
 #pragma once
 // Pictures made by the picture tests themselves.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -85,6 +86,66 @@ inline bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& 
     if (!f) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && written;
+}
+
+// An uncompressed 8-bit RGB TIFF of the picture's pixels as stored, in strips of `rowsPerStrip`
+// rows, with its directory after the pixels (as most writers put it) and, when `orientation` is
+// not 0, the orientation tag as one SHORT.
+inline std::vector<uint8_t> tiffBytes(const CPicture& pic, uint16_t orientation, bool bigEndian = false,
+                                      uint32_t rowsPerStrip = 7)
+{
+    std::vector<uint8_t> b = {bigEndian ? uint8_t('M') : uint8_t('I'), bigEndian ? uint8_t('M') : uint8_t('I')};
+    auto put = [&](uint32_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k) b.push_back(uint8_t(v >> (8 * (bigEndian ? bytes - 1 - k : k))));
+    };
+    const uint32_t w = pic.bufferWidth(), h = pic.bufferHeight();
+    const uint32_t strips = (h + rowsPerStrip - 1) / rowsPerStrip;
+    std::vector<uint32_t> offsets, counts;
+    put(42, 2), put(0, 4);  // the directory's offset, filled in below
+    for (uint32_t y = 0; y < h; ++y) {
+        if (y % rowsPerStrip == 0) offsets.push_back(uint32_t(b.size()));
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint8_t* p = pixelAt(pic, x, y);
+            b.insert(b.end(), {p[2], p[1], p[0]});
+        }
+    }
+    for (uint32_t i = 0; i < strips; ++i) counts.push_back(std::min(rowsPerStrip, h - i * rowsPerStrip) * w * 3);
+    // Arrays too long for an entry's value field go before the directory.
+    const uint32_t bitsAt = uint32_t(b.size());
+    put(8, 2), put(8, 2), put(8, 2);
+    const uint32_t offsetsAt = uint32_t(b.size());
+    for (uint32_t v : offsets) put(v, 4);
+    const uint32_t countsAt = uint32_t(b.size());
+    for (uint32_t v : counts) put(v, 4);
+    if (b.size() % 2) b.push_back(0);
+    const uint32_t directory = uint32_t(b.size());
+    for (int k = 0; k < 4; ++k) b[4 + k] = uint8_t(directory >> (8 * (bigEndian ? 3 - k : k)));
+    struct Entry {
+        uint16_t tag, type;
+        uint32_t count, value;
+    };
+    std::vector<Entry> entries = {{256, 4, 1, w},
+                                  {257, 4, 1, h},
+                                  {258, 3, 3, bitsAt},
+                                  {259, 3, 1, 1},
+                                  {262, 3, 1, 2},
+                                  {273, 4, strips, strips == 1 ? offsets[0] : offsetsAt},
+                                  {274, 3, 1, orientation},
+                                  {277, 3, 1, 3},
+                                  {278, 4, 1, rowsPerStrip},
+                                  {279, 4, strips, strips == 1 ? counts[0] : countsAt},
+                                  {284, 3, 1, 1}};
+    if (orientation == 0) entries.erase(entries.begin() + 6);
+    put(uint32_t(entries.size()), 2);
+    for (const Entry& e : entries) {
+        put(e.tag, 2), put(e.type, 2), put(e.count, 4);
+        if (e.type == 3 && e.count == 1)
+            put(e.value, 2), put(0, 2);  // a SHORT sits in the first two bytes of the field
+        else
+            put(e.value, 4);
+    }
+    put(0, 4);  // no further directory
+    return b;
 }
 
 }  // namespace picture_test
