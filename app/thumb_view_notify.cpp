@@ -99,7 +99,10 @@ LRESULT CThumbViewerView::onKeyDown(const NMLVKEYDOWN& key)
 LRESULT CThumbViewerView::onCustomDraw(NMLVCUSTOMDRAW& draw)
 {
     switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return GetFocus() == list_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    case CDDS_PREPAINT:
+        // Every scroll ends in a paint: the cells follow the rows on the screen from here.
+        keepNear();
+        return GetFocus() == list_ ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT: {
         const int row = static_cast<int>(draw.nmcd.dwItemSpec);
         const UINT state =

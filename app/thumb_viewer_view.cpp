@@ -20,6 +20,11 @@ constexpr UINT kArrangeMessage = WM_APP + 2;  // posted after rows left the list
 constexpr UINT kRemadeMessage = WM_APP + 3;   // posted when cells made again after an edit are ready
 constexpr int kListId = 1;
 
+// The rows that keep their cells: those on the screen and this many screens' worth either side.
+constexpr int kScreensAround = 2;
+// The one empty cell, first in the image list.
+constexpr int kEmptyEntry = 0;
+
 // The menu image list: the strip of menu pictures for the DPI, then the album icon 164.
 constexpr UINT kAlbumIcon = IDI_ALBUM;
 constexpr COLORREF kMenuMask = 0x7D7C7B;
@@ -134,7 +139,9 @@ void CThumbViewerView::applyDpi(int dpi)
 
 void CThumbViewerView::onSize(UINT, SIZE client)
 {
-    if (list_) MoveWindow(list_, 0, 0, client.cx, client.cy, TRUE);
+    if (!list_) return;
+    MoveWindow(list_, 0, 0, client.cx, client.cy, TRUE);
+    keepNear();
 }
 
 void CThumbViewerView::onSetFocus(HWND)
@@ -191,18 +198,14 @@ int CThumbViewerView::rowSlot(int row) const
 }
 
 // The row that shows a slot: the same number unless rows were moved or removed since the rebuild.
-int CThumbViewerView::rowOfSlot(size_t slot) const
-{
-    const int wanted = static_cast<int>(slot);
-    if (slot < rowSlot_.size() && rowSlot_[slot] == wanted) return wanted;
-    const auto found = std::find(rowSlot_.begin(), rowSlot_.end(), wanted);
-    return found == rowSlot_.end() ? -1 : static_cast<int>(found - rowSlot_.begin());
-}
+int CThumbViewerView::rowOfSlot(size_t slot) const { return slot < slotRow_.size() ? slotRow_[slot] : -1; }
 
 int CThumbViewerView::rowImage(int row) const
 {
     const int slot = rowSlot(row);
-    return slot < 0 || slotDrawn_[static_cast<size_t>(slot)] ? slot : emptyImage_;
+    if (slot < 0) return -1;
+    const int entry = slotEntry_[static_cast<size_t>(slot)];
+    return entry >= 0 ? entry : kEmptyEntry;
 }
 
 void CThumbViewerView::setItemState(int row, UINT state, UINT mask)
@@ -251,8 +254,15 @@ void CThumbViewerView::deleteAll()
     if (list_) SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     if (thumbnails_) ImageList_RemoveAll(thumbnails_.get());
     rowSlot_.clear();
-    slotDrawn_.clear();
-    emptyImage_ = -1;
+    slotRow_.clear();
+    slotEntry_.clear();
+    entrySlot_.clear();
+    freeEntries_.clear();
+    heldCells_ = 0;
+    slotHanded_.clear();
+    slotAsked_.clear();
+    nearFirst_ = 0;
+    nearLast_ = -1;
     slotRemade_.clear();
     slotProblem_.clear();
 }
@@ -272,14 +282,18 @@ void CThumbViewerView::rebuild()
     for (size_t position : doc_.currentAlbumPositions()) album.push_back(doc_.images()[position]);
     const int count = static_cast<int>(album.size());
 
-    // One slot per image, then one empty cell that every row shows until its own is drawn: a large
-    // album's rows appear without a cell drawn for each first.
-    ImageList_SetImageCount(thumbnails_.get(), static_cast<UINT>(count + 1));
+    // The empty cell that every row shows until its own is drawn: a large album's rows appear
+    // without a cell drawn for each first. The entries for the cells come once the rows are laid
+    // out and it is known how many are near the screen.
+    ImageList_SetImageCount(thumbnails_.get(), 1);
     if (winui::UniqueBitmap empty{makeEmptyCell(cell_)})
-        ImageList_Replace(thumbnails_.get(), count, empty.get(), nullptr);
-    emptyImage_ = count;
-    slotDrawn_.assign(album.size(), 0);
+        ImageList_Replace(thumbnails_.get(), kEmptyEntry, empty.get(), nullptr);
+    entrySlot_.assign(1, -1);
     rowSlot_.resize(album.size());
+    slotRow_.resize(album.size());
+    slotEntry_.assign(album.size(), -1);
+    slotHanded_.assign(album.size(), 0);
+    slotAsked_.assign(album.size(), 0);
     slotRemade_.assign(album.size(), 0);
     slotProblem_.assign(album.size(), CellProblem::None);
 
@@ -287,6 +301,7 @@ void CThumbViewerView::rebuild()
     SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
     for (int row = 0; row < count; ++row) {
         rowSlot_[static_cast<size_t>(row)] = row;
+        slotRow_[static_cast<size_t>(row)] = row;
         std::wstring label = winui::widen(album[static_cast<size_t>(row)].comment);
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -297,7 +312,137 @@ void CThumbViewerView::rebuild()
     }
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
+    keepNear();
+    // As many entries as rows are near now: the first screen's cells go in without a regrowth.
+    if (nearLast_ >= nearFirst_) {
+        const int entries = nearLast_ - nearFirst_ + 1;
+        ImageList_SetImageCount(thumbnails_.get(), static_cast<UINT>(entries + 1));
+        for (int entry = entries; entry >= 1; --entry) freeEntries_.push_back(entry);
+        entrySlot_.resize(static_cast<size_t>(entries) + 1, -1);
+    }
     worker_.start(hwnd(), kCellMessage, std::move(album));
+}
+
+// --- the rows near the screen ---------------------------------------------------------------------
+
+// Rows are laid out in their order, line after line, so the first and the last row on the screen
+// are each found by halving.
+std::pair<int, int> CThumbViewerView::rowsOnScreen() const
+{
+    const int count = rowCount();
+    RECT client{};
+    if (count == 0 || !GetClientRect(list_, &client) || client.right <= 0 || client.bottom <= 0) return {0, -1};
+    auto bounds = [&](int row) {
+        RECT r{};
+        r.left = LVIR_BOUNDS;
+        SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        return r;
+    };
+    int low = 0, high = count;  // the first row that ends below the top
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (bounds(middle).bottom <= 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    const int first = low;
+    high = count;  // the first row that begins below the bottom
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (bounds(middle).top < client.bottom)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return {first, low - 1};
+}
+
+bool CThumbViewerView::isNear(size_t slot) const
+{
+    const int row = rowOfSlot(slot);
+    return row >= nearFirst_ && row <= nearLast_;
+}
+
+// Called whenever the list may have scrolled (every paint), after a resize, and once rows closed
+// up: cells of rows gone far are given back, those of rows come near are asked for, the rows on
+// the screen first.
+void CThumbViewerView::keepNear()
+{
+    if (!list_ || stoppingWorker_ || rebuildPending_) return;  // the rows are about to be made again
+    const auto [first, last] = rowsOnScreen();
+    if (last < first) return;  // no rows, or no room to show them (minimised): nothing changes
+    const int screen = last - first + 1;
+    nearFirst_ = std::max(0, first - kScreensAround * screen);
+    nearLast_ = std::min(rowCount() - 1, last + kScreensAround * screen);
+
+    for (size_t entry = 1; entry < entrySlot_.size(); ++entry)
+        if (const int slot = entrySlot_[entry]; slot >= 0 && !isNear(static_cast<size_t>(slot)))
+            releaseCell(static_cast<size_t>(slot));
+    for (size_t slot = 0; slot < slotAsked_.size(); ++slot)
+        if (slotAsked_[slot] && !isNear(slot)) forgetAsked(slot);
+
+    auto want = [&](int row) {
+        const int slot = rowSlot(row);
+        if (slot < 0) return;
+        const auto s = static_cast<size_t>(slot);
+        // A cell the worker has still to hand comes from it; one already handed is made again.
+        if (slotEntry_[s] < 0 && !slotAsked_[s] && (slotHanded_[s] || slotRemade_[s])) askFor(s);
+    };
+    for (int row = first; row <= last; ++row) want(row);
+    for (int row = last + 1; row <= nearLast_; ++row) want(row);
+    for (int row = first - 1; row >= nearFirst_; --row) want(row);
+}
+
+// The slot's cell made again (the image as the model has it now), by the remaker.
+void CThumbViewerView::askFor(size_t slot)
+{
+    const std::optional<size_t> position = doc_.galleryIndexOfRow(rowOfSlot(slot));
+    if (!position) return;
+    slotAsked_[slot] = 1;
+    remaker_.request(slot, doc_.images()[*position]);
+}
+
+void CThumbViewerView::forgetAsked(size_t slot)
+{
+    remaker_.forget(slot);
+    slotAsked_[slot] = 0;
+}
+
+// The slot's cell goes into its entry, or into one lent to it now.
+void CThumbViewerView::holdCell(size_t slot, HBITMAP bitmap)
+{
+    int entry = slotEntry_[slot];
+    if (entry < 0) {
+        if (freeEntries_.empty()) {
+            // More rows are near than there are entries: half as many again, never more than rows.
+            const int entries = static_cast<int>(entrySlot_.size()) - 1;
+            const int more =
+                std::min(std::max(entries / 2, 8), std::max(1, static_cast<int>(slotEntry_.size()) - entries));
+            if (!ImageList_SetImageCount(thumbnails_.get(), static_cast<UINT>(entries + more + 1))) return;
+            for (int added = entries + more; added > entries; --added) freeEntries_.push_back(added);
+            entrySlot_.resize(static_cast<size_t>(entries + more) + 1, -1);
+        }
+        entry = freeEntries_.back();
+        freeEntries_.pop_back();
+        entrySlot_[static_cast<size_t>(entry)] = static_cast<int>(slot);
+        slotEntry_[slot] = entry;
+        ++heldCells_;
+    }
+    ImageList_Replace(thumbnails_.get(), entry, bitmap, nullptr);
+    // Only the row that shows it is drawn again (and only if it is on the screen), not the screen.
+    if (const int row = rowOfSlot(slot); row >= 0)
+        SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+}
+
+void CThumbViewerView::releaseCell(size_t slot)
+{
+    const int entry = slotEntry_[slot];
+    if (entry < 0) return;
+    entrySlot_[static_cast<size_t>(entry)] = -1;
+    freeEntries_.push_back(entry);
+    slotEntry_[slot] = -1;
+    --heldCells_;
 }
 
 LRESULT CThumbViewerView::onCell(WPARAM slot, LPARAM lParam)
@@ -310,12 +455,9 @@ LRESULT CThumbViewerView::onCell(WPARAM slot, LPARAM lParam)
     const auto* cell = reinterpret_cast<const ThumbnailCell*>(lParam);
     // A slot redrawn after a rotation keeps its newer picture.
     if (slot >= slotRemade_.size() || slotRemade_[slot] || !cell || !cell->bitmap) return 0;
-    ImageList_Replace(thumbnails_.get(), static_cast<int>(slot), cell->bitmap.get(), nullptr);
-    slotDrawn_[slot] = 1;
+    slotHanded_[slot] = 1;
     slotProblem_[slot] = cell->problem;
-    // Only the row that shows it is drawn again (and only if it is on the screen), not the screen.
-    if (const int row = rowOfSlot(slot); row >= 0)
-        SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+    if (isNear(slot)) holdCell(slot, cell->bitmap.get());  // a row far away has it made again when it comes near
     return 0;
 }
 
@@ -338,25 +480,27 @@ void CThumbViewerView::waitForThumbnails()
 
 // After a rotation: the row's cell is made again by the remaker (a picture that no longer loads
 // gets the mark). Until it arrives the row keeps what it shows; a late cell of the album's worker,
-// made before the edit, is stale from now on.
+// made before the edit, is stale from now on. A row far from the screen has it made once it comes
+// near.
 void CThumbViewerView::remakeCell(int row)
 {
-    const std::optional<size_t> position = doc_.galleryIndexOfRow(row);
     const int slot = rowSlot(row);
-    if (!position || slot < 0) return;
-    slotRemade_[static_cast<size_t>(slot)] = 1;
-    remaker_.request(static_cast<size_t>(slot), doc_.images()[*position]);
+    if (slot < 0 || !doc_.galleryIndexOfRow(row)) return;
+    const auto s = static_cast<size_t>(slot);
+    slotRemade_[s] = 1;
+    if (isNear(s))
+        askFor(s);
+    else if (slotAsked_[s])
+        forgetAsked(s);
 }
 
 LRESULT CThumbViewerView::onRemade(WPARAM, LPARAM)
 {
     for (CThumbnailRemaker::Remade& remade : remaker_.take()) {
-        if (remade.slot >= slotDrawn_.size()) continue;
-        ImageList_Replace(thumbnails_.get(), static_cast<int>(remade.slot), remade.cell.bitmap.get(), nullptr);
-        slotDrawn_[remade.slot] = 1;
+        if (remade.slot >= slotEntry_.size()) continue;
+        slotAsked_[remade.slot] = 0;
         slotProblem_[remade.slot] = remade.cell.problem;
-        if (const int row = rowOfSlot(remade.slot); row >= 0)
-            SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+        if (isNear(remade.slot)) holdCell(remade.slot, remade.cell.bitmap.get());
     }
     return 0;
 }
@@ -379,6 +523,8 @@ void CThumbViewerView::thumbnailRowsSwapped(int upper, int lower)
 {
     if (upper < 0 || lower >= rowCount() || static_cast<size_t>(lower) >= rowSlot_.size()) return;
     std::swap(rowSlot_[static_cast<size_t>(upper)], rowSlot_[static_cast<size_t>(lower)]);
+    slotRow_[static_cast<size_t>(rowSlot_[static_cast<size_t>(upper)])] = upper;
+    slotRow_[static_cast<size_t>(rowSlot_[static_cast<size_t>(lower)])] = lower;
     thumbnailLabelChanged(upper);
     thumbnailLabelChanged(lower);
     const UINT mask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -394,7 +540,15 @@ void CThumbViewerView::thumbnailRowRemoved(int row)
 {
     if (row < 0 || row >= rowCount()) return;
     SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-    if (static_cast<size_t>(row) < rowSlot_.size()) rowSlot_.erase(rowSlot_.begin() + row);
+    if (static_cast<size_t>(row) < rowSlot_.size()) {
+        const auto gone = static_cast<size_t>(rowSlot_[static_cast<size_t>(row)]);
+        releaseCell(gone);
+        if (slotAsked_[gone]) forgetAsked(gone);
+        slotRow_[gone] = -1;
+        rowSlot_.erase(rowSlot_.begin() + row);
+        for (size_t later = static_cast<size_t>(row); later < rowSlot_.size(); ++later)
+            slotRow_[static_cast<size_t>(rowSlot_[later])] = static_cast<int>(later);
+    }
     if (row < rowCount()) setItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     arrangeSoon();
 }
@@ -411,6 +565,7 @@ LRESULT CThumbViewerView::onArrange(WPARAM, LPARAM)
 {
     arrangePending_ = false;
     if (list_) SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
+    keepNear();  // rows moved up into the neighbourhood
     return 0;
 }
 

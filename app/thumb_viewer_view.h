@@ -11,12 +11,19 @@
 // thread (thumbnail_worker.h) working on its own copy of the album, so the model can change
 // while it runs: a cell belongs to an image slot, and a row maps to its slot, so swaps and
 // removals never move a late cell onto the wrong row.
+//
+// Only the rows near the screen hold their cell: those on it and two screens' worth either side.
+// A cell that arrives for a row further away is let go (the cache keeps its picture), and a row
+// that leaves the neighbourhood gives its cell back; when it comes near again its cell is made
+// again off this thread, its row showing the empty cell meanwhile. So a long album at a high
+// scale holds a few hundred cells, not one per picture.
 
 #include <windows.h>
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/owner_menu_icons.h"
@@ -83,6 +90,8 @@ public:
     CellProblem rowProblem(int row) const;
     // The tooltip of a row: why its picture is not shown, with the path; empty when it is.
     std::wstring rowTip(int row) const;
+    // How many rows hold a cell of their own now (the rest show the empty cell).
+    int heldCells() const { return heldCells_; }
     // Waits until the worker has drawn every cell it will draw (serving its messages).
     void waitForThumbnails();
     bool workerRunning() const { return worker_.running(); }
@@ -127,7 +136,14 @@ private:
     void setItemState(int row, UINT state, UINT mask);
     int hitTest(POINT client) const;
     int rowSlot(int row) const;
-    int rowOfSlot(size_t slot) const;  // -1 when its row is gone
+    int rowOfSlot(size_t slot) const;          // -1 when its row is gone
+    std::pair<int, int> rowsOnScreen() const;  // first and last; last < first when none
+    void keepNear();
+    bool isNear(size_t slot) const;
+    void askFor(size_t slot);
+    void forgetAsked(size_t slot);
+    void holdCell(size_t slot, HBITMAP bitmap);
+    void releaseCell(size_t slot);
     HWND mainWindow() const;
 
     // The image operations of the commands.
@@ -144,13 +160,22 @@ private:
 
     CBuilderDoc& doc_;
     HWND list_ = nullptr;
-    int dpi_ = 96;                          // of the view's window
-    CellSize cell_;                         // 100 x 90 at 96 DPI, larger as the view's DPI asks
-    winui::UniqueImageList thumbnails_;     // cells, one slot per image of the rebuild
-    COwnerMenuIcons menuIcons_;             // the menu strip for the DPI, then the album icon
-    std::vector<int> rowSlot_;              // row -> slot in thumbnails_
-    std::vector<char> slotDrawn_;           // slot holds its cell; until then its row shows emptyImage_
-    int emptyImage_ = -1;                   // the one empty cell, after the slots
+    int dpi_ = 96;   // of the view's window
+    CellSize cell_;  // 100 x 90 at 96 DPI, larger as the view's DPI asks
+    // Each image of the rebuild has a slot; the cells are entries of thumbnails_, entry 0 the one
+    // empty cell that every row shows until its own is in, the others lent to the slots near the
+    // screen (the list grows when more are near at once than it has).
+    winui::UniqueImageList thumbnails_;
+    COwnerMenuIcons menuIcons_;   // the menu strip for the DPI, then the album icon
+    std::vector<int> rowSlot_;    // row -> slot
+    std::vector<int> slotRow_;    // slot -> row, -1 once removed
+    std::vector<int> slotEntry_;  // slot -> its cell in thumbnails_, -1 while it has none
+    std::vector<int> entrySlot_;  // entry -> the slot it is lent to, -1 when free
+    std::vector<int> freeEntries_;
+    int heldCells_ = 0;
+    std::vector<char> slotHanded_;          // the worker has handed (or passed) the slot's cell
+    std::vector<char> slotAsked_;           // the slot's cell is being made again
+    int nearFirst_ = 0, nearLast_ = -1;     // the rows that keep their cells
     std::vector<char> slotRemade_;          // slot redrawn here since the rebuild: late cells are stale
     std::vector<CellProblem> slotProblem_;  // why a slot shows the missing-picture mark
     bool arrangePending_ = false;           // rows left: the rest close up once the operation is over

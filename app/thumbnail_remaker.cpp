@@ -46,6 +46,13 @@ void CThumbnailRemaker::clear()
     made_.clear();
 }
 
+void CThumbnailRemaker::forget(size_t slot)
+{
+    std::lock_guard lock(mutex_);
+    pending_.erase(slot);  // its entry in order_ is passed over
+    wanted_.erase(slot);
+}
+
 std::vector<CThumbnailRemaker::Remade> CThumbnailRemaker::take()
 {
     std::lock_guard lock(mutex_);

@@ -41,6 +41,8 @@ public:
     void request(size_t slot, Image image);
     // Forgets every request and every cell not taken yet: the rows they were for are gone.
     void clear();
+    // Forgets the request of one slot, and its cell if it is being made: no longer wanted.
+    void forget(size_t slot);
 
     struct Remade {
         size_t slot;

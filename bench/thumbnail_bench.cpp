@@ -5,8 +5,9 @@
 //     For each fill: the seconds until every cell is in the view, and until the first screen of
 //     cells is drawn.
 //  2. In a new process, an album of many small JPEGs (hard links to a few, each its own entry):
-//     the memory the view holds once every cell is in, and the process's peak; once on a 100 %
-//     display and once on a 150 % one (cells of 150 x 135).
+//     the memory the view holds once every cell has been made (only those near the screen are
+//     kept), and the process's peak; once on a 100 % display and once on a 150 % one (cells of
+//     150 x 135).
 // Windows only (run under Wine by scripts/bench-thumbnails.sh). Nothing is kept.
 //   thumbnail_bench [PICTURES [VIEW-PICTURES]]      defaults 24 and 10000
 //   thumbnail_bench --warm-child PICTURE-FOLDER CACHE-FOLDER PICTURES COLD-SECONDS
@@ -245,8 +246,8 @@ int memoryChild(const fs::path& folder, size_t pictures, int dpi)
     const BenchView::Fill f = bench.fill(nullptr);
     const Memory after = memoryNow();
     const CellSize cell = bench.view().cellSize();
-    std::printf("view of %zu pictures (%d x %d cells): rows in %.2f s, every cell in %.1f s\n", pictures, cell.width,
-                cell.height, f.rows, f.seconds);
+    std::printf("view of %zu pictures (%d x %d cells): rows in %.2f s, every cell in %.1f s, %d cells held\n", pictures,
+                cell.width, cell.height, f.rows, f.seconds, bench.view().heldCells());
     const double held = growth(after.privateBytes, before.privateBytes);
     std::printf(
         "memory of the view: %.1f MB private (%.1f KB a picture), %.1f MB working set; the whole "
@@ -294,7 +295,6 @@ int main(int argc, char** argv)
 
     const fs::path folder = fs::temp_directory_path() / ("thumbnail-bench-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder / "large");
-    fs::create_directories(folder / "small");
     const std::string cacheFolder = (folder / "cache").string();
     std::printf("making %zu JPEGs of 4000 x 3000 ...\n", pictures);
     const std::vector<std::string> album = picturesIn(folder / "large", pictures);
@@ -324,10 +324,14 @@ int main(int argc, char** argv)
                  std::to_wstring(pictures) + L" " + std::to_wstring(cold.seconds),
              "warm fill in a new process");
     std::printf("\n");
-    for (int dpi : {96, 144})
-        runChild(L"--memory-child " + quotedArgument(folder / "small") + L" " + std::to_wstring(viewPictures) + L" " +
+    // Each scale in a folder of its own: the links of one would be in the way of the next.
+    for (int dpi : {96, 144}) {
+        const fs::path small = folder / ("small-" + std::to_string(dpi));
+        fs::create_directories(small);
+        runChild(L"--memory-child " + quotedArgument(small) + L" " + std::to_wstring(viewPictures) + L" " +
                      std::to_wstring(dpi),
                  "memory of the view");
+    }
 
     std::error_code ec;
     fs::remove_all(folder, ec);

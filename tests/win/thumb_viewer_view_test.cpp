@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -164,6 +165,58 @@ TEST_F(ThumbViewTest, RowsShowAnEmptyCellUntilTheirPictureArrives)
     EXPECT_EQ(cellPixel(1, 50, 45), kBlue);
     EXPECT_EQ(cellPixel(2, 50, 45), kRed);
     EXPECT_NE(view->rowImage(0), view->rowImage(2)) << "each row its own cell once drawn";
+}
+
+// A long album holds cells only near the screen: scrolled screen by screen from its top to its
+// end, every screen shows its pictures while the rows left behind give their cells back, and the
+// first rows get theirs made again when they come back into view.
+TEST_F(ThumbViewTest, ScrollingALongAlbumHoldsCellsOnlyNearTheScreen)
+{
+    view->setThumbnailCache(nullptr);
+    ShowWindow(parent, SW_SHOWNOACTIVATE);
+    constexpr int kRows = 1000;
+    albumOf(std::vector<std::string>(kRows, wide));
+    RECT client{};
+    GetClientRect(view->list(), &client);
+    const DWORD spacing = static_cast<DWORD>(SendMessageW(view->list(), LVM_GETITEMSPACING, FALSE, 0));
+    const int screen = (client.right / LOWORD(spacing)) * (client.bottom / HIWORD(spacing) + 2);
+    const int bound = 5 * screen;  // the screen and two more either side
+    ASSERT_LT(bound, kRows / 4);
+
+    auto middleRow = [&] {
+        LVHITTESTINFO hit{};
+        hit.pt = POINT{client.right / 2, client.bottom / 2};
+        return static_cast<int>(SendMessageW(view->list(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    };
+    auto settle = [&] {
+        UpdateWindow(view->list());
+        view->waitForThumbnails();
+        pumpMessages();
+    };
+    settle();
+    EXPECT_LE(view->heldCells(), bound);
+    int lastSeen = 0;
+    for (int step = 0; step < kRows && lastSeen < kRows - 1; ++step) {
+        SendMessageW(view->list(), LVM_SCROLL, 0, client.bottom);
+        settle();
+        EXPECT_LE(view->heldCells(), bound) << "scrolled " << step + 1 << " screens";
+        const int row = middleRow();
+        if (row >= 0) {
+            EXPECT_EQ(cellPixel(row, 50, 45), kRed) << "row " << row << " on the screen shows its picture";
+            lastSeen = std::max(lastSeen, row);
+        }
+        RECT end{};
+        end.left = LVIR_BOUNDS;
+        SendMessageW(view->list(), LVM_GETITEMRECT, kRows - 1, reinterpret_cast<LPARAM>(&end));
+        if (end.bottom <= client.bottom) lastSeen = kRows - 1;
+    }
+    EXPECT_EQ(lastSeen, kRows - 1) << "the end was reached";
+    EXPECT_EQ(view->rowImage(0), view->rowImage(1)) << "the first rows gave their cells back";
+
+    SendMessageW(view->list(), LVM_SCROLL, 0, -HIWORD(spacing) * kRows);
+    settle();
+    EXPECT_EQ(cellPixel(0, 50, 45), kRed);
+    EXPECT_LE(view->heldCells(), bound);
 }
 
 TEST_F(ThumbViewTest, RotateFromMenuToolbarAndContextMenuRemakesTheCell)
