@@ -9,7 +9,9 @@
 
 namespace {
 
-constexpr char kMagic[8] = {'F', 'L', 'T', 'H', 'M', 'B', '0', '1'};
+// The last two digits are raised when thumbnails are made differently, so older ones are made
+// again (02: TIFFs turned by their orientation tag on Windows too).
+constexpr char kMagic[8] = {'F', 'L', 'T', 'H', 'M', 'B', '0', '2'};
 constexpr size_t kChecksumAt = kThumbnailEntryChecksumAt;
 static_assert(kChecksumAt == sizeof kMagic);
 constexpr size_t kBodyAt = kChecksumAt + 8;

@@ -4,7 +4,7 @@
 // so the reader checks every length against what remains and a checksum over the whole entry.
 //
 // Layout (little-endian):
-//   "FLTHMB01"                    8 bytes
+//   "FLTHMB02"                    8 bytes (the digits: how thumbnails are made)
 //   checksum                      u64, FNV-1a over every byte after it
 //   path length, path             u32, UTF-8 bytes
 //   file size, modification time  u64, i64

@@ -27,7 +27,9 @@
 #include "generator/thread_starter.h"
 
 // Raised when anything about how pictures are made changes, so older photos are made again.
-inline constexpr int kPicturePipelineVersion = 1;
+// 2: a TIFF turned by its orientation tag is turned on Windows too, and turned, not mirrored, by
+// the sideways tags on Linux.
+inline constexpr int kPicturePipelineVersion = 2;
 
 // What every picture of a build shares.
 struct PictureShape {
