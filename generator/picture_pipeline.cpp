@@ -296,8 +296,8 @@ PicturePool::PicturePool(const std::vector<PictureJob>& jobs, const PictureShape
     : jobs_(jobs), shape_(shape), budget_(budget), files_(files)
 {
     threads = std::max(1u, threads);
-    // Four pictures per worker: being made or finished and waiting for the builder. At the end of
-    // the build the window lets a large picture start before the smaller ones ahead of it.
+    // Four pictures per worker: being made or finished and waiting for the builder. The window
+    // lets a large picture start before the smaller ones ahead of it.
     window_ = 4 * size_t{threads};
     slots_.resize(window_);
     sizes_.reserve(jobs.size());
@@ -356,19 +356,19 @@ PictureOutcome makeGuarded(const PictureJob& job, const PictureShape& shape, Mem
 
 size_t PicturePool::pickLocked() const
 {
-    // In album order while pictures wait beyond the window: a picture passed over would hold the
-    // window shut once the others are done, the builder waiting for it and a worker idle. When
-    // every picture left is inside the window, the largest first, so that the build ends on
-    // small ones rather than one worker alone with a large one.
+    // The largest of the window first, so that the build ends on small pictures rather than one
+    // worker alone with a large one. But while pictures wait beyond the window, a picture passed
+    // over would hold it shut once the others are done (the builder waiting for it, a worker
+    // idle): so then the first one at least half as large as the largest, which among pictures of
+    // about one size is the one the builder takes next.
     const size_t end = std::min(jobs_.size(), taken_ + window_);
-    const bool lastOnes = end == jobs_.size();
-    size_t pick = jobs_.size();
-    for (size_t i = taken_; i < end; ++i) {
-        if (started_[i]) continue;
-        if (!lastOnes) return i;
-        if (pick == jobs_.size() || sizes_[i] > sizes_[pick]) pick = i;
-    }
-    return pick;
+    size_t largest = jobs_.size();
+    for (size_t i = taken_; i < end; ++i)
+        if (!started_[i] && (largest == jobs_.size() || sizes_[i] > sizes_[largest])) largest = i;
+    if (largest == jobs_.size() || end == jobs_.size()) return largest;
+    for (size_t i = taken_; i < end; ++i)
+        if (!started_[i] && 2 * sizes_[i] >= sizes_[largest]) return i;
+    return largest;
 }
 
 void PicturePool::work()

@@ -86,9 +86,10 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
                            GalleryWriter* files = nullptr);
 
 // Runs makePicture over the jobs on up to `threads` workers, at most four pictures per worker
-// ahead of the consumer, started in order; once all the pictures left are that close, the
-// largest source first, so that the last pictures of a build are small ones and no worker is left
-// alone with a large one at the end.
+// ahead of the consumer; among those, the largest source is started first, so that the last
+// pictures of a build are small ones and no worker is left alone with a large one at the end, but
+// among sources of about one size (within half of the largest) the first, so that the picture the
+// consumer waits for is not left for last while a worker idles.
 // take() must be called for 0, 1, 2, ... in turn, and hands the pictures back in that order. When
 // fewer workers can be started, fewer work; when none can, take() makes each picture on the
 // calling thread.

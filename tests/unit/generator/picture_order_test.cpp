@@ -1,11 +1,13 @@
-// Pictures start in album order, and once every picture left is near, the largest first, so that
-// no worker is left alone with a large one at the end of a build; everything the user sees still
-// comes in album order: the pictures handed to the builder, the progress, the warnings and the
-// files, which are the same whatever the number of workers.
+// The largest of the next pictures is started first, so that no worker is left alone with a large
+// one at the end of a build, but among pictures of about one size the first, so that the one the
+// builder waits for is not left for last; everything the user sees still comes in album order:
+// the pictures handed to the builder, the progress, the warnings and the files, which are the same
+// whatever the number of workers.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -25,11 +27,11 @@ std::pair<uint32_t, uint32_t> jpegSize(const std::vector<uint8_t>& bytes)
 
 }  // namespace
 
-TEST(PictureOrder, PicturesStartInOrderTheLargestFirstAmongTheLastOnesAndAreHandedBackInOrder)
+TEST(PictureOrder, TheLargestNextPictureStartsFirstAmongOnesOfOneSizeTheFirstAndAllAreHandedBackInOrder)
 {
     ScratchFolder scratch;
-    // Widths tell the pictures apart; index 2 is the largest file of the first four, 4 is missing.
-    const uint32_t widths[] = {60, 70, 900, 80, 0, 400, 90};
+    // Widths tell the pictures apart; index 2 is by far the largest file, 4 is missing.
+    const uint32_t widths[] = {60, 70, 3000, 80, 0, 400, 90};
     std::vector<PictureJob> jobs;
     for (size_t i = 0; i < std::size(widths); ++i) {
         PictureJob job;
@@ -41,6 +43,8 @@ TEST(PictureOrder, PicturesStartInOrderTheLargestFirstAmongTheLastOnesAndAreHand
         job.thumbPath = scratch / job.thumbName;
         jobs.push_back(job);
     }
+    const auto bytes = [&](size_t i) { return widths[i] ? std::filesystem::file_size(jobs[i].source) : 0; };
+    ASSERT_GT(bytes(2), 2 * bytes(5));
     const PictureShape shape{{0, 0}, 40, 90, true, false};  // photos keep their size
     MemoryBudget budget(uint64_t{256} << 20);
     PicturePool pool(jobs, shape, 1, budget, nullptr);
@@ -57,18 +61,29 @@ TEST(PictureOrder, PicturesStartInOrderTheLargestFirstAmongTheLastOnesAndAreHand
     }
     const std::vector<size_t> order = pool.startOrder();
     ASSERT_EQ(order.size(), jobs.size());
-    // The worker's first pick, before anything was taken: more pictures wait than one worker's
-    // window of four holds, so the first in order.
-    EXPECT_EQ(order.front(), 0u);
+    EXPECT_EQ(order.front(), 2u);  // the worker's first pick, before anything was taken
     std::vector<size_t> sorted = order;
     std::sort(sorted.begin(), sorted.end());
     for (size_t i = 0; i < sorted.size(); ++i) EXPECT_EQ(sorted[i], i);  // each exactly once
 
-    // Four pictures are all inside the window: the largest (index 2) starts first.
-    const std::vector<PictureJob> lastOnes(jobs.begin(), jobs.begin() + 4);
-    PicturePool last(lastOnes, shape, 1, budget, nullptr);
-    for (size_t i = 0; i < lastOnes.size(); ++i) EXPECT_EQ(last.take(i).kind, PictureOutcome::Kind::Made) << i;
-    EXPECT_EQ(last.startOrder().front(), 2u);
+    // Five pictures of about one size, more than one worker's window of four: the first.
+    const size_t similar[] = {0, 1, 3, 6};
+    ASSERT_LE(bytes(6), 2 * bytes(0));
+    std::vector<PictureJob> alike;
+    for (size_t i : similar) alike.push_back(jobs[i]);
+    alike.push_back(jobs[0]);
+    PicturePool inOrder(alike, shape, 1, budget, nullptr);
+    for (size_t i = 0; i < alike.size(); ++i) EXPECT_EQ(inOrder.take(i).kind, PictureOutcome::Kind::Made) << i;
+    EXPECT_EQ(inOrder.startOrder().front(), 0u);
+
+    // The last four, all inside the window: nothing waits beyond it, so simply the largest.
+    alike.pop_back();
+    size_t largest = 0;
+    for (size_t i = 1; i < alike.size(); ++i)
+        if (bytes(similar[i]) > bytes(similar[largest])) largest = i;
+    PicturePool last(alike, shape, 1, budget, nullptr);
+    for (size_t i = 0; i < alike.size(); ++i) EXPECT_EQ(last.take(i).kind, PictureOutcome::Kind::Made) << i;
+    EXPECT_EQ(last.startOrder().front(), largest);
 }
 
 TEST(PictureOrder, ABuildThatStartsALargePictureFirstTellsAndWritesEverythingInAlbumOrder)
