@@ -134,6 +134,7 @@ void CMainFrame::onDpiChanged(int dpi, const RECT& suggested)
     createToolBarImages();
     statusBar_.applyDpi(dpi);
     splitter_.applyDpi(old, dpi);
+    taskPane_.bar().applyDpi(old, dpi);
     albumView_->applyDpi(dpi);
     thumbnailView_->applyDpi(dpi);
     setWindowIcons();

@@ -1,6 +1,7 @@
 #include "app/task_pane_bar.h"
 
 #include "app/sidefold_imports.h"
+#include "winui/dpi.h"
 
 CTaskPaneBar::CTaskPaneBar()
 {
@@ -20,8 +21,19 @@ const winui::MessageMapBase* CTaskPaneBar::messageMap() const
     return &map;
 }
 
+void CTaskPaneBar::applyDpi(int oldDpi, int newDpi)
+{
+    if (oldDpi <= 0 || newDpi <= 0 || oldDpi == newDpi) return;
+    auto scale = [&](SIZE s) { return SIZE{MulDiv(s.cx, newDpi, oldDpi), MulDiv(s.cy, newDpi, oldDpi)}; };
+    for (State s : {State::Horizontal, State::Vertical, State::Floating}) {
+        setMinSize(s, scale(minSize(s)));
+        setSize(s, scale(size(s)));
+    }
+}
+
 bool CTaskPaneBar::onCreate(const CREATESTRUCTW&)
 {
+    applyDpi(winui::kBaseDpi, winui::dpiOf(hwnd()));
     pane_ = sidefoldCreateBar(hwnd(), 0, 0, 0, 0, 0, 0);
     if (IsWindow(pane_)) return true;
     pane_ = nullptr;

@@ -10,6 +10,8 @@ public:
     CTaskPaneBar();
     // The task pane's window, null when there is none.
     HWND pane() const { return pane_; }
+    // Its sizes (given for 96 DPI, or as the user dragged them) made for a new DPI.
+    void applyDpi(int oldDpi, int newDpi);
 
 protected:
     const winui::MessageMapBase* messageMap() const override;

@@ -116,6 +116,9 @@ TEST_F(ScaledScenario, PicturesCellsAndPanesAreMadeForTheScale)
               24);
     EXPECT_EQ(frame().splitter().barWidth(), 9);
     EXPECT_EQ(frame().splitter().firstPaneWidth(), 270);
+    RECT pane{};
+    GetWindowRect(frame().taskPaneBar(), &pane);
+    EXPECT_EQ(pane.right - pane.left, 480) << "the task pane's 320 pixels at 150 %";
 
     // A row's cell is the scaled one, drawn by the worker at that size.
     makeAlbums({"A"}, 2);
@@ -141,6 +144,8 @@ TEST_F(Scenario, MovingToAMonitorOfAnotherScaleMakesEveryChildAgain)
     const int startDpi = frame().dpi();
     ASSERT_EQ(startDpi, winui::dpiOf(frameWindow()));
     const int splitterBefore = frame().splitter().firstPaneWidth();
+    RECT paneBefore{};
+    GetWindowRect(frame().taskPaneBar(), &paneBefore);
     const int statusPaneBefore = frame().statusBar().paneWidth(0);
 
     const int target = startDpi * 3 / 2;
@@ -164,6 +169,9 @@ TEST_F(Scenario, MovingToAMonitorOfAnotherScaleMakesEveryChildAgain)
     ASSERT_TRUE(SendMessageW(frame().toolBar().hwnd(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button)));
     EXPECT_GE(button.bottom - button.top, imageListSize(frame().toolBarImages()).cy);
     EXPECT_EQ(frame().splitter().firstPaneWidth(), MulDiv(splitterBefore, target, startDpi));
+    RECT paneAfter{};
+    GetWindowRect(frame().taskPaneBar(), &paneAfter);
+    EXPECT_EQ(paneAfter.right - paneAfter.left, MulDiv(paneBefore.right - paneBefore.left, target, startDpi));
     EXPECT_EQ(frame().splitter().barWidth(), winui::scaled(winui::CSplitter::kBarWidth, target));
     EXPECT_GT(frame().statusBar().paneWidth(0), statusPaneBefore * 5 / 4) << "the status font grew";
 
