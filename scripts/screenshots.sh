@@ -5,7 +5,8 @@
 # look and in a visual style of its own (the "blue" shell style file of the task-pane tests).
 #   scripts/screenshots.sh [--dpi N] [BUILD_DIR] [task-pane]   (default build/win64, all of it
 #   built; with task-pane, only the shots of the task pane; --dpi 144 or 192 shows the program on a
-#   display of 150 % or 200 %, its shots in BUILD_DIR/screenshots-N)
+#   display of 150 % or 200 %, on a desktop as much larger and with every mouse position scaled
+#   alike; its shots in BUILD_DIR/screenshots-N)
 # Needs Xvfb, ImageMagick and xdotool (scripts/setup.sh). The sample project is made with the
 # Windows command line, so its picture paths are the ones Wine shows (Z:\...).
 set -euo pipefail
@@ -30,6 +31,11 @@ only=${2:-}
 
 out="$root/$build/screenshots"
 ((dpi == 96)) || out="$root/$build/screenshots-$dpi"
+# Every place and size below is the one at 96 DPI; px scales one to the display's scale (as the
+# program scales its own), at scales it to a mouse position "X Y".
+px() { echo $((($1 * dpi + 48) / 96)); }
+at() { echo "$(px "$1") $(px "$2")"; }
+desktop="$(px 1280)x$(px 900)"
 rm -rf "$out/pictures" "$out"/*.png "$out"/*.gal "$out/last.ini"
 mkdir -p "$out/pictures"
 
@@ -41,7 +47,7 @@ for n in $(seq 150 199); do
   break
 done
 [[ -n "$display" ]] || { echo "screenshots: no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${desktop}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display WINEPREFIX="$out/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
@@ -114,9 +120,9 @@ is_blue() { [[ -n $(blue_runs "$1" "$2" 1) ]]; }
 # Waits until the pane has not changed for a second (longer than any pause between frames).
 settle() {
   for _ in $(seq 60); do
-    import -window root -crop 320x800+0+80 -depth 8 rgb:"$out/settle-a.rgb"
+    import -window root -crop "$(px 320)x$(px 800)+0+$(px 80)" -depth 8 rgb:"$out/settle-a.rgb"
     sleep 1
-    import -window root -crop 320x800+0+80 -depth 8 rgb:"$out/settle-b.rgb"
+    import -window root -crop "$(px 320)x$(px 800)+0+$(px 80)" -depth 8 rgb:"$out/settle-b.rgb"
     cmp -s "$out/settle-a.rgb" "$out/settle-b.rgb" && { rm -f "$out"/settle-?.rgb; return 0; }
   done
   echo "screenshots: the task pane did not come to rest" >&2
@@ -142,17 +148,17 @@ task_pane_style_shots() {
 
   # Plain, under the mouse (a link of the first group, then the second group's header), and in the
   # window restored to its smaller size, narrowed by the bar's sizing edge: it scrolls.
-  "$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+  "$wine" explorer /desktop=shot,"$desktop" "$exe" "$project" >/dev/null 2>&1 &
   wait_for "Fotoloom - sample"
   settle && shot task-pane-styled 0
-  xdotool mousemove 95 184; shot task-pane-styled-hot-link 1.5
-  xdotool mousemove 200 360; shot task-pane-styled-hot-header 1.5
-  xdotool mousemove 900 850 key alt+space r; sleep 1
-  xdotool mousemove 321 400 sleep 0.2 mousedown 1 sleep 0.2 mousemove 280 400 sleep 0.2 mousemove 241 400 \
-    sleep 0.2 mouseup 1 mousemove 900 850
+  xdotool mousemove $(at 95 184); shot task-pane-styled-hot-link 1.5
+  xdotool mousemove $(at 200 360); shot task-pane-styled-hot-header 1.5
+  xdotool mousemove $(at 900 850) key alt+space r; sleep 1
+  xdotool mousemove $(at 321 400) sleep 0.2 mousedown 1 sleep 0.2 mousemove $(at 280 400) sleep 0.2 \
+    mousemove $(at 241 400) sleep 0.2 mouseup 1 mousemove $(at 900 850)
   shot task-pane-styled-scrolls 2
   # Scrolled to the end by the scroll bar's down arrow (at the bottom right of the narrowed pane).
-  xdotool mousemove 230 641 click --repeat 20 --delay 60 1 mousemove 900 850
+  xdotool mousemove $(at 230 641) click --repeat 20 --delay 60 1 mousemove $(at 900 850)
   shot task-pane-styled-scrolled 1
   close_program
 
@@ -162,18 +168,18 @@ task_pane_style_shots() {
   # top is seen in the middle half of that way (a look at the screen takes about as long as a
   # frame under load, so one row in the middle could be passed unseen). (The column passes right
   # of the first group's icon.)
-  SIDEFOLD_ANIMATION_PAUSE_MS=400 "$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+  SIDEFOLD_ANIMATION_PAUSE_MS=400 "$wine" explorer /desktop=shot,"$desktop" "$exe" "$project" >/dev/null 2>&1 &
   wait_for "Fotoloom - sample"
   settle
   local runs first_bottom second_top travel top caught=""
-  runs=$(blue_runs 250 90 790)
+  runs=$(blue_runs "$(px 250)" "$(px 90)" "$(px 790)")
   first_bottom=$(echo "$runs" | awk 'NR == 1 { print $2 }')
   second_top=$(echo "$runs" | awk 'NR == 2 { print $1 }')
   [[ -n $first_bottom && -n $second_top ]] || { echo "screenshots: no group headers found in the pane" >&2; return 1; }
   travel=$((second_top - first_bottom))
-  xdotool mousemove 160 $((first_bottom - 10)) click 1 mousemove 900 850
+  xdotool mousemove "$(px 160)" $((first_bottom - $(px 10))) click 1 mousemove $(at 900 850)
   for _ in $(seq 100); do
-    top=$(blue_runs 250 90 790 | awk 'NR == 2 { print $1 }')
+    top=$(blue_runs "$(px 250)" "$(px 90)" "$(px 790)" | awk 'NR == 2 { print $1 }')
     if [[ -n $top ]] && ((top > first_bottom + travel / 4 && top < second_top - travel / 4)); then
       shot task-pane-animating 0
       caught=1
@@ -183,7 +189,7 @@ task_pane_style_shots() {
   done
   [[ -n $caught ]] || echo "screenshots: the closing animation was not caught half-way" >&2
   # The end: the second header where the first group's dialog began.
-  for _ in $(seq 150); do is_blue 250 $((first_bottom + 20)) && break; sleep 0.1; done
+  for _ in $(seq 150); do is_blue "$(px 250)" $((first_bottom + $(px 20))) && break; sleep 0.1; done
   settle && shot task-pane-styled-collapsed 0
   close_program
   rm -f "$style_copy"
@@ -200,7 +206,7 @@ for name in "Coast and harbour" "City evenings" "Family & friends"; do fotoloom 
 app_dir=$(dirname "$exe")
 [[ -f "$app_dir/last.ini" ]] && mv "$app_dir/last.ini" "$out/last.ini.kept"
 cp "$out/last.ini" "$app_dir/last.ini"
-"$wine" explorer /desktop=shot,1280x900 "$exe" >/dev/null 2>&1 &
+"$wine" explorer /desktop=shot,"$desktop" "$exe" >/dev/null 2>&1 &
 for _ in $(seq 100); do [[ $(xdotool search --name '^Fotoloom$' 2>/dev/null | wc -l) -ge 2 ]] && break; sleep 0.2; done
 shot start-dialog 3
 xdotool key Escape; sleep 1
@@ -221,7 +227,7 @@ if command -v chromium >/dev/null && [[ -f "$root/docs/help/Step1/index.htm" ]];
 fi
 
 # --- the program --------------------------------------------------------------------------------
-"$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+"$wine" explorer /desktop=shot,"$desktop" "$exe" "$project" >/dev/null 2>&1 &
 
 wait_for "Fotoloom - sample"
 shot main-window 3
@@ -229,8 +235,8 @@ shot main-window 3
 # The task pane in the system look: its first group collapsed by a click on its header (the mouse
 # then moved off, so no tooltip hides the pane) and opened again; then the window restored to its
 # smaller size, where the pane's groups overflow and it scrolls.
-xdotool mousemove 160 158 click 1 mousemove 900 850; shot task-pane-collapsed 2
-xdotool mousemove 160 158 click 1 mousemove 900 850; sleep 1
+xdotool mousemove $(at 160 158) click 1 mousemove $(at 900 850); shot task-pane-collapsed 2
+xdotool mousemove $(at 160 158) click 1 mousemove $(at 900 850); sleep 1
 xdotool key alt+space r; shot task-pane-scrolls 2
 xdotool key alt+space x; sleep 2
 
@@ -253,7 +259,7 @@ xdotool key F10 Right Down Down Down Down Return; wait_for "^Album removing...$"
 xdotool key n; sleep 0.5
 
 # The image comment dialog: a double click on the first thumbnail.
-xdotool mousemove 568 130 click --repeat 2 --delay 100 1
+xdotool mousemove $(at 568 130) click --repeat 2 --delay 100 1
 wait_for "^Image preview$" && shot image-comment-dialog
 xdotool key Escape; sleep 0.5
 
@@ -267,9 +273,9 @@ xdotool key F10 Down Down Return; wait_for "^Open$" && shot open-gallery-dialog 
 xdotool key Escape; sleep 1
 
 # The owner-drawn context menu of a thumbnail, and of the empty space beside the thumbnails.
-xdotool mousemove 568 130 click 3; shot context-menu-image
+xdotool mousemove $(at 568 130) click 3; shot context-menu-image
 xdotool key Escape; sleep 0.5
-xdotool mousemove 1000 600 click 3; shot context-menu-space
+xdotool mousemove $(at 1000 600) click 3; shot context-menu-space
 xdotool key Escape; sleep 0.5
 
 # The Build menu: the gallery title dialog, the preview (here Wine shows no pages, so the stand-in
@@ -288,7 +294,14 @@ xdotool key Escape; sleep 0.5
 # Changes as a person makes them: the toolbar's Rotate right on the selected thumbnail, and one more
 # picture named in the system's open dialog. Closing asks the question; Yes opens the save dialog on
 # the project's own path, and Return saves there.
-xdotool mousemove 568 130 click 1 mousemove 589 59 click 1; sleep 1; shot rotated
+# (On a scaled display the menu turns it: the toolbar's buttons keep the control's padding and
+# separators of 96 DPI, so their places do not scale with the pictures.)
+if ((dpi == 96)); then
+  xdotool mousemove $(at 568 130) click 1 mousemove $(at 589 59) click 1
+else
+  xdotool mousemove $(at 568 130) click 1 key F10 Right Right Down Down Down Down Down Down Return
+fi
+sleep 1; shot rotated
 xdotool key F10 Right Right Down Return; wait_for "^Open image file$"
 xdotool type --delay 20 "$pictures\\night.jpg"; xdotool key Return; sleep 2; shot added
 xdotool key alt+F4; wait_for "^Fotoloom$"; shot close-question
@@ -306,12 +319,12 @@ echo "screenshots: the project saved by the program holds the rotation and the a
 # Tab takes the focus to the album list, Down selects the second album, Tab comes back to its
 # thumbnails, Right moves the focus to the second one.
 rm -f "$out/pictures/tram.jpg"
-"$wine" explorer /desktop=shot,1280x900 "$exe" "$project" >/dev/null 2>&1 &
+"$wine" explorer /desktop=shot,"$desktop" "$exe" "$project" >/dev/null 2>&1 &
 wait_for "Fotoloom - sample"
 sleep 3
-xdotool mousemove 568 130 click 1; sleep 0.5
+xdotool mousemove $(at 568 130) click 1; sleep 0.5
 xdotool key Tab Down Tab Right; shot missing-picture 2
-xdotool mousemove 570 135; sleep 0.3; xdotool mousemove 572 138; shot missing-picture-tooltip 3
+xdotool mousemove $(at 570 135); sleep 0.3; xdotool mousemove $(at 572 138); shot missing-picture-tooltip 3
 xdotool key alt+F4
 for _ in $(seq 50); do xdotool search --name "Fotoloom - sample" >/dev/null 2>&1 || break; sleep 0.2; done
 
