@@ -126,7 +126,7 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
     const std::string parent = settings.output.empty() ? documentsFolder() : settings.output;
     const std::string gallery = joinPath(parent, doc.galleryTitle);
     const std::string target = overSftp ? settings.destination : absolutePath(settings.destination);
-    if (!overSftp && target == absolutePath(gallery))
+    if (!overSftp && isSameFolder(target, gallery))
         throw CliUsageError("the destination is the gallery folder itself");
 
     const GalleryState state = galleryState(gallery, session.path(), doc);

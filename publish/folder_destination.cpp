@@ -6,6 +6,10 @@
 
 #include "generator/content_hash.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // Leaves room for the prefix and suffix in a 255-byte file-name limit.
@@ -20,7 +24,36 @@ bool copyAll(std::FILE* from, std::FILE* to)
     return !std::ferror(from);
 }
 
+std::filesystem::path plainFolder(const std::string& path)
+{
+    std::filesystem::path full = std::filesystem::path(std::u8string(path.begin(), path.end()));
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(full, error);
+    if (!error) full = std::move(absolute);
+    // "x/y/" is "x/y/" lexically; its parent is the folder itself.
+    full = full.lexically_normal();
+    if (!full.has_filename() && full.has_relative_path()) full = full.parent_path();
+    return full;
+}
+
 }  // namespace
+
+bool isSameFolder(const std::string& a, const std::string& b)
+{
+    const std::filesystem::path first = plainFolder(a), second = plainFolder(b);
+#ifdef _WIN32
+    const std::wstring& x = first.native();
+    const std::wstring& y = second.native();
+    if (CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+        CSTR_EQUAL)
+        return true;
+#else
+    if (first == second) return true;
+#endif
+    // A link (or a second mount) to the same folder: the same file on the same device.
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error) && !error;
+}
 
 FolderDestination::FolderDestination(std::string path) : path_(std::move(path)) {}
 

@@ -11,6 +11,11 @@
 #include "base/folder_handle.h"
 #include "publish/publish_destination.h"
 
+// True when the two paths name one folder, so that a gallery is never published into itself:
+// against the working folder, "." and ".." resolved, a separator at the end ignored, letter case
+// ignored on Windows; and, where both exist, the same folder reached through a link.
+bool isSameFolder(const std::string& a, const std::string& b);
+
 class FolderDestination final : public IPublishDestination {
 public:
     explicit FolderDestination(std::string path);

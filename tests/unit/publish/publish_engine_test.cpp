@@ -263,3 +263,29 @@ TEST_F(PublishEngineTest, ADryRunAndAnUnbuiltGalleryWriteNothing)
     EXPECT_NE(r.problem.find("has not been built"), std::string::npos);
     EXPECT_FALSE(folderExists(site()));
 }
+
+TEST_F(PublishEngineTest, TheGalleryFolderIsKnownHoweverItsPathIsWritten)
+{
+    buildGallery(gallery(), twoAlbums());
+    const std::string g = gallery();
+    EXPECT_TRUE(isSameFolder(g, g + "/"));
+    EXPECT_TRUE(isSameFolder(g + "/./photos/..", g));
+    EXPECT_TRUE(isSameFolder(scratch / "site/../gallery", g));
+    EXPECT_FALSE(isSameFolder(g + "2", g));
+    EXPECT_FALSE(isSameFolder(g + "/photos", g));
+    EXPECT_FALSE(isSameFolder(site(), g));  // neither needs to exist
+#ifdef _WIN32
+    std::string upper = g;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(isSameFolder(upper, g));
+    std::string backslashes = g;
+    for (char& c : backslashes)
+        if (c == '/') c = '\\';
+    EXPECT_TRUE(isSameFolder(backslashes + "\\", g));
+#else
+    const std::string link = scratch / "link";
+    std::filesystem::create_directory_symlink(publish_test::fsPath(g), publish_test::fsPath(link));
+    EXPECT_TRUE(isSameFolder(link, g));
+    EXPECT_TRUE(isSameFolder(link + "/", g + "/."));
+#endif
+}
