@@ -37,17 +37,6 @@ constexpr char kNoDestinationMessage[] =
 
 int percentOf(uint64_t done, uint64_t total) { return total == 0 ? 100 : static_cast<int>(done * 100 / total); }
 
-// Windows names a folder in any case, with or without a separator at its end.
-bool sameFolder(const std::string& a, const std::string& b)
-{
-    const auto plain = [](const std::string& path) {
-        std::wstring wide = winui::widen(absolutePath(path));
-        while (wide.size() > 3 && (wide.back() == L'\\' || wide.back() == L'/')) wide.pop_back();
-        return wide;
-    };
-    return _wcsicmp(plain(a).c_str(), plain(b).c_str()) == 0;
-}
-
 std::string fileCount(size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
 
 }  // namespace
@@ -182,7 +171,7 @@ std::string CPublishDlg::destinationChosen()
         tell("The folder \"" + destination + "\" is not a full path.\n" + kNoDestinationMessage);
         return {};
     }
-    if (sameFolder(destination, galleryFolder())) {
+    if (isSameFolder(destination, galleryFolder())) {
         tell("The Web Gallery cannot be published into its own folder; please choose another one.");
         return {};
     }
@@ -204,17 +193,29 @@ void CPublishDlg::onPublishButton()
     }
     const std::string destination = destinationChosen();
     if (destination.empty()) return;
-    bool build = false;
-    if (!decideBuild(build)) return;
-    startJob(build ? Job::BuildAndPublish : Job::Publish, destination);
+    // Changes not saved yet may be newer than the build: the saved project cannot tell.
+    modifiedWhenPressed_ = doc_.isModified();
+    startJob(Job::Check, destination);
 }
 
-bool CPublishDlg::decideBuild(bool& build)
+void CPublishDlg::checked()
+{
+    setStatus(std::string());
+    GalleryState state = galleryState_;
+    if (state == GalleryState::Current && modifiedWhenPressed_) state = GalleryState::OutOfDate;
+    bool build = false;
+    if (!closeWhenEnded_ && decideBuild(state, build)) {
+        startJob(build ? Job::BuildAndPublish : Job::Publish, destination_);
+        return;
+    }
+    state_.store(State::Idle);
+    showState(State::Idle);
+    if (closeWhenEnded_) end(IDCANCEL);
+}
+
+bool CPublishDlg::decideBuild(GalleryState state, bool& build)
 {
     const std::string gallery = galleryFolder();
-    GalleryState state = galleryState(gallery, doc_.galleryPath, doc_);
-    // Changes not saved yet may be newer than the build: the saved project cannot tell.
-    if (state == GalleryState::Current && doc_.isModified()) state = GalleryState::OutOfDate;
     build = false;
     if (state == GalleryState::Current) return true;
     const std::string question =
@@ -252,15 +253,18 @@ void CPublishDlg::startJob(Job job, const std::string& destination)
     SendMessageW(item(IDC_PUBLISH_FILES_PROGRESS), PBM_SETPOS, 0, 0);
     SendMessageW(item(IDC_PUBLISH_BYTES_PROGRESS), PBM_SETPOS, 0, 0);
     const State state = job == Job::Test              ? State::Testing
+                        : job == Job::Check           ? State::Checking
                         : job == Job::BuildAndPublish ? State::Building
                                                       : State::Publishing;
     state_.store(state);
     showState(state);
-    setStatus(job == Job::Test ? "Trying " + destination + "..." : std::string());
+    setStatus(job == Job::Test    ? "Trying " + destination + "..."
+              : job == Job::Check ? "Checking whether the Web Gallery is up to date..."
+                                  : std::string());
 
     waitForWorker();
     askpass_ = std::make_unique<CAskpassDlg>(hwnd());
-    if (job != Job::Test) taskbar_.start(hwnd());
+    if (job == Job::Publish || job == Job::BuildAndPublish) taskbar_.start(hwnd());
     DWORD id = 0;
     worker_.reset(CreateThread(nullptr, 0, &CPublishDlg::workerMain, this, 0, &id));
     if (!worker_) {
@@ -303,9 +307,8 @@ void CPublishDlg::requestCancel()
 
 void CPublishDlg::showState(State state)
 {
-    const wchar_t* caption = state == State::Idle || state == State::Testing ? kIdleCaption
-                             : state == State::Finishing                     ? kFinishingCaption
-                                                                             : kBusyCaption;
+    const bool asIdle = state == State::Idle || state == State::Testing || state == State::Checking;
+    const wchar_t* caption = asIdle ? kIdleCaption : state == State::Finishing ? kFinishingCaption : kBusyCaption;
     setItemText(IDC_PUBLISH_BUTTON, caption);
     // The build that comes first shows its own two bars in the same place.
     const bool building = state == State::Building ||
@@ -313,7 +316,9 @@ void CPublishDlg::showState(State state)
     setItemText(IDC_PUBLISH_FILES_LABEL, building ? L"Building: current album" : L"Files");
     setItemText(IDC_PUBLISH_BYTES_LABEL, building ? L"Building: total" : L"Bytes");
     // A test cannot be stopped half way; it ends by itself (the client gives up on a silent server).
-    EnableWindow(item(IDC_PUBLISH_BUTTON), state != State::Testing && state != State::Finishing);
+    // Nor can the check, which only reads dates.
+    EnableWindow(item(IDC_PUBLISH_BUTTON),
+                 state != State::Testing && state != State::Checking && state != State::Finishing);
     const bool idle = state == State::Idle;
     for (int id : {IDC_PUBLISH_TEST, IDC_BROWSE_FOLDER}) EnableWindow(item(id), idle);
     SendMessageW(item(IDC_PUBLISH_DESTINATION), EM_SETREADONLY, !idle, 0);
@@ -376,6 +381,10 @@ void CPublishDlg::runJob()
 {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);  // the picture codecs use COM
     do {
+        if (job_ == Job::Check) {
+            galleryState_ = galleryState(galleryFolder(), doc_.galleryPath, doc_);
+            break;
+        }
         if (job_ == Job::BuildAndPublish) {
             BuildObserver observer(*this, hwnd());
             const BuildResult built = BuildGallery(doc_, observer, setup_.buildOptions);
@@ -473,6 +482,10 @@ LRESULT CPublishDlg::onEnded(WPARAM, LPARAM)
 {
     const Job job = job_;
     waitForWorker();
+    if (job == Job::Check) {
+        checked();
+        return 0;
+    }
     taskbar_.stop();
     state_.store(State::Idle);
     showState(State::Idle);

@@ -6,12 +6,15 @@
 //
 //   "Publish"       idle              starts a publish (asking first when the gallery is not built
 //                                     or out of date); Esc and the close box close
+//   "Publish"       checking, greyed  the gallery's pictures are compared with its build
+//                                     first; the close box closes once that is done
 //   "Cancel"        building, sending the button and Esc ask the publish to stop; the close box
 //                                     too, and the dialog closes once it has stopped
 //   "Finishing..."  cancel requested  the publish stops before its next file
 //
-// Test connection, the build that comes first and the publish run on a worker thread (a server
-// may take its time, and a password question needs this thread free); the state lives in one
+// Test connection, the check whether the build is out of date (a date for every picture), the
+// build that comes first and the publish run on a worker thread (a server may take its time, a
+// large gallery's pictures too, and a password question needs this thread free); the state lives in one
 // atomic that only this thread changes and the worker reads before every file. Progress comes by
 // posted messages, a warning by a sent one (the worker waits for the user there). The destination
 // is remembered per project in the user's settings, shared with the command line.
@@ -24,6 +27,7 @@
 #include "gallery/builder_doc.h"
 #include "generator/site_builder.h"
 #include "publish/askpass_channel.h"
+#include "publish/gallery_state.h"
 #include "publish/publish_destination.h"
 #include "publish/publish_engine.h"
 #include "publish/ui/askpass_dlg.h"
@@ -39,7 +43,7 @@ struct PublishDlgSetup {
 
 class CPublishDlg : public winui::CDialog {
 public:
-    enum class State { Idle, Testing, Building, Publishing, Finishing };
+    enum class State { Idle, Testing, Building, Publishing, Finishing, Checking };
 
     // The OpenSSH client's password and host-key questions are asked in the askpass dialogs
     // (askpass_dlg.h) owned by this one; `answerer`, when given, takes them instead (tests).
@@ -64,7 +68,7 @@ protected:
 private:
     class PublishObserver;
     class BuildObserver;
-    enum class Job { Test, Publish, BuildAndPublish };
+    enum class Job { Test, Check, Publish, BuildAndPublish };
 
     bool onInitDialog();
     void onBrowse();
@@ -81,8 +85,11 @@ private:
 
     // The destination typed, checked; "" (the user told why) when it cannot be used.
     std::string destinationChosen();
-    // Asks first when the gallery is not built or out of date: false when nothing is to happen.
-    bool decideBuild(bool& build);
+    // Asks first when the gallery is not built or out of date (`state`, as the worker found it):
+    // false when nothing is to happen.
+    bool decideBuild(GalleryState state, bool& build);
+    // After the check: asks, then publishes (building first) or goes back to idle.
+    void checked();
     void startJob(Job job, const std::string& destination);
     void requestCancel();
     void showState(State state);
@@ -111,6 +118,8 @@ private:
     // Written by the worker, read here once it said it ended.
     PublishResult result_;
     std::string testText_;
+    GalleryState galleryState_ = GalleryState::NotBuilt;
+    bool modifiedWhenPressed_ = false;
     std::vector<std::string> buildFailures_;
     std::atomic<size_t> filesDone_{0}, filesTotal_{0};
     std::atomic<uint64_t> bytesDone_{0}, bytesTotal_{0};
