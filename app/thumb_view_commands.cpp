@@ -24,7 +24,7 @@ constexpr int kMaxCopyTargets = static_cast<int>(0xFFFF - kCopyToFirst + 1);
 // Menu images: the strip's cells by meaning, the album icon after them.
 constexpr int kImageAddImages = 6, kImageAddFolder = 7, kImageMoveUp = 8, kImageMoveDown = 9;
 constexpr int kImageRotateLeft = 10, kImageRotateRight = 11, kImageComment = 12, kImageRemove = 13;
-constexpr int kImageAlbum = 16;
+constexpr int kImageAlbum = 17;  // after the 17 cells of the strip
 
 class SystemAsker final : public IImageAsker {
 public:

@@ -208,6 +208,20 @@ def big_t(x, y, w, h, fill=INK):
     return rect(x, y, w, h * 0.24, fill) + rect(x + (w - stem) / 2, y, stem, h, fill)
 
 
+def globe(cx, cy, r, t):
+    """The earth in a sky-blue sphere: its rim, the equator, the middle meridian and one pair of
+    meridians bowed out to either side."""
+    w = max(t, 1.0)
+    line = "#e3f1fd"
+    out = f'<circle cx="{cx}" cy="{cy}" r="{r}" fill="{BLUE_DARK}"/>'
+    out += f'<circle cx="{cx}" cy="{cy}" r="{r - w}" fill="url(#sky)"/>'
+    out += (f'<ellipse cx="{cx}" cy="{cy}" rx="{r * 0.45}" ry="{r - w}" fill="none" stroke="{line}" '
+            f'stroke-width="{w}"/>')
+    out += rect(cx - r + w, cy - w / 2, 2 * (r - w), w, line)
+    out += rect(cx - w / 2, cy - r + w, w, 2 * (r - w), line)
+    return out
+
+
 # --- badges (bottom right, with a white ring that separates them from the subject) ----------
 def badge(kind, t, r=None):
     # The centre sits where a two-unit bar covers whole pixels: 24 at 32 px, 23 at 16 px.
@@ -314,6 +328,8 @@ def glyph(name, t):
             for col in range(2):
                 body += landscape(gx + col * (cw + 2), gy + row * (ch + 2), cw, ch)
         return body
+    if name == "publish":
+        return globe(14, 14, 12, t) + badge("up", t)
     if name == "program":
         return program_icon(t)
     if name == "ok":

@@ -32,11 +32,11 @@ TOOLBAR_SIZES = (16, 24, 32, 48, 64)
 # Icons of the dialogs: the update notifications' window icon and the about box's OK button.
 DIALOG_ICONS = {32833: "mail", 32850: "ok"}
 
-# Cells of the 16-pixel strip, in index order: the task links 0..15 and the thumbnail view's
-# context menu 6..13 use them by position.
+# Cells of the 16-pixel strip, in index order: the task links 0..16 and the thumbnail view's
+# context menu 6..13 use them by position. A new picture goes at the end.
 STRIP_16 = ["album_add", "album_edit", "album_copy", "album_remove", "album_up", "album_down",
             "images_add", "folder_add", "images_up", "images_down", "rotate_left", "rotate_right",
-            "comment", "images_remove", "title", "view"]
+            "comment", "images_remove", "title", "view", "publish"]
 STRIP_16_MASK = (123, 124, 125)  # 0x7D7C7B
 
 # The larger strips for scaled displays: file name suffix -> (menu strip size, header strip size).
@@ -150,7 +150,7 @@ def write_strip(path, names, px, mask, work):
 
 def contact_sheet(out_png, work, out_dir):
     """Every picture at 16 and 32 px (enlarged four times), the two strips, and the program icon."""
-    names = list(ICONS.values()) + ["album", "program"]
+    names = list(ICONS.values()) + ["album", "publish", "program"]
     grids = []
     for px in (16, 32):
         grid = os.path.join(work, f"sheet_{px}.png")

@@ -437,8 +437,8 @@ TEST_F(ThumbViewTest, ContextMenusListTheOperationsAndEveryAlbumWithTheCurrentCh
     GetMenuItemInfoW(copy, 2, TRUE, &mii);
     const auto* c = reinterpret_cast<const COwnerMenuItem*>(mii.dwItemData);
     EXPECT_EQ(c->text, L"C");
-    EXPECT_EQ(c->image, 16);
-    EXPECT_EQ(ImageList_GetImageCount(view->menuImages()), 17) << "16 strip cells and the album icon";
+    EXPECT_EQ(c->image, 17);
+    EXPECT_EQ(ImageList_GetImageCount(view->menuImages()), 18) << "17 strip cells and the album icon";
 }
 
 // An album title is the user's text: its "&" is drawn as itself in both submenus, not taken as
