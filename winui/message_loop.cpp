@@ -37,4 +37,22 @@ int runMessageLoop(CFrameWindow& frame, HACCEL accelerators)
     }
 }
 
+void waitPumpingMessages(HANDLE thread, HWND dialog)
+{
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) return;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that ends on it
+                break;
+            }
+            if (dialog && IsDialogMessageW(dialog, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
 }  // namespace winui

@@ -11,4 +11,9 @@ class CFrameWindow;
 // Runs until WM_QUIT and returns its exit code.
 int runMessageLoop(CFrameWindow& frame, HACCEL accelerators);
 
+// Waits for `thread` to end while the window thread keeps working: messages are dispatched
+// (through `dialog`'s keyboard handling when it is given), and a WM_QUIT seen meanwhile is
+// posted again for the loop that ends on it.
+void waitPumpingMessages(HANDLE thread, HWND dialog);
+
 }  // namespace winui

@@ -6,6 +6,7 @@
 #include "base/file_system.h"
 #include "generator/theme_files.h"
 #include "resources/resource.h"
+#include "winui/message_loop.h"
 #include "winui/seam.h"
 #include "winui/text.h"
 
@@ -200,21 +201,7 @@ void CGenerateDlg::runBuild()
 void CGenerateDlg::waitForWorker()
 {
     if (!worker_) return;
-    for (;;) {
-        HANDLE thread = worker_.get();
-        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
-        if (woke != WAIT_OBJECT_0 + 1) break;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that ends on it
-                break;
-            }
-            if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    winui::waitPumpingMessages(worker_.get(), hwnd());
     worker_.reset();
 }
 
