@@ -135,6 +135,7 @@ void CMainFrame::onDpiChanged(int dpi, const RECT& suggested)
     statusBar_.applyDpi(dpi);
     splitter_.applyDpi(old, dpi);
     taskPane_.bar().applyDpi(old, dpi);
+    taskPane_.applyDpi(GetModuleHandleW(nullptr), dpi);
     albumView_->applyDpi(dpi);
     thumbnailView_->applyDpi(dpi);
     setWindowIcons();
@@ -152,7 +153,7 @@ void CMainFrame::onDpiChanged(int dpi, const RECT& suggested)
 
 bool CMainFrame::createTaskPaneBar()
 {
-    if (!taskPane_.createBar(hwnd()) || !taskPane_.createImageLists(GetModuleHandleW(nullptr))) return false;
+    if (!taskPane_.createBar(hwnd()) || !taskPane_.createImageLists(GetModuleHandleW(nullptr), dpi_)) return false;
     // The bar's edge is dragged to a new width: the frame lays its children out for it.
     taskPane_.bar().onResized = [this] {
         const RECT client = winui::clientRect(hwnd());

@@ -65,6 +65,7 @@ public:
     HWND taskPaneBar() const { return taskPane_.bar().hwnd(); }
     // The library's task pane inside that bar.
     HWND taskPane() const { return taskPane_.pane(); }
+    const CTaskPaneHost& taskPaneHost() const { return taskPane_; }
     HIMAGELIST toolBarImages() const { return toolBarImages_.get(); }
     int dpi() const { return dpi_; }
 

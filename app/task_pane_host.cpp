@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/art_scale.h"
 #include "app/sidefold_imports.h"
 #include "resources/resource.h"
 
@@ -64,22 +65,64 @@ bool CTaskPaneHost::createBar(HWND frame)
     return bar_.create(frame, L"Web Gallery management", kTaskPaneBarId, kTaskPaneBarStyle) && bar_.pane();
 }
 
-bool CTaskPaneHost::createImageLists(HINSTANCE instance)
+bool CTaskPaneHost::createImageLists(HINSTANCE instance, int dpi)
 {
+    if (groupIcons_ && linkImages_.hot) return true;
+    return makeImageLists(instance, dpi);
+}
+
+bool CTaskPaneHost::makeImageLists(HINSTANCE instance, int dpi)
+{
+    const ArtSet& art = artFor(dpi);
     int count = 0;
-    if (!groupIcons_)
-        groupIcons_.reset(
-            sidefoldImageLists(instance, IDB_TASK_IMAGES, 48, RGB(255, 0, 255), &count, nullptr, nullptr, nullptr));
-    if (!linkImages_.hot) {
-        // The strip's own pictures show when the mouse is over a link; the darkened ones otherwise.
-        HIMAGELIST disabled = nullptr;
-        HIMAGELIST normal = nullptr;
-        linkImages_.hot.reset(sidefoldImageLists(instance, IDB_MENU_IMAGES, 16, 0x007D7C7B, &linkImages_.count, nullptr,
-                                                 &disabled, &normal));
-        linkImages_.disabled.reset(disabled);
-        linkImages_.normal.reset(normal);
+    winui::UniqueImageList icons(
+        sidefoldImageLists(instance, art.headerStrip, art.header, RGB(255, 0, 255), &count, nullptr, nullptr, nullptr));
+    // The strip's own pictures show when the mouse is over a link; the darkened ones otherwise.
+    LinkImages links;
+    HIMAGELIST disabled = nullptr;
+    HIMAGELIST normal = nullptr;
+    links.hot.reset(
+        sidefoldImageLists(instance, art.menuStrip, art.menu, 0x007D7C7B, &links.count, nullptr, &disabled, &normal));
+    links.disabled.reset(disabled);
+    links.normal.reset(normal);
+    if (!icons || !links.hot) return false;
+    artPercent_ = art.percent;
+    groupIcons_ = std::move(icons);
+    linkImages_ = std::move(links);
+    return true;
+}
+
+bool CTaskPaneHost::applyDpi(HINSTANCE instance, int dpi)
+{
+    if (artFor(dpi).percent == artPercent_ && groupIcons_ && linkImages_.hot) return true;
+    // The groups keep drawing with the old lists until they hold the new ones.
+    winui::UniqueImageList oldIcons = std::move(groupIcons_);
+    LinkImages oldLinks = std::move(linkImages_);
+    if (!makeImageLists(instance, dpi)) {
+        groupIcons_ = std::move(oldIcons);
+        linkImages_ = std::move(oldLinks);
+        return false;
     }
-    return groupIcons_ && linkImages_.hot;
+    if (!IsWindow(pane())) return true;
+    // Sent with a time-out: the groups live on the pane's thread.
+    const SidefoldImageListBlock images = linkImages_.block();
+    auto send = [](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR answer = 0;
+        return SendMessageTimeoutA(to, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &answer) ? answer : 0;
+    };
+    for (const Group& g : kGroups) {
+        if (g.icon) {
+            if (auto header = reinterpret_cast<HWND>(send(pane(), SIDEFOLD_BAR_HEADER_ID, g.id, 0)))
+                send(header, SIDEFOLD_HEADER_SET_ICON, reinterpret_cast<WPARAM>(groupIcons_.get()), 0);
+        }
+        auto dialog = reinterpret_cast<HWND>(send(pane(), SIDEFOLD_BAR_DIALOG_ID, g.id, 0));
+        if (!dialog) continue;
+        for (size_t i = 0; i < g.linkCount; ++i)
+            if (HWND link = GetDlgItem(dialog, g.links[i].control))
+                send(link, SIDEFOLD_LINK_SET_IMAGES, static_cast<WPARAM>(g.links[i].image),
+                     reinterpret_cast<LPARAM>(&images));
+    }
+    return true;
 }
 
 void CTaskPaneHost::addGroups(HWND frame, HINSTANCE instance)

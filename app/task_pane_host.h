@@ -18,8 +18,13 @@ public:
 
     // The bar (and with it the pane) as a child of the frame; false when either fails.
     bool createBar(HWND frame);
-    // The group icons and the links' three lists, once; false when the lists cannot be made.
-    bool createImageLists(HINSTANCE instance);
+    // The group icons and the links' three lists, once, drawn for `dpi`; false when the lists
+    // cannot be made.
+    bool createImageLists(HINSTANCE instance, int dpi);
+    // The lists made again for a new `dpi` (when it takes other drawings) and handed to the
+    // groups already added, before the old ones go; false (the old lists kept) when they cannot
+    // be made.
+    bool applyDpi(HINSTANCE instance, int dpi);
     // The three groups, in order, each at most once; a group is missing when the pane is not.
     void addGroups(HWND frame, HINSTANCE instance);
     // SIDEFOLD_MSG_FORWARDED: 1 when the frame handled the message, else 0.
@@ -28,11 +33,17 @@ public:
     const CTaskPaneBar& bar() const { return bar_; }
     CTaskPaneBar& bar() { return bar_; }
     HWND pane() const { return bar_.pane(); }
+    // The lists the links and the first group's header are given.
+    HIMAGELIST linkImages() const { return linkImages_.hot.get(); }
+    HIMAGELIST groupIcons() const { return groupIcons_.get(); }
 
 private:
+    bool makeImageLists(HINSTANCE instance, int dpi);
+
     CTaskPaneBar bar_;
     bool groupAdded_[3] = {};
-    winui::UniqueImageList groupIcons_;  // 48-pixel group icons
+    int artPercent_ = 0;                 // the drawings the lists hold: 100, 150 or 200
+    winui::UniqueImageList groupIcons_;  // group icons, 48 pixels at 100 %
     // What the links are given: darkened (normal state), normal (hot and pressed), grey
     // (disabled), and the image count.
     struct LinkImages {

@@ -119,6 +119,9 @@ TEST_F(ScaledScenario, PicturesCellsAndPanesAreMadeForTheScale)
     RECT pane{};
     GetWindowRect(frame().taskPaneBar(), &pane);
     EXPECT_EQ(pane.right - pane.left, 480) << "the task pane's 320 pixels at 150 %";
+    // The pane's links and its first header show the 1.5x drawings, not stretched 1x ones.
+    EXPECT_EQ(imageListSize(frame().taskPaneHost().linkImages()).cx, 24);
+    EXPECT_EQ(imageListSize(frame().taskPaneHost().groupIcons()).cx, 72);
 
     // A row's cell is the scaled one, drawn by the worker at that size.
     makeAlbums({"A"}, 2);
@@ -165,6 +168,7 @@ TEST_F(Scenario, MovingToAMonitorOfAnotherScaleMakesEveryChildAgain)
     EXPECT_EQ(frame().dpi(), target);
     EXPECT_EQ(imageListSize(frame().toolBarImages()).cx, artFor(target).toolBar);
     EXPECT_GT(artFor(target).toolBar, artFor(startDpi).toolBar);
+    EXPECT_EQ(imageListSize(frame().taskPaneHost().linkImages()).cx, artFor(target).menu);
     RECT button{};
     ASSERT_TRUE(SendMessageW(frame().toolBar().hwnd(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button)));
     EXPECT_GE(button.bottom - button.top, imageListSize(frame().toolBarImages()).cy);
