@@ -157,26 +157,37 @@ LRESULT CALLBACK probingFrame(HWND window, UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcW(probedFrame, window, message, wParam, lParam);
 }
 
+// Posts the probe to a group's dialog and waits (pumping) for the frame to hear of it.
+bool probeComesThrough(HWND group)
+{
+    probeArrived = false;
+    PostMessageW(group, kProbe, 0, 0);
+    const DWORD start = GetTickCount();
+    while (!probeArrived && GetTickCount() - start < 30000) {
+        pump();
+        if (!probeArrived) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return probeArrived;
+}
+
 TEST_F(TaskPaneScenario, APaneLinkThatOpensAModalDialogLeavesThePaneRunningWhileItIsUp)
 {
     HWND albums = dialog(IDD_TASK_ALBUMS);
     ASSERT_TRUE(IsWindow(albums));
-    probeArrived = false;
-    bool met = false;
+    probedFrame = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&probingFrame)));
+    // The groups open one after the other as the pane starts, each with its animation, and the
+    // pane's thread takes no posted message during one: the click waits until a probe comes
+    // through first, so that only the link's dialog can keep the probe back.
+    EXPECT_TRUE(probeComesThrough(albums)) << "the pane never settled";
+    bool met = false, arrived = false;
     dialogs.answerNext(L"Album", [&](HWND dialog) {
         met = true;
-        probedFrame = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&probingFrame)));
-        PostMessageW(albums, kProbe, 0, 0);
-        const DWORD start = GetTickCount();
-        while (!probeArrived && GetTickCount() - start < 5000) {
-            pump();
-            if (!probeArrived) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probedFrame));
+        arrived = probeComesThrough(albums);
         clickButton(dialog, IDCANCEL);
     });
     taskLink(ID_LINK_ALBUM_ADD);
+    SetWindowLongPtrW(frameWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probedFrame));
     EXPECT_TRUE(met);
-    EXPECT_TRUE(probeArrived) << "the pane froze while the link's dialog was up";
+    EXPECT_TRUE(arrived) << "the pane froze while the link's dialog was up";
 }
