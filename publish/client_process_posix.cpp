@@ -10,11 +10,11 @@
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <thread>
+
+#include "publish/client_input_writer.h"
 
 extern char** environ;
 
@@ -23,7 +23,18 @@ namespace {
 class PosixClient final : public ClientProcess {
 public:
     PosixClient(pid_t pid, int input, int output)
-        : pid_(pid), input_(input), output_(output), writer_([this] { writeInput(); })
+        : pid_(pid),
+          output_(output),
+          input_(
+              [input](std::string_view rest) -> size_t {
+                  for (;;) {
+                      // A socket, so that a client that has gone costs an error here, not a SIGPIPE.
+                      const ssize_t n = ::send(input, rest.data(), rest.size(), MSG_NOSIGNAL);
+                      if (n < 0 && errno == EINTR) continue;
+                      return n > 0 ? static_cast<size_t>(n) : 0;
+                  }
+              },
+              [input] { close(input); })
     {
     }
     ~PosixClient() override
@@ -33,18 +44,11 @@ public:
             stop();
             wait();
         }
-        writer_.join();
+        input_.join();
         if (output_ >= 0) close(output_);
     }
 
-    bool send(std::string_view text) override
-    {
-        std::lock_guard lock(mutex_);
-        if (inputEnded_ || writeFailed_) return false;
-        pending_.append(text);
-        wake_.notify_one();
-        return true;
-    }
+    bool send(std::string_view text) override { return input_.send(text); }
 
     bool readLine(std::string& line) override
     {
@@ -63,12 +67,7 @@ public:
         return true;
     }
 
-    void closeInput() override
-    {
-        std::lock_guard lock(mutex_);
-        inputEnded_ = true;
-        wake_.notify_one();
-    }
+    void closeInput() override { input_.end(); }
 
     int wait() override
     {
@@ -108,48 +107,11 @@ private:
         return true;
     }
 
-    // The input is written by a thread of its own, so that a client that waits for us to read
-    // what it wrote never waits while we wait for it to read what we sent.
-    void writeInput()
-    {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return !pending_.empty() || inputEnded_; });
-            if (pending_.empty()) break;
-            std::string text = std::move(pending_);
-            pending_.clear();
-            lock.unlock();
-            bool written = true;
-            for (std::string_view rest = text; written && !rest.empty();) {
-                // A socket, so that a client that has gone costs an error here, not a SIGPIPE.
-                const ssize_t n = ::send(input_, rest.data(), rest.size(), MSG_NOSIGNAL);
-                if (n < 0 && errno == EINTR) continue;
-                written = n > 0;
-                if (written) rest.remove_prefix(static_cast<size_t>(n));
-            }
-            lock.lock();
-            if (!written) {
-                writeFailed_ = true;
-                pending_.clear();
-                break;
-            }
-        }
-        lock.unlock();
-        close(input_);
-    }
-
     std::atomic<pid_t> pid_;
-    int input_;
     int output_;
     int status_ = -1;
     std::string buffer_;
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::string pending_;  // sent, not yet written
-    bool inputEnded_ = false;
-    bool writeFailed_ = false;
-    std::thread writer_;
+    ClientInputWriter input_;  // last: its thread starts as it is made
 };
 
 }  // namespace

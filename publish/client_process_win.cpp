@@ -3,13 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "base/text_utf16.h"
+#include "publish/client_input_writer.h"
 
 namespace {
 
@@ -126,7 +124,15 @@ private:
 class WindowsClient final : public ClientProcess {
 public:
     WindowsClient(HANDLE process, HANDLE job, HANDLE input, HANDLE output)
-        : process_(process), job_(job), input_(input), output_(output), writer_([this] { writeInput(); })
+        : process_(process),
+          job_(job),
+          output_(output),
+          input_(
+              [input](std::string_view rest) -> size_t {
+                  DWORD n = 0;
+                  return WriteFile(input, rest.data(), static_cast<DWORD>(rest.size()), &n, nullptr) ? n : 0;
+              },
+              [input] { CloseHandle(input); })
     {
     }
     ~WindowsClient() override
@@ -136,19 +142,12 @@ public:
             stop();
             wait();
         }
-        writer_.join();
+        input_.join();
         if (output_) CloseHandle(output_);
         if (job_) CloseHandle(job_);
     }
 
-    bool send(std::string_view text) override
-    {
-        std::lock_guard lock(mutex_);
-        if (inputEnded_ || writeFailed_) return false;
-        pending_.append(text);
-        wake_.notify_one();
-        return true;
-    }
+    bool send(std::string_view text) override { return input_.send(text); }
 
     bool readLine(std::string& line) override
     {
@@ -166,12 +165,7 @@ public:
         return true;
     }
 
-    void closeInput() override
-    {
-        std::lock_guard lock(mutex_);
-        inputEnded_ = true;
-        wake_.notify_one();
-    }
+    void closeInput() override { input_.end(); }
 
     int wait() override
     {
@@ -205,47 +199,12 @@ private:
         return status_;
     }
 
-    // The input is written by a thread of its own, so that a client that waits for us to read
-    // what it wrote never waits while we wait for it to read what we sent.
-    void writeInput()
-    {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return !pending_.empty() || inputEnded_; });
-            if (pending_.empty()) break;
-            std::string text = std::move(pending_);
-            pending_.clear();
-            lock.unlock();
-            bool written = true;
-            for (std::string_view rest = text; written && !rest.empty();) {
-                DWORD n = 0;
-                written = WriteFile(input_, rest.data(), static_cast<DWORD>(rest.size()), &n, nullptr) && n > 0;
-                rest.remove_prefix(n);
-            }
-            lock.lock();
-            if (!written) {
-                writeFailed_ = true;
-                pending_.clear();
-                break;
-            }
-        }
-        lock.unlock();
-        CloseHandle(input_);
-    }
-
     HANDLE process_;
     HANDLE job_;  // the client and what it starts; null when the system gave none
-    HANDLE input_;
     HANDLE output_;
     int status_ = -1;
     std::string buffer_;
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::string pending_;  // sent, not yet written
-    bool inputEnded_ = false;
-    bool writeFailed_ = false;
-    std::thread writer_;
+    ClientInputWriter input_;  // last: its thread starts as it is made
 };
 
 }  // namespace
