@@ -1,5 +1,6 @@
 #include "app/about_box_dlg.h"
 
+#include "app/art_scale.h"
 #include "app/product_links.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
@@ -36,8 +37,11 @@ bool CAboutBoxDlg::onInitDialog()
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 
+    // The logo drawn for the box's scale (1x, 1.5x or 2x), never a stretched one.
+    const int percent = artFor(winui::dpiOf(hwnd())).percent;
+    const UINT logoId = percent == 200 ? IDR_ABOUT_LOGO_200 : percent == 150 ? IDR_ABOUT_LOGO_150 : IDR_ABOUT_LOGO;
     CPicture logo;
-    if (logo.LoadResource(L"GIF", IDR_ABOUT_LOGO, kFormatGif)) {
+    if (logo.LoadResource(L"GIF", logoId, kFormatGif)) {
         logoSize_ = SIZE{static_cast<LONG>(logo.GetWidth()), static_cast<LONG>(logo.GetHeight())};
         logo_.reset(logo.MakeBitmap());
     }
@@ -60,7 +64,7 @@ bool CAboutBoxDlg::onInitDialog()
 void CAboutBoxDlg::paint(HDC dc) const
 {
     const RECT client = winui::clientRect(hwnd());
-    const int split = logoSize_.cx + 10;
+    const int split = logoSize_.cx + winui::scaled(10, winui::dpiOf(hwnd()));
     const RECT left{0, 0, split, client.bottom}, right{split, 0, client.right, client.bottom};
     SetBkColor(dc, kLogoGround);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &left, nullptr, 0, nullptr);

@@ -77,6 +77,8 @@
 // The about box
 #define IDD_ABOUTBOX 100
 #define IDR_ABOUT_LOGO 32853  // "GIF" resource, 164 x 172
+#define IDR_ABOUT_LOGO_150 32854  // the same drawn 1.5 and 2 times as large
+#define IDR_ABOUT_LOGO_200 32855
 #define IDI_ABOUT_OK 32850    // the icon on its OK button
 #define IDC_ABOUT_TITLE 32840
 #define IDC_ABOUT_NOTICE 32841

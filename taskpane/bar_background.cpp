@@ -29,19 +29,20 @@ void deleteBackground(BarRecord& bar)
     bar.backgroundSize = {};
 }
 
-void makeBackground(BarRecord& bar)
+bool makeBackground(BarRecord& bar)
 {
     const int width = bar.client.right;
     const int height = std::max<int>(bar.client.bottom, bar.contentHeight);
     if (bar.background && !bar.backgroundStale && bar.backgroundSize.cx == width && bar.backgroundSize.cy == height)
-        return;
+        return false;
+    const bool moved = bar.background && (bar.backgroundStale || bar.backgroundSize.cy != height);
     deleteBackground(bar);
-    if (width <= 0 || height <= 0) return;
+    if (width <= 0 || height <= 0) return moved;
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* memory = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-    if (!bitmap || !memory) return;  // the bar then paints the plain pane colour
+    if (!bitmap || !memory) return moved;  // the bar then paints the plain pane colour
     GdiFlush();
     auto* bits = static_cast<uint32_t*>(memory);
     const ThemeRef theme = libraryTheme(bar.dpi);
@@ -60,6 +61,7 @@ void makeBackground(BarRecord& bar)
     bar.background = bitmap;
     bar.backgroundSize = {width, height};
     bar.backgroundStale = false;
+    return moved;
 }
 
 void copyBackground(const BarRecord& bar, HDC dc, int x, int y, const RECT& area)

@@ -9,7 +9,9 @@
 namespace sidefold {
 
 // Makes the bitmap again when the layout's size changed or the theme did.
-void makeBackground(BarRecord& bar);
+// Makes the pane's background for its size and theme; true when it was made anew with another height
+// (the gradient runs over the whole height, so every row of it, and the bottom border, moved).
+bool makeBackground(BarRecord& bar);
 void deleteBackground(BarRecord& bar);
 
 // Copies the background under a rectangle of the bar's client area (scrolled) into `dc` at

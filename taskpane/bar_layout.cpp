@@ -163,7 +163,8 @@ void layoutBar(HWND window)
     if (!barOf(window)) return;
     GetClientRect(window, &bar->client);
     bar->scrollBarShown = scrollBarVisible(window);
-    makeBackground(*bar);
+    // What was painted from the old background no longer matches it anywhere: paint it all again.
+    if (makeBackground(*bar)) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     placeGroups(*bar);
 }
 

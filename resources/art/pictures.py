@@ -2,7 +2,8 @@
 
 - the start picture (JPEG 32836): a lake at dusk under the program's name, darker on the right
   where the start dialog's white labels stand, with grain and a vignette so it reads as a photo;
-- the about box's logo (GIF 32853, 164 x 172): an aperture of six coloured blades over the name.
+- the about box's logo (GIF 32853, 164 x 172, and 1.5 and 2 times as large): an aperture of six coloured
+  blades over the name.
 
 Coordinates of the start picture are the start dialog's dialog units times two (860 x 472).
 """
@@ -160,6 +161,8 @@ def make(out_dir, work):
     logo = os.path.join(work, "logo.svg")
     with open(logo, "w", encoding="utf-8") as f:
         f.write(logo_svg())
-    subprocess.run(["rsvg-convert", "-o", os.path.join(work, "logo.png"), logo], check=True)
-    subprocess.run([CONVERT, os.path.join(work, "logo.png"), "-strip", "-background", "white", "-flatten",
-                    "-colors", "128", os.path.join(out_dir, "logo_32853.gif")], check=True)
+    for suffix, zoom in (("", None), ("_150", "1.5"), ("_200", "2")):
+        png = os.path.join(work, f"logo{suffix}.png")
+        subprocess.run(["rsvg-convert"] + (["-z", zoom] if zoom else []) + ["-o", png, logo], check=True)
+        subprocess.run([CONVERT, png, "-strip", "-background", "white", "-flatten",
+                        "-colors", "128", os.path.join(out_dir, f"logo_32853{suffix}.gif")], check=True)

@@ -604,3 +604,71 @@ TEST_F(ThemeSource, AThemeChangeLaysTheStackOutWithTheHeadersNewLook)
     SendMessageA(bar, WM_THEMECHANGED, 0, 0);
     EXPECT_TRUE(sidefold().destroyBar(bar));
 }
+
+// The gradient runs over the pane's whole height. When the window grows, or the content grows past
+// it, the gradient is drawn over a new height, so every part painted before must be painted again:
+// what is on screen is then, row for row, what the pane paints now, with no band left from before.
+TEST_F(ThemeSource, APaneThatGrowsShowsOneGradient)
+{
+    HostWindow host(WS_POPUP | WS_CLIPCHILDREN);
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 200);
+    ASSERT_TRUE(IsWindow(bar));
+    SetWindowPos(host.window(), nullptr, 0, 0, 260, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(host.window(), SW_SHOWNOACTIVATE);
+    auto settle = [&] {
+        pumpUntil([] { return true; });
+        RedrawWindow(bar, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    };
+    // Rows of the strip left of the groups whose colour on screen is not what the pane paints now.
+    auto staleRows = [&] {
+        const Printed now = printed(bar);
+        HDC screen = GetDC(bar);
+        std::vector<int> stale;
+        for (int y = 1; y < now.height - 1; ++y)
+            if (rgbOf(GetPixel(screen, 3, y)) != now.at(3, y)) stale.push_back(y);
+        ReleaseDC(bar, screen);
+        return stale;
+    };
+    auto addGroup = [&](int id, UINT templateId) {
+        const SidefoldGroupDescription d = describeGroup(id, templateId, host.window(), SIDEFOLD_HEADER_EXPANDED);
+        return SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
+    };
+    ASSERT_EQ(addGroup(1, IDD_GROUP_SINGLE), 1);  // shorter than the window
+    settle();
+    useStyle("full");  // gradient(#7BA2E7, #6375D6, 2)
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    settle();
+    std::vector<int> stale = staleRows();
+    EXPECT_TRUE(stale.empty()) << "after the style came: " << stale.size() << " rows, the first "
+                               << (stale.empty() ? -1 : stale.front());
+
+    SetWindowPos(bar, nullptr, 0, 0, 240, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    settle();
+    stale = staleRows();
+    EXPECT_TRUE(stale.empty()) << "after the window grew: " << stale.size() << " rows, the first "
+                               << (stale.empty() ? -1 : stale.front());
+
+    for (int id = 2; id <= 4; ++id) ASSERT_EQ(addGroup(id, IDD_GROUP_TALL), 1);
+    settle();
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    ASSERT_TRUE(GetScrollInfo(bar, SB_VERT, &info));
+    ASSERT_GE(info.nMax, static_cast<int>(info.nPage)) << "the groups overflow the window";
+    stale = staleRows();
+    EXPECT_TRUE(stale.empty()) << "after the content outgrew it: " << stale.size() << " rows, the first "
+                               << (stale.empty() ? -1 : stale.front());
+
+    // Shorter content that still overflows: the scroll bar stays, only the gradient's height moves.
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 4, 0), 1);
+    settle();
+    ASSERT_TRUE(GetScrollInfo(bar, SB_VERT, &info));
+    ASSERT_GE(info.nMax, static_cast<int>(info.nPage)) << "the groups still overflow the window";
+    stale = staleRows();
+    EXPECT_TRUE(stale.empty()) << "after the content shrank: " << stale.size() << " rows, the first "
+                               << (stale.empty() ? -1 : stale.front());
+
+    restore();
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}

@@ -103,6 +103,37 @@ TEST_F(AboutBox, OkIconIsDrawnForTheDialogsDpi)
     EXPECT_GT(icon.cx, GetSystemMetrics(SM_CXSMICON));
 }
 
+// On a scaled display the logo is the one drawn for that scale, and its white column grows with it,
+// so the OK button under it stays on white.
+TEST_F(AboutBox, TheLogoAndItsColumnAreDrawnForTheDialogsDpi)
+{
+    const struct {
+        int dpi;
+        SIZE logo;
+    } scales[] = {{144, {246, 258}}, {192, {328, 344}}};
+    for (const auto& scale : scales) {
+        winui::setDpiOverride(scale.dpi);
+        CAboutBoxDlg about;
+        const bool made = about.create(frameWindow());
+        winui::setDpiOverride(0);
+        ASSERT_TRUE(made);
+        winui::setDpiOverride(scale.dpi);
+        EXPECT_EQ(about.logoSize().cx, scale.logo.cx) << scale.dpi;
+        EXPECT_EQ(about.logoSize().cy, scale.logo.cy) << scale.dpi;
+        const RECT client = winui::clientRect(about.hwnd());
+        PaintProbe probe(client.right, client.bottom);
+        about.paint(probe.dc());
+        winui::setDpiOverride(0);
+        const int strip = winui::scaled(10, scale.dpi);
+        const RECT whiteStrip{scale.logo.cx, 0, scale.logo.cx + strip, client.bottom};
+        EXPECT_EQ(probe.count(whiteStrip, RGB(255, 255, 255)), strip * client.bottom) << scale.dpi;
+        const RECT amber{scale.logo.cx + strip, 0, client.right, client.bottom};
+        EXPECT_EQ(probe.count(amber, RGB(255, 204, 0)), (client.right - scale.logo.cx - strip) * client.bottom)
+            << scale.dpi;
+        DestroyWindow(about.hwnd());
+    }
+}
+
 using Updates = Scenario;
 
 TEST_F(Updates, AnEmptyAddressIsRefusedAndATypedOneGoesEncodedToTheList)
