@@ -126,6 +126,8 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
     const std::string parent = settings.output.empty() ? documentsFolder() : settings.output;
     const std::string gallery = joinPath(parent, doc.galleryTitle);
     const std::string target = overSftp ? settings.destination : absolutePath(settings.destination);
+    if (!overSftp)
+        if (const std::string problem = folderPathProblem(target); !problem.empty()) throw CliUsageError(problem);
     if (!overSftp && isSameFolder(target, gallery))
         throw CliUsageError("the destination is the gallery folder itself");
 

@@ -1,6 +1,8 @@
 #include "publish/folder_destination.h"
 
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -53,6 +55,35 @@ bool isSameFolder(const std::string& a, const std::string& b)
     // A link (or a second mount) to the same folder: the same file on the same device.
     std::error_code error;
     return std::filesystem::equivalent(first, second, error) && !error;
+}
+
+std::string windowsFolderProblem(const std::string& path)
+{
+    size_t from = 0;
+    // "\\?\" and "\\.\" prefixes, then a drive "C:" whose colon is the one allowed.
+    if (path.size() >= 4 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/') &&
+        (path[2] == '?' || path[2] == '.') && (path[3] == '\\' || path[3] == '/'))
+        from = 4;
+    if (path.size() >= from + 2 && path[from + 1] == ':' && std::isalpha(static_cast<unsigned char>(path[from])))
+        from += 2;
+    for (size_t i = from; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (c < 32 || std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos) {
+            const std::string shown = c < 32 ? "a control character" : std::string("'") + static_cast<char>(c) + "'";
+            return "the folder \"" + path + "\" has " + shown +
+                   " in a name, which Windows does not allow in a folder or file name";
+        }
+    }
+    return {};
+}
+
+std::string folderPathProblem([[maybe_unused]] const std::string& path)
+{
+#ifdef _WIN32
+    return windowsFolderProblem(path);
+#else
+    return {};
+#endif
 }
 
 FolderDestination::FolderDestination(std::string path) : path_(std::move(path)) {}

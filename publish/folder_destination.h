@@ -16,6 +16,13 @@
 // ignored on Windows; and, where both exist, the same folder reached through a link.
 bool isSameFolder(const std::string& a, const std::string& b);
 
+// Why a Windows folder path cannot be published to, or "" when it can: a name in it holds a
+// character Windows refuses in names. A colon after the first name would be taken as a stream of
+// a file ("site:\\x" writes into a hidden part of a file "site"), not as a folder.
+std::string windowsFolderProblem(const std::string& path);
+// The same check where the folder lives: on Windows the one above, elsewhere none.
+std::string folderPathProblem(const std::string& path);
+
 class FolderDestination final : public IPublishDestination {
 public:
     explicit FolderDestination(std::string path);

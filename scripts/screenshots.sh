@@ -295,7 +295,8 @@ xdotool key Escape; sleep 0.5
 # of a publish of the gallery just built into that folder (Tab walks Browse, Test connection and
 # the failure list to the Publish button).
 xdotool key F10 Right Right Right Down Down Down Down Return; wait_for "^Publish web gallery$"
-xdotool type --delay 20 "$(winpath "$out/site")"; shot publish-dialog 1
+# (A destination remembered from an earlier run is selected first, so the typing replaces it.)
+xdotool key Home shift+End; xdotool type --delay 20 "$(winpath "$out/site")"; shot publish-dialog 1
 xdotool key Tab Tab Tab Tab space
 # When the gallery counts as out of date the question comes first; No publishes it as it was built.
 if wait_for "^Fotoloom$"; then shot publish-question 1; xdotool key n; fi

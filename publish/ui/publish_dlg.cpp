@@ -172,6 +172,11 @@ std::string CPublishDlg::destinationChosen()
         tell("The folder \"" + destination + "\" is not a full path.\n" + kNoDestinationMessage);
         return {};
     }
+    if (std::string problem = folderPathProblem(destination); !problem.empty()) {
+        problem[0] = 'T';  // "the folder ..." opens the sentence
+        tell(problem + ".\n" + kNoDestinationMessage);
+        return {};
+    }
     if (isSameFolder(destination, galleryFolder())) {
         tell("The Web Gallery cannot be published into its own folder; please choose another one.");
         return {};

@@ -147,6 +147,15 @@ TEST_F(PublishScenario, AsksToBuildFirstPublishesIntoAFolderRemembersItAndThenSe
               L"The Web Gallery cannot be published into its own folder; please choose another one.");
     seam.boxes.clear();
 
+    // A colon after the drive names a stream of a file "siteZ", not a folder: refused, nothing made.
+    const std::wstring stream = (folder / L"siteZ:").wstring() + L"\\x";
+    shown = publish(false, stream.c_str());
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text.rfind(L"The folder \"", 0), 0u) << seam.boxes[0].text;
+    EXPECT_NE(seam.boxes[0].text.find(L"':'"), std::wstring::npos) << seam.boxes[0].text;
+    EXPECT_FALSE(fs::exists(folder / L"siteZ"));
+    seam.boxes.clear();
+
     // Not built: No publishes nothing, and Cancel (from the task link) does nothing either.
     seam.boxAnswers = {IDNO};
     shown = publish(false, target.c_str());

@@ -264,6 +264,24 @@ TEST_F(PublishEngineTest, ADryRunAndAnUnbuiltGalleryWriteNothing)
     EXPECT_FALSE(folderExists(site()));
 }
 
+// A colon after the drive would write into a stream of a file, not into a folder; Windows names
+// hold none of <>:"|?* nor control characters. Drive, \\?\ and share paths are folders as written.
+TEST(WindowsFolderPath, OnlyPathsWindowsCanNameAsFoldersAreTaken)
+{
+    for (const char* good : {"C:\\Users\\ann\\site", "c:/site", "\\\\?\\D:\\site", "\\\\server\\share\\site",
+                             "C:\\Fotos & Reisen\\Été 2026", "/plain/posix/path"})
+        EXPECT_EQ(windowsFolderProblem(good), "") << good;
+    for (const char* bad : {"C:\\Users\\ann\\siteZ:\\x", "C:\\site:stream", "C:\\a\\what?", "C:\\a|b", "C:\\a\"b",
+                            "C:\\a\tb", "::\\x"})
+        EXPECT_NE(windowsFolderProblem(bad), "") << bad;
+    EXPECT_NE(windowsFolderProblem("C:\\web\\siteZ:\\x").find("':'"), std::string::npos);
+#ifdef _WIN32
+    EXPECT_NE(folderPathProblem("C:\\web\\site:x"), "");
+#else
+    EXPECT_EQ(folderPathProblem("/srv/www/site:x"), "") << "a colon is an ordinary character here";
+#endif
+}
+
 TEST_F(PublishEngineTest, TheGalleryFolderIsKnownHoweverItsPathIsWritten)
 {
     buildGallery(gallery(), twoAlbums());
