@@ -46,7 +46,17 @@ toff_t seekProc(thandle_t h, toff_t off, int whence)
 }
 int closeProc(thandle_t) { return 0; }
 toff_t sizeProc(thandle_t h) { return static_cast<MemoryFile*>(h)->size; }
-int mapProc(thandle_t, tdata_t*, toff_t*) { return 0; }
+// Bytes in memory are handed to libtiff as a mapped file: it then reads uncompressed tiles as
+// they are, where through reads it would check them against byte counts it has guessed (it takes
+// an uncompressed tile's count for too small and reads 16 x 16 tiles as a few bytes short).
+int mapMemory(thandle_t h, tdata_t* base, toff_t* size)
+{
+    auto* f = static_cast<MemoryFile*>(h);
+    *base = const_cast<uint8_t*>(f->data);
+    *size = f->size;
+    return 1;
+}
+int mapNothing(thandle_t, tdata_t*, toff_t*) { return 0; }
 void unmapProc(thandle_t, tdata_t, toff_t) {}
 
 // The same over an open file.
@@ -105,10 +115,24 @@ TIFF* openTiff(const ByteSource& source, MemoryFile& memory)
     silenceLibtiff();
     memory = MemoryFile{source.data, source.size, 0};
     if (source.data)
-        return TIFFClientOpen("picture", "rm", &memory, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc,
+        return TIFFClientOpen("picture", "r", &memory, readProc, writeProc, seekProc, closeProc, sizeProc, mapMemory,
                               unmapProc);
-    return TIFFClientOpen("picture", "rm", source.file, fileRead, writeProc, fileSeek, closeProc, fileSize, mapProc,
+    return TIFFClientOpen("picture", "rm", source.file, fileRead, writeProc, fileSeek, closeProc, fileSize, mapNothing,
                           unmapProc);
+}
+
+// Uncompressed tiles read from a file trip over libtiff's guessed byte counts (see mapMemory):
+// such a file, no larger than its pixels, is read into memory, which the gate is asked for first.
+bool readUncompressedTilesWhole(TIFF* tif, const ByteSource& source, std::vector<uint8_t>& bytes)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    if (source.data || !TIFFIsTiled(tif) || compression != COMPRESSION_NONE) return false;
+    PictureMemoryGate* gate = currentPictureMemoryGate();
+    if (source.fileSize > SIZE_MAX || (gate && !gate->allowWorkingSet(source.fileSize))) return false;
+    bytes.resize(static_cast<size_t>(source.fileSize));
+    return std::fseek(source.file, 0, SEEK_SET) == 0 &&
+           std::fread(bytes.data(), 1, bytes.size(), source.file) == bytes.size();
 }
 
 // libtiff's RGBA reader, asked for the rows as stored: it flips nothing when the orientation it
@@ -180,11 +204,26 @@ bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
     return ok;
 }
 
-RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
+namespace {
+
+// `held`: bytes the caller holds for the decode besides the decoder's own (a file read whole).
+RowDecode readTiff(const ByteSource& source, uint64_t held, RowReceiver& receiver)
 {
     MemoryFile memory{};
     TIFF* tif = openTiff(source, memory);
     if (!tif) return RowDecode::Failed;
+    std::vector<uint8_t> whole;
+    bool readWhole = false;
+    try {
+        readWhole = readUncompressedTilesWhole(tif, source, whole);
+    } catch (const std::bad_alloc&) {
+        TIFFClose(tif);
+        return RowDecode::NoMemory;
+    }
+    if (readWhole) {
+        TIFFClose(tif);
+        return readTiff(ByteSource{whole.data(), whole.size()}, whole.size(), receiver);
+    }
     uint32_t rowsPerStrip = 0, tileWidth = 0, tileHeight = 0;
     uint16_t extraSamples = 0;
     uint16_t* extraTypes = nullptr;
@@ -212,7 +251,7 @@ RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
             header.orientation = reader.orientation();
             header.decoderBytes = uint64_t{width} * band * 4 +
                                   static_cast<uint64_t>(tiled ? TIFFTileSize(tif) : TIFFStripSize(tif)) +
-                                  (uint64_t{64} << 10);
+                                  (uint64_t{64} << 10) + held;
             header.icc = iccOf(tif);
             std::vector<uint32_t> raster;
             if (receiver.header(header)) {
@@ -235,3 +274,7 @@ RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver)
     TIFFClose(tif);
     return result;
 }
+
+}  // namespace
+
+RowDecode decodeTiffRows(const ByteSource& source, RowReceiver& receiver) { return readTiff(source, 0, receiver); }

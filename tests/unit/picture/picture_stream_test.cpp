@@ -450,7 +450,56 @@ bool writeTiff16(const std::string& path, const CPicture& pic, uint32_t rowsPerS
     return ok;
 }
 
+// 8-bit RGB in square tiles, as image editors write large pictures.
+bool writeTiledTiff(const std::string& path, const CPicture& pic, uint32_t tile, uint16_t compression)
+{
+    TIFF* t = TIFFOpen(path.c_str(), "w");
+    if (!t) return false;
+    const uint32_t w = pic.GetWidth(), h = pic.GetHeight();
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
+    TIFFSetField(t, TIFFTAG_TILEWIDTH, tile);
+    TIFFSetField(t, TIFFTAG_TILELENGTH, tile);
+    std::vector<uint8_t> bytes(static_cast<size_t>(tile) * tile * 3);
+    bool ok = true;
+    for (uint32_t ty = 0; ty < h && ok; ty += tile)
+        for (uint32_t tx = 0; tx < w && ok; tx += tile) {
+            std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+            for (uint32_t y = ty; y < std::min(h, ty + tile); ++y)
+                for (uint32_t x = tx; x < std::min(w, tx + tile); ++x)
+                    for (int c = 0; c < 3; ++c) bytes[((y - ty) * tile + (x - tx)) * 3 + c] = pixelAt(pic, x, y)[2 - c];
+            ok = TIFFWriteTile(t, bytes.data(), tx, ty, 0, 0) >= 0;
+        }
+    TIFFClose(t);
+    return ok;
+}
+
 }  // namespace
+
+// Uncompressed tiles of 16 x 16 were refused, read from a file or from memory, while LZW or
+// larger tiles were not.
+TEST(PictureStream, TiledTiffsOfSmallUncompressedTilesAreRead)
+{
+    TempFiles files;
+    const CPicture pic = detailed(48, 32);
+    for (const auto& [tile, compression] : {std::pair<uint32_t, uint16_t>{16, COMPRESSION_NONE},
+                                            {32, COMPRESSION_NONE},
+                                            {16, COMPRESSION_LZW},
+                                            {16, COMPRESSION_ADOBE_DEFLATE}}) {
+        const std::string what = std::to_string(tile) + " compression " + std::to_string(compression);
+        const std::string path = files.add(std::to_string(tile) + "-" + std::to_string(compression) + ".tif");
+        ASSERT_TRUE(writeTiledTiff(path, pic, tile, compression)) << what;
+        CPicture loaded;
+        ASSERT_TRUE(loaded.Load(path, 0)) << what;
+        EXPECT_EQ(maxDifference(loaded, pic), 0) << what;
+        for (const Shape& shape : kShapes) expectSame(path, 1, shape, what);
+    }
+}
 
 TEST(PictureStream, AFormatReadWholeAsksForItsFileThenItsPixelsAndARefusalIsNoMemory)
 {
@@ -682,9 +731,12 @@ TEST(PictureStream, BmpOfEveryDepthTopDownOrBottomUpWithAlphaOrAZeroAlphaByte)
         std::vector<uint8_t> bytes;
     };
     const Case cases[] = {
-        {"1.bmp", bmpOf(opaque, 1, false)},          {"8.bmp", bmpOf(opaque, 8, true)},
-        {"16.bmp", bmpOf(opaque, 16, false)},        {"24-top.bmp", bmpOf(opaque, 24, true)},
-        {"32-alpha.bmp", bmpOf(alpha, 32, false)},   {"32-alpha-top.bmp", bmpOf(alpha, 32, true)},
+        {"1.bmp", bmpOf(opaque, 1, false)},
+        {"8.bmp", bmpOf(opaque, 8, true)},
+        {"16.bmp", bmpOf(opaque, 16, false)},
+        {"24-top.bmp", bmpOf(opaque, 24, true)},
+        {"32-alpha.bmp", bmpOf(alpha, 32, false)},
+        {"32-alpha-top.bmp", bmpOf(alpha, 32, true)},
         {"32-zero.bmp", bmpOf(alpha, 32, false, true)},
         {"odd.bmp", bmpOf(detailed(37, 23), 24, false)},  // rows padded, a last band short
     };
@@ -761,7 +813,8 @@ TEST(PictureStream, GifFramesInsideALargerScreenWithATransparentColourAndInterla
         bool interlaced;
     };
     const Case cases[] = {
-        {"whole.gif", 300, 200, 0, 0, 300, 200, false},   {"inside.gif", 300, 200, 40, 30, 200, 120, false},
+        {"whole.gif", 300, 200, 0, 0, 300, 200, false},
+        {"inside.gif", 300, 200, 40, 30, 200, 120, false},
         {"beyond.gif", 100, 80, 20, 10, 250, 150, false},  // a screen smaller than its frame
         {"interlaced.gif", 300, 200, 10, 5, 250, 170, true},
     };
