@@ -15,6 +15,7 @@
 #include "cli/gallery_build_run.h"
 #include "cli/publish_progress.h"
 #include "publish/client_process.h"
+#include "publish/destination_address.h"
 #include "publish/folder_destination.h"
 #include "publish/gallery_state.h"
 #include "publish/publish_engine.h"
@@ -112,14 +113,22 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
     if (!session.loadForReading()) throw CliError("the project could not be read whole; nothing was published");
     const std::string settingsFile = recentListPath();
     PublishSettings settings = readPublishSettings(settingsFile, session.path());
-    if (!o.destination.empty())
-        settings.destination = isSftpAddress(o.destination) ? o.destination : absolutePath(o.destination);
+    if (!o.destination.empty()) {
+        std::string error;
+        const std::optional<DestinationKind> kind = destinationKindOf(o.destination, error);
+        if (!kind) throw CliUsageError(error);
+        settings.destination = kind == DestinationKind::LocalFolder ? absolutePath(o.destination) : o.destination;
+    }
     if (!o.output.empty()) settings.output = absolutePath(o.output);
     if (!o.sshConfig.empty()) settings.sshConfig = absolutePath(o.sshConfig);
     if (settings.destination.empty())
-        throw CliUsageError("this project has not been published before: say where with --to FOLDER or --to "
-                            "sftp://user@host/path");
-    const bool overSftp = isSftpAddress(settings.destination);
+        throw CliUsageError(
+            "this project has not been published before: say where with --to FOLDER or --to "
+            "sftp://user@host/path");
+    std::string addressError;
+    const std::optional<DestinationKind> kind = destinationKindOf(settings.destination, addressError);
+    if (!kind) throw CliUsageError(addressError);
+    const bool overSftp = kind == DestinationKind::Sftp;
 
     CBuilderDoc& doc = session.doc();
     if (o.titleGiven) doc.galleryTitle = o.title;
@@ -128,8 +137,7 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
     const std::string target = overSftp ? settings.destination : absolutePath(settings.destination);
     if (!overSftp)
         if (const std::string problem = folderPathProblem(target); !problem.empty()) throw CliUsageError(problem);
-    if (!overSftp && isSameFolder(target, gallery))
-        throw CliUsageError("the destination is the gallery folder itself");
+    if (!overSftp && isSameFolder(target, gallery)) throw CliUsageError("the destination is the gallery folder itself");
 
     const GalleryState state = galleryState(gallery, session.path(), doc);
     if (state != GalleryState::Current) {
@@ -141,19 +149,28 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
             throw CliError(what + "; build it with 'fotoloom build " + o.project +
                            (settings.output.empty() ? std::string() : " -o " + settings.output) +
                            "', or publish with --build");
-        context.err << "fotoloom: " << what << "; building it first\n";
-        GalleryBuildRequest request;
-        request.output = parent;
-        if (runGalleryBuild(context, doc, request) != kExitSuccess)
-            throw CliError("the gallery was not built whole; nothing was published");
+        if (o.dryRun) {
+            // A dry run changes nothing, the gallery folder included.
+            context.err << "fotoloom: " << what << "; a publish with --build would build it first"
+                        << (state == GalleryState::NotBuilt ? "\n" : ", and would send at least what is listed\n");
+            if (state == GalleryState::NotBuilt) return kExitSuccess;
+        } else {
+            context.err << "fotoloom: " << what << "; building it first\n";
+            GalleryBuildRequest request;
+            request.output = parent;
+            if (runGalleryBuild(context, doc, request) != kExitSuccess)
+                throw CliError("the gallery was not built whole; nothing was published");
+        }
     }
 
     std::optional<FolderHandle> folder = FolderHandle::open(gallery);
     if (!folder) throw CliError("cannot open the gallery folder " + gallery);
     TerminalAnswerer answerer;
     std::unique_ptr<IPublishDestination> chosen;
-    if (overSftp) chosen = sftpDestination(target, settings.sshConfig, answerer);
-    else chosen = std::make_unique<FolderDestination>(target);
+    if (overSftp)
+        chosen = sftpDestination(target, settings.sshConfig, answerer);
+    else
+        chosen = std::make_unique<FolderDestination>(target);
     IPublishDestination& destination = *chosen;
     CliPublishObserver observer(context.err, stderrIsTerminal());
     if (o.dryRun) {
@@ -167,7 +184,9 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
     const PublishResult r = publishGallery(*folder, destination, observer, false);
     observer.finish();
     if (!r.problem.empty()) throw CliError(r.problem);
-    if (!rememberPublishSettings(settingsFile, session.path(), settings))
+    // A publish that sent nothing and failed keeps the destination remembered before.
+    if ((r.uploaded > 0 || r.removed > 0 || r.succeeded()) &&
+        !rememberPublishSettings(settingsFile, session.path(), settings))
         context.err << "fotoloom: could not remember the destination in " << settingsFile << '\n';
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     return report(context, r, target, seconds.count());

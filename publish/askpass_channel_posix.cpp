@@ -1,4 +1,5 @@
 #include "publish/askpass_channel.h"
+#include "publish/stale_temporaries.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -178,7 +179,8 @@ private:
 std::unique_ptr<AskpassChannel> AskpassChannel::open(IAskpassAnswerer& answerer, std::string& error)
 {
     const char* temporary = std::getenv("TMPDIR");
-    std::string folder = std::string(temporary && *temporary ? temporary : "/tmp") + "/fotoloom-askpass-XXXXXX";
+    std::string folder = std::string(temporary && *temporary ? temporary : "/tmp") + "/" +
+                         temporaryFolderStem("fotoloom-askpass-") + "XXXXXX";
     if (!mkdtemp(folder.data())) {
         error = std::string("cannot make a private folder for the password channel: ") + std::strerror(errno);
         return nullptr;

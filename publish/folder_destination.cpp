@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "generator/content_hash.h"
+#include "publish/publish_lock.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,6 +17,7 @@ namespace {
 
 // Leaves room for the prefix and suffix in a 255-byte file-name limit.
 constexpr size_t kLongestPartStem = 200;
+constexpr char kHolderName[] = ".fotoloom-publishing";
 
 bool copyAll(std::FILE* from, std::FILE* to)
 {
@@ -107,12 +109,14 @@ const FolderHandle* FolderDestination::folderOf(const std::string& name, bool cr
                                                 failure);
             if (failure) {
                 error = "cannot make the folder " + path_ + ": " + failure.message();
+                unusable_ = true;
                 return nullptr;
             }
         }
         root_ = FolderHandle::open(path_);
         if (!root_) {
             if (create || folderExists(path_)) error = "cannot open the folder " + path_;
+            unusable_ = create;
             return nullptr;
         }
     }
@@ -208,4 +212,46 @@ bool FolderDestination::remove(const std::string& name, const RemoteFile& expect
     if (folder->remove(fileName)) return true;
     error = "cannot remove " + folder->pathOf(fileName);
     return false;
+}
+
+bool FolderDestination::lock(std::string& error)
+{
+    std::string ignored;
+    if (!folderOf(kHolderName, true, ignored, error)) return false;
+    lock_ = FolderHandle::open(path_);
+    if (lock_ && lock_->tryLock()) {
+        root_->writeFile(kHolderName, lockHolderText(thisPublisher(secondsNow())));  // for the message only
+        return true;
+    }
+    std::string text;
+    const std::optional<LockHolder> holder =
+        root_->readBytes(kHolderName, text, 256) ? parseLockHolder(text) : std::nullopt;
+    lock_.reset();
+    // The held lock goes with its process, so it is never left behind.
+    error = holder ? lockHeldMessage(path_, *holder, "")
+                   : "another publish to " + path_ + " is under way; publish again once it has ended";
+    return false;
+}
+
+void FolderDestination::unlock()
+{
+    if (!lock_) return;
+    root_->remove(kHolderName);
+    lock_.reset();
+}
+
+bool FolderDestination::confirmListed(RemoteManifest& listed, bool, std::string& error)
+{
+    std::string ignored;
+    for (auto entry = listed.files.begin(); entry != listed.files.end();) {
+        std::string fileName;
+        const FolderHandle* folder = folderOf(entry->first, false, fileName, ignored);
+        const FileFacts facts = folder ? folder->inspect(fileName) : FileFacts{};
+        if (facts.kind == FileKind::Regular && facts.size == entry->second.size)
+            ++entry;
+        else
+            entry = listed.files.erase(entry);
+    }
+    (void)error;
+    return true;
 }

@@ -28,10 +28,16 @@ public:
     explicit FolderDestination(std::string path);
 
     std::string describe() const override { return path_; }
+    // A held lock on the folder (FolderHandle::tryLock), its holder named in ".fotoloom-publishing".
+    bool lock(std::string& error) override;
+    void unlock() override;
+    bool confirmListed(RemoteManifest& listed, bool thorough, std::string& error) override;
     ManifestFetch readManifest(std::string& text, uint64_t limit, std::string& error) override;
     bool writeManifest(std::string_view text, std::string& error) override;
     bool upload(const std::string& localPath, std::FILE* source, const std::string& name, std::string& error) override;
     bool remove(const std::string& name, const RemoteFile& expected, std::string& error) override;
+    // The folder itself could not be made or opened: no file can go there.
+    bool unreachable() const override { return unusable_; }
 
     // The name an upload of `fileName` is written under until it is complete; an upload
     // interrupted part way leaves at most this one file, which the next upload of it replaces.
@@ -44,5 +50,7 @@ private:
 
     std::string path_;
     std::optional<FolderHandle> root_;
+    std::optional<FolderHandle> lock_;  // the root opened once more, holding the lock
+    bool unusable_ = false;
     std::map<std::string, FolderHandle> folders_;  // "photos", "thumbs", "images" once opened
 };

@@ -28,6 +28,33 @@ public:
     // The destination as the user named it, for messages.
     virtual std::string describe() const = 0;
 
+    // Takes the destination for this publish (not for a dry run), making its folder when missing,
+    // before anything else is read or written: false, with a message, when another publish holds
+    // it (naming that one), or when the folder cannot be made or holds a link where a folder of
+    // ours goes. The lock is let go by unlock(), or by the destructor.
+    virtual bool lock(std::string& error)
+    {
+        (void)error;
+        return true;
+    }
+    virtual void unlock() {}
+    // Checks the files a record lists against what stands on the destination before the record is
+    // trusted: an entry whose file is gone or of another size is dropped (so the file is sent
+    // again, or, when the gallery no longer has it, left alone); a stamp missing is filled in from
+    // what stands there. With `thorough`, content is compared too where the destination can tell
+    // without reading it back. False, with a message, when the destination cannot be read.
+    virtual bool confirmListed(RemoteManifest& listed, bool thorough, std::string& error)
+    {
+        (void)listed, (void)thorough, (void)error;
+        return true;
+    }
+    // Fills in the stamps (remote_manifest.h) of the files `uploaded` since the last call, which
+    // went up whole; the engine asks at the end of every stage.
+    virtual void stampUploads(RemoteManifest& files, const std::vector<std::string>& uploaded)
+    {
+        (void)files, (void)uploaded;
+    }
+
     // The remote manifest's text, read only when it is at most `limit` bytes.
     virtual ManifestFetch readManifest(std::string& text, uint64_t limit, std::string& error) = 0;
     // Replaces the remote manifest in one step (temporary name, then renamed over).
@@ -58,12 +85,13 @@ public:
         }
     }
 
-    // True once the destination cannot be reached any more in this publish (the server refused
-    // a new connection): the engine stops trying file after file.
+    // True once no file can be sent any more in this publish (the server refused a new
+    // connection, the folder cannot be made): the engine stops trying file after file.
     virtual bool unreachable() const { return false; }
 
-    // Removes `name`, which an earlier publish wrote with `expected` content. A file already gone
-    // counts as removed; so does one that has changed since, where the destination can tell:
-    // it is somebody else's now and stays.
+    // Removes `name`, which an earlier publish wrote with `expected` content (and stamp). A file
+    // already gone counts as removed; so does one that has changed since, where the destination can
+    // tell (another size, another stamp or content; a link where the file was): it is somebody
+    // else's now and stays.
     virtual bool remove(const std::string& name, const RemoteFile& expected, std::string& error) = 0;
 };

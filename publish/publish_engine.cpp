@@ -1,6 +1,7 @@
 #include "publish/publish_engine.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -41,6 +42,19 @@ public:
         return false;
     }
 
+    // Drops what the record lists but the destination no longer holds as recorded.
+    bool confirmRemote(bool thorough)
+    {
+        const std::map<std::string, RemoteFile> before = remote_.files;
+        std::string error;
+        if (!destination_.confirmListed(remote_, thorough, error)) {
+            result_.problem = error;
+            return false;
+        }
+        if (remote_.files != before) recordIsCurrent_ = false;
+        return true;
+    }
+
     const RemoteManifest& remote() const { return remote_; }
 
     void uploadAll()
@@ -78,6 +92,7 @@ public:
                 break;
             }
             const bool stageEnds = i < plan.uploads.size() && plan.uploads[i].stage != plan.uploads[i - 1].stage;
+            if (stageEnds) stamp();
             if (sinceCheckpoint > 0 && (stageEnds || sinceCheckpoint >= kCheckpointEvery)) {
                 // A lost checkpoint costs only uploads again; the final write reports failure.
                 std::string ignored;
@@ -85,7 +100,16 @@ public:
                 sinceCheckpoint = 0;
             }
         }
+        stamp();
         if (result_.uploaded > 0) writeRemote();
+    }
+
+    // The stamps of what went up since the last call.
+    void stamp()
+    {
+        if (unstamped_.empty()) return;
+        destination_.stampUploads(remote_, unstamped_);
+        unstamped_.clear();
     }
 
     // False when the record on the destination says other than what we know is there.
@@ -169,7 +193,7 @@ private:
             }
             std::rewind(file);
             files.push_back({gallery_.pathOf(planned.name), file, planned.name});
-            hashed.push_back({&planned, {size, hasher.finish()}});
+            hashed.push_back({&planned, {size, hasher.finish(), {}}});
         }
         std::vector<std::string> errors;
         if (!files.empty()) destination_.uploadSeveral(files, errors);
@@ -182,6 +206,7 @@ private:
                 continue;
             }
             remote_.files[name] = hashed[k].content;
+            unstamped_.push_back(name);
             ++result_.uploaded;
             result_.bytesUploaded += hashed[k].content.size;
             ++sent;
@@ -195,12 +220,28 @@ private:
     PublishResult& result_;
     RemoteManifest remote_;  // what is ours on the destination, kept up to date as work is done
     bool recordIsCurrent_ = false;
+    std::vector<std::string> unstamped_;  // uploaded since the last stamps were asked for
+};
+
+// The destination's lock for as long as a publish works there.
+class LockGuard {
+public:
+    explicit LockGuard(IPublishDestination& destination) : destination_(destination) {}
+    ~LockGuard()
+    {
+        if (held_) destination_.unlock();
+    }
+    bool take(std::string& error) { return held_ = destination_.lock(error); }
+
+private:
+    IPublishDestination& destination_;
+    bool held_ = false;
 };
 
 }  // namespace
 
 PublishResult publishGallery(const FolderHandle& gallery, IPublishDestination& destination, IPublishObserver& observer,
-                             bool dryRun)
+                             bool dryRun, bool verify)
 {
     PublishResult result;
     const BuildManifest built = readManifest(gallery);
@@ -209,7 +250,9 @@ PublishResult publishGallery(const FolderHandle& gallery, IPublishDestination& d
         return result;
     }
     Publisher publisher(gallery, destination, observer, result);
-    if (!publisher.readRemote()) return result;
+    LockGuard lock(destination);
+    if (!dryRun && !lock.take(result.problem)) return result;
+    if (!publisher.readRemote() || !publisher.confirmRemote(verify)) return result;
     result.plan = makePublishPlan(built.files, publisher.remote());
     if (dryRun) return result;
 

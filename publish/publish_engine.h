@@ -55,6 +55,9 @@ struct PublishResult {
     bool succeeded() const { return problem.empty() && failures.empty() && !cancelled; }
 };
 
-// With `dryRun`, only the plan is made (the remote manifest is read, nothing is written).
+// With `dryRun`, only the plan is made (the remote manifest is read, nothing is written). A publish
+// takes the destination's lock first (a second publish there meanwhile is refused) and checks what
+// the record lists against the destination (IPublishDestination::confirmListed; with `verify`,
+// content too where the destination can tell) before trusting it.
 PublishResult publishGallery(const FolderHandle& gallery, IPublishDestination& destination, IPublishObserver& observer,
-                             bool dryRun);
+                             bool dryRun, bool verify = false);

@@ -18,14 +18,25 @@ bool isRecordName(std::string_view name)
     return file.starts_with(".fotoloom-");
 }
 
+bool isStamp(std::string_view stamp)
+{
+    if (stamp.empty() || stamp.size() > kMaxStampLength) return false;
+    for (char c : stamp)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) return false;
+    return true;
+}
+
 }  // namespace
 
 std::string remoteManifestText(const RemoteManifest& manifest)
 {
     std::string out(kHeader);
     out += '\n';
-    for (const auto& [name, file] : manifest.files)
-        out += "F\t" + std::to_string(file.size) + '\t' + hexText(file.hash) + '\t' + escapeField(name) + '\n';
+    for (const auto& [name, file] : manifest.files) {
+        const std::string field = escapeField(name);
+        out += "F\t" + std::to_string(file.size) + '\t' + hexText(file.hash) + '\t' + field + '\n';
+        if (isStamp(file.stamp)) out += "S\t" + file.stamp + '\t' + field + '\n';
+    }
     return out;
 }
 
@@ -38,9 +49,16 @@ RemoteManifest parseRemoteManifest(std::string_view text)
     readRecords(
         text, [](std::string_view line) { return line == kHeader; },
         [&manifest](const std::vector<std::string_view>& f) {
+            std::string name;
+            if (f.size() == 3 && f[0] == "S") {
+                // S <stamp> <name>, for a file listed before
+                if (!unescapeField(f[2], name) || !isStamp(f[1])) return;
+                if (const auto listed = manifest.files.find(name); listed != manifest.files.end())
+                    listed->second.stamp = std::string(f[1]);
+                return;
+            }
             // F <size> <hash> <name>
             RemoteFile file;
-            std::string name;
             if (f.size() != 4 || f[0] != "F" || !parseNumber(f[1], file.size) || !parseNumber(f[2], file.hash, 16) ||
                 !unescapeField(f[3], name) || !isPublishableName(name))
                 return;

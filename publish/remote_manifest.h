@@ -7,7 +7,8 @@
 // It lives on a server anybody with access can edit, so it is read as hostile input: a line that
 // does not parse, or names anything but a file of a gallery (see isGalleryFileName: no "..", no
 // folder but "images", "photos" and "thumbs"), is passed over; a record larger than any we write
-// is not read at all.
+// is not read at all. A file's stamp is a line of its own ("S"), after its "F" line, so a record
+// stays readable by earlier versions, which pass such lines over.
 
 #include <cstdint>
 #include <map>
@@ -17,10 +18,15 @@
 inline constexpr char kRemoteManifestName[] = ".fotoloom-published";
 // Far above what a gallery of a million pictures needs (about 60 bytes a file).
 inline constexpr uint64_t kMaxRemoteManifestBytes = uint64_t{64} << 20;
+inline constexpr size_t kMaxStampLength = 80;
 
 struct RemoteFile {
     uint64_t size = 0;
     uint64_t hash = 0;  // contentHash of the bytes uploaded
+    // What the destination itself said of the file once it was up, by which a later publish knows
+    // it is still the one it put there ("" when unknown): its modification time over SFTP, its
+    // ETag on S3. Never a secret; at most kMaxStampLength bytes of printable text.
+    std::string stamp;
 
     bool operator==(const RemoteFile&) const = default;
 };

@@ -1,12 +1,18 @@
 #include "publish/sftp_destination.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #include "base/file_system.h"
 #include "publish/folder_destination.h"
 #include "publish/sftp_argument.h"
+#include "publish/stale_temporaries.h"
 
 namespace {
 
@@ -25,26 +31,12 @@ std::string clientLocalPath(std::string path)
     return path;
 }
 
-// "-rw-r--r--    1 1000  1000   1234 Dec  9 03:51 name": the kind (first letter) and the size.
-bool parseListing(const std::string& line, char& kind, uint64_t& size)
+std::string randomSuffix()
 {
-    std::vector<std::string> fields;
-    size_t at = 0;
-    while (fields.size() < 5) {
-        at = line.find_first_not_of(' ', at);
-        if (at == std::string::npos) return false;
-        const size_t end = line.find(' ', at);
-        fields.push_back(line.substr(at, end - at));
-        at = end;
-    }
-    if (fields[0].size() != 10 || fields[4].empty() || fields[4].size() > 19) return false;
-    size = 0;
-    for (char c : fields[4]) {
-        if (c < '0' || c > '9') return false;
-        size = size * 10 + static_cast<uint64_t>(c - '0');
-    }
-    kind = fields[0][0];
-    return true;
+    std::random_device random;
+    char text[17];
+    std::snprintf(text, sizeof text, "%08x%08x", random(), random());
+    return text;
 }
 
 }  // namespace
@@ -57,6 +49,7 @@ SftpDestination::SftpDestination(std::string shown, SftpAddress address, SftpOpt
 
 SftpDestination::~SftpDestination()
 {
+    unlock();
     session_.reset();
     if (!temporaryFolder_.empty()) {
         std::error_code ignored;
@@ -72,11 +65,16 @@ SftpSession* SftpDestination::session(std::string& error)
         return nullptr;
     }
     if (!channel_) {
+        std::error_code failure;
+        const std::filesystem::path temporary = std::filesystem::temp_directory_path(failure);
+        if (!failure) {
+            const auto utf8 = temporary.u8string();
+            removeStaleTemporaries(std::string(utf8.begin(), utf8.end()));
+        }
         channel_ = AskpassChannel::open(answerer_, error);
         if (!channel_) return nullptr;
         options_.askpassChannel = channel_->name();
     }
-    madeFolders_.clear();
     session_ = SftpSession::connect(address_, options_, error);
     if (!session_) connectError_ = error;
     return session_.get();
@@ -84,7 +82,7 @@ SftpSession* SftpDestination::session(std::string& error)
 
 std::string SftpDestination::remotePath(const std::string& name) const
 {
-    if (address_.path.empty()) return name;
+    if (address_.path.empty() || name.empty()) return address_.path.empty() ? name : address_.path;
     return address_.path.ends_with('/') ? address_.path + name : address_.path + '/' + name;
 }
 
@@ -96,68 +94,100 @@ bool SftpDestination::run(const std::vector<std::string>& lines, std::vector<std
 
 bool SftpDestination::makeFolders(const std::string& name, std::string& error)
 {
-    const std::string path = remotePath(name);
-    std::vector<std::string> lines;
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (madeFolders_.contains(folder)) continue;
-        const std::optional<std::string> quoted = sftpArgument(folder);
-        if (!quoted) {
-            error = "the folder '" + folder + "' cannot be named to the sftp client";
-            return false;
-        }
-        lines.push_back("-mkdir " + *quoted);  // one that is there already is fine
+    if (!fatalError_.empty()) {
+        error = fatalError_;
+        return false;
+    }
+    if (!surveyed_ && (!session(error) || !makeRoot(error) || !survey(true, error))) {
+        if (connectError_.empty()) fatalError_ = error;
+        return false;
+    }
+    const size_t slash = name.find('/');
+    if (slash == std::string::npos) return true;
+    const std::string folder = name.substr(0, slash);
+    if (const auto unusable = unusableFolders_.find(folder); unusable != unusableFolders_.end()) {
+        error = unusable->second;
+        return false;
+    }
+    const Listing& root = listings_[""];
+    if (madeFolders_.contains(folder)) return true;
+    if (const auto entry = root.find(folder); entry != root.end() && entry->second.kind == 'd') {
         madeFolders_.insert(folder);
+        return true;
     }
-    std::vector<std::string> output;
-    return lines.empty() || run(lines, output, error);
-}
-
-ManifestFetch SftpDestination::remoteSize(const std::string& path, uint64_t& size, std::string& error)
-{
-    const std::optional<std::string> quoted = sftpArgument(path);
+    const std::optional<std::string> quoted = sftpArgument(remotePath(folder));
     if (!quoted) {
-        error = "the path '" + path + "' cannot be named to the sftp client";
-        return ManifestFetch::Failed;
+        error = "the folder '" + remotePath(folder) + "' cannot be named to the sftp client";
+        return false;
     }
     std::vector<std::string> output;
-    if (!run({"-ls -ln " + *quoted}, output, error)) return ManifestFetch::Failed;
-    const std::string fileName = path.substr(path.rfind('/') + 1);
-    for (const std::string& line : output) {
-        char kind = 0;
-        if (!parseListing(line, kind, size)) continue;
-        // A folder of that name lists what it holds, none of which is named like it.
-        if (kind != '-' || (!line.ends_with(" " + fileName) && !line.ends_with("/" + fileName)))
-            return ManifestFetch::Unusable;
-        return ManifestFetch::Read;
+    if (!run({"-mkdir " + *quoted}, output, error)) return false;
+    Listing made;
+    if (output.empty() || (list(folder, made, error) == Listed::Read && made.contains("."))) {
+        madeFolders_.insert(folder);
+        return true;
     }
-    for (const std::string& line : output)
-        if (line.find("not found") != std::string::npos || line.find("No such file") != std::string::npos)
-            return ManifestFetch::Missing;
-    if (output.empty()) return ManifestFetch::Unusable;  // an empty folder of that name
-    error = output.front();
-    return ManifestFetch::Failed;
+    // Every file of the folder would fail alike, each after a login of its own: stop here, once.
+    fatalError_ = "cannot make the folder " + remotePath(folder) + " on " + address_.host +
+                  (output.empty() ? std::string() : ": " + output.back());
+    error = fatalError_;
+    return false;
 }
 
 ManifestFetch SftpDestination::readManifest(std::string& text, uint64_t limit, std::string& error)
 {
-    const std::string path = remotePath(kRemoteManifestName);
-    uint64_t size = 0;
-    const ManifestFetch found = remoteSize(path, size, error);
-    if (found != ManifestFetch::Read) return found;
-    if (size > limit) return ManifestFetch::Unusable;
+    if (!survey(false, error)) return ManifestFetch::Failed;
+    const Listing& root = listings_[""];
+    const auto entry = root.find(kRemoteManifestName);
+    if (entry == root.end()) return ManifestFetch::Missing;
+    if (entry->second.kind != '-' || entry->second.size > limit) return ManifestFetch::Unusable;
     if (!makeTemporaryFolder(error)) return ManifestFetch::Failed;
     const std::string local = joinPath(temporaryFolder_, "published");
-    removeFile(local);
-    const std::optional<std::string> remoteArgument = sftpArgument(path);
-    const std::optional<std::string> localArgument = sftpArgument(clientLocalPath(local));
-    std::vector<std::string> output;
-    if (!remoteArgument || !localArgument || !run({"get " + *remoteArgument + ' ' + *localArgument}, output, error))
-        return ManifestFetch::Failed;
+    bool tooLarge = false;
+    const bool fetched = fetchBounded(remotePath(kRemoteManifestName), local, limit, tooLarge, error);
     // Read with the limit again: the file may have grown between the listing and the copy.
-    const bool read = readFileBytes(local, text, limit);
+    const bool read = fetched && readFileBytes(local, text, limit);
     removeFile(local);
-    return read ? ManifestFetch::Read : ManifestFetch::Unusable;
+    if (tooLarge || (fetched && !read)) return ManifestFetch::Unusable;
+    return fetched ? ManifestFetch::Read : ManifestFetch::Failed;
+}
+
+bool SftpDestination::fetchBounded(const std::string& remote, const std::string& local, uint64_t limit, bool& tooLarge,
+                                   std::string& error)
+{
+    removeFile(local);
+    const std::optional<std::string> remoteArgument = sftpArgument(remote);
+    const std::optional<std::string> localArgument = sftpArgument(clientLocalPath(local));
+    SftpSession* open = session(error);
+    if (!remoteArgument || !localArgument || !open) return false;
+    // A server may send more than its listing said: the copy is watched while it grows, and the
+    // client stopped once it passes the limit, so a lying server cannot fill the local disk.
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::atomic<bool> over{false};
+    std::thread watcher([&] {
+        std::unique_lock<std::mutex> hold(mutex);
+        while (!ended.wait_for(hold, std::chrono::milliseconds(5), [&] { return done; })) {
+            std::error_code failure;
+            const uintmax_t size = std::filesystem::file_size(fsPath(local), failure);
+            if (!failure && size > limit) {
+                over = true;
+                open->abort();
+                return;
+            }
+        }
+    });
+    std::vector<std::string> output;
+    const bool fetched = open->run({"get " + *remoteArgument + ' ' + *localArgument}, output, error);
+    {
+        std::lock_guard<std::mutex> hold(mutex);
+        done = true;
+    }
+    ended.notify_all();
+    watcher.join();
+    tooLarge = over;
+    return fetched && !over;
 }
 
 bool SftpDestination::makeTemporaryFolder(std::string& error)
@@ -167,7 +197,7 @@ bool SftpDestination::makeTemporaryFolder(std::string& error)
     const std::filesystem::path base = std::filesystem::temp_directory_path(failure);
     std::random_device random;
     const std::filesystem::path folder =
-        base / ("fotoloom-sftp-" + std::to_string(random()) + std::to_string(random()));
+        base / (temporaryFolderStem("fotoloom-sftp-") + std::to_string(random()) + std::to_string(random()));
     if (failure || !std::filesystem::create_directory(folder, failure)) {
         error = "cannot make a temporary folder for the publish record";
         return false;
@@ -182,9 +212,9 @@ bool SftpDestination::putCommands(const std::string& localPath, const std::strin
 {
     const std::string target = remotePath(name);
     const size_t slash = target.rfind('/');
-    const std::string part = slash == std::string::npos
-                                 ? FolderDestination::partName(target)
-                                 : target.substr(0, slash + 1) + FolderDestination::partName(target.substr(slash + 1));
+    // A name nobody can have put a link at beforehand (the client's put follows one).
+    const std::string part = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+                             FolderDestination::partName(target.substr(slash + 1)) + "-" + randomSuffix();
     const std::optional<std::string> local = sftpArgument(clientLocalPath(localPath));
     const std::optional<std::string> partArgument = sftpArgument(part);
     const std::optional<std::string> targetArgument = sftpArgument(target);
@@ -218,6 +248,10 @@ bool SftpDestination::put(const std::string& localPath, const std::string& name,
 void SftpDestination::uploadSeveral(const std::vector<Upload>& files, std::vector<std::string>& errors)
 {
     errors.assign(files.size(), std::string());
+    if (!fatalError_.empty()) {
+        errors.assign(files.size(), fatalError_);
+        return;
+    }
     for (size_t i = 0; i < files.size();) {
         // The batches from file i on; one that cannot be written fails alone.
         std::vector<std::vector<std::string>> batches;
@@ -249,6 +283,7 @@ void SftpDestination::uploadSeveral(const std::vector<Upload>& files, std::vecto
 
 bool SftpDestination::writeManifest(std::string_view text, std::string& error)
 {
+    renewLock();
     if (!makeTemporaryFolder(error)) return false;
     const std::string local = joinPath(temporaryFolder_, "published");
     std::FILE* file = openFile(local, "wb");
@@ -271,21 +306,15 @@ bool SftpDestination::upload(const std::string& localPath, std::FILE*, const std
 
 bool SftpDestination::remove(const std::string& name, const RemoteFile& expected, std::string& error)
 {
-    const std::string path = remotePath(name);
-    uint64_t size = 0;
-    switch (remoteSize(path, size, error)) {
-    case ManifestFetch::Missing:
-    case ManifestFetch::Unusable: return true;  // gone, or no file of ours
-    case ManifestFetch::Failed: return false;
-    case ManifestFetch::Read: break;
-    }
-    if (size != expected.size) return true;
+    if (!survey(false, error)) return false;
+    const size_t slash = name.find('/');
+    const std::string folder = slash == std::string::npos ? "" : name.substr(0, slash);
+    const Listing& listing = listings_[folder];
+    const auto entry = listing.find(name.substr(slash + 1));
+    // Gone, or no longer the file we put there (a link, another size or time): somebody else's.
+    if (entry == listing.end() || entry->second.kind != '-' || entry->second.size != expected.size ||
+        (!expected.stamp.empty() && !sftpStampMatches(expected.stamp, entry->second)))
+        return true;
     std::vector<std::string> output;
-    return run({"rm " + *sftpArgument(path)}, output, error);
-}
-
-bool SftpDestination::check(std::string& error)
-{
-    uint64_t size = 0;
-    return remoteSize(remotePath(kRemoteManifestName), size, error) != ManifestFetch::Failed;
+    return run({"rm " + *sftpArgument(remotePath(name))}, output, error);
 }

@@ -53,7 +53,9 @@ std::unique_ptr<SftpSession> SftpSession::connect(const SftpAddress& address, co
     command.arguments.push_back(address.user.empty() ? host : address.user + '@' + host);
     command.environment = {{"SSH_ASKPASS", options.askpassProgram},
                            {"SSH_ASKPASS_REQUIRE", "force"},
-                           {kAskpassChannelVariable, options.askpassChannel}};
+                           {kAskpassChannelVariable, options.askpassChannel},
+                           // Listings show times in UTC, so a file's stamp reads the same from any machine.
+                           {"TZ", "UTC0"}};
     std::unique_ptr<ClientProcess> client = ClientProcess::start(command, error);
     if (!client) return nullptr;
     std::unique_ptr<SftpSession> session(new SftpSession(std::move(client), address.host));

@@ -40,6 +40,8 @@ public:
     // reason in `error`).
     size_t runEach(const std::vector<std::vector<std::string>>& batches, std::string& error);
     bool ended() const { return ended_; }
+    // Ends the client now, from any thread: a command under way fails, and the session is over.
+    void abort() { client_->stop(); }
 
 private:
     SftpSession(std::unique_ptr<ClientProcess> client, std::string host);

@@ -7,6 +7,7 @@
 #include "base/folder_handle.h"
 #include "generator/gallery_title.h"
 #include "publish/client_process.h"
+#include "publish/destination_address.h"
 #include "publish/folder_destination.h"
 #include "publish/gallery_state.h"
 #include "publish/publish_settings.h"
@@ -159,7 +160,13 @@ std::string CPublishDlg::destinationChosen()
         tell(kNoDestinationMessage);
         return {};
     }
-    if (isSftpAddress(destination)) {
+    std::string addressError;
+    const std::optional<DestinationKind> kind = destinationKindOf(destination, addressError);
+    if (!kind) {
+        tell(addressError + ".");
+        return {};
+    }
+    if (kind == DestinationKind::Sftp) {
         std::string error;
         if (!parseSftpAddress(destination, error)) {
             tell("\"" + destination + "\" is not an address to publish to: " + error);
@@ -516,7 +523,8 @@ void CPublishDlg::showOutcome()
     else if (!r.failures.empty())
         text += " The files listed below could not be published; publishing again tries them again.";
     setStatus(text);
-    if (doc_.galleryPath.empty()) return;
+    // A publish that sent nothing and failed keeps the destination remembered before.
+    if (doc_.galleryPath.empty() || (r.uploaded == 0 && r.removed == 0 && !r.succeeded())) return;
     PublishSettings remembered = readPublishSettings(setup_.settingsFile, doc_.galleryPath);
     remembered.destination = destination_;
     remembered.output = doc_.outputFolder;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -212,4 +213,40 @@ TEST_F(CliPublishTest, AnSftpAddressTheClientWouldMisreadOrAMissingClientIsSaidS
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("install the package openssh-client"), std::string::npos) << r.err;
 #endif
+}
+
+TEST_F(CliPublishTest, AnAddressOfAnotherKindOrAMistypedOneIsRefusedAndNothingIsMadeOrRemembered)
+{
+    makeProject();
+    build();
+    ASSERT_EQ(run({"publish", project, "--to", site, "-o", output}).status, 0);
+    const std::string remembered = readAll(file("settings.ini"));
+    // What used to be taken for a relative folder ("./ftp:/host/x") and made.
+    const std::string here = std::filesystem::current_path().string();
+    for (const char* address : {"ftp://host/x", "https://host/x", "sftp:/x", "s3:bucket", "SFTP://host/x"}) {
+        const Outcome r = run({"publish", project, "--to", address});
+        EXPECT_EQ(r.status, 2) << address << ": " << r.err;
+        EXPECT_NE(r.err.find("sftp://user@host/path, s3://bucket/prefix or a folder"), std::string::npos) << r.err;
+    }
+    for (const char* made : {"ftp:", "https:", "sftp:", "s3:bucket", "SFTP:"})
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(here) / made)) << made;
+
+    // A publish that fails before sending anything keeps the destination that worked.
+    // (A file stands where the folder should be made; every file fails alike, so once, not per file.)
+    std::ofstream(pathOf(file("blocked"))) << "x";
+    const Outcome failed = run({"publish", project, "--to", file("blocked"), "-o", output});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("cannot make the folder " + file("blocked")), std::string::npos) << failed.err;
+    EXPECT_LE(std::count(failed.err.begin(), failed.err.end(), '\n'), 2) << failed.err;
+    EXPECT_EQ(readAll(file("settings.ini")), remembered);
+}
+
+TEST_F(CliPublishTest, ADryRunWithBuildBuildsNothing)
+{
+    makeProject();
+    const Outcome r = run({"publish", project, "--to", site, "-o", output, "--build", "--dry-run"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("would build it first"), std::string::npos) << r.err;
+    EXPECT_FALSE(folderExists(gallery));
+    EXPECT_FALSE(folderExists(site));
 }

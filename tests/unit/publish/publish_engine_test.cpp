@@ -271,8 +271,8 @@ TEST(WindowsFolderPath, OnlyPathsWindowsCanNameAsFoldersAreTaken)
     for (const char* good : {"C:\\Users\\ann\\site", "c:/site", "\\\\?\\D:\\site", "\\\\server\\share\\site",
                              "C:\\Fotos & Reisen\\Été 2026", "/plain/posix/path"})
         EXPECT_EQ(windowsFolderProblem(good), "") << good;
-    for (const char* bad : {"C:\\Users\\ann\\siteZ:\\x", "C:\\site:stream", "C:\\a\\what?", "C:\\a|b", "C:\\a\"b",
-                            "C:\\a\tb", "::\\x"})
+    for (const char* bad :
+         {"C:\\Users\\ann\\siteZ:\\x", "C:\\site:stream", "C:\\a\\what?", "C:\\a|b", "C:\\a\"b", "C:\\a\tb", "::\\x"})
         EXPECT_NE(windowsFolderProblem(bad), "") << bad;
     EXPECT_NE(windowsFolderProblem("C:\\web\\siteZ:\\x").find("':'"), std::string::npos);
 #ifdef _WIN32
@@ -306,4 +306,25 @@ TEST_F(PublishEngineTest, TheGalleryFolderIsKnownHoweverItsPathIsWritten)
     EXPECT_TRUE(isSameFolder(link, g));
     EXPECT_TRUE(isSameFolder(link + "/", g + "/."));
 #endif
+}
+
+TEST_F(PublishEngineTest, ASecondPublishIntoTheFolderIsRefusedWhileOneRunsAndAFileDeletedByHandIsSentAgain)
+{
+    buildGallery(gallery(), twoAlbums());
+    FolderDestination running(site());
+    std::string error;
+    ASSERT_TRUE(running.lock(error)) << error;
+    PublishResult refused = publish();
+    EXPECT_NE(refused.problem.find("another publish to " + site() + " is under way"), std::string::npos)
+        << refused.problem;
+    EXPECT_NE(refused.problem.find("process "), std::string::npos) << refused.problem;
+    EXPECT_EQ(refused.uploaded, 0u);
+    running.unlock();
+
+    ASSERT_TRUE(publish().succeeded());
+    removeFile(joinPath(site(), "photos/image-1-1.jpg"));
+    const PublishResult again = publish();
+    ASSERT_TRUE(again.succeeded()) << again.problem;
+    EXPECT_EQ(again.uploaded, 1u);
+    EXPECT_EQ(published(), twoAlbums());
 }

@@ -29,8 +29,8 @@ std::vector<std::string> namesOf(const PublishPlan& plan)
 TEST(RemoteManifestTest, KeepsWhatItWroteAndDropsWhatCouldReachOutsideTheGallery)
 {
     RemoteManifest m;
-    m.files["index.html"] = {12, 0xabc};
-    m.files["photos/a b%\xC3\xA9.jpg"] = {3, 0};
+    m.files["index.html"] = {12, 0xabc, "2024-12-09 17:28"};
+    m.files["photos/a b%\xC3\xA9.jpg"] = {3, 0, {}};
     EXPECT_EQ(parseRemoteManifest(remoteManifestText(m)).files, m.files);
 
     const std::string hostile =
@@ -46,10 +46,17 @@ TEST(RemoteManifestTest, KeepsWhatItWroteAndDropsWhatCouldReachOutsideTheGallery
         "F\t1\tnothex\tbad.html\n"
         "F\t1\t1\n"
         "G\t1\t1\tkind.html\n"
-        "F\t7\tff\tthumbs/thumb-1-1.jpg\r\n";
+        "F\t7\tff\tthumbs/thumb-1-1.jpg\r\n"
+        // Stamps: of a file not listed, with a control character, far too long, and the one kept.
+        "S\tx\tnot-listed.html\n"
+        "S\ta\x01b\tthumbs/thumb-1-1.jpg\n"
+        "S\t" +
+        std::string(kMaxStampLength + 1, 'x') +
+        "\tthumbs/thumb-1-1.jpg\n"
+        "S\t\"etag\"\tthumbs/thumb-1-1.jpg\n";
     const RemoteManifest parsed = parseRemoteManifest(hostile);
     ASSERT_EQ(parsed.files.size(), 1u);
-    EXPECT_EQ(parsed.files.at("thumbs/thumb-1-1.jpg"), (RemoteFile{7, 0xff}));
+    EXPECT_EQ(parsed.files.at("thumbs/thumb-1-1.jpg"), (RemoteFile{7, 0xff, "\"etag\""}));
 
     EXPECT_TRUE(parseRemoteManifest("fotoloom-manifest 2\nF\t1\t1\tindex.html\n").files.empty());
     EXPECT_TRUE(parseRemoteManifest("").files.empty());
@@ -71,11 +78,11 @@ TEST(PublishPlanTest, UploadsPicturesFirstThenThemeImagesStyleSheetPagesAndIndex
 TEST(PublishPlanTest, UploadsOnlyWhatDiffersAndRemovesOnlyListedFilesTheGalleryLost)
 {
     RemoteManifest remote;
-    for (const auto& [name, file] : builtFiles()) remote.files[name] = {file.size, file.hash};
+    for (const auto& [name, file] : builtFiles()) remote.files[name] = {file.size, file.hash, {}};
     remote.files["index-1-1.html"].hash = 99;       // changed content, same size
     remote.files["photos/image-1-1.jpg"].size = 1;  // changed size, same hash
-    remote.files["index-2-1.html"] = {5, 5};        // an album that went
-    remote.files["photos/image-2-1.jpg"] = {5, 5};
+    remote.files["index-2-1.html"] = {5, 5, {}};    // an album that went
+    remote.files["photos/image-2-1.jpg"] = {5, 5, {}};
 
     const PublishPlan plan = makePublishPlan(builtFiles(), remote);
     EXPECT_EQ(namesOf(plan), (std::vector<std::string>{"photos/image-1-1.jpg", "index-1-1.html"}));
