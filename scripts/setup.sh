@@ -22,6 +22,8 @@ packages=(
   # publishing over SFTP: the client it drives, the server its tests start on loopback, and rsync
   # to compare with in the benchmark
   openssh-client openssh-server rsync
+  # the system's cryptography on Linux (base/crypto_posix.cpp: SHA-256, HMAC for signing requests)
+  libssl-dev
   # screenshots of the program (scripts/screenshots.sh)
   xdotool
   # the downloads (scripts/release.sh) and trying them (scripts/release-test.sh)
