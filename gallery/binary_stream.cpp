@@ -100,6 +100,13 @@ bool BinaryReader::readString(StoredString& value)
     return readBytes(value.narrow.data(), value.narrow.size());
 }
 
+bool BinaryReader::readRaw(std::string& bytes, uint64_t count)
+{
+    if (count > remaining() || count > std::numeric_limits<size_t>::max() / 2) return false;
+    bytes.resize(static_cast<size_t>(count));
+    return readBytes(bytes.data(), bytes.size());
+}
+
 // --- Writing ---------------------------------------------------------------------------------
 
 BinaryWriter::BinaryWriter(std::FILE* file) : file_(file)

@@ -37,6 +37,8 @@ public:
 
     bool readInt32(int32_t& value);
     bool readString(StoredString& value);
+    // Exactly `count` bytes, checked against what remains before anything is allocated.
+    bool readRaw(std::string& bytes, uint64_t count);
     uint64_t remaining() const { return size_ - consumed_; }
 
 private:
@@ -64,6 +66,7 @@ public:
     void writeInt32(int32_t value);
     void writeNarrowString(std::string_view bytes);
     void writeWideString(std::u16string_view units);
+    void writeRaw(std::string_view bytes) { writeBytes(bytes.data(), bytes.size()); }
     // Empties the buffer into the file; true when every byte so far reached it.
     bool flush();
     bool failed() const { return failed_; }

@@ -63,9 +63,12 @@ bool CBuilderDoc::isModified() const
     for (const SettingInfo& s : integerSettings())
         if (s.numberIn(*this) != s.numberIn(c)) return true;
     if (homePageUrl != c.homePageUrl) return true;
+    for (const SettingInfo& s : extensionSettings()) {
+        if (s.kind == SettingKind::Text ? this->*s.text != c.*s.text : s.numberIn(*this) != s.numberIn(c)) return true;
+    }
+    if (keptExtensions != c.keptExtensions) return true;
     if (images_ != committedImages_) return true;  // count first, then path, key, rotation, comment
-    if (albums_.size() != committedAlbumTitles_.size() || albums_.size() != committedAlbumCaptions_.size())
-        return true;
+    if (albums_.size() != committedAlbumTitles_.size() || albums_.size() != committedAlbumCaptions_.size()) return true;
     for (size_t i = 0; i < albums_.size(); ++i)
         if (albums_[i].title != committedAlbumTitles_[i] || albums_[i].caption != committedAlbumCaptions_[i])
             return true;
@@ -90,8 +93,10 @@ void CBuilderDoc::setCurrentAlbum(int row)
 int CBuilderDoc::insertAlbum(Album album, AlbumPosition where)
 {
     int row = albumCount();
-    if (where == AlbumPosition::Top) row = 0;
-    else if (where == AlbumPosition::AfterSelected && selectedAlbum_ >= 0) row = selectedAlbum_ + 1;
+    if (where == AlbumPosition::Top)
+        row = 0;
+    else if (where == AlbumPosition::AfterSelected && selectedAlbum_ >= 0)
+        row = selectedAlbum_ + 1;
     albums_.insert(albums_.begin() + row, std::move(album));
     if (selectedAlbum_ >= row) ++selectedAlbum_;  // the same album stays selected
     notify([row](IDocObserver& o) { o.albumInserted(row); });

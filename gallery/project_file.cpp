@@ -10,6 +10,7 @@
 #include "gallery/ansi_text.h"
 #include "gallery/binary_stream.h"
 #include "gallery/builder_doc.h"
+#include "gallery/project_extension.h"
 #include "gallery/recent_list.h"
 
 namespace {
@@ -52,6 +53,33 @@ bool readImage(BinaryReader& in, Image& image)
            readText(in, image.comment);
 }
 
+// The blocks after the last field (gallery/project_extension.h). Bytes that do not begin with
+// the magic were never this program's and are passed over, as they always were.
+bool readExtensions(BinaryReader& in, GallerySettings& settings)
+{
+    constexpr size_t kHeader = sizeof kExtensionMagic + 8;
+    while (in.remaining() >= sizeof kExtensionMagic) {
+        std::string block;
+        if (!in.readRaw(block, sizeof kExtensionMagic)) return false;
+        if (block != std::string_view(kExtensionMagic, sizeof kExtensionMagic)) return true;
+        int32_t version, length;
+        if (!in.readInt32(version) || !in.readInt32(length)) return false;
+        std::string payload;
+        if (!in.readRaw(payload, static_cast<uint32_t>(length))) return false;
+        if (static_cast<uint32_t>(version) != kExtensionVersion) {
+            block.reserve(kHeader + payload.size());
+            for (int32_t field : {version, length})
+                for (int shift = 0; shift < 32; shift += 8) block += static_cast<char>((field >> shift) & 0xFF);
+            settings.keptExtensions.blocks.push_back(block + payload);
+            continue;
+        }
+        std::optional<std::vector<ExtensionRecord>> records = parseExtensionRecords(payload);
+        if (!records) return false;
+        applyExtensionRecords(settings, std::move(*records));
+    }
+    return true;
+}
+
 // Reads the file into a freshly reset gallery, field by field, and stops at the first read
 // that fails; everything read before it is already in the gallery. Records are added one at
 // a time as they are read, so a huge count in a short file costs nothing.
@@ -83,7 +111,8 @@ bool readGallery(BinaryReader& in, CBuilderDoc& doc)
         if (!in.readInt32(value)) return false;
         setting.setNumber(doc, value);
     }
-    return readText(in, doc.homePageUrl);  // anything after it is never read
+    // A reader of the original format stops here: what follows is the extension block's.
+    return readText(in, doc.homePageUrl) && readExtensions(in, doc);
 }
 
 // --- Writing ---------------------------------------------------------------------------------
@@ -120,6 +149,10 @@ void writeGallery(BinaryWriter& out, const CBuilderDoc& doc)
     writeText(out, doc.themeName);
     for (const SettingInfo& setting : integerSettings()) out.writeInt32(setting.numberIn(doc));
     writeText(out, doc.homePageUrl);
+    // Nothing at all when every setting of the block is at its default: the file stays as ever.
+    if (std::vector<ExtensionRecord> records = extensionRecordsOf(doc); !records.empty())
+        out.writeRaw(encodeExtensionBlock(records));
+    for (const std::string& block : doc.keptExtensions.blocks) out.writeRaw(block);
 }
 
 // Where a save goes: the file itself, not a link to it; nothing when the path can only fail

@@ -1,0 +1,41 @@
+// The settings of the project file's extension block, reached by show and set like the others.
+
+#include "cli_scratch.h"
+#include "gallery/builder_doc.h"
+#include "gallery/project_file.h"
+
+using namespace cli_test;
+
+namespace {
+
+class CliExtensionSettings : public CliScratchTest {
+protected:
+    CliExtensionSettings() : CliScratchTest("fotoloom-cli-ext-", "recent.ini") {}
+};
+
+}  // namespace
+
+TEST_F(CliExtensionSettings, SetAndShowReachThemAndRefuseWhatTheyCannotTake)
+{
+    const std::string project = file("p.gal");
+    ASSERT_EQ(run({"new", project}).status, 0);
+    Outcome r = run({"set", project, "cameraDetails=1", "mapHideNear=52.37, -4.9", "slideshowSeconds=8"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    CBuilderDoc doc;
+    ASSERT_EQ(loadProject(doc, project), ProjectResult::Ok);
+    EXPECT_EQ(doc.cameraDetails, 1);
+    EXPECT_EQ(doc.mapHideNear, "52.37, -4.9");
+    EXPECT_EQ(doc.slideshowSeconds, 8);
+
+    r = run({"show", project, "--json"});
+    EXPECT_NE(r.out.find("\"cameraDetails\": 1,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"mapHideNear\": \"52.37, -4.9\","), std::string::npos) << r.out;
+
+    for (const char* bad : {"mapHideNear=north of here", "mapHideNear=91, 0", "mapTiles=http://t.example/{z}/{x}/{y}",
+                            "mapTiles=https://t.example/{z}/{x}", "mapTiles=https://t.example/{z}/{x}/{y}\"",
+                            "slideshowSeconds=0", "showMap=2"}) {
+        r = run({"set", project, bad});
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << bad << ": " << r.err;
+    }
+}
