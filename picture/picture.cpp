@@ -1,7 +1,6 @@
-// CPicture: the parts shared by every platform. Decoding and encoding of the common formats is in
-// the platform back end (picture_codec_posix.cpp, picture_wic_win.cpp); the rarer formats have
-// readers of their own (picture_tga.cpp, ...); resampling and rotation are resample.cpp and
-// rotate.cpp, so every platform makes the same pixels.
+// CPicture: a picture held whole. It is one more receiver of the format readers' rows (the format
+// table, picture_formats.h), and is written through the table's encoders; resampling and
+// rotation are resample.cpp and rotate.cpp, so every platform makes the same pixels.
 
 #include "picture/picture.h"
 
@@ -12,13 +11,12 @@
 
 #include "base/file_system.h"
 #include "picture/picture_codec.h"
+#include "picture/picture_formats.h"
 #include "picture/picture_jpeg_markers.h"
 #include "picture/resample.h"
 #include "picture/rotate.h"
 
 namespace {
-
-thread_local PictureMemoryGate* tMemoryGate = nullptr;
 
 // Pictures are read whole; a file larger than this is no picture we could hold anyway.
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
@@ -30,146 +28,7 @@ bool anyTransparent(const std::vector<uint8_t>& bgra)
     return false;
 }
 
-// Size the fit arithmetic of the build gives: first to the box's width, then to its height.
-void fittedSize(uint32_t width, uint32_t height, const PictureSizeHint& hint, uint32_t& outW, uint32_t& outH)
-{
-    uint64_t w = width, h = height;
-    if (hint.width && w > hint.width) {
-        h = h * hint.width / w;
-        w = hint.width;
-    }
-    if (hint.height && h > hint.height) {
-        w = w * hint.height / h;
-        h = hint.height;
-    }
-    outW = static_cast<uint32_t>(std::max<uint64_t>(w, 1));
-    outH = static_cast<uint32_t>(std::max<uint64_t>(h, 1));
-}
-
 }  // namespace
-
-bool decodeFormat(int format, const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out)
-{
-    switch (format) {
-    case kFormatTga: return decodeTga(data, size, out);
-    case kFormatPnm: return decodePnm(data, size, out);
-    case kFormatPcx: return decodePcx(data, size, out);
-    case kFormatWbmp: return decodeWbmp(data, size, out);
-    case kFormatRas: return decodeRas(data, size, out);
-    case kFormatJpeg:
-    case kFormatPng:
-    case kFormatGif:
-    case kFormatBmp:
-    case kFormatTiff:
-    case kFormatIco: return platformDecode(data, size, format, hint, out);
-    default: return false;  // WMF, JPEG 2000, PGX: no decoder here
-    }
-}
-
-RowDecode decodeFormatRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver)
-{
-    switch (format) {
-    case kFormatTga: return decodeTgaRows(source, receiver);
-    case kFormatPnm: return decodePnmRows(source, receiver);
-    case kFormatPcx: return decodePcxRows(source, receiver);
-    case kFormatWbmp: return decodeWbmpRows(source, receiver);
-    case kFormatRas: return decodeRasRows(source, receiver);
-    default: return platformDecodeRows(source, format, hint, receiver);
-    }
-}
-
-bool decodeWholeByRows(RowDecode (*rows)(const ByteSource&, RowReceiver&), const uint8_t* data, size_t size,
-                       DecodedPicture& out)
-{
-    ByteSource source;
-    source.data = data;
-    source.size = data ? size : 0;
-    PictureBufferReceiver receiver(out);
-    RowDecode result = RowDecode::Failed;
-    try {
-        result = rows(source, receiver);
-    } catch (const std::bad_alloc&) {
-    }
-    if (result == RowDecode::Done && receiver.complete()) return true;
-    out = {};
-    return false;
-}
-
-int candidateFormats(const uint8_t* bytes, size_t size, int formatCode, int (&candidates)[3])
-{
-    candidates[0] = candidates[1] = candidates[2] = kFormatUnknown;
-    if (int detected = detectFormat(bytes, size); detected != kFormatUnknown) {
-        candidates[0] = detected;
-        return 1;
-    }
-    int n = 0;
-    if (formatCode != kFormatUnknown) candidates[n++] = formatCode;
-    if (formatCode != kFormatTga && looksLikeTga(bytes, size)) candidates[n++] = kFormatTga;
-    if (formatCode != kFormatWbmp && looksLikeWbmp(bytes, size)) candidates[n++] = kFormatWbmp;
-    return n;
-}
-
-bool pictureSizeAllowed(uint64_t width, uint64_t height)
-{
-    return width > 0 && height > 0 && width <= kMaxPicturePixels && height <= kMaxPicturePixels &&
-           width * height <= kMaxPicturePixels;
-}
-
-ScopedPictureMemoryGate::ScopedPictureMemoryGate(PictureMemoryGate& gate) : previous_(tMemoryGate)
-{
-    tMemoryGate = &gate;
-}
-
-ScopedPictureMemoryGate::~ScopedPictureMemoryGate() { tMemoryGate = previous_; }
-
-PictureMemoryGate* currentPictureMemoryGate() { return tMemoryGate; }
-
-bool allocatePicture(DecodedPicture& out, uint32_t width, uint32_t height)
-{
-    if (!pictureSizeAllowed(width, height)) return false;
-    if (tMemoryGate && !tMemoryGate->allowPixels(uint64_t{width} * height * 4)) return false;
-    try {
-        out.bgra.assign(static_cast<size_t>(width) * height * 4, 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    out.width = out.fullWidth = width;
-    out.height = out.fullHeight = height;
-    return true;
-}
-
-bool PictureBufferReceiver::header(const RowStreamHeader& header)
-{
-    rowsIn_ = 0;
-    if (!allocatePicture(out_, header.width, header.height)) return false;
-    out_.fullWidth = header.fullWidth;
-    out_.fullHeight = header.fullHeight;
-    out_.icc = header.icc;
-    return true;
-}
-
-bool PictureBufferReceiver::rows(const uint8_t* bgra, uint32_t count)
-{
-    if (count > out_.height - rowsIn_) return false;
-    const size_t stride = static_cast<size_t>(out_.width) * 4;
-    uint8_t* target = out_.bgra.data() + rowsIn_ * stride;
-    if (bgra != target) std::copy(bgra, bgra + count * stride, target);
-    rowsIn_ += count;
-    return true;
-}
-
-uint32_t jpegScaleDenominator(uint32_t width, uint32_t height, const PictureSizeHint& hint)
-{
-    if (hint.mode == PictureSizeHint::Mode::None || width == 0 || height == 0) return 1;
-    uint32_t needW = hint.width, needH = hint.height;
-    if (hint.mode == PictureSizeHint::Mode::FitInto) fittedSize(width, height, hint, needW, needH);
-    for (uint32_t d : {8u, 4u, 2u}) {
-        const uint32_t w = (width + d - 1) / d;
-        const uint32_t h = (height + d - 1) / d;
-        if (w >= needW && h >= needH) return d;
-    }
-    return 1;
-}
 
 CPicture::CPicture(const std::string& path, int formatCode, PictureSizeHint hint) { Load(path, formatCode, hint); }
 
@@ -194,11 +53,14 @@ bool CPicture::loadMemory(const void* data, size_t size, int formatCode, Picture
     int candidates[3];
     candidateFormats(bytes, size, formatCode, candidates);
 
-    Orientation orientation = Orientation::Normal;
-    std::vector<uint8_t> jpegIcc;
+    const ByteSource source{bytes, size};
     for (int format : candidates) {
         if (format == kFormatUnknown) break;
+        // A JPEG's EXIF orientation and profile are in its markers; other formats say theirs
+        // in the rows' header.
         PictureSizeHint storedHint = hint;
+        Orientation orientation = Orientation::Normal;
+        std::vector<uint8_t> jpegIcc;
         if (format == kFormatJpeg) {
             JpegMarkerInfo markers = readJpegMarkers(bytes, size);
             orientation = static_cast<Orientation>(markers.orientation);
@@ -206,14 +68,7 @@ bool CPicture::loadMemory(const void* data, size_t size, int formatCode, Picture
             if (swapsSides(orientation)) storedHint = hint.swapped();
         }
         DecodedPicture decoded;
-        if (!decodeFormat(format, bytes, size, storedHint, decoded)) continue;
-        if (decoded.width == 0 || decoded.height == 0 ||
-            decoded.bgra.size() != static_cast<size_t>(decoded.width) * decoded.height * 4)
-            continue;
-        if (decoded.fullWidth < decoded.width || decoded.fullHeight < decoded.height) {
-            decoded.fullWidth = decoded.width;
-            decoded.fullHeight = decoded.height;
-        }
+        if (!decodePicture(format, source, storedHint, decoded)) continue;
         if (format != kFormatJpeg) orientation = decoded.orientation;
         if (orientation != Orientation::Normal) {
             std::vector<uint8_t> turned;
@@ -240,24 +95,25 @@ bool CPicture::loadMemory(const void* data, size_t size, int formatCode, Picture
 bool CPicture::saveMemory(std::vector<uint8_t>& out, int formatCode) const
 {
     out.clear();
-    if (!IsValid()) return false;
-    if (formatCode != kFormatJpeg && formatCode != kFormatPng && formatCode != kFormatBmp && formatCode != kFormatGif)
-        return false;
+    const PictureFormat* format = pictureFormat(formatCode);
+    if (!IsValid() || !format || !format->encodeRows) return false;
     std::vector<uint8_t> full;
     if (!pixelsAtTrueSize(full)) return false;
     EncodeInput in;
-    in.bgra = full.empty() ? pixels_.data() : full.data();
     in.width = width_;
     in.height = height_;
     in.hasAlpha = hasAlpha_;
     in.icc = &iccProfile_;
     in.jpegQuality = jpegQuality_;
     try {
-        return platformEncode(in, formatCode, out);
+        const std::unique_ptr<PictureRowEncoder> encoder = format->encodeRows();
+        if (encoder->begin(in, nullptr) && encoder->rows(full.empty() ? pixels_.data() : full.data(), height_) &&
+            encoder->finish(out))
+            return true;
     } catch (const std::bad_alloc&) {
-        out.clear();
-        return false;
     }
+    out.clear();
+    return false;
 }
 
 bool CPicture::Save(const std::string& path, int formatCode) const

@@ -250,22 +250,10 @@ bool decodeDib(const uint8_t* data, size_t size, size_t pixelOffset, bool inIcon
     return true;
 }
 
-bool decodeBmp(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    ReadCursor in(data, size);
-    if (in.u8() != 'B' || in.u8() != 'M') return false;
-    in.skip(8);
-    const uint32_t pixelOffset = in.u32le();
-    if (!in.ok() || pixelOffset < 14 || pixelOffset > size) return false;
-    const bool ok = decodeDib(data + 14, size - 14, pixelOffset - 14, false, out);
-    if (!ok) out = {};
-    return ok;
-}
-
 namespace {
 
-// A file's header, palette or masks beyond this are odd enough to be read whole.
-constexpr size_t kMostHeadBytes = size_t{64} << 10;
+// The most a header, its masks and a palette of 256 colours take.
+constexpr size_t kMostHeadBytes = 124 + 16 + 256 * 4;
 // Rows read and handed on at a time.
 constexpr uint32_t kBand = 16;
 
@@ -316,14 +304,18 @@ RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver)
                                  static_cast<uint32_t>(fileHeader[12]) << 16 |
                                  static_cast<uint32_t>(fileHeader[13]) << 24;
     if (pixelOffset < 14 || pixelOffset > source.bytes()) return RowDecode::Failed;
-    if (pixelOffset - 14 > kMostHeadBytes) return RowDecode::Unsupported;
-    std::vector<uint8_t> head(pixelOffset - 14);
+    // The header and palette, and no more: a gap before the pixels is passed over, and a palette
+    // may reach into them (some writers put the pixels right after the header anyway).
+    const uint64_t gap = pixelOffset - 14;
+    std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(source.bytes() - 14, kMostHeadBytes)));
     DibLayout l;
-    if (!readSourceAt(source, 14, head.data(), head.size())) return RowDecode::Failed;
-    // A palette reaching into the pixels, say: the whole-file reader decides.
-    if (!readDibLayout(head.data(), head.size(), head.size(), false, l)) return RowDecode::Unsupported;
+    if (!readSourceAt(source, 14, head.data(), head.size())) return RowDecode::Truncated;
+    if (!readDibLayout(head.data(), head.size(), static_cast<size_t>(std::min<uint64_t>(gap, head.size())), false, l)) {
+        receiver.explain("a header, compression or depth of BMP that is not read");
+        return RowDecode::Unsupported;
+    }
     if (l.rle) return rleRows(source, pixelOffset, l, receiver);
-    if (l.height > (source.bytes() - pixelOffset) / l.stride) return RowDecode::Failed;
+    // A file cut short is told by the first band it lacks (the top one, in a bottom-up file).
 
     const uint32_t bandRows = std::min(kBand, l.height);
     std::vector<uint8_t> stored;
@@ -340,7 +332,7 @@ RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver)
         stored.resize(l.stride);
         band.resize(static_cast<size_t>(l.width) * 4);
         for (uint32_t row = 0; row < l.height && !anyAlpha; ++row) {
-            if (!readRows(row, 1)) return RowDecode::Failed;
+            if (!readRows(row, 1)) break;  // cut short: told once the rows are handed on
             convertRow(l, stored.data(), band.data(), anyAlpha);
         }
     }
@@ -351,13 +343,14 @@ RowDecode decodeBmpRows(const ByteSource& source, RowReceiver& receiver)
     header.height = header.fullHeight = l.height;
     header.mayHaveAlpha = !opaque;
     header.decoderBytes = (l.stride + uint64_t{l.width} * 4) * bandRows + head.size();
+    std::vector<uint8_t>().swap(head);
     if (!receiver.header(header)) return RowDecode::Failed;
     stored.resize(l.stride * bandRows);
     band.resize(static_cast<size_t>(l.width) * 4 * bandRows);
     for (uint32_t row = 0; row < l.height; row += bandRows) {
         const uint32_t count = std::min(bandRows, l.height - row);
         // Bottom-up files hold the rows of a band in reverse, ending at the row that mirrors `row`.
-        if (!readRows(l.topDown ? row : l.height - row - count, count)) return RowDecode::Failed;
+        if (!readRows(l.topDown ? row : l.height - row - count, count)) return RowDecode::Truncated;
         for (uint32_t i = 0; i < count; ++i) {
             const uint8_t* src = stored.data() + (l.topDown ? i : count - 1 - i) * l.stride;
             uint8_t* dst = band.data() + static_cast<size_t>(i) * l.width * 4;

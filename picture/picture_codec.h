@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "picture/picture.h"
@@ -36,7 +37,8 @@ struct EncodeInput {
 };
 
 // Sizes the buffer for width x height pixels, buffer size = full size; false (and nothing
-// allocated) when a side is 0 or the picture is larger than kMaxPicturePixels.
+// allocated) when a side is 0, the picture is larger than kMaxPicturePixels or the thread's
+// memory gate refuses.
 bool allocatePicture(DecodedPicture& out, uint32_t width, uint32_t height);
 bool pictureSizeAllowed(uint64_t width, uint64_t height);
 // Whether `bytes` of compressed data can hold width x height pixels when one byte expands to at
@@ -48,28 +50,9 @@ inline bool pixelsFitData(uint64_t width, uint64_t height, size_t bytes, uint64_
 }
 
 // The denominator (1, 2, 4 or 8) of the smallest JPEG DCT scale whose result, ceil(side / d), is
-// still at least the size the hint asks for. The hint is in stored orientation.
+// still at least the size the hint asks for. The hint is in stored orientation. Every JPEG
+// decoder (and one that cannot scale, shrinking what it gave) asks this and nothing else.
 uint32_t jpegScaleDenominator(uint32_t width, uint32_t height, const PictureSizeHint& hint);
-
-// Decodes whole as `format` (no detection): the platform back end or the program's own reader.
-bool decodeFormat(int format, const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out);
-// The formats to try for content that starts with `bytes`, in order: the one its signature
-// shows, else the caller's code and the formats without a signature whose header holds together.
-// Returns how many (0..3); the rest are kFormatUnknown.
-int candidateFormats(const uint8_t* bytes, size_t size, int formatCode, int (&candidates)[3]);
-
-// The format that the content shows by its signature; kFormatUnknown when none is certain.
-int detectFormat(const uint8_t* data, size_t size);
-// Formats without a signature, recognised by a header that holds together; used only when
-// nothing else fits.
-bool looksLikeTga(const uint8_t* data, size_t size);
-bool looksLikeWbmp(const uint8_t* data, size_t size);
-
-// --- Platform back end (picture_codec_posix.cpp / picture_wic_win.cpp) ------------------------
-// JPEG, PNG, GIF (first frame), BMP, TIFF, ICO. `hint` is in stored orientation.
-bool platformDecode(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out);
-// JPEG, PNG, BMP and GIF.
-bool platformEncode(const EncodeInput& in, int format, std::vector<uint8_t>& out);
 
 // --- Decoding by rows ---------------------------------------------------------------------------
 // Where a decoder reads: bytes in memory, or else an open file from its start.
@@ -104,11 +87,26 @@ public:
     // A receiver that keeps the whole picture gives its buffer (after header), so that a decoder
     // that must read whole (interlaced PNG) reads into it and hands it over without a copy.
     virtual uint8_t* pictureBuffer() { return nullptr; }
+
+    // A decoder about to fail says why in a few words ("16-bit samples", the library's message);
+    // the last word counts.
+    void explain(std::string why) { why_ = std::move(why); }
+    const std::string& explanation() const { return why_; }
+
+private:
+    std::string why_;
 };
 
-enum class RowDecode { Done, Failed, NoMemory, Unsupported };
+// Failed: the data does not hold together; Truncated: it ends before the last row; Unsupported:
+// a variant of the format that is not read; TooLarge: more pixels than a picture may have (both
+// explained to the receiver).
+enum class RowDecode { Done, Failed, Truncated, NoMemory, Unsupported, TooLarge };
 
-// Collects the rows of a decode into a DecodedPicture; the buffer comes from allocatePicture.
+// A picture larger than kMaxPicturePixels, refused with its size told.
+RowDecode refuseSize(RowReceiver& receiver, uint64_t width, uint64_t height);
+
+// The whole picture is a receiver that keeps every row: it collects a decode into a
+// DecodedPicture, its buffer from allocatePicture.
 class PictureBufferReceiver final : public RowReceiver {
 public:
     explicit PictureBufferReceiver(DecodedPicture& out) : out_(out) {}
@@ -116,33 +114,52 @@ public:
     bool rows(const uint8_t* bgra, uint32_t count) override;
     uint8_t* pictureBuffer() override { return out_.bgra.data(); }
     bool complete() const { return out_.height != 0 && rowsIn_ == out_.height; }
+    uint32_t rowsIn() const { return rowsIn_; }
 
 private:
     DecodedPicture& out_;
     uint32_t rowsIn_ = 0;
 };
 
-// Decodes by rows where the platform can: JPEG by scanlines at the hint's DCT scale (`hint` in
-// stored orientation), PNG by rows, TIFF by strips or rows of tiles, BMP by bands of rows, GIF's
-// first frame by rows. Unsupported: the caller decodes whole (platformDecode).
+// The platform back end (picture_codec_posix.cpp, picture_wic_rows_win.cpp): JPEG by scanlines at
+// the hint's DCT scale (`hint` in stored orientation), PNG by rows, TIFF by strips or rows of
+// tiles, BMP by bands of rows, GIF's first frame by rows, ICO (small, read whole inside).
 RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver);
+// PNG, BMP and GIF written whole by the platform (JPEG is written by rows, JpegRowEncoder).
+bool platformEncode(const EncodeInput& in, int format, std::vector<uint8_t>& out);
+
+// --- Encoding by rows ---------------------------------------------------------------------------
+// An encoder of one format, fed the picture's rows top down (8-bit BGRA, straight alpha). With a
+// `sink`, the encoded bytes go to it as they are made (it must outlive the encoder) and finish()
+// leaves `out` empty; without, finish() gives them. Any call may fail; then nothing is written.
+class PictureRowEncoder {
+public:
+    virtual ~PictureRowEncoder() = default;
+    // `in` without pixels: the size, alpha, colour profile and quality.
+    virtual bool begin(const EncodeInput& in, PictureByteSink* sink) = 0;
+    virtual bool rows(const uint8_t* bgra, uint32_t count) = 0;
+    virtual bool finish(std::vector<uint8_t>& out) = 0;
+};
 
 // A JPEG encoder fed by rows (straight alpha, laid over white), with optimised Huffman tables
-// while the picture is small enough for libjpeg to hold its coefficients.
-class JpegRowEncoder {
+// while the picture is small enough for libjpeg to hold its coefficients. libjpeg-turbo on Linux
+// (picture_jpeg_posix.cpp), WIC on Windows (picture_jpeg_row_encoder_win.cpp).
+class JpegRowEncoder final : public PictureRowEncoder {
 public:
     JpegRowEncoder();
-    ~JpegRowEncoder();
+    ~JpegRowEncoder() override;
     JpegRowEncoder(const JpegRowEncoder&) = delete;
     JpegRowEncoder& operator=(const JpegRowEncoder&) = delete;
 
-    // With a `sink`, the encoded bytes go to it as they are made (it must outlive the encoder)
-    // and finish() leaves `out` empty.
     bool begin(uint32_t width, uint32_t height, int quality, const std::vector<uint8_t>* icc,
                PictureByteSink* sink = nullptr);
-    bool rows(const uint8_t* bgra, uint32_t count);
+    bool begin(const EncodeInput& in, PictureByteSink* sink) override
+    {
+        return begin(in.width, in.height, in.jpegQuality, in.icc, sink);
+    }
+    bool rows(const uint8_t* bgra, uint32_t count) override;
     // The encoded bytes (or the last of them given to the sink), once every row is in.
-    bool finish(std::vector<uint8_t>& out);
+    bool finish(std::vector<uint8_t>& out) override;
     // What begin() and the rows hold, near enough to budget with (the encoded bytes not counted).
     static uint64_t workingBytes(uint32_t width, uint32_t height);
 
@@ -151,29 +168,15 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// Decodes by rows where a reader of our own or the platform can: the formats above, and PNM,
-// PCX, WBMP, RAS and TGA. Unsupported: the caller decodes whole (decodeFormat).
-RowDecode decodeFormatRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver);
-// A reader by rows run over bytes in memory into a whole picture (its buffer from
-// allocatePicture); false, and `out` empty, unless every row came.
-bool decodeWholeByRows(RowDecode (*rows)(const ByteSource&, RowReceiver&), const uint8_t* data, size_t size,
-                       DecodedPicture& out);
-
 // --- The program's own readers and writers (portable) ------------------------------------------
-// The whole-picture readers run the readers by rows (decodeWholeByRows).
 RowDecode decodeTgaRows(const ByteSource& source, RowReceiver& receiver);
 RowDecode decodePnmRows(const ByteSource& source, RowReceiver& receiver);
 RowDecode decodePcxRows(const ByteSource& source, RowReceiver& receiver);
 RowDecode decodeWbmpRows(const ByteSource& source, RowReceiver& receiver);
 RowDecode decodeRasRows(const ByteSource& source, RowReceiver& receiver);
-bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out);
-bool decodePnm(const uint8_t* data, size_t size, DecodedPicture& out);
-bool decodePcx(const uint8_t* data, size_t size, DecodedPicture& out);
-bool decodeWbmp(const uint8_t* data, size_t size, DecodedPicture& out);
-bool decodeRas(const uint8_t* data, size_t size, DecodedPicture& out);
-bool decodeBmp(const uint8_t* data, size_t size, DecodedPicture& out);
-// ICO and CUR; entries stored as PNG are handed to platformDecode.
-bool decodeIco(const uint8_t* data, size_t size, DecodedPicture& out);
+// ICO and CUR, read whole (an icon is small) and handed on as one band; entries stored as PNG
+// go to the PNG reader.
+RowDecode decodeIcoRows(const ByteSource& source, RowReceiver& receiver);
 // 24-bit bottom-up BMP; alpha is laid over white.
 bool encodeBmp(const EncodeInput& in, std::vector<uint8_t>& out);
 

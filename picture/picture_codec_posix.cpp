@@ -5,19 +5,6 @@
 
 #include "picture/picture_bmp.h"
 
-bool platformDecode(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out)
-{
-    switch (format) {
-    case kFormatJpeg: return decodeJpeg(data, size, hint, out);
-    case kFormatPng: return decodePng(data, size, out);
-    case kFormatGif: return decodeGif(data, size, out);
-    case kFormatTiff: return decodeTiff(data, size, out);
-    case kFormatBmp: return decodeBmp(data, size, out);
-    case kFormatIco: return decodeIco(data, size, out);
-    default: return false;
-    }
-}
-
 RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint,
                              RowReceiver& receiver)
 {
@@ -27,14 +14,14 @@ RowDecode platformDecodeRows(const ByteSource& source, int format, const Picture
     case kFormatTiff: return decodeTiffRows(source, receiver);
     case kFormatBmp: return decodeBmpRows(source, receiver);
     case kFormatGif: return decodeGifRows(source, receiver);
-    default: return RowDecode::Unsupported;
+    case kFormatIco: return decodeIcoRows(source, receiver);
+    default: receiver.explain("no reader for this kind of picture"); return RowDecode::Unsupported;
     }
 }
 
 bool platformEncode(const EncodeInput& in, int format, std::vector<uint8_t>& out)
 {
     switch (format) {
-    case kFormatJpeg: return encodeJpeg(in, out);
     case kFormatPng: return encodePng(in, out);
     case kFormatGif: return encodeGif(in, out);
     case kFormatBmp: return encodeBmp(in, out);

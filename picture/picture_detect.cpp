@@ -1,17 +1,9 @@
-// Recognising a picture format from the first bytes of its content.
+// The two formats without a signature, recognised by a header that holds together; the
+// signatures of the others are in the format table (picture_formats.cpp).
 
-#include <cstring>
-
-#include "picture/picture_codec.h"
+#include "picture/picture_formats.h"
 
 namespace {
-
-bool startsWith(const uint8_t* data, size_t size, const char* magic, size_t n)
-{
-    return size >= n && std::memcmp(data, magic, n) == 0;
-}
-
-bool isPnmWhitespace(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '#'; }
 
 // A WBMP multi-byte integer: 7 bits per byte, high bit set on all but the last byte.
 bool readWbmpInt(const uint8_t* data, size_t size, size_t& pos, uint32_t& value)
@@ -27,26 +19,6 @@ bool readWbmpInt(const uint8_t* data, size_t size, size_t& pos, uint32_t& value)
 }
 
 }  // namespace
-
-int detectFormat(const uint8_t* data, size_t size)
-{
-    if (!data) return kFormatUnknown;
-    if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return kFormatJpeg;
-    if (startsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) return kFormatPng;
-    if (startsWith(data, size, "GIF87a", 6) || startsWith(data, size, "GIF89a", 6)) return kFormatGif;
-    if (startsWith(data, size, "BM", 2) && size >= 18) return kFormatBmp;
-    if (startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4)) return kFormatTiff;
-    if (size >= 6 && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0 &&
-        (data[4] | data[5]) != 0)
-        return kFormatIco;
-    if (size >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' && isPnmWhitespace(data[2]))
-        return kFormatPnm;
-    if (startsWith(data, size, "\x59\xA6\x6A\x95", 4)) return kFormatRas;
-    if (size >= 128 && data[0] == 0x0A && data[1] <= 5 && data[2] == 1 &&
-        (data[3] == 1 || data[3] == 2 || data[3] == 4 || data[3] == 8))
-        return kFormatPcx;
-    return kFormatUnknown;
-}
 
 bool looksLikeTga(const uint8_t* data, size_t size)
 {

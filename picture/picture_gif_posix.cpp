@@ -115,33 +115,11 @@ void putLine(const GifFileType* gif, const std::vector<GifPixelType>& line, int 
 // LZW turns one byte into a few thousand pixels at the very most.
 constexpr uint64_t kMostPixelsPerByte = 12000;
 
-bool readFirstFrame(GifFileType* gif, const MemoryReader& reader, DecodedPicture& out)
+// A line that could not be read: the file ended, or its data broke.
+RowDecode lineFailed(const GifFileType* gif)
 {
-    int transparent = -1;
-    if (!findFirstFrame(gif, transparent)) return false;
-    const GifImageDesc& desc = gif->Image;
-    const uint32_t width = canvasWidth(gif), height = canvasHeight(gif);
-    const size_t left = reader.size - reader.pos;
-    if (!pixelsFitData(width, height, left, kMostPixelsPerByte) || !allocatePicture(out, width, height)) return false;
-    std::vector<GifPixelType> line(static_cast<size_t>(desc.Width));
-    auto putRow = [&](int y) {
-        putLine(gif, line, transparent, out.bgra.data() + static_cast<size_t>(desc.Top + y) * width * 4);
-    };
-    if (desc.Interlace) {
-        static constexpr int kStart[] = {0, 4, 2, 1};
-        static constexpr int kStep[] = {8, 8, 4, 2};
-        for (int pass = 0; pass < 4; ++pass)
-            for (int y = kStart[pass]; y < desc.Height; y += kStep[pass]) {
-                if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return false;
-                putRow(y);
-            }
-    } else {
-        for (int y = 0; y < desc.Height; ++y) {
-            if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK) return false;
-            putRow(y);
-        }
-    }
-    return true;
+    return gif->Error == D_GIF_ERR_READ_FAILED || gif->Error == D_GIF_ERR_EOF_TOO_SOON ? RowDecode::Truncated
+                                                                                      : RowDecode::Failed;
 }
 
 RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& receiver)
@@ -150,9 +128,8 @@ RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& rec
     if (!findFirstFrame(gif, transparent)) return RowDecode::Failed;
     const GifImageDesc& desc = gif->Image;
     const uint32_t width = canvasWidth(gif), height = canvasHeight(gif);
-    if (!pictureSizeAllowed(width, height) ||
-        !pixelsFitData(width, height, static_cast<size_t>(fileSize), kMostPixelsPerByte))
-        return RowDecode::Failed;
+    if (!pictureSizeAllowed(width, height)) return refuseSize(receiver, width, height);
+    if (!pixelsFitData(width, height, static_cast<size_t>(fileSize), kMostPixelsPerByte)) return RowDecode::Truncated;
     const size_t frameWidth = static_cast<size_t>(desc.Width);
     // An interlaced frame's lines come in four passes, so its colour indices are kept whole (a
     // byte a pixel, a quarter of the picture's own pixels) and laid out by rows afterwards.
@@ -169,7 +146,7 @@ RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& rec
         for (int pass = 0; pass < 4; ++pass)
             for (int y = kStart[pass]; y < desc.Height; y += kStep[pass])
                 if (DGifGetLine(gif, indices.data() + static_cast<size_t>(y) * frameWidth, desc.Width) != GIF_OK)
-                    return RowDecode::Failed;
+                    return lineFailed(gif);
     }
     std::vector<GifPixelType> line(frameWidth);
     std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
@@ -181,7 +158,7 @@ RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& rec
                 std::copy_n(indices.begin() + static_cast<ptrdiff_t>(inFrame * static_cast<int64_t>(frameWidth)),
                             frameWidth, line.begin());
             else if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK)
-                return RowDecode::Failed;
+                return lineFailed(gif);
             putLine(gif, line, transparent, row.data());
         }
         if (!receiver.rows(row.data(), 1)) return RowDecode::Failed;
@@ -190,17 +167,6 @@ RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& rec
 }
 
 }  // namespace
-
-bool decodeGif(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    MemoryReader reader{data, size, 0};
-    int error = 0;
-    GifCloser closer{DGifOpen(&reader, readFromMemory, &error), false};
-    if (!closer.gif) return false;
-    const bool ok = readFirstFrame(closer.gif, reader, out);
-    if (!ok) out = {};
-    return ok;
-}
 
 RowDecode decodeGifRows(const ByteSource& source, RowReceiver& receiver)
 {

@@ -1,7 +1,16 @@
 // ICO and CUR: the largest, deepest image of the directory, stored either as a DIB or as PNG.
 
+#include <new>
+
 #include "picture/picture_bmp.h"
+#include "picture/picture_formats.h"
 #include "picture/picture_read_cursor.h"
+#include "picture/picture_source_reader.h"
+
+namespace {
+
+// No icon holds more than a few megabytes; a file claiming more is no icon.
+constexpr uint64_t kMostIconBytes = uint64_t{64} << 20;
 
 bool decodeIco(const uint8_t* data, size_t size, DecodedPicture& out)
 {
@@ -28,7 +37,7 @@ bool decodeIco(const uint8_t* data, size_t size, DecodedPicture& out)
     const uint8_t* image = data + bestOffset;
     bool ok = false;
     if (detectFormat(image, bestSize) == kFormatPng)
-        ok = platformDecode(image, bestSize, kFormatPng, {}, out);
+        ok = decodePicture(kFormatPng, ByteSource{image, bestSize}, {}, out);
     else {
         ReadCursor header(image, bestSize);
         const uint32_t headerSize = header.u32le();
@@ -42,4 +51,30 @@ bool decodeIco(const uint8_t* data, size_t size, DecodedPicture& out)
     }
     if (!ok) out = {};
     return ok;
+}
+
+}  // namespace
+
+RowDecode decodeIcoRows(const ByteSource& source, RowReceiver& receiver)
+{
+    const uint64_t size = source.bytes();
+    if (size > kMostIconBytes) return RowDecode::Failed;
+    PictureMemoryGate* gate = currentPictureMemoryGate();
+    if (!source.data && gate && !gate->allowWorkingSet(size)) return RowDecode::NoMemory;
+    std::vector<uint8_t> bytes;
+    const uint8_t* data = source.data;
+    if (!data) {
+        bytes.resize(static_cast<size_t>(size));
+        if (!readSourceAt(source, 0, bytes.data(), bytes.size())) return RowDecode::Truncated;
+        data = bytes.data();
+    }
+    DecodedPicture picture;
+    if (!decodeIco(data, static_cast<size_t>(size), picture)) return RowDecode::Failed;
+    std::vector<uint8_t>().swap(bytes);
+    RowStreamHeader header;
+    header.width = header.fullWidth = picture.width;
+    header.height = header.fullHeight = picture.height;
+    header.decoderBytes = picture.bgra.size() + (source.data ? 0 : size);
+    if (!receiver.header(header) || !receiver.rows(picture.bgra.data(), picture.height)) return RowDecode::Failed;
+    return RowDecode::Done;
 }

@@ -18,9 +18,17 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf escape;
+    int code = 0;  // the message that ended the decode
+    char text[JMSG_LENGTH_MAX] = {};
 };
 
-[[noreturn]] void onError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->escape, 1); }
+[[noreturn]] void onError(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    err->code = cinfo->err->msg_code;
+    cinfo->err->format_message(cinfo, err->text);
+    std::longjmp(err->escape, 1);
+}
 
 // Warnings are silent, but a stream that ends early or whose entropy-coded data is broken
 // counts as undecodable: half a picture is no picture.
@@ -29,6 +37,20 @@ void onMessage(j_common_ptr cinfo, int level)
     if (level >= 0) return;
     const int code = cinfo->err->msg_code;
     if (code == JWRN_JPEG_EOF || code == JWRN_HUFF_BAD_CODE || code == JWRN_MUST_RESYNC) onError(cinfo);
+}
+
+// What libjpeg's last word means to the user.
+RowDecode failureOf(const ErrorManager& err, RowReceiver& receiver)
+{
+    if (err.code == JWRN_JPEG_EOF) return RowDecode::Truncated;
+    receiver.explain(err.text);
+    switch (err.code) {
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_BAD_PRECISION:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_NOT_COMPILED: return RowDecode::Unsupported;
+    default: return RowDecode::Failed;
+    }
 }
 
 void silent(j_common_ptr) {}
@@ -131,7 +153,7 @@ RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const Byt
                      const PictureSizeHint& hint, RowReceiver& receiver, RowStreamHeader& header,
                      JSAMPLE* volatile& rowBuffer)
 {
-    if (setjmp(err.escape)) return RowDecode::Failed;
+    if (setjmp(err.escape)) return failureOf(err, receiver);
     jpeg_create_decompress(&cinfo);
     if (source.data)
         jpeg_mem_src(&cinfo, source.data, static_cast<unsigned long>(source.size));
@@ -140,9 +162,9 @@ RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const Byt
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return RowDecode::Failed;
     const uint32_t fullWidth = cinfo.image_width;
     const uint32_t fullHeight = cinfo.image_height;
+    if (!pictureSizeAllowed(fullWidth, fullHeight)) return refuseSize(receiver, fullWidth, fullHeight);
     // Even a blank JPEG spends a few bits on every 8 x 8 block.
-    if (!pictureSizeAllowed(fullWidth, fullHeight) || !pixelsFitData(fullWidth, fullHeight, source.bytes(), 2048))
-        return RowDecode::Failed;
+    if (!pixelsFitData(fullWidth, fullHeight, source.bytes(), 2048)) return RowDecode::Truncated;
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
@@ -167,7 +189,7 @@ RowDecode decodeInto(jpeg_decompress_struct& cinfo, ErrorManager& err, const Byt
     for (uint32_t i = 0; i < kBand; ++i) rows[i] = rowBuffer + i * stride;
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows, kBand);
-        if (got == 0) return RowDecode::Failed;
+        if (got == 0) return RowDecode::Truncated;
         if (cmyk)
             for (JDIMENSION i = 0; i < got; ++i)
                 cmykRowToBgra(rows[i], rows[i], cinfo.output_width, cinfo.saw_Adobe_marker);
@@ -282,14 +304,6 @@ RowDecode decodeJpegRows(const ByteSource& source, const PictureSizeHint& hint, 
     return result;
 }
 
-bool decodeJpeg(const uint8_t* data, size_t size, const PictureSizeHint& hint, DecodedPicture& out)
-{
-    PictureBufferReceiver receiver(out);
-    const bool ok = decodeJpegRows(ByteSource{data, size}, hint, receiver) == RowDecode::Done && receiver.complete();
-    if (!ok) out = {};
-    return ok;
-}
-
 struct JpegRowEncoder::State {
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
@@ -390,11 +404,4 @@ bool JpegRowEncoder::finish(std::vector<uint8_t>& out)
     }
     state_.reset();
     return !out.empty();
-}
-
-bool encodeJpeg(const EncodeInput& in, std::vector<uint8_t>& out)
-{
-    JpegRowEncoder encoder;
-    return encoder.begin(in.width, in.height, in.jpegQuality, in.icc) && encoder.rows(in.bgra, in.height) &&
-           encoder.finish(out);
 }

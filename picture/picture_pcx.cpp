@@ -118,8 +118,3 @@ RowDecode decodePcxRows(const ByteSource& source, RowReceiver& receiver)
     }
     return RowDecode::Done;
 }
-
-bool decodePcx(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    return decodeWholeByRows(decodePcxRows, data, size, out);
-}

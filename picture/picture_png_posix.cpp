@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr char kTruncated[] = "truncated";
+
 struct MemoryReader {
     const uint8_t* data;
     size_t size;
@@ -20,7 +22,7 @@ struct MemoryReader {
 void readFromMemory(png_structp png, png_bytep out, size_t length)
 {
     auto* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (length > r->size - r->pos) png_error(png, "truncated");
+    if (length > r->size - r->pos) png_error(png, kTruncated);
     std::memcpy(out, r->data + r->pos, length);
     r->pos += length;
 }
@@ -39,12 +41,20 @@ void writeToMemory(png_structp png, png_bytep data, size_t length)
 
 void flushNothing(png_structp) {}
 void warnNothing(png_structp, png_const_charp) {}
-[[noreturn]] void failPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+// libpng's word for why it stopped, kept in the buffer its error pointer names (when there is one).
+constexpr size_t kMessageBytes = 128;
+[[noreturn]] void failPng(png_structp png, png_const_charp message)
+{
+    if (auto* text = static_cast<char*>(png_get_error_ptr(png)); text && message)
+        std::snprintf(text, kMessageBytes, "%s", message);
+    png_longjmp(png, 1);
+}
+
 
 void readFromFile(png_structp png, png_bytep out, size_t length)
 {
     auto* f = static_cast<std::FILE*>(png_get_io_ptr(png));
-    if (std::fread(out, 1, length, f) != length) png_error(png, "truncated");
+    if (std::fread(out, 1, length, f) != length) png_error(png, kTruncated);
 }
 
 // Kept apart so that the longjmp target holds no C++ object of its own: the header and the
@@ -53,7 +63,12 @@ RowDecode readPng(png_structp png, png_infop info, const ByteSource& source, Mem
                   RowReceiver& receiver, RowStreamHeader& header, std::vector<uint8_t>& buffer,
                   std::vector<png_bytep>& rows)
 {
-    if (setjmp(png_jmpbuf(png))) return RowDecode::Failed;
+    if (setjmp(png_jmpbuf(png))) {
+        const auto* message = static_cast<const char*>(png_get_error_ptr(png));
+        if (std::strcmp(message, kTruncated) == 0) return RowDecode::Truncated;
+        receiver.explain(message);
+        return RowDecode::Failed;
+    }
     if (source.data)
         png_set_read_fn(png, &reader, readFromMemory);
     else
@@ -77,9 +92,9 @@ RowDecode readPng(png_structp png, png_infop info, const ByteSource& source, Mem
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) return RowDecode::Failed;
+    if (!pictureSizeAllowed(width, height)) return refuseSize(receiver, width, height);
     // Deflate turns one byte into at most 1032; a 1-bit row byte holds 8 pixels.
-    if (!pictureSizeAllowed(width, height) || !pixelsFitData(width, height, source.bytes(), 8 * 1032))
-        return RowDecode::Failed;
+    if (!pixelsFitData(width, height, source.bytes(), 8 * 1032)) return RowDecode::Truncated;
     header.width = header.fullWidth = width;
     header.height = header.fullHeight = height;
     header.mayHaveAlpha = alpha;
@@ -144,7 +159,8 @@ bool encodePngOnce(const EncodeInput& in, std::vector<uint8_t>& out);
 
 RowDecode decodePngRows(const ByteSource& source, RowReceiver& receiver)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, warnNothing);
+    char message[kMessageBytes] = {};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, message, failPng, warnNothing);
     if (!png) return RowDecode::NoMemory;
     png_infop info = png_create_info_struct(png);
     MemoryReader reader{source.data, source.size, 0};
@@ -159,14 +175,6 @@ RowDecode decodePngRows(const ByteSource& source, RowReceiver& receiver)
     }
     png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
     return result;
-}
-
-bool decodePng(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    PictureBufferReceiver receiver(out);
-    const bool ok = decodePngRows(ByteSource{data, size}, receiver) == RowDecode::Done && receiver.complete();
-    if (!ok) out = {};
-    return ok;
 }
 
 bool encodePngOnce(const EncodeInput& in, std::vector<uint8_t>& out)

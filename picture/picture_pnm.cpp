@@ -115,8 +115,3 @@ RowDecode decodePnmRows(const ByteSource& source, RowReceiver& receiver)
     }
     return RowDecode::Done;
 }
-
-bool decodePnm(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    return decodeWholeByRows(decodePnmRows, data, size, out);
-}

@@ -122,8 +122,3 @@ RowDecode decodeRasRows(const ByteSource& source, RowReceiver& receiver)
     }
     return RowDecode::Done;
 }
-
-bool decodeRas(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    return decodeWholeByRows(decodeRasRows, data, size, out);
-}

@@ -5,12 +5,15 @@
 #include "picture/picture_stream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
 #include "base/file_system.h"
 #include "picture/picture_codec.h"
+#include "picture/picture_formats.h"
 #include "picture/picture_jpeg_markers.h"
 #include "picture/resample.h"
 #include "picture/rotate.h"
@@ -20,8 +23,6 @@ namespace {
 // Enough of a file's head for its signature and a JPEG's segments before the first scan (EXIF,
 // colour profile).
 constexpr size_t kHeadBytes = size_t{4} << 20;
-// Formats read whole are refused beyond this, as CPicture::Load does.
-constexpr uint64_t kMaxFileBytes = uint64_t{1} << 30;
 
 // Passes the thread's gate on and notes whether it said no, so that a refused allocation inside a
 // decoder is told apart from a broken file.
@@ -69,6 +70,8 @@ public:
 
     bool header(const RowStreamHeader& header) override
     {
+        started_ = true;
+        sourceRows_ = header.height;
         try {
             return setUp(header);
         } catch (const std::bad_alloc&) {
@@ -81,8 +84,14 @@ public:
     {
         for (size_t i = 0; i < stages_.size(); ++i)
             if (roots_[i] && !feed(i, bgra, count)) return false;
+        rowsIn_ += count;
         return true;
     }
+
+    // A header came: the content was taken for this format.
+    bool started() const { return started_; }
+    uint32_t rowsIn() const { return rowsIn_; }
+    uint32_t sourceRows() const { return sourceRows_; }
 
     // After the last row: the turned sizes are turned and every size is encoded.
     bool finish(std::vector<std::vector<uint8_t>>& outputs)
@@ -201,6 +210,9 @@ private:
     NotingGate& gate_;
     std::vector<std::unique_ptr<Stage>> stages_;
     std::vector<bool> roots_;
+    bool started_ = false;
+    uint32_t rowsIn_ = 0;
+    uint32_t sourceRows_ = 0;
 };
 
 struct FileCloser {
@@ -213,108 +225,96 @@ bool readHead(std::FILE* f, uint64_t fileSize, std::vector<uint8_t>& head)
     return std::fread(head.data(), 1, head.size(), f) == head.size();
 }
 
-// The formats read whole: the file in memory, decoded by CPicture's own decoders, its rows then
-// handed to the receiver as one band.
-PictureStreamResult decodeWhole(std::FILE* f, uint64_t fileSize, const int (&candidates)[3],
-                                const PictureStreamRequest& request, Orientation exif,
-                                const std::vector<uint8_t>& jpegIcc, NotingGate& gate,
-                                std::vector<std::vector<uint8_t>>& outputs)
+PictureStreamResult unreadable(PictureFailure& why, PictureProblem problem, std::string detail = {})
 {
-    if (fileSize > kMaxFileBytes) return PictureStreamResult::Unreadable;
-    if (!gate.allowWorkingSet(fileSize)) return PictureStreamResult::NoMemory;
-    std::vector<uint8_t> bytes(static_cast<size_t>(fileSize));
-    if (std::fseek(f, 0, SEEK_SET) != 0 || std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        return PictureStreamResult::Unreadable;
-    for (int format : candidates) {
-        if (format == kFormatUnknown) break;
-        const PictureSizeHint hint = format == kFormatJpeg && swapsSides(exif) ? request.hint.swapped() : request.hint;
-        DecodedPicture decoded;
-        if (!decodeFormat(format, bytes.data(), bytes.size(), hint, decoded)) {
-            if (gate.refused) return PictureStreamResult::NoMemory;
-            continue;
-        }
-        if (decoded.width == 0 || decoded.height == 0 ||
-            decoded.bgra.size() != static_cast<size_t>(decoded.width) * decoded.height * 4)
-            continue;
-        std::vector<uint8_t>().swap(bytes);
-        RowStreamHeader header;
-        header.width = decoded.width;
-        header.height = decoded.height;
-        header.fullWidth = std::max(decoded.fullWidth, decoded.width);
-        header.fullHeight = std::max(decoded.fullHeight, decoded.height);
-        header.decoderBytes = decoded.bgra.size();
-        header.icc = format == kFormatJpeg ? jpegIcc : decoded.icc;
-        const Orientation stored = format == kFormatJpeg ? exif : decoded.orientation;
-        const Orientation turn = combineOrientations(stored, orientationOfQuarterTurns(request.quarterTurns));
-        StreamReceiver receiver(request, turn, nullptr, gate);
-        if (!receiver.header(header) || !receiver.rows(decoded.bgra.data(), decoded.height) ||
-            !receiver.finish(outputs)) {
-            outputs.clear();
-            return receiver.noMemory || gate.refused ? PictureStreamResult::NoMemory : PictureStreamResult::Unreadable;
-        }
-        return PictureStreamResult::Made;
-    }
+    why.problem = problem;
+    why.detail = std::move(detail);
     return PictureStreamResult::Unreadable;
 }
 
 PictureStreamResult streamOpenFile(std::FILE* f, uint64_t fileSize, const PictureStreamRequest& request,
-                                   NotingGate& gate, std::vector<std::vector<uint8_t>>& outputs)
+                                   NotingGate& gate, std::vector<std::vector<uint8_t>>& outputs, PictureFailure& why)
 {
     int candidates[3];
     Orientation exif = Orientation::Normal;
     std::vector<uint8_t> icc;
     {
         std::vector<uint8_t> head;
-        if (fileSize == 0 || !readHead(f, fileSize, head)) return PictureStreamResult::Unreadable;
-        candidateFormats(head.data(), head.size(), kFormatUnknown, candidates);
+        if (fileSize == 0) return unreadable(why, PictureProblem::Empty);
+        if (!readHead(f, fileSize, head)) return unreadable(why, PictureProblem::CannotOpen, "it could not be read");
+        if (candidateFormats(head.data(), head.size(), kFormatUnknown, candidates) == 0) {
+            bool pictureKind = false;
+            std::string looks = describeContent(head.data(), head.size(), pictureKind);
+            return unreadable(why, pictureKind ? PictureProblem::Unsupported : PictureProblem::NotAPicture,
+                              std::move(looks));
+        }
         if (candidates[0] == kFormatJpeg) {
             JpegMarkerInfo markers = readJpegMarkers(head.data(), head.size());
             exif = static_cast<Orientation>(markers.orientation);
             icc = std::move(markers.icc);
         }
     }
-    const int format = candidates[0];
-    // A format known only by a header that holds together (TGA, WBMP) comes by rows when nothing
-    // else could be meant; the whole-picture path tries each candidate in turn.
-    if (format != kFormatUnknown && candidates[1] == kFormatUnknown) {
-        const Orientation turn = combineOrientations(exif, orientationOfQuarterTurns(request.quarterTurns));
-        const PictureSizeHint hint = swapsSides(exif) ? request.hint.swapped() : request.hint;
+    const Orientation turn = combineOrientations(exif, orientationOfQuarterTurns(request.quarterTurns));
+    const PictureSizeHint hint = swapsSides(exif) ? request.hint.swapped() : request.hint;
+    ByteSource source;
+    source.file = f;
+    source.fileSize = fileSize;
+    // A format known only by a header that holds together (TGA, WBMP) may be one of two: the
+    // first whose reader takes the header decides.
+    for (size_t i = 0; i < 3 && candidates[i] != kFormatUnknown; ++i) {
+        const int format = candidates[i];
         StreamReceiver receiver(request, turn, format == kFormatJpeg ? &icc : nullptr, gate);
-        if (std::fseek(f, 0, SEEK_SET) != 0) return PictureStreamResult::Unreadable;
-        ByteSource source;
-        source.file = f;
-        source.fileSize = fileSize;
+        if (std::fseek(f, 0, SEEK_SET) != 0) return unreadable(why, PictureProblem::CannotOpen, "it could not be read");
         const RowDecode decoded = decodeFormatRows(source, format, hint, receiver);
-        if (decoded == RowDecode::Done) {
-            if (receiver.finish(outputs)) return PictureStreamResult::Made;
-            outputs.clear();
-            return receiver.noMemory ? PictureStreamResult::NoMemory : PictureStreamResult::Unreadable;
-        }
+        if (decoded == RowDecode::Done && receiver.finish(outputs)) return PictureStreamResult::Made;
         outputs.clear();
-        if (decoded == RowDecode::NoMemory || receiver.noMemory || gate.refused) return PictureStreamResult::NoMemory;
-        if (decoded != RowDecode::Unsupported) return PictureStreamResult::Unreadable;
+        if (decoded == RowDecode::NoMemory || receiver.noMemory || gate.refused) {
+            why.problem = PictureProblem::NoMemory;
+            return PictureStreamResult::NoMemory;
+        }
+        if (!receiver.started() && i + 1 < 3 && candidates[i + 1] != kFormatUnknown) continue;
+        why = failureOf(decoded == RowDecode::Done ? RowDecode::Failed : decoded, receiver.rowsIn(),
+                        receiver.sourceRows(), receiver.explanation());
+        return PictureStreamResult::Unreadable;
     }
-    return decodeWhole(f, fileSize, candidates, request, exif, icc, gate, outputs);
+    return unreadable(why, PictureProblem::NotAPicture);
 }
 
 }  // namespace
 
 PictureStreamResult streamPictureFile(const std::string& path, const PictureStreamRequest& request,
-                                      std::vector<std::vector<uint8_t>>& outputs)
+                                      std::vector<std::vector<uint8_t>>& outputs, PictureFailure* why)
 {
+    PictureFailure ignored;
+    PictureFailure& failure = why ? *why : ignored;
+    failure = {};
     outputs.clear();
-    std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
-    if (!file) return PictureStreamResult::Unreadable;
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return PictureStreamResult::Unreadable;
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(openRegularFile(path));
+    if (!file) {
+        const int error = errno;
+        switch (inspectFile(path).kind) {
+        case FileKind::Missing: return unreadable(failure, PictureProblem::Missing);
+        case FileKind::Regular:
+            return unreadable(failure, PictureProblem::CannotOpen, error ? std::strerror(error) : std::string());
+        case FileKind::Directory: return unreadable(failure, PictureProblem::NotAPicture, "a folder");
+        case FileKind::Link:
+        case FileKind::Other: return unreadable(failure, PictureProblem::NotAPicture, "a device or a pipe");
+        }
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0)
+        return unreadable(failure, PictureProblem::CannotOpen, "its size cannot be told");
     const long end = std::ftell(file.get());
-    if (end <= 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return PictureStreamResult::Unreadable;
+    if (end < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return unreadable(failure, PictureProblem::CannotOpen, "its size cannot be told");
 
     NotingGate gate(currentPictureMemoryGate());
     ScopedPictureMemoryGate scope(gate);
     try {
-        return streamOpenFile(file.get(), static_cast<uint64_t>(end), request, gate, outputs);
+        return streamOpenFile(file.get(), static_cast<uint64_t>(end), request, gate, outputs, failure);
     } catch (const std::bad_alloc&) {
         outputs.clear();
+        failure.problem = PictureProblem::NoMemory;
         return PictureStreamResult::NoMemory;
     }
 }

@@ -5,11 +5,11 @@
 // each is encoded as a JPEG row by row. Turns (a JPEG's EXIF orientation, a TIFF's orientation
 // tag, and the caller's) are applied to the small outputs, not to the source.
 //
-// Formats whose decoder cannot give out rows (ICO, a TIFF of tiles larger than a picture may be)
-// are decoded whole first; what that holds is asked of the thread's memory gate like any load. On Windows WIC
-// gives JPEG, PNG, GIF, BMP and TIFF by bands of rows. Interlaced PNG and progressive JPEG stream
-// too, but their decoders hold the whole picture, and interlaced GIF and run-length coded BMP
-// their colour indices, a byte a pixel (counted as their working set).
+// Every format comes by rows through its one reader (picture_formats.h); an icon, small, is read
+// whole inside its reader, and what that holds is asked of the thread's memory gate like any
+// load. On Windows WIC gives JPEG, PNG, GIF, BMP, TIFF and ICO by bands of rows. Interlaced PNG
+// and progressive JPEG stream too, but their decoders hold the whole picture, and interlaced GIF
+// and run-length coded BMP their colour indices, a byte a pixel (counted as their working set).
 //
 // USAGE
 //   PictureStreamRequest request;
@@ -19,10 +19,11 @@
 //       return std::vector<PictureStreamOutput>{{640, 480, -1}, {150, 112, 0}};
 //   };
 //   std::vector<std::vector<uint8_t>> jpegs;
-//   PictureStreamResult r = streamPictureFile(path, request, jpegs);
+//   PictureFailure why;                             // what to tell when it is not Made
+//   PictureStreamResult r = streamPictureFile(path, request, jpegs, &why);
 //
 // The pixels are those of the whole-picture path (CPicture: Load, Rotate, Resample2, Save) to
-// within one level of a channel: the same decoders and the same resampler, only the order of
+// within one level of a channel: the same readers and the same resampler, only the order of
 // the turn and the resize differs.
 
 #include <cstdint>
@@ -32,6 +33,7 @@
 
 #include "picture/picture.h"
 #include "picture/picture_byte_sink.h"
+#include "picture/picture_failure.h"
 
 // One size to make, in the picture's seen orientation (after every turn).
 struct PictureStreamOutput {
@@ -62,6 +64,7 @@ enum class PictureStreamResult {
     NoMemory,    // the memory gate refused, or memory ran out: no output
 };
 
-// Streams one file. The outputs (JPEG bytes, or pixels) are filled only when the result is Made.
+// Streams one file. The outputs (JPEG bytes, or pixels) are filled only when the result is Made;
+// otherwise `why` (when given) says what stood in the way.
 PictureStreamResult streamPictureFile(const std::string& path, const PictureStreamRequest& request,
-                                      std::vector<std::vector<uint8_t>>& outputs);
+                                      std::vector<std::vector<uint8_t>>& outputs, PictureFailure* why = nullptr);

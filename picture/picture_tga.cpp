@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "picture/picture_codec.h"
+#include "picture/picture_formats.h"
 #include "picture/picture_source_reader.h"
 
 namespace {
@@ -218,9 +218,4 @@ RowDecode decodeTgaRows(const ByteSource& source, RowReceiver& receiver)
         if (!receiver.rows(rows.data(), count)) return RowDecode::Failed;
     }
     return RowDecode::Done;
-}
-
-bool decodeTga(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    return decodeWholeByRows(decodeTgaRows, data, size, out);
 }

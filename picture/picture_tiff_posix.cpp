@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <string>
 #include <vector>
 
 #include <tiffio.h>
@@ -140,9 +141,9 @@ bool readUncompressedTilesWhole(TIFF* tif, const ByteSource& source, std::vector
 struct RgbaReader {
     TIFFRGBAImage image{};
     bool begun = false;
+    char message[1024] = {};  // libtiff's reason when begin() fails
     bool begin(TIFF* tif)
     {
-        char message[1024];
         if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&image, tif, 1, message)) return false;
         begun = true;
         image.req_orientation = image.orientation;
@@ -176,33 +177,6 @@ std::vector<uint8_t> iccOf(TIFF* tif)
 }
 
 }  // namespace
-
-bool decodeTiff(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    MemoryFile memory{};
-    TIFF* tif = openTiff(ByteSource{data, size}, memory);
-    if (!tif) return false;
-    bool ok = false;
-    try {
-        RgbaReader reader;
-        // Fax and deflate compression go far, but not beyond a few thousand pixels a byte.
-        if (reader.begin(tif) && pixelsFitData(reader.image.width, reader.image.height, size, 16384) &&
-            allocatePicture(out, reader.image.width, reader.image.height)) {
-            auto* raster = reinterpret_cast<uint32_t*>(out.bgra.data());
-            ok = reader.read(0, reader.image.height, raster);
-            if (ok) {
-                abgrToBgra(raster, static_cast<size_t>(out.width) * out.height);
-                out.orientation = reader.orientation();
-                out.icc = iccOf(tif);
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    TIFFClose(tif);
-    if (!ok) out = {};
-    return ok;
-}
 
 namespace {
 
@@ -239,10 +213,19 @@ RowDecode readTiff(const ByteSource& source, uint64_t held, RowReceiver& receive
         RgbaReader reader;
         const bool begun = reader.begin(tif);
         const uint32_t width = reader.image.width, height = reader.image.height;
-        // A band is a strip, or a row of tiles; tiles larger than a picture may be are read whole.
-        if (begun && tiled && (tileWidth == 0 || tileHeight == 0 || !pictureSizeAllowed(tileWidth, tileHeight))) {
+        // A band is a strip, or a row of tiles.
+        if (!begun) {
+            receiver.explain(std::string("TIFF: ") + reader.message);
             result = RowDecode::Unsupported;
-        } else if (begun && pictureSizeAllowed(width, height) && pixelsFitData(width, height, source.bytes(), 16384)) {
+        } else if (tiled && (tileWidth == 0 || tileHeight == 0 || !pictureSizeAllowed(tileWidth, tileHeight))) {
+            receiver.explain("TIFF tiles of " + std::to_string(tileWidth) + " x " + std::to_string(tileHeight) +
+                             " pixels");
+            result = RowDecode::Unsupported;
+        } else if (!pictureSizeAllowed(width, height)) {
+            result = refuseSize(receiver, width, height);
+        } else if (!pixelsFitData(width, height, source.bytes(), 16384)) {
+            result = RowDecode::Truncated;
+        } else {
             const uint32_t band = std::clamp<uint32_t>(tiled ? tileHeight : rowsPerStrip, 1, height);
             RowStreamHeader header;
             header.width = header.fullWidth = width;

@@ -48,8 +48,3 @@ RowDecode decodeWbmpRows(const ByteSource& source, RowReceiver& receiver)
     }
     return RowDecode::Done;
 }
-
-bool decodeWbmp(const uint8_t* data, size_t size, DecodedPicture& out)
-{
-    return decodeWholeByRows(decodeWbmpRows, data, size, out);
-}

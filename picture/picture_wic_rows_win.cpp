@@ -298,8 +298,10 @@ RowDecode decodeWicRows(const ByteSource& source, int format, const PictureSizeH
 RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver)
 {
     if (format != kFormatJpeg && format != kFormatPng && format != kFormatGif && format != kFormatBmp &&
-        format != kFormatTiff)
+        format != kFormatTiff && format != kFormatIco) {
+        receiver.explain("no reader for this kind of picture");
         return RowDecode::Unsupported;
+    }
     try {
         return decodeWicRows(source, format, hint, receiver);
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,7 @@
-// The Windows back end: Windows Imaging Component. Decoding of JPEG (at a reduced DCT scale where
-// the decoder can), PNG, GIF, BMP, TIFF and ICO; encoding of JPEG, PNG, BMP and GIF (indexed,
-// with a palette made by picture_quantize.cpp since WIC's GIF encoder takes indexed pixels only).
+// The Windows back end: Windows Imaging Component. What its decoder by rows
+// (picture_wic_rows_win.cpp) and its JPEG encoder by rows (picture_jpeg_row_encoder_win.cpp)
+// share, and the whole-picture encoding of PNG, BMP and GIF (indexed, with a palette made by
+// picture_quantize.cpp since WIC's GIF encoder takes indexed pixels only).
 
 #include <windows.h>
 #include <objbase.h>
@@ -88,97 +89,6 @@ bool bytesOfStream(IStream* stream, std::vector<uint8_t>& out)
 }
 
 namespace {
-
-// The decoder's own reduced-scale output, when it offers one of exactly the asked size. A JPEG
-// decoder scales only in its own pixel format (24-bit BGR for colour, 8-bit grey), so what it
-// gives in another format is converted afterwards, at the small size.
-bool decodeScaled(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height,
-                  DecodedPicture& out)
-{
-    ComPtr<IWicSourceTransform> transform;
-    if (FAILED(frame->QueryInterface(kIidSourceTransform, transform.putVoid())) || !transform) return false;
-    UINT w = width, h = height;
-    if (FAILED(transform->GetClosestSize(&w, &h)) || w != width || h != height) return false;
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    if (FAILED(transform->GetClosestPixelFormat(&format))) return false;
-    if (format == GUID_WICPixelFormat32bppBGRA) {
-        if (!allocatePicture(out, width, height)) return false;
-        return SUCCEEDED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, width * 4,
-                                               static_cast<UINT>(out.bgra.size()), out.bgra.data()));
-    }
-    const UINT bits = bitsPerPixel(factory, format);
-    if (bits == 0 || bits > 128) return false;
-    const uint64_t stride = (uint64_t{width} * bits + 31) / 32 * 4;
-    const uint64_t bytes = stride * height;
-    if (bytes > 0xFFFFFFFFu) return false;
-    std::vector<BYTE> native;
-    try {
-        native.resize(static_cast<size_t>(bytes));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    ComPtr<IWICBitmap> bitmap;
-    ComPtr<IWICBitmapSource> converted;
-    if (FAILED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, static_cast<UINT>(stride),
-                                     static_cast<UINT>(bytes), native.data())) ||
-        FAILED(factory->CreateBitmapFromMemory(w, h, format, static_cast<UINT>(stride), static_cast<UINT>(bytes),
-                                               native.data(), bitmap.put())) ||
-        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, bitmap.get(), converted.put())) ||
-        !allocatePicture(out, width, height))
-        return false;
-    return SUCCEEDED(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.bgra.size()), out.bgra.data()));
-}
-
-bool decodeFull(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height, DecodedPicture& out)
-{
-    ComPtr<IWICBitmapSource> converted;
-    if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, converted.put()))) return false;
-    if (!allocatePicture(out, width, height) || out.bgra.size() > 0xFFFFFFFFu) return false;
-    return SUCCEEDED(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.bgra.size()), out.bgra.data()));
-}
-
-bool decodeWithWic(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out)
-{
-    if (!data || size == 0 || size > 0xFFFFFFFFu) return false;
-    ComScope com(COINIT_MULTITHREADED);
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICStream> stream;
-    ComPtr<IWICBitmapDecoder> decoder;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    if (!makeWicFactory(factory) || FAILED(factory->CreateStream(stream.put())) ||
-        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))) ||
-        FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                                decoder.put())) ||
-        FAILED(decoder->GetFrame(0, frame.put())))
-        return false;
-    UINT width = 0, height = 0;
-    // A small file that claims a huge picture is refused before anything is allocated for it.
-    if (FAILED(frame->GetSize(&width, &height)) || !pictureSizeAllowed(width, height) ||
-        !pixelsFitData(width, height, size, 16384))
-        return false;
-
-    const uint32_t d = format == kFormatJpeg ? jpegScaleDenominator(width, height, hint) : 1;
-    const uint32_t scaledW = (width + d - 1) / d, scaledH = (height + d - 1) / d;
-    if (d > 1 && decodeScaled(factory.get(), frame.get(), scaledW, scaledH, out)) {
-        out.fullWidth = width;
-        out.fullHeight = height;
-        return true;
-    }
-    if (!decodeFull(frame.get(), width, height, out)) return false;
-    if (d > 1) {
-        // The decoder cannot scale: shrink what it gave, so that the picture is the same as
-        // wherever the decoder can.
-        std::vector<uint8_t> small(static_cast<size_t>(scaledW) * scaledH * 4);
-        if (!resampleBgra(out.bgra.data(), width, height, small.data(), scaledW, scaledH, true, false)) return false;
-        out.bgra = std::move(small);
-        out.width = scaledW;
-        out.height = scaledH;
-    }
-    if (format != kFormatJpeg) out.icc = firstColourProfile(factory.get(), frame.get());
-    // WIC gives a TIFF's pixels as stored, whatever its orientation tag says.
-    if (format == kFormatTiff) out.orientation = tiffOrientation(ByteSource{data, size});
-    return true;
-}
 
 // --- Encoding ------------------------------------------------------------------------------------
 
@@ -301,16 +211,6 @@ bool encodeWithWic(const EncodeInput& in, int format, std::vector<uint8_t>& out)
 }
 
 }  // namespace
-
-bool platformDecode(const uint8_t* data, size_t size, int format, const PictureSizeHint& hint, DecodedPicture& out)
-{
-    try {
-        if (decodeWithWic(data, size, format, hint, out)) return true;
-    } catch (const std::bad_alloc&) {
-    }
-    out = {};
-    return false;
-}
 
 bool platformEncode(const EncodeInput& in, int format, std::vector<uint8_t>& out)
 {

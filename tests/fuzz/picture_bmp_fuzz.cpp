@@ -7,6 +7,7 @@
 
 #include "picture/picture_bmp.h"
 #include "picture/picture_codec.h"
+#include "picture/picture_formats.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     DecodedPicture out;
-    if (decodeBmp(data, size, out) &&
+    if (decodePicture(kFormatBmp, ByteSource{data, size}, {}, out) &&
         out.bgra.size() != static_cast<size_t>(out.width) * out.height * 4)
         std::abort();
     CountingReceiver receiver;

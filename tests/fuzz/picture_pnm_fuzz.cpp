@@ -6,11 +6,12 @@
 #include <cstdlib>
 
 #include "picture/picture_codec.h"
+#include "picture/picture_formats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     DecodedPicture out;
-    if (decodePnm(data, size, out) &&
+    if (decodePicture(kFormatPnm, ByteSource{data, size}, {}, out) &&
         out.bgra.size() != static_cast<size_t>(out.width) * out.height * 4)
         std::abort();
     return 0;
