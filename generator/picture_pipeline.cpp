@@ -197,7 +197,10 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
 {
     PictureOutcome out;
     const FileStamp source = stampOf(job.source);
-    if (!source.exists) return out;
+    if (!source.exists) {
+        out.failure.problem = PictureProblem::Missing;
+        return out;
+    }
 
     const std::string shapeText = pictureShapeText(shape, job.rotation);
     const bool canReuse = !shape.force && previousOutputsFit(job, shape, shapeText);
@@ -206,7 +209,10 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
         return reused(*job.previous);
 
     uint64_t hash = 0;
-    if (!hashFile(job.source, hash)) return out;
+    if (!hashFile(job.source, hash)) {
+        out.failure.problem = PictureProblem::CannotOpen;
+        return out;
+    }
     if (canReuse && source.size == job.previous->sourceSize && hash == job.previous->sourceHash) {
         PictureFingerprint touched = *job.previous;
         touched.sourceModified = source.modified;
@@ -252,17 +258,19 @@ PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, Mem
         PictureStreamResult result = PictureStreamResult::Unreadable;
         {
             ScopedPictureMemoryGate scope(gate);
-            result = streamPictureFile(job.source, request, sizes);
+            result = streamPictureFile(job.source, request, sizes, &out.failure);
         }
         if (result != PictureStreamResult::Made && photoFile && photoFile->failed()) {
             // The photo's file could not be written: told as a file not written, never as a picture
             // that cannot be read. No fingerprint, so the next build makes it again.
             out.kind = PictureOutcome::Kind::Made;
+            out.failure = {};
             out.photoFile = std::move(photoFile);
             return out;
         }
         if (result == PictureStreamResult::Unreadable) return out;
         if (result == PictureStreamResult::NoMemory) {
+            out.failure = {};
             // Out of memory outside the budget's count: as large as the whole budget, for the message.
             want = gate.wanted != 0 ? gate.wanted : std::max(reservation.held(), budget.total()) + 1;
             continue;

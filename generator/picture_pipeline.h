@@ -5,9 +5,9 @@
 //
 // Workers read sources and encode thumbnails into memory and photos straight into new temporary
 // files of the gallery (gallery_writer.h), so a photo of any size is never held whole; every file
-// is put in place, and every count and message made, by the builder's own thread. A picture whose fingerprint matches the previous build's (and whose files are still
-// there) is not decoded at all. A picture is decoded once, by rows, for both its photo and its
-// thumbnail (picture_stream.h), so what it holds does not grow with its size. The workers share
+// is put in place, and every count and message made, by the builder's own thread. A picture whose fingerprint matches
+// the previous build's (and whose files are still there) is not decoded at all. A picture is decoded once, by rows, for
+// both its photo and its thumbnail (picture_stream.h), so what it holds does not grow with its size. The workers share
 // one memory budget (memory_budget.h): a picture is decoded only once what it holds fits, and one
 // that holds more than the whole budget is refused. The encoded thumbnails waiting for the
 // builder (at most four per worker) are not counted.
@@ -25,6 +25,7 @@
 #include "generator/memory_budget.h"
 #include "generator/photo_fit.h"
 #include "generator/thread_starter.h"
+#include "picture/picture_failure.h"
 
 // Raised when anything about how pictures are made changes, so older photos are made again.
 // 2: a TIFF turned by its orientation tag is turned on Windows too, and turned, not mirrored, by
@@ -65,6 +66,7 @@ struct PictureOutcome {
     enum class Kind { Made, Reused, Unreadable, TooLarge };
     Kind kind = Kind::Unreadable;
     uint64_t neededBytes = 0;         // TooLarge: what making it would have cost
+    PictureFailure failure;           // Unreadable: why
     std::vector<uint8_t> photoBytes;  // encoded JPEG when Made and not in photoFile (empty when encoding failed)
     std::unique_ptr<StreamedFile> photoFile;  // or the photo encoded into its temporary file
     std::vector<uint8_t> thumbBytes;

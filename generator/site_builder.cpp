@@ -22,8 +22,6 @@
 namespace {
 
 constexpr uint64_t kMaxThemeImageBytes = uint64_t{256} << 20;
-// The unreadable pictures are listed in one warning; a long list is cut there.
-constexpr size_t kUnreadableListed = 20;
 // More workers than this only add memory: the disk and the builder's own thread set the pace.
 constexpr unsigned kMostWorkers = 64;
 
@@ -82,8 +80,8 @@ private:
     std::vector<std::string> untold_;      // files not written that no warning has named yet
     std::unordered_map<int32_t, std::vector<const Image*>> albumImages_;
     std::string pageTemplate_;
-    std::string picturePageTemplate_;  // empty: the fixed picture page text
-    bool dense_ = false;               // the theme asks for high-density pictures
+    std::string picturePageTemplate_;      // empty: the fixed picture page text
+    bool dense_ = false;                   // the theme asks for high-density pictures
     std::vector<uint64_t> tooLargeNeeds_;  // bytes each of result_.tooLargePictures would need
 };
 
@@ -216,8 +214,7 @@ std::vector<PictureJob> SiteBuild::pictureJobs()
 // Returns false when the build was cancelled.
 bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
 {
-    const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force,
-                             dense_};
+    const PictureShape shape{photoBoxOf(doc_.photoSize), doc_.thumbWidth, options_.jpegQuality, options_.force, dense_};
     unsigned threads = options_.jobs != 0 ? options_.jobs : std::thread::hardware_concurrency();
     MemoryBudget budget(options_.memoryBudget);
     PicturePool pool(jobs, shape, std::clamp(threads, 1u, kMostWorkers), budget, &*writer_, options_.startThread);
@@ -268,7 +265,11 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 writer_->keep(job.photoName);
                 if (outcome.fingerprint.look.densePhoto) writer_->keep(job.densePhotoName);
                 break;
-            case PictureOutcome::Kind::Unreadable: result_.unreadablePictures.push_back(job.source); break;
+            case PictureOutcome::Kind::Unreadable:
+                result_.unreadablePictures.push_back(job.source);
+                result_.unreadableReasons.push_back(outcome.failure.failed() ? outcome.failure.text()
+                                                                             : std::string("it could not be read"));
+                break;
             case PictureOutcome::Kind::TooLarge:
                 result_.tooLargePictures.push_back(job.source);
                 tooLargeNeeds_.push_back(outcome.neededBytes);
@@ -286,8 +287,8 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
             if (dense_) looks[n] = outcome.fingerprint.look;
             // A photo whose file could not be written or encoded has no fingerprint: it is made again
             // next time, never taken for the earlier build's file that stays in its place.
-            if ((outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused) &&
-                whole && !outcome.fingerprint.source.empty())
+            if ((outcome.kind == PictureOutcome::Kind::Made || outcome.kind == PictureOutcome::Kind::Reused) && whole &&
+                !outcome.fingerprint.source.empty())
                 writer_->current().pictures[job.photoName] = std::move(outcome.fingerprint);
 
             if (observer_.cancelRequested()) {
@@ -296,7 +297,8 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 return false;
             }
             advance();
-            putText(picturePageName(a + 1, n + 1), picturePage(a, n + 1, *images[n], dense_ ? looks[n] : PictureLook{}));
+            putText(picturePageName(a + 1, n + 1),
+                    picturePage(a, n + 1, *images[n], dense_ ? looks[n] : PictureLook{}));
         }
         buildAlbumPages(a, images, looks, albumList);
     }
@@ -341,12 +343,12 @@ void SiteBuild::tellUnwritten()
                            : "These " + std::to_string(list.size()) +
                                  " files could not be written; the gallery folder keeps what it held "
                                  "before:";
-    for (size_t i = 0; i < list.size() && i < kUnreadableListed; ++i) text += "\n" + list[i];
-    if (list.size() > kUnreadableListed)
-        text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
+    for (const std::string& path : list) text += "\n" + path;
     warn(text);
 }
 
+// Every one is named, with why: the command line prints the whole list, and the build dialog
+// shortens its box but keeps the list whole for copying.
 void SiteBuild::tellUnreadable()
 {
     const auto& list = result_.unreadablePictures;
@@ -355,9 +357,7 @@ void SiteBuild::tellUnreadable()
                                         : "These " + std::to_string(list.size()) +
                                               " pictures could not be read; they have no photo or thumbnail in the "
                                               "gallery:";
-    for (size_t i = 0; i < list.size() && i < kUnreadableListed; ++i) text += "\n" + list[i];
-    if (list.size() > kUnreadableListed)
-        text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
+    for (size_t i = 0; i < list.size(); ++i) text += "\n" + list[i] + " (" + result_.unreadableReasons[i] + ")";
     warn(text);
 }
 
@@ -372,10 +372,8 @@ void SiteBuild::tellTooLarge()
                                         : "These " + std::to_string(list.size()) +
                                               " pictures are too large to build within the memory budget of " + budget +
                                               "; they have no photo or thumbnail in the gallery:";
-    for (size_t i = 0; i < list.size() && i < kUnreadableListed; ++i)
+    for (size_t i = 0; i < list.size(); ++i)
         text += "\n" + list[i] + " (needs about " + megabytes(tooLargeNeeds_[i]) + ")";
-    if (list.size() > kUnreadableListed)
-        text += "\n... and " + std::to_string(list.size() - kUnreadableListed) + " more.";
     warn(text);
 }
 
@@ -412,6 +410,16 @@ BuildResult SiteBuild::run()
 }
 
 }  // namespace
+
+std::string boxedWarning(const std::string& text, size_t listed)
+{
+    size_t end = text.find('\n');
+    for (size_t shown = 0; end != std::string::npos && shown < listed; ++shown) end = text.find('\n', end + 1);
+    if (end == std::string::npos) return text;
+    const size_t more =
+        static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(end), text.end(), '\n'));
+    return text.substr(0, end) + "\n... and " + std::to_string(more) + " more.";
+}
 
 BuildResult BuildGallery(CBuilderDoc& doc, IBuildObserver& observer, const BuildOptions& options)
 {

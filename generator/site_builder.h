@@ -57,6 +57,10 @@ public:
     virtual void openGallery(const std::string& indexPath) = 0;
 };
 
+// A warning's text as a message box shows it: its first line and at most `listed` lines of the
+// list after it, then "... and N more." (the command line prints the whole text).
+std::string boxedWarning(const std::string& text, size_t listed = 20);
+
 // What the build's picture workers may hold at once, all together: about 1 GB.
 inline constexpr uint64_t kBuildMemoryBudget = uint64_t{1} << 30;
 
@@ -83,6 +87,7 @@ struct BuildResult {
     std::string indexPage;                        // G's "index.html" when this build wrote it (or found it so)
     std::string themeName;                        // the theme used (also stored into the model)
     std::vector<std::string> unreadablePictures;  // source paths that could not be read, in build order
+    std::vector<std::string> unreadableReasons;   // why, for each of them ("cut short: ...")
     std::vector<std::string> tooLargePictures;    // source paths refused for the memory budget
     std::vector<std::string> unwrittenFiles;      // full paths of gallery files that could not be written
     size_t warnings = 0;                          // warnings shown, the unreadable list included

@@ -214,8 +214,10 @@ LRESULT CGenerateDlg::onProgress(WPARAM albumPercent, LPARAM totalPercent)
 
 LRESULT CGenerateDlg::onWarning(WPARAM, LPARAM text)
 {
+    // A list of hundreds of pictures would pass the screen's bottom: the box shows its start.
     const auto& message = *reinterpret_cast<const std::string*>(text);
-    winui::seam().messageBox(hwnd(), winui::widen(message), winui::widen(kProductName), MB_OK | MB_ICONEXCLAMATION);
+    winui::seam().messageBox(hwnd(), winui::widen(boxedWarning(message)), winui::widen(kProductName),
+                             MB_OK | MB_ICONEXCLAMATION);
     return 0;
 }
 

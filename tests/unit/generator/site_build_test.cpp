@@ -61,11 +61,13 @@ TEST(SiteBuild, AlbumPagesHoldTheFilledTemplateAndTheCreditLine)
     EXPECT_TRUE(r.succeeded());
     EXPECT_TRUE(observer.warnings.empty());
 
-    const std::string albums = "<table><tr><td align=\"left\">\t\t\t<b><a href=\"index-1-1.html\" "
-                               "class=\"albumlinks\">Sea</a></b><br>\n\t\t\t<a href=\"index-2-1.html\" "
-                               "class=\"albumlinks\">Hills</a><br>\n</td></tr></table>";
-    const std::string head = "T=Trip\nD=Desc\nH=<a href=\"http://home/\" class=\"homepage\" title=\"Return to "
-                             "Home\">Back to Home</a>\nW=80%\nA=Sea\nC=Blue\n";
+    const std::string albums =
+        "<table><tr><td align=\"left\">\t\t\t<b><a href=\"index-1-1.html\" "
+        "class=\"albumlinks\">Sea</a></b><br>\n\t\t\t<a href=\"index-2-1.html\" "
+        "class=\"albumlinks\">Hills</a><br>\n</td></tr></table>";
+    const std::string head =
+        "T=Trip\nD=Desc\nH=<a href=\"http://home/\" class=\"homepage\" title=\"Return to "
+        "Home\">Back to Home</a>\nW=80%\nA=Sea\nC=Blue\n";
     const std::string page2 =
         head +
         "B=<table width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"10\"><tr>\n"
@@ -101,7 +103,8 @@ TEST(SiteBuild, AlbumPagesHoldTheFilledTemplateAndTheCreditLine)
 
     // Picture pages: the label is the comment, or the album title; forward slashes in the address.
     EXPECT_EQ(g.read("image-1-7.html"),
-              "<html><head><meta charset=\"utf-8\"><title>Sea</title></head><body><table width=\"100%\" height=\"100%\" align=\"center\" "
+              "<html><head><meta charset=\"utf-8\"><title>Sea</title></head><body><table width=\"100%\" "
+              "height=\"100%\" align=\"center\" "
               "valign=\"top\">\t<tr>\t\t<td align=\"center\"><img src=\"photos/image-1-7.jpg\" border=\"0\" "
               "alt=\"Sea\">\t\t</td>\t</tr></table></body></html>");
     EXPECT_THAT(g.read("image-1-2.html"), HasSubstr("<title>c2</title>"));
@@ -115,8 +118,8 @@ TEST(SiteBuild, AlbumPagesHoldTheFilledTemplateAndTheCreditLine)
         EXPECT_TRUE(fileExists(g.file(cat("photos/image-1-", std::to_string(n), ".jpg"))));
         EXPECT_TRUE(fileExists(g.file(cat("thumbs/thumb-1-", std::to_string(n), ".jpg"))));
     }
-    EXPECT_EQ(observer.questions, (std::vector<std::string>{std::string(kViewGalleryCaption) + ": " +
-                                                            kViewGalleryQuestion}));
+    EXPECT_EQ(observer.questions,
+              (std::vector<std::string>{std::string(kViewGalleryCaption) + ": " + kViewGalleryQuestion}));
     EXPECT_TRUE(observer.opened.empty());
 }
 
@@ -245,7 +248,7 @@ TEST(SiteBuild, ProgressCountsTwoStepsPerPictureInOrderWhateverTheWorkerCount)
         ASSERT_EQ(g.build(observer).outcome, BuildOutcome::Completed);
         seen[run] = observer.progressSeen;
     }
-    const std::vector<std::pair<int, int>> expected = {{16, 8},  {33, 16}, {50, 25}, {66, 33}, {83, 41},
+    const std::vector<std::pair<int, int>> expected = {{16, 8},   {33, 16}, {50, 25}, {66, 33}, {83, 41},
                                                        {100, 50}, {25, 58}, {50, 66}, {75, 75}, {100, 83}};
     EXPECT_EQ(seen[0], expected);
     EXPECT_EQ(seen[1], expected);
@@ -275,7 +278,8 @@ TEST(SiteBuild, SeveralWorkersWriteTheSameFilesAsOne)
             const auto entries = listFolder(path);
             ASSERT_TRUE(entries);
             for (const FolderEntry& e : *entries)
-                if (!e.isFolder) files[run].push_back(std::string(folder) + "/" + e.name + "=" + readAll(joinPath(path, e.name)));
+                if (!e.isFolder)
+                    files[run].push_back(std::string(folder) + "/" + e.name + "=" + readAll(joinPath(path, e.name)));
         }
         std::sort(files[run].begin(), files[run].end());
     }
@@ -300,12 +304,12 @@ TEST(SiteBuild, CancelStopsAtThePictureAndLeavesWhatWasWrittenBefore)
     EXPECT_EQ(r.outcome, BuildOutcome::Cancelled);
     EXPECT_FALSE(r.succeeded());
 
-    for (const char* name : {"index-1-1.html", "index.html", "image-1-1.html", "image-1-2.html",
-                             "photos/image-2-1.jpg", "thumbs/thumb-2-1.jpg", "images/dot.gif"})
+    for (const char* name : {"index-1-1.html", "index.html", "image-1-1.html", "image-1-2.html", "photos/image-2-1.jpg",
+                             "thumbs/thumb-2-1.jpg", "images/dot.gif"})
         EXPECT_TRUE(fileExists(g.file(name))) << name;
     // Not the picture page where it stopped, nothing the workers had made ahead, no later pages.
-    for (const char* name : {"image-2-1.html", "photos/image-2-2.jpg", "thumbs/thumb-2-2.jpg", "index-2-1.html",
-                             "style.css"})
+    for (const char* name :
+         {"image-2-1.html", "photos/image-2-2.jpg", "thumbs/thumb-2-2.jpg", "index-2-1.html", "style.css"})
         EXPECT_FALSE(fileExists(g.file(name))) << name;
     EXPECT_EQ(observer.progressSeen.back(), std::make_pair(0, 0));
     EXPECT_EQ(observer.progressSeen.size(), 6u);  // four steps of album A, the photo of B's first, then 0
@@ -360,8 +364,9 @@ TEST(SiteBuild, WithoutAnyThemeNothingIsBuiltAndAMissingThemeFallsBack)
 
 TEST(GalleryTitle, MustBeOnePlainFolderName)
 {
-    for (const char* bad : {"..", ".", "../up", "a/b", "a\\b", "C:", "x:y", "what?", "star*", "<tag>", "pipe|",
-                            "quote\"", "tab\there", "dot.", "space ", "CON", "nul", "Com1", "LPT9.txt", "aux .txt"})
+    for (const char* bad :
+         {"..",    ".",       "../up",     "a/b",  "a\\b",   "C:",  "x:y", "what?", "star*",    "<tag>",
+          "pipe|", "quote\"", "tab\there", "dot.", "space ", "CON", "nul", "Com1",  "LPT9.txt", "aux .txt"})
         EXPECT_NE(galleryTitleProblem(bad), "") << bad;
     for (const char* good : {"", "Trip", "Summer 2024", "a.b", "Con Amore", "COM10", "..hidden", "Ünïcode"})
         EXPECT_EQ(galleryTitleProblem(good), "") << good;
@@ -405,14 +410,43 @@ TEST(SiteBuild, UnreadablePicturesArePassedOverAndListedBeforeTheQuestion)
     EXPECT_FALSE(r.succeeded());
     EXPECT_EQ(r.unreadablePictures, (std::vector<std::string>{broken, missing}));
     ASSERT_EQ(observer.warnings.size(), 1u);
-    EXPECT_EQ(observer.warnings[0], "These 2 pictures could not be read; they have no photo or thumbnail in the "
-                                    "gallery:\n" + broken + "\n" + missing);
+    EXPECT_EQ(observer.warnings[0],
+              "These 2 pictures could not be read; they have no photo or thumbnail in the "
+              "gallery:\n" +
+                  broken + " (not a picture: it looks like a text file)\n" + missing + " (the file is missing)");
     EXPECT_EQ(observer.questions.size(), 1u);
     // The numbering goes on and the pages still link them, where the viewer tells them missing.
     EXPECT_FALSE(fileExists(g.file("photos/image-1-1.jpg")));
     EXPECT_TRUE(fileExists(g.file("photos/image-1-2.jpg")));
     EXPECT_TRUE(fileExists(g.file("image-1-3.html")));
     EXPECT_THAT(g.read("index-1-1.html"), HasSubstr("thumbs/thumb-1-3.jpg"));
+}
+
+// The list once stopped at 20 ("... and 5 more"), though every file is worth naming.
+TEST(SiteBuild, EveryUnreadablePictureIsNamedWithItsReasonHoweverMany)
+{
+    ScratchFolder scratch;
+    TestGallery g(scratch);
+    const int32_t key = g.addAlbum("A");
+    for (int i = 0; i < 25; ++i) g.addImage(key, scratch / cat("gone-", std::to_string(i), ".jpg"));
+    RecordingObserver observer;
+    const BuildResult r = g.build(observer);
+    ASSERT_EQ(r.unreadablePictures.size(), 25u);
+    ASSERT_EQ(observer.warnings.size(), 1u);
+    const std::string& text = observer.warnings[0];
+    EXPECT_EQ(text.find("more."), std::string::npos);
+    for (int i = 0; i < 25; ++i)
+        EXPECT_THAT(text, HasSubstr(scratch / cat("gone-", std::to_string(i), ".jpg (the file is missing)")));
+}
+
+TEST(SiteBuild, AWarningsBoxShowsTheStartOfALongList)
+{
+    std::string text = "These 25 pictures:";
+    for (int i = 0; i < 25; ++i) text += "\n/p" + std::to_string(i);
+    const std::string boxed = boxedWarning(text, 20);
+    EXPECT_THAT(boxed, HasSubstr("\n/p19\n... and 5 more."));
+    EXPECT_EQ(boxed.find("/p20"), std::string::npos);
+    EXPECT_EQ(boxedWarning("One:\n/a\n/b", 2), "One:\n/a\n/b");
 }
 
 TEST(SiteBuild, APictureThatTurnsUnreadableKeepsItsNumberAndTheOthersStayUpToDate)
