@@ -6,12 +6,9 @@
 #include <string>
 #include <string_view>
 
-struct GallerySettings;
+#include "generator/html_text.h"
 
-// Text of a fragment of HTML for an attribute value: tags dropped, runs of white space made one
-// space, quotes and a lone "<" or ">" written as references; "%" too, so that no later key of
-// the page is ever found inside the value.
-std::string attributeText(std::string_view html);
+struct GallerySettings;
 
 // The tags, one a line. `firstPhoto` is the album's first photo ("photos/image-1-1.jpg"), or
 // empty for an album without pictures (no picture tag then).

@@ -309,7 +309,9 @@ std::string SiteBuild::picturePage(size_t a, size_t number, const Image& image, 
 {
     const Album& album = doc_.albums()[a];
     if (picturePageTemplate_.empty()) return picturePageText(pictureLabel(image, album), a + 1, number);
-    const PicturePage page{&doc_, &album, a + 1, number, (number - 1) / pageSize(doc_) + 1, &image, look};
+    const auto found = albumImages_.find(album.key);
+    const size_t pictures = found == albumImages_.end() ? 0 : found->second.size();
+    const PicturePage page{&doc_, &album, a + 1, number, (number - 1) / pageSize(doc_) + 1, pictures, &image, look};
     return picturePageFromTemplate(picturePageTemplate_, page);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "generator/html_text.h"
 #include "generator/page_meta.h"
 #include "generator/theme_files.h"
 
@@ -21,7 +22,7 @@ std::string pictureCell(const AlbumPage& page, size_t number, const Image& image
     return "<table width=\"" + w + "\">" + "<tr><td width=\"" + w + "\" align=\"center\"><div class=\"divaround\">" +
            "<a href=\"" + picturePageName(page.albumNumber, number) + "\" target=\"_blank\">" +
            "<img class=\"divaround\" src=\"thumbs/" + thumbFileName(page.albumNumber, number) + "\" width=\"" + w +
-           "\" alt=\"" + label + "\"></a></div></td></tr>" + "<tr><td width=\"" + w +
+           "\" alt=\"" + attributeText(label) + "\"></a></div></td></tr>" + "<tr><td width=\"" + w +
            "\" align=\"center\"><span class=\"picturecomment\">" + image.comment + "</span></td></tr>" + "</table>";
 }
 
@@ -43,13 +44,14 @@ std::string sharpPictureCell(const AlbumPage& page, size_t number, const Image& 
                              bool firstRow)
 {
     const std::string w = decimal(page.settings->thumbWidth);
-    const std::string& label = pictureLabel(image, *page.album);
     const std::string thumb = "thumbs/" + thumbFileName(page.albumNumber, number);
-    std::string link = "<a href=\"" + picturePageName(page.albumNumber, number) + "\" target=\"_blank\"";
+    // The picture page opens in place: the browser's back button returns to the album.
+    std::string link = "<a href=\"" + picturePageName(page.albumNumber, number) + "\"";
     std::string img = "<img class=\"divaround\" src=\"" + thumb + "\"";
     if (look && look->known()) {
         if (look->densePhoto)
-            link += " data-photo2x=\"" + std::to_string(look->photoWidth) + "x" + std::to_string(look->photoHeight) + "\"";
+            link +=
+                " data-photo2x=\"" + std::to_string(look->photoWidth) + "x" + std::to_string(look->photoHeight) + "\"";
         if (look->denseThumb) {
             const std::string px = std::to_string(look->thumbWidth) + "px";
             img += denseSource(thumb, look->thumbWidth, px.c_str());
@@ -62,7 +64,7 @@ std::string sharpPictureCell(const AlbumPage& page, size_t number, const Image& 
     }
     if (!firstRow) img += " loading=\"lazy\" decoding=\"async\"";
     if (look && look->colour >= 0) img += " style=\"background-color: " + FormatColour(look->colour) + "\"";
-    img += " alt=\"" + label + "\">";
+    img += " alt=\"" + pictureAltText(image) + "\">";
     link += ">";
     return "<table width=\"" + w + "\">" + "<tr><td width=\"" + w + "\" align=\"center\"><div class=\"divaround\">" +
            link + img + "</a></div></td></tr>" + "<tr><td width=\"" + w +
@@ -113,6 +115,12 @@ const std::string& pictureLabel(const Image& image, const Album& album)
     return image.comment.empty() ? album.title : image.comment;
 }
 
+std::string pictureAltText(const Image& image)
+{
+    std::string text = attributeText(image.comment);
+    return text.empty() ? escapedText(readableFileName(image.path)) : text;
+}
+
 size_t pageSize(const GallerySettings& settings) { return gridRows(settings) * gridColumns(settings); }
 
 size_t pageCount(size_t pictures, size_t size) { return (std::max<size_t>(pictures, 1) + size - 1) / size; }
@@ -134,8 +142,8 @@ std::string picturePageText(const std::string& label, size_t album, size_t pictu
     // The page text is UTF-8; without the declaration a browser reads the label in its local code page.
     return "<html><head><meta charset=\"utf-8\"><title>" + label + "</title></head><body>" +
            "<table width=\"100%\" height=\"100%\" align=\"center\" valign=\"top\">\t<tr>\t\t<td align=\"center\">" +
-           "<img src=\"photos/" + photoFileName(album, picture) + "\" border=\"0\" alt=\"" + label + "\">" +
-           "\t\t</td>\t</tr></table></body></html>";
+           "<img src=\"photos/" + photoFileName(album, picture) + "\" border=\"0\" alt=\"" + attributeText(label) +
+           "\">" + "\t\t</td>\t</tr></table></body></html>";
 }
 
 std::string creditLine()
@@ -162,7 +170,6 @@ std::string sharpPictureGrid(const AlbumPage& page)
 std::string photoElement(const PicturePage& page)
 {
     const std::string photo = "photos/" + photoFileName(page.albumNumber, page.number);
-    const std::string& label = pictureLabel(*page.image, *page.album);
     std::string img = "<img class=\"photo\" src=\"" + photo + "\"";
     if (page.look.known()) {
         if (page.look.densePhoto) {
@@ -172,7 +179,18 @@ std::string photoElement(const PicturePage& page)
         }
         img += sizeAttributes(page.look.photoWidth, page.look.photoHeight);
     }
-    return img + " alt=\"" + label + "\">";
+    return img + " alt=\"" + pictureAltText(*page.image) + "\">";
+}
+
+std::string pictureNavigation(const PicturePage& page)
+{
+    const size_t a = page.albumNumber, n = page.number;
+    std::string out = "<nav class=\"picturenav\" aria-label=\"Pictures of the album\">";
+    if (n > 1) out += "<a class=\"previous\" rel=\"prev\" href=\"" + picturePageName(a, n - 1) + "\">Previous</a>";
+    out += "<span class=\"position\">" + std::to_string(n) + " of " + std::to_string(page.albumPictures) + "</span>";
+    if (n < page.albumPictures)
+        out += "<a class=\"next\" rel=\"next\" href=\"" + picturePageName(a, n + 1) + "\">Next</a>";
+    return out + "</nav>";
 }
 
 std::string picturePageFromTemplate(std::string text, const PicturePage& page)
@@ -182,6 +200,7 @@ std::string picturePageFromTemplate(std::string text, const PicturePage& page)
     ReplaceAll(text, "%PAGEMETA%", pictureMetaTags(*page.settings, label, page.look.known() ? photo : std::string()));
     ReplaceAll(text, kPhotoKey, photoElement(page));
     ReplaceAll(text, "%ALBUMPAGE%", albumPageName(page.albumNumber, page.albumPage));
+    ReplaceAll(text, kPictureNavigationKey, pictureNavigation(page));
     ReplaceAll(text, "%PICTURETITLE%", label);
     ReplaceAll(text, "%ALBUMTITLE%", page.album->title);
     return text;
@@ -219,7 +238,8 @@ std::string albumWidthText(const GallerySettings& settings)
 std::string homePageLink(const GallerySettings& settings)
 {
     if (!settings.homePageLink) return {};
-    return "<a href=\"" + settings.homePageUrl + "\" class=\"homepage\" title=\"Return to Home\">Back to Home</a>";
+    return "<a href=\"" + attributeText(settings.homePageUrl) +
+           "\" class=\"homepage\" title=\"Return to Home\">Back to Home</a>";
 }
 
 std::string albumPageText(std::string text, const AlbumPage& page, const std::string& albumList)

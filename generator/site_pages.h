@@ -4,7 +4,8 @@
 //
 // A is the album's position in the album list, N the picture's within its album, P the page's
 // within its album; all from 1. Line ends are "\n" here; WriteTextFile writes them as CR LF.
-// Texts from the gallery are inserted as they are (no HTML escaping): they may hold markup.
+// Texts from the gallery are inserted between tags as they are (they may hold markup), and into
+// attributes as attributeText() (html_text.h), so that no text can leave its attribute.
 
 #include <cstdint>
 #include <span>
@@ -30,9 +31,14 @@ std::string denseFileName(const std::string& name);
 // template, the photo in its picture page template ("picture.html").
 inline constexpr char kSharpPicturesKey[] = "%SHARPPICTURES%";
 inline constexpr char kPhotoKey[] = "%PHOTO%";
+// The previous and next picture and "3 of 40", in a picture page template.
+inline constexpr char kPictureNavigationKey[] = "%PICTURENAV%";
 
 // The comment, or the album's title when the comment is empty.
 const std::string& pictureLabel(const Image& image, const Album& album);
+// What a picture's alt attribute says where a theme asks for today's pages: the comment's text,
+// or the readable form of its file's name when the comment has none. Escaped for the attribute.
+std::string pictureAltText(const Image& image);
 
 // Pictures per page (rows x columns) and pages of an album of n pictures.
 size_t pageSize(const GallerySettings& settings);
@@ -70,15 +76,18 @@ std::string homePageLink(const GallerySettings& settings);
 struct PicturePage {
     const GallerySettings* settings = nullptr;
     const Album* album = nullptr;
-    size_t albumNumber = 0;  // A
-    size_t number = 0;       // N
-    size_t albumPage = 1;    // P of the album page showing it
+    size_t albumNumber = 0;    // A
+    size_t number = 0;         // N
+    size_t albumPage = 1;      // P of the album page showing it
+    size_t albumPictures = 0;  // n: how many the album holds
     const Image* image = nullptr;
     PictureLook look;  // unknown for a picture that could not be read
 };
 // "%PHOTO%": the photo with its size and its high-density file offered beside it.
 std::string photoElement(const PicturePage& page);
-// The template's keys filled: "%PAGEMETA%", "%PHOTO%", "%ALBUMPAGE%" (the album page's name),
+// "%PICTURENAV%": links to the previous and the next picture of the album, and "N of n".
+std::string pictureNavigation(const PicturePage& page);
+// The template's keys filled: "%PAGEMETA%", "%PHOTO%", "%ALBUMPAGE%" (the album page's name), "%PICTURENAV%",
 // "%PICTURETITLE%" (the label), "%ALBUMTITLE%" ("%GALLERYTITLE%" and "%GALLERYDESCRIPTION%" are
 // filled by the loader).
 std::string picturePageFromTemplate(std::string pageTemplate, const PicturePage& page);

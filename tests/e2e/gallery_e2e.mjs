@@ -19,6 +19,7 @@ import { Browser } from './cdp_pipe.mjs';
 import { Watch } from './page_watch.mjs';
 import { checkViewer } from './viewer_e2e.mjs';
 import { checkDensePictures } from './dense_e2e.mjs';
+import { checkHostilePages, SCREENS } from './hostile_e2e.mjs';
 
 const options = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
@@ -147,12 +148,12 @@ async function visitGallery(page, theme, folder, missing) {
     if (isAlbumPage) {
       check(info.viewport, `${theme}/${name}: declares a viewport`);
       check(info.text.includes('Åland') && info.text.includes('夏'), `${theme}/${name}: title shown as written`);
-      check(info.overflow <= 0, `${theme}/${name}: fits 1280 pixels`, `${info.overflow} px too wide`);
-      for (const [width, height, mobile, what] of [[820, 1180, true, 'a tablet'], [390, 844, true, "a phone's"]]) {
-        await page.setViewport(width, height, mobile);
-        const narrow = await page.evaluate(INSPECT);
-        check(narrow.overflow <= 0, `${theme}/${name}: fits ${what} width`, `${narrow.overflow} px too wide`);
-      }
+    }
+    // A desktop, a large phone at its density and the narrowest phone.
+    for (const [width, height, mobile, scale] of SCREENS) {
+      await page.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: scale, mobile });
+      const narrow = await page.evaluate(INSPECT);
+      check(narrow.overflow <= 0, `${theme}/${name}: fits ${width} pixels`, `${narrow.overflow} px too wide`);
     }
     if (name === 'image-1-1.html') {
       check(info.title === 'Möwe über dem Hafen — 海と空', `${theme}/${name}: the comment is the title`, info.title);
@@ -263,6 +264,7 @@ async function main() {
       check(complaints.length === 0, `${theme}: no console errors on the pages`, complaints.join('\n'));
       await checkViewer({ page, watch, check, theme, folder, artifacts: options.artifacts, missing });
       await checkDensePictures({ page, check, theme, folder });
+      await checkHostilePages({ page, check, fotoloom, photos: options.photos, work: options.work, theme });
       watch.drain();
       await screenshot(page, pathToFileURL(join(folder, 'index.html')).href, `${theme}-index.png`, 1280, 900, false);
       await screenshot(page, pathToFileURL(join(folder, 'index-1-1.html')).href, `${theme}-index-phone.png`, 390, 844, true);

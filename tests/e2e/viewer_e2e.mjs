@@ -270,43 +270,36 @@ async function overHttp(page, watch, check, theme, folder, missing, { click, unt
   }
 }
 
-// With scripts off the thumbnail opens the picture page in a new tab, as the build wrote it.
+// With scripts off a thumbnail opens its picture page in the same tab, and the picture pages lead
+// from one to the next and back without the script.
 async function withoutScript(page, check, theme, url) {
-  const browser = page.browser;
   await page.send('Emulation.setScriptExecutionDisabled', { value: true });
-  await browser.send('Target.setDiscoverTargets', { discover: true });
   try {
     await page.open(url('index-1-1.html'));
-    const { root } = await page.send('DOM.getDocument');
-    const { nodeId } = await page.send('DOM.querySelector', { nodeId: root.nodeId, selector: 'a[href="image-1-3.html"]' });
-    const { nodeId: viewer } = await page.send('DOM.querySelector', { nodeId: root.nodeId, selector: '.viewer' });
-    check(viewer === 0, `${theme} without script: no viewer in the page`);
-    await page.send('DOM.scrollIntoViewIfNeeded', { nodeId });
-    const { model } = await page.send('DOM.getBoxModel', { nodeId });
-    const [x1, y1, , , x3, y3] = model.content;
-    const x = (x1 + x3) / 2;
-    const y = (y1 + y3) / 2;
-    let opened;
-    const found = new Promise((resolve) => { opened = resolve; });
-    const off = browser.on(({ method, params }) => {
-      const info = params && params.targetInfo;
-      if ((method === 'Target.targetCreated' || method === 'Target.targetInfoChanged') && info.type === 'page' &&
-          info.url.endsWith('image-1-3.html')) opened(info);
-    });
-    let tab = null;
-    try {
+    check(await page.evaluate('!document.querySelector(".viewer")'), `${theme} without script: no viewer in the page`);
+    const where = () => page.evaluate('location.pathname.split("/").pop()');
+    const follow = async (selector) => {
+      const loaded = page.browser.waitFor('Page.loadEventFired', page.sessionId);
+      const { root } = await page.send('DOM.getDocument');
+      const { nodeId } = await page.send('DOM.querySelector', { nodeId: root.nodeId, selector });
+      await page.send('DOM.scrollIntoViewIfNeeded', { nodeId });
+      const { model } = await page.send('DOM.getBoxModel', { nodeId });
+      const [x1, y1, , , x3, y3] = model.content;
+      const x = (x1 + x3) / 2, y = (y1 + y3) / 2;
       await page.send('Input.dispatchMouseEvent', { type: 'mousePressed', x, y, button: 'left', clickCount: 1 });
       await page.send('Input.dispatchMouseEvent', { type: 'mouseReleased', x, y, button: 'left', clickCount: 1 });
-      let timer;
-      tab = await Promise.race([found, new Promise((done) => { timer = setTimeout(() => done(null), 10000); })]);
-      clearTimeout(timer);
-    } finally {
-      off();
-    }
-    check(tab !== null, `${theme} without script: a thumbnail opens its picture page in a new tab`);
-    if (tab) await browser.send('Target.closeTarget', { targetId: tab.targetId });
+      await loaded;
+    };
+    await follow('a[href="image-1-3.html"]');
+    check(await where() === 'image-1-3.html', `${theme} without script: a thumbnail opens its picture page in the same tab`);
+    const position = () => page.evaluate('(document.querySelector(".picturenav .position") || {}).textContent');
+    check(await position() === '3 of 7', `${theme} without script: the picture page tells its place`, await position());
+    await follow('.picturenav .next');
+    check(await where() === 'image-1-4.html', `${theme} without script: next leads to the next picture`, await where());
+    await follow('.picturenav .previous');
+    await follow('.picturenav .previous');
+    check(await where() === 'image-1-2.html', `${theme} without script: previous leads back`, await where());
   } finally {
-    await browser.send('Target.setDiscoverTargets', { discover: false });
     await page.send('Emulation.setScriptExecutionDisabled', { value: false });
   }
 }

@@ -15,7 +15,10 @@ TEST(PageMeta, AnHtmlDescriptionBecomesOneLineOfTextThatCannotLeaveItsAttribute)
     EXPECT_EQ(attributeText("Ein Tag am Meer, <em>fünf</em>\r\n  Möwen."), "Ein Tag am Meer, fünf Möwen.");
     EXPECT_EQ(attributeText("line<br>next<P>para</p>end"), "line next para end");
     EXPECT_EQ(attributeText("<b>bold</b>er <a href=\"x\">link</a>"), "bolder link");
-    EXPECT_EQ(attributeText("say \"hi\" & 3 < 4 > 2"), "say &quot;hi&quot; & 3 &lt; 4 &gt; 2");
+    EXPECT_EQ(attributeText("say \"hi\" & 3 < 4 > 2"), "say &quot;hi&quot; &amp; 3 &lt; 4 &gt; 2");
+    // A reference the owner wrote means the same in the attribute as in the text.
+    EXPECT_EQ(attributeText("caf&eacute; &#233; &#xE9; AT&T &#; &x"),
+              "caf&eacute; &#233; &#xE9; AT&amp;T &amp;#; &amp;x");
     EXPECT_EQ(attributeText("100% %ALBUMS%"), "100&#37; &#37;ALBUMS&#37;");
     EXPECT_EQ(attributeText("before <a href=\"x\" onclick=\"y"), "before");  // an unfinished tag hides the rest
     EXPECT_EQ(attributeText("<!-- note --> <p>  </p>"), "");
@@ -52,9 +55,10 @@ TEST_F(PageMetaBuild, AlbumPagesCarryTheDescriptionAndTheirFirstPhotoAsThePrevie
 
     const std::string page = g.read("index-1-1.html");
     // (Pages are written with Windows line ends.)
-    EXPECT_THAT(page, HasSubstr("<head>\r\n<meta name=\"description\" content=\"Ein Tag am Meer, see &#37;ALBUMS&#37;\">\r\n"
-                                "<meta property=\"og:type\" content=\"website\">\r\n"
-                                "<meta property=\"og:title\" content=\"Sommer på Åland\">\r\n"));
+    EXPECT_THAT(page,
+                HasSubstr("<head>\r\n<meta name=\"description\" content=\"Ein Tag am Meer, see &#37;ALBUMS&#37;\">\r\n"
+                          "<meta property=\"og:type\" content=\"website\">\r\n"
+                          "<meta property=\"og:title\" content=\"Sommer på Åland\">\r\n"));
     EXPECT_THAT(page, HasSubstr("<meta property=\"og:image\" content=\"photos/image-1-1.jpg\">\r\n"
                                 "<meta name=\"twitter:card\" content=\"summary_large_image\">\r\n<title>"));
     // The description in the body still gets what the key order gives it.

@@ -31,7 +31,8 @@ struct Themes {
             if (std::string(theme) == "sharp") {
                 page += "S=%SHARPPICTURES%\n";
                 writeAll(joinPath(folder, "picture.html"),
-                         "<title>%PICTURETITLE%</title>%PAGEMETA%\n%PHOTO%\n<a href=\"%ALBUMPAGE%\">%ALBUMTITLE%</a>\n");
+                         "<title>%PICTURETITLE%</title>%PAGEMETA%\n%PHOTO%\n<a href=\"%ALBUMPAGE%\">%ALBUMTITLE%</a>\n"
+                         "%PICTURENAV%\n");
             }
             writeAll(joinPath(folder, "index.html"), page);
         }
@@ -92,20 +93,22 @@ TEST(SharpPictures, TheGridTellsSizesDenseFilesColourAndLoadsLaterRowsLazily)
     g.build();
     const std::string first = g.read("index-1-1.html");
     // The large picture: every high-density file, its size, its grey behind it, in the first row.
-    EXPECT_THAT(first, HasSubstr("<a href=\"image-1-1.html\" target=\"_blank\" data-photo2x=\"300x240\">"
+    EXPECT_THAT(first, HasSubstr("<a href=\"image-1-1.html\" data-photo2x=\"300x240\">"
                                  "<img class=\"divaround\" src=\"thumbs/thumb-1-1.jpg\" srcset=\"thumbs/thumb-1-1.jpg "
                                  "100w, thumbs/thumb-1-1@2x.jpg 200w\" sizes=\"100px\" width=\"100\" height=\"80\" "
                                  "style=\"background-color: #cccccc\" alt=\"Large\">"));
     // The small one: no high-density photo for the viewer; the second row loads lazily.
-    EXPECT_THAT(first, HasSubstr("<a href=\"image-1-2.html\" target=\"_blank\"><img class=\"divaround\" "
+    EXPECT_THAT(first, HasSubstr("<a href=\"image-1-2.html\"><img class=\"divaround\" "
                                  "src=\"thumbs/thumb-1-2.jpg\" srcset=\"thumbs/thumb-1-2.jpg 100w, "
                                  "thumbs/thumb-1-2@2x.jpg 200w\" sizes=\"100px\" width=\"100\" height=\"75\" "
                                  "loading=\"lazy\" decoding=\"async\" style=\"background-color: #444444\""));
     // The old grid is still filled for a theme that uses both keys.
     EXPECT_THAT(first, HasSubstr("G=<table"));
-    // The missing picture keeps its place, sized as a box of the grid's width.
-    EXPECT_THAT(g.read("index-1-2.html"),
-                HasSubstr("<img class=\"divaround\" src=\"thumbs/thumb-1-3.jpg\" width=\"100\" height=\"75\" alt=\"Walks\">"));
+    // The missing picture keeps its place, sized as a box of the grid's width; without a comment its
+    // file's name is its text, not the album's title.
+    EXPECT_THAT(
+        g.read("index-1-2.html"),
+        HasSubstr("<img class=\"divaround\" src=\"thumbs/thumb-1-3.jpg\" width=\"100\" height=\"75\" alt=\"gone\">"));
 }
 
 TEST(SharpPictures, PicturePagesComeFromTheThemesTemplate)
@@ -121,11 +124,19 @@ TEST(SharpPictures, PicturePagesComeFromTheThemesTemplate)
                                 "300w, photos/image-1-1@2x.jpg 600w\" sizes=\"(max-width: 300px) 100vw, 300px\" "
                                 "width=\"300\" height=\"240\" alt=\"Large\">"));
     EXPECT_THAT(page, HasSubstr("<a href=\"index-1-1.html\">Walks</a>"));
+    // Without the script a visitor still goes from picture to picture.
+    EXPECT_THAT(page,
+                HasSubstr("<nav class=\"picturenav\" aria-label=\"Pictures of the album\"><span class=\"position\">"
+                          "1 of 3</span><a class=\"next\" rel=\"next\" href=\"image-1-2.html\">Next</a></nav>"));
+    EXPECT_THAT(g.read("image-1-2.html"),
+                HasSubstr("<a class=\"previous\" rel=\"prev\" href=\"image-1-1.html\">Previous</a>"
+                          "<span class=\"position\">2 of 3</span><a class=\"next\""));
     // The third picture is on the album's second page; it has no file, so no size and no preview.
     const std::string gone = g.read("image-1-3.html");
-    EXPECT_THAT(gone, HasSubstr("<img class=\"photo\" src=\"photos/image-1-3.jpg\" alt=\"Walks\">"));
+    EXPECT_THAT(gone, HasSubstr("<img class=\"photo\" src=\"photos/image-1-3.jpg\" alt=\"gone\">"));
     EXPECT_THAT(gone, HasSubstr("<a href=\"index-1-2.html\">"));
     EXPECT_THAT(gone, Not(HasSubstr("og:image")));
+    EXPECT_THAT(gone, HasSubstr("href=\"image-1-2.html\">Previous</a><span class=\"position\">3 of 3</span></nav>"));
 }
 
 TEST(SharpPictures, ARebuildReusesEverythingAndItsPagesAreTheSame)
@@ -201,10 +212,10 @@ TEST(SharpPictures, TheLookSurvivesTheManifestAndAnEditedOneIsPassedOver)
     const std::string text = manifestText(m);
     const size_t line = text.find("\nL\t") + 1;
     const std::string head = text.substr(0, line);
-    for (const char* bad : {"L\tphotos/image-1-1.jpg\t1024\t768\t0\t112\t-\t-\n",  // no thumbnail size
+    for (const char* bad : {"L\tphotos/image-1-1.jpg\t1024\t768\t0\t112\t-\t-\n",          // no thumbnail size
                             "L\tphotos/image-1-1.jpg\t1024\t768\t150\t112\t1000000\tp\n",  // not a colour
-                            "L\tphotos/image-1-1.jpg\t1024\t768\t150\t112\t-\tpx\n",  // unknown flag
-                            "L\tphotos/image-1-2.jpg\t1024\t768\t150\t112\t-\tp\n"})  // no such picture
+                            "L\tphotos/image-1-1.jpg\t1024\t768\t150\t112\t-\tpx\n",       // unknown flag
+                            "L\tphotos/image-1-2.jpg\t1024\t768\t150\t112\t-\tp\n"})       // no such picture
     {
         const BuildManifest back = parseManifest(head + bad);
         ASSERT_EQ(back.pictures.count("photos/image-1-1.jpg"), 1u) << bad;
@@ -278,8 +289,8 @@ TEST(SharpPictures, APictureWhoseSharpFilesWouldNotFitTheBudgetIsRefusedAndNothi
     EXPECT_LE(r.memoryPeak, budget);
     ASSERT_EQ(observer.warnings.size(), 1u);
     EXPECT_THAT(observer.warnings[0], HasSubstr("This picture is too large to build within the memory budget of "));
-    EXPECT_THAT(observer.warnings[0], HasSubstr("; it has no photo or thumbnail in the gallery:\n" + large +
-                                                " (needs about "));
+    EXPECT_THAT(observer.warnings[0],
+                HasSubstr("; it has no photo or thumbnail in the gallery:\n" + large + " (needs about "));
 
     // Nothing of it is written, not even a part of its photo under another name; the tiny one is
     // built, and the page still lists the large one's number.

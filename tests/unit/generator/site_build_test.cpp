@@ -157,8 +157,9 @@ TEST(SiteBuild, KeysInsideInsertedTextsAreFilledOnlyWhereTheKeyOrderReachesThem)
     g.addImage(key, picture);
     ASSERT_EQ(g.build().outcome, BuildOutcome::Completed);
     const std::string page = g.read("index-1-1.html");
-    // The picture grid is put in before the gallery title is replaced; the album title after.
-    EXPECT_THAT(page, HasSubstr("alt=\"X Trip\""));
+    // The picture grid is put in before the gallery title is replaced, but a key inside an attribute
+    // is written so that no later text lands there unescaped; the album title comes after.
+    EXPECT_THAT(page, HasSubstr("alt=\"X &#37;GALLERYTITLE&#37;\""));
     EXPECT_THAT(page, HasSubstr("A=X %GALLERYTITLE%\r\n"));
     EXPECT_THAT(page, HasSubstr("<span class=\"albumtitle\">X %GALLERYTITLE%</span>"));
     EXPECT_THAT(page, HasSubstr("class=\"albumlinks\">X %GALLERYTITLE%</a>"));
