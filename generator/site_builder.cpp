@@ -13,6 +13,7 @@
 
 #include "base/file_system.h"
 #include "generator/build_manifest.h"
+#include "generator/camera_details.h"
 #include "generator/file_ops.h"
 #include "generator/gallery_writer.h"
 #include "generator/picture_pipeline.h"
@@ -41,8 +42,9 @@ private:
     std::vector<PictureJob> pictureJobs();
     bool buildAlbums(std::vector<PictureJob>& jobs);
     void buildAlbumPages(size_t album, std::span<const Image* const> images, std::span<const PictureLook> looks,
-                         const std::string& albumList);
-    std::string picturePage(size_t album, size_t number, const Image& image, const PictureLook& look) const;
+                         std::span<const ExifFields> details, const std::string& albumList);
+    std::string picturePage(size_t album, size_t number, const Image& image, const PictureLook& look,
+                            const ExifFields* details) const;
     void writeStyleSheet();
     void tellUnwritten();
     void tellUnreadable();
@@ -235,6 +237,10 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
         const std::vector<const Image*>& images = found == albumImages_.end() ? kNone : found->second;
         const uint64_t albumSteps = 2 * uint64_t{images.size()};
         std::vector<PictureLook> looks(dense_ ? images.size() : 0);
+        // Read from the pictures' files only when the owner shows them.
+        std::vector<ExifFields> details;
+        if (doc_.cameraDetails)
+            for (const Image* image : images) details.push_back(readCameraDetails(image->path));
         uint64_t albumStep = 0;  // s: within the album
         auto advance = [&] {
             ++albumStep;
@@ -297,31 +303,33 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 return false;
             }
             advance();
-            putText(picturePageName(a + 1, n + 1),
-                    picturePage(a, n + 1, *images[n], dense_ ? looks[n] : PictureLook{}));
+            putText(picturePageName(a + 1, n + 1), picturePage(a, n + 1, *images[n], dense_ ? looks[n] : PictureLook{},
+                                                               details.empty() ? nullptr : &details[n]));
         }
-        buildAlbumPages(a, images, looks, albumList);
+        buildAlbumPages(a, images, looks, details, albumList);
     }
     return true;
 }
 
-std::string SiteBuild::picturePage(size_t a, size_t number, const Image& image, const PictureLook& look) const
+std::string SiteBuild::picturePage(size_t a, size_t number, const Image& image, const PictureLook& look,
+                                   const ExifFields* details) const
 {
     const Album& album = doc_.albums()[a];
     if (picturePageTemplate_.empty()) return picturePageText(pictureLabel(image, album), a + 1, number);
     const auto found = albumImages_.find(album.key);
     const size_t pictures = found == albumImages_.end() ? 0 : found->second.size();
-    const PicturePage page{&doc_, &album, a + 1, number, (number - 1) / pageSize(doc_) + 1, pictures, &image, look};
+    const PicturePage page{&doc_,    &album, a + 1, number, (number - 1) / pageSize(doc_) + 1,
+                           pictures, &image, look,  details};
     return picturePageFromTemplate(picturePageTemplate_, page);
 }
 
 void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, std::span<const PictureLook> looks,
-                                const std::string& albumList)
+                                std::span<const ExifFields> details, const std::string& albumList)
 {
     const size_t pages = pageCount(images.size(), pageSize(doc_));
     for (size_t p = 1; p <= pages; ++p) {
         if (pageTemplate_.empty()) warn("Cannot load HTML template!");
-        const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p, looks};
+        const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p, looks, details};
         const std::string text = albumPageText(pageTemplate_, page, albumList);
         const std::string name = albumPageName(a + 1, p);
         if (!putText(name, text, true)) warn("Cannot write file '" + pathOf(name));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "generator/camera_details.h"
 #include "generator/html_text.h"
 #include "generator/page_meta.h"
 #include "generator/theme_files.h"
@@ -40,9 +41,10 @@ std::string denseSource(const std::string& name, uint32_t width, const char* siz
            "w\" sizes=\"" + sizes + "\"";
 }
 
-std::string sharpPictureCell(const AlbumPage& page, size_t number, const Image& image, const PictureLook* look,
+std::string sharpPictureCell(const AlbumPage& page, size_t index, const Image& image, const PictureLook* look,
                              bool firstRow)
 {
+    const size_t number = index + 1;
     const std::string w = decimal(page.settings->thumbWidth);
     const std::string thumb = "thumbs/" + thumbFileName(page.albumNumber, number);
     // The picture page opens in place: the browser's back button returns to the album.
@@ -62,6 +64,10 @@ std::string sharpPictureCell(const AlbumPage& page, size_t number, const Image& 
         const uint32_t width = static_cast<uint32_t>(std::max<int32_t>(page.settings->thumbWidth, 1));
         img += sizeAttributes(width, width * 3 / 4);
     }
+    if (const ExifFields* details = index < page.details.size() ? &page.details[index] : nullptr) {
+        const std::string line = cameraDetailsLine(*details);
+        if (!line.empty()) link += " data-details=\"" + escapedText(line) + "\"";
+    }
     if (!firstRow) img += " loading=\"lazy\" decoding=\"async\"";
     if (look && look->colour >= 0) img += " style=\"background-color: " + FormatColour(look->colour) + "\"";
     img += " alt=\"" + pictureAltText(image) + "\">";
@@ -76,12 +82,13 @@ size_t gridColumns(const GallerySettings& s) { return static_cast<size_t>(int32_
 
 // The grid of the page: rows x columns cells, filled in order with the page's pictures by `cell`
 // (the picture's index in the album, from 0, and whether it is in the first row).
-std::string gridOf(const AlbumPage& page, const std::function<std::string(size_t, bool)>& cell)
+std::string gridOf(const AlbumPage& page, const std::function<std::string(size_t, bool)>& cell,
+                   const std::string& attributes = {})
 {
     const size_t rows = gridRows(*page.settings);
     const size_t columns = gridColumns(*page.settings);
     size_t index = (page.page - 1) * rows * columns;  // m: the page's first picture, from 0
-    std::string out = "<table width=\"100%\">";
+    std::string out = "<table width=\"100%\"" + attributes + ">";
     for (size_t r = 0; r < rows; ++r) {
         out += "<tr>";
         for (size_t c = 0; c < columns; ++c) {
@@ -161,10 +168,15 @@ std::string pictureGrid(const AlbumPage& page)
 
 std::string sharpPictureGrid(const AlbumPage& page)
 {
-    return gridOf(page, [&page](size_t index, bool firstRow) {
-        const PictureLook* look = index < page.looks.size() ? &page.looks[index] : nullptr;
-        return sharpPictureCell(page, index + 1, *page.images[index], look, firstRow);
-    });
+    // The viewer's slideshow starts at the owner's interval.
+    const std::string attributes = " data-slideshow=\"" + decimal(page.settings->slideshowSeconds) + "\"";
+    return gridOf(
+        page,
+        [&page](size_t index, bool firstRow) {
+            const PictureLook* look = index < page.looks.size() ? &page.looks[index] : nullptr;
+            return sharpPictureCell(page, index, *page.images[index], look, firstRow);
+        },
+        attributes);
 }
 
 std::string photoElement(const PicturePage& page)
@@ -201,6 +213,7 @@ std::string picturePageFromTemplate(std::string text, const PicturePage& page)
     ReplaceAll(text, kPhotoKey, photoElement(page));
     ReplaceAll(text, "%ALBUMPAGE%", albumPageName(page.albumNumber, page.albumPage));
     ReplaceAll(text, kPictureNavigationKey, pictureNavigation(page));
+    ReplaceAll(text, kCameraDetailsKey, page.details ? cameraDetailsBlock(*page.details) : std::string());
     ReplaceAll(text, "%PICTURETITLE%", label);
     ReplaceAll(text, "%ALBUMTITLE%", page.album->title);
     return text;

@@ -15,6 +15,7 @@
 #include "gallery/gallery_settings.h"
 #include "gallery/gallery_types.h"
 #include "generator/build_manifest.h"
+#include "picture/exif_fields.h"
 
 // The address in the credit line under every album page.
 inline constexpr char kCreditLineUrl[] = "https://fotoloom.example/";
@@ -33,6 +34,8 @@ inline constexpr char kSharpPicturesKey[] = "%SHARPPICTURES%";
 inline constexpr char kPhotoKey[] = "%PHOTO%";
 // The previous and next picture and "3 of 40", in a picture page template.
 inline constexpr char kPictureNavigationKey[] = "%PICTURENAV%";
+// How the picture was taken, in a picture page template; empty unless the owner shows it.
+inline constexpr char kCameraDetailsKey[] = "%EXIF%";
 
 // The comment, or the album's title when the comment is empty.
 const std::string& pictureLabel(const Image& image, const Album& album);
@@ -59,13 +62,14 @@ struct AlbumPage {
     std::span<const Image* const> images;  // the album's pictures, in order
     size_t page = 1;                       // P
     std::span<const PictureLook> looks;    // of the same pictures when the theme asked for them; may be empty
+    std::span<const ExifFields> details;   // of the same pictures when the owner shows them; may be empty
 };
 // The thumbnail grid of the page ("%PICTURES%").
 std::string pictureGrid(const AlbumPage& page);
 // The same grid for today's screens ("%SHARPPICTURES%"): each thumbnail with its size, its
 // high-density file offered beside it, its average colour behind it until it arrives, and those
 // below the first row loaded lazily; each link tells the viewer the photo's size when a
-// high-density photo exists.
+// high-density photo exists, and the camera details when the owner shows them ("data-details").
 std::string sharpPictureGrid(const AlbumPage& page);
 // The bar above it ("%PAGES%"), with "%ALBUMTITLE%" and "%ALBUMCAPTION%" left for the page to fill.
 std::string pageBar(const AlbumPage& page);
@@ -81,7 +85,8 @@ struct PicturePage {
     size_t albumPage = 1;      // P of the album page showing it
     size_t albumPictures = 0;  // n: how many the album holds
     const Image* image = nullptr;
-    PictureLook look;  // unknown for a picture that could not be read
+    PictureLook look;                     // unknown for a picture that could not be read
+    const ExifFields* details = nullptr;  // when the owner shows camera details
 };
 // "%PHOTO%": the photo with its size and its high-density file offered beside it.
 std::string photoElement(const PicturePage& page);

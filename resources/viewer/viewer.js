@@ -9,8 +9,13 @@
  * disk may not read another). The address names the open photo ("#image-A-N"), and the browser's
  * back button closes the viewer. A thumbnail link that names its photo's size ("data-photo2x", made
  * by themes with high-density pictures) has a photo twice as large beside it, "image-A-N@2x.jpg":
- * the viewer takes that one where the screen shows more pixels than the photo has. It preloads the
- * next and the previous photo. Without this script, or when it fails, the page works as written.
+ * the viewer takes that one where the photo covers more device pixels than it has, and when zoomed.
+ * It preloads the next and the previous photo. Full screen (F or its button), zoom (wheel, pinch,
+ * double click or tap, + and -, drag to move), a slideshow (space or its button, at the interval the
+ * page names in "data-slideshow" until the visitor picks another; it stops on any other input and
+ * waits while the tab is hidden), the camera details ("data-details") and the original file
+ * ("data-original", "data-original-size") of a thumbnail link when the build wrote them.
+ * Without this script, or when it fails, the page works as written.
  * Plain ES5 and no outside requests, so it runs from disk and from any web server.
  */
 (function () {
@@ -45,7 +50,10 @@
         prefix: href.slice(0, href.length - match[0].length + match[1].length),
         label: img.getAttribute('alt') || '',
         comment: textOf(cell && cell.querySelector('.picturecomment')),
-        dense: links[i].getAttribute('data-photo2x') || ''
+        dense: links[i].getAttribute('data-photo2x') || '',
+        details: links[i].getAttribute('data-details') || '',
+        original: links[i].getAttribute('data-original') || '',
+        originalSize: links[i].getAttribute('data-original-size') || ''
       });
     }
     return found;
@@ -58,7 +66,8 @@
     var report = [];
     for (var r = 0; r < thumbs.length; r++) {
       var t = thumbs[r];
-      report.push({album: t.album, number: t.number, label: t.label, comment: t.comment, dense: t.dense});
+      report.push({album: t.album, number: t.number, label: t.label, comment: t.comment, dense: t.dense,
+        details: t.details, original: t.original, originalSize: t.originalSize});
     }
     win.parent.postMessage({fotoloomViewer: report}, '*');
     return;
@@ -111,6 +120,15 @@
   var asked = {};
   var frames = [];
   var swipe = null;
+  var zoom = {scale: 1, x: 0, y: 0};  // the photo's scale and offset while zoomed
+  var drag = null;
+  var pinch = null;
+  var lastTap = 0;
+  var playing = false;
+  var timer = 0;
+  var paced = doc.querySelector('[data-slideshow]');
+  var interval = Math.max(1, Math.min(60, +(paced && paced.getAttribute('data-slideshow')) || 5));
+  var MOST = 4;  // the largest zoom
 
   function stem(number) { return 'image-' + album + '-' + number; }
   function pageOf(number) { return here ? Math.ceil(number / pageSize) : 0; }
@@ -119,12 +137,19 @@
   var ICONS = {
     close: '<path d="M6 6l12 12M18 6L6 18"/>',
     prev: '<path d="M15 5l-7 7 7 7"/>',
-    next: '<path d="M9 5l7 7-7 7"/>'
+    next: '<path d="M9 5l7 7-7 7"/>',
+    full: '<path d="M4 9V4h5M15 4h5v5M20 15v5h-5M9 20H4v-5"/>',
+    zoom: '<circle cx="10.5" cy="10.5" r="6"/><path d="M15 15l5 5M8 10.5h5M10.5 8v5"/>',
+    play: '<path d="M8 5l11 7-11 7z"/>',
+    pause: '<path d="M8 5v14M16 5v14"/>',
+    download: '<path d="M12 4v11M7 10l5 5 5-5M5 20h14"/>'
   };
+  function icon(name) {
+    return '<svg viewBox="0 0 24 24" width="24" height="24" aria-hidden="true" focusable="false">' + ICONS[name] + '</svg>';
+  }
   function button(name, label) {
     return '<button type="button" class="viewer-' + name + '" aria-label="' + label + '" title="' + label + '">' +
-        '<svg viewBox="0 0 24 24" width="24" height="24" aria-hidden="true" focusable="false">' + ICONS[name] +
-        '</svg></button>';
+        icon(name) + '</button>';
   }
 
   function build() {
@@ -136,26 +161,68 @@
     root.setAttribute('aria-modal', 'true');
     root.setAttribute('aria-label', 'Photo viewer');
     root.setAttribute('aria-describedby', 'viewer-caption');
+    var choices = [2, 3, 5, 8, 10, 15, 30];
+    if (choices.indexOf(interval) < 0) choices.push(interval);
+    choices.sort(function (a, b) { return a - b; });
+    var options = '';
+    for (var c = 0; c < choices.length; c++) {
+      options += '<option value="' + choices[c] + '"' + (choices[c] === interval ? ' selected' : '') + '>' +
+          choices[c] + ' s</option>';
+    }
     root.innerHTML = '<div class="viewer-bar"><span class="viewer-title"></span>' +
-             '<span class="viewer-counter" aria-live="polite"></span>' + button('close', 'Close') +
+             '<span class="viewer-counter" aria-live="polite"></span>' +
+             '<select class="viewer-interval" aria-label="Seconds per photo" hidden>' + options + '</select>' +
+             button('play', 'Slideshow') + button('zoom', 'Zoom') + button('full', 'Full screen') +
+             '<a class="viewer-download" hidden download>' + icon('download') + '<span class="viewer-size"></span></a>' +
+             button('close', 'Close') +
              '</div><div class="viewer-stage"><img class="viewer-photo" alt="">' +
              '<p class="viewer-missing" hidden>This photo could not be loaded.</p>' +
              button('prev', 'Previous photo') + button('next', 'Next photo') +
-             '</div><p class="viewer-caption" id="viewer-caption"></p>';
+             '</div><p class="viewer-caption" id="viewer-caption"></p><p class="viewer-details" hidden></p>';
     doc.body.appendChild(root);
     var find = function (name) { return root.querySelector('.viewer-' + name); };
     ui = {
       root: root, title: find('title'), counter: find('counter'), close: find('close'), stage: find('stage'),
       photo: find('photo'), missing: find('missing'), prev: find('prev'), next: find('next'),
-      caption: find('caption')
+      caption: find('caption'), details: find('details'), play: find('play'), interval: find('interval'),
+      zoom: find('zoom'), full: find('full'), download: find('download'), size: find('size')
     };
     ui.title.textContent = albumTitle;
     ui.close.addEventListener('click', function () { close(false); });
-    ui.prev.addEventListener('click', function () { step(-1); });
-    ui.next.addEventListener('click', function () { step(1); });
-    ui.stage.addEventListener('click', function (e) {
-      if (e.target === ui.stage) close(false);
+    ui.prev.addEventListener('click', function () { stop(); step(-1); });
+    ui.next.addEventListener('click', function () { stop(); step(1); });
+    ui.play.addEventListener('click', function () { playing ? stop() : play(); });
+    ui.interval.addEventListener('change', function () {
+      interval = +ui.interval.value || interval;
+      if (playing) schedule();
     });
+    ui.zoom.addEventListener('click', function () { stop(); zoomTo(zoom.scale > 1 ? 1 : 2.5); });
+    ui.full.hidden = !doc.fullscreenEnabled || !ui.root.requestFullscreen;
+    ui.full.addEventListener('click', toggleFullScreen);
+    ui.stage.addEventListener('click', function (e) {
+      if (e.target === ui.stage && zoom.scale === 1) close(false);
+    });
+    ui.stage.addEventListener('dblclick', function (e) {
+      if (e.target !== ui.photo) return;
+      stop();
+      zoomTo(zoom.scale > 1 ? 1 : 2.5, e.clientX, e.clientY);
+    });
+    ui.stage.addEventListener('wheel', function (e) {
+      if (e.target !== ui.photo && zoom.scale === 1) return;
+      e.preventDefault();
+      stop();
+      zoomTo(zoom.scale * Math.exp(-e.deltaY * 0.002), e.clientX, e.clientY);
+    }, {passive: false});
+    ui.stage.addEventListener('mousedown', function (e) {
+      if (zoom.scale === 1 || e.button !== 0) return;
+      e.preventDefault();
+      drag = {x: e.clientX - zoom.x, y: e.clientY - zoom.y};
+    });
+    win.addEventListener('mousemove', function (e) {
+      if (!drag) return;
+      moveTo(e.clientX - drag.x, e.clientY - drag.y);
+    });
+    win.addEventListener('mouseup', function () { drag = null; });
     ui.photo.addEventListener('load', function () { ui.stage.classList.remove('viewer-loading'); });
     ui.photo.addEventListener('error', function () {
       ui.stage.classList.remove('viewer-loading');
@@ -164,19 +231,167 @@
     });
     var passive = {passive: true};
     ui.stage.addEventListener('touchstart', function (e) {
+      stop();
       var p = e.touches[0];
-      swipe = e.touches.length === 1 ? {x: p.clientX, y: p.clientY, dx: 0, dy: 0} : null;
+      swipe = null;
+      drag = null;
+      pinch = null;
+      if (e.touches.length === 2) {
+        pinch = {distance: spread(e.touches), scale: zoom.scale};
+      } else if (zoom.scale > 1) {
+        drag = {x: p.clientX - zoom.x, y: p.clientY - zoom.y};
+      } else {
+        swipe = {x: p.clientX, y: p.clientY, dx: 0, dy: 0};
+      }
     }, passive);
     ui.stage.addEventListener('touchmove', function (e) {
+      if (pinch && e.touches.length === 2) {
+        var middle = {x: (e.touches[0].clientX + e.touches[1].clientX) / 2, y: (e.touches[0].clientY + e.touches[1].clientY) / 2};
+        zoomTo(pinch.scale * spread(e.touches) / pinch.distance, middle.x, middle.y);
+        return;
+      }
+      if (drag && e.touches.length === 1) return moveTo(e.touches[0].clientX - drag.x, e.touches[0].clientY - drag.y);
       if (!swipe) return;
       if (e.touches.length !== 1) return endSwipe(false);
       swipe.dx = e.touches[0].clientX - swipe.x;
       swipe.dy = e.touches[0].clientY - swipe.y;
       if (Math.abs(swipe.dx) > Math.abs(swipe.dy)) ui.photo.style.transform = 'translateX(' + swipe.dx + 'px)';
     }, passive);
-    ui.stage.addEventListener('touchend', function () { endSwipe(true); });
-    ui.stage.addEventListener('touchcancel', function () { endSwipe(false); });
+    ui.stage.addEventListener('touchend', function (e) {
+      var tapped = swipe && Math.abs(swipe.dx) < 10 && Math.abs(swipe.dy) < 10 && e.changedTouches.length === 1;
+      var point = e.changedTouches[0];
+      endSwipe(true);
+      drag = null;
+      if (e.touches.length < 2) pinch = null;
+      // Two taps in quick succession zoom in at the place, or back out.
+      if (tapped || (zoom.scale > 1 && !pinch && e.touches.length === 0 && point)) {
+        var now = Date.now();
+        if (now - lastTap < 350 && point) {
+          zoomTo(zoom.scale > 1 ? 1 : 2.5, point.clientX, point.clientY);
+          lastTap = 0;
+        } else {
+          lastTap = now;
+        }
+      }
+    });
+    ui.stage.addEventListener('touchcancel', function () {
+      endSwipe(false);
+      drag = null;
+      pinch = null;
+    });
   }
+
+  function spread(touches) {
+    var dx = touches[0].clientX - touches[1].clientX, dy = touches[0].clientY - touches[1].clientY;
+    return Math.max(1, Math.sqrt(dx * dx + dy * dy));
+  }
+
+  // --- Zoom: the photo scaled about a point of the screen, the larger file taken when there is one.
+  function applyZoom() {
+    ui.photo.style.transform = zoom.scale === 1 ? '' :
+        'translate(' + zoom.x + 'px, ' + zoom.y + 'px) scale(' + zoom.scale + ')';
+    if (zoom.scale > 1) ui.stage.classList.add('viewer-zoomed'); else ui.stage.classList.remove('viewer-zoomed');
+    ui.zoom.setAttribute('aria-pressed', zoom.scale > 1 ? 'true' : 'false');
+  }
+
+  // Keeps the scaled photo over the stage: it may not be moved off it.
+  function moveTo(x, y) {
+    var w = ui.photo.offsetWidth * (zoom.scale - 1) / 2;
+    var h = ui.photo.offsetHeight * (zoom.scale - 1) / 2;
+    zoom.x = Math.max(-w, Math.min(w, x));
+    zoom.y = Math.max(-h, Math.min(h, y));
+    applyZoom();
+  }
+
+  function zoomTo(scale, atX, atY) {
+    scale = Math.max(1, Math.min(MOST, scale));
+    if (scale < 1.02) scale = 1;
+    var box = ui.photo.getBoundingClientRect();
+    var cx = box.left + box.width / 2, cy = box.top + box.height / 2;
+    var px = atX === undefined ? cx : atX, py = atY === undefined ? cy : atY;
+    // The point under the pointer stays where it is.
+    var ratio = scale / zoom.scale;
+    var x = zoom.x + (px - cx) * (1 - ratio), y = zoom.y + (py - cy) * (1 - ratio);
+    zoom.scale = scale;
+    if (scale === 1) {
+      zoom.x = zoom.y = 0;
+      applyZoom();
+    } else {
+      moveTo(x, y);
+      sharpen();
+    }
+  }
+
+  function sharpen() {
+    var number = order[shown];
+    var info = known[number];
+    var file = prefix + 'photos/' + stem(number);
+    var larger = info && info.dense ? file + '@2x.jpg' : info && info.original ? prefix + info.original : '';
+    if (!larger || ui.photo.getAttribute('src') === larger) return;
+    // The larger file takes the room the photo has now, so that nothing moves when it arrives.
+    ui.photo.style.width = ui.photo.offsetWidth + 'px';
+    ui.photo.style.height = ui.photo.offsetHeight + 'px';
+    ui.photo.removeAttribute('srcset');
+    ui.photo.src = larger;
+  }
+
+  function resetZoom() {
+    zoom = {scale: 1, x: 0, y: 0};
+    drag = null;
+    pinch = null;
+    if (!ui) return;
+    applyZoom();
+    ui.photo.style.width = ui.photo.style.height = '';
+  }
+
+  // --- Full screen and the slideshow.
+  function toggleFullScreen() {
+    if (doc.fullscreenElement) {
+      doc.exitFullscreen();
+    } else if (ui.root.requestFullscreen) {
+      var asked = ui.root.requestFullscreen();
+      if (asked && asked.catch) asked.catch(function () {});
+    }
+  }
+
+  function schedule() {
+    clearTimeout(timer);
+    timer = 0;
+    if (playing && !doc.hidden) timer = setTimeout(advance, interval * 1000);
+  }
+
+  function advance() {
+    timer = 0;
+    if (!playing || !open) return;
+    direction = 1;
+    display(shown + 1 < order.length ? shown + 1 : 0, 'replace');
+    schedule();
+  }
+
+  function play() {
+    playing = true;
+    resetZoom();
+    ui.play.innerHTML = icon('pause');
+    ui.play.setAttribute('aria-label', 'Pause the slideshow');
+    ui.play.title = 'Pause the slideshow';
+    ui.interval.hidden = false;
+    ui.root.classList.add('viewer-playing');
+    schedule();
+  }
+
+  function stop() {
+    if (!playing) return;
+    playing = false;
+    clearTimeout(timer);
+    timer = 0;
+    ui.play.innerHTML = icon('play');
+    ui.play.setAttribute('aria-label', 'Slideshow');
+    ui.play.title = 'Slideshow';
+    ui.interval.hidden = true;
+    ui.root.classList.remove('viewer-playing');
+  }
+
+  doc.addEventListener('visibilitychange', function () { if (playing) schedule(); });
 
   function endSwipe(finished) {
     var s = swipe;
@@ -220,7 +435,8 @@
     for (var j = 0; j < list.length; j++) {
       var p = list[j];
       if (p && p.album === album && typeof p.number === 'number' && !known[p.number]) {
-        known[p.number] = {label: String(p.label), comment: String(p.comment), dense: String(p.dense || '')};
+        known[p.number] = {label: String(p.label), comment: String(p.comment), dense: String(p.dense || ''),
+          details: String(p.details || ''), original: String(p.original || ''), originalSize: String(p.originalSize || '')};
       }
     }
     if (open) describe();
@@ -230,19 +446,42 @@
     var info = known[order[shown]];
     ui.photo.alt = info ? info.label : albumTitle;
     ui.caption.textContent = info ? info.comment : '';
+    ui.details.textContent = info ? info.details : '';
+    ui.details.hidden = !(info && info.details);
+    var original = info && info.original;
+    ui.download.hidden = !original;
+    if (original) {
+      ui.download.href = prefix + original;
+      ui.download.setAttribute('aria-label', 'Download the original' + (info.originalSize ? ', ' + info.originalSize : ''));
+      ui.download.title = ui.download.getAttribute('aria-label');
+      ui.size.textContent = info.originalSize;
+    }
   }
 
-  // The file to show for a picture: the high-density one when it exists and the screen would show
-  // more pixels than the photo has (the photo is never shown larger than its size in CSS pixels,
-  // and the window is where it is shown), declared as 2x so that it takes the same room.
+  // The room the photo has on the stage, in CSS pixels: the stage less the photo's insets and mat.
+  function room() {
+    var stage = ui && !ui.root.hidden ? ui.stage.getBoundingClientRect() : null;
+    if (!stage || !stage.width) return {width: win.innerWidth || 0, height: win.innerHeight || 0};
+    var style = win.getComputedStyle(ui.photo);
+    var mat = 2 * (parseFloat(style.paddingLeft) || 0);
+    return {
+      width: stage.width - (parseFloat(style.left) || 0) - (parseFloat(style.right) || 0) - mat,
+      height: stage.height - (parseFloat(style.top) || 0) - (parseFloat(style.bottom) || 0) - mat
+    };
+  }
+
+  // The file to show for a picture: the high-density one when it exists and the photo, as large as
+  // its room lets it be (never larger than its size in CSS pixels), covers more device pixels than
+  // the photo has; declared as 2x so that it takes the same room.
   function photoOf(number) {
     var file = prefix + 'photos/' + stem(number);
     var info = known[number];
     var size = info && /^(\d+)x(\d+)$/.exec(info.dense || '');
     if (size) {
       var w = +size[1], h = +size[2];
-      var fit = Math.min(1, (win.innerWidth || w) / w, (win.innerHeight || h) / h);
-      if (fit * (win.devicePixelRatio || 1) > 1.05) return {src: file + '@2x.jpg', srcset: file + '@2x.jpg 2x'};
+      var space = room();
+      var fit = Math.min(1, (space.width || w) / w, (space.height || h) / h);
+      if (fit * (win.devicePixelRatio || 1) > 1) return {src: file + '@2x.jpg', srcset: file + '@2x.jpg 2x'};
     }
     return {src: file + '.jpg', srcset: ''};
   }
@@ -266,6 +505,7 @@
 
   function show(index) {
     shown = index;
+    resetZoom();
     var number = order[index];
     var photo = photoOf(number);
     if (ui.photo.getAttribute('src') !== photo.src) {
@@ -292,11 +532,12 @@
   // `from` is the thumbnail the visitor chose; opened from the address, the dialog itself takes the focus.
   function display(index, entry, from, thumb) {
     if (!ui) build();
+    var opening = !open;
+    ui.root.hidden = false;
     show(index);
-    if (!open) {
+    if (opening) {
       open = true;
       opener = from || thumb || null;
-      ui.root.hidden = false;
       doc.documentElement.classList.add('viewer-open');
       var children = doc.body.children;
       for (var i = 0; i < children.length; i++) {
@@ -316,6 +557,9 @@
     if (!open) return;
     open = false;
     swipe = null;
+    stop();
+    resetZoom();
+    if (doc.fullscreenElement) doc.exitFullscreen();
     ui.root.hidden = true;
     doc.documentElement.classList.remove('viewer-open');
     for (var i = 0; i < inerted.length; i++) inerted[i].inert = false;
@@ -354,7 +598,9 @@
   }
 
   function trapTab(backwards) {
-    var stops = [ui.close, ui.prev, ui.next].filter(function (b) { return !b.disabled; });
+    var stops = [ui.interval, ui.play, ui.zoom, ui.full, ui.download, ui.close, ui.prev, ui.next].filter(function (b) {
+      return !b.disabled && !b.hidden;
+    });
     var at = stops.indexOf(doc.activeElement);
     var next = backwards ? (at <= 0 ? stops.length - 1 : at - 1) : (at < 0 || at === stops.length - 1 ? 0 : at + 1);
     stops[next].focus();
@@ -382,12 +628,28 @@
   doc.addEventListener('keydown', function (e) {
     if (!open || e.altKey || e.ctrlKey || e.metaKey) return;
     var key = e.key;
+    if (key === 'Tab') {
+      trapTab(e.shiftKey);
+      e.preventDefault();
+      return;
+    }
+    // The slideshow's own key; any other one takes the visitor's control back.
+    if (key === ' ' || key === 'Spacebar') {
+      if (e.target && /^(BUTTON|SELECT|A)$/.test(e.target.tagName)) return;
+      playing ? stop() : play();
+      e.preventDefault();
+      return;
+    }
+    stop();
     if (key === 'Escape' || key === 'Esc') close(false);
     else if (key === 'ArrowRight' || key === 'Right') step(1);
     else if (key === 'ArrowLeft' || key === 'Left') step(-1);
     else if (key === 'Home') step(-shown);
     else if (key === 'End') step(order.length - 1 - shown);
-    else if (key === 'Tab') trapTab(e.shiftKey);
+    else if (key === 'f' || key === 'F') { if (!ui.full.hidden) toggleFullScreen(); }
+    else if (key === '+' || key === '=') zoomTo(zoom.scale * 1.5);
+    else if (key === '-' || key === '_') zoomTo(zoom.scale / 1.5);
+    else if (key === '0') zoomTo(1);
     else return;
     e.preventDefault();
   });

@@ -20,6 +20,7 @@ import { Watch } from './page_watch.mjs';
 import { checkViewer } from './viewer_e2e.mjs';
 import { checkDensePictures } from './dense_e2e.mjs';
 import { checkHostilePages, SCREENS } from './hostile_e2e.mjs';
+import { checkViewerAdditions } from './viewer_more_e2e.mjs';
 
 const options = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
@@ -265,6 +266,8 @@ async function main() {
       await checkViewer({ page, watch, check, theme, folder, artifacts: options.artifacts, missing });
       await checkDensePictures({ page, check, theme, folder });
       await checkHostilePages({ page, check, fotoloom, photos: options.photos, work: options.work, theme });
+      await checkViewerAdditions({ page, watch, check, theme, fotoloom, photos: options.photos, work: options.work,
+        source: join(dirname(fileURLToPath(import.meta.url)), '..', '..') });
       watch.drain();
       await screenshot(page, pathToFileURL(join(folder, 'index.html')).href, `${theme}-index.png`, 1280, 900, false);
       await screenshot(page, pathToFileURL(join(folder, 'index-1-1.html')).href, `${theme}-index-phone.png`, 390, 844, true);

@@ -20,6 +20,7 @@ const PARSED = `(() => {
     alts: [...document.querySelectorAll('img')].map((i) => i.getAttribute('alt')),
     scripts: document.querySelectorAll('script').length,
     bold: document.querySelectorAll('head b, img b').length,
+    details: document.querySelectorAll('dl.exif, [data-details]').length,
     overflow: document.documentElement.scrollWidth - document.documentElement.clientWidth,
   };
 })()`;
@@ -53,6 +54,7 @@ export async function checkHostilePages({ page, check, fotoloom, photos, work, t
       if (width === 1366) {
         check(p.handlers.length === 0, `${what}: no handler added`, p.handlers.join(', '));
         check(p.bold === 0, `${what}: no markup inside an attribute`);
+        check(p.details === 0, `${what}: no camera details unless the owner turns them on`);
         check(p.scripts === (name.startsWith('index') ? 1 : 0), `${what}: no script added`, `${p.scripts}`);
         const expected = name.startsWith('index') ? Object.values(alts) : [alts[name.replace('.html', '')]];
         check(JSON.stringify(p.alts) === JSON.stringify(expected), `${what}: alt texts read as meant`, JSON.stringify(p.alts));

@@ -149,7 +149,7 @@ TEST(BuildMemory, PageGridsStayWithinWhatTheSettingsPanelAllows)
     s.rows = 20000;
     s.columns = 3;
     const Album album{"A", "", 1};
-    const AlbumPage page{&s, &album, 1, {}, 1, {}};
+    const AlbumPage page{&s, &album, 1, {}, 1, {}, {}};
     const std::string grid = pictureGrid(page);
     size_t rows = 0;
     for (size_t at = grid.find("<tr>"); at != std::string::npos; at = grid.find("<tr>", at + 1)) ++rows;

@@ -8,6 +8,7 @@
 #include "generator/build_manifest.h"
 #include "generator/site_pages.h"
 #include "generator_test_util.h"
+#include "support/exif_bytes.h"
 
 using namespace generator_test;
 using ::testing::HasSubstr;
@@ -306,4 +307,39 @@ TEST(SharpPictures, APictureWhoseSharpFilesWouldNotFitTheBudgetIsRefusedAndNothi
     EXPECT_THAT(g->read("index-1-1.html"), HasSubstr("thumbs/thumb-1-1.jpg"));
     EXPECT_THAT(manifestOf(*g), Not(HasSubstr("photos/image-1-1")));
     EXPECT_THAT(manifestOf(*g), Not(HasSubstr("thumbs/thumb-1-1")));
+}
+
+// The camera's account is the owner's to show: written as text on the picture page and for the
+// viewer when turned on, absent when off, and never the place it holds.
+TEST(SharpPictures, CameraDetailsAreShownOnlyWhenTurnedOnAndNeverThePlace)
+{
+    ScratchFolder scratch;
+    SharpGallery g(scratch);
+    writeAll(joinPath(joinPath(g.themes.root, "sharp"), "picture.html"), "%PHOTO%\nE=%EXIF%\n");
+    std::string jpeg = readAll(scratch / "large.jpg");
+    jpeg.insert(2, exif_test::exifSegment(exif_test::cameraTiff()));
+    writeAll(scratch / "large.jpg", jpeg);
+
+    g.build();
+    EXPECT_THAT(g.read("image-1-1.html"), HasSubstr("E=\r\n"));
+    EXPECT_THAT(g.read("index-1-1.html"), Not(HasSubstr("data-details")));
+
+    g.doc.cameraDetails = 1;
+    g.build();
+    const std::string page = g.read("image-1-1.html");
+    EXPECT_THAT(page,
+                HasSubstr("E=<dl class=\"exif\"><dt>Camera</dt><dd>Canon EOS 5D Mark IV</dd><dt>Lens</dt><dd>EF24-70mm "
+                          "f/2.8L II USM</dd><dt>Focal length</dt><dd>35 mm</dd><dt>Exposure</dt><dd>1/250 s</dd>"
+                          "<dt>Aperture</dt><dd>f/2.8</dd><dt>ISO</dt><dd>200</dd><dt>Taken</dt><dd><time "
+                          "datetime=\"2024-05-12T14:03\">2024-05-12 14:03</time></dd></dl>"));
+    const std::string album = g.read("index-1-1.html");
+    EXPECT_THAT(
+        album, HasSubstr("data-details=\"Canon EOS 5D Mark IV \xC2\xB7 EF24-70mm f/2.8L II USM \xC2\xB7 35 mm \xC2\xB7 "
+                         "1/250 s \xC2\xB7 f/2.8 \xC2\xB7 ISO 200 \xC2\xB7 2024-05-12 14:03\""));
+    // A picture that says nothing of itself gets nothing.
+    EXPECT_THAT(g.read("image-1-2.html"), HasSubstr("E=\r\n"));
+    for (const std::string& text : {page, album}) {
+        EXPECT_THAT(text, Not(HasSubstr("52.5")));
+        EXPECT_THAT(text, Not(HasSubstr("13.25")));
+    }
 }
