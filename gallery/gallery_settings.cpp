@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <limits>
 
 namespace {
@@ -16,10 +15,9 @@ constexpr int32_t kColourMax = 0xFFFFFF;
 template <auto Member> int32_t getNumber(const S& settings) { return settings.*Member; }
 template <auto Member> void setNumber(S& settings, int32_t value) { settings.*Member = value; }
 
-constexpr SettingInfo text(std::string_view name, std::string S::*member, bool (*accepts)(std::string_view) = nullptr,
-                           std::string_view expected = {})
+constexpr SettingInfo text(std::string_view name, std::string S::*member)
 {
-    return {name, SettingKind::Text, member, nullptr, nullptr, 0, 0, accepts, expected};
+    return {name, SettingKind::Text, member, nullptr, nullptr, 0, 0};
 }
 template <auto Member> constexpr SettingInfo number(std::string_view name, int32_t lo, int32_t hi)
 {
@@ -30,25 +28,10 @@ template <auto Member> constexpr SettingInfo colour(std::string_view name)
     return {name, SettingKind::Colour, nullptr, &getNumber<Member>, &setNumber<Member>, 0, kColourMax};
 }
 
-bool isPlaceOrEmpty(std::string_view text) { return text.empty() || parseGeoPoint(text).has_value(); }
-
-// Put into pages and scripts: an https address with the tile's place in it, nothing that could
-// end an attribute or a string.
-bool isTileAddress(std::string_view text)
-{
-    if (!text.starts_with("https://")) return false;
-    for (const char* part : {"{z}", "{x}", "{y}"})
-        if (text.find(part) == std::string_view::npos) return false;
-    return std::none_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) <= ' ' || c == '"' || c == '\'' || c == '<' || c == '>' || c == '\\' ||
-               c == '`' || c == 0x7F;
-    });
-}
-
 constexpr size_t kFileFields = 25;
 
 // The ranges are those the settings panel allows.
-const std::array<SettingInfo, kFileFields + 9> kSettings = {{
+const std::array<SettingInfo, kFileFields + 3> kSettings = {{
     text("galleryTitle", &S::galleryTitle),
     text("galleryDescription", &S::galleryDescription),
     text("themeName", &S::themeName),
@@ -76,12 +59,6 @@ const std::array<SettingInfo, kFileFields + 9> kSettings = {{
     text("homePageUrl", &S::homePageUrl),
     // The extension block's, stored under these names: a name never changes its meaning.
     number<&S::cameraDetails>("cameraDetails", 0, 1),
-    number<&S::downloadOriginals>("downloadOriginals", 0, 1),
-    number<&S::downloadAlbums>("downloadAlbums", 0, 1),
-    number<&S::showMap>("showMap", 0, 1),
-    text("mapTiles", &S::mapTiles, &isTileAddress, "an https:// address with {z}, {x} and {y} in it"),
-    text("mapHideNear", &S::mapHideNear, &isPlaceOrEmpty, "\"latitude, longitude\" in degrees, or empty"),
-    number<&S::mapHideRadius>("mapHideRadius", 1, 100),
     number<&S::slideshowSeconds>("slideshowSeconds", 1, 60),
     number<&S::darkVariant>("darkVariant", 0, 1),
 }};
@@ -106,34 +83,10 @@ const SettingInfo* findSetting(std::string_view name)
 
 void bringIntoRange(GallerySettings& settings)
 {
-    static const GallerySettings defaults;
     for (const SettingInfo& s : kSettings) {
-        if (s.kind == SettingKind::Text) {
-            if (s.accepts && !s.accepts(settings.*s.text)) settings.*s.text = defaults.*s.text;
-            continue;
-        }
+        if (s.kind == SettingKind::Text) continue;
         const int32_t value = s.numberIn(settings);
         s.setNumber(settings,
                     s.kind == SettingKind::Colour ? value & kColourMax : std::clamp(value, s.minimum, s.maximum));
     }
-}
-
-std::optional<GeoPoint> parseGeoPoint(std::string_view text)
-{
-    auto number = [](std::string_view part) -> std::optional<double> {
-        while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
-        while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
-        double value = 0;
-        auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
-        if (part.empty() || error != std::errc() || end != part.data() + part.size()) return std::nullopt;
-        return value;
-    };
-    const size_t comma = text.find(',');
-    if (comma == std::string_view::npos) return std::nullopt;
-    std::optional<double> latitude = number(text.substr(0, comma));
-    std::optional<double> longitude = number(text.substr(comma + 1));
-    // The comparisons also refuse a NaN.
-    if (!latitude || !longitude || !(*latitude >= -90 && *latitude <= 90) || !(*longitude >= -180 && *longitude <= 180))
-        return std::nullopt;
-    return GeoPoint{*latitude, *longitude};
 }

@@ -5,7 +5,6 @@
 // the modified test, and the command line's show/set.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,12 +42,6 @@ struct GallerySettings {
 
     // --- Beyond the project file's fields: kept in its extension block ------------------------
     int32_t cameraDetails = 0;      // 1: camera, lens and exposure on picture pages, never the place
-    int32_t downloadOriginals = 0;  // 1: each picture's own file offered for download
-    int32_t downloadAlbums = 0;     // 1: a ZIP of each album offered for download
-    int32_t showMap = 0;            // 1: where pictures were taken, on maps with tiles from mapTiles
-    std::string mapTiles = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
-    std::string mapHideNear;        // "latitude, longitude": no place near it is shown; empty: none
-    int32_t mapHideRadius = 2;      // kilometres around mapHideNear
     int32_t slideshowSeconds = 5;   // the slideshow's interval until the visitor changes it
     int32_t darkVariant = 1;        // 1: themes that have one follow the visitor's dark preference
     KeptExtensions keptExtensions;  // what the file held that this program does not read
@@ -66,10 +59,6 @@ struct SettingInfo {
     void (*set)(GallerySettings&, int32_t);  // set for Integer and Colour
     int32_t minimum;                         // accepted range for Integer and Colour
     int32_t maximum;
-    // For a Text that only some values suit: true when the value is one of them, and what
-    // those are, in words.
-    bool (*accepts)(std::string_view) = nullptr;
-    std::string_view expected = {};
 
     int32_t numberIn(const GallerySettings& settings) const { return get(settings); }
     void setNumber(GallerySettings& settings, int32_t value) const { set(settings, value); }
@@ -84,13 +73,5 @@ std::span<const SettingInfo> integerSettings();
 std::span<const SettingInfo> extensionSettings();
 const SettingInfo* findSetting(std::string_view name);
 // Moves every integer setting into the range the settings panel allows: a number to the nearer
-// end, a colour to its red, green and blue (the top byte dropped); a text that its setting does
-// not accept goes back to its default. For settings read from a file.
+// end, a colour to its red, green and blue (the top byte dropped). For settings read from a file.
 void bringIntoRange(GallerySettings& settings);
-
-// "latitude, longitude" in decimal degrees, as mapHideNear takes it.
-struct GeoPoint {
-    double latitude = 0;
-    double longitude = 0;
-};
-std::optional<GeoPoint> parseGeoPoint(std::string_view text);

@@ -197,6 +197,8 @@ void fillStyleSheet(std::string& text, const GallerySettings& v, std::string_vie
     ReplaceAll(text, "%ALBUMCAPTIONCOLOR%", FormatColour(v.albumCaptionColor));
     ReplaceAll(text, "%PAGESCOLOR%", FormatColour(v.pagesColor));
     ReplaceAll(text, "%HOMEPAGECOLOR%", FormatColour(v.homePageColor));
+    // A theme's dark variant is a media query the owner can turn off: "not all" never applies.
+    ReplaceAll(text, kDarkMediaKey, v.darkVariant ? "(prefers-color-scheme: dark)" : "not all");
 }
 
 std::string LoadStyleSheet(const GallerySettings& gallery, const std::string& templateRoot)

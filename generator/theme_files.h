@@ -80,10 +80,13 @@ bool themeUses(const std::string& templateRoot, const std::string& themeName, st
 // "%ALBUMLINKCOLOR%"); "" when the template is missing or empty.
 std::string LoadStyleSheet(const GallerySettings& gallery, const std::string& templateRoot);
 std::string LoadStyleSheet(const GallerySettings& gallery);
-// Fills the thirteen style-sheet keys of a style-sheet template in their fixed order. The build
-// names the album link colour "%ALBUMLINKCOLOR%", the preview "%ALBUMLINKSCOLOR%".
+// Fills the thirteen style-sheet keys of a style-sheet template in their fixed order, then
+// kDarkMediaKey. The build names the album link colour "%ALBUMLINKCOLOR%", the preview
+// "%ALBUMLINKSCOLOR%".
 void fillStyleSheet(std::string& text, const GallerySettings& values, std::string_view albumLinkKey);
 
+// In a style sheet: the media query of the theme's dark variant ("@media %DARKMEDIA% { ... }").
+inline constexpr char kDarkMediaKey[] = "%DARKMEDIA%";
 inline constexpr char kNoThemeMessage[] = "Cannot load template. Reinstall Fotoloom.";
 inline constexpr char kPageTemplateName[] = "index.html";
 inline constexpr char kStyleSheetName[] = "style.css";

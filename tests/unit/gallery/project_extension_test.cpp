@@ -30,13 +30,13 @@ std::string block(uint32_t version, const std::string& records)
 TEST_F(ProjectFileTest, SettingsBeyondTheFieldsFollowThemInOneBlockOfKnownBytes)
 {
     doc.cameraDetails = 1;
-    doc.mapTiles = "https://tiles.example/Zürich/{z}/{x}/{y}.png";
     doc.slideshowSeconds = 12;
+    doc.darkVariant = 0;
+    doc.keptExtensions.records.push_back({"placeName", "Z\xC3\xBCrich"});  // a later version's text
     ASSERT_EQ(save("ext.gal"), ProjectResult::Ok);
     const std::string expected =
-        emptyGalleryFile() +
-        block(1, record("cameraDetails", "1") + record("mapTiles", "https://tiles.example/Zürich/{z}/{x}/{y}.png") +
-                     record("slideshowSeconds", "12"));
+        emptyGalleryFile() + block(1, record("cameraDetails", "1") + record("slideshowSeconds", "12") +
+                                          record("darkVariant", "0") + record("placeName", "Z\xC3\xBCrich"));
     EXPECT_EQ(contents("ext.gal"), expected);
 
     CBuilderDoc loaded;
@@ -47,9 +47,7 @@ TEST_F(ProjectFileTest, SettingsBeyondTheFieldsFollowThemInOneBlockOfKnownBytes)
     EXPECT_TRUE(loaded.isModified());
 
     // Back at the defaults the block goes, and the file is what it always was.
-    doc.cameraDetails = 0;
-    doc.mapTiles = GallerySettings{}.mapTiles;
-    doc.slideshowSeconds = 5;
+    static_cast<GallerySettings&>(doc) = GallerySettings{};
     ASSERT_EQ(save("ext.gal"), ProjectResult::Ok);
     EXPECT_EQ(contents("ext.gal"), emptyGalleryFile());
 }
@@ -58,32 +56,27 @@ TEST_F(ProjectFileTest, WhatALaterVersionWroteIsKeptOnSave)
 {
     const std::string later = block(2, "framing this version cannot read");
     write("later.gal", emptyGalleryFile() +
-                           block(1, record("showMap", "1") + record("albumPasswords", "\x01\x02secret") +
-                                        record("showMap", "0") + record("albumPasswords", "second")) +
+                           block(1, record("cameraDetails", "1") + record("albumPasswords", "\x01\x02secret") +
+                                        record("cameraDetails", "0") + record("albumPasswords", "second")) +
                            later);
     ASSERT_EQ(load("later.gal"), ProjectResult::Ok);
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(doc.showMap, 0);  // the last of a repeated key counts
-    doc.downloadAlbums = 1;
+    EXPECT_EQ(doc.cameraDetails, 0);  // the last of a repeated key counts
+    doc.darkVariant = 0;
     ASSERT_EQ(save("later.gal"), ProjectResult::Ok);
-    EXPECT_EQ(
-        contents("later.gal"),
-        emptyGalleryFile() + block(1, record("downloadAlbums", "1") + record("albumPasswords", "second")) + later);
+    EXPECT_EQ(contents("later.gal"),
+              emptyGalleryFile() + block(1, record("darkVariant", "0") + record("albumPasswords", "second")) + later);
 }
 
 // A value no setting can take is brought to what the settings allow, as the fields' are.
 TEST_F(ProjectFileTest, ExtensionValuesOutOfRangeAreBroughtIntoIt)
 {
-    write("odd.gal",
-          emptyGalleryFile() + block(1, record("slideshowSeconds", "100000") + record("mapHideRadius", "-3") +
-                                            record("cameraDetails", "yes") + record("mapHideNear", "north of here") +
-                                            record("mapTiles", "http://plain.example/{z}/{x}/{y}")));
+    write("odd.gal", emptyGalleryFile() + block(1, record("slideshowSeconds", "100000") + record("darkVariant", "-3") +
+                                                       record("cameraDetails", "yes")));
     ASSERT_EQ(load("odd.gal"), ProjectResult::Ok);
     EXPECT_EQ(doc.slideshowSeconds, 60);
-    EXPECT_EQ(doc.mapHideRadius, 1);
+    EXPECT_EQ(doc.darkVariant, 0);
     EXPECT_EQ(doc.cameraDetails, 0);
-    EXPECT_EQ(doc.mapHideNear, "");
-    EXPECT_EQ(doc.mapTiles, GallerySettings{}.mapTiles);
     EXPECT_FALSE(doc.isModified());
 }
 
@@ -91,7 +84,7 @@ TEST_F(ProjectFileTest, ExtensionValuesOutOfRangeAreBroughtIntoIt)
 // together is damage: told once, and the fields read before it stay.
 TEST_F(ProjectFileTest, ABrokenBlockIsDamageButForeignBytesAreNot)
 {
-    const std::string good = block(1, record("cameraDetails", "1") + record("downloadOriginals", "1"));
+    const std::string good = block(1, record("cameraDetails", "1") + record("slideshowSeconds", "9"));
     const std::string titled = withStoredTitle("\x04Trip");
     for (size_t cut = 1; cut < good.size(); ++cut) {
         SCOPED_TRACE(cut);

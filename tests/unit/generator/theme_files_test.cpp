@@ -129,3 +129,16 @@ TEST(Templates, PageTemplateGetsTitleAndDescriptionAndStyleSheetAllThirteenKeys)
     EXPECT_EQ(LoadPageTemplate(g, fixtureThemes()), "");
     EXPECT_EQ(LoadStyleSheet(g, fixtureThemes()), "");
 }
+
+// The owner may keep a theme light whatever the visitor's system prefers.
+TEST(ThemeFiles, TheDarkVariantIsAMediaQueryTheOwnerCanTurnOff)
+{
+    GallerySettings g;
+    std::string css = "@media %DARKMEDIA% { body { color: %PAGESCOLOR%; } }";
+    fillStyleSheet(css, g, "%ALBUMLINKCOLOR%");
+    EXPECT_EQ(css, "@media (prefers-color-scheme: dark) { body { color: #7b7c7d; } }");
+    g.darkVariant = 0;
+    css = "@media %DARKMEDIA% {}";
+    fillStyleSheet(css, g, "%ALBUMLINKCOLOR%");
+    EXPECT_EQ(css, "@media not all {}");
+}
