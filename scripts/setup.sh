@@ -10,6 +10,9 @@ packages=(
   libbenchmark-dev clang libclang-rt-14-dev libcli11-dev
   # picture codecs of the Linux back end
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libjpeg-turbo-progs
+  # WebP and HEIF (AVIF, HEIC) on Linux; for Windows the same libraries are built from Debian's
+  # sources (scripts/codec-libs.sh), which takes these tools
+  libwebp-dev libheif-dev nasm meson
   # Windows cross builds and running them
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
   xvfb xauth x11-utils imagemagick
