@@ -12,8 +12,9 @@ struct Extension {
 };
 
 // Tried first, so that "wbmp" is not taken for "bmp".
-constexpr std::array<Extension, 3> kFourLetter = {{
-    {"jpeg", kFormatJpeg}, {"tiff", kFormatTiff}, {"wbmp", kFormatWbmp},
+constexpr std::array<Extension, 5> kFourLetter = {{
+    {"jpeg", kFormatJpeg}, {"tiff", kFormatTiff}, {"wbmp", kFormatWbmp}, {"webp", kFormatWebp},
+    {"avif", kFormatAvif},
 }};
 
 constexpr std::array<Extension, 19> kThreeLetter = {{

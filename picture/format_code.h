@@ -21,6 +21,8 @@ enum FormatCode : int {
     kFormatPgx = 13,
     kFormatPnm = 14,
     kFormatRas = 15,
+    kFormatWebp = 16,
+    kFormatAvif = 17,
 };
 
 // The last three characters of the name, or the last four for four-letter extensions,

@@ -69,6 +69,10 @@ inline constexpr int kInterpolationBicubic2 = 5;
 inline constexpr int kOverflowRepeat = 5;
 
 inline constexpr int kDefaultJpegQuality = 90;
+// WebP and AVIF (0..100) at about the look of the JPEG above; AVIF's speed 0 (slowest) to 9.
+inline constexpr int kDefaultWebpQuality = 80;
+inline constexpr int kDefaultAvifQuality = 60;
+inline constexpr int kDefaultAvifSpeed = 6;
 // Pictures larger than this (in pixels) are refused when decoding or resampling.
 inline constexpr uint64_t kMaxPicturePixels = uint64_t{1} << 28;
 

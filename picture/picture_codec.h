@@ -34,6 +34,9 @@ struct EncodeInput {
     bool hasAlpha = false;
     const std::vector<uint8_t>* icc = nullptr;
     int jpegQuality = kDefaultJpegQuality;
+    int webpQuality = kDefaultWebpQuality;
+    int avifQuality = kDefaultAvifQuality;
+    int avifSpeed = kDefaultAvifSpeed;
 };
 
 // Sizes the buffer for width x height pixels, buffer size = full size; false (and nothing

@@ -6,6 +6,11 @@
 #include <cstring>
 #include <new>
 
+#ifndef FOTOLOOM_NO_CODECS
+#include "picture/picture_heif.h"
+#include "picture/picture_webp.h"
+#endif
+
 namespace {
 
 // The platform's formats go through its back end, one seam per platform.
@@ -109,6 +114,10 @@ const PictureFormat kFormats[] = {
     {kFormatPnm, "PNM", isPnm, true, ownRows<decodePnmRows>, nullptr},
     {kFormatRas, "Sun raster", isRas, true, ownRows<decodeRasRows>, nullptr},
     {kFormatPcx, "PCX", isPcx, true, ownRows<decodePcxRows>, nullptr},
+#ifndef FOTOLOOM_NO_CODECS
+    {kFormatWebp, "WebP", looksLikeWebp, true, ownRows<decodeWebpRows>, makeEncoder<WebpRowEncoder>},
+    {kFormatAvif, "AVIF", looksLikeAvif, true, ownRows<decodeHeifRows>, makeEncoder<AvifRowEncoder>},
+#endif
     {kFormatTga, "TGA", looksLikeTga, false, ownRows<decodeTgaRows>, nullptr},
     {kFormatWbmp, "WBMP", looksLikeWbmp, false, ownRows<decodeWbmpRows>, nullptr},
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include <libheif/heif.h>
 
@@ -46,24 +47,73 @@ bool isReadBrand(const uint8_t* brand)
     return false;
 }
 
+// Whether the file's top-level boxes claim more bytes than it holds: a file cut short, whatever
+// libheif makes of what is left (it tells a meta box cut in two as "no meta box").
+bool boxesRunPastEnd(const uint8_t* data, size_t size)
+{
+    uint64_t at = 0;
+    while (at < size) {
+        if (size - at < 8) return true;
+        const uint8_t* box = data + at;
+        uint64_t length = uint64_t{box[0]} << 24 | uint64_t{box[1]} << 16 | uint64_t{box[2]} << 8 | box[3];
+        uint64_t header = 8;
+        if (length == 1) {  // the length follows the type, in 64 bits
+            if (size - at < 16) return true;
+            length = 0;
+            for (int i = 8; i < 16; ++i) length = length << 8 | box[i];
+            header = 16;
+        } else if (length == 0) {  // up to the end of the file
+            return false;
+        }
+        if (length < header) return false;  // not a box at all: damaged rather than short
+        if (length > size - at) return true;
+        at += length;
+    }
+    return false;
+}
+
+// libheif's error as a reader's result; its message is the explanation ("Unsupported codec").
+RowDecode failure(const heif_error& error, const uint8_t* data, size_t size, RowReceiver& receiver)
+{
+    if (error.code != heif_error_Memory_allocation_error && boxesRunPastEnd(data, size)) return RowDecode::Truncated;
+    switch (error.code) {
+    case heif_error_Memory_allocation_error: return RowDecode::NoMemory;
+    case heif_error_Invalid_input:
+        if (error.subcode == heif_suberror_End_of_data) return RowDecode::Truncated;
+        break;
+    case heif_error_Unsupported_filetype:
+    case heif_error_Unsupported_feature:
+        receiver.explain(std::string("HEIF: ") + (error.message ? error.message : "a variant not read"));
+        return RowDecode::Unsupported;
+    default: break;
+    }
+    receiver.explain(error.message && *error.message ? error.message : "its boxes do not hold together");
+    return RowDecode::Failed;
+}
+
 RowDecode decodeHeif(const uint8_t* data, size_t size, RowReceiver& receiver)
 {
     std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
     if (!context) return RowDecode::NoMemory;
-    if (heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr).code != heif_error_Ok)
-        return RowDecode::Failed;
+    if (const heif_error e = heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr);
+        e.code != heif_error_Ok)
+        return failure(e, data, size, receiver);
     heif_image_handle* rawHandle = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok || !rawHandle)
-        return RowDecode::Failed;
+    if (const heif_error e = heif_context_get_primary_image_handle(context.get(), &rawHandle);
+        e.code != heif_error_Ok || !rawHandle)
+        return failure(e, data, size, receiver);
     std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
 
     // The size once turned as the container says, which is how the image decodes.
     const int width = heif_image_handle_get_width(handle.get());
     const int height = heif_image_handle_get_height(handle.get());
     // An AV1 or HEVC frame spends at least a bit or two on each 64 x 64 block, however plain.
-    if (width <= 0 || height <= 0 || !pictureSizeAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height)) ||
-        !pixelsFitData(static_cast<uint64_t>(width), static_cast<uint64_t>(height), size, 64 * 64 * 8))
+    if (width > 0 && height > 0 && !pictureSizeAllowed(uint64_t(width), uint64_t(height)))
+        return refuseSize(receiver, uint64_t(width), uint64_t(height));
+    if (width <= 0 || height <= 0 || !pixelsFitData(uint64_t(width), uint64_t(height), size, 64 * 64 * 8)) {
+        receiver.explain("its size does not match its data");
         return RowDecode::Failed;
+    }
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
     const int bits = std::max(8, heif_image_handle_get_luma_bits_per_pixel(handle.get()));
@@ -93,17 +143,20 @@ RowDecode decodeHeif(const uint8_t* data, size_t size, RowReceiver& receiver)
         heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                           alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
     std::unique_ptr<heif_image, ImageDeleter> image(rawImage);
-    if (decoded.code == heif_error_Memory_allocation_error) return RowDecode::NoMemory;
-    if (decoded.code != heif_error_Ok || !image) return RowDecode::Failed;
+    if (decoded.code != heif_error_Ok || !image) return failure(decoded, data, size, receiver);
     if (heif_image_get_width(image.get(), heif_channel_interleaved) != width ||
         heif_image_get_height(image.get(), heif_channel_interleaved) != height ||
-        heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != 8)
+        heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != 8) {
+        receiver.explain("its image decodes to another size than it claims");
         return RowDecode::Failed;
+    }
     int stride = 0;
     const uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     const size_t channels = alpha ? 4 : 3;
-    if (!plane || stride < 0 || static_cast<size_t>(stride) < static_cast<size_t>(width) * channels)
+    if (!plane || stride < 0 || static_cast<size_t>(stride) < static_cast<size_t>(width) * channels) {
+        receiver.explain("its image decodes to another layout than asked");
         return RowDecode::Failed;
+    }
 
     std::vector<uint8_t> band(static_cast<size_t>(width) * 4 * kBandRows);
     for (int y = 0; y < height; y += static_cast<int>(kBandRows)) {
@@ -157,6 +210,15 @@ heif_error writeBytes(heif_context*, const void* data, size_t size, void* userda
 
 }  // namespace
 
+bool looksLikeAvif(const uint8_t* head, size_t size)
+{
+    if (!looksLikeHeif(head, size)) return false;
+    const uint32_t boxSize = uint32_t{head[0]} << 24 | uint32_t{head[1]} << 16 | uint32_t{head[2]} << 8 | head[3];
+    for (size_t at = 8; at + 4 <= std::min<size_t>(boxSize, size); at += at == 8 ? 8 : 4)
+        if (std::memcmp(head + at, "avif", 4) == 0 || std::memcmp(head + at, "avis", 4) == 0) return true;
+    return false;
+}
+
 bool looksLikeHeif(const uint8_t* head, size_t size)
 {
     if (size < 16 || std::memcmp(head + 4, "ftyp", 4) != 0) return false;
@@ -175,9 +237,13 @@ RowDecode decodeHeifRows(const ByteSource& source, RowReceiver& receiver)
     try {
         if (source.data) return decodeHeif(source.data, source.size, receiver);
         // libheif reads a whole file's boxes and image data from memory.
-        if (source.fileSize < 16 || source.fileSize > kMaxHeifBytes) return RowDecode::Failed;
+        if (source.fileSize < 16) return RowDecode::Truncated;
+        if (source.fileSize > kMaxHeifBytes) {
+            receiver.explain("larger than a picture file is read");
+            return RowDecode::Failed;
+        }
         std::vector<uint8_t> bytes(static_cast<size_t>(source.fileSize));
-        if (!readSourceAt(source, 0, bytes.data(), bytes.size())) return RowDecode::Failed;
+        if (!readSourceAt(source, 0, bytes.data(), bytes.size())) return RowDecode::Truncated;
         return decodeHeif(bytes.data(), bytes.size(), receiver);
     } catch (const std::bad_alloc&) {
         return RowDecode::NoMemory;
@@ -194,13 +260,12 @@ struct AvifRowEncoder::State {
     uint32_t height = 0;
     uint32_t rowsIn = 0;
     bool hasAlpha = false;
+    int quality = kDefaultAvifQuality;
+    int speed = kDefaultAvifSpeed;
     PictureByteSink* sink = nullptr;
 };
 
-AvifRowEncoder::AvifRowEncoder(int quality, int speed)
-    : quality_(std::clamp(quality, 0, 100)), speed_(std::clamp(speed, 0, 9))
-{
-}
+AvifRowEncoder::AvifRowEncoder() = default;
 AvifRowEncoder::~AvifRowEncoder() = default;
 
 uint64_t AvifRowEncoder::workingBytes(uint32_t width, uint32_t height)
@@ -244,6 +309,8 @@ bool AvifRowEncoder::begin(const EncodeInput& in, PictureByteSink* sink)
         state->width = in.width;
         state->height = in.height;
         state->hasAlpha = in.hasAlpha;
+        state->quality = std::clamp(in.avifQuality, 0, 100);
+        state->speed = std::clamp(in.avifSpeed, 0, 9);
         state->sink = sink;
         state_ = std::move(state);
         return true;
@@ -286,8 +353,8 @@ bool AvifRowEncoder::finish(std::vector<uint8_t>& out)
         !rawEncoder)
         return false;
     std::unique_ptr<heif_encoder, EncoderDeleter> encoder(rawEncoder);
-    if (heif_encoder_set_lossy_quality(encoder.get(), quality_).code != heif_error_Ok ||
-        heif_encoder_set_parameter_integer(encoder.get(), "speed", speed_).code != heif_error_Ok ||
+    if (heif_encoder_set_lossy_quality(encoder.get(), state->quality).code != heif_error_Ok ||
+        heif_encoder_set_parameter_integer(encoder.get(), "speed", state->speed).code != heif_error_Ok ||
         // One thread: the build runs one picture per core, and the output then never depends on
         // how the work was split.
         heif_encoder_set_parameter_integer(encoder.get(), "threads", 1).code != heif_error_Ok ||

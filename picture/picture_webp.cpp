@@ -27,6 +27,16 @@ struct AnimDecoderDeleter {
     void operator()(WebPAnimDecoder* d) const { WebPAnimDecoderDelete(d); }
 };
 
+RowDecode failure(VP8StatusCode status, RowReceiver& receiver)
+{
+    switch (status) {
+    case VP8_STATUS_OUT_OF_MEMORY: return RowDecode::NoMemory;
+    case VP8_STATUS_NOT_ENOUGH_DATA: return RowDecode::Truncated;
+    case VP8_STATUS_UNSUPPORTED_FEATURE: receiver.explain("WebP: a variant not read"); return RowDecode::Unsupported;
+    default: receiver.explain("its picture data does not decode"); return RowDecode::Failed;
+    }
+}
+
 // Hands the rows of a decoded buffer to the receiver, a band at a time (bands let a receiver that
 // resamples keep its window small; a receiver that took pictureBuffer() gets its own rows back).
 bool handOut(RowReceiver& receiver, const uint8_t* bgra, uint32_t width, uint32_t height)
@@ -57,8 +67,7 @@ RowDecode decodeStill(const uint8_t* data, size_t size, const RowStreamHeader& h
     config.output.u.RGBA.size = static_cast<size_t>(width) * height * 4;
     const VP8StatusCode status = WebPDecode(data, size, &config);
     WebPFreeDecBuffer(&config.output);
-    if (status == VP8_STATUS_OUT_OF_MEMORY) return RowDecode::NoMemory;
-    if (status != VP8_STATUS_OK) return RowDecode::Failed;
+    if (status != VP8_STATUS_OK) return failure(status, receiver);
     return handOut(receiver, target, width, height) ? RowDecode::Done : RowDecode::Failed;
 }
 
@@ -70,7 +79,10 @@ RowDecode decodeFirstFrame(const uint8_t* data, size_t size, const RowStreamHead
     options.use_threads = 0;
     const WebPData webp{data, size};
     std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> decoder(WebPAnimDecoderNew(&webp, &options));
-    if (!decoder) return RowDecode::Failed;
+    if (!decoder) {
+        receiver.explain("its animation does not hold together");
+        return RowDecode::Failed;
+    }
     WebPAnimInfo info;
     if (!WebPAnimDecoderGetInfo(decoder.get(), &info) || info.canvas_width != header.width ||
         info.canvas_height != header.height)
@@ -78,31 +90,45 @@ RowDecode decodeFirstFrame(const uint8_t* data, size_t size, const RowStreamHead
     uint8_t* canvas = nullptr;
     int timestamp = 0;
     // The first frame as shown: laid on the canvas at its offset, with the canvas around it.
-    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas) return RowDecode::Failed;
+    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas) {
+        receiver.explain("its first frame does not decode");
+        return RowDecode::Failed;
+    }
     return handOut(receiver, canvas, header.width, header.height) ? RowDecode::Done : RowDecode::Failed;
 }
 
 RowDecode decodeWebp(const uint8_t* data, size_t size, RowReceiver& receiver)
 {
     const WebPData webp{data, size};
-    std::unique_ptr<WebPDemuxer, DemuxerDeleter> demux(WebPDemux(&webp));
-    if (!demux) return RowDecode::Failed;
+    WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
+    std::unique_ptr<WebPDemuxer, DemuxerDeleter> demux(WebPDemuxPartial(&webp, &state));
+    if (!demux || state != WEBP_DEMUX_DONE) {
+        // The container's chunks are all read first: one that runs past the end is a file cut short.
+        if (state == WEBP_DEMUX_PARSING_HEADER || state == WEBP_DEMUX_PARSED_HEADER) return RowDecode::Truncated;
+        receiver.explain("its chunks do not hold together");
+        return RowDecode::Failed;
+    }
     const uint32_t width = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH);
     const uint32_t height = WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT);
     const uint32_t flags = WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS);
     // A lossy frame carries at least a few bytes for each 16 x 16 block; lossless far less, but
     // never less than a bit for every 64 x 64 pixels once it is entropy-coded.
-    if (!pictureSizeAllowed(width, height) || !pixelsFitData(width, height, size, 64 * 64 * 8))
+    if (!pictureSizeAllowed(width, height)) return refuseSize(receiver, width, height);
+    if (width == 0 || height == 0 || !pixelsFitData(width, height, size, 64 * 64 * 8)) {
+        receiver.explain("its size does not match its data");
         return RowDecode::Failed;
+    }
 
     const bool animated = (flags & ANIMATION_FLAG) != 0;
     WebPBitstreamFeatures features;
     WebPIterator frame;
     bool alpha = (flags & ALPHA_FLAG) != 0;
     if (!animated) {
-        if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) return RowDecode::Failed;
+        if (const VP8StatusCode s = WebPGetFeatures(data, size, &features); s != VP8_STATUS_OK)
+            return failure(s, receiver);
         alpha = features.has_alpha != 0;
     } else if (!WebPDemuxGetFrame(demux.get(), 1, &frame)) {
+        receiver.explain("its animation has no frame");
         return RowDecode::Failed;
     } else {
         // The canvas shows its background wherever the first frame does not cover it.
@@ -128,8 +154,6 @@ RowDecode decodeWebp(const uint8_t* data, size_t size, RowReceiver& receiver)
     return animated ? decodeFirstFrame(data, size, header, receiver) : decodeStill(data, size, header, receiver);
 }
 
-int clampQuality(int quality) { return std::clamp(quality, 0, 100); }
-
 }  // namespace
 
 bool looksLikeWebp(const uint8_t* head, size_t size)
@@ -142,9 +166,13 @@ RowDecode decodeWebpRows(const ByteSource& source, RowReceiver& receiver)
     try {
         if (source.data) return decodeWebp(source.data, source.size, receiver);
         // libwebp reads from memory only.
-        if (source.fileSize < 12 || source.fileSize > kMaxWebpBytes) return RowDecode::Failed;
+        if (source.fileSize < 12) return RowDecode::Truncated;
+        if (source.fileSize > kMaxWebpBytes) {
+            receiver.explain("larger than a WebP file can be");
+            return RowDecode::Failed;
+        }
         std::vector<uint8_t> bytes(static_cast<size_t>(source.fileSize));
-        if (!readSourceAt(source, 0, bytes.data(), bytes.size())) return RowDecode::Failed;
+        if (!readSourceAt(source, 0, bytes.data(), bytes.size())) return RowDecode::Truncated;
         return decodeWebp(bytes.data(), bytes.size(), receiver);
     } catch (const std::bad_alloc&) {
         return RowDecode::NoMemory;
@@ -158,6 +186,7 @@ struct WebpRowEncoder::State {
     bool pictureAllocated = false;
     uint32_t rowsIn = 0;
     bool hasAlpha = false;
+    int quality = kDefaultWebpQuality;
     std::vector<uint8_t> icc;
     PictureByteSink* sink = nullptr;
 
@@ -167,7 +196,7 @@ struct WebpRowEncoder::State {
     }
 };
 
-WebpRowEncoder::WebpRowEncoder(int quality) : quality_(clampQuality(quality)) {}
+WebpRowEncoder::WebpRowEncoder() = default;
 WebpRowEncoder::~WebpRowEncoder() = default;
 
 uint64_t WebpRowEncoder::workingBytes(uint32_t width, uint32_t height)
@@ -190,6 +219,7 @@ bool WebpRowEncoder::begin(const EncodeInput& in, PictureByteSink* sink)
         if (!WebPPictureAlloc(&state->picture)) return false;
         state->pictureAllocated = true;
         state->hasAlpha = in.hasAlpha;
+        state->quality = std::clamp(in.webpQuality, 0, 100);
         if (in.icc) state->icc = *in.icc;
         state->sink = sink;
         state_ = std::move(state);
@@ -227,7 +257,7 @@ bool WebpRowEncoder::finish(std::vector<uint8_t>& out)
     if (!state || state->rowsIn != static_cast<uint32_t>(state->picture.height)) return false;
 
     WebPConfig config;
-    if (!WebPConfigPreset(&config, WEBP_PRESET_PHOTO, static_cast<float>(quality_))) return false;
+    if (!WebPConfigPreset(&config, WEBP_PRESET_PHOTO, static_cast<float>(state->quality))) return false;
     config.method = 4;
     config.thread_level = 0;  // the build runs one picture per core already
     if (!WebPValidateConfig(&config)) return false;

@@ -5,8 +5,8 @@
 // of the source's metadata.
 //
 // USAGE
-//   WebpRowEncoder encoder(80);                              // quality 0..100
-//   encoder.begin(input, nullptr);                          // input: size, alpha, profile
+//   WebpRowEncoder encoder;                                  // also pictureFormat(kFormatWebp)->encodeRows()
+//   encoder.begin(input, nullptr);                          // size, alpha, profile, webpQuality
 //   encoder.rows(bgra, count); ...                          // top down, every row once
 //   encoder.finish(bytes);
 //
@@ -28,21 +28,20 @@ RowDecode decodeWebpRows(const ByteSource& source, RowReceiver& receiver);
 
 // A WebP encoder fed by rows. libwebp encodes a whole picture at once: the rows are gathered
 // in its own picture buffer (workingBytes), and the bytes come out at finish().
-class WebpRowEncoder {
+class WebpRowEncoder final : public PictureRowEncoder {
 public:
-    explicit WebpRowEncoder(int quality);
-    ~WebpRowEncoder();
+    WebpRowEncoder();
+    ~WebpRowEncoder() override;
     WebpRowEncoder(const WebpRowEncoder&) = delete;
     WebpRowEncoder& operator=(const WebpRowEncoder&) = delete;
 
     // With a `sink`, the bytes go to it at finish() and `out` stays empty.
-    bool begin(const EncodeInput& in, PictureByteSink* sink);
-    bool rows(const uint8_t* bgra, uint32_t count);
-    bool finish(std::vector<uint8_t>& out);
+    bool begin(const EncodeInput& in, PictureByteSink* sink) override;
+    bool rows(const uint8_t* bgra, uint32_t count) override;
+    bool finish(std::vector<uint8_t>& out) override;
     static uint64_t workingBytes(uint32_t width, uint32_t height);
 
 private:
     struct State;
     std::unique_ptr<State> state_;
-    int quality_;
 };

@@ -25,13 +25,13 @@ TEST(ImageFilesDialog, AsksForSeveralExistingFilesWithTheImageFilters)
     EXPECT_EQ(request.flags & (OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY),
               static_cast<DWORD>(OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
     EXPECT_EQ(request.filter.rfind(L"Supported files|*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.ico;*.tif;*.tiff;*.tga;*.pcx;"
-                                   L"*.wbmp;*.wmf;*.emf|BMP files|*.bmp|",
+                                   L"*.wbmp;*.wmf;*.emf;*.webp;*.avif|BMP files|*.bmp|",
                                    0),
               0u);
-    EXPECT_NE(request.filter.find(L"|PNM files|*.pnm;*.pgm;*.ppm||"), std::wstring::npos);
+    EXPECT_NE(request.filter.find(L"|PNM files|*.pnm;*.pgm;*.ppm|WebP AVIF files|*.webp;*.avif||"), std::wstring::npos);
     size_t bars = 0;
     for (wchar_t c : request.filter) bars += c == L'|';
-    EXPECT_EQ(bars, 16u * 2 + 1);  // sixteen pairs and the closing bar
+    EXPECT_EQ(bars, 17u * 2 + 1);  // seventeen pairs and the closing bar
 }
 
 TEST(ImageFilesDialog, HundredsOfLongNamesComeBackWholeAndInOrder)

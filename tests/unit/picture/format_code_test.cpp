@@ -13,6 +13,8 @@ TEST(FormatCode, ExtensionsMapToTheirCodesWithoutRegardToCase)
     EXPECT_EQ(formatCodeOf("x.emf"), kFormatWmf);
     EXPECT_EQ(formatCodeOf("x.pgm"), kFormatPnm);
     EXPECT_EQ(formatCodeOf("x.ras"), kFormatRas);
+    EXPECT_EQ(formatCodeOf("x.WebP"), kFormatWebp);
+    EXPECT_EQ(formatCodeOf("x.avif"), kFormatAvif);
 }
 
 TEST(FormatCode, OnlyTheTailCountsAndUnknownIsZero)

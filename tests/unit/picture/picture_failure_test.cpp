@@ -74,11 +74,11 @@ TEST(PictureFailure, WhatIsNoPictureSaysWhatItLooksLike)
 TEST(PictureFailure, AKindOfPictureNotReadIsNamed)
 {
     Folder folder;
-    std::vector<uint8_t> webp = bytesOf("RIFF0000WEBPVP8 ");
-    webp.resize(64, 0);
-    const PictureFailure why = whyNot(folder.write("holiday.webp", webp));
+    std::vector<uint8_t> psd = bytesOf("8BPS");
+    psd.resize(64, 0);
+    const PictureFailure why = whyNot(folder.write("poster.jpg", psd));
     EXPECT_EQ(why.problem, PictureProblem::Unsupported);
-    EXPECT_EQ(why.text(), "a kind of picture Fotoloom does not read: a WebP picture");
+    EXPECT_EQ(why.text(), "a kind of picture Fotoloom does not read: a Photoshop document");
     std::vector<uint8_t> heic = {0, 0, 0, 0x18};
     const std::vector<uint8_t> brand = bytesOf("ftypheic");
     heic.insert(heic.end(), brand.begin(), brand.end());

@@ -1,0 +1,18 @@
+// The AVIF reader (libheif with its AV1 and HEVC decoders behind ours) on arbitrary bytes: it must fail
+// cleanly or give a picture whose buffer matches its size.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "picture/picture_codec.h"
+#include "picture/picture_formats.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    DecodedPicture out;
+    if (decodePicture(kFormatAvif, ByteSource{data, size}, {}, out) &&
+        out.bgra.size() != static_cast<size_t>(out.width) * out.height * 4)
+        std::abort();
+    return 0;
+}
