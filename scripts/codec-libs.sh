@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the picture codec libraries that Windows does not bring (WebP; HEIF and AVIF with their HEVC
-# and AV1 codecs; camera RAW) for one mingw-w64 target, as static libraries, from Debian's source
+# and AV1 codecs) for one mingw-w64 target, as static libraries, from Debian's source
 # packages at the versions pinned below, each file checked against its pinned SHA-256. They are
 # kept in a cache outside the clone, each library in a folder keyed by its version, its build
 # steps, the toolchain and the libraries built before it; so every worktree and every later run
@@ -42,10 +42,6 @@ pins=(
     e89ce8b9cefe4a72050d2076e0d63206eab20d7b2b8bb699ae576e89073143f3 libheif_1.15.1-1+deb12u1.dsc
     28d5a376fe7954d2d03453f983aaa0b7486f475c27c7806bda31df9102325556 libheif_1.15.1.orig.tar.gz
     f3a042fce4231e8feddd032bf93b808a6db96614c20888b78d1042a15e378817 libheif_1.15.1-1+deb12u1.debian.tar.xz"
-  "libraw 0.20.2-2.1+deb12u1
-    45dc1728f98067951635ca961ef63c9176b2c296883422f597cf25a1c8f574f2 libraw_0.20.2-2.1+deb12u1.dsc
-    02df7d403b34602b769bb38e5bf7d4258e075eeefbe980b6832e6e1491989d60 libraw_0.20.2.orig.tar.gz
-    10832bae2ba5e786062ca6851b27832d47319301d7b9fe2eed01b7520e6e5381 libraw_0.20.2-2.1+deb12u1.debian.tar.xz"
 )
 
 die() { echo "codec-libs: $*" >&2; exit 1; }
@@ -135,18 +131,6 @@ build_libheif() {
     -DWITH_LIBDE265=ON -DWITH_LIBDE265_PLUGIN=OFF -DWITH_DAV1D=ON -DWITH_DAV1D_PLUGIN=OFF \
     -DWITH_AOM_ENCODER=ON -DWITH_AOM_ENCODER_PLUGIN=OFF -DWITH_AOM_DECODER=OFF \
     -DWITH_X265=OFF -DWITH_SvtEnc=OFF -DWITH_RAV1E=OFF
-}
-build_libraw() {
-  # Its makefile for mingw, for the library alone. CSTFLAGS replaced: the makefile's own adds
-  # LIBRAW_NOTHREADS, which keeps decoder state in statics that pictures decoded at once share.
-  mkdir -p "$1/_bin"
-  ln -sf "$(command -v "$triple-ar")" "$1/_bin/ar"
-  ln -sf "$(command -v "$triple-ranlib")" "$1/_bin/ranlib"
-  (cd "$1" && PATH="$1/_bin:$PATH" make -f Makefile.mingw -j "$jobs" library CC="$cc" CXX="$cxx" \
-    CFLAGS="-O2 -I. -w -DLIBRAW_NODLL" CSTFLAGS="-O2 -I. -w -DLIBRAW_NODLL")
-  mkdir -p "$2/include/libraw" "$2/lib"
-  cp "$1"/libraw/*.h "$2/include/libraw/"
-  cp "$1/lib/libraw.a" "$2/lib/"
 }
 
 # --- the keys ----------------------------------------------------------------------------------------
@@ -268,11 +252,11 @@ for i in "${todo[@]}"; do
 done
 
 # --- what CMake needs: imported targets, in link order, for every library -----------------------------
-dir_of() { local i; for i in "${!names[@]}"; do [[ "${names[$i]}" == "$1" ]] && echo "${dirs[$i]}"; done; }
+dir_of() { local i; for i in "${!names[@]}"; do [[ "${names[$i]}" == "$1" ]] && echo "${dirs[$i]}"; done; return 0; }
 mkdir -p "$set_dir.part"
 {
   echo "# Made by scripts/codec-libs.sh: the static codec libraries of one mingw-w64 target."
-  for lib in webp:libwebp webpdemux:libwebp webpmux:libwebp de265:libde265 dav1d:dav1d aom:aom heif:libheif raw:libraw; do
+  for lib in webp:libwebp webpdemux:libwebp webpmux:libwebp de265:libde265 dav1d:dav1d aom:aom heif:libheif; do
     dir=$(dir_of "${lib#*:}")
     [[ -f "$dir/lib/lib${lib%%:*}.a" ]] || die "lib${lib%%:*}.a is missing from $dir/lib after the build"
     cat <<EOF
@@ -288,8 +272,6 @@ set_property(TARGET codec::webpdemux codec::webpmux PROPERTY INTERFACE_LINK_LIBR
 set_property(TARGET codec::de265 PROPERTY INTERFACE_COMPILE_DEFINITIONS LIBDE265_STATIC_BUILD)
 set_property(TARGET codec::heif PROPERTY INTERFACE_COMPILE_DEFINITIONS LIBHEIF_STATIC_BUILD)
 set_property(TARGET codec::heif PROPERTY INTERFACE_LINK_LIBRARIES codec::de265 codec::dav1d codec::aom)
-set_property(TARGET codec::raw PROPERTY INTERFACE_COMPILE_DEFINITIONS LIBRAW_NODLL)
-set_property(TARGET codec::raw PROPERTY INTERFACE_LINK_LIBRARIES ws2_32)
 EOF
 } >"$set_dir.part/codec-libs.cmake"
 for dir in "${dirs[@]}"; do cat "$dir/built"; done >"$set_dir.part/complete"
