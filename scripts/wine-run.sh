@@ -60,11 +60,16 @@ if [[ -z "${DISPLAY:-}" ]]; then
   export DISPLAY
 fi
 
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+# The server writes the registry files out only now and then, so system.reg is no sign that the
+# prefix is ready: a marker written after wineboot succeeded is (a second wineboot on a prefix in
+# use can fail).
+ready="$WINEPREFIX/.fotoloom-prefix-ready"
+if [[ ! -f "$ready" ]]; then
   mkdir -p "$WINEPREFIX"
   if ! "$wine" wineboot --init >"$build/wineboot.log" 2>&1 9>&-; then
     die "Wine could not create its prefix in $WINEPREFIX (see $build/wineboot.log)"
   fi
+  touch "$ready"
 fi
 # A persistent server spares every test program Wine's start-up.
 # Fails harmlessly when a server for this prefix already runs.
