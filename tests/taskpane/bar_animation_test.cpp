@@ -3,6 +3,7 @@
 // an animation runs wait for it and keep their order; a bar that cannot be seen changes at once.
 // (The library's pause between frames is shortened for the tests.)
 
+#include "bar_waits.h"
 #include "sidefold_host.h"
 
 #include <algorithm>
@@ -30,18 +31,6 @@ protected:
         return SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
     }
     HWND dialog(int id) { return reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_DIALOG_ID, id, 0)); }
-    // The bar on screen as it stands: its queued layout work replayed (a layout message for no
-    // group answered at once, three times running), then every window under it that waits for
-    // paint painted. A busy machine may take any time to get there; the paint is sent to the bar's
-    // thread, so it is done when RedrawWindow returns.
-    void painted()
-    {
-        for (int idle = 0, tries = 0; idle < 3 && tries < 500; ++tries) {
-            idle = SendMessageA(bar, SIDEFOLD_BAR_SHOW_AT, 9999, 0) == 0 ? idle + 1 : 0;
-            pumpUntil([] { return true; });
-        }
-        RedrawWindow(bar, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    }
     // The tops the dialog of group `id` was moved to, in order.
     std::vector<int> movesOf(int id)
     {
@@ -176,7 +165,7 @@ TEST_F(BarAnimation, TheFramesOfAClosingGroupShowItsControls)
     RECT place;
     GetWindowRect(dialog(1), &place);
     MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&place), 2);
-    painted();
+    ASSERT_TRUE(painted(bar)) << "the groups added";
 
     // Half-way (the fifth move of the group below), the frame shown is the dialog squeezed to six
     // tenths and faded over the pane: its controls must be in it, not just the task-list colour
@@ -205,7 +194,7 @@ TEST_F(BarAnimation, TheFirstFrameOfAClosingGroupIsNotWipedToThePane)
     MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&place), 2);
     RECT client;
     GetClientRect(bar, &client);
-    painted();
+    ASSERT_TRUE(painted(bar)) << "the groups added";
     // The bare pane: below the last group.
     RECT last;
     GetWindowRect(dialog(2), &last);
@@ -240,7 +229,7 @@ TEST_F(BarAnimation, RollingFramesShowTheDialogWholeWhenAStepIsLargerThanTheGap)
     RECT headerTwo;
     GetWindowRect(reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 2, 0)), &headerTwo);
     MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&headerTwo), 2);
-    painted();
+    ASSERT_TRUE(painted(bar)) << "the groups added";
 
     // Each move comes after the frame before it was drawn: the rows shown so far, kept per move.
     int moves = 0, top = 0, left = 0, right = 0;
@@ -262,7 +251,7 @@ TEST_F(BarAnimation, RollingFramesShowTheDialogWholeWhenAStepIsLargerThanTheGap)
     };
     ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 1, SIDEFOLD_ANIMATE_ROLL), 1);
     ASSERT_EQ(moves, 10);
-    painted();
+    ASSERT_TRUE(painted(bar)) << "the group opened";
     RECT place;
     GetWindowRect(dialog(1), &place);
     MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&place), 2);
@@ -327,7 +316,7 @@ TEST_F(BarAnimation, TheHeaderBelowAnOpeningGroupIsSeenOnceInEachFrame)
         GetClientRect(bar, &client);
         const RECT columns{two.left + 2, 0, two.right - 2, client.bottom};
         const auto pane = printedPane(bar, columns);
-        painted();
+        ASSERT_TRUE(painted(bar)) << "the groups added (mode " << mode << ")";
         const int top = one.bottom, gap = two.top - one.bottom;
         ASSERT_GT(gap, 2);
 
@@ -365,18 +354,10 @@ TEST_F(BarAnimation, MakingAGroupVisibleScrollsToTheSamePlaceWhateverTheBarIsDoi
 {
     const int page = 300;
     SetWindowPos(bar, nullptr, 0, 0, 240, page, SWP_NOZORDER | SWP_NOACTIVATE);
-    auto settle = [&] {
-        // Queued work is done once a layout message for no group is answered at once, three
-        // times running (the thread's loop replays its queue in between).
-        for (int idle = 0, tries = 0; idle < 3 && tries < 500; ++tries) {
-            idle = SendMessageA(bar, SIDEFOLD_BAR_SHOW_AT, 9999, 0) == 0 ? idle + 1 : 0;
-            pumpUntil([] { return true; });
-        }
-    };
     ASSERT_EQ(add(1, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
     ASSERT_EQ(add(2, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
     ASSERT_EQ(add(3, IDD_GROUP_LINKS, SIDEFOLD_HEADER_EXPANDED), 1);
-    settle();
+    ASSERT_TRUE(settle(bar)) << "the groups added";
     HWND header2 = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 2, 0));
     auto top = [&](HWND w) {
         RECT r;
@@ -391,7 +372,7 @@ TEST_F(BarAnimation, MakingAGroupVisibleScrollsToTheSamePlaceWhateverTheBarIsDoi
         const int when = round % 12;
         SendMessageA(bar, WM_VSCROLL, SB_TOP, 0);
         ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 2, 0), 1);
-        settle();
+        ASSERT_TRUE(settle(bar)) << "round " << round << ": group 2 collapsed";
         ASSERT_EQ(GetScrollPos(bar, SB_VERT), 0);
         int moves = 0;
         LRESULT queued = -1;
@@ -403,13 +384,15 @@ TEST_F(BarAnimation, MakingAGroupVisibleScrollsToTheSamePlaceWhateverTheBarIsDoi
         const DWORD mode = round < 12 ? SIDEFOLD_ANIMATE_ROLL : SIDEFOLD_ANIMATE_STRETCH;
         ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_EXPAND_ID, 2, when == 0 ? 0 : mode), 1);
         host->onForwarded = nullptr;
-        if (when == 0) settle();
+        if (when == 0) {
+            ASSERT_TRUE(settle(bar)) << "round " << round << ": group 2 expanded";
+        }
         if (when == 0 || when == 11) {
             ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_SHOW_ID, 2, 0), 1);
         } else {
             EXPECT_EQ(queued, 1) << "round " << round << ": the message waited for the frames";
         }
-        settle();
+        ASSERT_TRUE(settle(bar)) << "round " << round << ": group 2 made visible";
 
         const int position = GetScrollPos(bar, SB_VERT);
         const int t = top(header2).top + position;

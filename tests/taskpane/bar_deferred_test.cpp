@@ -1,6 +1,7 @@
 // A busy bar: additions that arrive while it works are queued with a copy of their
 // description and replayed in order; a host that stops answering does not hold it for ever.
 
+#include "bar_waits.h"
 #include "sidefold_host.h"
 
 #include <cstring>
@@ -120,12 +121,6 @@ TEST(BarDeferred, ALayoutMessageNeverOvertakesTheQueue)
     HostWindow host;
     HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 500);
     ASSERT_TRUE(IsWindow(bar));
-    auto settle = [&] {
-        for (int idle = 0, tries = 0; idle < 3 && tries < 500; ++tries) {
-            idle = SendMessageA(bar, SIDEFOLD_BAR_SHOW_AT, 9999, 0) == 0 ? idle + 1 : 0;
-            pumpUntil([] { return true; });
-        }
-    };
     auto add = [&](int id, DWORD style) {
         SidefoldGroupDescription d = describeGroup(id, IDD_GROUP_LINKS, host.window(), style);
         return SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d));
@@ -139,13 +134,13 @@ TEST(BarDeferred, ALayoutMessageNeverOvertakesTheQueue)
     ASSERT_EQ(add(1, 0), 1);
     ASSERT_EQ(add(2, SIDEFOLD_HEADER_EXPANDED), 1);
     ASSERT_EQ(add(3, SIDEFOLD_HEADER_EXPANDED), 1);
-    settle();
+    ASSERT_TRUE(settle(bar)) << "the groups added";
     // A page that group 2 fits in, and that it starts inside and ends below with group 1 shut.
     const int t = placed(2, SIDEFOLD_BAR_HEADER_ID).top;
     const int h = placed(2, SIDEFOLD_BAR_DIALOG_ID).bottom - t;
     const int page = h + t / 2;
     SetWindowPos(bar, nullptr, 0, 0, 240, page, SWP_NOZORDER | SWP_NOACTIVATE);
-    settle();
+    ASSERT_TRUE(settle(bar)) << "the resize";
 
     for (int round = 0; round < 20; ++round) {
         // Group 1 opens from the queue; while it does, its closing is queued for the next pass
@@ -166,8 +161,9 @@ TEST(BarDeferred, ALayoutMessageNeverOvertakesTheQueue)
         ASSERT_EQ(add(10 + round, 0), 1);  // busy while its dialog is made
         // The posted request is taken from the bar thread's queue in its own time: it has run
         // once the view moved (it must, for this page: the group ends below it).
-        pumpUntil([&] { return GetScrollPos(bar, SB_VERT) != 0; }, 3000);
-        settle();
+        ASSERT_TRUE(pumpUntil([&] { return GetScrollPos(bar, SB_VERT) != 0; }))
+            << "round " << round << ": the posted request to show group 2 never moved the view";
+        ASSERT_TRUE(settle(bar)) << "round " << round;
         host.onForwarded = nullptr;
         ASSERT_EQ(stage, 2);
 
@@ -181,7 +177,7 @@ TEST(BarDeferred, ALayoutMessageNeverOvertakesTheQueue)
         EXPECT_EQ(position, std::min(top, top + height - page))
             << "round " << round << ": top " << top << ", height " << height << ", page " << page;
         SendMessageA(bar, SIDEFOLD_BAR_REMOVE_ID, 10 + round, 0);
-        settle();
+        ASSERT_TRUE(settle(bar)) << "round " << round << ": the group removed";
     }
     EXPECT_TRUE(sidefold().destroyBar(bar));
 }

@@ -4,6 +4,7 @@
 // The DPI comes from SIDEFOLD_DPI, which the library reads at each question: Wine tells a
 // program that does not declare itself DPI aware 96 whatever the prefix says.
 
+#include "bar_waits.h"
 #include "sidefold_host.h"
 
 #include <algorithm>
@@ -33,21 +34,13 @@ protected:
         ASSERT_TRUE(IsWindow(bar));
         const SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_SINGLE, host.window(), SIDEFOLD_HEADER_EXPANDED);
         ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)), 1);
-        settle();
+        ASSERT_TRUE(settle(bar)) << "the bar made at " << dpi << " DPI";
     }
     static void useDpi(int dpi)
     {
         char text[16];
         wsprintfA(text, "%d", dpi);
         SetEnvironmentVariableA("SIDEFOLD_DPI", text);
-    }
-    // Queued layout work done (see BarLayout::settle).
-    void settle()
-    {
-        for (int idle = 0, tries = 0; idle < 3 && tries < 500; ++tries) {
-            idle = SendMessageA(bar, SIDEFOLD_BAR_SHOW_AT, 9999, 0) == 0 ? idle + 1 : 0;
-            pumpUntil([] { return true; });
-        }
     }
     HWND header() const { return reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 1, 0)); }
     HWND link() const
@@ -99,12 +92,12 @@ void expectScaled(int at96, int at144, const char* what)
 
 TEST_F(ScaledBar, TheHeaderAndALinksHitAreaGrowWithTheScale)
 {
-    makeBar(96);
+    ASSERT_NO_FATAL_FAILURE(makeBar(96));
     const Sizes normal = measure();
     ASSERT_GT(normal.header.bottom - normal.header.top, 0);
     ASSERT_GT(normal.link.bottom - normal.link.top, 0);
 
-    makeBar(144);
+    ASSERT_NO_FATAL_FAILURE(makeBar(144));
     const Sizes large = measure();
     expectScaled(normal.header.bottom - normal.header.top, large.header.bottom - large.header.top, "header height");
     expectScaled(normal.header.left, large.header.left, "pane margin");
@@ -118,15 +111,15 @@ TEST_F(ScaledBar, TheHeaderAndALinksHitAreaGrowWithTheScale)
 
 TEST_F(ScaledBar, ADpiChangeLaysThePaneOutAgainForTheNewScale)
 {
-    makeBar(144);
+    ASSERT_NO_FATAL_FAILURE(makeBar(144));
     const Sizes madeAt144 = measure();
-    makeBar(96);
+    ASSERT_NO_FATAL_FAILURE(makeBar(96));
     const Sizes before = measure();
 
     // The window moved to a 150 % monitor: the system tells each child after its top-level window.
     useDpi(144);
     SendMessageA(bar, WM_DPICHANGED_AFTERPARENT, 0, 0);
-    settle();
+    ASSERT_TRUE(settle(bar)) << "the DPI change";
     const Sizes after = measure();
     EXPECT_EQ(after.header.bottom - after.header.top, madeAt144.header.bottom - madeAt144.header.top);
     EXPECT_EQ(after.header.left, madeAt144.header.left);
@@ -138,7 +131,7 @@ TEST_F(ScaledBar, ADpiChangeLaysThePaneOutAgainForTheNewScale)
     // And back: everything as it was at 96 DPI.
     useDpi(96);
     SendMessageA(bar, WM_DPICHANGED_AFTERPARENT, 0, 0);
-    settle();
+    ASSERT_TRUE(settle(bar)) << "the DPI change";
     const Sizes back = measure();
     EXPECT_TRUE(EqualRect(&back.header, &before.header));
     EXPECT_TRUE(EqualRect(&back.link, &before.link));
