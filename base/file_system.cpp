@@ -121,6 +121,17 @@ bool isTemporaryNameFor(std::string_view name, std::string_view nameHint)
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
+void removeAbandonedTemporariesOf(const std::string& target, int64_t minimumAgeSeconds)
+{
+    const std::string folder = folderOf(target);
+    const std::string name = fileNameOf(target);
+    const auto entries = listFolder(folder.empty() ? "." : folder);
+    if (!entries) return;
+    for (const FolderEntry& e : *entries)
+        if (!e.isFolder && isTemporaryNameFor(e.name, name))
+            removeAbandonedTemporary(joinPath(folder, e.name), minimumAgeSeconds);
+}
+
 std::string temporaryFileName(std::string_view nameHint)
 {
     return shortHint(nameHint) + "." + hexText(randomPart(), 16) + ".tmp";

@@ -96,6 +96,12 @@ bool isTemporaryNameFor(std::string_view name, std::string_view nameHint);
 // file last changed at least `minimumAgeSeconds` ago that no TemporaryFile (of any process)
 // still has open. False when it stays.
 bool removeAbandonedTemporary(const std::string& path, int64_t minimumAgeSeconds);
+// A writer killed part way leaves its temporary file ("<target>.<random>.tmp") beside its target:
+// removes those of `target` that removeAbandonedTemporary lets go. For a writer to call after its
+// own save, so that whatever the next save of the same file is, it tidies up after the last.
+void removeAbandonedTemporariesOf(const std::string& target, int64_t minimumAgeSeconds);
+// The age at which a temporary file held by nobody counts as abandoned: no save takes this long.
+inline constexpr int64_t kAbandonedTemporaryAge = 60;
 
 class TemporaryFile {
 public:

@@ -196,5 +196,8 @@ bool saveIniFile(const std::string& path, const IniFile& ini)
     std::optional<TemporaryFile> temporary = TemporaryFile::createBeside(*real);
     if (!temporary) return false;
     bool written = std::fwrite(text.data(), 1, text.size(), temporary->file()) == text.size();
-    return written && temporary->commitOver(*real);
+    if (!written || !temporary->commitOver(*real)) return false;
+    // As with projects: a save killed part way left "last.ini.<random>.tmp", which nothing else removes.
+    removeAbandonedTemporariesOf(*real, kAbandonedTemporaryAge);
+    return true;
 }

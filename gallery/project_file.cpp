@@ -15,13 +15,8 @@
 
 namespace {
 
-constexpr char kWrongFile[] = "Wrong GAL file!";
-constexpr char kCannotOpen[] = "Cannot open gallery!";
-constexpr char kCannotSave[] = "Cannot save gallery!";
 constexpr char kPreviousKept[] = "The previous file was kept.";
 constexpr int32_t kFormatVersion = 1;
-// A save's temporary file older than this, and held by nobody, was left by a save that died.
-constexpr int64_t kAbandonedSaveAge = 60;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -170,8 +165,9 @@ std::optional<std::string> saveTarget(const std::string& path, FileFacts& facts)
 
 ProjectResult writeFailed(const CBuilderDoc& doc, bool previousKept)
 {
-    doc.prompter().tell(previousKept ? std::string(kWrongFile) + "\n" + kPreviousKept : std::string(kWrongFile),
-                        MessageIcon::Error);
+    doc.prompter().tell(
+        previousKept ? std::string(kWrongGalFileMessage) + "\n" + kPreviousKept : std::string(kWrongGalFileMessage),
+        MessageIcon::Error);
     return ProjectResult::WriteFailed;
 }
 
@@ -195,19 +191,6 @@ ProjectResult saveInPlace(const CBuilderDoc& doc, const std::string& real)
     return writeFailed(doc, false);
 }
 
-// A save killed part way leaves its temporary file ("Trip.gal.<random>.tmp") beside the project;
-// the next save of the project removes those of its own that no save still writes.
-void removeAbandonedSaves(const std::string& project)
-{
-    const std::string folder = folderOf(project);
-    const std::string name = fileNameOf(project);
-    const auto entries = listFolder(folder.empty() ? "." : folder);
-    if (!entries) return;
-    for (const FolderEntry& e : *entries)
-        if (!e.isFolder && isTemporaryNameFor(e.name, name))
-            removeAbandonedTemporary(joinPath(folder, e.name), kAbandonedSaveAge);
-}
-
 }  // namespace
 
 ProjectResult loadProject(CBuilderDoc& doc, const std::string& path)
@@ -216,7 +199,7 @@ ProjectResult loadProject(CBuilderDoc& doc, const std::string& path)
     FilePtr file(openRegularFile(path));
     std::optional<uint64_t> size = file ? regularFileSize(file.get()) : std::nullopt;
     if (!size) {
-        doc.prompter().tell(kCannotOpen, MessageIcon::Error);
+        doc.prompter().tell(kCannotOpenGalleryMessage, MessageIcon::Error);
         return ProjectResult::CannotOpen;
     }
 
@@ -233,7 +216,7 @@ ProjectResult loadProject(CBuilderDoc& doc, const std::string& path)
     bringIntoRange(doc);
     // Selected once the images are in, so the thumbnail view is rebuilt from the whole album.
     if (doc.albumCount() > 0) doc.selectAlbum(0);
-    if (!complete) doc.prompter().tell(kWrongFile, MessageIcon::Error);
+    if (!complete) doc.prompter().tell(kWrongGalFileMessage, MessageIcon::Error);
     file.reset();
     doc.commitState();
     return complete ? ProjectResult::Ok : ProjectResult::Damaged;
@@ -247,7 +230,7 @@ ProjectResult saveProject(const CBuilderDoc& doc, const std::string& path, Recen
     std::optional<TemporaryFile> temporary;
     if (real && !inPlace) temporary = TemporaryFile::createBeside(*real);
     if (!inPlace && !temporary) {
-        doc.prompter().tell(kCannotSave, MessageIcon::Error);
+        doc.prompter().tell(kCannotSaveGalleryMessage, MessageIcon::Error);
         return ProjectResult::CannotSave;
     }
     recent.putAtHead(path);  // before any content is written, even if writing then fails
@@ -264,6 +247,7 @@ ProjectResult saveProject(const CBuilderDoc& doc, const std::string& path, Recen
         temporary->discard();
         return writeFailed(doc, facts.kind == FileKind::Regular);
     }
-    removeAbandonedSaves(*real);
+    // A save killed part way left "Trip.gal.<random>.tmp"; no save still writes it.
+    removeAbandonedTemporariesOf(*real, kAbandonedTemporaryAge);
     return ProjectResult::Ok;
 }

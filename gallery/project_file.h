@@ -9,6 +9,11 @@
 class CBuilderDoc;
 class RecentList;
 
+// The messages the reader and the writer show (caption "Fotoloom", error icon).
+inline constexpr char kWrongGalFileMessage[] = "Wrong GAL file!";
+inline constexpr char kCannotOpenGalleryMessage[] = "Cannot open gallery!";
+inline constexpr char kCannotSaveGalleryMessage[] = "Cannot save gallery!";
+
 enum class ProjectResult {
     Ok,
     CannotOpen,   // the file could not be opened for reading; the gallery is unchanged

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
+#include <set>
 
 #include "base/file_system.h"
 #include "gallery/ini_file.h"
@@ -157,3 +160,32 @@ TEST_F(RecentListTest, SettingsStayBesideTheProgramUnlessNoFileCanBeMadeThere)
     EXPECT_EQ(settingsFolderFor(joinPath(writable, "bin")), user);
 #endif
 }
+
+#ifndef _WIN32
+// Windows writes the list through the system, which leaves no temporary file; here a save killed
+// part way leaves one, and the next save of the list removes it as a project's next save does.
+TEST_F(RecentListTest, TheNextSaveRemovesWhatKilledSavesOfTheListLeft)
+{
+    const auto place = [this](const std::string& name, bool old) {
+        std::ofstream(folder_ / name) << "half a list";
+        if (old)
+            std::filesystem::last_write_time(folder_ / name,
+                                             std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+    place("last.ini.00000000000000b1.tmp", true);
+    place("last.ini.00000000000000b2.tmp", false);  // a save that has only just started
+    place("last.ini.notes.tmp", true);              // the user's own
+    place("other.ini.00000000000000b3.tmp", true);  // another file's
+    std::optional<TemporaryFile> running = TemporaryFile::create(folder_.string(), "last.ini");
+    ASSERT_TRUE(running);
+    std::filesystem::last_write_time(running->path(),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+
+    recent.putAtHead("/photos/a.gal");
+    EXPECT_EQ(recent.read()[0], "/photos/a.gal");
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) left.insert(entry.path().filename());
+    EXPECT_EQ(left, (std::set<std::string>{"last.ini", "last.ini.00000000000000b2.tmp", "last.ini.notes.tmp",
+                                           "other.ini.00000000000000b3.tmp", fileNameOf(running->path())}));
+}
+#endif
