@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "cli/cli_system.h"
+#include "cli/gallery_build_run.h"
+#include "generator/theme_files.h"
 
 std::string progressBarText(int percent, int width)
 {
@@ -51,6 +53,11 @@ void CliBuildObserver::progress(int albumPercent, int totalPercent)
 void CliBuildObserver::warning(const std::string& text)
 {
     clearBar();
+    // Said for the program's dialog, which names no place: the command line says where it looked.
+    if (text == kNoThemeMessage) {
+        err_ << "fotoloom: " << noThemeMessage() << '\n' << std::flush;
+        return;
+    }
     // A dialog's message may run over several lines; each gets the program's prefix.
     size_t from = 0;
     for (;;) {
@@ -82,7 +89,9 @@ bool CliBuildObserver::askViewGallery(const std::string&, const std::string&)
 
 void CliBuildObserver::openGallery(const std::string& indexPath)
 {
-    if (!openWithShell(indexPath)) err_ << "fotoloom: could not open " << indexPath << " in a browser\n";
+    if (openWithShell(indexPath)) return;
+    openFailed_ = true;
+    err_ << "fotoloom: no browser could be opened for " << indexPath << '\n';
 }
 
 void CliBuildObserver::finish() { clearBar(); }

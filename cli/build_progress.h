@@ -21,6 +21,8 @@ public:
 
     // Ends the bar's line, so that what follows starts on a line of its own.
     void finish();
+    // --open was asked for and no browser could be started.
+    bool openFailed() const { return openFailed_; }
 
 private:
     void clearBar();
@@ -34,6 +36,7 @@ private:
     int lastPrintedTenth_ = 0;
     size_t drawnWidth_ = 0;  // characters of the bar now on the screen
     bool cancelSeen_ = false;
+    bool openFailed_ = false;
 };
 
 // "[#####-----]" for a percentage, `width` characters between the brackets.

@@ -22,7 +22,15 @@ constexpr char kFooter[] =
     "through links; the exit status is 1 when any picture or file was not written (each is listed); the\n"
     "picture workers share one memory budget of 1 GB whatever --jobs says, and a picture that would\n"
     "need more on its own is refused and listed.\n"
-    "Exit status: 0 success, 1 failure, 2 wrong usage.";
+    "\n"
+    "Exit status:\n"
+    "  0    success\n"
+    "  1    failure: the command said why on stderr, and changed nothing unless it says so (a build\n"
+    "       that skipped a picture, could not write a file, or was asked to --open the gallery and\n"
+    "       found no browser; a project that could not be read whole)\n"
+    "  2    wrong usage: an unknown command or option, a missing or wrong argument, a setting value\n"
+    "       that 'set' refuses; nothing was done\n"
+    "  130  stopped by Ctrl+C (build, quick, demo, publish); what was finished stays";
 
 // CLI11 calls a misspelt command a missing one; name the word it did not know instead.
 std::string usageProblem(const CLI::App& app, const CLI::ParseError& e)
@@ -31,7 +39,7 @@ std::string usageProblem(const CLI::App& app, const CLI::ParseError& e)
     while (!deepest->get_subcommands().empty()) deepest = deepest->get_subcommands().front();
     std::vector<std::string> unused = deepest->remaining();
     if (!unused.empty() && deepest->get_require_subcommand_min() > 0 && deepest->get_subcommands().empty())
-        return "unknown command '" + unused.front() + "'";
+        return (unused.front().starts_with('-') ? "unknown option '" : "unknown command '") + unused.front() + "'";
     return e.what();
 }
 

@@ -19,8 +19,9 @@ constexpr char kBuildPromises[] =
     "earlier build recorded writing there. A build that was killed is cleaned up after by the next.\n"
     "Memory: the picture workers share one budget of 1 GB; a picture that would need more on its own\n"
     "is refused and listed.\n"
-    "Exit status 1 when the build was refused or cancelled, or when any picture or file was not written\n"
-    "(each is listed).";
+    "Exit status 1 when the build was refused, or when any picture or file was not written (each is\n"
+    "listed); 130 when Ctrl+C stopped it. A theme the project names that is not installed is said, with\n"
+    "the one the build uses instead.";
 
 struct BuildCommandOptions {
     std::string project;

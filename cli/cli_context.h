@@ -50,6 +50,8 @@ public:
     // For reading: a damaged file keeps what was read (and has been reported); false then.
     // A file that cannot be opened is an error.
     bool loadForReading();
+    // After a damaged read: not one album, image or setting came from the file.
+    bool nothingRead() const;
     // Writes the gallery and puts the file at the head of the recent list.
     void save();
 

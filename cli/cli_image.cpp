@@ -11,6 +11,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
 #include "cli/fotoloom_cli.h"
+#include "cli/quick_gallery.h"
 
 namespace {
 
@@ -62,14 +63,17 @@ bool addImages(CliContext&, CBuilderDoc& doc, const ImageOptions& o)
     return true;
 }
 
-bool addFolder(CliContext& context, CBuilderDoc& doc, const ImageOptions& o)
+// In name order, as the file manager shows them, whatever order the file system keeps (the
+// program adds them in that order: by hash on ext4, by name on NTFS).
+bool addFolder(CliContext&, CBuilderDoc& doc, const ImageOptions& o)
 {
     doc.selectAlbum(albumRowOf(doc, o.album));
     std::string folder = absolutePath(o.folder);
     if (!folderExists(folder)) throw CliError("no such folder: " + o.folder);
-    if (doc.addFolder(folder) > 0) return true;
-    context.prompter.tell("no pictures in " + folder + "; nothing changed", MessageIcon::Information);
-    return false;
+    const std::vector<std::string> pictures = picturesOfFolder(folder);
+    if (pictures.empty()) throw CliError("no pictures in " + folder + "; nothing changed");
+    doc.addImages(pictures);
+    return true;
 }
 
 bool rotateImages(CliContext&, CBuilderDoc& doc, const ImageOptions& o)
@@ -156,7 +160,9 @@ void addImageCommands(CLI::App& app, CliContext& context)
         ->required();
 
     auto folder = std::make_shared<ImageOptions>();
-    addCommand(*image, context, "add-folder", "Add every picture of a folder (not its subfolders) to an album",
+    addCommand(*image, context, "add-folder",
+               "Add every picture of a folder (not its subfolders) to an album, in name order: letters without "
+               "regard to case, numbers by their value (img2 before img10), on every system",
                folder, addFolder)
         ->add_option("FOLDER", folder->folder, "the folder")
         ->required();

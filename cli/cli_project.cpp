@@ -41,7 +41,9 @@ int newProject(CliContext& context, const NewOptions& o)
 int showProject(CliContext& context, const ShowOptions& o)
 {
     ProjectSession session(context, o.project);
-    bool whole = session.loadForReading();
+    const bool whole = session.loadForReading();
+    // A default project printed for a file that is none would pass for its content.
+    if (!whole && session.nothingRead()) return kExitFailure;
     if (o.json)
         writeProjectJson(context.out, session.doc());
     else
@@ -84,13 +86,18 @@ void addProjectCommands(CLI::App& app, CliContext& context)
     CLI::App* show = app.add_subcommand("show", "Print a project: settings, albums and images");
     show->add_option("PROJECT", showOptions->project, "the .gal file to read")->required();
     show->add_flag("--json", showOptions->json,
-                   "print one JSON object: every setting by name, \"albums\" and \"images\"");
-    show->callback([showOptions, &context] { context.command = [showOptions, &context] {
-        return showProject(context, *showOptions);
-    }; });
+                   "print one JSON object: every setting by name (colours as \"#rrggbb\"), \"albums\" with their "
+                   "positions and \"images\"");
+    show->callback([showOptions, &context] {
+        context.command = [showOptions, &context] { return showProject(context, *showOptions); };
+    });
 
     auto setOptions = std::make_shared<SetOptions>();
-    CLI::App* set = app.add_subcommand("set", "Change settings of a project; nothing changes if any value is wrong");
+    CLI::App* set =
+        app.add_subcommand("set",
+                           "Change settings of a project; nothing changes if any value is wrong (exit status 2). The "
+                           "gallery title must be able to name the gallery's folder, and the theme must be installed "
+                           "(see 'fotoloom themes')");
     set->add_option("PROJECT", setOptions->project, "the .gal file to change")->required();
     set->add_option("NAME=VALUE", setOptions->assignments,
                     "settings to change. Colours take #rrggbb or a number 0x00BBGGRR. Names: " + settingNames())

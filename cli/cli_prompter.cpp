@@ -10,6 +10,9 @@ MessageAnswer CliPrompter::showMessage(const std::string& text, const std::strin
         if (c == '\n' || c == '\r') c = ' ';
     err_ << "fotoloom: ";
     if (!subject_.empty()) err_ << subject_ << ": ";
-    err_ << line << '\n';
+    err_ << line;
+    if (explainer_)
+        if (const std::string reason = explainer_(text); !reason.empty()) err_ << ' ' << reason;
+    err_ << '\n';
     return MessageAnswer::Ok;
 }

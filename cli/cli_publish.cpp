@@ -36,7 +36,7 @@ constexpr char kPublishPromises[] =
     "in the settings file of the recent list (never in the .gal); 'fotoloom publish PROJECT' repeats\n"
     "the last publish.\n"
     "Exit status 1 when the gallery is not built or out of date (without --build), or when any file\n"
-    "could not be published (each is listed).\n"
+    "could not be published (each is listed); 130 when Ctrl+C stopped it.\n"
     "SFTP goes through the system's OpenSSH client (sftp), with your ~/.ssh/config, keys, agent and\n"
     "known hosts; a password, a passphrase or an unknown host key is asked at the terminal.";
 
@@ -104,6 +104,7 @@ int report(CliContext& context, const PublishResult& r, const std::string& desti
     if (!r.succeeded() && r.removed < r.plan.removals.size())
         context.err << "fotoloom: " << fileCount(r.plan.removals.size() - r.removed)
                     << " of the earlier publish stay until everything is up; publish again\n";
+    if (r.cancelled) return kExitInterrupted;  // the observer has said so
     return r.succeeded() ? kExitSuccess : kExitFailure;
 }
 

@@ -36,11 +36,15 @@ int quickGallery(CliContext& context, QuickOptions& o, bool titleGiven, bool the
 {
     CBuilderDoc doc;
     doc.setPrompter(&context.prompter);
+    std::string searched;
     for (const std::string& folder : o.folders) {
         const std::string full = absolutePath(folder);
         if (!folderExists(full)) throw CliError("no such folder: " + folder);
         addAlbumOfFolder(doc, full, folderName(full), "");
+        searched += (searched.empty() ? "" : ", ") + full;
     }
+    // The program's own check would speak of its "Add images" button.
+    if (doc.images().empty()) throw CliError("no pictures in " + searched + "; nothing was built");
     if (titleGiven) {
         o.request.title = o.title;
     } else if (o.folders.size() == 1) {
@@ -124,6 +128,9 @@ void addQuickCommands(CLI::App& app, CliContext& context)
     CLI::Option* theme = quick->add_option("--theme", o->theme, "the theme to use (default: the first listed)");
     quick->add_option("--jobs,-j", o->request.jobs, "pictures made at once (default 0: one per processor core)")
         ->check(CLI::Range(0u, 64u));
+    quick->add_option("--quality", o->request.quality, "JPEG quality of photos and thumbnails, 1 to 100 (default 90)")
+        ->check(CLI::Range(1, 100));
+    quick->add_flag("--force", o->request.force, "remake every photo and thumbnail, even those up to date");
     quick->add_flag("--open", o->request.open, "open the finished gallery in the default browser");
     quick->callback([o, title, theme, &context] {
         const bool titleGiven = title->count() > 0;

@@ -24,7 +24,8 @@ std::optional<std::string> askTerminal(const std::string& prompt, bool showTypin
 bool stderrIsTerminal();
 
 // While one lives, Ctrl+C does not end the program but is remembered as a cancel request; a
-// second Ctrl+C ends the program as usual. Only one may live at a time.
+// second Ctrl+C ends the program as usual. Only one may live at a time; its end forgets the
+// request, so the next starts afresh.
 class InterruptGuard {
 public:
     InterruptGuard();
@@ -34,6 +35,7 @@ public:
 
     // True once Ctrl+C has been pressed since the guard was made.
     static bool requested();
-    // The same as pressing Ctrl+C (for tests, which cannot press it).
+    // The same as pressing Ctrl+C (for tests, which cannot press it); made before a guard, it is
+    // seen by the next one.
     static void request();
 };

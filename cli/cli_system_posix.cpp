@@ -38,13 +38,22 @@ void onInterrupt(int)
 bool openWithShell(const std::string& path)
 {
     // xdg-open may wait for the browser; a child of our own that we do not wait for would linger
-    // as a zombie only until we exit, which is right after this.
+    // as a zombie only until we exit, which is right after this. What it and the browser print
+    // (a dozen lines when no browser is found) is theirs, not ours: the caller says one line.
     const char* argv[] = {"xdg-open", path.c_str(), nullptr};
+    posix_spawn_file_actions_t quiet;
+    if (posix_spawn_file_actions_init(&quiet) != 0) return false;
+    posix_spawn_file_actions_addopen(&quiet, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) return false;
+    const int spawned = posix_spawnp(&child, "xdg-open", &quiet, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0) return false;
     int status = 0;
-    // A quick failure (no desktop, nothing registered) is worth telling; a running browser is not waited for.
-    for (int i = 0; i < 20; ++i) {
+    // A quick failure (no desktop, no browser: xdg-open tries each it knows) is worth telling; a
+    // running browser is not waited for.
+    for (int i = 0; i < 60; ++i) {
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
         if (done < 0) return false;
@@ -71,14 +80,17 @@ bool stderrIsTerminal()
 
 InterruptGuard::InterruptGuard()
 {
-    interruptCount = 0;
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previousAction);
 }
 
-InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previousAction, nullptr); }
+InterruptGuard::~InterruptGuard()
+{
+    sigaction(SIGINT, &previousAction, nullptr);
+    interruptCount = 0;
+}
 
 bool InterruptGuard::requested() { return interruptCount > 0; }
 

@@ -38,13 +38,13 @@ bool stderrIsTerminal()
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
-InterruptGuard::InterruptGuard()
-{
-    interruptCount = 0;
-    SetConsoleCtrlHandler(onConsoleControl, TRUE);
-}
+InterruptGuard::InterruptGuard() { SetConsoleCtrlHandler(onConsoleControl, TRUE); }
 
-InterruptGuard::~InterruptGuard() { SetConsoleCtrlHandler(onConsoleControl, FALSE); }
+InterruptGuard::~InterruptGuard()
+{
+    SetConsoleCtrlHandler(onConsoleControl, FALSE);
+    interruptCount = 0;
+}
 
 bool InterruptGuard::requested() { return interruptCount > 0; }
 

@@ -24,7 +24,7 @@ struct PreviewOptions {
 int listThemes(CliContext& context)
 {
     const std::vector<std::string> themes = ListThemes();
-    if (themes.empty()) throw CliError(std::string(kNoThemeMessage));
+    if (themes.empty()) throw CliError(noThemeMessage());
     for (const std::string& theme : themes) context.out << theme << '\n';
     return kExitSuccess;
 }
@@ -46,10 +46,7 @@ int writePreview(CliContext& context, const PreviewOptions& o, bool themeGiven)
     if (themeGiven) input.settings.themeName = o.theme;
     const std::string root = defaultTemplateRoot();
     const std::string theme = ResolveTheme(input.settings.themeName, root);
-    if (theme.empty()) {
-        context.prompter.tell(kNoThemeMessage, MessageIcon::Warning);
-        throw CliError("");
-    }
+    if (theme.empty()) throw CliError(noThemeMessage());
     input.settings.themeName = theme;
     CopyThemeImages(theme, folder, root);
     const PreviewResult result = RenderPreview(input, folder, root, context.prompter);

@@ -15,20 +15,34 @@
 
 namespace {
 
-// The program's own check before its build dialog opens; told with the information icon.
+// The program's own check before its build dialog opens, with the commands to use instead of
+// its buttons.
 bool passesBuildCheck(CliContext& context, const CBuilderDoc& doc)
 {
     if (doc.albums().empty()) {
-        context.prompter.tell("You need at least one album in your album.\nClick on \"Add album\"",
+        context.prompter.tell("You need at least one album in your album. Add one with 'fotoloom album add'.",
                               MessageIcon::Information);
         return false;
     }
     if (doc.images().empty()) {
-        context.prompter.tell("You need at least one image in your gallery.\nClick on \"Add images\"",
-                              MessageIcon::Information);
+        context.prompter.tell(
+            "You need at least one image in your gallery. Add some with 'fotoloom image add' "
+            "or 'fotoloom image add-folder'.",
+            MessageIcon::Information);
         return false;
     }
     return true;
+}
+
+// The build takes another theme for one that is not installed, without a word to the program's
+// user; on the command line it is said.
+void warnOfMissingTheme(CliContext& context, const CBuilderDoc& doc)
+{
+    if (doc.themeName.empty()) return;
+    const std::string used = ResolveTheme(doc.themeName);
+    if (used.empty() || used == doc.themeName) return;  // none at all: the build says so
+    context.err << "fotoloom: the project's theme '" << doc.themeName << "' is not installed; building with '" << used
+                << "'\n";
 }
 
 std::string summary(const BuildResult& r)
@@ -52,8 +66,14 @@ void requireInstalledTheme(const std::string& name)
     if (std::find(themes.begin(), themes.end(), name) != themes.end()) return;
     std::string installed;
     for (const std::string& t : themes) installed += (installed.empty() ? "" : ", ") + t;
-    throw CliUsageError("no theme named '" + name + "'" +
-                        (installed.empty() ? std::string("; no theme is installed") : "; installed: " + installed));
+    throw CliUsageError(
+        "no theme named '" + name + "'" +
+        (installed.empty() ? "; no theme is installed in " + defaultTemplateRoot() : "; installed: " + installed));
+}
+
+std::string noThemeMessage()
+{
+    return std::string(kNoThemeMessage) + " No theme was found in " + defaultTemplateRoot() + ".";
 }
 
 int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request)
@@ -74,6 +94,8 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
         if (error) throw CliError("cannot make the folder " + doc.outputFolder + ": " + error.message());
     }
 
+    warnOfMissingTheme(context, doc);
+
     CliBuildObserver observer(context.err, stderrIsTerminal(), request.open);
     BuildOptions options;
     options.jobs = request.jobs;
@@ -88,12 +110,12 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     observer.finish();
     switch (result.outcome) {
     case BuildOutcome::Completed: break;
-    case BuildOutcome::Cancelled: return kExitFailure;  // the observer has said so
-    case BuildOutcome::NoTheme:                         // the warning has been shown
+    case BuildOutcome::Cancelled: return kExitInterrupted;  // the observer has said so
+    case BuildOutcome::NoTheme:                             // the warning has been shown
     case BuildOutcome::InvalidTitle:
     case BuildOutcome::Busy: return kExitFailure;
     }
     context.err << "fotoloom: " << summary(result) << '\n';
     if (!result.indexPage.empty()) context.out << result.indexPage << '\n';  // only a page that is there
-    return result.warnings == 0 && result.succeeded() ? kExitSuccess : kExitFailure;
+    return result.warnings == 0 && result.succeeded() && !observer.openFailed() ? kExitSuccess : kExitFailure;
 }

@@ -21,9 +21,13 @@ struct GalleryBuildRequest {
 };
 
 // Builds the gallery and returns the exit status: 0 when everything was made, 1 when the build
-// was refused or cancelled or anything was skipped or failed. Prints the path of the gallery's
-// "index.html" on the command's output when the build completed.
+// was refused or anything was skipped or failed or --open found no browser, 130 when Ctrl+C
+// stopped it. Prints the path of the gallery's "index.html" on the command's output when the
+// build completed. A theme the project names that is not installed is said, with the one used.
 int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request);
 
 // The theme named on the command line; a usage error naming the installed ones when it is not.
 void requireInstalledTheme(const std::string& name);
+
+// The program's "Cannot load template. Reinstall Fotoloom." and where the themes were looked for.
+std::string noThemeMessage();

@@ -94,17 +94,21 @@ void writeProjectJson(std::ostream& out, const CBuilderDoc& doc)
     out << "{\n";
     for (const SettingInfo& s : allSettings()) {
         out << "  " << jsonString(s.name) << ": ";
-        if (s.kind == SettingKind::Text)
-            out << jsonString(doc.*s.text);
-        else
-            out << s.numberIn(doc);
+        // Colours as "#rrggbb", as show prints them and set takes them.
+        switch (s.kind) {
+        case SettingKind::Text: out << jsonString(doc.*s.text); break;
+        case SettingKind::Colour: out << jsonString(htmlColour(s.numberIn(doc))); break;
+        case SettingKind::Integer: out << s.numberIn(doc); break;
+        }
         out << ",\n";
     }
     out << "  \"albums\": [";
     const char* separator = "\n    ";
+    int position = 0;
     for (const Album& album : doc.albums()) {
+        // The position is what the album and image commands take; the key is what images refer to.
         out << separator << "{\"title\": " << jsonString(album.title) << ", \"caption\": " << jsonString(album.caption)
-            << ", \"key\": " << album.key << '}';
+            << ", \"position\": " << ++position << ", \"key\": " << album.key << '}';
         separator = ",\n    ";
     }
     out << (doc.albums().empty() ? "],\n" : "\n  ],\n");

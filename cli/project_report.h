@@ -10,5 +10,6 @@ class CBuilderDoc;
 void writeProjectText(std::ostream& out, const CBuilderDoc& doc);
 // The albums alone, numbered, with their image counts.
 void writeAlbumList(std::ostream& out, const CBuilderDoc& doc);
-// One JSON object: every setting under its model name, "albums" and "images" in file order.
+// One JSON object: every setting under its model name (colours as "#rrggbb"), "albums" (each
+// with its position, from 1) and "images" in file order.
 void writeProjectJson(std::ostream& out, const CBuilderDoc& doc);

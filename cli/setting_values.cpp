@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "cli/cli_context.h"
+#include "cli/gallery_build_run.h"
+#include "generator/gallery_title.h"
 
 namespace {
 
@@ -55,21 +57,32 @@ SettingAssignment parseSettingAssignment(std::string_view argument)
 
     SettingAssignment assignment;
     assignment.setting = findSetting(name);
-    if (!assignment.setting) throw CliError("unknown setting '" + name + "'");
+    if (!assignment.setting) throw CliUsageError("unknown setting '" + name + "'");
     const SettingInfo& s = *assignment.setting;
     if (s.kind == SettingKind::Text) {
+        // What the build would refuse, or quietly replace, is refused here, by the build's own rules.
+        if (s.text == &GallerySettings::galleryTitle) {
+            if (const std::string problem = galleryTitleProblem(value); !problem.empty())
+                throw CliUsageError(name + ": " + problem);
+        } else if (s.text == &GallerySettings::themeName && !value.empty()) {
+            try {
+                requireInstalledTheme(value);
+            } catch (const CliUsageError& e) {
+                throw CliUsageError(name + ": " + e.what());
+            }
+        }
         assignment.text = value;
         return assignment;
     }
 
     std::optional<int64_t> number = s.kind == SettingKind::Colour ? parseColourNumber(value) : parseNumber(value, 10);
     if (!number) {
-        throw CliError(name + ": '" + value + "' is not " +
-                       (s.kind == SettingKind::Colour ? "a colour (#rrggbb or a number)" : "a whole number"));
+        throw CliUsageError(name + ": '" + value + "' is not " +
+                            (s.kind == SettingKind::Colour ? "a colour (#rrggbb or a number)" : "a whole number"));
     }
     if (*number < s.minimum || *number > s.maximum) {
-        throw CliError(name + ": " + value + " is out of range (" + std::to_string(s.minimum) + " to " +
-                       std::to_string(s.maximum) + ")");
+        throw CliUsageError(name + ": " + value + " is out of range (" + std::to_string(s.minimum) + " to " +
+                            std::to_string(s.maximum) + ")");
     }
     assignment.number = static_cast<int32_t>(*number);
     return assignment;

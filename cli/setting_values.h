@@ -15,8 +15,9 @@ struct SettingAssignment {
 };
 
 // Parses one "NAME=VALUE". Colours take "#rrggbb" (red first, as in HTML) or a number (decimal
-// or 0x hex) in the model's 0x00BBGGRR order. Throws CliUsageError without '=', and CliError
-// for an unknown name, a value that is not a number or colour, or one out of range.
+// or 0x hex) in the model's 0x00BBGGRR order. Throws CliUsageError without '=', for an unknown
+// name, a value that is not a number or colour, one out of range, a gallery title the build
+// refuses (it names the gallery's folder), and a theme that is not installed ("" is the default).
 SettingAssignment parseSettingAssignment(std::string_view argument);
 void applySetting(GallerySettings& settings, const SettingAssignment& assignment);
 

@@ -14,8 +14,8 @@
 #include "cli/build_progress.h"
 #include "cli/cli_system.h"
 #include "cli/fotoloom_cli.h"
-#include "cli_scratch.h"
 #include "cli/quick_gallery.h"
+#include "cli_scratch.h"
 #include "gallery/builder_doc.h"
 #include "gallery/project_file.h"
 #include "gallery/recent_list.h"
@@ -157,6 +157,30 @@ TEST_F(CliBuildTest, BuildRefusesWhatTheProgramRefuses)
     EXPECT_EQ(run({"build", project, "--quality", "0"}).status, 2);
     EXPECT_EQ(run({"build", project, "--jobs", "-1"}).status, 2);
     EXPECT_EQ(run({"build", file("missing.gal"), "-o", output}).status, 1);
+}
+
+// The build quietly takes another theme for one that is not installed; the command line says so.
+TEST_F(CliBuildTest, AProjectsThemeThatIsNotInstalledIsSaidWithTheOneUsed)
+{
+    makeProject();
+    CBuilderDoc doc;
+    ASSERT_EQ(loadProject(doc, project), ProjectResult::Ok);
+    doc.themeName = "removed";
+    RecentList recent(file("recent.ini"));
+    ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
+    Outcome r = run({"build", project, "-o", output});
+    // The one the file system lists first under the themes' folder.
+    const std::string said = "fotoloom: the project's theme 'removed' is not installed; building with '";
+    const size_t at = r.err.find(said);
+    ASSERT_NE(at, std::string::npos) << r.err;
+    const size_t from = at + said.size();
+    const std::string used = r.err.substr(from, r.err.find('\'', from) - from);
+    EXPECT_TRUE(used == "classic" || used == "darkroom" || used == "minimal") << used;
+    EXPECT_NE(r.err.find("with the theme '" + used + "' into"), std::string::npos) << r.err;
+
+    ASSERT_EQ(run({"set", project, "themeName=minimal"}).status, 0);
+    r = run({"build", project, "-o", output});
+    EXPECT_EQ(r.err.find("is not installed"), std::string::npos) << r.err;
 }
 
 #ifndef _WIN32

@@ -33,7 +33,7 @@ TEST_F(CliExtensionSettings, SetAndShowReachThemAndRefuseWhatTheyCannotTake)
 
     for (const char* bad : {"slideshowSeconds=0", "slideshowSeconds=61", "cameraDetails=2", "darkVariant=yes"}) {
         r = run({"set", project, bad});
-        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_EQ(r.status, 2) << bad;  // wrong usage
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << bad << ": " << r.err;
     }
 }

@@ -154,10 +154,11 @@ TEST_F(CliTest, ShowJsonNamesEverySettingAndEscapesTexts)
 #else
     const char* kBrokenPath = "\"path\": \"/p/bad\\ufffd.jpg\"";
 #endif
-    for (const char* expected :
-         {"{\n  \"galleryTitle\": \"Untitled Gallery\",\n", "\"rows\": 6,", "\"galleryTitleColor\": 3153936,",
-          "\"homePageUrl\": \"http://\",", "\"title\": \"Caf\xC3\xA9 \\\"A\\\"\\n\\u0001\"",
-          "\"caption\": \"back\\\\slash\"", kBrokenPath, "\"rotation\": 0, \"comment\": \"\"}"}) {
+    for (const char* expected : {"{\n  \"galleryTitle\": \"Untitled Gallery\",\n", "\"rows\": 6,",
+                                 "\"galleryTitleColor\": \"#102030\",", "\"pagesColor\": \"#7b7c7d\",",
+                                 "\"back\\\\slash\", \"position\": 1, \"key\": ", "\"homePageUrl\": \"http://\",",
+                                 "\"title\": \"Caf\xC3\xA9 \\\"A\\\"\\n\\u0001\"", "\"caption\": \"back\\\\slash\"",
+                                 kBrokenPath, "\"rotation\": 0, \"comment\": \"\"}"}) {
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
     }
     EXPECT_EQ(r.out.back(), '\n');
@@ -198,12 +199,42 @@ TEST_F(CliTest, SetChecksEveryValueBeforeChangingAnything)
                             "galleryTitleColor=-1", "columns=99999999999999999999", "rows=0", "rows=101",
                             "columns=-1"}) {
         r = run({"set", project, "columns=5", bad});
-        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_EQ(r.status, 2) << bad;  // a wrong value is wrong usage, like any wrong argument
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << bad << ": " << r.err;  // one line
         EXPECT_EQ(bytes(project), before) << bad;                              // columns=5 not applied either
     }
     EXPECT_EQ(run({"set", project, "rows"}).status, 2);
     EXPECT_EQ(run({"set", project}).status, 2);
+}
+
+TEST_F(CliTest, SetRefusesWhatTheBuildWouldRefuseOrReplace)
+{
+    ASSERT_EQ(run({"new", project}).status, 0);
+    const std::string before = bytes(project);
+    for (const char* bad : {"galleryTitle=a/b", "galleryTitle=..", "galleryTitle=.", "galleryTitle=NUL",
+                            "galleryTitle=ends.", "themeName=nosuch", "themeName=../classic"}) {
+        Outcome r = run({"set", project, "rows=3", bad});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << bad << ": " << r.err;
+        EXPECT_EQ(bytes(project), before) << bad;
+    }
+    Outcome r = run({"set", project, "themeName=nosuch"});
+    EXPECT_NE(r.err.find("themeName: no theme named 'nosuch'; installed: classic, darkroom, minimal"),
+              std::string::npos)
+        << r.err;
+    r = run({"set", project, "galleryTitle=a/b"});
+    EXPECT_NE(r.err.find("galleryTitle: The gallery title \"a/b\" cannot be the name of the gallery's folder"),
+              std::string::npos)
+        << r.err;
+
+    // What the build takes: an installed theme, none (the first listed), an empty title (the
+    // output folder itself).
+    ASSERT_EQ(run({"set", project, "themeName=darkroom", "galleryTitle=Summer 2024"}).status, 0);
+    ASSERT_EQ(run({"set", project, "themeName=", "galleryTitle="}).status, 0);
+    CBuilderDoc doc;
+    load(doc);
+    EXPECT_EQ(doc.themeName, "");
+    EXPECT_EQ(doc.galleryTitle, "");
 }
 
 TEST_F(CliTest, AlbumCommandsEditTheAlbumList)
@@ -312,6 +343,24 @@ TEST_F(CliTest, AddFolderTakesPicturesOnlyWithFullPaths)
     ASSERT_EQ(doc.images().size(), 1u);
     EXPECT_EQ(doc.images()[0].path, joinPath(file("pics"), "a.JPG"));
     EXPECT_EQ(run({"image", "add-folder", project, "1", file("nowhere")}).status, 1);
+}
+
+TEST_F(CliTest, AddFolderAddsInNameOrderWhateverOrderTheFileSystemKeeps)
+{
+    ASSERT_EQ(run({"new", project}).status, 0);
+    ASSERT_EQ(run({"album", "add", project, "A"}).status, 0);
+    ASSERT_EQ(run({"album", "add", project, "B"}).status, 0);
+    std::filesystem::create_directories(folder_ / "pics");
+    for (const char* name :
+         {"img10.jpg", "IMG2.jpg", "img1.jpg", "b.png", "A.gif", "img100.jpg", "img020.jpg", "c.jpg"})
+        std::ofstream(folder_ / "pics" / name) << "x";
+    ASSERT_EQ(run({"image", "add-folder", project, "2", file("pics")}).status, 0);
+    EXPECT_EQ(albumImages(1),
+              (Names{"A.gif", "b.png", "c.jpg", "img1.jpg", "IMG2.jpg", "img10.jpg", "img020.jpg", "img100.jpg"}));
+    EXPECT_EQ(albumImages(0), Names{});
+
+    Outcome help = run({"image", "add-folder", "--help"});
+    EXPECT_NE(help.out.find("name order"), std::string::npos) << help.out;
 }
 
 TEST_F(CliTest, DamagedOrMissingProjectsAreNeverOverwritten)
