@@ -75,6 +75,11 @@ bool boxesRunPastEnd(const uint8_t* data, size_t size)
 // libheif's error as a reader's result; its message is the explanation ("Unsupported codec").
 RowDecode failure(const heif_error& error, const uint8_t* data, size_t size, RowReceiver& receiver)
 {
+    // libheif tells a part larger than its limit as a memory error; here it means a damaged file.
+    if (error.subcode == heif_suberror_Security_limit_exceeded) {
+        receiver.explain("a part of it claims a larger picture than the image is");
+        return RowDecode::Failed;
+    }
     if (error.code != heif_error_Memory_allocation_error && boxesRunPastEnd(data, size)) return RowDecode::Truncated;
     switch (error.code) {
     case heif_error_Memory_allocation_error: return RowDecode::NoMemory;
@@ -114,6 +119,17 @@ RowDecode decodeHeif(const uint8_t* data, size_t size, RowReceiver& receiver)
         receiver.explain("its size does not match its data");
         return RowDecode::Failed;
     }
+    // Nothing decoded may be wider or taller than the image says it is coded (a crop makes the
+    // image smaller than that): a grid whose own description claims more is refused before
+    // libheif allocates for it. libheif bounds both sides by one limit, so what it may allocate
+    // is that side squared; a file too small to be any picture of that much is refused.
+    const int coded = std::max({width, height, heif_image_handle_get_ispe_width(handle.get()),
+                                heif_image_handle_get_ispe_height(handle.get())});
+    if (!pixelsFitData(uint64_t(coded), uint64_t(coded), size, 4096)) {
+        receiver.explain("its size does not match its data");
+        return RowDecode::Failed;
+    }
+    heif_context_set_maximum_image_size_limit(context.get(), coded + 1);
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
     const int bits = std::max(8, heif_image_handle_get_luma_bits_per_pixel(handle.get()));

@@ -8,6 +8,7 @@
 #include "picture/picture_bmp.h"
 #include "picture/picture_codec.h"
 #include "picture/picture_formats.h"
+#include "tests/fuzz/fuzz_memory_budget.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzz::ScopedDecodeBudget budget;
     DecodedPicture out;
     if (decodePicture(kFormatBmp, ByteSource{data, size}, {}, out) &&
         out.bgra.size() != static_cast<size_t>(out.width) * out.height * 4)

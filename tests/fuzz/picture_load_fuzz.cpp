@@ -7,9 +7,11 @@
 #include <cstdlib>
 
 #include "picture/picture.h"
+#include "tests/fuzz/fuzz_memory_budget.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzz::ScopedDecodeBudget budget;
     if (size < 1) return 0;
     const int code = data[0] % 16;
     const PictureSizeHint hint = (data[0] & 0x80) ? PictureSizeHint::fitInto(64, 48) : PictureSizeHint{};

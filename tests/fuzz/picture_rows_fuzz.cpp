@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "picture/picture_formats.h"
+#include "tests/fuzz/fuzz_memory_budget.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ public:
     {
         if (h.width == 0 || h.height == 0 || !pictureSizeAllowed(h.width, h.height)) std::abort();
         height_ = h.height;
-        return true;
+        // As the build's streamed receiver does: what the reader will hold is asked for first.
+        return h.decoderBytes <= fuzz::kDecodeBudget;
     }
     bool rows(const uint8_t* bgra, uint32_t count) override
     {
@@ -35,6 +37,7 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    fuzz::ScopedDecodeBudget budget;
     if (size < 1) return 0;
     const auto formats = pictureFormats();
     const PictureFormat& format = formats[data[0] % formats.size()];

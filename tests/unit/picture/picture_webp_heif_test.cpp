@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 #include "base/file_system.h"
 #include "picture/picture.h"
 #include "picture/picture_codec.h"
@@ -187,7 +191,8 @@ TEST(PictureWebpHeif, CutShortOrDamagedFilesFailWithTheirReason)
             EXPECT_TRUE(d.picture.bgra.empty());
             // Past the first few bytes, where the container still holds together, it is told as cut.
             if (cut >= bytes.size() / 2) {
-                EXPECT_EQ(d.why.problem, PictureProblem::Truncated) << "cut at " << cut << " of " << bytes.size() << ": " << d.why.text();
+                EXPECT_EQ(d.why.problem, PictureProblem::Truncated)
+                    << "cut at " << cut << " of " << bytes.size() << ": " << d.why.text();
             }
         }
         // A size field that claims more than the file holds.
@@ -203,6 +208,28 @@ TEST(PictureWebpHeif, CutShortOrDamagedFilesFailWithTheirReason)
         EXPECT_TRUE(damaged.why.failed());
         EXPECT_FALSE(damaged.why.text().empty());
     }
+}
+
+// A HEIC of 753 bytes whose grid says 16384 x 12544 while its image says 64 x 64: libheif would
+// allocate gigabytes for the grid before it finds the tiles missing.
+TEST(PictureWebpHeif, AGridLargerThanItsImageIsDamagedAndCostsNoMemory)
+{
+    std::vector<uint8_t> heic;
+    ASSERT_TRUE(
+        readFileBytes(std::string(FOTOLOOM_TEST_DATA) + "/pictures/grid-larger-than-its-image.heic", heic, 1 << 20));
+#ifndef _WIN32
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+#endif
+    const Decoded d = decode(kFormatAvif, heic);
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.why.problem, PictureProblem::Damaged) << d.why.text();
+    EXPECT_NE(d.why.text().find("claims a larger picture"), std::string::npos) << d.why.text();
+#ifndef _WIN32
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "kilobytes more at the peak";
+#endif
 }
 
 TEST(PictureWebpHeif, AnEncoderWithoutEveryRowWritesNothing)
