@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "base/file_system.h"
+#include "cli/cli_system.h"
 #include "cli/fotoloom_cli.h"
 #include "cli_scratch.h"
 #include "gallery/builder_doc.h"
@@ -249,4 +250,18 @@ TEST_F(CliPublishTest, ADryRunWithBuildBuildsNothing)
     EXPECT_NE(r.err.find("would build it first"), std::string::npos) << r.err;
     EXPECT_FALSE(folderExists(gallery));
     EXPECT_FALSE(folderExists(site));
+}
+
+TEST_F(CliPublishTest, CtrlCEndsAPublishWith130AndTheNextFinishesTheJob)
+{
+    makeProject();
+    build();
+    InterruptGuard::request();  // as if pressed while the publish runs
+    Outcome r = run({"publish", project, "--to", site, "-o", output});
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_NE(r.err.find("cancelled"), std::string::npos) << r.err;
+
+    r = run({"publish", project, "--to", site, "-o", output});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(siteFiles(), galleryFiles());
 }
