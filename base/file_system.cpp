@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <new>
 #include <random>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -163,6 +165,70 @@ bool isAbsolutePath(const std::string& path)
 {
     std::u8string utf8(path.begin(), path.end());
     return !path.empty() && std::filesystem::path(utf8).is_absolute();
+}
+
+namespace {
+
+// A system error's text as a sentence part: no full stop or line end at its end.
+std::string reasonText(const std::error_code& error)
+{
+    std::string text = error.message();
+    while (!text.empty() && (text.back() == '.' || text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(error.value()) : text;
+}
+
+}  // namespace
+
+bool makeFolderPath(const std::string& path, std::string& reason)
+{
+    namespace fs = std::filesystem;
+    reason.clear();
+    if (path.empty()) {
+        reason = "no folder was named";
+        return false;
+    }
+    std::error_code error;
+    fs::path target = fs::path(std::u8string(path.begin(), path.end()));
+    if (!target.has_filename() && target.has_parent_path()) target = target.parent_path();  // "a/b/"
+    // The levels that are missing, deepest first: made from the top down, and taken away again
+    // when a deeper one cannot be made, so a refused folder leaves nothing behind.
+    std::vector<fs::path> missing;
+    for (fs::path level = target; !level.empty() && !fs::exists(fs::symlink_status(level, error));
+         level = level.parent_path()) {
+        missing.push_back(level);
+        if (level == level.parent_path()) break;
+    }
+    for (size_t i = missing.size(); i-- > 0;) {
+        if (fs::create_directory(missing[i], error) || (!error && fs::is_directory(missing[i], error))) continue;
+        if (!error) error = std::make_error_code(std::errc::file_exists);
+        reason = reasonText(error);
+        std::error_code ignored;
+        for (size_t made = i + 1; made < missing.size(); ++made) fs::remove(missing[made], ignored);
+        return false;
+    }
+    if (folderExists(path)) return true;
+    reason = reasonText(std::make_error_code(std::errc::not_a_directory));  // something else stands there
+    return false;
+}
+
+std::string folderWriteProblem(const std::string& folder)
+{
+    for (int attempt = 0; attempt < kCreateTries; ++attempt) {
+        const std::string probe = joinPath(folder, temporaryFileName(".fotoloom-probe"));
+        bool alreadyExists = false;
+        errno = 0;
+        if (std::FILE* file = createNewFile(probe, alreadyExists, 0600)) {
+            // One byte through to the system, so a full disk answers here too.
+            int error = 0;
+            if (std::fputc('x', file) == EOF || std::fflush(file) != 0) error = errno ? errno : EIO;
+            if (std::fclose(file) != 0 && error == 0) error = errno ? errno : EIO;
+            removeFile(probe);
+            return error == 0 ? std::string() : reasonText(std::error_code(error, std::generic_category()));
+        }
+        if (!alreadyExists) return reasonText(std::error_code(errno ? errno : EACCES, std::generic_category()));
+    }
+    return reasonText(std::make_error_code(std::errc::file_exists));
 }
 
 // --- TemporaryFile -----------------------------------------------------------------------------

@@ -38,6 +38,13 @@ bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);
+// Makes the folder `path` with every folder above it that is missing (a folder that exists
+// already is fine). False when it is no folder afterwards; `reason` then says why, in the
+// system's words ("Not a directory").
+bool makeFolderPath(const std::string& path, std::string& reason);
+// Whether a new file can be made in the existing folder `folder`, found by making one (under a
+// temporary name) and removing it at once. "" when it can; otherwise the system's reason.
+std::string folderWriteProblem(const std::string& folder);
 // Every entry of a folder in the order the file system returns them ("." and ".." included
 // where the system lists them); nothing when the folder cannot be read.
 std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder);

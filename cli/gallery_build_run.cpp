@@ -1,8 +1,6 @@
 #include "cli/gallery_build_run.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "base/file_system.h"
 #include "base/known_folders.h"
@@ -85,14 +83,7 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     if (request.title) doc.galleryTitle = *request.title;
     doc.outputFolder = request.output.empty() ? documentsFolder() : absolutePath(request.output);
     if (!passesBuildCheck(context, doc)) throw CliError("");
-    // The program's folder chooser only offers folders that exist; a parent named on the command
-    // line is made. Not for a title the build will refuse: then nothing at all is written.
-    if (galleryTitleProblem(doc.galleryTitle).empty() && !folderExists(doc.outputFolder)) {
-        std::error_code error;
-        const std::u8string folder(doc.outputFolder.begin(), doc.outputFolder.end());
-        std::filesystem::create_directories(std::filesystem::path(folder), error);
-        if (error) throw CliError("cannot make the folder " + doc.outputFolder + ": " + error.message());
-    }
+    // The build makes the gallery folder and the folders above it, as the program's does.
 
     warnOfMissingTheme(context, doc);
 
@@ -113,7 +104,8 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     case BuildOutcome::Cancelled: return kExitInterrupted;  // the observer has said so
     case BuildOutcome::NoTheme:                             // the warning has been shown
     case BuildOutcome::InvalidTitle:
-    case BuildOutcome::Busy: return kExitFailure;
+    case BuildOutcome::Busy:
+    case BuildOutcome::Unwritable: return kExitFailure;
     }
     context.err << "fotoloom: " << summary(result) << '\n';
     if (!result.indexPage.empty()) context.out << result.indexPage << '\n';  // only a page that is there

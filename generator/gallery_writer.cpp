@@ -90,9 +90,22 @@ bool GalleryWriter::holds(std::string_view name, const WrittenFile& file) const
 std::vector<std::string> GalleryWriter::open()
 {
     std::vector<std::string> problems;
-    makeFolder(gallery_);
+    std::string reason;
+    if (!makeFolderPath(gallery_, reason)) {
+        refusal_ = "Cannot make the folder '" + gallery_ + "' for the Web Gallery: " + reason + ". Nothing was built.";
+        return problems;
+    }
+    // Found out before any picture is made, rather than as a failure for every file later.
+    if (reason = folderWriteProblem(gallery_); !reason.empty()) {
+        refusal_ =
+            "Cannot write into the folder '" + gallery_ + "' for the Web Gallery: " + reason + ". Nothing was built.";
+        return problems;
+    }
     std::optional<FolderHandle> gallery = FolderHandle::open(gallery_);
-    if (!gallery) return problems;  // nothing can be written: every file will say so
+    if (!gallery) {
+        refusal_ = "Cannot open the folder '" + gallery_ + "' for the Web Gallery. Nothing was built.";
+        return problems;
+    }
     if (!gallery->tryLock()) {
         busy_ = true;
         return problems;
@@ -126,6 +139,12 @@ std::vector<std::string> GalleryWriter::open()
                            " MB, more than any build writes; only that much of them was read.");
     foldJournals(journals.records);
     journalling_ = journal_.start(folders_[0]);
+    if (!journalling_) {
+        // Not one file could be written without it; say so once, not once for every file.
+        refusal_ = "Cannot write into the folder '" + gallery_ +
+                   "' for the Web Gallery: its build journal cannot be made. Nothing was built.";
+        for (FolderHandle& folder : folders_) folder = FolderHandle();
+    }
     return problems;
 }
 

@@ -19,6 +19,7 @@
 // USAGE
 //   GalleryWriter writer(G);
 //   for (const std::string& problem : writer.open()) warn(problem);
+//   if (!writer.refusal().empty()) ...;  // G cannot be made or written: stop before any work
 //   if (writer.put("photos/image-1-1.jpg", bytes, false) == GalleryWriter::Put::Failed) ...
 //   std::unique_ptr<StreamedFile> big = writer.stream("photos/image-1-2.jpg", false);  // any thread
 //   big->write(piece, size); ...
@@ -83,13 +84,16 @@ class GalleryWriter {
 public:
     explicit GalleryWriter(std::string galleryFolder) : gallery_(std::move(galleryFolder)) {}
 
-    // Makes G and its three folders (one level each), takes G's lock, reads the manifest and the
-    // journals of builds that did not finish, removes their temporary files, and starts this
-    // build's journal. Returns a message for each of the folders that the build will not write
-    // into, and for journals too large to be read.
+    // Makes G with every folder above it and then its three folders, takes G's lock, reads the
+    // manifest and the journals of builds that did not finish, removes their temporary files, and
+    // starts this build's journal. Returns a message for each of the folders that the build will
+    // not write into, and for journals too large to be read.
     std::vector<std::string> open();
     // Another build holds G: nothing was read, nothing will be written.
     bool busy() const { return busy_; }
+    // Why G cannot be made or written into, naming it and the system's reason; "" when it can.
+    // Then nothing was read, nothing will be written (every put fails).
+    const std::string& refusal() const { return refusal_; }
 
     enum class Put { Written, Unchanged, Failed };
     // Writes the file named relative to G ("photos/image-1-1.jpg") unless it already holds exactly
@@ -142,6 +146,7 @@ private:
     std::string gallery_;
     FolderHandle folders_[4];  // G, images, photos, thumbs; closed when not written into
     bool busy_ = false;
+    std::string refusal_;
     BuildManifest previous_;
     BuildManifest current_;
     BuildJournal journal_;

@@ -67,6 +67,10 @@ private:
     }
     // A photo or thumbnail; empty bytes when it could not be encoded.
     bool putPicture(const std::string& name, const std::vector<uint8_t>& bytes);
+    // A page or the style sheet. The first of them that cannot be written is warned of at once
+    // ("Cannot write file '"); any more join the list told at the end, so a folder that refuses
+    // every page costs one box, not one for each.
+    bool putWarned(const std::string& name, const std::string& text);
     // A photo encoded into its temporary file, put in place.
     void putStreamed(std::unique_ptr<StreamedFile> file);
     void counted(GalleryWriter::Put put, const std::string& name, bool told);
@@ -85,6 +89,8 @@ private:
     std::string picturePageTemplate_;      // empty: the fixed picture page text
     bool dense_ = false;                   // the theme asks for high-density pictures
     std::vector<uint64_t> tooLargeNeeds_;  // bytes each of result_.tooLargePictures would need
+    bool toldUnwritten_ = false;           // a "Cannot write file '" box has been shown
+    bool toldNoPageTemplate_ = false;      // "Cannot load HTML template!" has been shown
 };
 
 bool SiteBuild::put(const std::string& name, std::string_view bytes, bool told)
@@ -113,6 +119,17 @@ void SiteBuild::listUnwritten(const std::string& name, bool told)
 {
     result_.unwrittenFiles.push_back(pathOf(name));
     if (!told) untold_.push_back(pathOf(name));
+}
+
+bool SiteBuild::putWarned(const std::string& name, const std::string& text)
+{
+    const bool first = !toldUnwritten_;
+    if (putText(name, text, first)) return true;
+    if (first) {
+        toldUnwritten_ = true;
+        warn("Cannot write file '" + pathOf(name));
+    }
+    return false;
 }
 
 bool SiteBuild::putPicture(const std::string& name, const std::vector<uint8_t>& bytes)
@@ -145,15 +162,25 @@ bool SiteBuild::prepare()
     gallery_ = galleryFolderOf(doc_.outputFolder, doc_.galleryTitle);
     result_.galleryFolder = gallery_;
 
-    // One level each; a folder that cannot be made shows up later as files that cannot be written.
     writer_.emplace(gallery_);
     const std::vector<std::string> problems = writer_->open();
+    if (!writer_->refusal().empty()) {
+        // One message before any picture is made, not one for every page that could not be written.
+        result_.outcome = BuildOutcome::Unwritable;
+        warn(writer_->refusal());
+        return false;
+    }
     if (writer_->busy()) {
         result_.outcome = BuildOutcome::Busy;
         warn("Another build is writing into '" + gallery_ + "' right now. Build again when it has finished.");
         return false;
     }
-    for (const std::string& problem : problems) warn(problem);
+    // Together in one box: a gallery folder whose three folders are all files would otherwise cost three.
+    if (!problems.empty()) {
+        std::string text = problems[0];
+        for (size_t i = 1; i < problems.size(); ++i) text += "\n" + problems[i];
+        warn(text);
+    }
     return true;
 }
 
@@ -328,11 +355,14 @@ void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, 
 {
     const size_t pages = pageCount(images.size(), pageSize(doc_));
     for (size_t p = 1; p <= pages; ++p) {
-        if (pageTemplate_.empty()) warn("Cannot load HTML template!");
+        if (pageTemplate_.empty() && !toldNoPageTemplate_) {
+            toldNoPageTemplate_ = true;  // the same for every page: once is enough
+            warn("Cannot load HTML template!");
+        }
         const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p, looks, details};
         const std::string text = albumPageText(pageTemplate_, page, albumList);
         const std::string name = albumPageName(a + 1, p);
-        if (!putText(name, text, true)) warn("Cannot write file '" + pathOf(name));
+        putWarned(name, text);
         if (a == 0 && p == 1 && putText("index.html", text)) result_.indexPage = pathOf("index.html");
     }
 }
@@ -341,19 +371,26 @@ void SiteBuild::writeStyleSheet()
 {
     const std::string text = LoadStyleSheet(doc_, templateRoot_);
     if (text.empty()) warn("Cannot load CSS template!");
-    if (!putText(kStyleSheetName, text, true)) warn("Cannot write file '" + pathOf(kStyleSheetName));
+    putWarned(kStyleSheetName, text);
 }
 
+// Without its index.html the gallery cannot be opened: then this is the build's last word, in
+// place of the question whether to view it.
 void SiteBuild::tellUnwritten()
 {
     const auto& list = untold_;
-    if (list.empty()) return;
-    std::string text = list.size() == 1
-                           ? "This file could not be written; the gallery folder keeps what it held before:"
-                           : "These " + std::to_string(list.size()) +
-                                 " files could not be written; the gallery folder keeps what it held "
-                                 "before:";
+    const bool complete = !result_.indexPage.empty();
+    if (list.empty() && complete) return;
+    std::string text =
+        complete ? std::string()
+                 : "The Web Gallery is not complete: its first page '" + pathOf("index.html") + "' was not written. ";
+    if (list.size() == 1)
+        text += "This file could not be written; the gallery folder keeps what it held before:";
+    else if (!list.empty())
+        text += "These " + std::to_string(list.size()) +
+                " files could not be written; the gallery folder keeps what it held before:";
     for (const std::string& path : list) text += "\n" + path;
+    if (text.back() == ' ') text.pop_back();
     warn(text);
 }
 
@@ -412,6 +449,7 @@ BuildResult SiteBuild::run()
     tellUnwritten();
     tellUnreadable();
     tellTooLarge();
+    if (result_.indexPage.empty()) return result_;  // told by tellUnwritten
     if (observer_.askViewGallery(kViewGalleryQuestion, kViewGalleryCaption)) {
         result_.viewed = true;
         observer_.openGallery(pathOf("index.html"));

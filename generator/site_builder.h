@@ -37,6 +37,9 @@
 // The one-line question at the end of a finished build and its caption.
 inline constexpr char kViewGalleryQuestion[] = "Your Web Gallery is completed. View it now in your Internet browser.";
 inline constexpr char kViewGalleryCaption[] = "Congratulations!";
+// What the build dialog says once a build has stopped on a cancel request.
+inline constexpr char kBuildCancelledMessage[] =
+    "The build was cancelled. The gallery folder keeps what was made so far; build again to finish it.";
 
 // What the build dialog and the command line hear. Every call comes from the thread that runs
 // BuildGallery(), in the order a sequential build makes them.
@@ -51,8 +54,9 @@ public:
     virtual void warning(const std::string& text) = 0;
     // Asked once per picture, after its thumbnail; true stops the build there.
     virtual bool cancelRequested() = 0;
-    // The final question of a finished build (kViewGalleryQuestion, kViewGalleryCaption); true
-    // for Yes, and the builder then calls openGallery() with the full path of G's "index.html".
+    // The final question of a finished build whose index.html was written (kViewGalleryQuestion,
+    // kViewGalleryCaption); true for Yes, and the builder then calls openGallery() with the full
+    // path of G's "index.html". A build without its index.html ends with a warning instead.
     virtual bool askViewGallery(const std::string& question, const std::string& caption) = 0;
     virtual void openGallery(const std::string& indexPath) = 0;
 };
@@ -74,11 +78,12 @@ struct BuildOptions {
 };
 
 enum class BuildOutcome {
-    Completed,     // every page written (some warnings may have been shown)
+    Completed,     // went through every album; see succeeded() for whether all was written
     Cancelled,     // stopped at a picture on a cancel request; no style sheet, no final question
     NoTheme,       // no theme installed ("Cannot load template. Reinstall Fotoloom."); nothing written
     InvalidTitle,  // the title cannot be a folder name (see galleryTitleProblem); nothing written
     Busy,          // another build is writing into the gallery folder; nothing written
+    Unwritable,    // the gallery folder cannot be made or written into (one warning says why); nothing written
 };
 
 struct BuildResult {
@@ -99,12 +104,12 @@ struct BuildResult {
     bool viewed = false;                          // the user chose to view the gallery
     uint64_t memoryPeak = 0;                      // the most the picture workers held at once
 
-    // True for a completed build in which every picture was made and every file written (exit
-    // status 0).
+    // True for a completed build in which every picture was made and every file written, its
+    // index.html included (exit status 0).
     bool succeeded() const
     {
-        return outcome == BuildOutcome::Completed && unreadablePictures.empty() && tooLargePictures.empty() &&
-               unwrittenFiles.empty();
+        return outcome == BuildOutcome::Completed && !indexPage.empty() && unreadablePictures.empty() &&
+               tooLargePictures.empty() && unwrittenFiles.empty();
     }
 };
 

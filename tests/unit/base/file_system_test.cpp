@@ -364,3 +364,50 @@ TEST_F(FileSystemTest, WholeFileReadUpToTheLimitAndRefusedPastIt)
     EXPECT_TRUE(readFileBytes(write("empty", ""), text, 0));
     EXPECT_TRUE(text.empty());
 }
+
+// --- A folder is made with its parents, or not at all ------------------------------------------
+
+TEST_F(FileSystemTest, AFolderIsMadeWithEveryMissingFolderAboveIt)
+{
+    std::string reason = "stale";
+    const std::string deep = pathOf("a/b/c");
+    EXPECT_TRUE(makeFolderPath(deep, reason));
+    EXPECT_TRUE(folderExists(deep));
+    EXPECT_EQ(reason, "");
+    EXPECT_TRUE(makeFolderPath(deep, reason));  // there already: fine
+    EXPECT_TRUE(makeFolderPath(pathOf("a/b/d") + kPathSeparator, reason));
+    EXPECT_TRUE(folderExists(pathOf("a/b/d")));
+    EXPECT_EQ(names(), std::set<std::string>{"a"});
+}
+
+TEST_F(FileSystemTest, AFolderThatCannotBeMadeSaysWhyAndLeavesNothingBehind)
+{
+    const std::string file = write("file", "mine");
+    std::string reason;
+    EXPECT_FALSE(makeFolderPath(joinPath(joinPath(file, "x"), "y"), reason));
+    ASSERT_NE(reason, "");
+    EXPECT_NE(reason.back(), '.') << reason;  // it goes inside a sentence
+    EXPECT_NE(reason.back(), '\n') << reason;
+    // A name no file system takes, two new levels down: the levels made on the way go again.
+    reason.clear();
+    EXPECT_FALSE(makeFolderPath(joinPath(pathOf("new/level"), std::string(300, 'n')), reason));
+    EXPECT_NE(reason, "");
+    EXPECT_FALSE(fs::exists(folder_ / "new"));
+    // A file where the folder itself should be.
+    reason.clear();
+    EXPECT_FALSE(makeFolderPath(file, reason));
+    EXPECT_NE(reason, "");
+    EXPECT_EQ(contents(file), "mine");
+    EXPECT_FALSE(makeFolderPath("", reason));
+    EXPECT_EQ(names(), (std::set<std::string>{"file"}));
+}
+
+TEST_F(FileSystemTest, AWriteProblemIsFoundWithoutLeavingAFile)
+{
+    EXPECT_EQ(folderWriteProblem(folder()), "");
+    EXPECT_TRUE(names().empty());  // the probe is gone again
+    const std::string file = write("file", "mine");
+    EXPECT_NE(folderWriteProblem(file), "");
+    EXPECT_NE(folderWriteProblem(pathOf("missing")), "");
+    EXPECT_EQ(names(), (std::set<std::string>{"file"}));
+}

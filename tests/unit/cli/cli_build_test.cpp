@@ -131,7 +131,13 @@ TEST_F(CliBuildTest, AGalleryFolderThatCannotBeMadeNamesNoPage)
     const Outcome r = run({"build", project, "-o", output, "--title", title, "--theme", "minimal"});
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out, "");  // no path of an index.html that is not there
-    EXPECT_NE(r.err.find("could not be written"), std::string::npos) << r.err;
+    // Refused at once in one line, naming the folder; no line for every page that was not written.
+    EXPECT_NE(r.err.find("fotoloom: Cannot make the folder '" + joinPath(output, title) + "' for the Web Gallery: "),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("Cannot write file"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(pathOf(output)));  // the parent made on the way went again
 }
 
 TEST_F(CliBuildTest, BuildRefusesWhatTheProgramRefuses)

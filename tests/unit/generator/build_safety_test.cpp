@@ -222,7 +222,7 @@ TEST(BuildTouchesOnlyItsOwn, ABuildKilledAtAnyMomentIsCleanedUpAfterByTheNext)
     }
 }
 
-TEST(FailedBuild, AReadOnlyFolderKeepsThePreviousGalleryAndEveryFileNotWrittenIsListed)
+TEST(FailedBuild, AReadOnlyFolderKeepsThePreviousGalleryAndIsRefusedWithOneMessage)
 {
     ScratchFolder scratch;
     SmallDisk disk(scratch / "disk", 4096);
@@ -238,13 +238,15 @@ TEST(FailedBuild, AReadOnlyFolderKeepsThePreviousGalleryAndEveryFileNotWrittenIs
     RecordingObserver observer;
     const BuildResult r = g.build(observer);
     EXPECT_FALSE(r.succeeded());
+    EXPECT_EQ(r.outcome, BuildOutcome::Unwritable);
     EXPECT_EQ(snapshot(g), before);
-    EXPECT_THAT(r.unwrittenFiles, Contains(g.file("index-1-1.html")));
-    EXPECT_THAT(r.unwrittenFiles, Contains(g.file("photos/image-1-3.jpg")));
-    EXPECT_THAT(r.unwrittenFiles, Contains(g.file("index.html")));
-    EXPECT_THAT(observer.warnings, Contains("Cannot write file '" + g.file("index-1-2.html")));
-    EXPECT_THAT(observer.warnings.back(), HasSubstr("files could not be written; the gallery folder keeps what it "
-                                                    "held before:\n"));
+    // Refused before any picture is made, in one message with the system's reason.
+    EXPECT_EQ(observer.warnings, std::vector<std::string>{"Cannot write into the folder '" + g.folder() +
+                                                          "' for the Web Gallery: Read-only file system. Nothing "
+                                                          "was built."});
+    EXPECT_TRUE(observer.progressSeen.empty());
+    EXPECT_TRUE(observer.questions.empty());
+    EXPECT_EQ(r.picturesMade + r.picturesReused, 0u);
 }
 
 TEST(FailedBuild, AFullDiskLeavesEveryPreviousPageWholeAndTheNextBuildFinishesTheJob)
@@ -265,8 +267,20 @@ TEST(FailedBuild, AFullDiskLeavesEveryPreviousPageWholeAndTheNextBuildFinishesTh
     }
     std::fclose(filler);
 
+    // No room even for the build's journal: refused at once, with the system's reason.
     changeEveryPage(g);
+    RecordingObserver full;
+    EXPECT_EQ(g.build(full).outcome, BuildOutcome::Unwritable);
+    EXPECT_EQ(full.warnings, std::vector<std::string>{"Cannot write into the folder '" + g.folder() +
+                                                      "' for the Web Gallery: No space left on device. Nothing was "
+                                                      "built."});
+    EXPECT_EQ(snapshot(g), before);
+
+    // Room for one block, the journal's: the build starts, and every page it changes finds no room.
+    const auto size = std::filesystem::file_size(fsPath(scratch / "disk/filler"));
+    std::filesystem::resize_file(fsPath(scratch / "disk/filler"), size - block.size());
     const BuildResult r = g.build();
+    EXPECT_EQ(r.outcome, BuildOutcome::Completed);
     EXPECT_FALSE(r.succeeded());
     EXPECT_FALSE(r.unwrittenFiles.empty());
     for (const auto& [name, bytes] : snapshot(g)) {

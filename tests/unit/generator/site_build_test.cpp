@@ -331,11 +331,11 @@ TEST(SiteBuild, MissingTemplatesAndUnwritablePagesAreWarnedAndTheBuildGoesOn)
     RecordingObserver observer;
     const BuildResult r = g.build(observer);
     EXPECT_EQ(r.outcome, BuildOutcome::Completed);
+    // Each kind of failure once: the missing template is the same for all three pages.
     EXPECT_EQ(observer.warnings,
-              (std::vector<std::string>{"Cannot load HTML template!", "Cannot load HTML template!",
-                                        "Cannot load HTML template!", "Cannot write file '" + g.file("index-2-1.html"),
+              (std::vector<std::string>{"Cannot load HTML template!", "Cannot write file '" + g.file("index-2-1.html"),
                                         "Cannot load CSS template!"}));
-    EXPECT_EQ(r.warnings, 5u);
+    EXPECT_EQ(r.warnings, 3u);
     EXPECT_EQ(g.read("index-1-1.html"), crlf(kCredit));
     EXPECT_TRUE(fileExists(g.file("style.css")));
     EXPECT_EQ(g.read("style.css"), "");
