@@ -12,10 +12,14 @@
 #include "gallery/grid_side.h"
 #include "gallery/project_extension.h"
 
+// A new gallery's description until its owner writes one: a prompt to the owner, which the title
+// dialog shows as a grey cue and no page shows.
+inline constexpr char kDefaultGalleryDescription[] = "Enter gallery description here ...";
+
 // Colours are 0x00BBGGRR: red in the lowest byte.
 struct GallerySettings {
     std::string galleryTitle = "Untitled Gallery";
-    std::string galleryDescription = "Enter gallery description here ...";
+    std::string galleryDescription = kDefaultGalleryDescription;
     std::string themeName;
     GridSide rows = 6;  // always within 1 to 100
     GridSide columns = 4;
@@ -48,6 +52,13 @@ struct GallerySettings {
 
     bool operator==(const GallerySettings&) const = default;
 };
+
+// The description as pages show it: empty while it is still kDefaultGalleryDescription.
+inline const std::string& pageDescription(const GallerySettings& settings)
+{
+    static const std::string kNone;
+    return settings.galleryDescription == kDefaultGalleryDescription ? kNone : settings.galleryDescription;
+}
 
 enum class SettingKind { Text, Integer, Colour };
 

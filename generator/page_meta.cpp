@@ -25,13 +25,13 @@ std::string metaTags(const std::string& title, const std::string& description, c
 
 std::string pageMetaTags(const GallerySettings& settings, const std::string& firstPhoto)
 {
-    return metaTags(attributeText(settings.galleryTitle), attributeText(settings.galleryDescription), firstPhoto);
+    return metaTags(attributeText(settings.galleryTitle), attributeText(pageDescription(settings)), firstPhoto);
 }
 
 std::string pictureMetaTags(const GallerySettings& settings, const std::string& label, const std::string& photo)
 {
     std::string text = attributeText(label);
     if (text.empty())
-        return metaTags(attributeText(settings.galleryTitle), attributeText(settings.galleryDescription), photo);
+        return metaTags(attributeText(settings.galleryTitle), attributeText(pageDescription(settings)), photo);
     return metaTags(text, text, photo);
 }

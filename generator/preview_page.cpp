@@ -121,7 +121,7 @@ std::string fillPreviewPage(std::string text, const PreviewInput& input, const s
     // The sample picture has one size only: the same grid stands for the sharp one.
     ReplaceAll(text, kSharpPicturesKey, grid);
     ReplaceAll(text, "%GALLERYTITLE%", s.galleryTitle);
-    ReplaceAll(text, "%GALLERYDESCRIPTION%", s.galleryDescription);
+    ReplaceAll(text, "%GALLERYDESCRIPTION%", pageDescription(s));
     ReplaceAll(text, "%ALBUMTITLE%", "Album title");
     ReplaceAll(text, "%ALBUMCAPTION%", "Album caption");
     ReplaceAll(text, "%ALBUMS%", sampleAlbumList());

@@ -268,7 +268,7 @@ std::string albumPageText(std::string text, const AlbumPage& page, const std::st
     // Beside "%PICTURES%", and made only for a theme that uses it.
     if (text.find(kSharpPicturesKey) != std::string::npos) ReplaceAll(text, kSharpPicturesKey, sharpPictureGrid(page));
     ReplaceAll(text, "%GALLERYTITLE%", s.galleryTitle);
-    ReplaceAll(text, "%GALLERYDESCRIPTION%", s.galleryDescription);
+    ReplaceAll(text, "%GALLERYDESCRIPTION%", pageDescription(s));
     ReplaceAll(text, "%ALBUMTITLE%", page.album->title);
     ReplaceAll(text, "%ALBUMCAPTION%", page.album->caption);
     ReplaceAll(text, "%ALBUMS%", albumList);

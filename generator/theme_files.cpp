@@ -153,7 +153,7 @@ std::string loadPageTemplate(const GallerySettings& gallery, const std::string& 
     std::string text = ReadTextFile(joinPath(themeFolder(templateRoot, gallery.themeName), name));
     if (text.empty()) return text;
     ReplaceAll(text, "%GALLERYTITLE%", gallery.galleryTitle);
-    ReplaceAll(text, "%GALLERYDESCRIPTION%", gallery.galleryDescription);
+    ReplaceAll(text, "%GALLERYDESCRIPTION%", pageDescription(gallery));
     return text;
 }
 

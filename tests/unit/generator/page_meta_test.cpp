@@ -79,3 +79,27 @@ TEST_F(PageMetaBuild, AGalleryWithoutADescriptionHasNoEmptyDescriptionTag)
     EXPECT_THAT(page, Not(HasSubstr("description")));
     EXPECT_THAT(page, HasSubstr("og:title"));
 }
+
+// A new gallery's description is a prompt to its owner: no visitor sees it, in the body or the
+// tags. The project keeps it as it is.
+TEST_F(PageMetaBuild, TheDescriptionANewGalleryStartsWithIsOnNoPage)
+{
+    g.doc.galleryDescription = GallerySettings().galleryDescription;
+    const int32_t album = g.addAlbum("A");
+    const std::string path = scratch / "p.jpg";
+    makePicture(path, 32, 24);
+    g.addImage(album, path);
+    ASSERT_TRUE(g.build().succeeded());
+    for (const char* name : {"index-1-1.html", "index.html", "image-1-1.html"}) {
+        const std::string page = g.read(name);
+        EXPECT_THAT(page, Not(HasSubstr("Enter gallery description"))) << name;
+        EXPECT_THAT(page, Not(HasSubstr("name=\"description\""))) << name;
+    }
+    EXPECT_THAT(g.read("index-1-1.html"), HasSubstr("</head>D=\t\t\t<center>"));
+    EXPECT_EQ(g.doc.galleryDescription, "Enter gallery description here ...");
+
+    // Any text of the owner's is shown, also one that starts like the prompt.
+    g.doc.galleryDescription = "Enter gallery description here ... later";
+    ASSERT_TRUE(g.build().succeeded());
+    EXPECT_THAT(g.read("index-1-1.html"), HasSubstr("D=Enter gallery description here ... later"));
+}

@@ -236,3 +236,11 @@ TEST(PreviewPage, LinksPlantedInThePreviewsPlaceAreNeverWrittenThrough)
     EXPECT_EQ(inspectFile(scratch / "preview/index.htm").kind, FileKind::Regular);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fsPath(outside)), {}), 1);
 }
+
+TEST(PreviewPage, ShowsNoDescriptionWhileItIsStillTheNewGallerysPrompt)
+{
+    PreviewInput input = sampleInput();
+    input.settings.galleryDescription = GallerySettings().galleryDescription;
+    const std::string page = fillPreviewPage(ReadTextFile(fixtureThemes() + "/keys/index.html"), input, "F/");
+    EXPECT_THAT(page, HasSubstr("T=Trip\nD=\nH="));
+}
