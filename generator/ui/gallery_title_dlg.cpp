@@ -1,5 +1,8 @@
 #include "generator/ui/gallery_title_dlg.h"
 
+#include <commctrl.h>
+
+#include "controls/cue_banner.h"
 #include "generator/site_builder.h"
 #include "resources/resource.h"
 #include "winui/seam.h"
@@ -21,8 +24,14 @@ bool CGalleryTitleDlg::run(HWND owner) { return runModal(owner) == IDOK; }
 bool CGalleryTitleDlg::onInitDialog()
 {
     setItemText(IDC_GALLERY_TITLE, winui::widen(gallery_.galleryTitle));
-    setItemText(IDC_GALLERY_DESCRIPTION, winui::toCrLf(winui::widen(gallery_.galleryDescription)));
-    // Untouched, the description goes back byte for byte (its line ends included).
+    // A new gallery's description is a prompt: shown as the grey cue, not as text to delete first.
+    const HWND description = item(IDC_GALLERY_DESCRIPTION);
+    acceptCueBanner(description);
+    const std::wstring cue = winui::widen(kDefaultGalleryDescription);
+    SendMessageW(description, EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(cue.c_str()));
+    const bool prompt = gallery_.galleryDescription == kDefaultGalleryDescription;
+    setItemText(IDC_GALLERY_DESCRIPTION, prompt ? L"" : winui::toCrLf(winui::widen(gallery_.galleryDescription)));
+    // Untouched, the description goes back byte for byte (its line ends included), the prompt too.
     SendMessageW(item(IDC_GALLERY_DESCRIPTION), EM_SETMODIFY, FALSE, 0);
     setItemText(IDC_HOME_URL, winui::widen(gallery_.homePageUrl));
     setChecked(IDC_HOME_LINK, gallery_.homePageLink != 0);

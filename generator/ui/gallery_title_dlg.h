@@ -4,6 +4,9 @@
 // "URL:" label and field are greyed while the box is unchecked. OK stores the four values into
 // the gallery, the URL also when the box is unchecked; Cancel stores nothing.
 //
+// While the description is still the one a new gallery starts with, the field is empty and shows
+// it as a grey cue; OK without typing there keeps it.
+//
 // A title that cannot be the name of the gallery's folder is refused at OK, with the reason,
 // and the dialog stays open; the build would refuse it anyway, later and farther from where it
 // was typed. An empty title is fine: the gallery is then built into the chosen folder itself.

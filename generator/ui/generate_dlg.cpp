@@ -242,6 +242,10 @@ LRESULT CGenerateDlg::onEnded(WPARAM, LPARAM)
     taskbar_.stop();
     state_.store(State::Idle);
     showState(State::Idle);
+    // Asked for, but still worth a word: without it the stopped build looks like a finished one.
+    if (lastResult_.outcome == BuildOutcome::Cancelled)
+        winui::seam().messageBox(hwnd(), winui::widen(kBuildCancelledMessage), winui::widen(kProductName),
+                                 MB_OK | MB_ICONINFORMATION);
     return 0;
 }
 

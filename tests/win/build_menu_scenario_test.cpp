@@ -4,6 +4,7 @@
 #include "scenario.h"
 
 #include "app/command_ids.h"
+#include "paint_probe.h"
 #include "winui/known_folders.h"
 
 namespace {
@@ -58,6 +59,69 @@ TEST_F(BuildMenuScenario, TitleDialogGreysTheUrlWithItsBoxAndOkStoresAllFourValu
     EXPECT_EQ(doc().galleryTitle, "Summer");
     EXPECT_EQ(doc().galleryDescription, "first\nsecond");
     EXPECT_EQ(doc().homePageLink, 0);
+}
+
+std::wstring cueOf(HWND dialog, int id)
+{
+    wchar_t cue[128] = {};
+    if (!SendDlgItemMessageW(dialog, id, EM_GETCUEBANNER, reinterpret_cast<WPARAM>(cue), 128)) return L"(none)";
+    return cue;
+}
+
+// Pixels of the unavailable-text grey in the edit as it paints itself.
+int greyPixelsOf(HWND dialog, int id)
+{
+    const HWND edit = GetDlgItem(dialog, id);
+    RECT client{};
+    GetClientRect(edit, &client);
+    PaintProbe probe(client.right, client.bottom);
+    SendMessageW(edit, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(probe.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+    return probe.count(client, GetSysColor(COLOR_GRAYTEXT));
+}
+
+// The description a new gallery starts with is a prompt: a grey cue in an empty field, not text
+// to delete before typing, and it stays the gallery's until something is typed there.
+TEST_F(BuildMenuScenario, TheNewGallerysDescriptionIsAGreyCueThatOkKeeps)
+{
+    ASSERT_EQ(doc().galleryDescription, "Enter gallery description here ...");
+    std::wstring shown = L"(not met)", cue, cueAfterTyping;
+    int greyEmpty = -1, greyTyped = -1;
+    dialogs.answerNext(L"Gallery title", [&](HWND dialog) {
+        shown = itemText(dialog, IDC_GALLERY_DESCRIPTION);
+        cue = cueOf(dialog, IDC_GALLERY_DESCRIPTION);
+        greyEmpty = greyPixelsOf(dialog, IDC_GALLERY_DESCRIPTION);
+        SetDlgItemTextW(dialog, IDC_GALLERY_DESCRIPTION, L"x");
+        greyTyped = greyPixelsOf(dialog, IDC_GALLERY_DESCRIPTION);
+        SetDlgItemTextW(dialog, IDC_GALLERY_DESCRIPTION, L"");
+        SendDlgItemMessageW(dialog, IDC_GALLERY_DESCRIPTION, EM_SETMODIFY, FALSE, 0);  // as if never typed
+        clickButton(dialog, IDOK);
+    });
+    menu(ID_BUILD_TITLE);
+    ASSERT_EQ(dialogs.met(), 1);
+    EXPECT_EQ(shown, L"");
+    EXPECT_EQ(cue, L"Enter gallery description here ...");
+    EXPECT_GT(greyEmpty, 20) << "the cue is not drawn";
+    EXPECT_LT(greyTyped, greyEmpty / 4) << "the cue is drawn over text";
+    EXPECT_EQ(doc().galleryDescription, "Enter gallery description here ...");
+
+    // What is typed replaces it; an emptied field is an empty description, and shows the cue again.
+    dialogs.answerNext(L"Gallery title", [&](HWND dialog) {
+        typeInto(dialog, IDC_GALLERY_DESCRIPTION, L"Summer by the sea");
+        clickButton(dialog, IDOK);
+    });
+    menu(ID_BUILD_TITLE);
+    EXPECT_EQ(doc().galleryDescription, "Summer by the sea");
+    dialogs.answerNext(L"Gallery title", [&](HWND dialog) {
+        shown = itemText(dialog, IDC_GALLERY_DESCRIPTION);
+        typeInto(dialog, IDC_GALLERY_DESCRIPTION, L"");
+        cueAfterTyping = cueOf(dialog, IDC_GALLERY_DESCRIPTION);
+        clickButton(dialog, IDOK);
+    });
+    menu(ID_BUILD_TITLE);
+    ASSERT_EQ(dialogs.met(), 3);
+    EXPECT_EQ(shown, L"Summer by the sea");
+    EXPECT_EQ(cueAfterTyping, L"Enter gallery description here ...");
+    EXPECT_EQ(doc().galleryDescription, "");
 }
 
 TEST_F(BuildMenuScenario, TitleThatCannotNameAFolderIsRefusedAtOkAndTheDialogStaysOpen)

@@ -189,11 +189,64 @@ TEST_F(GenerateDialog, CancelStopsAtAPictureLeavesNoStyleSheetAndEscOnlyAsksTheB
     EXPECT_FALSE(fs::exists(gallery / L"style.css"));
     EXPECT_TRUE(fs::exists(gallery / L"photos" / L"image-1-1.jpg"));
     EXPECT_FALSE(fs::exists(gallery / L"photos" / L"image-1-200.jpg"));
-    EXPECT_TRUE(seam.boxes.empty());  // a cancelled build says nothing
+    // It says it was cancelled, once, and offers nothing to view.
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text,
+              L"The build was cancelled. The gallery folder keeps what was made so far; build again to finish it.");
+    EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
+    EXPECT_EQ(seam.boxes[0].owner, window);
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_TRUE(seam.opened.empty());
 
     // Idle again: Esc now closes the dialog.
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
     EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(GenerateDialog, AMissingFolderThreeLevelsDeepIsMadeAndBuilt)
+{
+    album("One", "", {picture(L"a.jpg", 320, 240)});
+    HWND window = open();
+    const fs::path parent = folder / L"new" / L"two" / L"three";
+    SetDlgItemTextW(window, IDC_OUTPUT_FOLDER, parent.c_str());
+    press(IDC_BUILD_BUTTON);
+    ASSERT_TRUE(waitForBuilds(1));
+    EXPECT_TRUE(dialog->lastResult().succeeded());
+    EXPECT_TRUE(fs::is_regular_file(parent / L"Trip" / L"index.html"));
+    EXPECT_TRUE(fs::is_regular_file(parent / L"Trip" / L"photos" / L"image-1-1.jpg"));
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].caption, L"Congratulations!");
+}
+
+// The folder typed names a file of the user's on the way: one message, before any picture is made,
+// instead of one for each page and a congratulation for a gallery that is not there.
+TEST_F(GenerateDialog, AFolderThatCannotBeMadeIsRefusedWithOneMessageAndNoCongratulations)
+{
+    const std::string photo = picture(L"a.jpg", 320, 240);
+    album("Many", "", std::vector<std::string>(12, photo));
+    doc.rows = 1;
+    doc.columns = 1;  // twelve album pages
+    const fs::path taken = folder / L"taken";
+    std::ofstream(taken) << "mine";
+    HWND window = open();
+    const fs::path parent = taken / L"below";
+    SetDlgItemTextW(window, IDC_OUTPUT_FOLDER, parent.c_str());
+    press(IDC_BUILD_BUTTON);
+    ASSERT_TRUE(waitForBuilds(1));
+    EXPECT_EQ(dialog->lastResult().outcome, BuildOutcome::Unwritable);
+    ASSERT_EQ(seam.boxes.size(), 1u) << winui::narrow(seam.boxes.back().text);
+    const std::wstring expected =
+        L"Cannot make the folder '" + (parent / L"Trip").wstring() + L"' for the Web Gallery: ";
+    EXPECT_EQ(seam.boxes[0].text.substr(0, expected.size()), expected) << winui::narrow(seam.boxes[0].text);
+    EXPECT_GT(seam.boxes[0].text.size(), expected.size() + std::wstring(L". Nothing was built.").size());
+    EXPECT_EQ(seam.boxes[0].caption, L"Fotoloom");
+    EXPECT_EQ(seam.boxes[0].owner, window);
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_EQ(barPosition(window, IDC_TOTAL_PROGRESS), 0);  // no picture was made
+    EXPECT_EQ(buttonCaption(window), L"Build Web Gallery");
+    EXPECT_TRUE(seam.opened.empty());
+    std::ifstream kept(taken);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
 }
 
 // Holds the worker after it has reported its end, until the test lets it go.
