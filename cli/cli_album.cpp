@@ -21,6 +21,7 @@ struct AlbumOptions {
     bool top = false;
     bool bottom = false;
     std::optional<int> after;
+    bool json = false;
 };
 
 using AlbumCommand = int (*)(CliContext&, const AlbumOptions&);
@@ -104,8 +105,13 @@ int moveAlbum(CliContext& context, const AlbumOptions& o, bool up)
 int listAlbums(CliContext& context, const AlbumOptions& o)
 {
     ProjectSession session(context, o.project);
-    bool whole = session.loadForReading();
-    writeAlbumList(context.out, session.doc());
+    const bool whole = session.loadForReading();
+    // An empty list printed for a file that is none would pass for its content.
+    if (!whole && session.nothingRead()) return kExitFailure;
+    if (o.json)
+        writeAlbumListJson(context.out, session.doc());
+    else
+        writeAlbumList(context.out, session.doc());
     return whole ? kExitSuccess : kExitFailure;
 }
 
@@ -169,5 +175,8 @@ void addAlbumCommands(CLI::App& app, CliContext& context)
                 *down);
 
     auto list = std::make_shared<AlbumOptions>();
-    addCommand(*album, context, "list", "Print the albums, numbered, with their image counts", list, listAlbums);
+    addCommand(*album, context, "list", "Print the albums, numbered, with their image counts", list, listAlbums)
+        ->add_flag("--json", list->json,
+                   "print one JSON array: each album's \"position\" (from 1), \"key\", \"title\", \"caption\" "
+                   "and \"imageCount\"");
 }

@@ -17,7 +17,7 @@ constexpr char kFooter[] =
     "                       $XDG_CONFIG_HOME/fotoloom/last.ini when that folder is not writable\n"
     "                       or is a bin folder)\n"
     "\n"
-    "Albums and images are numbered from 1, as 'fotoloom show' and 'fotoloom album list' print them.\n"
+    "Albums and images are numbered from 1, as 'fotoloom show', 'album list' and 'image list' print them.\n"
     "Building (build, quick, demo): nothing outside the gallery folder is ever written or deleted, even\n"
     "through links; the exit status is 1 when any picture or file was not written (each is listed); the\n"
     "picture workers share one memory budget of 1 GB whatever --jobs says, and a picture that would\n"

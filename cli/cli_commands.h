@@ -9,7 +9,7 @@ struct CliContext;
 
 void addProjectCommands(CLI::App& app, CliContext& context);  // new, show, set
 void addAlbumCommands(CLI::App& app, CliContext& context);    // album add|edit|copy|remove|up|down|list
-void addImageCommands(CLI::App& app, CliContext& context);    // image add|add-folder|rotate|comment|...
+void addImageCommands(CLI::App& app, CliContext& context);    // image add|add-folder|rotate|comment|...|list
 void addBuildCommands(CLI::App& app, CliContext& context);    // build
 void addThemeCommands(CLI::App& app, CliContext& context);    // themes, preview
 void addQuickCommands(CLI::App& app, CliContext& context);    // quick

@@ -1,4 +1,4 @@
-// fotoloom image add | add-folder | rotate | comment | remove | move | copy | up | down.
+// fotoloom image add | add-folder | rotate | comment | remove | move | copy | up | down | list.
 // Rows are 1-based rows of one album; they become the album's selected rows, and the
 // document's own operations do the work.
 
@@ -11,6 +11,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
 #include "cli/fotoloom_cli.h"
+#include "cli/image_report.h"
 #include "cli/quick_gallery.h"
 
 namespace {
@@ -126,6 +127,34 @@ int editImages(CliContext& context, const ImageOptions& o, ImageCommand run)
     return kExitSuccess;
 }
 
+struct ListOptions {
+    std::string project;
+    std::optional<int> album;  // 1-based; every album when not given
+    bool json = false;
+};
+
+int listImages(CliContext& context, const ListOptions& o)
+{
+    ProjectSession session(context, o.project);
+    const bool whole = session.loadForReading();
+    // An empty list printed for a file that is none would pass for its content.
+    if (!whole && session.nothingRead()) return kExitFailure;
+    std::optional<int> row;
+    if (o.album) row = albumRowOf(session.doc(), *o.album);
+    if (o.json)
+        writeImageListJson(context.out, session.doc(), row);
+    else
+        writeImageList(context.out, session.doc(), row);
+    return whole ? kExitSuccess : kExitFailure;
+}
+
+constexpr char kImageListFormat[] =
+    "Each image is one line of seven fields separated by tabs: album position, row in the album, file,\n"
+    "rotation (degrees clockwise), comment, file size in bytes, last change of the file (ISO 8601, UTC).\n"
+    "Tabs, line breaks and backslashes in the file and the comment are written \\t, \\n, \\r and \\\\.\n"
+    "Size and last change are empty when the file is missing. Without ALBUM the images in no album\n"
+    "(which the file may hold) follow the others, with empty album and row.";
+
 CLI::App* addCommand(CLI::App& group, CliContext& context, const std::string& name, const std::string& description,
                      const std::shared_ptr<ImageOptions>& o, ImageCommand run)
 {
@@ -151,7 +180,7 @@ CLI::App* addRowsCommand(CLI::App& group, CliContext& context, const std::string
 
 void addImageCommands(CLI::App& app, CliContext& context)
 {
-    CLI::App* image = app.add_subcommand("image", "Add, rotate, comment, remove, move, copy and reorder images");
+    CLI::App* image = app.add_subcommand("image", "Add, rotate, comment, remove, move, copy, reorder and list images");
     image->require_subcommand(1);
 
     auto add = std::make_shared<ImageOptions>();
@@ -197,4 +226,18 @@ void addImageCommands(CLI::App& app, CliContext& context)
                    [](CliContext& c, CBuilderDoc& d, const ImageOptions& o) { return reorderImages(c, d, o, true); });
     addRowsCommand(*image, context, "down", "Move images one place down within their album",
                    [](CliContext& c, CBuilderDoc& d, const ImageOptions& o) { return reorderImages(c, d, o, false); });
+
+    auto list = std::make_shared<ListOptions>();
+    CLI::App* listCmd =
+        image->add_subcommand("list", "Print the images of an album, or of all albums, with their files' size and date");
+    listCmd->add_option("PROJECT", list->project, "the .gal file to read")->required();
+    listCmd->add_option("ALBUM", list->album, "album position, from 1 (default: every album)");
+    listCmd->add_flag("--json", list->json,
+                      "print one JSON array: each image's \"album\" and \"position\" (from 1), \"file\", "
+                      "\"rotation\", \"comment\", \"size\" in bytes and \"modified\" (ISO 8601, UTC); size "
+                      "and modified are null for a missing file, album and position for an image in no album");
+    listCmd->footer(kImageListFormat);
+    listCmd->callback([list, &context] {
+        context.command = [list, &context] { return listImages(context, *list); };
+    });
 }

@@ -58,6 +58,21 @@ void writeAlbums(std::ostream& out, const CBuilderDoc& doc,
 
 void writeAlbumList(std::ostream& out, const CBuilderDoc& doc) { writeAlbums(out, doc, imagesByAlbumKey(doc)); }
 
+void writeAlbumListJson(std::ostream& out, const CBuilderDoc& doc)
+{
+    const auto byKey = imagesByAlbumKey(doc);
+    const char* separator = "[\n  ";
+    int position = 0;
+    for (const Album& album : doc.albums()) {
+        auto found = byKey.find(album.key);
+        out << separator << "{\"position\": " << ++position << ", \"key\": " << album.key
+            << ", \"title\": " << jsonString(album.title) << ", \"caption\": " << jsonString(album.caption)
+            << ", \"imageCount\": " << (found == byKey.end() ? 0 : found->second.size()) << '}';
+        separator = ",\n  ";
+    }
+    out << (doc.albums().empty() ? "[]\n" : "\n]\n");
+}
+
 void writeProjectText(std::ostream& out, const CBuilderDoc& doc)
 {
     out << "Settings\n";

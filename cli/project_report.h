@@ -10,6 +10,9 @@ class CBuilderDoc;
 void writeProjectText(std::ostream& out, const CBuilderDoc& doc);
 // The albums alone, numbered, with their image counts.
 void writeAlbumList(std::ostream& out, const CBuilderDoc& doc);
+// The albums as one JSON array of objects: "position" (from 1), "key", "title", "caption" and
+// "imageCount".
+void writeAlbumListJson(std::ostream& out, const CBuilderDoc& doc);
 // One JSON object: every setting under its model name (colours as "#rrggbb"), "albums" (each
 // with its position, from 1) and "images" in file order.
 void writeProjectJson(std::ostream& out, const CBuilderDoc& doc);
