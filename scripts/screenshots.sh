@@ -162,13 +162,13 @@ task_pane_style_shots() {
   shot task-pane-styled-scrolled 1
   close_program
 
-  # The first group shut, caught half-way. Each frame now stays 400 ms (the groups open so slowly
+  # The first group shut, caught half-way. Each frame now stays 400 ms (BuilderSlowFrames.exe) (the groups open so slowly
   # at the start, too). The second group's header (the main group's blue, down the column at
   # x = 250) travels up by the height of the first group's dialog; the shot is taken as soon as its
   # top is seen in the middle half of that way (a look at the screen takes about as long as a
   # frame under load, so one row in the middle could be passed unseen). (The column passes right
   # of the first group's icon.)
-  SIDEFOLD_ANIMATION_PAUSE_MS=400 "$wine" explorer /desktop=shot,"$desktop" "$exe" "$project" >/dev/null 2>&1 &
+  "$wine" explorer /desktop=shot,"$desktop" "$(dirname "$exe")/BuilderSlowFrames.exe" "$project" >/dev/null 2>&1 &
   wait_for "Fotoloom - sample"
   settle
   local runs first_bottom second_top travel top caught=""

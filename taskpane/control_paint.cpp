@@ -83,16 +83,7 @@ void playSystemSound(const char* event)
     } else {
         return;
     }
-    // winmm is loaded when first needed: most runs never play a sound. A test host names a
-    // stand-in of its own in SIDEFOLD_SOUND_MODULE, which hears what would be played.
-    using PlaySoundProc = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
-    static HMODULE winmm = [] {
-        char name[MAX_PATH] = {};
-        const DWORD length = GetEnvironmentVariableA("SIDEFOLD_SOUND_MODULE", name, sizeof(name));
-        return LoadLibraryA(length && length < sizeof(name) ? name : "winmm.dll");
-    }();
-    auto play =
-        winmm ? reinterpret_cast<PlaySoundProc>(reinterpret_cast<void*>(GetProcAddress(winmm, "PlaySoundA"))) : nullptr;
+    const SidefoldPlaySoundHook play = soundPlayer();
     if (play) play(file, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
 }
 

@@ -21,8 +21,8 @@ ATOM classAtom(WindowClass c);
 bool isClass(HWND window, WindowClass c);
 
 // The DPI a window of ours is drawn at: the system's per-window DPI where it has one, else the
-// screen's. A test host fixes it for every window with the environment variable SIDEFOLD_DPI
-// (read at each call, so that a test may change it between bars).
+// screen's. A test host may fix it for every window (SidefoldTestHooks, read at each call, so
+// that a test may change it between bars).
 constexpr int kBaseDpi = 96;
 // Sent by newer systems; named here for older headers.
 #ifndef WM_DPICHANGED
@@ -47,11 +47,13 @@ inline ThemeRef themeFor(HWND window) { return libraryTheme(windowDpi(window)); 
 void refreshLibraryTheme();
 
 // Forwarded dialog messages wait this long for the owner (100 000 ms). A test host may shorten
-// it through the environment variable SIDEFOLD_FORWARD_TIMEOUT_MS, read at attach.
+// it (SidefoldTestHooks).
 UINT forwardTimeout();
+// What plays a header's sound: winmm's PlaySoundA, or a test host's stand-in; null when neither.
+SidefoldPlaySoundHook soundPlayer();
 
 // Time for animations: the milliseconds clock and the pause between frames. Tests replace them;
-// a test host loading the library shortens the pause through SIDEFOLD_ANIMATION_PAUSE_MS.
+// a test host loading the library shortens the pause (SidefoldTestHooks).
 struct Clock {
     DWORD (*now)();
     void (*sleep)(DWORD milliseconds);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <new>
 #include <utility>
+#include <atomic>
 #include <vector>
 
 #include "taskpane/group_forwarding.h"
@@ -37,20 +38,20 @@ struct ScaledTheme {
 };
 std::vector<ScaledTheme>* scaledThemes = nullptr;  // under themeLock
 constexpr size_t kMostScaledThemes = 8;            // monitors of distinct scales at once, and more
-UINT timeoutMs = 100000;
+constexpr UINT kForwardTimeoutMs = 100000;
+// What a test host set (SidefoldTestHooks); each read on its own, from any thread.
+std::atomic<int> testPauseMs{-1};
+std::atomic<UINT> testForwardTimeoutMs{0};
+std::atomic<int> testDpi{0};
+std::atomic<SidefoldPlaySoundHook> testPlaySound{nullptr};
 HMODULE uxtheme = nullptr;
 
 DWORD realNow() { return GetTickCount(); }
-// A test host shortens the pause between frames with SIDEFOLD_ANIMATION_PAUSE_MS (read at each
-// pause: a program linked to the library loads it before its own code can set the variable).
+// A test host may shorten the pause between frames (the tests) or lengthen it (to catch a frame
+// in a screenshot); read at each pause.
 void realSleep(DWORD ms)
 {
-    char text[16] = {};
-    if (GetEnvironmentVariableA("SIDEFOLD_ANIMATION_PAUSE_MS", text, sizeof(text)) - 1u < sizeof(text) - 1) {
-        const long pause = std::strtol(text, nullptr, 10);
-        // Under a second: the screenshots lengthen it to catch a frame, the tests shorten it.
-        if (pause >= 0 && pause < 1000) ms = static_cast<DWORD>(pause);
-    }
+    if (const int pause = testPauseMs.load(std::memory_order_relaxed); pause >= 0) ms = static_cast<DWORD>(pause);
     Sleep(ms);
 }
 Clock currentClock{&realNow, &realSleep};
@@ -105,15 +106,6 @@ bool registerClasses()
     return true;
 }
 
-void readTestSettings()
-{
-    char text[16] = {};
-    if (GetEnvironmentVariableA("SIDEFOLD_FORWARD_TIMEOUT_MS", text, sizeof(text)) - 1u < sizeof(text) - 1) {
-        const long ms = std::strtol(text, nullptr, 10);
-        if (ms > 0 && ms < 100000) timeoutMs = static_cast<UINT>(ms);
-    }
-}
-
 // The host's executable asks for themed controls through its manifest (type 24, id 1).
 bool hostHasManifest()
 {
@@ -153,7 +145,6 @@ bool attach(HINSTANCE instance)
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     if (!registerClasses()) return false;
-    readTestSettings();
     ++attachCount;
     attached = true;
     return true;
@@ -225,11 +216,7 @@ ThemeRef currentRecord()
 
 int windowDpi(HWND window)
 {
-    char text[16] = {};
-    if (GetEnvironmentVariableA("SIDEFOLD_DPI", text, sizeof(text)) - 1u < sizeof(text) - 1) {
-        const long forced = std::strtol(text, nullptr, 10);
-        if (forced >= kBaseDpi / 2 && forced <= kBaseDpi * 8) return static_cast<int>(forced);
-    }
+    if (const int forced = testDpi.load(std::memory_order_relaxed)) return forced;
     if (window && dpiForWindowCall()) {
         const UINT dpi = dpiForWindowCall()(window);
         if (dpi > 0) return static_cast<int>(dpi);
@@ -303,7 +290,25 @@ void refreshLibraryTheme()
     delete slot;  // the old record goes with its last reader
 }
 
-UINT forwardTimeout() { return timeoutMs; }
+UINT forwardTimeout()
+{
+    const UINT test = testForwardTimeoutMs.load(std::memory_order_relaxed);
+    return test ? test : kForwardTimeoutMs;
+}
+
+SidefoldPlaySoundHook soundPlayer()
+{
+    if (SidefoldPlaySoundHook test = testPlaySound.load()) return test;
+    // winmm is loaded when first needed: most runs never play a sound. It is a known system
+    // library, so it comes from the system's folder whatever the host's folder holds.
+    static const SidefoldPlaySoundHook play = [] {
+        HMODULE winmm = LoadLibraryA("winmm.dll");
+        return winmm ? reinterpret_cast<SidefoldPlaySoundHook>(
+                           reinterpret_cast<void*>(GetProcAddress(winmm, "PlaySoundA")))
+                     : nullptr;
+    }();
+    return play;
+}
 
 const Clock& clock() { return currentClock; }
 void setClock(const Clock& c) { currentClock = c; }
@@ -365,6 +370,19 @@ constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READW
 bool readable(const void* p, size_t size) { return accessible(p, size, kReadable); }
 bool writable(void* p, size_t size) { return accessible(p, size, kWritable); }
 
+bool setTestHooks(const SidefoldTestHooks* hooks)
+{
+    if (!hooks || hooks->cbSize != sizeof(SidefoldTestHooks)) return false;
+    if (hooks->animationPauseMs < -1 || hooks->animationPauseMs > 999 || hooks->forwardTimeoutMs >= kForwardTimeoutMs ||
+        (hooks->dpi != 0 && (hooks->dpi < kBaseDpi / 2 || hooks->dpi > kBaseDpi * 8)))
+        return false;
+    testPauseMs = hooks->animationPauseMs;
+    testForwardTimeoutMs = hooks->forwardTimeoutMs;
+    testDpi = hooks->dpi;
+    testPlaySound = hooks->playSound;
+    return true;
+}
+
 }  // namespace sidefold
 
 extern "C" {
@@ -372,6 +390,8 @@ extern "C" {
 int WINAPI sidefoldProbe() { return 1; }
 
 void WINAPI sidefoldNothing() {}
+
+BOOL WINAPI sidefoldSetTestHooks(const SidefoldTestHooks* hooks) { return sidefold::setTestHooks(hooks) ? TRUE : FALSE; }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {

@@ -44,6 +44,7 @@ extern "C" {
 #define SIDEFOLD_ORDINAL_RELEASE_THEME 8 /* SidefoldReleaseThemeProc */
 #define SIDEFOLD_ORDINAL_CREATE_BAR 9    /* SidefoldCreateBarProc */
 #define SIDEFOLD_ORDINAL_DESTROY_BAR 10  /* SidefoldDestroyBarProc */
+#define SIDEFOLD_ORDINAL_TEST_HOOKS 100  /* SidefoldSetTestHooksProc: for test hosts only */
 
 #ifndef RC_INVOKED
 struct SidefoldTheme;
@@ -68,6 +69,20 @@ typedef HWND(WINAPI* SidefoldCreateBarProc)(HWND parent, DWORD style, DWORD exSt
 /* Destroys a bar made by ordinal 9 and waits for its thread, dispatching the parent's messages
    meanwhile. A window that is not a bar is destroyed directly. */
 typedef BOOL(WINAPI* SidefoldDestroyBarProc)(HWND bar);
+
+/* For test hosts only: what the library otherwise takes from the system, set by the host's own
+   code (nothing outside the process can), before its first bar or between bars. Each call
+   replaces the whole set. */
+typedef BOOL(WINAPI* SidefoldPlaySoundHook)(LPCSTR file, HMODULE module, DWORD flags);
+typedef struct SidefoldTestHooks {
+    UINT cbSize;                     /* sizeof(SidefoldTestHooks) */
+    int animationPauseMs;            /* between animation frames, 0 to 999; -1: the usual 20 ms */
+    UINT forwardTimeoutMs;           /* bound of a forwarded message's send, under 100 000; 0: 100 000 */
+    int dpi;                         /* the DPI every window is taken to have, 48 to 768; 0: its own */
+    SidefoldPlaySoundHook playSound; /* plays a header's sound in place of winmm; null: winmm */
+} SidefoldTestHooks;
+/* 0 (nothing changed) when the record's size or a value is out of range. */
+typedef BOOL(WINAPI* SidefoldSetTestHooksProc)(const SidefoldTestHooks* hooks);
 #endif
 
 /* ---- Window classes (registered while a process has the library loaded) ----------------- */

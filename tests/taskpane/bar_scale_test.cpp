@@ -1,8 +1,8 @@
 // The pane at a display scale of 150 %: the group header and a link's hit area grow with the
 // scale, and a bar whose window changes DPI lays itself out again for the new one.
 //
-// The DPI comes from SIDEFOLD_DPI, which the library reads at each question: Wine tells a
-// program that does not declare itself DPI aware 96 whatever the prefix says.
+// The DPI is fixed through the library's test hooks, which it reads at each question: Wine tells
+// a program that does not declare itself DPI aware 96 whatever the prefix says.
 
 #include "bar_waits.h"
 #include "sidefold_host.h"
@@ -22,7 +22,7 @@ protected:
     void TearDown() override
     {
         if (IsWindow(bar)) sidefold().destroyBar(bar);
-        SetEnvironmentVariableA("SIDEFOLD_DPI", nullptr);
+        EXPECT_TRUE(setTestDpi(0));
     }
 
     // A bar at `dpi` with one open group holding one link.
@@ -36,12 +36,7 @@ protected:
         ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)), 1);
         ASSERT_TRUE(settle(bar)) << "the bar made at " << dpi << " DPI";
     }
-    static void useDpi(int dpi)
-    {
-        char text[16];
-        wsprintfA(text, "%d", dpi);
-        SetEnvironmentVariableA("SIDEFOLD_DPI", text);
-    }
+    static void useDpi(int dpi) { ASSERT_TRUE(setTestDpi(dpi)) << dpi << " DPI refused"; }
     HWND header() const { return reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 1, 0)); }
     HWND link() const
     {

@@ -1,5 +1,5 @@
-/* Stands in for winmm.dll in the tests: the library plays its sounds through the module that
-   SIDEFOLD_SOUND_MODULE names, and this one keeps each PlaySoundA call for the test to read. */
+/* Stands in for winmm.dll in the tests: the test host gives the library this PlaySoundA through
+   its test hooks, and it keeps each call for the test to read. */
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN /* no declaration of the real PlaySoundA */
 #endif

@@ -2,6 +2,9 @@
 
 #include "sidefold_host.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 const IMAGE_EXPORT_DIRECTORY& exportsOf(HMODULE module)
@@ -84,4 +87,32 @@ TEST(SidefoldInterface, ASecondCopyInTheProcessFailsToLoadAndLeavesTheFirstWorki
     wc.cbSize = sizeof(wc);
     EXPECT_TRUE(GetClassInfoExA(testModule(), SIDEFOLD_CLASS_LINK, &wc));
     EXPECT_TRUE(s.destroyBar(bar));
+}
+
+// What the library does is changed only by the host's own code: no environment variable of a
+// process that loads it can make it load another library or change its timing.
+TEST(SidefoldInterface, TakesTestHooksFromItsHostAloneAndReadsNoEnvironment)
+{
+    const SidefoldExports& s = sidefold();
+    ASSERT_NE(s.module, nullptr);
+    char path[MAX_PATH] = {};
+    ASSERT_NE(GetModuleFileNameA(s.module, path, sizeof(path)), 0u);
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 4096u) << path;
+    for (const char* word : {"GetEnvironmentVariable", "SIDEFOLD_"})
+        EXPECT_EQ(bytes.find(word), std::string::npos) << word << " in " << path;
+
+    ASSERT_NE(s.setTestHooks, nullptr);
+    SidefoldTestHooks bad = testHooks();
+    bad.cbSize = sizeof(bad) - 1;
+    EXPECT_FALSE(s.setTestHooks(&bad));
+    bad = testHooks();
+    bad.animationPauseMs = 1000;
+    EXPECT_FALSE(s.setTestHooks(&bad));
+    bad = testHooks();
+    bad.dpi = 20;
+    EXPECT_FALSE(s.setTestHooks(&bad));
+    EXPECT_FALSE(s.setTestHooks(nullptr));
+    EXPECT_TRUE(s.setTestHooks(&testHooks()));
 }

@@ -34,6 +34,7 @@ struct SidefoldExports {
     SidefoldReleaseThemeProc releaseTheme = nullptr;
     SidefoldCreateBarProc createBar = nullptr;
     SidefoldDestroyBarProc destroyBar = nullptr;
+    SidefoldSetTestHooksProc setTestHooks = nullptr;
 };
 
 template <class F> F byOrdinal(HMODULE module, int ordinal)
@@ -41,15 +42,29 @@ template <class F> F byOrdinal(HMODULE module, int ordinal)
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
 }
 
-// The library, loaded on first use for the whole test program.
+// What the tests set in the library: no pauses between frames, a short bound on forwarded
+// messages, and sounds heard by the stand-in (fake_sound.c) rather than played. A test that
+// fixes the DPI changes `dpi` and sets them again (setTestDpi).
+inline SidefoldTestHooks& testHooks()
+{
+    static SidefoldTestHooks hooks = [] {
+        SidefoldTestHooks h{};
+        h.cbSize = sizeof(h);
+        h.animationPauseMs = 0;
+        h.forwardTimeoutMs = kTestForwardTimeoutMs;
+        HMODULE sound = LoadLibraryA(kFakeSoundModule);
+        h.playSound = sound ? reinterpret_cast<SidefoldPlaySoundHook>(
+                                  reinterpret_cast<void*>(GetProcAddress(sound, "PlaySoundA")))
+                            : nullptr;
+        return h;
+    }();
+    return hooks;
+}
+
+// The library, loaded on first use for the whole test program, with the tests' hooks set.
 inline const SidefoldExports& sidefold()
 {
     static const SidefoldExports exports = [] {
-        char timeout[16];
-        wsprintfA(timeout, "%lu", kTestForwardTimeoutMs);
-        SetEnvironmentVariableA("SIDEFOLD_FORWARD_TIMEOUT_MS", timeout);
-        SetEnvironmentVariableA("SIDEFOLD_ANIMATION_PAUSE_MS", "0");  // frames without the 20 ms pauses
-        SetEnvironmentVariableA("SIDEFOLD_SOUND_MODULE", kFakeSoundModule);  // sounds heard, not played
         SidefoldExports e;
         e.module = LoadLibraryA("Sidefold.dll");
         if (!e.module) return e;
@@ -60,9 +75,18 @@ inline const SidefoldExports& sidefold()
         e.releaseTheme = byOrdinal<SidefoldReleaseThemeProc>(e.module, SIDEFOLD_ORDINAL_RELEASE_THEME);
         e.createBar = byOrdinal<SidefoldCreateBarProc>(e.module, SIDEFOLD_ORDINAL_CREATE_BAR);
         e.destroyBar = byOrdinal<SidefoldDestroyBarProc>(e.module, SIDEFOLD_ORDINAL_DESTROY_BAR);
+        e.setTestHooks = byOrdinal<SidefoldSetTestHooksProc>(e.module, SIDEFOLD_ORDINAL_TEST_HOOKS);
+        if (!e.setTestHooks || !e.setTestHooks(&testHooks())) e.module = nullptr;  // every test then fails at once
         return e;
     }();
     return exports;
+}
+
+// Every window of the library taken to be at `dpi` (0: its own again); false if refused.
+inline bool setTestDpi(int dpi)
+{
+    testHooks().dpi = dpi;
+    return sidefold().setTestHooks && sidefold().setTestHooks(&testHooks());
 }
 
 inline HINSTANCE testModule() { return GetModuleHandleA(nullptr); }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "taskpane/include/sidefold.h"
+
 namespace {
 
 class WindowsEnvironment : public ::testing::Environment {
@@ -16,8 +18,16 @@ public:
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        // The task pane's groups open with their animation: without its pauses here.
-        SetEnvironmentVariableA("SIDEFOLD_ANIMATION_PAUSE_MS", "0");
+        // The task pane's groups open with their animation: without its pauses here. The program
+        // is linked to the library, so it is loaded already.
+        HMODULE sidefold = GetModuleHandleA("Sidefold.dll");
+        auto setHooks = sidefold ? reinterpret_cast<SidefoldSetTestHooksProc>(reinterpret_cast<void*>(
+                                       GetProcAddress(sidefold, MAKEINTRESOURCEA(SIDEFOLD_ORDINAL_TEST_HOOKS))))
+                                 : nullptr;
+        SidefoldTestHooks hooks{};
+        hooks.cbSize = sizeof(hooks);
+        hooks.animationPauseMs = 0;
+        ASSERT_TRUE(setHooks && setHooks(&hooks)) << "the task pane library's test hooks";
     }
     void TearDown() override { CoUninitialize(); }
 };
