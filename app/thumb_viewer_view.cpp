@@ -461,11 +461,18 @@ LRESULT CThumbViewerView::onCell(WPARAM slot, LPARAM lParam)
     return 0;
 }
 
-void CThumbViewerView::waitForThumbnails()
+bool CThumbViewerView::waitForThumbnails(DWORD timeoutMs)
 {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    // A slice of at most `most` ms that never reaches past the deadline.
+    auto slice = [&](DWORD most) {
+        const ULONGLONG now = GetTickCount64();
+        return now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, most));
+    };
     while (worker_.running()) {
+        if (GetTickCount64() >= deadline) return false;
         MSG msg;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, slice(50), QS_SENDMESSAGE);
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     // Then the cells made again after edits: only their own message is taken from the queue.
@@ -473,8 +480,9 @@ void CThumbViewerView::waitForThumbnails()
         const bool busy = remaker_.busy();
         MSG msg;
         while (PeekMessageW(&msg, hwnd(), kRemadeMessage, kRemadeMessage, PM_REMOVE)) DispatchMessageW(&msg);
-        if (!busy) break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE);
+        if (!busy) return true;
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, slice(20), QS_POSTMESSAGE);
     }
 }
 

@@ -92,8 +92,9 @@ public:
     std::wstring rowTip(int row) const;
     // How many rows hold a cell of their own now (the rest show the empty cell).
     int heldCells() const { return heldCells_; }
-    // Waits until the worker has drawn every cell it will draw (serving its messages).
-    void waitForThumbnails();
+    // Waits until the worker has drawn every cell it will draw (serving its messages); false when
+    // that takes longer than `timeoutMs` (the worker goes on, and stops with the view as ever).
+    [[nodiscard]] bool waitForThumbnails(DWORD timeoutMs = 30000);
     bool workerRunning() const { return worker_.running(); }
     // True while cells asked for after an edit are still being made.
     bool remaking() { return remaker_.busy(); }

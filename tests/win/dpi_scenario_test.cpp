@@ -112,8 +112,9 @@ TEST_F(ScaledScenario, PicturesCellsAndPanesAreMadeForTheScale)
     EXPECT_EQ(thumbnails().cellSize(), (CellSize{150, 135}));
     EXPECT_EQ(imageListSize(thumbnails().thumbnails()).cx, 150);
     EXPECT_EQ(imageListSize(thumbnails().menuImages()).cx, 24);
-    EXPECT_EQ(imageListSize(reinterpret_cast<HIMAGELIST>(SendMessageW(albumList(), LVM_GETIMAGELIST, LVSIL_SMALL, 0))).cx,
-              24);
+    EXPECT_EQ(
+        imageListSize(reinterpret_cast<HIMAGELIST>(SendMessageW(albumList(), LVM_GETIMAGELIST, LVSIL_SMALL, 0))).cx,
+        24);
     EXPECT_EQ(frame().splitter().barWidth(), 9);
     EXPECT_EQ(frame().splitter().firstPaneWidth(), 270);
     RECT pane{};
@@ -127,7 +128,7 @@ TEST_F(ScaledScenario, PicturesCellsAndPanesAreMadeForTheScale)
     makeAlbums({"A"}, 2);
     doc().selectAlbum(0);
     ASSERT_TRUE(waitForThumbnailRows(2));
-    thumbnails().waitForThumbnails();
+    ASSERT_TRUE(thumbnails().waitForThumbnails()) << "the cells at 1.5x";
     EXPECT_EQ(ImageList_GetImageCount(thumbnails().thumbnails()), 3);
     IMAGEINFO info{};
     ASSERT_TRUE(ImageList_GetImageInfo(thumbnails().thumbnails(), thumbnails().rowImage(0), &info));
@@ -154,8 +155,7 @@ TEST_F(Scenario, MovingToAMonitorOfAnotherScaleMakesEveryChildAgain)
     const int target = startDpi * 3 / 2;
     DpiOverride scale(target);
     const RECT suggested{40, 30, 40 + 1200, 30 + 900};  // within the test display
-    SendMessageW(frameWindow(), WM_DPICHANGED, MAKEWPARAM(target, target),
-                 reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(frameWindow(), WM_DPICHANGED, MAKEWPARAM(target, target), reinterpret_cast<LPARAM>(&suggested));
     pump();
 
     RECT now{};
@@ -201,7 +201,7 @@ TEST_F(Scenario, MovingToAMonitorOfAnotherScaleMakesEveryChildAgain)
     auto& view = *dynamic_cast<CThumbViewerView*>(frame().thumbnailView());
     EXPECT_EQ(view.cellSize(), cellSizeForDpi(target));
     ASSERT_TRUE(waitForThumbnailRows(3));
-    view.waitForThumbnails();
+    ASSERT_TRUE(view.waitForThumbnails()) << "the cells made again at the new size";
     EXPECT_EQ(imageListSize(view.thumbnails()).cx, cellSizeForDpi(target).width);
     EXPECT_EQ(view.selectedRows(), std::vector<int>{2});
     EXPECT_EQ(imageListSize(view.menuImages()).cx, artFor(target).menu);

@@ -81,16 +81,8 @@ protected:
         return dialog->hwnd();
     }
     void press(int id) { SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-    // Pumps until `done` holds (false after about 60 s).
-    template <class F> bool pumpUntil(F done)
-    {
-        for (int i = 0; i < 6000 && !done(); ++i) {
-            pump();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        pump();
-        return done();
-    }
+    // Pumps until `done` holds (false after a minute: a build takes its time under Wine).
+    static bool pumpUntil(const std::function<bool()>& done) { return ::pumpUntil(done, 60000); }
     bool waitForBuilds(int count)
     {
         return pumpUntil([&] { return dialog->buildsEnded() >= count; });
@@ -249,42 +241,67 @@ TEST_F(GenerateDialog, AFolderThatCannotBeMadeIsRefusedWithOneMessageAndNoCongra
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
 }
 
-// Holds the worker after it has reported its end, until the test lets it go.
+// Lets held workers go. One for the program: a worker may still be on its way out of its wait
+// when its dialog goes.
+HANDLE releaseWorkers()
+{
+    static const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+
+// Holds the worker after it has reported its end, until the test lets it go (or a minute passed,
+// which the test then reports).
 class HeldGenerateDlg : public CGenerateDlg {
 public:
     using CGenerateDlg::CGenerateDlg;
-    std::atomic<bool> release{false};
     std::atomic<int> held{0};
+    std::atomic<bool> heldTooLong{false};
 
 protected:
     void workerEnding() override
     {
         ++held;
-        while (!release.load()) Sleep(1);
+        if (WaitForSingleObject(releaseWorkers(), 60000) != WAIT_OBJECT_0) heldTooLong = true;
     }
 };
+
+// Signalled from a thread timer of the dialog's thread, that is, once that thread dispatches
+// messages.
+HANDLE dispatching = nullptr;
+void CALLBACK signalDispatching(HWND, UINT, UINT_PTR, DWORD) { SetEvent(dispatching); }
 
 TEST_F(GenerateDialog, ASecondBuildWaitsForThePreviousWorkerToEnd)
 {
     album("One", "", {picture(L"a.jpg", 320, 240)});
     HWND window = open<HeldGenerateDlg>();
+    ASSERT_NE(releaseWorkers(), nullptr);
+    ResetEvent(releaseWorkers());
     auto& held = static_cast<HeldGenerateDlg&>(*dialog);
     press(IDC_BUILD_BUTTON);
     ASSERT_TRUE(waitForBuilds(1));
     ASSERT_TRUE(pumpUntil([&] { return held.held.load() == 1; }));
 
     // The first worker is still there: the second build waits for it, answering messages meanwhile.
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, nullptr);
-    bool pumpedWhileWaiting = false;
+    // From here until the press returns this thread dispatches nothing but in that wait, so the
+    // timer's first call tells the releaser that the wait is under way.
+    dispatching = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(dispatching, nullptr);
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, &signalDispatching);
+    bool waitDispatched = false, answeredWhileWaiting = false;
     std::thread releaser([&] {
-        Sleep(300);
-        pumpedWhileWaiting = IsWindow(window) && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
-        held.release = true;
+        waitDispatched = WaitForSingleObject(dispatching, 30000) == WAIT_OBJECT_0;
+        answeredWhileWaiting =
+            waitDispatched && IsWindow(window) && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+        SetEvent(releaseWorkers());  // in any case, so that the press returns
     });
     press(IDC_BUILD_BUTTON);  // returns once the previous worker has ended and the next one started
     releaser.join();
     KillTimer(nullptr, timer);
-    EXPECT_TRUE(pumpedWhileWaiting);
+    CloseHandle(dispatching);
+    dispatching = nullptr;
+    EXPECT_TRUE(waitDispatched) << "the second build's wait for the first worker dispatched no message";
+    EXPECT_TRUE(answeredWhileWaiting) << "the dialog did not answer while it waited";
+    EXPECT_FALSE(held.heldTooLong.load()) << "the worker was never let go";
     EXPECT_EQ(buttonCaption(window), L"Cancel");
     ASSERT_TRUE(waitForBuilds(2));
     EXPECT_EQ(held.held.load(), 2);

@@ -58,8 +58,8 @@ protected:
         missing = (folder / "missing.bmp").string();
 
         doc.setPrompter(&prompter);
-        parent = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
-                                 nullptr, nullptr);
+        parent = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                                 nullptr);
         view = std::make_unique<CThumbViewerView>(doc);
         ASSERT_TRUE(view->create(parent, 0xE901));
         MoveWindow(view->hwnd(), 0, 0, 780, 560, FALSE);
@@ -81,7 +81,7 @@ protected:
         doc.addAlbum("B", "", AlbumPosition::Bottom);
         doc.selectAlbum(0);
         doc.addImages(paths);
-        view->waitForThumbnails();
+        ASSERT_TRUE(view->waitForThumbnails()) << "the album's cells";
         pumpMessages();
     }
     void select(std::vector<int> rows) { view->thumbnailSelectionSet(rows); }
@@ -113,7 +113,7 @@ protected:
 // picture on grey over its file name, and its tooltip says why.
 TEST_F(ThumbViewTest, MissingFileShowsTheMissingPictureMarkInItsRowAndSaysWhy)
 {
-    albumOf({wide, missing, tall});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, missing, tall}));
     ASSERT_EQ(view->rowCount(), 3);
     EXPECT_EQ(cellPixel(0, 50, 45), kRed);
     EXPECT_EQ(cellPixel(0, 50, 19), kCellFill) << "100 x 50 at top 20";
@@ -160,7 +160,7 @@ TEST_F(ThumbViewTest, RowsShowAnEmptyCellUntilTheirPictureArrives)
         EXPECT_EQ(cellPixel(row, 0, 0), kCellFrame) << row;
         EXPECT_EQ(cellPixel(row, 99, 89), kCellFrame) << row;
     }
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the album's cells";
     EXPECT_EQ(cellPixel(0, 50, 45), kRed);
     EXPECT_EQ(cellPixel(1, 50, 45), kBlue);
     EXPECT_EQ(cellPixel(2, 50, 45), kRed);
@@ -175,7 +175,7 @@ TEST_F(ThumbViewTest, ScrollingALongAlbumHoldsCellsOnlyNearTheScreen)
     view->setThumbnailCache(nullptr);
     ShowWindow(parent, SW_SHOWNOACTIVATE);
     constexpr int kRows = 1000;
-    albumOf(std::vector<std::string>(kRows, wide));
+    ASSERT_NO_FATAL_FAILURE(albumOf(std::vector<std::string>(kRows, wide)));
     RECT client{};
     GetClientRect(view->list(), &client);
     const DWORD spacing = static_cast<DWORD>(SendMessageW(view->list(), LVM_GETITEMSPACING, FALSE, 0));
@@ -190,15 +190,15 @@ TEST_F(ThumbViewTest, ScrollingALongAlbumHoldsCellsOnlyNearTheScreen)
     };
     auto settle = [&] {
         UpdateWindow(view->list());
-        view->waitForThumbnails();
+        ASSERT_TRUE(view->waitForThumbnails()) << "the cells of the rows in sight";
         pumpMessages();
     };
-    settle();
+    ASSERT_NO_FATAL_FAILURE(settle());
     EXPECT_LE(view->heldCells(), bound);
     int lastSeen = 0;
     for (int step = 0; step < kRows && lastSeen < kRows - 1; ++step) {
         SendMessageW(view->list(), LVM_SCROLL, 0, client.bottom);
-        settle();
+        ASSERT_NO_FATAL_FAILURE(settle());
         EXPECT_LE(view->heldCells(), bound) << "scrolled " << step + 1 << " screens";
         const int row = middleRow();
         if (row >= 0) {
@@ -214,26 +214,26 @@ TEST_F(ThumbViewTest, ScrollingALongAlbumHoldsCellsOnlyNearTheScreen)
     EXPECT_EQ(view->rowImage(0), view->rowImage(1)) << "the first rows gave their cells back";
 
     SendMessageW(view->list(), LVM_SCROLL, 0, -HIWORD(spacing) * kRows);
-    settle();
+    ASSERT_NO_FATAL_FAILURE(settle());
     EXPECT_EQ(cellPixel(0, 50, 45), kRed);
     EXPECT_LE(view->heldCells(), bound);
 }
 
 TEST_F(ThumbViewTest, RotateFromMenuToolbarAndContextMenuRemakesTheCell)
 {
-    albumOf({wide, tall});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall}));
     select({0});
     EXPECT_TRUE(view->onCommand(32811));  // menu: right
     EXPECT_EQ(doc.images()[0].rotation, 90);
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the cell turned right";
     EXPECT_EQ(cellPixel(0, 10, 45), kCellFill) << "the wide picture now stands";
     EXPECT_EQ(cellPixel(0, 50, 45), kRed);
     EXPECT_TRUE(view->onCommand(32784));  // toolbar: left
     EXPECT_EQ(doc.images()[0].rotation, 0);
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the cell turned left";
     EXPECT_EQ(cellPixel(0, 10, 45), kRed);
     EXPECT_TRUE(view->onContextCommand(202));  // context menu: left
-    EXPECT_TRUE(view->onCommand(1021));         // task link: left
+    EXPECT_TRUE(view->onCommand(1021));        // task link: left
     EXPECT_EQ(doc.images()[0].rotation, -180);
     EXPECT_EQ(doc.images()[1].rotation, 0);
 }
@@ -244,14 +244,14 @@ TEST_F(ThumbViewTest, RotateFromMenuToolbarAndContextMenuRemakesTheCell)
 TEST_F(ThumbViewTest, RotationsRemakeCellsOffTheWindowThreadAndTheLastOneWins)
 {
     view->setThumbnailCache(nullptr);  // every cell is a decode
-    albumOf({wide, tall});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall}));
     select({0, 1});
     EXPECT_TRUE(view->onCommand(32811));  // right
     // Nothing of this thread's queue served yet: the rows show what they showed.
     EXPECT_EQ(cellPixel(0, 10, 45), kRed);
     EXPECT_EQ(cellPixel(1, 26, 45), kCellFill);
     EXPECT_TRUE(view->onCommand(32811));  // right again, before the first cells are in
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the cells turned twice";
     EXPECT_EQ(doc.images()[0].rotation, 180);
     EXPECT_EQ(cellPixel(0, 10, 45), kRed) << "turned twice: lying again";
     EXPECT_EQ(cellPixel(0, 50, 19), kCellFill);
@@ -262,7 +262,7 @@ TEST_F(ThumbViewTest, RotationsRemakeCellsOffTheWindowThreadAndTheLastOneWins)
     EXPECT_TRUE(view->onCommand(32811));
     doc.selectAlbum(1);
     doc.addImages(std::vector<std::string>{tall});
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "album B's cells";
     ASSERT_EQ(view->rowCount(), 1);
     EXPECT_EQ(cellPixel(0, 26, 45), kCellFill);
     EXPECT_EQ(cellPixel(0, 27, 45), kBlue);
@@ -273,7 +273,7 @@ TEST_F(ThumbViewTest, MovingABlockUpAndDownKeepsItSelectedAndCarriesLabelsAndCel
     const std::string p0 = writePicture(folder, "0.bmp", 8, 8, RGB(0, 0, 0));
     const std::string p1 = writePicture(folder, "1.bmp", 8, 8, RGB(10, 0, 0));
     const std::string p4 = writePicture(folder, "4.bmp", 8, 8, RGB(40, 0, 0));
-    albumOf({p0, p1, wide, tall, p4});
+    ASSERT_NO_FATAL_FAILURE(albumOf({p0, p1, wide, tall, p4}));
     for (int r = 0; r < 5; ++r) {
         asker.newComment = "c" + std::to_string(r);
         select({r});
@@ -301,7 +301,7 @@ TEST_F(ThumbViewTest, MovingABlockUpAndDownKeepsItSelectedAndCarriesLabelsAndCel
 
 TEST_F(ThumbViewTest, CommentAsksForTheTopmostAndThenForSeveral)
 {
-    albumOf({wide, tall, missing});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall, missing}));
     select({1, 2});
     asker.newComment = "Line one\r\nline two";
     prompter.answers = {MessageAnswer::No};
@@ -324,7 +324,7 @@ TEST_F(ThumbViewTest, CommentAsksForTheTopmostAndThenForSeveral)
 
 TEST_F(ThumbViewTest, DoubleClickOnAThumbnailAsksForItsComment)
 {
-    albumOf({wide});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide}));
     select({0});
     RECT r{};
     r.left = LVIR_ICON;
@@ -341,7 +341,7 @@ TEST_F(ThumbViewTest, DoubleClickOnAThumbnailAsksForItsComment)
 
 TEST_F(ThumbViewTest, RemoveAsksAndSelectsTheRowThatMovesUp)
 {
-    albumOf({wide, tall, missing, wide});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall, missing, wide}));
     select({1});
     prompter.answers = {MessageAnswer::No};
     view->onCommand(32809);
@@ -358,7 +358,7 @@ TEST_F(ThumbViewTest, RemoveAsksAndSelectsTheRowThatMovesUp)
 
 TEST_F(ThumbViewTest, NothingSelectedWarnsOnce)
 {
-    albumOf({wide});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide}));
     select({});
     view->onCommand(32806);
     view->onContextCommand(205);
@@ -372,11 +372,11 @@ TEST_F(ThumbViewTest, AddingImagesNeedsAnAlbumAndTakesUnknownTypesWithTheMissing
     view->onContextCommand(207);
     EXPECT_EQ(prompter.texts().size(), 2u);
 
-    albumOf({});
+    ASSERT_NO_FATAL_FAILURE(albumOf({}));
     const std::string odd = writePicture(folder, "odd.xyz", 10, 10, kRed);
     asker.files = {tall, odd};
     view->onContextCommand(206);  // context menu over empty space
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the added files' cells";
     ASSERT_EQ(view->rowCount(), 2);
     EXPECT_EQ(cellPixel(0, 50, 45), kBlue);
     EXPECT_EQ(cellPixel(1, 50, 27), kMissingCross);
@@ -384,13 +384,13 @@ TEST_F(ThumbViewTest, AddingImagesNeedsAnAlbumAndTakesUnknownTypesWithTheMissing
 
     asker.chosenFolder = folder.string();  // wide.bmp and tall.bmp; odd.xyz is skipped
     view->onCommand(32781);
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the added folder's cells";
     EXPECT_EQ(view->rowCount(), 4);
 }
 
 TEST_F(ThumbViewTest, MoveAndCopyToAnAlbum)
 {
-    albumOf({wide, tall, missing});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall, missing}));
     select({0, 2});
     view->onContextCommand(3001);  // copy to album B
     EXPECT_EQ(albumPaths(1), (std::vector<std::string>{wide, missing}));
@@ -406,7 +406,7 @@ TEST_F(ThumbViewTest, MoveAndCopyToAnAlbum)
 
 TEST_F(ThumbViewTest, ContextMenusListTheOperationsAndEveryAlbumWithTheCurrentChecked)
 {
-    albumOf({wide});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide}));
     doc.addAlbum("C", "", AlbumPosition::Bottom);
     doc.selectAlbum(1);
     auto ids = [](HMENU m) {
@@ -445,7 +445,7 @@ TEST_F(ThumbViewTest, ContextMenusListTheOperationsAndEveryAlbumWithTheCurrentCh
 // the mark of an access key (which would hide it and underline the next letter).
 TEST_F(ThumbViewTest, AnAmpersandInAnAlbumTitleIsDrawnInTheMoveAndCopySubmenus)
 {
-    albumOf({wide});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide}));
     doc.editAlbum(0, "W&W", "");
     doc.editAlbum(1, "WW", "");
     std::unique_ptr<COwnerMenu> menu = view->buildContextMenu(true);
@@ -480,10 +480,9 @@ TEST_F(ThumbViewTest, AnAmpersandInAnAlbumTitleIsDrawnInTheMoveAndCopySubmenus)
 
 TEST_F(ThumbViewTest, OnTheRouteOnlyImageCommandsAreTaken)
 {
-    albumOf({wide});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide}));
     select({0});
-    for (UINT id : {32793u, 1001u, 1030u, 32813u, 300u, 3001u, 206u})
-        EXPECT_FALSE(view->onCommand(id)) << id;
+    for (UINT id : {32793u, 1001u, 1030u, 32813u, 300u, 3001u, 206u}) EXPECT_FALSE(view->onCommand(id)) << id;
     EXPECT_FALSE(view->onContextCommand(32806));
     EXPECT_EQ(doc.images().size(), 1u);
     EXPECT_TRUE(prompter.shown.empty());
@@ -491,7 +490,7 @@ TEST_F(ThumbViewTest, OnTheRouteOnlyImageCommandsAreTaken)
 
 TEST_F(ThumbViewTest, NewDocumentCommandEmptiesOnlyTheView)
 {
-    albumOf({wide, tall});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall}));
     EXPECT_TRUE(view->onCommand(57600));
     EXPECT_EQ(view->rowCount(), 0);
     EXPECT_EQ(doc.images().size(), 2u);
@@ -506,18 +505,18 @@ TEST_F(ThumbViewTest, SwitchingAlbumsWhileTheWorkerRunsShowsTheNewAlbum)
     doc.addAlbum("B", "", AlbumPosition::Bottom);
     doc.selectAlbum(1);
     doc.addImages(std::vector<std::string>{tall});
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "album B's cells";
     doc.selectAlbum(0);
     doc.addImages(many);
     EXPECT_TRUE(view->workerRunning());
     doc.selectAlbum(1);  // waits for the running worker, then shows B
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "album B's cells after A's worker";
     ASSERT_EQ(view->rowCount(), 1);
     EXPECT_EQ(cellPixel(0, 50, 45), kBlue);
 
     doc.removeAlbum(1);  // A becomes current
     doc.removeAlbum(0);
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the empty view";
     EXPECT_EQ(view->rowCount(), 0) << "no album left: the view is empty";
 }
 
@@ -525,7 +524,7 @@ TEST_F(ThumbViewTest, SwitchingAlbumsWhileTheWorkerRunsShowsTheNewAlbum)
 // places of the first rows as soon as the operation is over.
 TEST_F(ThumbViewTest, RemainingThumbnailsCloseUpAfterARemoveAndAMove)
 {
-    albumOf(std::vector<std::string>(12, wide));
+    ASSERT_NO_FATAL_FAILURE(albumOf(std::vector<std::string>(12, wide)));
     auto positions = [&] {
         std::vector<std::pair<long, long>> out;
         for (int r = 0; r < view->rowCount(); ++r) {
@@ -553,15 +552,15 @@ TEST_F(ThumbViewTest, RemainingThumbnailsCloseUpAfterARemoveAndAMove)
 // The images copied or moved into the album on show appear as rows of their own.
 TEST_F(ThumbViewTest, CopyingIntoTheCurrentAlbumShowsTheCopies)
 {
-    albumOf({wide, tall});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall}));
     select({0});
     view->onContextCommand(3000);  // copy to album A, the current one
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the copied row's cell";
     ASSERT_EQ(view->rowCount(), 3);
     EXPECT_EQ(cellPixel(2, 50, 45), kRed);
     select({0});
     view->onContextCommand(300);  // move to album A: it goes to the end
-    view->waitForThumbnails();
+    ASSERT_TRUE(view->waitForThumbnails()) << "the moved row's cell";
     ASSERT_EQ(view->rowCount(), 3);
     EXPECT_EQ(albumPaths(0), (std::vector<std::string>{tall, wide, wide}));
     EXPECT_EQ(cellPixel(0, 27, 45), kBlue);
@@ -571,7 +570,7 @@ TEST_F(ThumbViewTest, CopyingIntoTheCurrentAlbumShowsTheCopies)
 // comment dialog, Ctrl+A selects every picture of the album.
 TEST_F(ThumbViewTest, DeleteEnterAndCtrlAOnTheThumbnails)
 {
-    albumOf({wide, tall, missing});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, tall, missing}));
     auto press = [&](WPARAM key, bool control = false) {
         BYTE keys[256] = {};
         if (control) keys[VK_CONTROL] = 0x80;
@@ -606,7 +605,7 @@ TEST_F(ThumbViewTest, DeleteEnterAndCtrlAOnTheThumbnails)
 // its picture; without the focus it has none.
 TEST_F(ThumbViewTest, TheFocusedThumbnailIsFramed)
 {
-    albumOf({wide, wide, wide});
+    ASSERT_NO_FATAL_FAILURE(albumOf({wide, wide, wide}));
     select({});
     LVITEMW focus{};
     focus.state = focus.stateMask = LVIS_FOCUSED;
