@@ -88,12 +88,16 @@ TEST(BarDeferred, AnOwnerThatStopsAnsweringCostsTheTimeOutNotTheBar)
         owner = CreateWindowExA(0, "SidefoldLateOwner", "owner", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, testModule(),
                                 nullptr);
         SetEvent(ownerReady);
-        WaitForSingleObject(release, INFINITE);
+        WaitForSingleObject(release, 60000);  // the test lets it go well before
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         DestroyWindow(owner);
     });
-    WaitForSingleObject(ownerReady, INFINITE);
+    if (WaitForSingleObject(ownerReady, 30000) != WAIT_OBJECT_0) {
+        SetEvent(release);
+        ownerThread.join();
+        FAIL() << "the owner's thread never made its window";
+    }
 
     SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_SINGLE, owner);
     const DWORD start = GetTickCount();

@@ -111,10 +111,9 @@ protected:
             shown.destination = itemText(dialog, IDC_PUBLISH_DESTINATION);
             if (destination) SetDlgItemTextW(dialog, IDC_PUBLISH_DESTINATION, destination);
             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
-            for (int i = 0; i < 6000 && !IsWindowEnabled(GetDlgItem(dialog, IDC_PUBLISH_TEST)); ++i) {
-                pump();
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            }
+            EXPECT_TRUE(
+                pumpUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_PUBLISH_TEST)) != FALSE; }, 60000))
+                << "the publish never ended";
             shown.status = itemText(dialog, IDC_PUBLISH_STATUS);
             shown.failures = static_cast<int>(SendDlgItemMessageW(dialog, IDC_PUBLISH_FAILURES, LB_GETCOUNT, 0, 0));
             clickButton(dialog, IDCANCEL);
@@ -270,11 +269,7 @@ TEST_F(PublishScenario, CancelMidPublishLeavesEveryPageCompleteAndPublishingAgai
     SetDlgItemTextW(dialog.hwnd(), IDC_PUBLISH_DESTINATION, target.c_str());
     const auto publishOnce = [&](int runs) {
         SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
-        for (int i = 0; i < 6000 && dialog.runsEnded() < runs; ++i) {
-            pump();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return dialog.runsEnded() == runs;
+        return pumpUntil([&] { return dialog.runsEnded() >= runs; }, 60000) && dialog.runsEnded() == runs;
     };
     ASSERT_TRUE(publishOnce(1));
     EXPECT_TRUE(dialog.lastResult().cancelled);
@@ -297,11 +292,8 @@ TEST_F(PublishScenario, CancelMidPublishLeavesEveryPageCompleteAndPublishingAgai
 
     // Test connection reads the record the publish left.
     SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_TEST, BN_CLICKED), 0);
-    for (int i = 0; i < 6000 && dialog.state() != CPublishDlg::State::Idle; ++i) {
-        pump();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    pump();
+    ASSERT_TRUE(pumpUntil([&] { return dialog.state() == CPublishDlg::State::Idle; }, 60000))
+        << "the connection test never ended";
     EXPECT_EQ(itemText(dialog.hwnd(), IDC_PUBLISH_STATUS)
                   .rfind(L"Reached " + target.wstring() + L": an earlier publish put " + std::to_wstring(total) +
                              L" files there",
@@ -326,11 +318,7 @@ TEST_F(PublishScenario, ClosingTheDialogMidPublishStopsThePublishAndThenCloses)
     HWND window = dialog.hwnd();
     SetDlgItemTextW(window, IDC_PUBLISH_DESTINATION, (folder / L"site").c_str());
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
-    for (int i = 0; i < 6000 && IsWindow(window); ++i) {
-        pump();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    EXPECT_FALSE(IsWindow(window));
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(window); }, 60000)) << "the dialog never closed";
     EXPECT_EQ(dialog.runsEnded(), 1);
     EXPECT_TRUE(dialog.lastResult().cancelled);
     EXPECT_EQ(dialog.lastResult().uploaded, 2u);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -30,6 +31,24 @@ inline void pump()
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+    }
+}
+
+// How long a test waits for something the program does in its own time before it fails.
+constexpr DWORD kWaitMs = 30000;
+
+// Pumps the thread's messages until `done` holds or `ms` have passed; true when it held. Bounded by
+// the clock, not by a count of rounds: a round ends early whenever a message comes.
+inline bool pumpUntil(const std::function<bool()>& done, DWORD ms = kWaitMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        pump();
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
+                                  QS_ALLINPUT);
     }
 }
 
@@ -143,12 +162,7 @@ protected:
     // Waits (pumping) until the thumbnail view shows `rows` rows; its worker fills it.
     bool waitForThumbnailRows(int rows)
     {
-        for (int i = 0; i < 500; ++i) {
-            pump();
-            if (SendMessageW(thumbnailList(), LVM_GETITEMCOUNT, 0, 0) == rows) return true;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return false;
+        return pumpUntil([&] { return SendMessageW(thumbnailList(), LVM_GETITEMCOUNT, 0, 0) == rows; });
     }
     std::string path(const std::wstring& name) { return winui::narrow((folder / name).wstring()); }
     std::wstring windowTitle()
@@ -179,22 +193,22 @@ protected:
     // when that animation ends, so a control not there yet is waited for (pumping) a while.
     HWND taskPaneControl(UINT id)
     {
-        for (int tries = 0; tries < 500; ++tries) {
+        HWND control = nullptr;
+        pumpUntil([&] {
             for (int group : {IDD_TASK_ALBUMS, IDD_TASK_IMAGES, IDD_TASK_GALLERY}) {
                 HWND dialog =
                     reinterpret_cast<HWND>(SendMessageW(frame().taskPane(), SIDEFOLD_BAR_DIALOG_ID, group, 0));
-                if (HWND control = dialog ? GetDlgItem(dialog, static_cast<int>(id)) : nullptr) return control;
+                if ((control = dialog ? GetDlgItem(dialog, static_cast<int>(id)) : nullptr)) return true;
             }
-            pump();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return nullptr;
+            return false;
+        });
+        return control;
     }
     // The task pane's groups, in order, once all three are there (or what there is after a while).
     std::vector<int> taskPaneGroups()
     {
         std::vector<int> ids;
-        for (int tries = 0; tries < 500; ++tries) {
+        pumpUntil([&] {
             ids.clear();
             for (WPARAM i = 0;; ++i) {
                 SidefoldGroupDescription d{};
@@ -203,10 +217,8 @@ protected:
                     break;
                 ids.push_back(d.groupId);
             }
-            if (ids.size() >= 3) break;
-            pump();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
+            return ids.size() >= 3;
+        });
         return ids;
     }
     // A click on a toolbar button; false when the toolbar has no such button. A disabled button

@@ -68,13 +68,8 @@ TEST_F(TaskPaneScenario, ThreeGroupsInOrderWithTheirTitlesOpenAndEveryLinkWithIt
         GetWindowTextA(header, text, sizeof(text));
         EXPECT_STREQ(text, titles[i]);
         // Added open; a group added while another opens waits for that animation to end.
-        bool open = false;
-        for (int tries = 0; tries < 500 && !open; ++tries) {
-            pump();
-            open = SendMessageA(header, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0) == 1;
-            if (!open) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        EXPECT_TRUE(open) << titles[i];
+        EXPECT_TRUE(pumpUntil([&] { return SendMessageA(header, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0) == 1; }))
+            << titles[i];
     }
     for (UINT id : kAlbumLinks) EXPECT_GE(heightAt(taskPaneControl(id), 200), 16) << id;
     for (UINT id : kImageLinks) EXPECT_GE(heightAt(taskPaneControl(id), 200), 16) << id;
