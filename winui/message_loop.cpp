@@ -39,20 +39,27 @@ int runMessageLoop(CFrameWindow& frame, HACCEL accelerators)
 
 void waitPumpingMessages(HANDLE thread, HWND dialog)
 {
+    // A quit taken here is kept for the loop that ends on it and posted again once the wait is
+    // over. Posted again at once, it would be the next message taken every time, ahead of the
+    // paints and timers the window still needs, and the wait would spin until the thread ended.
+    bool quit = false;
+    int quitCode = 0;
     for (;;) {
         const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
-        if (woke != WAIT_OBJECT_0 + 1) return;
+        if (woke != WAIT_OBJECT_0 + 1) break;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop that ends on it
-                break;
+                quit = true;
+                quitCode = static_cast<int>(msg.wParam);
+                continue;
             }
             if (dialog && IsDialogMessageW(dialog, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
+    if (quit) PostQuitMessage(quitCode);
 }
 
 }  // namespace winui

@@ -13,7 +13,8 @@ int runMessageLoop(CFrameWindow& frame, HACCEL accelerators);
 
 // Waits for `thread` to end while the window thread keeps working: messages are dispatched
 // (through `dialog`'s keyboard handling when it is given), and a WM_QUIT seen meanwhile is
-// posted again for the loop that ends on it.
+// posted again, once the wait is over, for the loop that ends on it. The caller has the thread
+// asked to stop (or knows it is ending) first: the wait itself has no bound.
 void waitPumpingMessages(HANDLE thread, HWND dialog);
 
 }  // namespace winui
