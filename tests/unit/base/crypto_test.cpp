@@ -1,6 +1,6 @@
 // The system's cryptography through the one seam, on both back ends (libcrypto, CNG), against the
 // published vectors: SHA-256 (FIPS 180-2), HMAC-SHA256 (RFC 4231), AES-256-GCM (the GCM
-// specification's test cases 13 to 16, as NIST publishes them), PBKDF2-HMAC-SHA256 (RFC 7914)
+// mode's original test cases 13 to 16, as NIST publishes them), PBKDF2-HMAC-SHA256 (RFC 7914)
 // and HKDF-SHA256 (RFC 5869). Both systems giving these bytes is what lets a file sealed by one be
 // opened by the other, and by a browser's WebCrypto.
 
