@@ -60,6 +60,8 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
 [[ -f "$WINEPREFIX/.fotoloom-prefix-ready" ]] || { "$wine" wineboot --init >/dev/null 2>&1 && touch "$WINEPREFIX/.fotoloom-prefix-ready"; }
+# The registry files (read below for the visual style) are written when the server ends.
+[[ -f "$WINEPREFIX/user.reg" ]] || wineserver -w
 # The display's scale, read by every program Wine starts from here on (the prefix is this run's own).
 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 
