@@ -1,6 +1,7 @@
 // Ordinals 7 and 8 against fake shell style files built beside the test program (styles/*.rc
 // with style sheets written for these tests: a full one, a minimal one, one missing a required
-// value, one without the main block, and a complete good-looking one) and against Wine's own
+// value, one without the main block, one with keyed arrows that are not symmetric top to bottom,
+// and a complete good-looking one) and against Wine's own
 // style, which has none; and the bar, its headers and dialogs painted from them.
 
 #include "bar_waits.h"
@@ -29,16 +30,20 @@ std::string testFolder()
     return s.substr(0, s.find_last_of('\\'));
 }
 
-// A pixel of a DIB section as stored: 0xAARRGGBB.
+// A pixel of a 32-bit DIB section as stored, 0xAARRGGBB, with row 0 at the top as the bitmap is
+// drawn: read through GDI, which knows the section's orientation (GetObject does not say it).
 uint32_t pixel(HBITMAP bitmap, int x, int y)
 {
     DIBSECTION ds{};
     if (GetObjectA(bitmap, sizeof(ds), &ds) != sizeof(ds) || ds.dsBm.bmBitsPixel != 32) return 0xDEADBEEF;
-    const int row = ds.dsBmih.biHeight > 0 ? ds.dsBm.bmHeight - 1 - y : y;
-    const auto* bits = static_cast<const uint8_t*>(ds.dsBm.bmBits) + static_cast<size_t>(row) * ds.dsBm.bmWidthBytes;
-    uint32_t p;
-    std::memcpy(&p, bits + 4 * x, 4);
-    return p;
+    const int w = ds.dsBm.bmWidth, h = ds.dsBm.bmHeight;
+    std::vector<uint32_t> rows(static_cast<size_t>(w) * static_cast<size_t>(h));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int got = GetDIBits(dc, bitmap, 0, static_cast<UINT>(h), rows.data(), &info, DIB_RGB_COLORS);
+    DeleteDC(dc);
+    return got == h ? rows[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] : 0xDEADBEEF;
 }
 
 int pointsToHeight(int points)
@@ -563,6 +568,60 @@ TEST_F(ThemeSource, GroupHeadersPaintTheStylesFaceAndArrowOverThePane)
 // A theme change gives each group header its new font, colours and glyphs before the stack is
 // laid out: as soon as the change returns the header reads the new look, and each open group's
 // dialog starts where its header now ends, however tall the new font made it.
+// Keyed arrows of both depths (styles/upright.uifile): each has one colour at its top left and
+// another at its bottom right, so a copy with its rows reversed shows them the other way round,
+// in the record and on the header.
+TEST_F(ThemeSource, KeyedArrowsKeepTheirRowsInOrder)
+{
+    useStyle("upright");
+    SidefoldTheme t = fill();
+    ASSERT_EQ(t.systemLook, 0);
+    const struct {
+        int slot;
+        const char* depth;
+        uint32_t top, bottom;
+    } arrows[] = {{0, "24-bit", 0x0A141E, 0xC82800}, {3, "8-bit", 0x28323C, 0xFAC800}};
+    for (const auto& a : arrows) {
+        SCOPED_TRACE(a.depth);
+        HBITMAP g = t.arrowGlyphs[a.slot];
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(pixel(g, 0, 0), 0xFF000000u | a.top);
+        EXPECT_EQ(pixel(g, 0, 1), 0u) << "the key below it";
+        EXPECT_EQ(pixel(g, 2, 1), 0xFF000000u | a.bottom);
+    }
+    sidefold().releaseTheme(&t);
+
+    HostWindow host;
+    HWND bar = sidefold().createBar(host.window(), 0, 0, 0, 0, 240, 200);
+    ASSERT_TRUE(IsWindow(bar));
+    SidefoldGroupDescription d = describeGroup(1, IDD_GROUP_SINGLE, host.window(), SIDEFOLD_HEADER_EXPANDED);
+    ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_ADD_GROUP, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&d)), 1);
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(bar, SIDEFOLD_BAR_HEADER_ID, 1, 0));
+    auto rowOf = [](const Printed& p, uint32_t colour) {
+        for (int y = 0; y < p.height; ++y) {
+            for (int x = 0; x < p.width; ++x) {
+                if (p.at(x, y) == colour) return y;
+            }
+        }
+        return -1;
+    };
+    for (const auto& a : arrows) {
+        SCOPED_TRACE(a.depth);
+        if (a.slot == 3) {
+            ASSERT_EQ(SendMessageA(bar, SIDEFOLD_BAR_COLLAPSE_ID, 1, 0), 1);
+        }
+        ASSERT_TRUE(settle(bar));
+        const Printed face = printed(header);
+        const int top = rowOf(face, a.top), bottom = rowOf(face, a.bottom);
+        ASSERT_GE(top, 0) << "the arrow's top-left colour is not drawn";
+        EXPECT_EQ(bottom, top + 1) << "the bottom-right colour one row below it";
+    }
+    restore();
+    SendMessageA(bar, WM_THEMECHANGED, 0, 0);
+    EXPECT_TRUE(sidefold().destroyBar(bar));
+}
+
 TEST_F(ThemeSource, AThemeChangeLaysTheStackOutWithTheHeadersNewLook)
 {
     HostWindow host;

@@ -9,6 +9,10 @@ key24.bmp     6 x 3, 24-bit: magenta in the left column, (10, 20, 30) elsewhere.
 key8.bmp      4 x 2, 8-bit: palette entry 1 is magenta (left column), entry 2 is (40, 50, 60).
 alpha32.bmp   2 x 2, 32-bit with alpha: (200, 100, 50) at alpha 255, 128, 0 and 51.
 key4.bmp      4 x 2, 4 bits per pixel: palette entry 3 is green (left column), entry 5 is (70, 80, 90).
+up24.bmp      3 x 2, 24-bit: (10, 20, 30) at the top left, (200, 40, 0) at the bottom right,
+              magenta everywhere else.
+up8.bmp       3 x 2, 8-bit: (40, 50, 60) at the top left, (250, 200, 0) at the bottom right,
+              magenta (palette entry 1) elsewhere.
 """
 
 import os
@@ -66,3 +70,7 @@ bmp("alpha32.bmp", 2, 2, 32, [bgra(200, 100, 50, 255) + bgra(200, 100, 50, 128),
 
 palette4 = bytes(4 * 3) + bytes((0, 255, 0, 0)) + bytes(4) + bytes((90, 80, 70, 0)) + bytes(4 * 10)
 bmp("key4.bmp", 4, 2, 4, [bytes((0x35, 0x55))] * 2, palette4)
+
+bmp("up24.bmp", 3, 2, 24, [bgr(10, 20, 30) + bgr(*MAGENTA) * 2, bgr(*MAGENTA) * 2 + bgr(200, 40, 0)])
+palette_up = bytes(4) + bytes((255, 0, 255, 0)) + bytes((60, 50, 40, 0)) + bytes((0, 200, 250, 0)) + bytes(4 * 252)
+bmp("up8.bmp", 3, 2, 8, [bytes((2, 1, 1)), bytes((1, 1, 3))], palette_up)
