@@ -42,9 +42,10 @@ private:
     std::vector<PictureJob> pictureJobs();
     bool buildAlbums(std::vector<PictureJob>& jobs);
     void buildAlbumPages(size_t album, std::span<const Image* const> images, std::span<const PictureLook> looks,
-                         std::span<const ExifFields> details, const std::string& albumList);
+                         std::span<const ExifFields> details, std::span<const uint8_t> missing,
+                         const std::string& albumList);
     std::string picturePage(size_t album, size_t number, const Image& image, const PictureLook& look,
-                            const ExifFields* details) const;
+                            const ExifFields* details, bool missing) const;
     void writeStyleSheet();
     void tellUnwritten();
     void tellUnreadable();
@@ -264,6 +265,7 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
         const std::vector<const Image*>& images = found == albumImages_.end() ? kNone : found->second;
         const uint64_t albumSteps = 2 * uint64_t{images.size()};
         std::vector<PictureLook> looks(dense_ ? images.size() : 0);
+        std::vector<uint8_t> missing(images.size(), 0);  // no file of the picture was made
         // Read from the pictures' files only when the owner shows them.
         std::vector<ExifFields> details;
         if (doc_.cameraDetails)
@@ -276,8 +278,8 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                                static_cast<int>(step * 100 / totalSteps));
         };
 
-        // A picture that cannot be read keeps its number and its pages; only its files are missing,
-        // and the pages say so where they show it.
+        // A picture that cannot be read keeps its number and its pages, so that it comes back under
+        // the same address once it can be read; until then its pages show its file's name instead.
         for (size_t n = 0; n < images.size(); ++n) {
             const PictureJob& job = jobs[next];
             PictureOutcome outcome = pool.take(next++);
@@ -302,10 +304,12 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 result_.unreadablePictures.push_back(job.source);
                 result_.unreadableReasons.push_back(outcome.failure.failed() ? outcome.failure.text()
                                                                              : std::string("it could not be read"));
+                missing[n] = 1;
                 break;
             case PictureOutcome::Kind::TooLarge:
                 result_.tooLargePictures.push_back(job.source);
                 tooLargeNeeds_.push_back(outcome.neededBytes);
+                missing[n] = 1;
                 break;
             }
             advance();
@@ -330,28 +334,31 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 return false;
             }
             advance();
-            putText(picturePageName(a + 1, n + 1), picturePage(a, n + 1, *images[n], dense_ ? looks[n] : PictureLook{},
-                                                               details.empty() ? nullptr : &details[n]));
+            putText(picturePageName(a + 1, n + 1),
+                    picturePage(a, n + 1, *images[n], dense_ ? looks[n] : PictureLook{},
+                                details.empty() ? nullptr : &details[n], missing[n] != 0));
         }
-        buildAlbumPages(a, images, looks, details, albumList);
+        buildAlbumPages(a, images, looks, details, missing, albumList);
     }
     return true;
 }
 
 std::string SiteBuild::picturePage(size_t a, size_t number, const Image& image, const PictureLook& look,
-                                   const ExifFields* details) const
+                                   const ExifFields* details, bool missing) const
 {
     const Album& album = doc_.albums()[a];
-    if (picturePageTemplate_.empty()) return picturePageText(pictureLabel(image, album), a + 1, number);
+    if (picturePageTemplate_.empty())
+        return picturePageText(pictureLabel(image, album), a + 1, number, missing ? &image : nullptr);
     const auto found = albumImages_.find(album.key);
     const size_t pictures = found == albumImages_.end() ? 0 : found->second.size();
-    const PicturePage page{&doc_,    &album, a + 1, number, (number - 1) / pageSize(doc_) + 1,
-                           pictures, &image, look,  details};
+    const PicturePage page{&doc_,    &album, a + 1, number,  (number - 1) / pageSize(doc_) + 1,
+                           pictures, &image, look,  details, missing};
     return picturePageFromTemplate(picturePageTemplate_, page);
 }
 
 void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, std::span<const PictureLook> looks,
-                                std::span<const ExifFields> details, const std::string& albumList)
+                                std::span<const ExifFields> details, std::span<const uint8_t> missing,
+                                const std::string& albumList)
 {
     const size_t pages = pageCount(images.size(), pageSize(doc_));
     for (size_t p = 1; p <= pages; ++p) {
@@ -359,7 +366,7 @@ void SiteBuild::buildAlbumPages(size_t a, std::span<const Image* const> images, 
             toldNoPageTemplate_ = true;  // the same for every page: once is enough
             warn("Cannot load HTML template!");
         }
-        const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p, looks, details};
+        const AlbumPage page{&doc_, &doc_.albums()[a], a + 1, images, p, looks, details, missing};
         const std::string text = albumPageText(pageTemplate_, page, albumList);
         const std::string name = albumPageName(a + 1, p);
         putWarned(name, text);
@@ -400,10 +407,11 @@ void SiteBuild::tellUnreadable()
 {
     const auto& list = result_.unreadablePictures;
     if (list.empty()) return;
-    std::string text = list.size() == 1 ? "This picture could not be read; it has no photo or thumbnail in the gallery:"
+    std::string text = list.size() == 1 ? "This picture could not be read; the gallery shows its file name in place "
+                                          "of its photo and thumbnail:"
                                         : "These " + std::to_string(list.size()) +
-                                              " pictures could not be read; they have no photo or thumbnail in the "
-                                              "gallery:";
+                                              " pictures could not be read; the gallery shows their file names in "
+                                              "place of their photos and thumbnails:";
     for (size_t i = 0; i < list.size(); ++i) text += "\n" + list[i] + " (" + result_.unreadableReasons[i] + ")";
     warn(text);
 }
@@ -415,10 +423,11 @@ void SiteBuild::tellTooLarge()
     const auto megabytes = [](uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB"; };
     const std::string budget = megabytes(options_.memoryBudget);
     std::string text = list.size() == 1 ? "This picture is too large to build within the memory budget of " + budget +
-                                              "; it has no photo or thumbnail in the gallery:"
+                                              "; the gallery shows its file name in place of its photo and thumbnail:"
                                         : "These " + std::to_string(list.size()) +
                                               " pictures are too large to build within the memory budget of " + budget +
-                                              "; they have no photo or thumbnail in the gallery:";
+                                              "; the gallery shows their file names in place of their photos and "
+                                              "thumbnails:";
     for (size_t i = 0; i < list.size(); ++i)
         text += "\n" + list[i] + " (needs about " + megabytes(tooLargeNeeds_[i]) + ")";
     warn(text);

@@ -6,6 +6,7 @@
 #include "generator/camera_details.h"
 #include "generator/html_text.h"
 #include "generator/page_meta.h"
+#include "generator/photo_fit.h"
 #include "generator/theme_files.h"
 
 namespace {
@@ -15,16 +16,29 @@ std::string numbered(const char* stem, size_t a, size_t b, const char* extension
     return stem + std::to_string(a) + "-" + std::to_string(b) + extension;
 }
 
+bool isMissing(const AlbumPage& page, size_t index) { return index < page.missing.size() && page.missing[index] != 0; }
+
+// The box a thumbnail that was not made leaves: the grid's width, three quarters as high.
+std::string missingThumb(const AlbumPage& page, const Image& image)
+{
+    const uint32_t width = static_cast<uint32_t>(std::max<int32_t>(page.settings->thumbWidth, 1));
+    return missingPictureBox(image, width, width * 3 / 4, "divaround missingpicture");
+}
+
 std::string pictureCell(const AlbumPage& page, size_t number, const Image& image)
 {
     const std::string w = decimal(page.settings->thumbWidth);
     const std::string& label = pictureLabel(image, *page.album);
     // Forward slashes: every browser and web server takes them; a backslash breaks off Windows.
+    const std::string picture = isMissing(page, number - 1)
+                                    ? missingThumb(page, image)
+                                    : "<img class=\"divaround\" src=\"thumbs/" +
+                                          thumbFileName(page.albumNumber, number) + "\" width=\"" + w + "\" alt=\"" +
+                                          attributeText(label) + "\">";
     return "<table width=\"" + w + "\">" + "<tr><td width=\"" + w + "\" align=\"center\"><div class=\"divaround\">" +
-           "<a href=\"" + picturePageName(page.albumNumber, number) + "\" target=\"_blank\">" +
-           "<img class=\"divaround\" src=\"thumbs/" + thumbFileName(page.albumNumber, number) + "\" width=\"" + w +
-           "\" alt=\"" + attributeText(label) + "\"></a></div></td></tr>" + "<tr><td width=\"" + w +
-           "\" align=\"center\"><span class=\"picturecomment\">" + image.comment + "</span></td></tr>" + "</table>";
+           "<a href=\"" + picturePageName(page.albumNumber, number) + "\" target=\"_blank\">" + picture +
+           "</a></div></td></tr>" + "<tr><td width=\"" + w + "\" align=\"center\"><span class=\"picturecomment\">" +
+           image.comment + "</span></td></tr>" + "</table>";
 }
 
 std::string sizeAttributes(uint32_t width, uint32_t height)
@@ -71,6 +85,7 @@ std::string sharpPictureCell(const AlbumPage& page, size_t index, const Image& i
     if (!firstRow) img += " loading=\"lazy\" decoding=\"async\"";
     if (look && look->colour >= 0) img += " style=\"background-color: " + FormatColour(look->colour) + "\"";
     img += " alt=\"" + pictureAltText(image) + "\">";
+    if (isMissing(page, index)) img = missingThumb(page, image);
     link += ">";
     return "<table width=\"" + w + "\">" + "<tr><td width=\"" + w + "\" align=\"center\"><div class=\"divaround\">" +
            link + img + "</a></div></td></tr>" + "<tr><td width=\"" + w +
@@ -144,13 +159,31 @@ std::string albumListBlock(std::span<const Album> albums, size_t current)
     return out;
 }
 
-std::string picturePageText(const std::string& label, size_t album, size_t picture)
+std::string missingPictureBox(const Image& image, uint32_t width, uint32_t height, const char* className)
 {
+    std::string_view name = image.path;
+    if (const size_t slash = name.find_last_of("/\\"); slash != std::string_view::npos) name.remove_prefix(slash + 1);
+    const std::string text = escapedText(name);
+    // Styled here rather than by the theme, so that a theme that knows nothing of it still shows a
+    // box; the plain display first for a browser without flexible boxes.
+    return std::string("<span class=\"") + className + "\" role=\"img\" aria-label=\"" + text +
+           "\" style=\"display: inline-block; display: inline-flex; align-items: center; justify-content: center; "
+           "box-sizing: border-box; width: " +
+           std::to_string(width) + "px; max-width: 100%; height: " + std::to_string(height) +
+           "px; padding: 4px; border: 1px dashed; font-size: 12px; line-height: 1.3; text-align: center; "
+           "vertical-align: middle; overflow: hidden; overflow-wrap: anywhere; word-break: break-all\">" +
+           text + "</span>";
+}
+
+std::string picturePageText(const std::string& label, size_t album, size_t picture, const Image* missing)
+{
+    const std::string photo = missing ? missingPictureBox(*missing, 320, 240, "missingpicture")
+                                      : "<img src=\"photos/" + photoFileName(album, picture) +
+                                            "\" border=\"0\" alt=\"" + attributeText(label) + "\">";
     // The page text is UTF-8; without the declaration a browser reads the label in its local code page.
     return "<html><head><meta charset=\"utf-8\"><title>" + label + "</title></head><body>" +
            "<table width=\"100%\" height=\"100%\" align=\"center\" valign=\"top\">\t<tr>\t\t<td align=\"center\">" +
-           "<img src=\"photos/" + photoFileName(album, picture) + "\" border=\"0\" alt=\"" + attributeText(label) +
-           "\">" + "\t\t</td>\t</tr></table></body></html>";
+           photo + "\t\t</td>\t</tr></table></body></html>";
 }
 
 std::string creditLine()
@@ -181,6 +214,13 @@ std::string sharpPictureGrid(const AlbumPage& page)
 
 std::string photoElement(const PicturePage& page)
 {
+    if (page.missing) {
+        // The photo's box, at most a middling one: a large empty box says no more than a small one.
+        PhotoBox box = photoBoxOf(page.settings->photoSize);
+        if (box.width == 0 || box.width > 640) box = photoBoxOf(1);
+        return "<p class=\"missingphoto\" style=\"text-align: center\">" +
+               missingPictureBox(*page.image, box.width, box.height, "missingpicture") + "</p>";
+    }
     const std::string photo = "photos/" + photoFileName(page.albumNumber, page.number);
     std::string img = "<img class=\"photo\" src=\"" + photo + "\"";
     if (page.look.known()) {
@@ -209,7 +249,8 @@ std::string picturePageFromTemplate(std::string text, const PicturePage& page)
 {
     const std::string photo = "photos/" + photoFileName(page.albumNumber, page.number);
     const std::string& label = pictureLabel(*page.image, *page.album);
-    ReplaceAll(text, "%PAGEMETA%", pictureMetaTags(*page.settings, label, page.look.known() ? photo : std::string()));
+    const bool shared = page.look.known() && !page.missing;
+    ReplaceAll(text, "%PAGEMETA%", pictureMetaTags(*page.settings, label, shared ? photo : std::string()));
     ReplaceAll(text, kPhotoKey, photoElement(page));
     ReplaceAll(text, "%ALBUMPAGE%", albumPageName(page.albumNumber, page.albumPage));
     ReplaceAll(text, kPictureNavigationKey, pictureNavigation(page));
@@ -259,8 +300,12 @@ std::string albumPageText(std::string text, const AlbumPage& page, const std::st
 {
     const GallerySettings& s = *page.settings;
     // First, so that no text of the user's is searched for it, and nothing in it for other keys.
+    // The album's first photo that was made stands for it.
+    size_t first = 0;
+    while (first < page.images.size() && isMissing(page, first)) ++first;
     ReplaceAll(text, "%PAGEMETA%",
-               pageMetaTags(s, page.images.empty() ? std::string() : "photos/" + photoFileName(page.albumNumber, 1)));
+               pageMetaTags(s, first == page.images.size() ? std::string()
+                                                           : "photos/" + photoFileName(page.albumNumber, first + 1)));
     ReplaceAll(text, "%HOMEPAGE%", homePageLink(s));
     ReplaceAll(text, "%PAGES%", pageBar(page));
     ReplaceAll(text, "%WIDTH%", albumWidthText(s));

@@ -37,6 +37,11 @@ inline constexpr char kPictureNavigationKey[] = "%PICTURENAV%";
 // How the picture was taken, in a picture page template; empty unless the owner shows it.
 inline constexpr char kCameraDetailsKey[] = "%EXIF%";
 
+// What stands where a picture that could not be made would be: a box drawn by the page itself
+// holding the (escaped) name of its file, so that nothing refers to a photo or thumbnail that is
+// not there. `width` and `height` in CSS pixels; `className` for a theme's style sheet.
+std::string missingPictureBox(const Image& image, uint32_t width, uint32_t height, const char* className);
+
 // The comment, or the album's title when the comment is empty.
 const std::string& pictureLabel(const Image& image, const Album& album);
 // What a picture's alt attribute says where a theme asks for today's pages: the comment's text,
@@ -49,8 +54,9 @@ size_t pageCount(size_t pictures, size_t pageSize);
 
 // The value of "%ALBUMS%": a link to the first page of every album, the current one (from 0) in bold.
 std::string albumListBlock(std::span<const Album> albums, size_t current);
-// The page of one picture: the photo, titled with the label.
-std::string picturePageText(const std::string& label, size_t album, size_t picture);
+// The page of one picture: the photo, titled with the label; the box of missingPictureBox() in its
+// place when `missing` (a picture that could not be made) is given.
+std::string picturePageText(const std::string& label, size_t album, size_t picture, const Image* missing = nullptr);
 // The credit line appended to every album page.
 std::string creditLine();
 
@@ -63,6 +69,7 @@ struct AlbumPage {
     size_t page = 1;                       // P
     std::span<const PictureLook> looks;    // of the same pictures when the theme asked for them; may be empty
     std::span<const ExifFields> details;   // of the same pictures when the owner shows them; may be empty
+    std::span<const uint8_t> missing;  // of the same pictures: non-zero where none of its files was made; may be empty
 };
 // The thumbnail grid of the page ("%PICTURES%").
 std::string pictureGrid(const AlbumPage& page);
@@ -87,6 +94,7 @@ struct PicturePage {
     const Image* image = nullptr;
     PictureLook look;                     // unknown for a picture that could not be read
     const ExifFields* details = nullptr;  // when the owner shows camera details
+    bool missing = false;                 // none of its files was made: the page shows its file's name
 };
 // "%PHOTO%": the photo with its size and its high-density file offered beside it.
 std::string photoElement(const PicturePage& page);

@@ -40,7 +40,8 @@
     for (var i = 0; i < links.length; i++) {
       var href = links[i].getAttribute('href') || '';
       var match = PICTURE.exec(href);
-      var img = match && links[i].querySelector('img');
+      // A picture the build could not make shows its file's name instead, and keeps its place.
+      var img = match && links[i].querySelector('img, .missingpicture');
       if (!img) continue;
       var cell = links[i].closest('table');
       found.push({
@@ -48,7 +49,7 @@
         album: +match[2],
         number: +match[3],
         prefix: href.slice(0, href.length - match[0].length + match[1].length),
-        label: img.getAttribute('alt') || '',
+        label: img.getAttribute('alt') || img.getAttribute('aria-label') || '',
         comment: textOf(cell && cell.querySelector('.picturecomment')),
         dense: links[i].getAttribute('data-photo2x') || '',
         details: links[i].getAttribute('data-details') || '',

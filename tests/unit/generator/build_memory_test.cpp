@@ -15,6 +15,7 @@
 
 using namespace generator_test;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 namespace {
 
@@ -91,13 +92,14 @@ TEST(BuildMemory, APictureBiggerThanTheWholeBudgetIsRefusedAndListed)
     EXPECT_LT(r.memoryPeak, uint64_t{64} << 20);  // refused before its gigabyte was allocated
     ASSERT_EQ(observer.warnings.size(), 1u);
     EXPECT_EQ(observer.warnings[0],
-              "This picture is too large to build within the memory budget of 1024 MB; it has "
-              "no photo or thumbnail in the gallery:\n" +
+              "This picture is too large to build within the memory budget of 1024 MB; the gallery "
+              "shows its file name in place of its photo and thumbnail:\n" +
                   huge + " (needs about 9249 MB)");
-    // Its number stays taken: the pages link it where the viewer tells it missing.
+    // Its number stays taken: the page links its picture page and shows its file's name.
     EXPECT_FALSE(fileExists(g.file("photos/image-1-2.jpg")));
     EXPECT_TRUE(fileExists(g.file("photos/image-1-3.jpg")));
-    EXPECT_THAT(g.read("index-1-1.html"), HasSubstr("thumbs/thumb-1-2.jpg"));
+    EXPECT_THAT(g.read("index-1-1.html"), HasSubstr("<a href=\"image-1-2.html\" target=\"_blank\"><span"));
+    EXPECT_THAT(g.read("index-1-1.html"), Not(HasSubstr("thumbs/thumb-1-2.jpg")));
 }
 
 TEST(BuildMemory, TheEarliestPictureWaitingIsServedFirstAndStopWakesEveryWaiter)
@@ -149,7 +151,7 @@ TEST(BuildMemory, PageGridsStayWithinWhatTheSettingsPanelAllows)
     s.rows = 20000;
     s.columns = 3;
     const Album album{"A", "", 1};
-    const AlbumPage page{&s, &album, 1, {}, 1, {}, {}};
+    const AlbumPage page{&s, &album, 1, {}, 1, {}, {}, {}};
     const std::string grid = pictureGrid(page);
     size_t rows = 0;
     for (size_t at = grid.find("<tr>"); at != std::string::npos; at = grid.find("<tr>", at + 1)) ++rows;

@@ -105,11 +105,12 @@ TEST(SharpPictures, TheGridTellsSizesDenseFilesColourAndLoadsLaterRowsLazily)
                                  "loading=\"lazy\" decoding=\"async\" style=\"background-color: #444444\""));
     // The old grid is still filled for a theme that uses both keys.
     EXPECT_THAT(first, HasSubstr("G=<table"));
-    // The missing picture keeps its place, sized as a box of the grid's width; without a comment its
-    // file's name is its text, not the album's title.
-    EXPECT_THAT(
-        g.read("index-1-2.html"),
-        HasSubstr("<img class=\"divaround\" src=\"thumbs/thumb-1-3.jpg\" width=\"100\" height=\"75\" alt=\"gone\">"));
+    // The missing picture keeps its place as a box of the grid's width holding its file's name.
+    EXPECT_THAT(g.read("index-1-2.html"),
+                HasSubstr("<a href=\"image-1-3.html\"><span class=\"divaround missingpicture\" role=\"img\" "
+                          "aria-label=\"gone.jpg\""));
+    EXPECT_THAT(g.read("index-1-2.html"), HasSubstr("width: 100px; max-width: 100%; height: 75px;"));
+    EXPECT_THAT(g.read("index-1-2.html"), Not(HasSubstr("thumb-1-3")));
 }
 
 TEST(SharpPictures, PicturePagesComeFromTheThemesTemplate)
@@ -132,9 +133,11 @@ TEST(SharpPictures, PicturePagesComeFromTheThemesTemplate)
     EXPECT_THAT(g.read("image-1-2.html"),
                 HasSubstr("<a class=\"previous\" rel=\"prev\" href=\"image-1-1.html\">Previous</a>"
                           "<span class=\"position\">2 of 3</span><a class=\"next\""));
-    // The third picture is on the album's second page; it has no file, so no size and no preview.
+    // The third picture is on the album's second page; it has no file, so its name and no preview.
     const std::string gone = g.read("image-1-3.html");
-    EXPECT_THAT(gone, HasSubstr("<img class=\"photo\" src=\"photos/image-1-3.jpg\" alt=\"gone\">"));
+    EXPECT_THAT(gone, HasSubstr("<p class=\"missingphoto\" style=\"text-align: center\"><span "
+                                "class=\"missingpicture\" role=\"img\" aria-label=\"gone.jpg\""));
+    EXPECT_THAT(gone, Not(HasSubstr("image-1-3.jpg")));
     EXPECT_THAT(gone, HasSubstr("<a href=\"index-1-2.html\">"));
     EXPECT_THAT(gone, Not(HasSubstr("og:image")));
     EXPECT_THAT(gone, HasSubstr("href=\"image-1-2.html\">Previous</a><span class=\"position\">3 of 3</span></nav>"));
@@ -291,7 +294,8 @@ TEST(SharpPictures, APictureWhoseSharpFilesWouldNotFitTheBudgetIsRefusedAndNothi
     ASSERT_EQ(observer.warnings.size(), 1u);
     EXPECT_THAT(observer.warnings[0], HasSubstr("This picture is too large to build within the memory budget of "));
     EXPECT_THAT(observer.warnings[0],
-                HasSubstr("; it has no photo or thumbnail in the gallery:\n" + large + " (needs about "));
+                HasSubstr("; the gallery shows its file name in place of its photo and thumbnail:\n" + large +
+                          " (needs about "));
 
     // Nothing of it is written, not even a part of its photo under another name; the tiny one is
     // built, and the page still lists the large one's number.
@@ -304,7 +308,8 @@ TEST(SharpPictures, APictureWhoseSharpFilesWouldNotFitTheBudgetIsRefusedAndNothi
         const std::string expected = std::string(folder) == "photos" ? "image-1-2.jpg" : "thumb-1-2.jpg";
         EXPECT_EQ(names, std::vector<std::string>{expected}) << folder;
     }
-    EXPECT_THAT(g->read("index-1-1.html"), HasSubstr("thumbs/thumb-1-1.jpg"));
+    EXPECT_THAT(g->read("index-1-1.html"), HasSubstr("aria-label=\"large.jpg\""));
+    EXPECT_THAT(g->read("index-1-1.html"), Not(HasSubstr("thumbs/thumb-1-1.jpg")));
     EXPECT_THAT(manifestOf(*g), Not(HasSubstr("photos/image-1-1")));
     EXPECT_THAT(manifestOf(*g), Not(HasSubstr("thumbs/thumb-1-1")));
 }

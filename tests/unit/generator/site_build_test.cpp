@@ -412,15 +412,17 @@ TEST(SiteBuild, UnreadablePicturesArePassedOverAndListedBeforeTheQuestion)
     EXPECT_EQ(r.unreadablePictures, (std::vector<std::string>{broken, missing}));
     ASSERT_EQ(observer.warnings.size(), 1u);
     EXPECT_EQ(observer.warnings[0],
-              "These 2 pictures could not be read; they have no photo or thumbnail in the "
-              "gallery:\n" +
+              "These 2 pictures could not be read; the gallery shows their file names in place of their "
+              "photos and thumbnails:\n" +
                   broken + " (not a picture: it looks like a text file)\n" + missing + " (the file is missing)");
     EXPECT_EQ(observer.questions.size(), 1u);
-    // The numbering goes on and the pages still link them, where the viewer tells them missing.
+    // The numbering goes on and the pages still link their picture pages, which show their names.
     EXPECT_FALSE(fileExists(g.file("photos/image-1-1.jpg")));
     EXPECT_TRUE(fileExists(g.file("photos/image-1-2.jpg")));
     EXPECT_TRUE(fileExists(g.file("image-1-3.html")));
-    EXPECT_THAT(g.read("index-1-1.html"), HasSubstr("thumbs/thumb-1-3.jpg"));
+    EXPECT_THAT(g.read("index-1-1.html"), HasSubstr("<a href=\"image-1-3.html\""));
+    EXPECT_THAT(g.read("index-1-1.html"), HasSubstr(">missing.jpg</span>"));
+    EXPECT_THAT(g.read("image-1-3.html"), HasSubstr(">missing.jpg</span>"));
 }
 
 // The list once stopped at 20 ("... and 5 more"), though every file is worth naming.
