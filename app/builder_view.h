@@ -60,5 +60,5 @@ private:
     HWND list_ = nullptr;
     winui::UniqueImageList icons_;  // the album icon; the list only borrows it
     int dpi_ = 96;
-    bool mirroring_ = false;         // the list is being changed to follow the document
+    bool mirroring_ = false;  // the list is being changed to follow the document
 };

@@ -31,8 +31,7 @@ inline constexpr CommandSources kRotateLeftCommand{ID_IMAGES_ROTATE_LEFT, ID_TB_
                                                    ID_LINK_IMAGES_ROTATE_LEFT};
 inline constexpr CommandSources kRotateRightCommand{ID_IMAGES_ROTATE_RIGHT, ID_TB_IMAGES_ROTATE_RIGHT,
                                                     ID_LINK_IMAGES_ROTATE_RIGHT};
-inline constexpr CommandSources kImageCommentCommand{ID_IMAGES_COMMENT, ID_TB_IMAGES_COMMENT,
-                                                     ID_LINK_IMAGES_COMMENT};
+inline constexpr CommandSources kImageCommentCommand{ID_IMAGES_COMMENT, ID_TB_IMAGES_COMMENT, ID_LINK_IMAGES_COMMENT};
 inline constexpr CommandSources kRemoveImagesCommand{ID_IMAGES_REMOVE, ID_TB_IMAGES_REMOVE, ID_LINK_IMAGES_REMOVE};
 
 inline constexpr CommandSources kGalleryTitleCommand{ID_BUILD_TITLE, ID_TB_BUILD_TITLE, ID_LINK_BUILD_TITLE};
@@ -42,8 +41,8 @@ inline constexpr CommandSources kPublishGalleryCommand{ID_BUILD_PUBLISH, 0, ID_L
 
 inline constexpr CommandSources kAlbumCommands[] = {kAddAlbumCommand,    kEditAlbumCommand, kCopyAlbumCommand,
                                                     kRemoveAlbumCommand, kAlbumUpCommand,   kAlbumDownCommand};
-inline constexpr CommandSources kImageCommands[] = {kAddImagesCommand,    kAddFolderCommand,  kImagesUpCommand,
-                                                    kImagesDownCommand,   kRotateLeftCommand, kRotateRightCommand,
+inline constexpr CommandSources kImageCommands[] = {kAddImagesCommand,    kAddFolderCommand,   kImagesUpCommand,
+                                                    kImagesDownCommand,   kRotateLeftCommand,  kRotateRightCommand,
                                                     kImageCommentCommand, kRemoveImagesCommand};
 
 inline constexpr CommandSources kBuildCommands[] = {kGalleryTitleCommand, kGalleryViewCommand, kBuildGalleryCommand,

@@ -202,21 +202,27 @@ void CMainFrame::onExit() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
 bool CMainFrame::runAlbumCommand(UINT id)
 {
     CBuilderView& view = *albumView_;
-    if (isSourceOf(kAddAlbumCommand, id)) view.addAlbum();
-    else if (isSourceOf(kEditAlbumCommand, id)) view.editAlbum();
-    else if (isSourceOf(kCopyAlbumCommand, id)) view.copyAlbum();
-    else if (isSourceOf(kRemoveAlbumCommand, id)) view.removeAlbum();
-    else if (isSourceOf(kAlbumUpCommand, id)) view.moveAlbumUp();
-    else if (isSourceOf(kAlbumDownCommand, id)) view.moveAlbumDown();
-    else return false;
+    if (isSourceOf(kAddAlbumCommand, id))
+        view.addAlbum();
+    else if (isSourceOf(kEditAlbumCommand, id))
+        view.editAlbum();
+    else if (isSourceOf(kCopyAlbumCommand, id))
+        view.copyAlbum();
+    else if (isSourceOf(kRemoveAlbumCommand, id))
+        view.removeAlbum();
+    else if (isSourceOf(kAlbumUpCommand, id))
+        view.moveAlbumUp();
+    else if (isSourceOf(kAlbumDownCommand, id))
+        view.moveAlbumDown();
+    else
+        return false;
     return true;
 }
 
 bool CMainFrame::runImageCommand(UINT id)
 {
-    const bool isImageCommand =
-        std::any_of(std::begin(kImageCommands), std::end(kImageCommands),
-                    [id](const CommandSources& c) { return isSourceOf(c, id); });
+    const bool isImageCommand = std::any_of(std::begin(kImageCommands), std::end(kImageCommands),
+                                            [id](const CommandSources& c) { return isSourceOf(c, id); });
     return isImageCommand && thumbnailView_ && thumbnailView_->onCommand(id, 0);
 }
 

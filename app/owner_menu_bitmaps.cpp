@@ -13,7 +13,9 @@ namespace {
 
 COLORREF blend(COLORREF a, COLORREF b, int percentOfB)
 {
-    auto mix = [percentOfB](int x, int y) { return static_cast<BYTE>((x * (100 - percentOfB) + y * percentOfB) / 100); };
+    auto mix = [percentOfB](int x, int y) {
+        return static_cast<BYTE>((x * (100 - percentOfB) + y * percentOfB) / 100);
+    };
     return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
 }
 
@@ -188,7 +190,8 @@ SIZE COwnerMenuBitmaps::measure(const COwnerMenuItem& item, int dpi)
         return SIZE{text.cx + winui::scaled(4 * kGutterPad, dpi), text.cy + winui::scaled(8, dpi)};
     const SIZE image = imageSize(item.images, dpi);
     const int room = winui::scaled(6, dpi);
-    return SIZE{gutterWidth(item, dpi) + winui::scaled(kTextGap, dpi) + text.cx, std::max(image.cy + room, text.cy + room)};
+    return SIZE{gutterWidth(item, dpi) + winui::scaled(kTextGap, dpi) + text.cx,
+                std::max(image.cy + room, text.cy + room)};
 }
 
 void COwnerMenuBitmaps::drawSilhouette(HDC dc, HIMAGELIST images, int image, int x, int y, COLORREF colour)

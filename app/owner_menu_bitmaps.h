@@ -21,13 +21,13 @@ public:
 
     // The derived colours, for drawing and for checking what was drawn.
     struct Colours {
-        COLORREF background;   // the menu
-        COLORREF gutter;       // the image column
-        COLORREF highlight;    // fill of a highlighted item
-        COLORREF frame;        // frame of a highlighted item and of a check box
-        COLORREF text;         // text of a highlighted item
-        COLORREF silhouette;   // a disabled item's image
-        COLORREF checkFill;    // behind a check mark
+        COLORREF background;  // the menu
+        COLORREF gutter;      // the image column
+        COLORREF highlight;   // fill of a highlighted item
+        COLORREF frame;       // frame of a highlighted item and of a check box
+        COLORREF text;        // text of a highlighted item
+        COLORREF silhouette;  // a disabled item's image
+        COLORREF checkFill;   // behind a check mark
     };
     static Colours colours();
     static bool visualStyleActive();

@@ -8,7 +8,7 @@
 
 class COwnerMenuHook {
 public:
-    COwnerMenuHook();   // hooks this thread; hooks nest
+    COwnerMenuHook();  // hooks this thread; hooks nest
     ~COwnerMenuHook();
     COwnerMenuHook(const COwnerMenuHook&) = delete;
     COwnerMenuHook& operator=(const COwnerMenuHook&) = delete;

@@ -82,8 +82,10 @@ void CResizableBar::paintFrame(HDC windowDc) const
         SetBkColor(windowDc, GetSysColor(COLOR_BTNFACE));
         ExtTextOutW(windowDc, 0, 0, ETO_OPAQUE, &edge, nullptr, 0, nullptr);
         RECT line = edge;
-        const UINT side = (barStyle_ & kBarAlignLeft) ? BF_RIGHT : (barStyle_ & kBarAlignRight) ? BF_LEFT
-                          : (barStyle_ & kBarAlignTop) ? BF_BOTTOM : BF_TOP;
+        const UINT side = (barStyle_ & kBarAlignLeft)    ? BF_RIGHT
+                          : (barStyle_ & kBarAlignRight) ? BF_LEFT
+                          : (barStyle_ & kBarAlignTop)   ? BF_BOTTOM
+                                                         : BF_TOP;
         DrawEdge(windowDc, &line, EDGE_RAISED, side);
     }
     const RECT caption = captionRect();
@@ -150,8 +152,10 @@ UINT CResizableBar::onNcHitTest(POINT screen)
     const RECT edge = edgeRect();
     const RECT caption = captionRect();
     if (PtInRect(&edge, pt)) {
-        return (barStyle_ & kBarAlignLeft) ? HTRIGHT : (barStyle_ & kBarAlignRight) ? HTLEFT
-               : (barStyle_ & kBarAlignTop) ? HTBOTTOM : HTTOP;
+        return (barStyle_ & kBarAlignLeft)    ? HTRIGHT
+               : (barStyle_ & kBarAlignRight) ? HTLEFT
+               : (barStyle_ & kBarAlignTop)   ? HTBOTTOM
+                                              : HTTOP;
     }
     if (PtInRect(&caption, pt)) return HTBORDER;  // the caption only shows the title; it never moves the bar
     return static_cast<UINT>(DefWindowProcW(hwnd(), WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)));

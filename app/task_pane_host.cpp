@@ -40,7 +40,8 @@ constexpr LinkImage kImageLinks[] = {{ID_LINK_IMAGES_ADD, 6},          {ID_LINK_
                                      {ID_LINK_IMAGES_UP, 8},           {ID_LINK_IMAGES_DOWN, 9},
                                      {ID_LINK_IMAGES_ROTATE_LEFT, 10}, {ID_LINK_IMAGES_ROTATE_RIGHT, 11},
                                      {ID_LINK_IMAGES_COMMENT, 12},     {ID_LINK_IMAGES_REMOVE, 13}};
-constexpr LinkImage kGalleryLinks[] = {{ID_LINK_BUILD_TITLE, 14}, {ID_LINK_BUILD_VIEW, 15}, {ID_LINK_BUILD_PUBLISH, 16}};
+constexpr LinkImage kGalleryLinks[] = {
+    {ID_LINK_BUILD_TITLE, 14}, {ID_LINK_BUILD_VIEW, 15}, {ID_LINK_BUILD_PUBLISH, 16}};
 
 constexpr Group kGroups[3] = {
     {IDD_TASK_ALBUMS, "Albums management", kMainHeader, true, "Albums Management", kAlbumLinks, std::size(kAlbumLinks)},

@@ -54,7 +54,7 @@ bool CThumbViewerView::onCommand(UINT id)
 {
     if (!asker_) setAsker(nullptr);
     if (id == ID_FILE_NEW) {
-        deleteAll();  // the view only: the gallery stays as it is
+        deleteAll();                     // the view only: the gallery stays as it is
         if (rebuildPending_) rebuild();  // the model changed meanwhile
         return true;
     }

@@ -1,8 +1,8 @@
 #pragma once
-// One thumbnail cell, 100 x 90 pixels at 96 DPI and as much larger as the view's DPI asks: the picture fitted by the ratio rule, on white, in a light grey frame; or,
-// for a picture that cannot be shown, the missing-picture mark (a crossed-out picture over the
-// file's name on grey), so it never looks like a white photograph. Where the picture comes from
-// is thumbnail_source.h.
+// One thumbnail cell, 100 x 90 pixels at 96 DPI and as much larger as the view's DPI asks: the picture fitted by the
+// ratio rule, on white, in a light grey frame; or, for a picture that cannot be shown, the missing-picture mark (a
+// crossed-out picture over the file's name on grey), so it never looks like a white photograph. Where the picture comes
+// from is thumbnail_source.h.
 
 #include <windows.h>
 

@@ -7,8 +7,7 @@
 #include <utility>
 
 // Owns one reference to a COM object; move-only like the handle owners.
-template <class T>
-class ComPtr {
+template <class T> class ComPtr {
 public:
     ComPtr() = default;
     ~ComPtr() { reset(); }

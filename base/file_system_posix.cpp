@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -53,7 +53,8 @@ bool takeAttributesOf(const std::string& target, int fd)
 {
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ::fchmod(fd, 0666 & ~static_cast<mode_t>(processUmask())) == 0;  // a new file, as any other would be made
+        return ::fchmod(fd, 0666 & ~static_cast<mode_t>(processUmask())) ==
+               0;  // a new file, as any other would be made
     if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
         // The file stays ours, with the permissions below.
     }

@@ -202,7 +202,8 @@ std::optional<std::vector<FolderEntry>> FolderHandle::list() const
     while (const dirent* e = ::readdir(dir.get())) {
         const std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        const bool isFolder = e->d_type == DT_DIR || (e->d_type == DT_UNKNOWN && inspect(name).kind == FileKind::Directory);
+        const bool isFolder =
+            e->d_type == DT_DIR || (e->d_type == DT_UNKNOWN && inspect(name).kind == FileKind::Directory);
         entries.push_back({name, isFolder});
     }
     return entries;

@@ -54,8 +54,8 @@ std::wstring finalPathOf(HANDLE handle)
 // link, a folder, a device.
 HANDLE openRegular(const std::wstring& path, DWORD access, DWORD sharing)
 {
-    HANDLE handle = CreateFileW(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr);
+    HANDLE handle =
+        CreateFileW(path.c_str(), access, sharing, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return handle;
     const DWORD attributes = attributesOf(handle);
     if (GetFileType(handle) != FILE_TYPE_DISK || attributes == INVALID_FILE_ATTRIBUTES ||
@@ -83,8 +83,10 @@ std::FILE* streamOf(HANDLE handle, int flags, const char* mode)
 FolderHandle::~FolderHandle() { close(); }
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : path_(std::move(other.path_)), native_(std::move(other.native_)),
-      handle_(std::exchange(other.handle_, nullptr)), lock_(std::exchange(other.lock_, nullptr))
+    : path_(std::move(other.path_)),
+      native_(std::move(other.native_)),
+      handle_(std::exchange(other.handle_, nullptr)),
+      lock_(std::exchange(other.lock_, nullptr))
 {
 }
 
@@ -141,8 +143,9 @@ std::optional<FolderHandle> FolderHandle::openChild(const std::string& name, boo
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
         !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         CloseHandle(handle);
-        found = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FileKind::Link
-                                                                                                       : inspect(name).kind;
+        found = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                    ? FileKind::Link
+                    : inspect(name).kind;
         return std::nullopt;
     }
     FolderHandle child;
@@ -200,7 +203,8 @@ bool FolderHandle::commit(std::FILE* file, const std::string& temporaryName, con
 {
     bool ready = file && isOpen() && isPlainName(target) && syncFile(file);
     if (file) ready = std::fclose(file) == 0 && ready;
-    if (!ready || !moveOverTarget(utf8ToWide(joinPath(native_, temporaryName)), utf8ToWide(joinPath(native_, target)))) {
+    if (!ready ||
+        !moveOverTarget(utf8ToWide(joinPath(native_, temporaryName)), utf8ToWide(joinPath(native_, target)))) {
         remove(temporaryName);
         return false;
     }
@@ -224,9 +228,9 @@ bool FolderHandle::tryLock()
 {
     if (!isOpen()) return false;
     if (lock_) return true;
-    HANDLE handle = CreateFileW(utf8ToWide(joinPath(native_, "")).append(kLockName).c_str(),
-                                GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE handle = CreateFileW(
+        utf8ToWide(joinPath(native_, "")).append(kLockName).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     lock_ = handle;
     return true;

@@ -15,10 +15,20 @@ char32_t decodeUtf8(std::string_view s, size_t& i)
     int extra;
     char32_t cp;
     char32_t minimum;
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1Fu; minimum = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0Fu; minimum = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07u; minimum = 0x10000; }
-    else return kReplacement;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1Fu;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0Fu;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07u;
+        minimum = 0x10000;
+    } else
+        return kReplacement;
     for (int k = 0; k < extra; ++k) {
         if (i >= s.size() || (byte(i) & 0xC0) != 0x80) return kReplacement;
         cp = (cp << 6) | (byte(i++) & 0x3Fu);

@@ -97,8 +97,8 @@ int main()
                 two.down / one.down);
     std::printf("  remove       %8.2f ms   at 2n, 2k: %8.2f ms   ratio %.2f\n", one.remove * 1e3, two.remove * 1e3,
                 two.remove / one.remove);
-    std::printf("  row by row, only %d rows: %8.2f ms (%.0f x the block move of %d rows)\n", slowK,
-                one.rowByRow * 1e3, one.rowByRow / one.up, k);
+    std::printf("  row by row, only %d rows: %8.2f ms (%.0f x the block move of %d rows)\n", slowK, one.rowByRow * 1e3,
+                one.rowByRow / one.up, k);
     std::printf("linear work shows a ratio near 2 at double the size; quadratic work would show 4\n");
     return 0;
 }

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "bench/bench_photo.h"
 #include "bench/silent_observer.h"
-#include "base/file_system.h"
 #include "generator/site_builder.h"
 #include "generator/theme_files.h"
 
@@ -145,8 +145,10 @@ int main(int argc, char** argv)
     std::vector<std::string> corpus;
     for (const auto& e : fs::directory_iterator(folder, ec)) {
         std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (e.is_regular_file() && (ext == ".jpg" || ext == ".jpeg" || ext == ".png")) corpus.push_back(e.path().string());
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (e.is_regular_file() && (ext == ".jpg" || ext == ".jpeg" || ext == ".png"))
+            corpus.push_back(e.path().string());
     }
     std::sort(corpus.begin(), corpus.end());
 

@@ -88,9 +88,9 @@ int moveAlbum(CliContext& context, const AlbumOptions& o, bool up)
     CBuilderDoc& doc = session.doc();
     int row = albumRowOf(doc, o.position);
     if (up ? row == 0 : row + 1 == doc.albumCount()) {
-        context.prompter.tell("album " + std::to_string(o.position) + " is already the " + (up ? "first" : "last") +
-                                  "; nothing changed",
-                              MessageIcon::Information);
+        context.prompter.tell(
+            "album " + std::to_string(o.position) + " is already the " + (up ? "first" : "last") + "; nothing changed",
+            MessageIcon::Information);
         return kExitSuccess;
     }
     doc.selectAlbum(row);
@@ -137,8 +137,8 @@ void addAlbumCommands(CLI::App& app, CliContext& context)
     album->require_subcommand(1);
 
     auto add = std::make_shared<AlbumOptions>();
-    CLI::App* addCmd = addCommand(*album, context, "add", "Add an empty album (at the bottom unless told otherwise)",
-                                  add, addAlbum);
+    CLI::App* addCmd =
+        addCommand(*album, context, "add", "Add an empty album (at the bottom unless told otherwise)", add, addAlbum);
     addCmd->add_option("TITLE", add->title, "the album's title")->required();
     addCmd->add_option("--caption", add->caption, "the album's caption");
     CLI::Option* top = addCmd->add_flag("--top", add->top, "insert as the first album");
@@ -154,16 +154,15 @@ void addAlbumCommands(CLI::App& app, CliContext& context)
     editCmd->add_option("--caption", edit->caption, "the new caption");
 
     auto copy = std::make_shared<AlbumOptions>();
-    CLI::App* copyCmd = addCommand(*album, context, "copy",
-                                   "Add a new album at the bottom with an album's title and caption (not its images)",
-                                   copy, copyAlbum);
+    CLI::App* copyCmd =
+        addCommand(*album, context, "copy",
+                   "Add a new album at the bottom with an album's title and caption (not its images)", copy, copyAlbum);
     addPosition(copyCmd, *copy);
     copyCmd->add_option("--title", copy->newTitle, "title of the copy (default: the album's)");
     copyCmd->add_option("--caption", copy->caption, "caption of the copy (default: the album's)");
 
     auto remove = std::make_shared<AlbumOptions>();
-    addPosition(addCommand(*album, context, "remove", "Remove an album and its images", remove, removeAlbum),
-                *remove);
+    addPosition(addCommand(*album, context, "remove", "Remove an album and its images", remove, removeAlbum), *remove);
 
     auto up = std::make_shared<AlbumOptions>();
     addPosition(addCommand(*album, context, "up", "Move an album one place up", up,

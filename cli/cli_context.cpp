@@ -120,8 +120,8 @@ int albumRowOf(const CBuilderDoc& doc, int position)
 {
     if (position >= 1 && position <= doc.albumCount()) return position - 1;
     int count = doc.albumCount();
-    throw CliError("album " + std::to_string(position) + " does not exist: the gallery has " +
-                   std::to_string(count) + (count == 1 ? " album" : " albums"));
+    throw CliError("album " + std::to_string(position) + " does not exist: the gallery has " + std::to_string(count) +
+                   (count == 1 ? " album" : " albums"));
 }
 
 std::string recentListPath()

@@ -26,8 +26,7 @@ public:
 };
 
 struct CliContext {
-    CliContext(std::ostream& outStream, std::ostream& errStream)
-        : out(outStream), err(errStream), prompter(errStream)
+    CliContext(std::ostream& outStream, std::ostream& errStream) : out(outStream), err(errStream), prompter(errStream)
     {
     }
 

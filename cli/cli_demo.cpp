@@ -38,7 +38,8 @@ const std::vector<DemoAlbum>& demoAlbums()
          "Gipuzkoa and the Picos de Europa",
          {{"aitzgorri_by_Aitzol_Berasategi.jpg", "Aitzgorri, Gipuzkoa \xE2\x80\x94 Aitzol Berasategi"},
           {"picosdeeuropa_by_Aitzol_Berasategi.jpg",
-           "Picos de Europa, Espa\xC3\xB1" "a \xE2\x80\x94 Aitzol Berasategi"},
+           "Picos de Europa, Espa\xC3\xB1"
+           "a \xE2\x80\x94 Aitzol Berasategi"},
           {"sunset_by_Aitzol_Berasategi.jpg", "Sunset on the summit \xE2\x80\x94 Aitzol Berasategi"},
           {"life_by_Aitzol_Berasategi.jpg", "A stream in the beech wood \xE2\x80\x94 Aitzol Berasategi"}}},
         {"Close by",
@@ -47,7 +48,9 @@ const std::vector<DemoAlbum>& demoAlbums()
           {"seeding_by_Clements_Engelhardt.jpg", "Dandelion clocks \xE2\x80\x94 Clements Engelhardt"},
           {"Picture_0B_by_freespace.jpg", "A fig on a red plate \xE2\x80\x94 freespace"},
           {"Picture_1A_by_freespace.jpg", "Brushes \xE2\x80\x94 freespace"},
-          {"greentock_by_Peter_Nerlich.jpg", "Green o\xE2\x80\x99" "clock \xE2\x80\x94 Peter Nerlich"},
+          {"greentock_by_Peter_Nerlich.jpg",
+           "Green o\xE2\x80\x99"
+           "clock \xE2\x80\x94 Peter Nerlich"},
           {"free_by_Peter_Nerlich.jpg", "Free as a bird \xE2\x80\x94 Peter Nerlich"}}},
         {"At home",
          "Company, indoors and out",
@@ -70,8 +73,9 @@ int buildDemo(CliContext& context, DemoOptions& o)
     CBuilderDoc doc;
     doc.setPrompter(&context.prompter);
     doc.galleryTitle = "Fotoloom demo";
-    doc.galleryDescription = "Photographs from Debian\xE2\x80\x99s lomiri-wallpapers-16.04 package, "
-                             "made into a gallery by <code>fotoloom demo</code>.";
+    doc.galleryDescription =
+        "Photographs from Debian\xE2\x80\x99s lomiri-wallpapers-16.04 package, "
+        "made into a gallery by <code>fotoloom demo</code>.";
     doc.rows = 2;
     doc.columns = 4;
     doc.thumbWidth = 180;
@@ -102,8 +106,8 @@ int buildDemo(CliContext& context, DemoOptions& o)
 void addDemoCommands(CLI::App& app, CliContext& context)
 {
     auto o = std::make_shared<DemoOptions>();
-    CLI::App* demo = app.add_subcommand(
-        "demo", "Build a demo gallery of real photographs; prints the path of its index.html");
+    CLI::App* demo =
+        app.add_subcommand("demo", "Build a demo gallery of real photographs; prints the path of its index.html");
     demo->add_option("--output,-o", o->request.output, "parent folder of the gallery (default: your documents folder)");
     demo->add_option("--photos", o->photos, "the folder holding the photographs of lomiri-wallpapers-16.04")
         ->capture_default_str();

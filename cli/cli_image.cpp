@@ -161,14 +161,13 @@ CLI::App* addCommand(CLI::App& group, CliContext& context, const std::string& na
     CLI::App* command = group.add_subcommand(name, description);
     command->add_option("PROJECT", o->project, "the .gal file")->required();
     command->add_option("ALBUM", o->album, "album position, from 1")->required();
-    command->callback([o, run, &context] {
-        context.command = [o, run, &context] { return editImages(context, *o, run); };
-    });
+    command->callback(
+        [o, run, &context] { context.command = [o, run, &context] { return editImages(context, *o, run); }; });
     return command;
 }
 
-CLI::App* addRowsCommand(CLI::App& group, CliContext& context, const std::string& name,
-                         const std::string& description, ImageCommand run, std::shared_ptr<ImageOptions> o = nullptr)
+CLI::App* addRowsCommand(CLI::App& group, CliContext& context, const std::string& name, const std::string& description,
+                         ImageCommand run, std::shared_ptr<ImageOptions> o = nullptr)
 {
     if (!o) o = std::make_shared<ImageOptions>();
     CLI::App* command = addCommand(group, context, name, description, o, run);
@@ -210,15 +209,15 @@ void addImageCommands(CLI::App& app, CliContext& context)
     addRowsCommand(*image, context, "remove", "Remove images from the project (the files stay)", removeImages);
 
     auto move = std::make_shared<ImageOptions>();
-    addRowsCommand(*image, context, "move", "Move images to the end of another album",
-                   [](CliContext&, CBuilderDoc& d, const ImageOptions& o) { return moveOrCopyImages(d, o, true); },
-                   move)
+    addRowsCommand(
+        *image, context, "move", "Move images to the end of another album",
+        [](CliContext&, CBuilderDoc& d, const ImageOptions& o) { return moveOrCopyImages(d, o, true); }, move)
         ->add_option("--to", move->to, "the target album's position")
         ->required();
     auto copy = std::make_shared<ImageOptions>();
-    addRowsCommand(*image, context, "copy", "Copy images to the end of another album",
-                   [](CliContext&, CBuilderDoc& d, const ImageOptions& o) { return moveOrCopyImages(d, o, false); },
-                   copy)
+    addRowsCommand(
+        *image, context, "copy", "Copy images to the end of another album",
+        [](CliContext&, CBuilderDoc& d, const ImageOptions& o) { return moveOrCopyImages(d, o, false); }, copy)
         ->add_option("--to", copy->to, "the target album's position")
         ->required();
 
@@ -228,8 +227,8 @@ void addImageCommands(CLI::App& app, CliContext& context)
                    [](CliContext& c, CBuilderDoc& d, const ImageOptions& o) { return reorderImages(c, d, o, false); });
 
     auto list = std::make_shared<ListOptions>();
-    CLI::App* listCmd =
-        image->add_subcommand("list", "Print the images of an album, or of all albums, with their files' size and date");
+    CLI::App* listCmd = image->add_subcommand(
+        "list", "Print the images of an album, or of all albums, with their files' size and date");
     listCmd->add_option("PROJECT", list->project, "the .gal file to read")->required();
     listCmd->add_option("ALBUM", list->album, "album position, from 1 (default: every album)");
     listCmd->add_flag("--json", list->json,
@@ -237,7 +236,5 @@ void addImageCommands(CLI::App& app, CliContext& context)
                       "\"rotation\", \"comment\", \"size\" in bytes and \"modified\" (ISO 8601, UTC); size "
                       "and modified are null for a missing file, album and position for an image in no album");
     listCmd->footer(kImageListFormat);
-    listCmd->callback([list, &context] {
-        context.command = [list, &context] { return listImages(context, *list); };
-    });
+    listCmd->callback([list, &context] { context.command = [list, &context] { return listImages(context, *list); }; });
 }

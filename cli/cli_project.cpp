@@ -78,9 +78,9 @@ void addProjectCommands(CLI::App& app, CliContext& context)
     CLI::App* create = app.add_subcommand("new", "Write a new gallery project with the default settings");
     create->add_option("PROJECT", newOptions->project, "the .gal file to write")->required();
     create->add_flag("--force", newOptions->force, "replace the file if it exists");
-    create->callback([newOptions, &context] { context.command = [newOptions, &context] {
-        return newProject(context, *newOptions);
-    }; });
+    create->callback([newOptions, &context] {
+        context.command = [newOptions, &context] { return newProject(context, *newOptions); };
+    });
 
     auto showOptions = std::make_shared<ShowOptions>();
     CLI::App* show = app.add_subcommand("show", "Print a project: settings, albums and images");
@@ -102,7 +102,7 @@ void addProjectCommands(CLI::App& app, CliContext& context)
     set->add_option("NAME=VALUE", setOptions->assignments,
                     "settings to change. Colours take #rrggbb or a number 0x00BBGGRR. Names: " + settingNames())
         ->required();
-    set->callback([setOptions, &context] { context.command = [setOptions, &context] {
-        return setSettings(context, *setOptions);
-    }; });
+    set->callback([setOptions, &context] {
+        context.command = [setOptions, &context] { return setSettings(context, *setOptions); };
+    });
 }

@@ -1,7 +1,6 @@
 #include "cli/cli_prompter.h"
 
-MessageAnswer CliPrompter::showMessage(const std::string& text, const std::string&, MessageIcon,
-                                       MessageButtons buttons)
+MessageAnswer CliPrompter::showMessage(const std::string& text, const std::string&, MessageIcon, MessageButtons buttons)
 {
     if (buttons != MessageButtons::Ok) return MessageAnswer::Yes;
     // One line per message, whatever line breaks the text was written with for a dialog.

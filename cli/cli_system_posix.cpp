@@ -116,8 +116,10 @@ std::optional<std::string> askTerminal(const std::string& prompt, bool showTypin
         const ssize_t n = read(tty, &c, 1);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        if (c == '\n') ended = true;
-        else line += c;
+        if (c == '\n')
+            ended = true;
+        else
+            line += c;
     }
     if (hide) tcsetattr(tty, TCSAFLUSH, &saved);
     close(tty);

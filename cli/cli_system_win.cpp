@@ -55,8 +55,8 @@ std::optional<std::string> askTerminal(const std::string& prompt, bool showTypin
     HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
     if (input == INVALID_HANDLE_VALUE) return std::nullopt;
-    HANDLE output = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE output = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     DWORD savedMode = 0;
     const bool hide = !showTyping && GetConsoleMode(input, &savedMode);
     if (hide) SetConsoleMode(input, savedMode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
@@ -72,8 +72,10 @@ std::optional<std::string> askTerminal(const std::string& prompt, bool showTypin
         DWORD n = 0;
         if (!ReadConsoleW(input, buffer, 256, &n, nullptr) || n == 0) break;
         for (DWORD i = 0; i < n && !ended; ++i) {
-            if (buffer[i] == L'\n') ended = true;
-            else if (buffer[i] != L'\r') line += buffer[i];
+            if (buffer[i] == L'\n')
+                ended = true;
+            else if (buffer[i] != L'\r')
+                line += buffer[i];
         }
     }
     if (hide) {

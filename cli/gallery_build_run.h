@@ -11,13 +11,13 @@
 struct CliContext;
 
 struct GalleryBuildRequest {
-    std::string output;                 // parent folder; "" for the user's documents folder
-    std::optional<std::string> title;   // replaces the gallery's title
-    std::optional<std::string> theme;   // replaces the gallery's theme; must be installed
-    unsigned jobs = 0;                  // picture workers; 0 for one per core
-    int quality = 90;                   // JPEG quality of photos and thumbnails
-    bool force = false;                 // remake everything, even what is up to date
-    bool open = false;                  // answer "view it now" with Yes
+    std::string output;                // parent folder; "" for the user's documents folder
+    std::optional<std::string> title;  // replaces the gallery's title
+    std::optional<std::string> theme;  // replaces the gallery's theme; must be installed
+    unsigned jobs = 0;                 // picture workers; 0 for one per core
+    int quality = 90;                  // JPEG quality of photos and thumbnails
+    bool force = false;                // remake everything, even what is up to date
+    bool open = false;                 // answer "view it now" with Yes
 };
 
 // Builds the gallery and returns the exit status: 0 when everything was made, 1 when the build

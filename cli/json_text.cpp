@@ -43,13 +43,34 @@ std::string jsonString(std::string_view text)
     for (size_t i = 0; i < text.size();) {
         char c = text[i];
         switch (c) {
-        case '"': out += "\\\""; ++i; continue;
-        case '\\': out += "\\\\"; ++i; continue;
-        case '\n': out += "\\n"; ++i; continue;
-        case '\r': out += "\\r"; ++i; continue;
-        case '\t': out += "\\t"; ++i; continue;
-        case '\b': out += "\\b"; ++i; continue;
-        case '\f': out += "\\f"; ++i; continue;
+        case '"':
+            out += "\\\"";
+            ++i;
+            continue;
+        case '\\':
+            out += "\\\\";
+            ++i;
+            continue;
+        case '\n':
+            out += "\\n";
+            ++i;
+            continue;
+        case '\r':
+            out += "\\r";
+            ++i;
+            continue;
+        case '\t':
+            out += "\\t";
+            ++i;
+            continue;
+        case '\b':
+            out += "\\b";
+            ++i;
+            continue;
+        case '\f':
+            out += "\\f";
+            ++i;
+            continue;
         default: break;
         }
         auto byte = static_cast<unsigned char>(c);

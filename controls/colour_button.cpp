@@ -81,8 +81,8 @@ void CColourButton::fitSize()
 {
     const int dpi = winui::dpiOf(button_);
     const int cxEdge = winui::systemMetric(SM_CXEDGE, dpi), cyEdge = winui::systemMetric(SM_CYEDGE, dpi);
-    arrowSize_ = std::max({5 * cxEdge, 5 * cyEdge, winui::systemMetric(SM_CXHTHUMB, dpi),
-                           winui::systemMetric(SM_CYVTHUMB, dpi)});
+    arrowSize_ = std::max(
+        {5 * cxEdge, 5 * cyEdge, winui::systemMetric(SM_CXHTHUMB, dpi), winui::systemMetric(SM_CYVTHUMB, dpi)});
     const int arrow = arrowSize_;
     RECT rc;
     GetWindowRect(button_, &rc);

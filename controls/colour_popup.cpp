@@ -15,19 +15,45 @@
 #include "winui/window.h"
 
 const PaletteEntry kPalette[kPaletteSize] = {
-    {0x000000, L"Black"},        {0x002AA5, L"Brown"},          {0x404000, L"Dark Olive Green"},
-    {0x005500, L"Dark Green"},   {0x5E0000, L"Dark Teal"},      {0x8B0000, L"Dark blue"},
-    {0x82004B, L"Indigo"},       {0x282828, L"Dark grey"},      {0x00008B, L"Dark red"},
-    {0x2068FF, L"Orange"},       {0x008B8B, L"Dark yellow"},    {0x009300, L"Green"},
-    {0x8E8E38, L"Teal"},         {0xFF0000, L"Blue"},           {0xC07B7B, L"Blue-grey"},
-    {0x666666, L"Grey - 40"},    {0x0000FF, L"Red"},            {0x5BADFF, L"Light orange"},
-    {0x32CD32, L"Lime"},         {0x71B33C, L"Sea green"},      {0xD4FF7F, L"Aqua"},
-    {0xC09E7D, L"Light blue"},   {0x800080, L"Violet"},         {0x7F7F7F, L"Grey - 50"},
-    {0xCBC0FF, L"Pink"},         {0x00D7FF, L"Gold"},           {0x00FFFF, L"Yellow"},
-    {0x00FF00, L"Bright green"}, {0xD0E040, L"Turquoise"},      {0xFFFFC0, L"Skyblue"},
-    {0x480048, L"Plum"},         {0xC0C0C0, L"Light grey"},     {0xE1E4FF, L"Rose"},
-    {0x8CB4D2, L"Tan"},          {0xE0FFFF, L"Light yellow"},   {0x98FB98, L"Pale green "},
-    {0xEEEEAF, L"Pale turquoise"}, {0x8B8368, L"Pale blue"},    {0xFAE6E6, L"Lavender"},
+    {0x000000, L"Black"},
+    {0x002AA5, L"Brown"},
+    {0x404000, L"Dark Olive Green"},
+    {0x005500, L"Dark Green"},
+    {0x5E0000, L"Dark Teal"},
+    {0x8B0000, L"Dark blue"},
+    {0x82004B, L"Indigo"},
+    {0x282828, L"Dark grey"},
+    {0x00008B, L"Dark red"},
+    {0x2068FF, L"Orange"},
+    {0x008B8B, L"Dark yellow"},
+    {0x009300, L"Green"},
+    {0x8E8E38, L"Teal"},
+    {0xFF0000, L"Blue"},
+    {0xC07B7B, L"Blue-grey"},
+    {0x666666, L"Grey - 40"},
+    {0x0000FF, L"Red"},
+    {0x5BADFF, L"Light orange"},
+    {0x32CD32, L"Lime"},
+    {0x71B33C, L"Sea green"},
+    {0xD4FF7F, L"Aqua"},
+    {0xC09E7D, L"Light blue"},
+    {0x800080, L"Violet"},
+    {0x7F7F7F, L"Grey - 50"},
+    {0xCBC0FF, L"Pink"},
+    {0x00D7FF, L"Gold"},
+    {0x00FFFF, L"Yellow"},
+    {0x00FF00, L"Bright green"},
+    {0xD0E040, L"Turquoise"},
+    {0xFFFFC0, L"Skyblue"},
+    {0x480048, L"Plum"},
+    {0xC0C0C0, L"Light grey"},
+    {0xE1E4FF, L"Rose"},
+    {0x8CB4D2, L"Tan"},
+    {0xE0FFFF, L"Light yellow"},
+    {0x98FB98, L"Pale green "},
+    {0xEEEEAF, L"Pale turquoise"},
+    {0x8B8368, L"Pale blue"},
+    {0xFAE6E6, L"Lavender"},
     {0xFFFFFF, L"White"},
 };
 
@@ -110,8 +136,8 @@ int textRowHeight(HWND hwnd, HFONT font, int box, int dpi)
     winui::SelectGuard selected(dc.get(), font);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc.get(), &tm);
-    return std::max<int>(box, static_cast<int>(tm.tmHeight) + 4 * winui::systemMetric(SM_CYEDGE, dpi) +
-                                  winui::scaled(2, dpi));
+    return std::max<int>(
+        box, static_cast<int>(tm.tmHeight) + 4 * winui::systemMetric(SM_CYEDGE, dpi) + winui::scaled(2, dpi));
 }
 
 int textWidth(HWND hwnd, HFONT font, const std::wstring& text)

@@ -31,8 +31,7 @@ bool CBuilderDoc::removeAlbum(int row)
 {
     if (row < 0 || row >= albumCount()) return false;
     const Album& album = albums_[static_cast<size_t>(row)];
-    if (!prompter_->askYesNo("Are you sure to remove '" + album.title + "' album ?", "Album removing..."))
-        return false;
+    if (!prompter_->askYesNo("Are you sure to remove '" + album.title + "' album ?", "Album removing...")) return false;
     int32_t key = album.key;
     std::erase_if(images_, [key](const Image& image) { return image.albumKey == key; });
     imagesChanged();

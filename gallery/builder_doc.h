@@ -90,7 +90,7 @@ public:
     // Block moves; return the rows selected afterwards (unchanged when nothing moved).
     std::vector<int> moveImagesUp(std::span<const int> selected);
     std::vector<int> moveImagesDown(std::span<const int> selected);
-    void rotateImages(std::span<const int> selected, int degrees);  // -90 left, +90 right
+    void rotateImages(std::span<const int> selected, int degrees);                  // -90 left, +90 right
     bool commentImages(std::span<const int> selected, const std::string& comment);  // asks for several
     bool removeImages(std::span<const int> selected);                               // asks first
     bool moveImagesToAlbum(std::span<const int> selected, int albumRow);

@@ -17,9 +17,9 @@ public:
     virtual void currentAlbumChanged(int /*row*/) {}
 
     // Thumbnail rows of the current album.
-    virtual void thumbnailsRebuild() {}                          // refill the whole view
-    virtual void thumbnailRowChanged(int /*row*/) {}             // rotation: remake that cell
-    virtual void thumbnailLabelChanged(int /*row*/) {}           // comment
+    virtual void thumbnailsRebuild() {}                 // refill the whole view
+    virtual void thumbnailRowChanged(int /*row*/) {}    // rotation: remake that cell
+    virtual void thumbnailLabelChanged(int /*row*/) {}  // comment
     virtual void thumbnailRowsSwapped(int /*upper*/, int /*lower*/) {}
     virtual void thumbnailRowRemoved(int /*row*/) {}
     virtual void thumbnailSelectionSet(const std::vector<int>& /*rows*/) {}  // exactly these rows selected

@@ -97,7 +97,8 @@ std::vector<int> CBuilderDoc::moveImagesDown(std::span<const int> selected)
     if (selected.empty()) return {};
     std::vector<int> up = ascending(selected);
     std::vector<size_t> positions(currentAlbumPositions().begin(), currentAlbumPositions().end());
-    if (up.front() < 0 || static_cast<size_t>(up.back()) + 1 >= positions.size()) return {selected.begin(), selected.end()};
+    if (up.front() < 0 || static_cast<size_t>(up.back()) + 1 >= positions.size())
+        return {selected.begin(), selected.end()};
 
     std::vector<char> jumping(images_.size(), 0);
     std::vector<size_t> jumperAt(images_.size(), SIZE_MAX);  // first image of a block -> the one jumping before it
@@ -153,10 +154,9 @@ void CBuilderDoc::rotateImages(std::span<const int> selected, int degrees)
 bool CBuilderDoc::commentImages(std::span<const int> selected, const std::string& comment)
 {
     if (selected.empty()) return false;
-    if (selected.size() > 1 &&
-        !prompter_->askYesNo("You have selected " + std::to_string(selected.size()) +
-                                 " images.\nAre you sure to apply to all selected image(s)?",
-                             "Images removing..."))
+    if (selected.size() > 1 && !prompter_->askYesNo("You have selected " + std::to_string(selected.size()) +
+                                                        " images.\nAre you sure to apply to all selected image(s)?",
+                                                    "Images removing..."))
         return false;
     for (int r : selected) {
         std::optional<size_t> p = galleryIndexOfRow(r);

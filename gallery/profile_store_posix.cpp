@@ -58,4 +58,3 @@ bool canKeepSettingsIn(const std::string& programFolder)
     const std::string name = cut == std::string::npos ? folder : folder.substr(cut + 1);
     return name != "bin" && canCreateFilesIn(programFolder);
 }
-

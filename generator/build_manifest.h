@@ -27,7 +27,7 @@ struct PictureLook {
     uint32_t photoHeight = 0;
     uint32_t thumbWidth = 0;
     uint32_t thumbHeight = 0;
-    int32_t colour = -1;  // the average colour, 0x00BBGGRR; -1 when not known
+    int32_t colour = -1;      // the average colour, 0x00BBGGRR; -1 when not known
     bool densePhoto = false;  // "photos/image-A-N@2x.jpg" was made
     bool denseThumb = false;  // "thumbs/thumb-A-N@2x.jpg" was made
 

@@ -324,7 +324,8 @@ void StreamedFile::compare(const unsigned char* bytes, size_t size)
     while (old_ && size > 0) {
         const size_t piece = std::min(size, kPieceBytes);
         oldPiece_.resize(piece);
-        if (std::fread(oldPiece_.data(), 1, piece, old_) != piece || !std::equal(bytes, bytes + piece, oldPiece_.data())) {
+        if (std::fread(oldPiece_.data(), 1, piece, old_) != piece ||
+            !std::equal(bytes, bytes + piece, oldPiece_.data())) {
             std::fclose(old_);
             old_ = nullptr;
         }

@@ -46,12 +46,11 @@ std::string sampleAlbumList()
 std::string sampleGrid(const GallerySettings& s, const std::string& folder)
 {
     const std::string w = decimal(s.thumbWidth);
-    const std::string cell = "<table width=\"" + w + "\">" + "<tr><td width=\"" + w +
-                             "\"><div class=\"divaround\"><a href=\"#\"><img class=\"divaround\" src=\"" + folder +
-                             kSampleImageName + "\"" + " width=\"" + w +
-                             "\" alt=\"Sample picture\"></a></div></td></tr>" + "<tr><td width=\"" + w +
-                             "\" align=\"center\"><span class=\"picturecomment\">Picture comment</span></td></tr>" +
-                             "</table>";
+    const std::string cell =
+        "<table width=\"" + w + "\">" + "<tr><td width=\"" + w +
+        "\"><div class=\"divaround\"><a href=\"#\"><img class=\"divaround\" src=\"" + folder + kSampleImageName + "\"" +
+        " width=\"" + w + "\" alt=\"Sample picture\"></a></div></td></tr>" + "<tr><td width=\"" + w +
+        "\" align=\"center\"><span class=\"picturecomment\">Picture comment</span></td></tr>" + "</table>";
     std::string out = "<table width=\"100%\">";
     for (int32_t r = 0; r < s.rows; ++r) {
         out += "<tr>";
@@ -108,8 +107,8 @@ std::string sampleImagePath() { return joinPath(shippedFilesFolder(GetProgramFol
 std::string fillPreviewPage(std::string text, const PreviewInput& input, const std::string& folder)
 {
     const GallerySettings& s = input.settings;
-    const std::string width =
-        (input.albumWidthText.empty() ? decimal(s.albumWidth) : input.albumWidthText) + (s.albumWidthUnit == 0 ? "%" : "");
+    const std::string width = (input.albumWidthText.empty() ? decimal(s.albumWidth) : input.albumWidthText) +
+                              (s.albumWidthUnit == 0 ? "%" : "");
     const std::string home =
         s.homePageLink ? "<a href=\"#\" class=\"homepage\" title=\"Return to Home\">Back to Home</a>" : std::string();
     ReplaceAll(text, "%PAGEMETA%", pageMetaTags(s, std::string()));

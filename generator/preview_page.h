@@ -34,11 +34,11 @@ struct PreviewInput {
 };
 
 enum class PreviewOutcome {
-    Shown,               // "index.htm" and "style.css" written; navigate to pagePath
-    NoTheme,             // "Cannot load template. Reinstall Fotoloom." told; nothing written
-    NoPageTemplate,      // "Cannot open template '<path>" told; nothing written
-    NoStyleSheet,        // "Cannot open template '<path>" told; "index.htm" written, not to be shown
-    NotWritten,          // "Cannot write file '<path>" told: the preview folder refused it
+    Shown,           // "index.htm" and "style.css" written; navigate to pagePath
+    NoTheme,         // "Cannot load template. Reinstall Fotoloom." told; nothing written
+    NoPageTemplate,  // "Cannot open template '<path>" told; nothing written
+    NoStyleSheet,    // "Cannot open template '<path>" told; "index.htm" written, not to be shown
+    NotWritten,      // "Cannot write file '<path>" told: the preview folder refused it
 };
 
 struct PreviewResult {

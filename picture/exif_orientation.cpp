@@ -30,8 +30,10 @@ int exifOrientationFromTiff(const uint8_t* tiff, size_t size)
     constexpr int kAsStored = 1;
     if (!tiff || size < 8) return kAsStored;
     TiffReader r{tiff, size, false};
-    if (tiff[0] == 'M' && tiff[1] == 'M') r.bigEndian = true;
-    else if (!(tiff[0] == 'I' && tiff[1] == 'I')) return kAsStored;
+    if (tiff[0] == 'M' && tiff[1] == 'M')
+        r.bigEndian = true;
+    else if (!(tiff[0] == 'I' && tiff[1] == 'I'))
+        return kAsStored;
     uint16_t magic = 0;
     uint32_t ifd = 0;
     if (!r.u16(2, magic) || magic != 42 || !r.u32(4, ifd)) return kAsStored;

@@ -13,16 +13,18 @@ struct Extension {
 
 // Tried first, so that "wbmp" is not taken for "bmp".
 constexpr std::array<Extension, 5> kFourLetter = {{
-    {"jpeg", kFormatJpeg}, {"tiff", kFormatTiff}, {"wbmp", kFormatWbmp}, {"webp", kFormatWebp},
+    {"jpeg", kFormatJpeg},
+    {"tiff", kFormatTiff},
+    {"wbmp", kFormatWbmp},
+    {"webp", kFormatWebp},
     {"avif", kFormatAvif},
 }};
 
 constexpr std::array<Extension, 19> kThreeLetter = {{
-    {"bmp", kFormatBmp}, {"gif", kFormatGif}, {"jpg", kFormatJpeg}, {"png", kFormatPng},
-    {"ico", kFormatIco}, {"tif", kFormatTiff}, {"tga", kFormatTga}, {"pcx", kFormatPcx},
-    {"wmf", kFormatWmf}, {"emf", kFormatWmf}, {"j2k", kFormatJp2}, {"jp2", kFormatJp2},
-    {"j2c", kFormatJpc}, {"jpc", kFormatJpc}, {"pgx", kFormatPgx}, {"pnm", kFormatPnm},
-    {"pgm", kFormatPnm}, {"ppm", kFormatPnm}, {"ras", kFormatRas},
+    {"bmp", kFormatBmp},  {"gif", kFormatGif}, {"jpg", kFormatJpeg}, {"png", kFormatPng}, {"ico", kFormatIco},
+    {"tif", kFormatTiff}, {"tga", kFormatTga}, {"pcx", kFormatPcx},  {"wmf", kFormatWmf}, {"emf", kFormatWmf},
+    {"j2k", kFormatJp2},  {"jp2", kFormatJp2}, {"j2c", kFormatJpc},  {"jpc", kFormatJpc}, {"pgx", kFormatPgx},
+    {"pnm", kFormatPnm},  {"pgm", kFormatPnm}, {"ppm", kFormatPnm},  {"ras", kFormatRas},
 }};
 
 std::string lowerTail(std::string_view name, size_t n)

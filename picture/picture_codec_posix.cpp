@@ -5,8 +5,7 @@
 
 #include "picture/picture_bmp.h"
 
-RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint,
-                             RowReceiver& receiver)
+RowDecode platformDecodeRows(const ByteSource& source, int format, const PictureSizeHint& hint, RowReceiver& receiver)
 {
     switch (format) {
     case kFormatJpeg: return decodeJpegRows(source, hint, receiver);

@@ -31,11 +31,14 @@ bool looksLikeTga(const uint8_t* data, size_t size)
     const uint8_t entryBits = data[7];
     if (colorMapType > 1 || width == 0 || height == 0) return false;
     switch (type) {
-    case 1: case 9:
+    case 1:
+    case 9:
         return colorMapType == 1 && depth == 8 &&
                (entryBits == 15 || entryBits == 16 || entryBits == 24 || entryBits == 32);
-    case 2: case 10: return depth == 15 || depth == 16 || depth == 24 || depth == 32;
-    case 3: case 11: return depth == 8;
+    case 2:
+    case 10: return depth == 15 || depth == 16 || depth == 24 || depth == 32;
+    case 3:
+    case 11: return depth == 8;
     default: return false;
     }
 }

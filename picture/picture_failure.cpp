@@ -57,7 +57,10 @@ std::string describeContent(const uint8_t* head, size_t size, bool& pictureKind)
     if (startsWith(head, size, "\x1F\x8B")) return "a gzip archive";
     if (startsWith(head, size, "Rar!")) return "a RAR archive";
     if (startsWith(head, size, "7z\xBC\xAF")) return "a 7-Zip archive";
-    if (startsWith(head, size, "\x7F" "ELF")) return "a program";
+    if (startsWith(head, size,
+                   "\x7F"
+                   "ELF"))
+        return "a program";
     if (startsWith(head, size, "MZ")) return "a Windows program";
     if (startsWith(head, size, "ID3") || startsWith(head, size, "fLaC") || startsWith(head, size, "OggS"))
         return "a sound file";
@@ -84,7 +87,8 @@ std::string PictureFailure::text() const
         return detail.empty() ? "not a picture of any kind Fotoloom reads" : "not a picture: it looks like " + detail;
     case PictureProblem::Unsupported: return "a kind of picture Fotoloom does not read: " + detail;
     case PictureProblem::Truncated:
-        return rows ? "cut short: the file ends at " + rowText(row, rows) : "cut short: the file ends before its pixels";
+        return rows ? "cut short: the file ends at " + rowText(row, rows)
+                    : "cut short: the file ends before its pixels";
     case PictureProblem::Damaged: {
         std::string text = rows ? "damaged at " + rowText(row, rows) : std::string("damaged");
         return detail.empty() ? text : text + " (" + detail + ")";

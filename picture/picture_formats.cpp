@@ -85,10 +85,7 @@ bool isJpeg(const uint8_t* d, size_t n) { return n >= 3 && d[0] == 0xFF && d[1] 
 bool isPng(const uint8_t* d, size_t n) { return startsWith(d, n, "\x89PNG\r\n\x1a\n"); }
 bool isGif(const uint8_t* d, size_t n) { return startsWith(d, n, "GIF87a") || startsWith(d, n, "GIF89a"); }
 bool isBmp(const uint8_t* d, size_t n) { return n >= 18 && d[0] == 'B' && d[1] == 'M'; }
-bool isTiff(const uint8_t* d, size_t n)
-{
-    return startsWith(d, n, "II*\0") || startsWith(d, n, "MM\0*");
-}
+bool isTiff(const uint8_t* d, size_t n) { return startsWith(d, n, "II*\0") || startsWith(d, n, "MM\0*"); }
 bool isIco(const uint8_t* d, size_t n)
 {
     return n >= 6 && d[0] == 0 && d[1] == 0 && (d[2] == 1 || d[2] == 2) && d[3] == 0 && (d[4] | d[5]) != 0;

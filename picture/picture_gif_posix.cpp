@@ -119,7 +119,7 @@ constexpr uint64_t kMostPixelsPerByte = 12000;
 RowDecode lineFailed(const GifFileType* gif)
 {
     return gif->Error == D_GIF_ERR_READ_FAILED || gif->Error == D_GIF_ERR_EOF_TOO_SOON ? RowDecode::Truncated
-                                                                                      : RowDecode::Failed;
+                                                                                       : RowDecode::Failed;
 }
 
 RowDecode streamFirstFrame(GifFileType* gif, uint64_t fileSize, RowReceiver& receiver)
@@ -172,9 +172,8 @@ RowDecode decodeGifRows(const ByteSource& source, RowReceiver& receiver)
 {
     MemoryReader reader{source.data, source.size, 0};
     int error = 0;
-    GifCloser closer{source.data ? DGifOpen(&reader, readFromMemory, &error)
-                                 : DGifOpen(source.file, readFromFile, &error),
-                     false};
+    GifCloser closer{
+        source.data ? DGifOpen(&reader, readFromMemory, &error) : DGifOpen(source.file, readFromFile, &error), false};
     if (!closer.gif) return RowDecode::Failed;
     try {
         return streamFirstFrame(closer.gif, source.bytes(), receiver);

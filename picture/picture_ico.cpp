@@ -44,7 +44,8 @@ bool decodeIco(const uint8_t* data, size_t size, DecodedPicture& out)
         const uint16_t bits = (header.seek(14), header.u16le());
         const uint32_t colours = (header.seek(32), header.u32le());
         if (header.ok() && headerSize >= 40 && headerSize <= 124 && bits <= 32) {
-            const uint64_t palette = bits <= 8 ? 4ull * (colours ? std::min<uint64_t>(colours, 1ull << bits) : 1ull << bits) : 0;
+            const uint64_t palette =
+                bits <= 8 ? 4ull * (colours ? std::min<uint64_t>(colours, 1ull << bits) : 1ull << bits) : 0;
             ok = palette + headerSize <= bestSize &&
                  decodeDib(image, bestSize, static_cast<size_t>(headerSize + palette), true, out);
         }

@@ -16,7 +16,7 @@ constexpr uint8_t kApp0 = 0xE0;
 constexpr uint8_t kApp1 = 0xE1;
 constexpr uint8_t kApp2 = 0xE2;
 constexpr char kIccTag[] = "ICC_PROFILE";  // 12 bytes with its NUL
-constexpr size_t kIccHeader = 14;           // tag, sequence number, count
+constexpr size_t kIccHeader = 14;          // tag, sequence number, count
 constexpr size_t kMaxSegmentPayload = 65533;
 
 // Calls visit(marker, payload, length, segmentStart) for each segment up to the first scan.

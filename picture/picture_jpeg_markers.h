@@ -8,8 +8,8 @@
 #include <vector>
 
 struct JpegMarkerInfo {
-    int orientation = 1;        // EXIF orientation, 1..8
-    std::vector<uint8_t> icc;   // empty when absent or incomplete
+    int orientation = 1;       // EXIF orientation, 1..8
+    std::vector<uint8_t> icc;  // empty when absent or incomplete
 };
 
 // Walks the segments before the first scan. Malformed segments end the walk; what was read

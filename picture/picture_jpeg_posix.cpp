@@ -348,8 +348,8 @@ bool JpegRowEncoder::begin(uint32_t width, uint32_t height, int quality, const s
     useErrorManager(state_->err);
     state_->cinfo.err = &state_->err.base;
     const bool optimise = uint64_t{width} * height <= kMostOptimisedPixels;
-    if (!startCompress(state_->cinfo, state_->err, width, height, quality, optimise, icc, sink ? &state_->sink : nullptr,
-                       &state_->buffer, &state_->size)) {
+    if (!startCompress(state_->cinfo, state_->err, width, height, quality, optimise, icc,
+                       sink ? &state_->sink : nullptr, &state_->buffer, &state_->size)) {
         state_.reset();
         return false;
     }

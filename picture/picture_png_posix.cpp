@@ -50,7 +50,6 @@ constexpr size_t kMessageBytes = 128;
     png_longjmp(png, 1);
 }
 
-
 void readFromFile(png_structp png, png_bytep out, size_t length)
 {
     auto* f = static_cast<std::FILE*>(png_get_io_ptr(png));

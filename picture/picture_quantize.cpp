@@ -12,10 +12,7 @@ constexpr int kBins = 1 << (3 * kHistogramBits);
 
 inline bool isTransparent(const uint8_t* p) { return p[3] < 128; }
 inline uint32_t rgbKey(const uint8_t* p) { return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]; }
-inline int binOf(const uint8_t* p)
-{
-    return ((p[2] >> 3) << 10) | ((p[1] >> 3) << 5) | (p[0] >> 3);
-}
+inline int binOf(const uint8_t* p) { return ((p[2] >> 3) << 10) | ((p[1] >> 3) << 5) | (p[0] >> 3); }
 
 struct Bin {
     uint64_t count = 0;

@@ -11,10 +11,10 @@ enum class Orientation : int {
     MirrorHorizontal = 2,
     Rotate180 = 3,
     MirrorVertical = 4,
-    Transpose = 5,    // mirrored left-right, then turned 90 anticlockwise
-    Rotate90 = 6,     // turned 90 clockwise
-    Transverse = 7,   // mirrored left-right, then turned 90 clockwise
-    Rotate270 = 8,    // turned 90 anticlockwise
+    Transpose = 5,   // mirrored left-right, then turned 90 anticlockwise
+    Rotate90 = 6,    // turned 90 clockwise
+    Transverse = 7,  // mirrored left-right, then turned 90 clockwise
+    Rotate270 = 8,   // turned 90 anticlockwise
 };
 
 // True for the orientations that exchange width and height.

@@ -51,7 +51,7 @@
 
 // The start dialog, shown once at start-up over its picture
 #define IDD_START 167
-#define IDR_START_PICTURE 32836  // "JPEG" resource
+#define IDR_START_PICTURE 32836      // "JPEG" resource
 #define IDR_START_PICTURE_150 32837  // the same drawn 1.5 and 2 times as large
 #define IDR_START_PICTURE_200 32838
 #define IDC_START_WELCOME 1052
@@ -76,10 +76,10 @@
 
 // The about box
 #define IDD_ABOUTBOX 100
-#define IDR_ABOUT_LOGO 32853  // "GIF" resource, 164 x 172
+#define IDR_ABOUT_LOGO 32853      // "GIF" resource, 164 x 172
 #define IDR_ABOUT_LOGO_150 32854  // the same drawn 1.5 and 2 times as large
 #define IDR_ABOUT_LOGO_200 32855
-#define IDI_ABOUT_OK 32850    // the icon on its OK button
+#define IDI_ABOUT_OK 32850  // the icon on its OK button
 #define IDC_ABOUT_TITLE 32840
 #define IDC_ABOUT_NOTICE 32841
 #define IDC_ABOUT_MAIL_TEXT 1043
@@ -108,12 +108,12 @@
 #define IDC_HOME_LINK 1050            // title dialog: "Include link back to home page"
 #define IDC_HOME_URL_LABEL 1051
 #define IDC_HOME_URL 1043
-#define IDC_BUILD_BUTTON 3            // generate dialog: the one button, its caption the build's state
+#define IDC_BUILD_BUTTON 3  // generate dialog: the one button, its caption the build's state
 #define IDC_OUTPUT_FOLDER 1038
 #define IDC_BROWSE_FOLDER 1039
 #define IDC_ALBUM_PROGRESS 1011
 #define IDC_TOTAL_PROGRESS 1012
-#define IDC_PREVIEW_BROWSER 1047      // preview dialog: the browser, or its stand-in
+#define IDC_PREVIEW_BROWSER 1047  // preview dialog: the browser, or its stand-in
 #define IDC_PREVIEW_FALLBACK_TEXT 1060
 #define IDC_PREVIEW_FALLBACK_LINK 1061
 // The settings panel of the preview dialog
@@ -145,32 +145,32 @@
 #define IDC_HOME_PAGE_COLOR 1050
 // The Publish dialog (its Browse button is the generate dialog's IDC_BROWSE_FOLDER)
 #define IDD_PUBLISH 144
-#define IDC_PUBLISH_GALLERY 1090         // the gallery folder published, read-only
-#define IDC_PUBLISH_DESTINATION 1091     // a folder or an sftp:// address
-#define IDC_PUBLISH_TEST 1092            // "Test connection"
-#define IDC_PUBLISH_STATUS 1093          // what the test found, the progress, the outcome
+#define IDC_PUBLISH_GALLERY 1090      // the gallery folder published, read-only
+#define IDC_PUBLISH_DESTINATION 1091  // a folder or an sftp:// address
+#define IDC_PUBLISH_TEST 1092         // "Test connection"
+#define IDC_PUBLISH_STATUS 1093       // what the test found, the progress, the outcome
 #define IDC_PUBLISH_FILES_PROGRESS 1094
 #define IDC_PUBLISH_BYTES_PROGRESS 1095
-#define IDC_PUBLISH_FAILURES 1096        // the files that could not be published
-#define IDC_PUBLISH_BUTTON 1097          // the one button, its caption the publish's state
-#define IDC_PUBLISH_FILES_LABEL 1098     // the bars' captions: files and bytes, or the build's
+#define IDC_PUBLISH_FAILURES 1096     // the files that could not be published
+#define IDC_PUBLISH_BUTTON 1097       // the one button, its caption the publish's state
+#define IDC_PUBLISH_FILES_LABEL 1098  // the bars' captions: files and bytes, or the build's
 #define IDC_PUBLISH_BYTES_LABEL 1099
 
 // Publishing: what the OpenSSH client asks the person (a password or passphrase; a host key)
 #define IDD_ASKPASS_SECRET 168
 #define IDD_ASKPASS_QUESTION 169
-#define IDC_ASKPASS_PROMPT 1080    // secret: the client's prompt
-#define IDC_ASKPASS_SECRET 1081    // secret: the hidden edit
-#define IDC_ASKPASS_TEXT 1082      // question: the client's whole text, read-only
+#define IDC_ASKPASS_PROMPT 1080  // secret: the client's prompt
+#define IDC_ASKPASS_SECRET 1081  // secret: the hidden edit
+#define IDC_ASKPASS_TEXT 1082    // question: the client's whole text, read-only
 
 // --- Child windows of the main frame ----------------------------------------------------------------
 #define IDW_TOOLBAR 0xE800
 #define IDW_STATUS_BAR 0xE801
 #define IDW_TASK_PANE_BAR 0xE804
-#define IDW_SPLITTER 0xE900        // the splitter, and its first pane
-#define IDW_PANE_ALBUMS 0xE900     // pane (0, 0): the album list view
-#define IDW_PANE_THUMBNAILS 0xE901 // pane (0, 1): the thumbnail view
-#define IDC_ALBUM_LIST 1038        // the list control inside the album list view
+#define IDW_SPLITTER 0xE900         // the splitter, and its first pane
+#define IDW_PANE_ALBUMS 0xE900      // pane (0, 0): the album list view
+#define IDW_PANE_THUMBNAILS 0xE901  // pane (0, 1): the thumbnail view
+#define IDC_ALBUM_LIST 1038         // the list control inside the album list view
 
 // --- Menu commands --------------------------------------------------------------------------------------
 #define ID_GALLERY_NEW 32817

@@ -10,8 +10,8 @@
 namespace sidefold {
 
 // The group's dialog is placed where the layout puts it (hidden for an opening, shown for a
-// closing, which hides it after the frames); animate its opening or closing in `mode` (SIDEFOLD_ANIMATE_ROLL or SIDEFOLD_ANIMATE_STRETCH). False when no
-// snapshot could be made: the change is then immediate.
+// closing, which hides it after the frames); animate its opening or closing in `mode` (SIDEFOLD_ANIMATE_ROLL or
+// SIDEFOLD_ANIMATE_STRETCH). False when no snapshot could be made: the change is then immediate.
 bool animateGroup(HWND bar, BarRecord& record, GroupRecord& group, DWORD mode, bool opening);
 
 }  // namespace sidefold

@@ -106,7 +106,7 @@ struct BarRecord {
     int contentHeight = 0;  // of the stack in the current layout
     RECT client{};          // the client rectangle the layout was made for
     PaneMetrics metrics;
-    int dpi = 96;  // of the bar's window, that its fonts, metrics and theme were made for
+    int dpi = 96;                  // of the bar's window, that its fonts, metrics and theme were made for
     HBITMAP background = nullptr;  // the pane, as wide as the client and as tall as the content
     SIZE backgroundSize{};
     bool backgroundStale = true;     // the theme changed since it was made

@@ -55,7 +55,8 @@ void scrollByWheel(HWND window, BarRecord& bar, int delta)
     bar.wheelRest -= notches * WHEEL_DELTA;
     UINT lines = 3;
     SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    const int step = lines == WHEEL_PAGESCROLL ? bar.client.bottom : static_cast<int>(lines) * scaledFor(kLine, bar.dpi);
+    const int step =
+        lines == WHEEL_PAGESCROLL ? bar.client.bottom : static_cast<int>(lines) * scaledFor(kLine, bar.dpi);
     scrollBarTo(window, bar, bar.scrollPosition - notches * step);
 }
 

@@ -8,10 +8,10 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <utility>
-#include <atomic>
 #include <vector>
 
 #include "taskpane/group_forwarding.h"
@@ -391,7 +391,10 @@ int WINAPI sidefoldProbe() { return 1; }
 
 void WINAPI sidefoldNothing() {}
 
-BOOL WINAPI sidefoldSetTestHooks(const SidefoldTestHooks* hooks) { return sidefold::setTestHooks(hooks) ? TRUE : FALSE; }
+BOOL WINAPI sidefoldSetTestHooks(const SidefoldTestHooks* hooks)
+{
+    return sidefold::setTestHooks(hooks) ? TRUE : FALSE;
+}
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {

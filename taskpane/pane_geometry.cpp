@@ -41,7 +41,8 @@ PaneMetrics paneMetrics(int clientWidth, bool barShown, int scrollBarWidth, cons
 
 int flowControlWidth(int width, const Box& border, int dpi)
 {
-    return std::max(scaledFor(kMinControlWidth, dpi), width - border.left - border.right - 2 * scaledFor(kContentInsetX, dpi));
+    return std::max(scaledFor(kMinControlWidth, dpi),
+                    width - border.left - border.right - 2 * scaledFor(kContentInsetX, dpi));
 }
 
 FlowResult flowControls(const std::vector<FlowItem>& items, const Box& border, int width, int dpi)

@@ -38,7 +38,7 @@ struct LinkRecord {
     RECT iconBox{};      // where the icon goes
     ControlState state;  // hot over the icon and the text only
     bool customColours = false;
-    int iconGap = 6;        // at 96 DPI until a host gives its own
+    int iconGap = 6;  // at 96 DPI until a host gives its own
     bool iconGapGiven = false;
     HCURSOR cursor = nullptr;
     SidefoldImageListBlock images{};  // normal, hot and pressed, disabled (the host's)
@@ -98,7 +98,10 @@ UINT textFormat(HWND window, bool multiLine)
 }
 
 // The gap between icon and text: the host's, or the default for the link's DPI.
-int iconGapOf(HWND window, const LinkRecord& r) { return r.iconGapGiven ? r.iconGap : scaled(r.iconGap, windowDpi(window)); }
+int iconGapOf(HWND window, const LinkRecord& r)
+{
+    return r.iconGapGiven ? r.iconGap : scaled(r.iconGap, windowDpi(window));
+}
 
 struct LinkLayout {
     RECT text{}, icon{};

@@ -65,7 +65,6 @@ uint32_t bgrOf(const Pixels& src, const RGBQUAD* table, int x, int y)
     return static_cast<uint32_t>(px[0]) | (static_cast<uint32_t>(px[1]) << 8) | (static_cast<uint32_t>(px[2]) << 16);
 }
 
-
 // A bitmap of any depth as a new 32-bit one: the key colour fully transparent, the rest opaque.
 HBITMAP keyedCopy(HBITMAP source, int width, int height, COLORREF key)
 {

@@ -43,8 +43,8 @@ UniqueIcon fadedIcon(HICON icon);
 
 // A keyboard state shown in a pane of the status bar while it is on (caps lock...).
 struct StatusIndicator {
-    UINT textId;      // string resource with the pane's text ("CAP")
-    int virtualKey;   // the toggle key it shows
+    UINT textId;     // string resource with the pane's text ("CAP")
+    int virtualKey;  // the toggle key it shows
 };
 
 class CStatusBar {

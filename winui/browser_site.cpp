@@ -50,8 +50,8 @@ STDMETHODIMP CBrowserSite::GetWindow(HWND* out)
     return host_ ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP CBrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                            LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info)
+STDMETHODIMP CBrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                            LPRECT clip, LPOLEINPLACEFRAMEINFO info)
 {
     if (frame) *frame = nullptr;
     if (document) *document = nullptr;

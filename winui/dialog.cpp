@@ -87,10 +87,7 @@ std::wstring CDialog::itemText(int id) const
     return control ? windowText(control) : std::wstring();
 }
 
-void CDialog::setItemText(int id, std::wstring_view text)
-{
-    SetDlgItemTextW(hwnd(), id, std::wstring(text).c_str());
-}
+void CDialog::setItemText(int id, std::wstring_view text) { SetDlgItemTextW(hwnd(), id, std::wstring(text).c_str()); }
 
 bool CDialog::isChecked(int id) const { return IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }
 

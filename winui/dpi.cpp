@@ -22,8 +22,8 @@ struct PerWindowDpi {
     {
         HMODULE user = GetModuleHandleW(L"user32.dll");
         if (!user) return;
-        dpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-            reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
+        dpiForWindow =
+            reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
         metricsForDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
             reinterpret_cast<void*>(GetProcAddress(user, "GetSystemMetricsForDpi")));
         parametersForDpi = reinterpret_cast<SystemParametersInfoForDpiFn>(
@@ -63,10 +63,7 @@ int dpiOf(HWND window)
     return screenDpi();
 }
 
-int scaled(int pixels, int dpi)
-{
-    return dpi == kBaseDpi ? pixels : MulDiv(pixels, dpi, kBaseDpi);
-}
+int scaled(int pixels, int dpi) { return dpi == kBaseDpi ? pixels : MulDiv(pixels, dpi, kBaseDpi); }
 
 int systemMetric(int index, int dpi)
 {
@@ -81,8 +78,7 @@ NONCLIENTMETRICSW nonClientMetrics(int dpi)
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (perWindowDpi().parametersForDpi &&
-        perWindowDpi().parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0,
-                                        static_cast<UINT>(dpi)))
+        perWindowDpi().parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi)))
         return metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     if (dpi != systemDpi()) {
@@ -90,9 +86,9 @@ NONCLIENTMETRICSW nonClientMetrics(int dpi)
         for (LOGFONTW* font : {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
                                &metrics.lfStatusFont, &metrics.lfMessageFont})
             font->lfHeight = MulDiv(font->lfHeight, dpi, from);
-        for (int* size : {&metrics.iBorderWidth, &metrics.iScrollWidth, &metrics.iScrollHeight,
-                          &metrics.iCaptionWidth, &metrics.iCaptionHeight, &metrics.iSmCaptionWidth,
-                          &metrics.iSmCaptionHeight, &metrics.iMenuWidth, &metrics.iMenuHeight})
+        for (int* size : {&metrics.iBorderWidth, &metrics.iScrollWidth, &metrics.iScrollHeight, &metrics.iCaptionWidth,
+                          &metrics.iCaptionHeight, &metrics.iSmCaptionWidth, &metrics.iSmCaptionHeight,
+                          &metrics.iMenuWidth, &metrics.iMenuHeight})
             *size = MulDiv(*size, dpi, from);
     }
     return metrics;

@@ -150,9 +150,12 @@ bool CFrameWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         break;
     case WM_MENUSELECT: {
         const UINT flags = HIWORD(wParam);
-        if (flags == 0xFFFF && !lParam) showPrompt(0);  // the menu closed
-        else if (!(flags & (MF_POPUP | MF_SEPARATOR))) showPrompt(LOWORD(wParam));
-        else if (statusBar_) statusBar_->setMessage(L"");
+        if (flags == 0xFFFF && !lParam)
+            showPrompt(0);  // the menu closed
+        else if (!(flags & (MF_POPUP | MF_SEPARATOR)))
+            showPrompt(LOWORD(wParam));
+        else if (statusBar_)
+            statusBar_->setMessage(L"");
         result = 0;
         return true;
     }

@@ -2,8 +2,8 @@
 // Owners of Win32 handles. The owners are move-only, so a handle is freed exactly once; the
 // scoped guards (selection into a DC, paint, client DC) live on the stack and undo on exit.
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 

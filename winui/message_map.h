@@ -50,11 +50,16 @@ template <UINT M> struct CrackVoid {  // void ()
         return 0;
     }
 };
-template <> struct Crack<WM_DESTROY> : CrackVoid<WM_DESTROY> {};
-template <> struct Crack<WM_CLOSE> : CrackVoid<WM_CLOSE> {};
-template <> struct Crack<WM_PAINT> : CrackVoid<WM_PAINT> {};
-template <> struct Crack<WM_CANCELMODE> : CrackVoid<WM_CANCELMODE> {};
-template <> struct Crack<WM_NCPAINT> : CrackVoid<WM_NCPAINT> {};
+template <> struct Crack<WM_DESTROY> : CrackVoid<WM_DESTROY> {
+};
+template <> struct Crack<WM_CLOSE> : CrackVoid<WM_CLOSE> {
+};
+template <> struct Crack<WM_PAINT> : CrackVoid<WM_PAINT> {
+};
+template <> struct Crack<WM_CANCELMODE> : CrackVoid<WM_CANCELMODE> {
+};
+template <> struct Crack<WM_NCPAINT> : CrackVoid<WM_NCPAINT> {
+};
 template <> struct Crack<WM_NCCALCSIZE> {  // void (RECT& proposed): shrink it to the client area
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
     {
@@ -123,10 +128,14 @@ template <UINT M> struct CrackMouse {  // void (UINT keys, POINT client)
         return 0;
     }
 };
-template <> struct Crack<WM_LBUTTONDOWN> : CrackMouse<WM_LBUTTONDOWN> {};
-template <> struct Crack<WM_LBUTTONUP> : CrackMouse<WM_LBUTTONUP> {};
-template <> struct Crack<WM_RBUTTONDOWN> : CrackMouse<WM_RBUTTONDOWN> {};
-template <> struct Crack<WM_MOUSEMOVE> : CrackMouse<WM_MOUSEMOVE> {};
+template <> struct Crack<WM_LBUTTONDOWN> : CrackMouse<WM_LBUTTONDOWN> {
+};
+template <> struct Crack<WM_LBUTTONUP> : CrackMouse<WM_LBUTTONUP> {
+};
+template <> struct Crack<WM_RBUTTONDOWN> : CrackMouse<WM_RBUTTONDOWN> {
+};
+template <> struct Crack<WM_MOUSEMOVE> : CrackMouse<WM_MOUSEMOVE> {
+};
 template <> struct Crack<WM_SETCURSOR> {  // bool (HWND over, UINT hitTest); true when the cursor is set
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM w, LPARAM l)
     {
@@ -168,9 +177,12 @@ template <UINT M> struct CrackCtlColor {  // HBRUSH (HDC, HWND control); null le
         return reinterpret_cast<LRESULT>((t.*h)(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l)));
     }
 };
-template <> struct Crack<WM_CTLCOLORSTATIC> : CrackCtlColor<WM_CTLCOLORSTATIC> {};
-template <> struct Crack<WM_CTLCOLORBTN> : CrackCtlColor<WM_CTLCOLORBTN> {};
-template <> struct Crack<WM_CTLCOLORDLG> : CrackCtlColor<WM_CTLCOLORDLG> {};
+template <> struct Crack<WM_CTLCOLORSTATIC> : CrackCtlColor<WM_CTLCOLORSTATIC> {
+};
+template <> struct Crack<WM_CTLCOLORBTN> : CrackCtlColor<WM_CTLCOLORBTN> {
+};
+template <> struct Crack<WM_CTLCOLORDLG> : CrackCtlColor<WM_CTLCOLORDLG> {
+};
 template <> struct Crack<WM_NCHITTEST> {  // UINT (POINT screen): the HT* value
     template <class T, class H> static LRESULT call(T& t, H h, WPARAM, LPARAM l)
     {

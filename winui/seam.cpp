@@ -86,9 +86,7 @@ int CALLBACK browseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM da
                 SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
         }
         break;
-    case BFFM_VALIDATEFAILEDW:
-        MessageBeep(MB_ICONHAND);
-        return 1;  // keep the browser open
+    case BFFM_VALIDATEFAILEDW: MessageBeep(MB_ICONHAND); return 1;  // keep the browser open
     default: break;
     }
     return 0;
@@ -110,8 +108,7 @@ public:
         // The item dialog hands back any number of files: no fixed buffer of names to outgrow.
         ComPtr<IFileDialog> dialog;
         const CLSID& kind = request.save ? CLSID_FileSaveDialog : CLSID_FileOpenDialog;
-        if (FAILED(CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog, dialog.putVoid())))
-            return {};
+        if (FAILED(CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog, dialog.putVoid()))) return {};
         applyRequest(dialog.get(), request);
         if (FAILED(dialog->Show(owner))) return {};  // cancelled
 

@@ -1,8 +1,8 @@
 #pragma once
 // The seam: everything that blocks on a person or leaves the process goes through this one
 // interface — message boxes, the open/save and folder dialogs, opening files and addresses
-// with the shell, the HTML help viewer and the embedded browser's navigation. The program uses the system's; a test installs a
-// fake that answers from a script and records what the user would have seen.
+// with the shell, the HTML help viewer and the embedded browser's navigation. The program uses the system's; a test
+// installs a fake that answers from a script and records what the user would have seen.
 
 #include <windows.h>
 #include <commdlg.h>  // OFN_ flags of FileDialogRequest

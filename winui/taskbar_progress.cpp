@@ -4,10 +4,7 @@
 
 namespace winui {
 
-CTaskbarProgress::~CTaskbarProgress()
-{
-    stop();
-}
+CTaskbarProgress::~CTaskbarProgress() { stop(); }
 
 void CTaskbarProgress::start(HWND window)
 {

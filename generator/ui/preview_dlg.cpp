@@ -115,8 +115,8 @@ void CPreviewDlg::layout(SIZE client)
     HWND cancel = item(IDCANCEL), ok = item(IDOK);
     const int cancelY = client.cy - gap - heightOf(cancel);
     SetWindowPos(cancel, nullptr, panelX, cancelY, panelWidth, heightOf(cancel), SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(ok, nullptr, panelX, cancelY - winui::scaled(kButtonGap, dpi) - heightOf(ok), panelWidth,
-                 heightOf(ok), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(ok, nullptr, panelX, cancelY - winui::scaled(kButtonGap, dpi) - heightOf(ok), panelWidth, heightOf(ok),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CPreviewDlg::onSize(UINT type, SIZE client)

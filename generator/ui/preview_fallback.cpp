@@ -55,8 +55,8 @@ void CPreviewFallback::move(const RECT& where)
         SetWindowPos(text_, nullptr, where.left + margin, where.top + margin, width, textHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     if (link_)
-        SetWindowPos(link_, nullptr, where.left + margin, where.top + margin + textHeight + winui::scaled(8, dpi), width,
-                     winui::scaled(kLinkHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(link_, nullptr, where.left + margin, where.top + margin + textHeight + winui::scaled(8, dpi),
+                     width, winui::scaled(kLinkHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     // A static keeps its old picture when it only shrinks: the text is wrapped again for the new width.
     if (text_) InvalidateRect(text_, nullptr, TRUE);
 }

@@ -208,7 +208,8 @@ TEST_F(BarKeyboard, DISABLED_EnterPressesTheFocusedPushButtonOrTheDefaultOfTheFo
     ASSERT_EQ(GetFocus(), GetDlgItem(dialog(2), IDC_AFTER_SECTION));
     type({VK_RETURN, VK_UP, VK_UP, VK_UP, VK_RETURN, VK_UP, VK_RETURN});
     ASSERT_TRUE(pumpUntil([&] { return clicks({IDC_BUTTON_DEFAULT, IDC_BUTTON_SECOND}).size() >= 2; }));
-    EXPECT_EQ(clicks({IDC_BUTTON_DEFAULT, IDC_BUTTON_SECOND}), (std::vector<int>{IDC_BUTTON_SECOND, IDC_BUTTON_DEFAULT}))
+    EXPECT_EQ(clicks({IDC_BUTTON_DEFAULT, IDC_BUTTON_SECOND}),
+              (std::vector<int>{IDC_BUTTON_SECOND, IDC_BUTTON_DEFAULT}))
         << "Enter outside group 1 pressed its default button";
 
     // A push button of the library with the focus is pressed itself, not the group's default.
@@ -229,7 +230,8 @@ TEST_F(BarKeyboard, DISABLED_TabFromAWindowOutsideTheListGoesToTheBarOtherKeysSt
     SetFocus(inner);
     ASSERT_EQ(GetFocus(), inner);
     type({VK_DOWN});
-    EXPECT_TRUE(pumpUntil([&] { return keyTakerGot(VK_DOWN); }, 2000)) << "Down was taken from a window outside the list";
+    EXPECT_TRUE(pumpUntil([&] { return keyTakerGot(VK_DOWN); }, 2000))
+        << "Down was taken from a window outside the list";
     EXPECT_EQ(GetFocus(), inner);
     EXPECT_EQ(press(VK_TAB), bar);
     EXPECT_EQ(press(VK_TAB), header(1)) << "from the bar, the first stop";
@@ -276,7 +278,8 @@ TEST_F(BarKeyboard, DISABLED_AComboBoxKeepsItsArrowsAndItsOpenListsEnterAndEscap
     if (!inChild()) GTEST_SKIP();
     add(3, IDD_GROUP_FORM);
     HWND combo = form(IDC_FORM_COMBO);
-    for (const char* item : {"one", "two", "three"}) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    for (const char* item : {"one", "two", "three"})
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
     SetFocus(combo);
     ASSERT_EQ(GetFocus(), combo);

@@ -67,7 +67,8 @@ protected:
         played = reinterpret_cast<int(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(sound, "fakeSoundsPlayed")));
         fileOf = reinterpret_cast<const char*(__cdecl*)(int)>(
             reinterpret_cast<void*>(GetProcAddress(sound, "fakeSoundFile")));
-        flagsOf = reinterpret_cast<DWORD(__cdecl*)(int)>(reinterpret_cast<void*>(GetProcAddress(sound, "fakeSoundFlags")));
+        flagsOf =
+            reinterpret_cast<DWORD(__cdecl*)(int)>(reinterpret_cast<void*>(GetProcAddress(sound, "fakeSoundFlags")));
         forget = reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(sound, "fakeSoundsForget")));
         ASSERT_TRUE(played && fileOf && flagsOf && forget);
         forget();

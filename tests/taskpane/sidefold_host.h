@@ -53,9 +53,10 @@ inline SidefoldTestHooks& testHooks()
         h.animationPauseMs = 0;
         h.forwardTimeoutMs = kTestForwardTimeoutMs;
         HMODULE sound = LoadLibraryA(kFakeSoundModule);
-        h.playSound = sound ? reinterpret_cast<SidefoldPlaySoundHook>(
-                                  reinterpret_cast<void*>(GetProcAddress(sound, "PlaySoundA")))
-                            : nullptr;
+        h.playSound =
+            sound
+                ? reinterpret_cast<SidefoldPlaySoundHook>(reinterpret_cast<void*>(GetProcAddress(sound, "PlaySoundA")))
+                : nullptr;
         return h;
     }();
     return hooks;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "controls/colour_button.h"
-#include "winui/dpi.h"
 #include "paint_probe.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ LRESULT CALLBACK parentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 constexpr int kId = 1234;
-constexpr COLORREF kRed = 0x0000FF;    // palette box 16
-constexpr COLORREF kBlue = 0xFF0000;   // palette box 13
+constexpr COLORREF kRed = 0x0000FF;   // palette box 16
+constexpr COLORREF kBlue = 0xFF0000;  // palette box 13
 
 COLORREF chosenByDialog = 0;
 bool dialogConfirms = true;
@@ -52,8 +52,8 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"ColourButtonTestParent";
         RegisterClassW(&wc);
-        parent = CreateWindowExW(0, wc.lpszClassName, L"parent", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+        parent = CreateWindowExW(0, wc.lpszClassName, L"parent", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
         button = CreateWindowExW(0, L"BUTTON", L"Text", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 20,
                                  10, parent, reinterpret_cast<HMENU>(kId), wc.hInstance, nullptr);
         ASSERT_TRUE(picker.attach(button));
@@ -82,10 +82,7 @@ protected:
         RECT r = CColourPopup::boxRect(picker.popup(), box);
         return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
-    void mouse(UINT msg, POINT pt)
-    {
-        SendMessageW(picker.popup(), msg, 0, MAKELPARAM(pt.x, pt.y));
-    }
+    void mouse(UINT msg, POINT pt) { SendMessageW(picker.popup(), msg, 0, MAKELPARAM(pt.x, pt.y)); }
 
     HWND parent = nullptr;
     HWND button = nullptr;
@@ -162,8 +159,8 @@ TEST_F(ColourButtonTest, KeyboardWalksThePaletteAndEnterConfirms)
     pumpMessages();
 
     const std::vector<Note> expected = {
-        {kColourSelChange, kRed, kId},      {kColourSelChange, 0x5BADFF, kId}, {kColourSelChange, 0x00D7FF, kId},
-        {kColourCloseUp, 0x00D7FF, kId},    {kColourSelEndOk, 0x00D7FF, kId},
+        {kColourSelChange, kRed, kId},   {kColourSelChange, 0x5BADFF, kId}, {kColourSelChange, 0x00D7FF, kId},
+        {kColourCloseUp, 0x00D7FF, kId}, {kColourSelEndOk, 0x00D7FF, kId},
     };
     EXPECT_EQ(notes, expected);
     EXPECT_EQ(picker.colour(), 0x00D7FFu);

@@ -39,8 +39,8 @@ public:
     std::vector<std::wstring> helpTopics;
     std::vector<std::pair<std::wstring, int>> executed;  // shellExecute: target and show command
     std::vector<std::wstring> started;                   // startProgram: command lines
-    std::vector<std::wstring> navigations;  // addresses a page view was told to show
-    bool passNavigations = false;           // let the view really navigate, too
+    std::vector<std::wstring> navigations;               // addresses a page view was told to show
+    bool passNavigations = false;                        // let the view really navigate, too
 
     int messageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override
     {

@@ -26,12 +26,28 @@ protected:
 TEST_F(FrameScenario, ToolbarHoldsTheButtonsInOrderWithTheirPictures)
 {
     const std::vector<UINT> expected = {
-        ID_TB_NEW,          ID_TB_OPEN,         ID_TB_SAVE,           0,
-        ID_TB_ALBUM_ADD,    ID_TB_ALBUM_EDIT,   ID_TB_ALBUM_COPY,     ID_TB_ALBUM_REMOVE,
-        ID_TB_ALBUM_UP,     ID_TB_ALBUM_DOWN,   0,                    ID_TB_IMAGES_ADD,
-        ID_TB_IMAGES_ADD_FOLDER, ID_TB_IMAGES_UP, ID_TB_IMAGES_DOWN,  ID_TB_IMAGES_ROTATE_LEFT,
-        ID_TB_IMAGES_ROTATE_RIGHT, ID_TB_IMAGES_COMMENT, ID_TB_IMAGES_REMOVE, 0,
-        ID_TB_BUILD_TITLE,  ID_TB_BUILD_VIEW,
+        ID_TB_NEW,
+        ID_TB_OPEN,
+        ID_TB_SAVE,
+        0,
+        ID_TB_ALBUM_ADD,
+        ID_TB_ALBUM_EDIT,
+        ID_TB_ALBUM_COPY,
+        ID_TB_ALBUM_REMOVE,
+        ID_TB_ALBUM_UP,
+        ID_TB_ALBUM_DOWN,
+        0,
+        ID_TB_IMAGES_ADD,
+        ID_TB_IMAGES_ADD_FOLDER,
+        ID_TB_IMAGES_UP,
+        ID_TB_IMAGES_DOWN,
+        ID_TB_IMAGES_ROTATE_LEFT,
+        ID_TB_IMAGES_ROTATE_RIGHT,
+        ID_TB_IMAGES_COMMENT,
+        ID_TB_IMAGES_REMOVE,
+        0,
+        ID_TB_BUILD_TITLE,
+        ID_TB_BUILD_VIEW,
     };
     HWND toolbar = frame().toolBar().hwnd();
     EXPECT_EQ(GetDlgCtrlID(toolbar), IDW_TOOLBAR);

@@ -72,15 +72,14 @@ public:
             if (e->flags & kOptional) continue;
             return ::testing::AssertionFailure()
                    << context << ": line " << (e - expected) << " expected "
-                   << describe(e->message, e->wParam, e->lParam)
-                   << (wantParent ? " (parent)" : "") << ", got "
+                   << describe(e->message, e->wParam, e->lParam) << (wantParent ? " (parent)" : "") << ", got "
                    << (at < log_.size() ? describe(log_[at].message, log_[at].wParam, log_[at].lParam) : "nothing")
                    << "\n  whole log: " << whole();
         }
         if (at != log_.size())
-            return ::testing::AssertionFailure() << context << ": unexpected "
-                                                 << describe(log_[at].message, log_[at].wParam, log_[at].lParam)
-                                                 << " after the sequence\n  whole log: " << whole();
+            return ::testing::AssertionFailure()
+                   << context << ": unexpected " << describe(log_[at].message, log_[at].wParam, log_[at].lParam)
+                   << " after the sequence\n  whole log: " << whole();
         return ::testing::AssertionSuccess();
     }
 

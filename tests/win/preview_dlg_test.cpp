@@ -242,7 +242,8 @@ TEST_F(PreviewDialog, EnterAndEscInTheSettingsPanelDoNothingButStillAnswerTheDia
     clickSpinUp(IDC_COLUMNS_SPIN);
     for (int id : {IDC_COLUMNS, IDC_THEME_LIST, IDC_PHOTO_SIZE, IDC_GALLERY_TITLE_COLOR}) {
         for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)})
-            ASSERT_TRUE(keyThroughDialogManager(window, GetDlgItem(panel(), id), key)) << "control " << id << " key " << key;
+            ASSERT_TRUE(keyThroughDialogManager(window, GetDlgItem(panel(), id), key))
+                << "control " << id << " key " << key;
     }
     EXPECT_EQ(gallery.columns, 4);  // nothing stored by a key either
     EXPECT_EQ(itemText(panel(), IDC_COLUMNS), L"5");
@@ -294,7 +295,8 @@ TEST_F(PreviewDialog, EveryLabelAndEveryNumberOfThePanelIsShownWhole)
     for (const auto& [edit, spin] : numbers) {
         HWND control = GetDlgItem(panel(), edit);
         int low = 0, high = 0;
-        SendDlgItemMessageW(panel(), spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+        SendDlgItemMessageW(panel(), spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                            reinterpret_cast<LPARAM>(&high));
         // The edit's text area, beside its spin (whose border may lie on the edit's).
         RECT shown{};
         SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));

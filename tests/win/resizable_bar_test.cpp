@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "app/caption_bar.h"
-#include "winui/dpi.h"
 #include "paint_probe.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -13,8 +13,8 @@ class ResizableBarTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        frame = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
-                                nullptr, nullptr);
+        frame = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                                nullptr);
         ASSERT_TRUE(bar.create(frame, L"Web Gallery management", 123, 0x1404));
         bar.onResized = [this] { ++resized; };
         SetWindowPos(bar.hwnd(), nullptr, 0, 0, 320, 400, SWP_NOZORDER | SWP_FRAMECHANGED);

@@ -34,7 +34,7 @@ TEST(FadedIcon, DisabledPictureIsALightGreyHalfSeeThrough)
     const COLORREF seen = onBlack.at(2, 2);
     EXPECT_EQ(GetRValue(seen), GetGValue(seen));  // grey, no longer red
     EXPECT_EQ(GetGValue(seen), GetBValue(seen));
-    EXPECT_GT(GetRValue(seen), 40);   // light grey at half strength over black
+    EXPECT_GT(GetRValue(seen), 40);  // light grey at half strength over black
     EXPECT_LT(GetRValue(seen), 110);
 
     PaintProbe onWhite(4, 4, RGB(255, 255, 255));

@@ -78,8 +78,8 @@ protected:
     {
         frame.log = &log;
         ASSERT_TRUE(frame.create());
-        edits[0] = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, frame.hwnd(), nullptr,
-                                   nullptr, nullptr);
+        edits[0] = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, frame.hwnd(), nullptr, nullptr,
+                                   nullptr);
         edits[1] = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 60, 0, 50, 20, frame.hwnd(), nullptr,
                                    nullptr, nullptr);
     }
@@ -152,8 +152,8 @@ class SplitterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        parent = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 500, 300, nullptr, nullptr,
-                                 nullptr, nullptr);
+        parent =
+            CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 500, 300, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(splitter.create(parent, 0xE900, 180));
         MoveWindow(splitter.hwnd(), 0, 0, 400, 200, TRUE);
         for (HWND& pane : panes)

@@ -120,9 +120,9 @@ TEST_F(CliLists, AlbumListJsonOfAnEmptyGalleryIsAnEmptyArrayAndPlainOutputIsUnch
 TEST_F(CliLists, ListsOfAFileThatIsNoProjectPrintNothingAndFail)
 {
     const std::string bogus = picture("bogus.gal", std::string("\xFF\xFF\xFF\xFF", 4));
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"album", "list", bogus, "--json"}, {"image", "list", bogus, "--json"},
-          {"image", "list", bogus}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"album", "list", bogus, "--json"},
+                                                 {"image", "list", bogus, "--json"},
+                                                 {"image", "list", bogus}}) {
         const Outcome r = run(args);
         EXPECT_EQ(r.status, 1) << args[0] << ' ' << args.back();
         EXPECT_EQ(r.out, "") << args[0] << ' ' << args.back();
@@ -262,13 +262,33 @@ TEST_F(CliLists, ImageListPrintsOneLineOfSevenTabSeparatedFieldsPerImage)
 
 TEST(JsonReaderTest, RefusesWhatAConformingParserRefuses)
 {
-    for (const char* bad : {"", "[1,]", "{\"a\":1,}", "['a']", "[01]", "[1.]", "[.5]", "[-]", "[1e]", "{\"a\" 1}",
-                            "{a:1}", "[\"\x01\"]", "[\"\\ud800\"]", "[\"\\udc00\"]", "[\"\\x\"]", "[\"\xC0\xAF\"]",
-                            "[\"\xED\xA0\x80\"]", "[1] [2]", "{\"a\":1,\"a\":2}", "[tru]", "\"open", "[nul]"}) {
+    for (const char* bad : {"",
+                            "[1,]",
+                            "{\"a\":1,}",
+                            "['a']",
+                            "[01]",
+                            "[1.]",
+                            "[.5]",
+                            "[-]",
+                            "[1e]",
+                            "{\"a\" 1}",
+                            "{a:1}",
+                            "[\"\x01\"]",
+                            "[\"\\ud800\"]",
+                            "[\"\\udc00\"]",
+                            "[\"\\x\"]",
+                            "[\"\xC0\xAF\"]",
+                            "[\"\xED\xA0\x80\"]",
+                            "[1] [2]",
+                            "{\"a\":1,\"a\":2}",
+                            "[tru]",
+                            "\"open",
+                            "[nul]"}) {
         EXPECT_THROW(JsonReader::parse(bad), JsonError) << bad;
     }
-    const JsonValue v = JsonReader::parse(" {\"s\": \"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u00e9\\ud83d\\ude42\", \"n\": -1.5e2,"
-                                          " \"z\": 0, \"t\": [true, false, null], \"o\": {}} ");
+    const JsonValue v = JsonReader::parse(
+        " {\"s\": \"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u00e9\\ud83d\\ude42\", \"n\": -1.5e2,"
+        " \"z\": 0, \"t\": [true, false, null], \"o\": {}} ");
     EXPECT_EQ(v["s"].string(), "\"\\/\b\f\n\r\t\xC3\xA9\xF0\x9F\x99\x82");
     EXPECT_EQ(v["n"].number(), -150);
     EXPECT_EQ(v["z"].numberText, "0");

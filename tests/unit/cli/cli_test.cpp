@@ -171,10 +171,10 @@ TEST(JsonText, EscapesWhatJsonRequiresAndReplacesBrokenUtf8)
     EXPECT_EQ(jsonString("a\"b\\c/\t\r\b\f\x1f\x7f"), "\"a\\\"b\\\\c/\\t\\r\\b\\f\\u001f\\u007f\"");
     EXPECT_EQ(jsonString(std::string("nul\0", 4)), "\"nul\\u0000\"");
     EXPECT_EQ(jsonString("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82"), "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x99\x82\"");
-    EXPECT_EQ(jsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");          // overlong
-    EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");  // surrogate
+    EXPECT_EQ(jsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");                        // overlong
+    EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");             // surrogate
     EXPECT_EQ(jsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");  // past U+10FFFF
-    EXPECT_EQ(jsonString("\xE2\x82"), "\"\\ufffd\\ufffd\"");          // cut short at the end
+    EXPECT_EQ(jsonString("\xE2\x82"), "\"\\ufffd\\ufffd\"");                        // cut short at the end
     EXPECT_EQ(jsonString("\xE2\x82x"), "\"\\ufffd\\ufffdx\"");
 }
 
@@ -182,7 +182,7 @@ TEST_F(CliTest, SetChecksEveryValueBeforeChangingAnything)
 {
     ASSERT_EQ(run({"new", project}).status, 0);
     Outcome r = run({"set", project, "rows=8", "galleryTitleColor=#102030", "pagesColor=0x00ff00", "homePageLink=1",
-                 "galleryTitle=Trip = 2024", "reservedSetting=-5"});
+                     "galleryTitle=Trip = 2024", "reservedSetting=-5"});
     ASSERT_EQ(r.status, 0) << r.err;
     CBuilderDoc doc;
     load(doc);
@@ -194,14 +194,14 @@ TEST_F(CliTest, SetChecksEveryValueBeforeChangingAnything)
     EXPECT_EQ(doc.reservedSetting, -5);
 
     const std::string before = bytes(project);
-    for (const char* bad : {"thumbWidth=301", "thumbWidth=49", "rows=six", "rows=", "rows=1e3", "noSuchSetting=1",
-                            "galleryTitleColor=#12345", "galleryTitleColor=#1234567", "galleryTitleColor=16777216",
-                            "galleryTitleColor=-1", "columns=99999999999999999999", "rows=0", "rows=101",
-                            "columns=-1"}) {
+    for (const char* bad :
+         {"thumbWidth=301", "thumbWidth=49", "rows=six", "rows=", "rows=1e3", "noSuchSetting=1",
+          "galleryTitleColor=#12345", "galleryTitleColor=#1234567", "galleryTitleColor=16777216",
+          "galleryTitleColor=-1", "columns=99999999999999999999", "rows=0", "rows=101", "columns=-1"}) {
         r = run({"set", project, "columns=5", bad});
         EXPECT_EQ(r.status, 2) << bad;  // a wrong value is wrong usage, like any wrong argument
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << bad << ": " << r.err;  // one line
-        EXPECT_EQ(bytes(project), before) << bad;                              // columns=5 not applied either
+        EXPECT_EQ(bytes(project), before) << bad;                               // columns=5 not applied either
     }
     EXPECT_EQ(run({"set", project, "rows"}).status, 2);
     EXPECT_EQ(run({"set", project}).status, 2);
@@ -246,9 +246,9 @@ TEST_F(CliTest, AlbumCommandsEditTheAlbumList)
     ASSERT_EQ(run({"album", "add", project, "D", "--bottom"}).status, 0);      // B C A D
     ASSERT_EQ(run({"album", "edit", project, "3", "--title", "A2"}).status, 0);
     ASSERT_EQ(run({"album", "copy", project, "3", "--caption", "copied"}).status, 0);  // ... A2 D A2
-    ASSERT_EQ(run({"album", "up", project, "2"}).status, 0);                            // C B A2 D A2
-    ASSERT_EQ(run({"album", "down", project, "4"}).status, 0);                          // C B A2 A2 D
-    ASSERT_EQ(run({"album", "remove", project, "5"}).status, 0);                        // C B A2 A2
+    ASSERT_EQ(run({"album", "up", project, "2"}).status, 0);                           // C B A2 D A2
+    ASSERT_EQ(run({"album", "down", project, "4"}).status, 0);                         // C B A2 A2 D
+    ASSERT_EQ(run({"album", "remove", project, "5"}).status, 0);                       // C B A2 A2
 
     CBuilderDoc doc;
     load(doc);

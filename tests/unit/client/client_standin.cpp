@@ -18,9 +18,9 @@
 #include <string>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 #else
 #include <sys/wait.h>
 #include <unistd.h>

@@ -66,9 +66,8 @@ TEST_F(DocTest, ResetKeepsPathsAndForgetsEverythingElse)
 // of the settings meets a page of no cells or one too large to make.
 TEST_F(DocTest, RowsAndColumnsHoldOnlyOneToAHundred)
 {
-    const std::pair<int32_t, int32_t> cases[] = {{0, 1},        {-5, 1},   {1, 1},     {37, 37},
-                                                 {100, 100},    {101, 100}, {65536, 100}, {INT32_MIN, 1},
-                                                 {INT32_MAX, 100}};
+    const std::pair<int32_t, int32_t> cases[] = {{0, 1},     {-5, 1},      {1, 1},         {37, 37},        {100, 100},
+                                                 {101, 100}, {65536, 100}, {INT32_MIN, 1}, {INT32_MAX, 100}};
     for (const auto& [assigned, held] : cases) {
         doc.rows = assigned;
         doc.columns = assigned;
@@ -86,8 +85,10 @@ TEST_F(DocTest, RowsAndColumnsHoldOnlyOneToAHundred)
 TEST_F(DocTest, EverySettingCountsForTheModifiedTest)
 {
     for (const SettingInfo& s : allSettings()) {
-        if (s.kind == SettingKind::Text) doc.*s.text += "x";
-        else s.setNumber(doc, s.numberIn(doc) + 1);
+        if (s.kind == SettingKind::Text)
+            doc.*s.text += "x";
+        else
+            s.setNumber(doc, s.numberIn(doc) + 1);
         EXPECT_TRUE(doc.isModified()) << s.name;
         doc.resetGallery();
     }

@@ -152,7 +152,8 @@ TEST(IniFile, ByteOrderMarks)
 TEST(IniFile, GarbageNeverBreaksParsing)
 {
     using namespace std::string_view_literals;
-    for (std::string_view text : {"["sv, "]]]=[[["sv, "\0=\0"sv, "\r\r\r"sv, "[]\n=\n"sv, "\xFF\xFE"sv, "\xFF\xFE["sv}) {
+    for (std::string_view text :
+         {"["sv, "]]]=[[["sv, "\0=\0"sv, "\r\r\r"sv, "[]\n=\n"sv, "\xFF\xFE"sv, "\xFF\xFE["sv}) {
         IniFile ini = IniFile::parse(text);
         EXPECT_TRUE(ini.setValue("S", "k", "v"));
         EXPECT_EQ(IniFile::parse(ini.text()).value("S", "k"), "v");

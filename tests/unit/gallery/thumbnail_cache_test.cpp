@@ -133,7 +133,8 @@ TEST_F(ThumbnailCacheTest, ADamagedEntryIsAMissAndIsReplaced)
 
     // Truncated at any point, the entry is refused by its reader.
     std::vector<uint8_t> bytes(full);
-    std::ifstream(entry, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(full));
+    std::ifstream(entry, std::ios::binary)
+        .read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(full));
     ThumbnailEntry decoded;
     for (size_t cut = 0; cut < full; cut += (cut < 200 ? 1 : 997))
         ASSERT_FALSE(decodeThumbnailEntry(bytes.data(), cut, decoded)) << cut;

@@ -169,8 +169,8 @@ TEST(BuildManifest, ReadsWhatItWritesAndPassesOverLinesThatDoNotParse)
     m.files["index.html"] = {12, 0x1234};
     m.files["photos/image-1-1.jpg"] = {3000, 0xFFFFFFFFFFFFFFFFull};
     m.files["thumbs/thumb-1-1.jpg"] = {700, 0};
-    m.pictures["photos/image-1-1.jpg"] = {"C:\\Pics\\tab\there%.jpg", 123456,   -42,
-                                          0xFEDCBA9876543210ull,      "v1 r90", "thumbs/thumb-1-1.jpg", {}};
+    m.pictures["photos/image-1-1.jpg"] = {"C:\\Pics\\tab\there%.jpg", 123456, -42, 0xFEDCBA9876543210ull, "v1 r90",
+                                          "thumbs/thumb-1-1.jpg",     {}};
     const std::string text = manifestText(m);
     const BuildManifest back = parseManifest(text);
     EXPECT_EQ(back.files, m.files);

@@ -65,7 +65,6 @@ inline std::string claim(const std::string& name, const std::string& bytes)
            "\n";
 }
 
-
 // A journal line ('T' or 'W') that accounts for exactly these bytes under this name.
 inline std::string journalLine(char kind, const std::string& name, const std::string& bytes)
 {

@@ -67,7 +67,8 @@ TEST(StreamedPhoto, ACommittedFileIsRecordedAndAnUnchangedOneIsLeftAsItWas)
         ASSERT_TRUE(file);
         EXPECT_FALSE(fileExists(joinPath(g, name)));  // nothing in place before the commit
         EXPECT_EQ(writer.commit(std::move(file)), GalleryWriter::Put::Written);
-        EXPECT_EQ(writer.current().files.at(name), (WrittenFile{first.size(), contentHash(first.data(), first.size())}));
+        EXPECT_EQ(writer.current().files.at(name),
+                  (WrittenFile{first.size(), contentHash(first.data(), first.size())}));
         writer.finish(false);
     }
     EXPECT_EQ(readAll(joinPath(g, name)), first);
@@ -78,7 +79,8 @@ TEST(StreamedPhoto, ACommittedFileIsRecordedAndAnUnchangedOneIsLeftAsItWas)
     last.back() = static_cast<char>(last.back() ^ 1);
     for (const auto& [bytes, force, expected] :
          {std::tuple{first, false, GalleryWriter::Put::Unchanged}, std::tuple{first, true, GalleryWriter::Put::Written},
-          std::tuple{last, false, GalleryWriter::Put::Written}, std::tuple{last + "x", false, GalleryWriter::Put::Written},
+          std::tuple{last, false, GalleryWriter::Put::Written},
+          std::tuple{last + "x", false, GalleryWriter::Put::Written},
           std::tuple{first, false, GalleryWriter::Put::Written}}) {
         GalleryWriter writer(g);
         writer.open();
@@ -123,7 +125,7 @@ TEST(StreamedPhoto, LeftoversAreRemovedOnlyWhileTheyHoldWhatTheJournalRecorded)
         {"image-1-1.jpg.00000000000000a1.tmp", start + noise(5000, 4), true},  // grown a little after its record
         {"image-1-2.jpg.00000000000000a2.tmp", "", true},                      // killed before its first byte
         {"image-1-3.jpg.00000000000000a3.tmp", start + std::string(kStreamedStep + 1, 'x'), false},  // too far
-        {"image-1-4.jpg.00000000000000a4.tmp", noise(6000, 5), false},  // not what was recorded
+        {"image-1-4.jpg.00000000000000a4.tmp", noise(6000, 5), false},        // not what was recorded
         {"image-1-5.jpg.00000000000000a5.tmp", start.substr(0, 999), false},  // shorter than recorded
     };
     std::string journal = "fotoloom-journal 2\n";

@@ -153,8 +153,9 @@ std::vector<std::string> unsupportedWithoutFallback(const std::string& css)
             bool same = plain;
             for (const std::string& p : placeholders(d.value)) same = same && carried.count(p) > 0;
             if (!same)
-                faults.push_back(rule.selector + " { " + d.property + ": " + d.value + " } uses " + what +
-                                 (plain ? ", and the plain one before it lacks its setting" : " with nothing plain before it"));
+                faults.push_back(
+                    rule.selector + " { " + d.property + ": " + d.value + " } uses " + what +
+                    (plain ? ", and the plain one before it lacks its setting" : " with nothing plain before it"));
         }
     }
     return faults;
@@ -169,11 +170,13 @@ std::string readAll(const fs::path& path)
 TEST(ThemeStyleFallback, TheCheckFindsWhatIE11WouldDropAndAcceptsAPlainSettingBefore)
 {
     EXPECT_TRUE(unsupportedWithoutFallback("a { color: %X%; color: oklch(from %X% l c h); }").empty());
-    EXPECT_TRUE(unsupportedWithoutFallback("@media (x) { p { flex: 1 0 25%; flex: 1 0 var(--c, 25%); --c: 5%; } }").empty());
+    EXPECT_TRUE(
+        unsupportedWithoutFallback("@media (x) { p { flex: 1 0 25%; flex: 1 0 var(--c, 25%); --c: 5%; } }").empty());
     // A plain grey keeps the text readable but loses the user's colour.
     EXPECT_EQ(unsupportedWithoutFallback("a { color: #eee; color: oklch(from %X% l c h); }").size(), 1u);
     EXPECT_EQ(unsupportedWithoutFallback("a { color: color-mix(in srgb, red, %X%); color: %X%; }").size(), 1u);
-    EXPECT_EQ(unsupportedWithoutFallback("/* a { gap: 1px } */ @media (y) { b { display: flex; gap: 4px; } }").size(), 1u);
+    EXPECT_EQ(unsupportedWithoutFallback("/* a { gap: 1px } */ @media (y) { b { display: flex; gap: 4px; } }").size(),
+              1u);
     EXPECT_EQ(unsupportedWithoutFallback("c { display: grid; } d { display: block; display: grid; }").size(), 1u);
     EXPECT_EQ(unsupportedWithoutFallback("e { background: rgb(from %X% r g b / 50%); }").size(), 1u);
 }

@@ -20,7 +20,7 @@ TEST(FormatCode, ExtensionsMapToTheirCodesWithoutRegardToCase)
 TEST(FormatCode, OnlyTheTailCountsAndUnknownIsZero)
 {
     EXPECT_EQ(formatCodeOf("b.txt"), kFormatUnknown);
-    EXPECT_EQ(formatCodeOf("png"), kFormatPng);      // three characters are enough
+    EXPECT_EQ(formatCodeOf("png"), kFormatPng);  // three characters are enough
     EXPECT_EQ(formatCodeOf("archive.xpng"), kFormatPng);
     EXPECT_EQ(formatCodeOf("gi"), kFormatUnknown);
     EXPECT_EQ(formatCodeOf(""), kFormatUnknown);

@@ -37,12 +37,12 @@ std::vector<uint8_t> fakeProfile(size_t n)
     };
     put32(0, static_cast<uint32_t>(n));
     put32(8, 0x02100000);
-    put32(12, 0x6D6E7472);  // 'mntr'
-    put32(16, 0x52474220);  // 'RGB '
-    put32(20, 0x58595A20);  // 'XYZ '
-    put32(36, 0x61637370);  // 'acsp'
+    put32(12, 0x6D6E7472);                                                // 'mntr'
+    put32(16, 0x52474220);                                                // 'RGB '
+    put32(20, 0x58595A20);                                                // 'XYZ '
+    put32(36, 0x61637370);                                                // 'acsp'
     put32(68, 0x0000F6D6), put32(72, 0x00010000), put32(76, 0x0000D32D);  // D50
-    put32(128, 0);          // no tags
+    put32(128, 0);                                                        // no tags
     return icc;
 }
 
@@ -86,7 +86,9 @@ TEST(PictureCodec, GifUsesThePicturesOwnColoursExactlyWhenFewEnough)
 {
     // 200 distinct colours fit a palette exactly; a gradient of thousands gets a close one.
     std::vector<uint8_t> px(20 * 10 * 4);
-    for (size_t i = 0; i < 200; ++i) px[i * 4] = static_cast<uint8_t>(i), px[i * 4 + 1] = 17, px[i * 4 + 2] = static_cast<uint8_t>(255 - i), px[i * 4 + 3] = 255;
+    for (size_t i = 0; i < 200; ++i)
+        px[i * 4] = static_cast<uint8_t>(i), px[i * 4 + 1] = 17, px[i * 4 + 2] = static_cast<uint8_t>(255 - i),
+               px[i * 4 + 3] = 255;
     CPicture few;
     ASSERT_TRUE(few.setPixels(20, 10, px));
     EXPECT_EQ(maxDifference(decoded(encoded(few, kFormatGif)), few), 0);

@@ -39,10 +39,14 @@ std::vector<uint8_t> jpegOf(const CPicture& pic)
 // Splices an APP1 EXIF segment with only an orientation tag in after SOI.
 std::vector<uint8_t> withOrientation(std::vector<uint8_t> jpeg, int orientation, bool bigEndian)
 {
-    std::vector<uint8_t> tiff = bigEndian ? std::vector<uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1,
-                                                                 0, static_cast<uint8_t>(orientation), 0, 0, 0, 0, 0, 0}
-                                          : std::vector<uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
-                                                                 static_cast<uint8_t>(orientation), 0, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> tiff =
+        bigEndian
+            ? std::vector<uint8_t>{'M',  'M',  0, 42, 0, 0, 0, 8, 0, 1,
+                                   0x01, 0x12, 0, 3,  0, 0, 0, 1, 0, static_cast<uint8_t>(orientation),
+                                   0,    0,    0, 0,  0, 0}
+            : std::vector<uint8_t>{
+                  'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, static_cast<uint8_t>(orientation),
+                  0,   0,   0,  0, 0, 0, 0};
     std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
     segment.insert(segment.end(), tiff.begin(), tiff.end());
     segment[2] = static_cast<uint8_t>((segment.size() - 2) >> 8);
@@ -98,7 +102,8 @@ TEST(PictureLoad, ExifOrientationIsAppliedForAllEight)
             ASSERT_EQ(pic.GetWidth(), w) << "orientation " << o;
             ASSERT_EQ(pic.GetHeight(), h) << "orientation " << o;
             // Centres of the four quadrants, away from JPEG's blurred borders.
-            for (auto [x, y] : {std::pair{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}}) {
+            for (auto [x, y] :
+                 {std::pair{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}}) {
                 for (int c = 0; c < 3; ++c) {
                     EXPECT_NEAR(pixelAt(pic, x, y)[c], pixelAt(expected, x, y)[c], 12) << "orientation " << o;
                 }

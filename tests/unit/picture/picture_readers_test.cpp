@@ -66,8 +66,8 @@ Bytes pcx8(uint16_t w, uint16_t h)
     Bytes b = {0x0A, 5, 1, 8};
     put16le(b, 0), put16le(b, 0), put16le(b, w - 1u), put16le(b, h - 1u), put16le(b, 72), put16le(b, 72);
     b.resize(65, 0);
-    b.push_back(1);                          // planes
-    put16le(b, (w + 1u) & ~1u);              // bytes per line, even
+    b.push_back(1);              // planes
+    put16le(b, (w + 1u) & ~1u);  // bytes per line, even
     b.resize(128, 0);
     for (uint16_t y = 0; y < h; ++y) {
         b.push_back(0xC0 | uint8_t((w + 1u) & ~1u));  // one run for the whole line
@@ -311,12 +311,18 @@ TEST(PictureReaders, FormatsWithoutADecoderFailCleanly)
 TEST(PictureReaders, TruncatedAndDamagedFilesOfEveryFormatLoadAsInvalid)
 {
     std::vector<std::pair<std::string, Bytes>> files = {
-        {"tga", tgaTrueColour()}, {"pcx", pcx8(40, 30)}, {"ras", rasRgb()}, {"tiff", tiffRgb()},
-        {"bmp-rle", bmpRle8()},   {"ico", icon32()},     {"pnm", text("P6 4 4 255\n" + std::string(48, 'x'))},
+        {"tga", tgaTrueColour()},
+        {"pcx", pcx8(40, 30)},
+        {"ras", rasRgb()},
+        {"tiff", tiffRgb()},
+        {"bmp-rle", bmpRle8()},
+        {"ico", icon32()},
+        {"pnm", text("P6 4 4 255\n" + std::string(48, 'x'))},
         {"wbmp", {0, 0, 16, 4, 1, 2, 3, 4, 5, 6, 7, 8}},
     };
     const CPicture photo = gradient(40, 30);
-    for (auto [name, format] : {std::pair{"jpeg", kFormatJpeg}, {"png", kFormatPng}, {"gif", kFormatGif}, {"bmp", kFormatBmp}}) {
+    for (auto [name, format] :
+         {std::pair{"jpeg", kFormatJpeg}, {"png", kFormatPng}, {"gif", kFormatGif}, {"bmp", kFormatBmp}}) {
         Bytes b;
         ASSERT_TRUE(photo.saveMemory(b, format));
         files.emplace_back(name, b);

@@ -121,13 +121,14 @@ TEST(PictureResample, TransparentNeighboursDoNotDarkenAnEdge)
 TEST(PictureResample, WithoutAveragingAShrinkSamplesInsteadOfAveraging)
 {
     std::vector<uint8_t> px(64 * 1 * 4);
-    for (uint32_t x = 0; x < 64; ++x) px[x * 4] = px[x * 4 + 1] = px[x * 4 + 2] = (x % 4 == 1) ? 255 : 0, px[x * 4 + 3] = 255;
+    for (uint32_t x = 0; x < 64; ++x)
+        px[x * 4] = px[x * 4 + 1] = px[x * 4 + 2] = (x % 4 == 1) ? 255 : 0, px[x * 4 + 3] = 255;
     CPicture lines, averaged, sampled;
     ASSERT_TRUE(lines.setPixels(64, 1, px));
     ASSERT_TRUE(lines.Resample2(16, 1, 5, 5, &averaged, true));
     ASSERT_TRUE(lines.Resample2(16, 1, 5, 5, &sampled, false));
-    EXPECT_NEAR(pixelAt(averaged, 8, 0)[0], 64, 4);   // a quarter of the pixels are white
-    EXPECT_GT(pixelAt(sampled, 8, 0)[0], 120);        // the kernel sees only the nearest taps
+    EXPECT_NEAR(pixelAt(averaged, 8, 0)[0], 64, 4);  // a quarter of the pixels are white
+    EXPECT_GT(pixelAt(sampled, 8, 0)[0], 120);       // the kernel sees only the nearest taps
 }
 
 TEST(PictureResample, CubicKernelShape)

@@ -57,8 +57,7 @@ CPicture greys(int levels = 256)
 }
 
 // Run-length packets over a whole sequence of values: (repeat, count, first index) each.
-template <class Emit>
-void packRuns(const std::vector<uint32_t>& values, size_t most, Emit emit)
+template <class Emit> void packRuns(const std::vector<uint32_t>& values, size_t most, Emit emit)
 {
     for (size_t i = 0; i < values.size();) {
         size_t n = 1;
