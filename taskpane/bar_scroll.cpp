@@ -60,6 +60,17 @@ void scrollByWheel(HWND window, BarRecord& bar, int delta)
     scrollBarTo(window, bar, bar.scrollPosition - notches * step);
 }
 
+bool wheelToPointer(HWND window, const MSG& msg)
+{
+    if (msg.message != WM_MOUSEWHEEL && msg.message != WM_MOUSEHWHEEL) return false;
+    const POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+    HWND under = WindowFromPoint(at);
+    if (!under || under == msg.hwnd) return false;
+    const HWND root = GetAncestor(window, GA_ROOT);
+    if (!root || GetAncestor(under, GA_ROOT) != root) return false;
+    return PostMessageA(under, msg.message, msg.wParam, msg.lParam) != 0;
+}
+
 void showControl(HWND window, BarRecord& bar, HWND control)
 {
     RECT r{};

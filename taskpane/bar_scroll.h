@@ -15,6 +15,10 @@ void scrollByCode(HWND window, BarRecord& bar, int code);
 // WM_MOUSEWHEEL: by the system's lines per notch (a page when it says so), like the scroll bar's
 // arrows; what is less than a notch is kept for the next message.
 void scrollByWheel(HWND window, BarRecord& bar, int delta);
+// A wheel message taken from the bar thread's queue: the system gives it to the window with the
+// focus; it goes to the window under the pointer instead (as newer systems do), when that is
+// another window of the bar's top-level window. True when it was handed on (not to be dispatched).
+bool wheelToPointer(HWND window, const MSG& msg);
 // Scrolls so that the whole group shows, or as much of it as fits, header first.
 void showGroup(HWND window, BarRecord& bar, const GroupRecord& group);
 // Scrolls so that a control inside a group's dialog shows (the keyboard moved the focus to it).

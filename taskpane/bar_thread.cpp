@@ -7,6 +7,7 @@
 #include "taskpane/bar_deferred.h"
 #include "taskpane/bar_keyboard.h"
 #include "taskpane/bar_record.h"
+#include "taskpane/bar_scroll.h"
 #include "taskpane/library.h"
 #include "taskpane/library_messages.h"
 
@@ -83,7 +84,7 @@ void runLoop(HWND window)
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == SIDEFOLD_MSG_STOP && !msg.hwnd) return;
-            if (navigateByKey(window, msg)) continue;
+            if (navigateByKey(window, msg) || wheelToPointer(window, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

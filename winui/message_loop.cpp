@@ -15,6 +15,20 @@ bool translateForFrame(CFrameWindow& frame, HACCEL accelerators, MSG& msg)
     return TranslateAcceleratorW(window, accelerators, &msg) != 0;
 }
 
+// The system gives the wheel to the window with the focus; it goes to the window under the
+// pointer instead, as newer systems do, when that is another window of the same top-level
+// window (the task pane runs on a thread of its own: posted, it is handled there).
+bool wheelToPointer(const MSG& msg)
+{
+    if (msg.message != WM_MOUSEWHEEL && msg.message != WM_MOUSEHWHEEL) return false;
+    const POINT at{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+    HWND under = WindowFromPoint(at);
+    if (!under || under == msg.hwnd || !msg.hwnd) return false;
+    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (!root || GetAncestor(under, GA_ROOT) != root) return false;
+    return PostMessageW(under, msg.message, msg.wParam, msg.lParam) != 0;
+}
+
 }  // namespace
 
 int runMessageLoop(CFrameWindow& frame, HACCEL accelerators)
@@ -29,7 +43,7 @@ int runMessageLoop(CFrameWindow& frame, HACCEL accelerators)
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(msg.wParam);
         if (got == -1) return -1;
-        if (!translateForFrame(frame, accelerators, msg)) {
+        if (!wheelToPointer(msg) && !translateForFrame(frame, accelerators, msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

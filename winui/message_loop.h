@@ -1,6 +1,7 @@
 #pragma once
-// The program's message loop: the frame's accelerators first, then the usual translation and
-// dispatch; when the queue runs empty, the frame's idle work (toolbar states, indicators).
+// The program's message loop: the wheel to the window under the pointer, the frame's accelerators,
+// then the usual translation and dispatch; when the queue runs empty, the frame's idle work
+// (toolbar states, indicators).
 
 #include <windows.h>
 

@@ -22,6 +22,7 @@
 #include "resource.h"
 #include "taskpane/include/sidefold.h"
 #include "thread_dialog.h"
+#include "winui/message_loop.h"
 #include "winui/text.h"
 
 // Pumps the thread's messages until none is left.
@@ -50,6 +51,30 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD ms = kWaitMs)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
                                   QS_ALLINPUT);
     }
+}
+
+// Runs the program's own message loop (the wheel's routing, the frame's accelerators) until
+// `done` holds or `ms` have passed; true when it held. A thread timer checks between messages and
+// ends the loop with a quit.
+inline bool runProgramLoopUntil(winui::CFrameWindow& frame, const std::function<bool()>& done, DWORD ms = kWaitMs)
+{
+    struct Watch {
+        const std::function<bool()>* done;
+        ULONGLONG deadline;
+        bool held;
+    };
+    static Watch* watch = nullptr;
+    Watch w{&done, GetTickCount64() + ms, false};
+    watch = &w;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (!watch) return;
+        watch->held = watch->held || (*watch->done)();
+        if (watch->held || GetTickCount64() >= watch->deadline) PostQuitMessage(0);
+    });
+    winui::runMessageLoop(frame, LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+    KillTimer(nullptr, timer);
+    watch = nullptr;
+    return w.held || done();
 }
 
 // Answers the next modal dialog with the given caption from inside its modal loop: `act`

@@ -186,3 +186,43 @@ TEST_F(TaskPaneScenario, APaneLinkThatOpensAModalDialogLeavesThePaneRunningWhile
     EXPECT_TRUE(met);
     EXPECT_TRUE(arrived) << "the pane froze while the link's dialog was up";
 }
+
+// Three notches of the wheel over the pane while the album list has the focus: the system hands
+// them to the album list; the program's loop gives them to the pane under the pointer.
+TEST_F(TaskPaneScenario, TheWheelScrollsThePaneUnderThePointerWhateverHasTheFocus)
+{
+    // Short enough for the three open groups to need the pane's scroll bar; shown, so that the
+    // pane is found under the pointer.
+    SetWindowPos(frameWindow(), nullptr, 0, 0, 700, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(frameWindow(), SW_SHOWNOACTIVATE);
+    ASSERT_EQ(taskPaneGroups().size(), 3u);
+    HWND pane = frame().taskPane();
+    HWND first = reinterpret_cast<HWND>(SendMessageA(pane, SIDEFOLD_BAR_HEADER_AT, 0, 0));
+    auto topOfFirst = [&] {
+        RECT r{};
+        GetWindowRect(first, &r);
+        POINT p{r.left, r.top};
+        ScreenToClient(pane, &p);
+        return p.y;
+    };
+    // The groups open one after the other as the pane starts; the last one open, the stack is
+    // laid out with its scroll bar.
+    HWND last = reinterpret_cast<HWND>(SendMessageA(pane, SIDEFOLD_BAR_HEADER_AT, 2, 0));
+    ASSERT_TRUE(pumpUntil([&] { return SendMessageA(last, SIDEFOLD_HEADER_IS_EXPANDED, 0, 0) == 1; }));
+    SCROLLINFO info{sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(pumpUntil([&] {
+        return (GetWindowLongW(pane, GWL_STYLE) & WS_VSCROLL) && GetScrollInfo(pane, SB_VERT, &info) &&
+               info.nMax - info.nMin + 1 > static_cast<int>(info.nPage);
+    })) << "no scroll bar";
+    const int top = topOfFirst();
+    SetFocus(albumList());
+    ASSERT_EQ(GetFocus(), albumList());
+
+    RECT r{};
+    GetWindowRect(pane, &r);
+    const POINT over{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    PostMessageW(albumList(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-3 * WHEEL_DELTA)),
+                 MAKELPARAM(over.x, over.y));
+    EXPECT_TRUE(runProgramLoopUntil(frame(), [&] { return topOfFirst() < top; })) << "the pane did not scroll";
+    EXPECT_EQ(GetFocus(), albumList()) << "the focus stays where it was";
+}
