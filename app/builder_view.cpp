@@ -128,7 +128,7 @@ LRESULT CBuilderView::onRightClick(const NMITEMACTIVATE& click)
     return 0;
 }
 
-// Tab and Shift+Tab take the focus to the other pane, as F6 and Shift+F6 do.
+// Tab and Shift+Tab take the focus on to the next pane, as F6 and Shift+F6 do.
 LRESULT CBuilderView::onKeyDown(const NMLVKEYDOWN& key)
 {
     if (key.wVKey != VK_TAB || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return 0;

@@ -154,6 +154,7 @@ void CMainFrame::onDpiChanged(int dpi, const RECT& suggested)
 bool CMainFrame::createTaskPaneBar()
 {
     if (!taskPane_.createBar(hwnd()) || !taskPane_.createImageLists(GetModuleHandleW(nullptr), dpi_)) return false;
+    taskPane_.onEscape = [this] { leaveTaskPane(); };
     // The bar's edge is dragged to a new width: the frame lays its children out for it.
     taskPane_.bar().onResized = [this] {
         const RECT client = winui::clientRect(hwnd());

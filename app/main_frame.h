@@ -107,8 +107,15 @@ private:
     void onBuildCommand(UINT id) { runBuildCommand(id); }
     void buildGallery();
     void publishGallery();
-    void onNextPane();
-    void onPreviousPane();
+    void onNextPane() { cyclePanes(false); }
+    void onPreviousPane() { cyclePanes(true); }
+    // F6 and Shift+F6 (and Tab in the views): the task pane, the album list and the thumbnails
+    // in turn, left to right.
+    void cyclePanes(bool backwards);
+    // Into the pane: to the window that had the focus there last, else to its first header.
+    void focusTaskPane();
+    // Esc in the pane: back to the view the focus came from (the active view at first).
+    void leaveTaskPane();
     void onHelpContents();
     void onReadme();
     void onHomePage();
@@ -133,7 +140,9 @@ private:
     winui::CSplitter splitter_;
     winui::CStatusBar statusBar_;
     winui::CToolBar toolBar_;
-    CTaskPaneHost taskPane_;  // the bar at the left with the task pane
+    CTaskPaneHost taskPane_;     // the bar at the left with the task pane
+    HWND paneFocus_ = nullptr;   // the window inside the pane that had the focus last
+    HWND paneReturn_ = nullptr;  // the view the focus came into the pane from
     winui::UniqueImageList toolBarImages_;
     winui::UniqueImageList disabledToolBarImages_;
     winui::UniqueIcon largeIcon_;

@@ -17,6 +17,8 @@ namespace {
 
 constexpr wchar_t kGalleryFilter[] = L"Web Gallery files (*.gal)|*.gal|All Files (*.*)|*.*||";
 constexpr DWORD kGalleryDialogFlags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;  // 0x1004
+// How long the frame waits for the task pane's thread to answer a question about its groups.
+constexpr UINT kPaneAnswerMs = 10000;
 
 // The name of a file without its folder and extension.
 std::string fileTitle(const std::string& path)
@@ -228,9 +230,70 @@ bool CMainFrame::runImageCommand(UINT id)
 
 // --- Panes and help --------------------------------------------------------------------------------
 
-void CMainFrame::onNextPane() { splitter_.focusNextPane(false); }
+void CMainFrame::cyclePanes(bool backwards)
+{
+    HWND pane = taskPane() && IsWindow(taskPane()) ? taskPane() : nullptr;
+    const HWND stops[] = {pane, albumView_->hwnd(), thumbnailView_->hwnd()};
+    const HWND focus = GetFocus();
+    int current = -1;
+    for (int i = 0; i < 3; ++i)
+        if (stops[i] && focus && (stops[i] == focus || IsChild(stops[i], focus))) current = i;
+    // From outside all three: the album list (going back, the thumbnails), as with two panes.
+    int next = current < 0 ? (backwards ? 2 : 1) : current;
+    do {
+        if (current >= 0 || !stops[next]) next = (next + (backwards ? 2 : 1)) % 3;
+    } while (!stops[next]);
+    if (current == 0) paneFocus_ = focus;
+    if (next == 0) {
+        if (current > 0) paneReturn_ = stops[current];
+        focusTaskPane();
+    } else {
+        SetFocus(stops[next]);
+    }
+}
 
-void CMainFrame::onPreviousPane() { splitter_.focusNextPane(true); }
+void CMainFrame::focusTaskPane()
+{
+    HWND pane = taskPane();
+    // The pane's thread answers; this one keeps dispatching what that thread sends meanwhile.
+    auto ask = [pane](UINT message, WPARAM wParam) {
+        DWORD_PTR answer = 0;
+        return SendMessageTimeoutW(pane, message, wParam, 0, SMTO_NORMAL, kPaneAnswerMs, &answer) ? answer : 0;
+    };
+    // Still there to be reached: shown inside the pane (its group open), whether or not the frame
+    // is on screen.
+    auto shownInPane = [pane](HWND w) {
+        for (; w && w != pane; w = GetParent(w))
+            if (!(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) return false;
+        return w == pane;
+    };
+    HWND to = paneFocus_;
+    if (!to || !IsWindow(to) || !shownInPane(to) || !IsWindowEnabled(to))
+        to = reinterpret_cast<HWND>(ask(SIDEFOLD_BAR_HEADER_AT, 0));
+    if (!to) return;
+    SetFocus(to);
+    // Out of sight (the pane scrolled on without it): its group is shown, header first.
+    RECT seen{}, control{}, overlap{};
+    GetWindowRect(pane, &seen);
+    GetWindowRect(to, &control);
+    if (IntersectRect(&overlap, &seen, &control) && EqualRect(&overlap, &control)) return;
+    for (WPARAM i = 0;; ++i) {
+        const auto header = reinterpret_cast<HWND>(ask(SIDEFOLD_BAR_HEADER_AT, i));
+        if (!header) break;
+        if (to != header && !IsChild(reinterpret_cast<HWND>(ask(SIDEFOLD_BAR_DIALOG_AT, i)), to)) continue;
+        ask(SIDEFOLD_BAR_SHOW_AT, i);
+        break;
+    }
+}
+
+void CMainFrame::leaveTaskPane()
+{
+    const HWND focus = GetFocus();
+    if (focus && IsChild(taskPane(), focus)) paneFocus_ = focus;
+    HWND to = paneReturn_ && IsWindow(paneReturn_) ? paneReturn_ : nullptr;
+    if (!to && activeView()) to = activeView()->hwnd();
+    if (to) SetFocus(to);
+}
 
 void CMainFrame::onHelpContents()
 {

@@ -63,6 +63,12 @@ const Group* groupWithId(int id)
 bool CTaskPaneHost::createBar(HWND frame)
 {
     for (bool& added : groupAdded_) added = false;
+    // The pane's keys reach the frame from the pane's own thread, past the program's loop: the
+    // frame's accelerators are looked up here.
+    if (HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {
+        accelerators_.resize(static_cast<size_t>(CopyAcceleratorTableW(table, nullptr, 0)));
+        CopyAcceleratorTableW(table, accelerators_.data(), static_cast<int>(accelerators_.size()));
+    }
     return bar_.create(frame, L"Web Gallery management", kTaskPaneBarId, kTaskPaneBarStyle) && bar_.pane();
 }
 
@@ -173,6 +179,8 @@ LRESULT CTaskPaneHost::onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) con
         }
         return 1;
     }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: return onKey(frame, record.wParam);
     case WM_COMMAND: {
         if (!group) return 0;
         // The pane's thread waits for this answer: it is given first, so that a command that
@@ -186,4 +194,27 @@ LRESULT CTaskPaneHost::onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) con
     }
     default: return 0;
     }
+}
+
+LRESULT CTaskPaneHost::onKey(HWND frame, WPARAM key) const
+{
+    const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+    const bool escape = key == VK_ESCAPE && !shift && !control && !alt;
+    WORD command = 0;
+    for (const ACCEL& a : accelerators_) {
+        if ((a.fVirt & FVIRTKEY) && a.key == key && ((a.fVirt & FSHIFT) != 0) == shift &&
+            ((a.fVirt & FCONTROL) != 0) == control && ((a.fVirt & FALT) != 0) == alt) {
+            command = a.cmd;
+            break;
+        }
+    }
+    if (!escape && !command) return 0;
+    // Answered first, as a link's command is: what the key runs may open a modal dialog.
+    if ((InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_REPLIED)) == ISMEX_SEND) ReplyMessage(1);
+    if (escape) {
+        if (onEscape) onEscape();
+    } else {
+        SendMessageW(frame, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    }
+    return 1;
 }

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <vector>
+
 #include "app/task_pane_bar.h"
 #include "taskpane/include/sidefold.h"
 #include "winui/handles.h"
@@ -29,6 +32,8 @@ public:
     void addGroups(HWND frame, HINSTANCE instance);
     // SIDEFOLD_MSG_FORWARDED: 1 when the frame handled the message, else 0.
     LRESULT onForwarded(HWND frame, WPARAM wParam, LPARAM lParam) const;
+    // Esc in the pane: the focus goes back to the program's views.
+    std::function<void()> onEscape;
 
     const CTaskPaneBar& bar() const { return bar_; }
     CTaskPaneBar& bar() { return bar_; }
@@ -39,9 +44,13 @@ public:
 
 private:
     bool makeImageLists(HINSTANCE instance, int dpi);
+    // A key the pane did not use, offered to the frame: its accelerators (F6 and Shift+F6 among
+    // them) and Esc; 1 when it was one of those.
+    LRESULT onKey(HWND frame, WPARAM key) const;
 
     CTaskPaneBar bar_;
     bool groupAdded_[3] = {};
+    std::vector<ACCEL> accelerators_;    // the frame's, for keys typed in the pane
     int artPercent_ = 0;                 // the drawings the lists hold: 100, 150 or 200
     winui::UniqueImageList groupIcons_;  // group icons, 48 pixels at 100 %
     // What the links are given: darkened (normal state), normal (hot and pressed), grey

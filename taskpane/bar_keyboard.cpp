@@ -6,6 +6,8 @@
 #include "taskpane/bar_record.h"
 #include "taskpane/bar_scroll.h"
 #include "taskpane/button_face.h"
+#include "taskpane/group_forwarding.h"
+#include "taskpane/library.h"
 
 namespace sidefold {
 
@@ -66,10 +68,12 @@ bool isPushButton(HWND control)
     return isClassName(control, SIDEFOLD_CLASS_BUTTON) && isPushKind(buttonKind(control));
 }
 
-// Enter: the focused push button, else the default button of the group the focus is in (the
-// nearest header at or above it); never another group's.
+// Enter: a focused task link runs itself (the key is left to it); the focused push button, else
+// the default button of the group the focus is in (the nearest header at or above it); never
+// another group's.
 bool pressEnter(const Entry& focused)
 {
+    if (isClass(focused.window, WindowClass::Link)) return false;
     HWND button = nullptr;
     if (focused.group && !focused.header && isPushButton(focused.window))
         button = focused.window;
@@ -90,7 +94,28 @@ int stepToStop(const std::vector<Entry>& entries, int from, bool back)
     return -1;
 }
 
+// The group whose header or dialog holds the window; the first group for the bar itself.
+GroupRecord* groupHolding(HWND window, const BarRecord& bar, HWND focus)
+{
+    for (GroupRecord* g = bar.firstGroup; g; g = g->next)
+        if (focus == g->header || focus == g->dialog || IsChild(g->dialog, focus)) return g;
+    return focus == window ? bar.firstGroup : nullptr;
+}
+
 }  // namespace
+
+bool offerKeyToHost(HWND window, const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    BarRecord* bar = barOf(window);
+    const HWND focus = GetFocus();
+    if (!bar || !focus || (focus != window && !IsChild(window, focus))) return false;
+    MSG copy = msg;
+    const LRESULT code = SendMessageA(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&copy));
+    if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+    GroupRecord* g = groupHolding(window, *bar, focus);
+    return g && forwardToHost(*g, g->dialog, msg.message, msg.wParam, msg.lParam) != 0;
+}
 
 bool navigateByKey(HWND window, const MSG& msg)
 {

@@ -84,7 +84,7 @@ void runLoop(HWND window)
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == SIDEFOLD_MSG_STOP && !msg.hwnd) return;
-            if (navigateByKey(window, msg) || wheelToPointer(window, msg)) continue;
+            if (navigateByKey(window, msg) || offerKeyToHost(window, msg) || wheelToPointer(window, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

@@ -347,8 +347,10 @@ LRESULT onMouse(HWND window, LinkRecord& r, UINT message, WPARAM wParam, LPARAM 
     return 0;
 }
 
+// Space pressed and released clicks; Enter clicks at once, as it runs a button.
 LRESULT onKey(HWND window, LinkRecord& r, UINT message, WPARAM key)
 {
+    if (message == WM_KEYDOWN && key == VK_RETURN && r.state.focused) click(window, r);
     if (followKey(window, r.state, message, key, false)) click(window, r);
     return 0;
 }

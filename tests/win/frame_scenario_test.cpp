@@ -208,27 +208,27 @@ TEST_F(FrameScenario, F6AndShiftF6MoveTheFocusBetweenThePanesAndTheActiveViewFol
 {
     HWND thumbnails = thumbnailList();
     ASSERT_NE(thumbnails, nullptr);
-    SetFocus(thumbnails);
+    SetFocus(albumList());
     MessageLog log;
     log.watch(albumList(), false, {WM_SETFOCUS, WM_KILLFOCUS});
     log.watch(thumbnails, true, {WM_SETFOCUS, WM_KILLFOCUS});
     accelerator(ID_NEXT_PANE);
-    static const ExpectedMessage toAlbums[] = {
-        {WM_KILLFOCUS, kParent, 0, 0},
-        {WM_SETFOCUS, 0, 0, 0},
-        {0, 0, 0, 0},
-    };
-    EXPECT_TRUE(log.matches(toAlbums, "F6"));
-    EXPECT_EQ(frame().activeView(), &frame().albumView());
-    log.flush();
-    accelerator(ID_PREV_PANE);
     static const ExpectedMessage toThumbnails[] = {
         {WM_KILLFOCUS, 0, 0, 0},
         {WM_SETFOCUS, kParent, 0, 0},
         {0, 0, 0, 0},
     };
-    EXPECT_TRUE(log.matches(toThumbnails, "Shift+F6"));
+    EXPECT_TRUE(log.matches(toThumbnails, "F6"));
     EXPECT_EQ(frame().activeView(), frame().thumbnailView());
+    log.flush();
+    accelerator(ID_PREV_PANE);
+    static const ExpectedMessage toAlbums[] = {
+        {WM_KILLFOCUS, kParent, 0, 0},
+        {WM_SETFOCUS, 0, 0, 0},
+        {0, 0, 0, 0},
+    };
+    EXPECT_TRUE(log.matches(toAlbums, "Shift+F6"));
+    EXPECT_EQ(frame().activeView(), &frame().albumView());
 }
 
 TEST_F(FrameScenario, CtrlNOnTheAlbumListReachesNobody)

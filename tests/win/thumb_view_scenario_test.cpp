@@ -64,7 +64,8 @@ TEST_F(ThumbViewScenario, ImagesAddedWhileTheWorkerStopsAreShownAfterIt)
     EXPECT_EQ(thumbnailLabels(), (std::vector<std::wstring>{L"", L"", L"", L"late"}));
 }
 
-// Tab and Shift+Tab in either list move the focus to the other pane, as F6 and Shift+F6 do.
+// Tab and Shift+Tab in either list move the focus on to the next pane, as F6 and Shift+F6 do:
+// the task pane, the album list, the thumbnails, left to right.
 TEST_F(ThumbViewScenario, TabAndShiftTabMoveBetweenThePanes)
 {
     auto press = [](HWND list, bool shift) {
@@ -75,18 +76,21 @@ TEST_F(ThumbViewScenario, TabAndShiftTabMoveBetweenThePanes)
         keys[VK_SHIFT] = 0;
         SetKeyboardState(keys);
     };
+    auto inTaskPane = [&] { return IsChild(frame().taskPane(), GetFocus()) != 0; };
     SetFocus(thumbnailList());
     ASSERT_EQ(GetFocus(), thumbnailList());
-    press(thumbnailList(), false);
+    press(thumbnailList(), true);
     EXPECT_EQ(GetFocus(), albumList());
     EXPECT_EQ(frame().activeView(), &frame().albumView());
     press(albumList(), false);
     EXPECT_EQ(GetFocus(), thumbnailList());
-    press(thumbnailList(), true);
-    EXPECT_EQ(GetFocus(), albumList());
-    press(albumList(), true);
-    EXPECT_EQ(GetFocus(), thumbnailList());
     EXPECT_EQ(frame().activeView(), frame().thumbnailView());
+    press(thumbnailList(), false);
+    EXPECT_TRUE(inTaskPane()) << "on from the thumbnails to the task pane";
+    SetFocus(albumList());
+    press(albumList(), true);
+    EXPECT_TRUE(inTaskPane()) << "back from the album list to the task pane";
+    EXPECT_EQ(frame().activeView(), &frame().albumView()) << "the pane is no view";
 }
 
 }  // namespace
