@@ -37,7 +37,11 @@ int buildProject(CliContext& context, BuildCommandOptions& o, bool titleGiven, b
     ProjectSession session(context, o.project);
     // Half a project would build half a gallery over the whole one.
     if (!session.loadForReading()) throw CliError("the project could not be read whole; nothing was built");
-    return runGalleryBuild(context, session.doc(), o.request);
+    bool wrote = false;
+    const int status = runGalleryBuild(context, session.doc(), o.request, &wrote);
+    // Where it went, for 'fotoloom publish' and the program's dialogs.
+    if (wrote) rememberBuiltFolder(context, session.path(), session.doc().outputFolder);
+    return status;
 }
 
 }  // namespace

@@ -34,7 +34,10 @@ constexpr char kPublishPromises[] =
     "failure) leaves every page whole, and publishing again finishes the job.\n"
     "The destination, the gallery's parent folder and the --ssh-config file are remembered per project\n"
     "in the settings file of the recent list (never in the .gal); 'fotoloom publish PROJECT' repeats\n"
-    "the last publish.\n"
+    "the last publish, and takes the gallery from the folder the last 'fotoloom build' (or Builder)\n"
+    "wrote it into.\n"
+    "The gallery is out of date when building the project file as it is now would make something\n"
+    "else: a setting, album, caption, comment or picture changed; saving it unchanged does not count.\n"
     "Exit status 1 when the gallery is not built or out of date (without --build), or when any file\n"
     "could not be published (each is listed); 130 when Ctrl+C stopped it.\n"
     "SFTP goes through the system's OpenSSH client (sftp), with your ~/.ssh/config, keys, agent and\n"
@@ -140,7 +143,7 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
         if (const std::string problem = folderPathProblem(target); !problem.empty()) throw CliUsageError(problem);
     if (!overSftp && isSameFolder(target, gallery)) throw CliUsageError("the destination is the gallery folder itself");
 
-    const GalleryState state = galleryState(gallery, session.path(), doc);
+    const GalleryState state = galleryState(gallery, doc);
     if (state != GalleryState::Current) {
         const std::string what =
             state == GalleryState::NotBuilt
@@ -159,8 +162,10 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
             context.err << "fotoloom: " << what << "; building it first\n";
             GalleryBuildRequest request;
             request.output = parent;
-            if (runGalleryBuild(context, doc, request) != kExitSuccess)
-                throw CliError("the gallery was not built whole; nothing was published");
+            bool wrote = false;
+            const int built = runGalleryBuild(context, doc, request, &wrote);
+            if (wrote) rememberBuiltFolder(context, session.path(), doc.outputFolder);
+            if (built != kExitSuccess) throw CliError("the gallery was not built whole; nothing was published");
         }
     }
 
@@ -209,8 +214,8 @@ void addPublishCommands(CLI::App& app, CliContext& context)
     publish->add_option("--ssh-config", o->sshConfig,
                         "an OpenSSH client configuration file to use instead of your own (passed to sftp as -F)");
     publish->add_option("--output,-o", o->output,
-                        "parent folder of the gallery folder, as given to 'fotoloom build' (default: the last one "
-                        "for this project, else your documents folder)");
+                        "parent folder of the gallery folder, as given to 'fotoloom build' (default: the one the "
+                        "project's last build or publish used, else your documents folder)");
     CLI::Option* title = publish->add_option("--title", o->title, "the gallery's title, as given to 'fotoloom build'");
     publish->add_flag("--dry-run", o->dryRun, "list what would be uploaded and removed, and change nothing");
     publish->add_flag("--build", o->build, "build the gallery first when it is not built or out of date");

@@ -10,6 +10,7 @@
 #include "cli/fotoloom_cli.h"
 #include "generator/site_builder.h"
 #include "generator/theme_files.h"
+#include "publish/publish_settings.h"
 
 namespace {
 
@@ -69,13 +70,21 @@ void requireInstalledTheme(const std::string& name)
         (installed.empty() ? "; no theme is installed in " + defaultTemplateRoot() : "; installed: " + installed));
 }
 
+void rememberBuiltFolder(CliContext& context, const std::string& projectPath, const std::string& outputFolder)
+{
+    const std::string settingsFile = recentListPath();
+    if (!rememberOutputFolder(settingsFile, projectPath, outputFolder))
+        context.err << "fotoloom: could not remember the gallery's folder in " << settingsFile << '\n';
+}
+
 std::string noThemeMessage()
 {
     return std::string(kNoThemeMessage) + " No theme was found in " + defaultTemplateRoot() + ".";
 }
 
-int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request)
+int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request, bool* wrote)
 {
+    if (wrote) *wrote = false;
     if (request.theme) {
         requireInstalledTheme(*request.theme);
         doc.themeName = *request.theme;
@@ -107,6 +116,7 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     case BuildOutcome::Busy:
     case BuildOutcome::Unwritable: return kExitFailure;
     }
+    if (wrote) *wrote = !result.indexPage.empty();
     context.err << "fotoloom: " << summary(result) << '\n';
     if (!result.indexPage.empty()) context.out << result.indexPage << '\n';  // only a page that is there
     return result.warnings == 0 && result.succeeded() && !observer.openFailed() ? kExitSuccess : kExitFailure;

@@ -24,7 +24,13 @@ struct GalleryBuildRequest {
 // was refused or anything was skipped or failed or --open found no browser, 130 when Ctrl+C
 // stopped it. Prints the path of the gallery's "index.html" on the command's output when the
 // build completed. A theme the project names that is not installed is said, with the one used.
-int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request);
+// True in `wrote`, when given, once the build completed and wrote the gallery's index.html (some
+// pictures or files may still be missing).
+int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request, bool* wrote = nullptr);
+
+// Remembers the parent folder a build of the project wrote into, where 'fotoloom publish' and the
+// program's dialogs look for the gallery; says so when the settings file cannot be written.
+void rememberBuiltFolder(CliContext& context, const std::string& projectPath, const std::string& outputFolder);
 
 // The theme named on the command line; a usage error naming the installed ones when it is not.
 void requireInstalledTheme(const std::string& name);

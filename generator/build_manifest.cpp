@@ -98,6 +98,7 @@ std::string manifestText(const BuildManifest& m)
 {
     std::string out(kHeader);
     out += '\n';
+    if (m.inputs) out += "I\t" + hexText(*m.inputs) + '\n';
     for (const auto& [name, file] : m.files)
         out += "F\t" + std::to_string(file.size) + '\t' + hexText(file.hash) + '\t' + escapeField(name) + '\n';
     for (const auto& [photo, p] : m.pictures) {
@@ -122,6 +123,10 @@ BuildManifest parseManifest(std::string_view text)
                 parsePictureLine(fields, m);
             } else if (fields[0] == "L") {
                 parseLookLine(fields, m);
+            } else if (fields[0] == "I") {
+                // I <hash of the build's inputs>
+                uint64_t inputs = 0;
+                if (fields.size() == 2 && parseNumber(fields[1], inputs, 16)) m.inputs = inputs;
             }
         });
     return m;

@@ -5,7 +5,9 @@
 // build wrote and this one does not (an album that shrank leaves nothing behind), and it keeps a
 // photo and thumbnail whose fingerprint has not changed instead of making them again. Each file is
 // recorded with the size and content hash of what was written, and a leftover is removed only
-// while it still holds exactly that: a user's own file that took its place stays.
+// while it still holds exactly that: a user's own file that took its place stays. A finished build
+// also records a hash of what it was made from, so that a publish can tell whether the project
+// would build something else now (build_inputs.h).
 //
 // The file is outside input: anybody can edit it. Reading it never fails; a line that does not
 // parse, or names anything but a file of ours directly in the gallery folder or in its "images",
@@ -13,6 +15,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,11 +62,15 @@ struct WrittenFile {
 struct BuildManifest {
     std::map<std::string, WrittenFile> files;            // every file written, by name
     std::map<std::string, PictureFingerprint> pictures;  // photo name -> its fingerprint
+    // What the pages and pictures were made from (build_inputs.h); only a build that finished and
+    // wrote every file records it.
+    std::optional<uint64_t> inputs;
 
     void clear()
     {
         files.clear();
         pictures.clear();
+        inputs.reset();
     }
 };
 

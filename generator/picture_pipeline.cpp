@@ -192,6 +192,15 @@ PictureLook lookOf(const SizePlan& plan, const std::vector<uint8_t>& thumbBytes)
 
 }  // namespace
 
+bool sourceUnchanged(const PictureFingerprint& fingerprint)
+{
+    const FileStamp source = stampOf(fingerprint.source);
+    if (!source.exists || source.size != fingerprint.sourceSize) return false;
+    if (source.modified == fingerprint.sourceModified) return true;
+    uint64_t hash = 0;
+    return hashFile(fingerprint.source, hash) && hash == fingerprint.sourceHash;
+}
+
 PictureOutcome makePicture(const PictureJob& job, const PictureShape& shape, MemoryBudget& budget, size_t ticket,
                            GalleryWriter* files)
 {

@@ -77,6 +77,9 @@ struct PictureOutcome {
 
 // The fingerprint's shape text for one job.
 std::string pictureShapeText(const PictureShape& shape, int32_t rotation);
+// True when the fingerprint's source file still holds what its photo was made from, by the rule a
+// build reuses a photo by: the same size and time, or the same size and content.
+bool sourceUnchanged(const PictureFingerprint& fingerprint);
 // What making a picture of a format read whole (not by rows) holds at most: its source bytes, the
 // decoded pixels twice, and the fitted photo (at the original size, room for its encoded bytes
 // instead).

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "base/file_system.h"
+#include "generator/build_inputs.h"
 #include "generator/build_manifest.h"
 #include "generator/camera_details.h"
 #include "generator/file_ops.h"
@@ -454,6 +455,8 @@ BuildResult SiteBuild::run()
         return result_;
     }
     writeStyleSheet();
+    // A folder that kept some older files is not what the project builds, whatever it says now.
+    if (result_.unwrittenFiles.empty()) writer_->current().inputs = buildInputsHash(doc_, doc_.themeName);
     finish(false);
     tellUnwritten();
     tellUnreadable();

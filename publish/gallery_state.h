@@ -8,6 +8,9 @@
 
 enum class GalleryState { Current, NotBuilt, OutOfDate };
 
-// Built when the build's record names an entry page; out of date when the project file (at
-// `projectPath`, may be "") or any of the document's pictures changed after the record was written.
-GalleryState galleryState(const std::string& galleryFolder, const std::string& projectPath, const CBuilderDoc& doc);
+// Built when the build's record names an entry page; out of date when building the document as it
+// is now (saved or not) would make something else: other settings, albums, pictures or comments,
+// or a picture whose file changed (build_inputs.h). The theme is resolved against `templateRoot`
+// ("" for the installed themes), as the build resolves it.
+GalleryState galleryState(const std::string& galleryFolder, const CBuilderDoc& doc,
+                          const std::string& templateRoot = {});

@@ -29,3 +29,13 @@ bool rememberPublishSettings(const std::string& iniPath, const std::string& proj
            writeProfileString(iniPath, kSection, keyOf(projectPath, "from"), settings.output) &&
            writeProfileString(iniPath, kSection, keyOf(projectPath, "ssh config"), settings.sshConfig);
 }
+
+std::string rememberedOutputFolder(const std::string& iniPath, const std::string& projectPath)
+{
+    return readProfileString(iniPath, kSection, keyOf(projectPath, "from"));
+}
+
+bool rememberOutputFolder(const std::string& iniPath, const std::string& projectPath, const std::string& folder)
+{
+    return writeProfileString(iniPath, kSection, keyOf(projectPath, "from"), folder);
+}

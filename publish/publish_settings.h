@@ -1,8 +1,9 @@
 #pragma once
-// What is remembered of a project's last publish, in the user's settings file (the one the recent
-// list lives in), never in the project file: where it went, from which parent folder the gallery
-// was taken, and with which OpenSSH client configuration. The command line and Builder.exe share
-// it, so either repeats the other's last publish. Keyed by a hash of the project's absolute path,
+// What is remembered of a project's last build and publish, in the user's settings file (the one
+// the recent list lives in), never in the project file: the gallery's parent folder its last build
+// wrote into (or its last publish took the gallery from), where it was published to, and with
+// which OpenSSH client configuration. The command line and Builder.exe share it, so either offers
+// and repeats the other's last build and publish. Keyed by a hash of the project's absolute path,
 // which may hold characters a settings key cannot.
 
 #include <string>
@@ -17,3 +18,7 @@ PublishSettings readPublishSettings(const std::string& iniPath, const std::strin
 // False when the settings file could not be written (or cannot hold the values).
 bool rememberPublishSettings(const std::string& iniPath, const std::string& projectPath,
                              const PublishSettings& settings);
+
+// The parent folder alone, as every build that wrote the gallery remembers it; "" when none is.
+std::string rememberedOutputFolder(const std::string& iniPath, const std::string& projectPath);
+bool rememberOutputFolder(const std::string& iniPath, const std::string& projectPath, const std::string& folder);

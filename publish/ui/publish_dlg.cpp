@@ -206,18 +206,14 @@ void CPublishDlg::onPublishButton()
     }
     const std::string destination = destinationChosen();
     if (destination.empty()) return;
-    // Changes not saved yet may be newer than the build: the saved project cannot tell.
-    modifiedWhenPressed_ = doc_.isModified();
     startJob(Job::Check, destination);
 }
 
 void CPublishDlg::checked()
 {
     setStatus(std::string());
-    GalleryState state = galleryState_;
-    if (state == GalleryState::Current && modifiedWhenPressed_) state = GalleryState::OutOfDate;
     bool build = false;
-    if (!closeWhenEnded_ && decideBuild(state, build)) {
+    if (!closeWhenEnded_ && decideBuild(galleryState_, build)) {
         startJob(build ? Job::BuildAndPublish : Job::Publish, destination_);
         return;
     }
@@ -329,7 +325,7 @@ void CPublishDlg::showState(State state)
     setItemText(IDC_PUBLISH_FILES_LABEL, building ? L"Building: current album" : L"Files");
     setItemText(IDC_PUBLISH_BYTES_LABEL, building ? L"Building: total" : L"Bytes");
     // A test cannot be stopped half way; it ends by itself (the client gives up on a silent server).
-    // Nor can the check, which only reads dates.
+    // Nor can the check, which only compares the project with the build's record.
     EnableWindow(item(IDC_PUBLISH_BUTTON),
                  state != State::Testing && state != State::Checking && state != State::Finishing);
     const bool idle = state == State::Idle;
@@ -395,7 +391,8 @@ void CPublishDlg::runJob()
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);  // the picture codecs use COM
     do {
         if (job_ == Job::Check) {
-            galleryState_ = galleryState(galleryFolder(), doc_.galleryPath, doc_);
+            // The document as it is, saved or not: the modal dialog keeps it still meanwhile.
+            galleryState_ = galleryState(galleryFolder(), doc_, setup_.buildOptions.templateRoot);
             break;
         }
         if (job_ == Job::BuildAndPublish) {

@@ -6,13 +6,14 @@
 //
 //   "Publish"       idle              starts a publish (asking first when the gallery is not built
 //                                     or out of date); Esc and the close box close
-//   "Publish"       checking, greyed  the gallery's pictures are compared with its build
-//                                     first; the close box closes once that is done
+//   "Publish"       checking, greyed  the gallery as it is now (saved or not) is compared
+//                                     with what its build was made from; the close box closes
+//                                     once that is done
 //   "Cancel"        building, sending the button and Esc ask the publish to stop; the close box
 //                                     too, and the dialog closes once it has stopped
 //   "Finishing..."  cancel requested  the publish stops before its next file
 //
-// Test connection, the check whether the build is out of date (a date for every picture), the
+// Test connection, the check whether the build is out of date (every picture's file is looked at), the
 // build that comes first and the publish run on a worker thread (a server may take its time, a
 // large gallery's pictures too, and a password question needs this thread free); the state lives in one
 // atomic that only this thread changes and the worker reads before every file. Progress comes by
@@ -119,7 +120,6 @@ private:
     PublishResult result_;
     std::string testText_;
     GalleryState galleryState_ = GalleryState::NotBuilt;
-    bool modifiedWhenPressed_ = false;
     std::vector<std::string> buildFailures_;
     std::atomic<size_t> filesDone_{0}, filesTotal_{0};
     std::atomic<uint64_t> bytesDone_{0}, bytesTotal_{0};

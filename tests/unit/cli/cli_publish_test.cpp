@@ -265,3 +265,53 @@ TEST_F(CliPublishTest, CtrlCEndsAPublishWith130AndTheNextFinishesTheJob)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(siteFiles(), galleryFiles());
 }
+
+TEST_F(CliPublishTest, PublishTakesTheGalleryFromTheFolderTheLastBuildWroteUnlessToldAnother)
+{
+    makeProject();
+    build();  // into `output`, which publish is not told
+    Outcome r = run({"publish", project, "--to", site});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(siteFiles(), galleryFiles());
+
+    // A folder given still wins, and one the build did not write is said to be unbuilt.
+    const std::string elsewhere = file("elsewhere");
+    r = run({"publish", project, "--to", site, "-o", elsewhere});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("The gallery in " + joinPath(elsewhere, "Trip d'\xC3\xA9t\xC3\xA9") + " has not been built"),
+              std::string::npos)
+        << r.err;
+
+    // The next build elsewhere moves it.
+    ASSERT_EQ(run({"build", project, "-o", elsewhere}).status, 0);
+    r = run({"publish", project, "--dry-run"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("has not been built"), std::string::npos) << r.err;
+}
+
+TEST_F(CliPublishTest, ASaveOrATouchedPictureLeavesTheGalleryCurrentAndAChangedPictureDoesNot)
+{
+    makeProject();
+    build();
+    // Saved again with nothing changed, and a picture's date moved: both later than the build.
+    ASSERT_EQ(run({"set", project, "rows=2"}).status, 0);
+    const auto later = std::filesystem::file_time_type::clock::now() + std::chrono::seconds(2);
+    std::filesystem::last_write_time(pathOf(project), later);
+    std::filesystem::last_write_time(pathOf(file("p11.jpg")), later);
+    Outcome r = run({"publish", project, "--to", site, "--dry-run"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("out of date"), std::string::npos) << r.err;
+
+    // Other pixels in the same file: the photo would be made again.
+    CPicture other;
+    ASSERT_TRUE(other.setPixels(64, 48, std::vector<uint8_t>(64 * 48 * 4, 200)));
+    ASSERT_TRUE(other.Save(file("p11.jpg"), kFormatJpeg));
+    r = run({"publish", project, "--to", site, "--dry-run"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is out of date"), std::string::npos) << r.err;
+
+    // Built again: current again.
+    build();
+    r = run({"publish", project, "--to", site, "--dry-run"});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
