@@ -107,6 +107,8 @@ private:
     void onBuildCommand(UINT id) { runBuildCommand(id); }
     void buildGallery();
     void publishGallery();
+    // The gallery's parent folder the project's last build wrote into, offered by both dialogs.
+    void offerRememberedOutputFolder();
     void onNextPane() { cyclePanes(false); }
     void onPreviousPane() { cyclePanes(true); }
     // F6 and Shift+F6 (and Tab in the views): the task pane, the album list and the thumbnails

@@ -8,7 +8,6 @@
 #include "generator/ui/preview_dlg.h"
 #include "publish/publish_settings.h"
 #include "publish/ui/publish_dlg.h"
-#include "winui/known_folders.h"
 #include "winui/seam.h"
 #include "winui/text.h"
 
@@ -38,18 +37,31 @@ void CMainFrame::buildGallery()
     } else if (doc_.images().empty()) {
         tell(L"You need at least one image in your gallery.\nClick on \"Add images\"");
     } else {
-        CGenerateDlg(doc_).run(hwnd());
+        offerRememberedOutputFolder();
+        // Every build that wrote the gallery says where, for Publish and the next start.
+        const auto written = [this](const std::string& outputFolder) {
+            if (doc_.galleryPath.empty()) return;  // a gallery never saved has no path to remember it by
+            if (!rememberOutputFolder(recent_.iniPath(), doc_.galleryPath, outputFolder))
+                winui::seam().messageBox(
+                    hwnd(), winui::widen("The gallery's folder could not be remembered in " + recent_.iniPath() + "."),
+                    L"Fotoloom", MB_OK | MB_ICONWARNING);
+        };
+        CGenerateDlg(doc_, BuildOptions(), written).run(hwnd());
     }
+}
+
+void CMainFrame::offerRememberedOutputFolder()
+{
+    // Otherwise the one of this session (the documents folder at first, or the one a build of a
+    // gallery not saved yet used).
+    if (doc_.galleryPath.empty()) return;
+    const std::string remembered = rememberedOutputFolder(recent_.iniPath(), doc_.galleryPath);
+    if (!remembered.empty()) doc_.outputFolder = remembered;
 }
 
 void CMainFrame::publishGallery()
 {
-    // The gallery's parent folder of this project's last publish, unless another was chosen in
-    // this session (the build dialog's folder starts at the documents folder).
-    if (!doc_.galleryPath.empty() && doc_.outputFolder == winui::documentsFolder()) {
-        const std::string from = readPublishSettings(recent_.iniPath(), doc_.galleryPath).output;
-        if (!from.empty()) doc_.outputFolder = from;
-    }
+    offerRememberedOutputFolder();
     PublishDlgSetup setup;
     setup.settingsFile = recent_.iniPath();
     CPublishDlg(doc_, std::move(setup)).run(hwnd());

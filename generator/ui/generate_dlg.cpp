@@ -59,8 +59,8 @@ private:
     HWND window_;
 };
 
-CGenerateDlg::CGenerateDlg(CBuilderDoc& doc, BuildOptions options)
-    : CDialog(IDD_GENERATE), doc_(doc), options_(std::move(options))
+CGenerateDlg::CGenerateDlg(CBuilderDoc& doc, BuildOptions options, GalleryWritten written)
+    : CDialog(IDD_GENERATE), doc_(doc), options_(std::move(options)), written_(std::move(written))
 {
 }
 
@@ -242,6 +242,9 @@ LRESULT CGenerateDlg::onEnded(WPARAM, LPARAM)
     taskbar_.stop();
     state_.store(State::Idle);
     showState(State::Idle);
+    // The folder is the one the build started with: Browse changes it only while idle.
+    if (written_ && lastResult_.outcome == BuildOutcome::Completed && !lastResult_.indexPage.empty())
+        written_(doc_.outputFolder);
     // Asked for, but still worth a word: without it the stopped build looks like a finished one.
     if (lastResult_.outcome == BuildOutcome::Cancelled)
         winui::seam().messageBox(hwnd(), winui::widen(kBuildCancelledMessage), winui::widen(kProductName),

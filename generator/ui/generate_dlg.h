@@ -14,6 +14,7 @@
 // waits for the previous worker to end, pumping messages meanwhile. Enter does nothing.
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "gallery/builder_doc.h"
@@ -26,7 +27,11 @@ class CGenerateDlg : public winui::CDialog {
 public:
     enum class State { Idle, Building, Finishing };
 
-    explicit CGenerateDlg(CBuilderDoc& doc, BuildOptions options = {});
+    // Told the parent folder (`outputFolder`) on this thread after every build that wrote the
+    // gallery's index.html, so the folder can be remembered for the project.
+    using GalleryWritten = std::function<void(const std::string& outputFolder)>;
+
+    explicit CGenerateDlg(CBuilderDoc& doc, BuildOptions options = {}, GalleryWritten written = {});
     ~CGenerateDlg() override;
 
     // Modal; returns once the user closed the dialog (no build is running then).
@@ -69,6 +74,7 @@ private:
 
     CBuilderDoc& doc_;
     BuildOptions options_;
+    GalleryWritten written_;
     std::atomic<State> state_{State::Idle};
     winui::UniqueHandle worker_;
     BuildResult result_;      // written by the worker, read here after it said it ended

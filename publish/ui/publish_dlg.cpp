@@ -256,6 +256,7 @@ void CPublishDlg::startJob(Job job, const std::string& destination)
     result_ = PublishResult();
     testText_.clear();
     buildFailures_.clear();
+    galleryWritten_ = false;
     filesDone_ = filesTotal_ = 0;
     bytesDone_ = bytesTotal_ = 0;
     SendDlgItemMessageW(hwnd(), IDC_PUBLISH_FAILURES, LB_RESETCONTENT, 0, 0);
@@ -398,6 +399,7 @@ void CPublishDlg::runJob()
         if (job_ == Job::BuildAndPublish) {
             BuildObserver observer(*this, hwnd());
             const BuildResult built = BuildGallery(doc_, observer, setup_.buildOptions);
+            galleryWritten_ = built.outcome == BuildOutcome::Completed && !built.indexPage.empty();
             if (!built.succeeded()) {
                 result_.cancelled = built.outcome == BuildOutcome::Cancelled;
                 result_.problem =
@@ -491,6 +493,7 @@ LRESULT CPublishDlg::onEnded(WPARAM, LPARAM)
         lastResult_ = result_;
         ++runsEnded_;
         showOutcome();
+        rememberForProject();
     }
     if (closeWhenEnded_) end(IDCANCEL);
     return 0;
@@ -520,10 +523,17 @@ void CPublishDlg::showOutcome()
     else if (!r.failures.empty())
         text += " The files listed below could not be published; publishing again tries them again.";
     setStatus(text);
-    // A publish that sent nothing and failed keeps the destination remembered before.
-    if (doc_.galleryPath.empty() || (r.uploaded == 0 && r.removed == 0 && !r.succeeded())) return;
+}
+
+void CPublishDlg::rememberForProject()
+{
+    const PublishResult& r = lastResult_;
+    // A publish that sent nothing and failed keeps the destination remembered before; the folder
+    // a build wrote is remembered all the same, as after the build dialog's.
+    const bool published = r.problem.empty() && (r.uploaded > 0 || r.removed > 0 || r.succeeded());
+    if (doc_.galleryPath.empty() || (!published && !galleryWritten_)) return;
     PublishSettings remembered = readPublishSettings(setup_.settingsFile, doc_.galleryPath);
-    remembered.destination = destination_;
+    if (published) remembered.destination = destination_;
     remembered.output = doc_.outputFolder;
     if (!rememberPublishSettings(setup_.settingsFile, doc_.galleryPath, remembered))
         winui::seam().messageBox(

@@ -96,6 +96,9 @@ private:
     void showState(State state);
     void setStatus(const std::string& text);
     void showOutcome();
+    // The destination of a publish that sent anything, and the folder of a build that wrote the
+    // gallery, for the project.
+    void rememberForProject();
     void listFailures(const std::vector<std::string>& lines);
     void waitForWorker();
     static DWORD WINAPI workerMain(void* self);
@@ -121,6 +124,7 @@ private:
     std::string testText_;
     GalleryState galleryState_ = GalleryState::NotBuilt;
     std::vector<std::string> buildFailures_;
+    bool galleryWritten_ = false;  // the build that came first wrote the gallery's index.html
     std::atomic<size_t> filesDone_{0}, filesTotal_{0};
     std::atomic<uint64_t> bytesDone_{0}, bytesTotal_{0};
     PublishResult lastResult_;

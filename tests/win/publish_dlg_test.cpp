@@ -17,6 +17,7 @@
 #include "publish/publish_settings.h"
 #include "publish/ui/publish_dlg.h"
 #include "resource.h"
+#include "winui/known_folders.h"
 #include "winui/text.h"
 
 namespace {
@@ -98,6 +99,7 @@ void makeGallery(CBuilderDoc& doc, const fs::path& folder)
 class PublishScenario : public Scenario {
 protected:
     struct Shown {
+        std::wstring gallery;      // the gallery folder shown
         std::wstring destination;  // offered when the dialog opened
         std::wstring status;       // after the publish
         int failures = 0;
@@ -108,6 +110,7 @@ protected:
     {
         Shown shown;
         dialogs.answerNext(L"Publish web gallery", [&](HWND dialog) {
+            shown.gallery = itemText(dialog, IDC_PUBLISH_GALLERY);
             shown.destination = itemText(dialog, IDC_PUBLISH_DESTINATION);
             if (destination) SetDlgItemTextW(dialog, IDC_PUBLISH_DESTINATION, destination);
             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_BUTTON, BN_CLICKED), 0);
@@ -200,6 +203,58 @@ TEST_F(PublishScenario, AsksToBuildFirstPublishesIntoAFolderRemembersItAndThenSe
     EXPECT_EQ(uploadedIn(shown.status), changed) << shown.status;
     now.erase(".fotoloom-published");
     EXPECT_EQ(now, publishedFiles(gallery));
+}
+
+TEST_F(PublishScenario, BothDialogsOfferTheFolderTheLastBuildWroteAndABuildSavedAfterIsCurrent)
+{
+    makeGallery(doc(), folder);
+    doc().galleryPath = path(L"trip.gal");
+    ASSERT_EQ(saveProject(doc(), doc().galleryPath, app->recent()), ProjectResult::Ok);
+    doc().commitState();
+    const fs::path built = folder / L"out";
+    doc().outputFolder = winui::documentsFolder();  // as the program starts
+
+    // Built into another folder than the one offered; the view question answered No.
+    std::wstring offered;
+    const auto buildIn = [&](const fs::path* into) {
+        dialogs.answerNext(L"Generate web gallery", [&](HWND dialog) {
+            offered = itemText(dialog, IDC_OUTPUT_FOLDER);
+            if (into) {
+                SetDlgItemTextW(dialog, IDC_OUTPUT_FOLDER, into->c_str());
+                SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BUILD_BUTTON, BN_CLICKED), 0);
+                EXPECT_TRUE(
+                    pumpUntil([&] { return itemText(dialog, IDC_BUILD_BUTTON) == L"Build Web Gallery"; }, 60000))
+                    << "the build never ended";
+            }
+            clickButton(dialog, IDCANCEL);
+        });
+        menu(ID_BUILD_GALLERY);
+        EXPECT_EQ(dialogs.met(), ++opened_);
+    };
+    seam.boxAnswers = {IDNO};
+    buildIn(&built);
+    EXPECT_EQ(offered, winui::widen(winui::documentsFolder()));
+    ASSERT_TRUE(fs::exists(built / L"Trip" / L"index.html"));
+
+    // The next start offers it in both dialogs.
+    doc().outputFolder = winui::documentsFolder();
+    buildIn(nullptr);
+    EXPECT_EQ(offered, built.wstring());
+    doc().outputFolder = winui::documentsFolder();
+
+    // The build chose the theme, which the project did not name: changed, not saved, and still what
+    // the build was made from. Publish asks nothing, and so after a save.
+    ASSERT_TRUE(doc().isModified());
+    seam.boxes.clear();
+    Shown shown = publish(false, (folder / L"site").c_str());
+    EXPECT_EQ(shown.gallery, (built / L"Trip").wstring());
+    EXPECT_EQ(seam.boxes.size(), 0u) << (seam.boxes.empty() ? L"" : seam.boxes[0].text);
+    EXPECT_EQ(shown.status.rfind(L"Published to ", 0), 0u) << shown.status;
+    ASSERT_EQ(saveProject(doc(), doc().galleryPath, app->recent()), ProjectResult::Ok);
+    doc().commitState();
+    shown = publish(false, nullptr);
+    EXPECT_EQ(seam.boxes.size(), 0u) << (seam.boxes.empty() ? L"" : seam.boxes[0].text);
+    EXPECT_EQ(shown.status.rfind(L"Published to ", 0), 0u) << shown.status;
 }
 
 TEST_F(PublishScenario, ClosingTheProgramMidPublishStopsThePublishAndTheWindowsGo)
