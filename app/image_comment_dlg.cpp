@@ -11,6 +11,7 @@
 #include "picture/picture.h"
 #include "picture/picture_shown.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 #include "winui/text.h"
 
 namespace {
@@ -20,18 +21,19 @@ constexpr int kMaxPreviewHeight = 288;
 
 }  // namespace
 
-SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth)
+SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth, int dpi)
 {
     int64_t w = width, h = height;
-    const int64_t across = clientWidth - kSideMargin;
+    const int64_t across = clientWidth - winui::scaled(kSideMargin, dpi);
+    const int64_t highest = winui::scaled(kMaxPreviewHeight, dpi);
     if (w <= 0 || h <= 0 || across <= 0) return SIZE{0, 0};
     if (w > across) {
         h = across * h / w;
         w = across;
     }
-    if (h > kMaxPreviewHeight) {
-        w = w * kMaxPreviewHeight / h;
-        h = kMaxPreviewHeight;
+    if (h > highest) {
+        w = w * highest / h;
+        h = highest;
     }
     return SIZE{static_cast<LONG>(std::max<int64_t>(w, 1)), static_cast<LONG>(std::max<int64_t>(h, 1))};
 }
@@ -67,10 +69,15 @@ void CImageCommentDlg::showPicture()
     HWND control = item(IDC_COMMENT_PICTURE);
     if (!control) return;
     const int clientWidth = winui::clientSize(hwnd()).cx;
+    // The frame is laid out in dialog units and so scales with the screen; the preview's sizes,
+    // given in pixels at 96 DPI, must scale with it.
+    const int dpi = winui::dpiOf(hwnd());
+    const int maxHeight = winui::scaled(kMaxPreviewHeight, dpi);
     // The preview of a big photo takes a while to decode; a second look comes from the thumbnail
     // cache, kept for this dialog width.
-    const std::optional<ThumbnailKey> key = ThumbnailCache::keyOf(
-        image_.path, image_.rotation, static_cast<uint32_t>(std::max(clientWidth, 0)), kMaxPreviewHeight);
+    const std::optional<ThumbnailKey> key =
+        ThumbnailCache::keyOf(image_.path, image_.rotation, static_cast<uint32_t>(std::max(clientWidth, 0)),
+                              static_cast<uint32_t>(maxHeight));
     CPicture picture;
     SIZE size{};
     if (key && sharedThumbnailCache().find(*key, picture)) {
@@ -78,7 +85,8 @@ void CImageCommentDlg::showPicture()
     } else {
         // Decoded by rows straight to the preview's size, so a large photo is never held whole.
         PictureSizeHint hint =
-            PictureSizeHint::fitInto(static_cast<uint32_t>(std::max(clientWidth - kSideMargin, 1)), kMaxPreviewHeight);
+            PictureSizeHint::fitInto(static_cast<uint32_t>(std::max(clientWidth - winui::scaled(kSideMargin, dpi), 1)),
+                                     static_cast<uint32_t>(maxHeight));
         const int turns = ((image_.rotation % 360) + 360) % 360 / 90;
         if (turns % 2 != 0) hint = hint.swapped();
         std::vector<CPicture> made;
@@ -86,7 +94,7 @@ void CImageCommentDlg::showPicture()
             image_.path, hint,
             [&](uint32_t w, uint32_t h) {
                 const bool sideways = turns % 2 != 0;
-                size = commentPreviewSize(sideways ? h : w, sideways ? w : h, clientWidth);
+                size = commentPreviewSize(sideways ? h : w, sideways ? w : h, clientWidth, dpi);
                 std::vector<ShownSize> sizes;
                 if (size.cx > 0 && size.cy > 0)
                     sizes.push_back({static_cast<uint32_t>(size.cx), static_cast<uint32_t>(size.cy), turns});
@@ -108,8 +116,9 @@ void CImageCommentDlg::showPicture()
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     SetWindowLongPtrW(control, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_BITMAP);
     SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown_.get()));
-    SetWindowPos(control, nullptr, clientWidth / 2 - size.cx / 2, kCommentPreviewCentreY - size.cy / 2, size.cx,
-                 size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control, nullptr, clientWidth / 2 - size.cx / 2,
+                 winui::scaled(kCommentPreviewCentreY, dpi) - size.cy / 2, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CImageCommentDlg::onOk()

@@ -47,6 +47,9 @@ public:
     // The save dialog, the write, the title; true when the gallery was written. Replacing an
     // existing file other than the gallery's own is asked about first.
     bool saveGallery();
+    // Ctrl+S: the gallery's own file written again without a question once it has one; the
+    // Save flow above for a gallery never saved.
+    bool saveGalleryInPlace();
 
     // The album operations (menu, toolbar and task-link ids); false for any other id.
     bool runAlbumCommand(UINT id);
@@ -73,7 +76,7 @@ protected:
     const winui::MessageMapBase* messageMap() const override;
 
 private:
-    // Ctrl+S is the document's save command; it runs the Save flow.
+    // Ctrl+S is the document's save command; it saves in place (saveGalleryInPlace).
     class DocumentCommands : public winui::ICommandTarget {
     public:
         explicit DocumentCommands(CMainFrame& frame) : frame_(frame) {}
@@ -130,6 +133,8 @@ private:
     void forgetGalleryFile();
     // True when saving to `path` replaces nothing but the gallery's own file, or the user says so.
     bool mayReplace(const std::string& path);
+    // Writes the gallery to `path` and names the window after it; true when it was written.
+    bool writeGallery(const std::string& path);
 
     void albumsReset() override;  // a reset gallery is an unnamed one
     void setTitle(const std::string& fileTitle);

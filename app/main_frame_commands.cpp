@@ -102,7 +102,7 @@ const winui::MessageMapBase* CMainFrame::messageMap() const
 bool CMainFrame::DocumentCommands::onCommand(UINT id, UINT)
 {
     if (id != ID_FILE_SAVE) return false;
-    frame_.saveGallery();
+    frame_.saveGalleryInPlace();
     return true;
 }
 
@@ -173,7 +173,8 @@ bool CMainFrame::mayReplace(const std::string& path)
 {
     if (!fileExists(path) || sameFile(path, doc_.galleryPath)) return true;
     const std::string text = fileNameOf(path) + " already exists.\nDo you want to replace it?";
-    return doc_.prompter().showMessage(text, "Confirm Save As", MessageIcon::Warning, MessageButtons::YesNo) ==
+    // No by default: Enter pressed out of habit must not replace another project.
+    return doc_.prompter().showMessage(text, "Confirm Save As", MessageIcon::Warning, MessageButtons::YesNoDefaultNo) ==
            MessageAnswer::Yes;
 }
 
@@ -188,6 +189,17 @@ bool CMainFrame::saveGallery()
         if (mayReplace(path)) break;
         offered = path;  // No: back to the dialog, as the system's own question does
     }
+    return writeGallery(path);
+}
+
+bool CMainFrame::saveGalleryInPlace()
+{
+    if (doc_.galleryPath.empty()) return saveGallery();
+    return writeGallery(doc_.galleryPath);
+}
+
+bool CMainFrame::writeGallery(const std::string& path)
+{
     doc_.galleryFileTitle = fileTitle(path);
     doc_.galleryPath = path;
     const bool saved = saveProject(doc_, path, recent_) == ProjectResult::Ok;

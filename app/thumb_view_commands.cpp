@@ -154,7 +154,13 @@ void CThumbViewerView::addImages()
 void CThumbViewerView::addFolder()
 {
     if (!doc_.requireCurrentAlbum()) return;
-    if (std::optional<std::string> folder = asker_->folder(mainWindow())) doc_.addFolder(*folder);
+    const std::optional<std::string> folder = asker_->folder(mainWindow());
+    if (!folder) return;
+    // Said, not silent: an empty album after a chosen folder looks like a fault of the program.
+    if (doc_.addFolder(*folder) == 0)
+        doc_.prompter().tell(
+            "No pictures were found in '" + *folder + "' (its sub-folders are not searched); nothing was added.",
+            MessageIcon::Information);
 }
 
 void CThumbViewerView::moveUp()

@@ -17,6 +17,7 @@ UINT boxType(MessageIcon icon, MessageButtons buttons)
     case MessageButtons::Ok: type |= MB_OK; break;
     case MessageButtons::YesNo: type |= MB_YESNO; break;
     case MessageButtons::YesNoCancel: type |= MB_YESNOCANCEL; break;
+    case MessageButtons::YesNoDefaultNo: type |= MB_YESNO | MB_DEFBUTTON2; break;
     }
     return type;
 }

@@ -2,6 +2,8 @@
 
 MessageAnswer CliPrompter::showMessage(const std::string& text, const std::string&, MessageIcon, MessageButtons buttons)
 {
+    // Nobody to ask: a question whose default is No is answered No, any other Yes.
+    if (buttons == MessageButtons::YesNoDefaultNo) return MessageAnswer::No;
     if (buttons != MessageButtons::Ok) return MessageAnswer::Yes;
     // One line per message, whatever line breaks the text was written with for a dialog.
     std::string line = text;

@@ -7,7 +7,7 @@
 inline constexpr char kProductName[] = "Fotoloom";
 
 enum class MessageIcon { Warning, Error, Information };
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };  // the last: Enter answers No
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 class IPrompter {
@@ -24,11 +24,13 @@ public:
     }
 };
 
-// Answers every question with Yes and keeps quiet; the default until a real prompter is set.
+// Answers every question with Yes (No where No is the default) and keeps quiet; the default until
+// a real prompter is set.
 class SilentPrompter final : public IPrompter {
 public:
     MessageAnswer showMessage(const std::string&, const std::string&, MessageIcon, MessageButtons buttons) override
     {
+        if (buttons == MessageButtons::YesNoDefaultNo) return MessageAnswer::No;
         return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
     }
 };

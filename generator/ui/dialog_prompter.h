@@ -17,9 +17,10 @@ public:
         UINT type = icon == MessageIcon::Error         ? MB_ICONERROR
                     : icon == MessageIcon::Information ? MB_ICONINFORMATION
                                                        : MB_ICONEXCLAMATION;
-        type |= buttons == MessageButtons::YesNo         ? MB_YESNO
-                : buttons == MessageButtons::YesNoCancel ? MB_YESNOCANCEL
-                                                         : MB_OK;
+        type |= buttons == MessageButtons::YesNo            ? MB_YESNO
+                : buttons == MessageButtons::YesNoCancel    ? MB_YESNOCANCEL
+                : buttons == MessageButtons::YesNoDefaultNo ? MB_YESNO | MB_DEFBUTTON2
+                                                            : MB_OK;
         switch (winui::seam().messageBox(owner_, winui::widen(text), winui::widen(caption), type)) {
         case IDYES: return MessageAnswer::Yes;
         case IDNO: return MessageAnswer::No;

@@ -334,7 +334,42 @@ void CPublishDlg::showState(State state)
     SendMessageW(item(IDC_PUBLISH_DESTINATION), EM_SETREADONLY, !idle, 0);
 }
 
-void CPublishDlg::setStatus(const std::string& text) { setItemText(IDC_PUBLISH_STATUS, winui::widen(text)); }
+namespace {
+
+// Whether every line of a multi-line edit can be seen without scrolling.
+bool showsEveryLine(HWND edit)
+{
+    const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+    HDC dc = GetDC(edit);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(edit, dc);
+    RECT client{};
+    GetClientRect(edit, &client);
+    return lines * metrics.tmHeight <= client.bottom - client.top;
+}
+
+}  // namespace
+
+// The status is a read-only edit, so that a long message (a server's reply) wraps, and scrolls
+// where it does not fit, instead of losing its last line under the "Files" label.
+void CPublishDlg::setStatus(const std::string& text)
+{
+    std::wstring shown;
+    for (wchar_t c : winui::widen(text)) {
+        if (c == L'\n' && (shown.empty() || shown.back() != L'\r')) shown += L'\r';
+        shown += c;
+    }
+    HWND status = item(IDC_PUBLISH_STATUS);
+    ShowScrollBar(status, SB_VERT, FALSE);
+    SetWindowTextW(status, shown.c_str());
+    if (showsEveryLine(status)) return;
+    // The bar takes some of the width: the text wraps again beside it.
+    ShowScrollBar(status, SB_VERT, TRUE);
+    SetWindowTextW(status, shown.c_str());
+}
 
 DWORD WINAPI CPublishDlg::workerMain(void* self)
 {

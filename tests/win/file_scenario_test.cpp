@@ -114,7 +114,8 @@ TEST_F(FileScenario, SavingOntoAnotherExistingProjectAsksFirst)
     ASSERT_EQ(seam.boxes.size(), 1u);
     EXPECT_EQ(seam.boxes[0].text, question);
     EXPECT_EQ(seam.boxes[0].caption, L"Confirm Save As");
-    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONWARNING));
+    // No is the default: Enter does not replace it.
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
     ASSERT_EQ(seam.fileRequests.size(), 2u);
     EXPECT_EQ(seam.fileRequests[1].fileName, winui::widen(theirs));
     CBuilderDoc reread;
@@ -183,10 +184,17 @@ TEST_F(FileScenario, SaveOffersTheCurrentPathWritesCommitsAndNamesTheWindow)
     EXPECT_EQ(reread.albumCount(), 2);
     EXPECT_EQ(reread.images().size(), 4u);
 
-    // Ctrl+S is the same Save flow, offering the file saved last.
+    // Ctrl+S saves into the gallery's own file without a dialog; the menu's Save still asks.
     doc().galleryTitle = "Again";
-    seam.fileAnswers = {{winui::widen(file)}};
     accelerator(ID_FILE_SAVE);
+    EXPECT_EQ(seam.fileRequests.size(), 1u);
+    EXPECT_TRUE(seam.boxes.empty());
+    EXPECT_FALSE(doc().isModified());
+    EXPECT_EQ(loadProject(reread, file), ProjectResult::Ok);
+    EXPECT_EQ(reread.galleryTitle, "Again");
+    doc().galleryTitle = "Asked";
+    seam.fileAnswers = {{winui::widen(file)}};
+    menu(ID_GALLERY_SAVE);
     ASSERT_EQ(seam.fileRequests.size(), 2u);
     EXPECT_EQ(seam.fileRequests[1].fileName, winui::widen(file));
     EXPECT_FALSE(doc().isModified());

@@ -11,6 +11,7 @@
 #include "paint_probe.h"
 #include "picture/picture.h"
 #include "resources/resource.h"
+#include "winui/dpi.h"
 
 namespace {
 
@@ -77,6 +78,26 @@ TEST(ImageCommentDlg, LargePictureIsScaledAndCentredSmallOneKeepsItsSize)
     DestroyWindow(s.dialog);
     std::filesystem::remove(large.path);
     std::filesystem::remove(small.path);
+}
+
+// At 144 DPI the frame is half as large again, and so is the room the picture gets and its place.
+TEST(ImageCommentDlg, ThePreviewScalesWithTheDialog)
+{
+    EXPECT_EQ(commentPreviewSize(1000, 2000, 627, 144).cy, 432);  // 288 at 96 DPI
+    EXPECT_EQ(commentPreviewSize(1000, 2000, 627, 144).cx, 216);
+    EXPECT_EQ(commentPreviewSize(3000, 1000, 627, 144).cx, 600);  // 627 less 27, not less 18
+
+    winui::setDpiOverride(144);
+    Image tall{writePicture("comment-tall.bmp", 1000, 2000), 1, 0, ""};
+    CImageCommentDlg dlg(tall);
+    const Shown s = show(dlg);
+    winui::setDpiOverride(0);
+    const SIZE want = commentPreviewSize(1000, 2000, s.clientWidth, 144);
+    EXPECT_EQ(s.picture.bottom - s.picture.top, want.cy);
+    EXPECT_EQ(s.picture.right - s.picture.left, want.cx);
+    EXPECT_EQ(s.picture.top, winui::scaled(kCommentPreviewCentreY, 144) - want.cy / 2);
+    DestroyWindow(s.dialog);
+    std::filesystem::remove(tall.path);
 }
 
 TEST(ImageCommentDlg, CommentIsEditedAndAPictureThatDoesNotLoadLeavesThePreviewEmpty)

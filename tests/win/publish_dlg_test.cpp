@@ -379,4 +379,41 @@ TEST_F(PublishScenario, ClosingTheDialogMidPublishStopsThePublishAndThenCloses)
     EXPECT_EQ(dialog.lastResult().uploaded, 2u);
 }
 
+// A long answer of Test connection wraps and scrolls: its last line is not lost under "Files".
+TEST_F(PublishScenario, ALongConnectionMessageCanBeReadToItsLastLine)
+{
+    makeGallery(doc(), folder);
+    DecliningAnswerer answerer;
+    CPublishDlg dialog(doc(), PublishDlgSetup(), &answerer);
+    ASSERT_TRUE(dialog.createModeless(nullptr));
+    const fs::path nowhere = folder / std::wstring(120, L'n') / std::wstring(120, L'w') / L"here";
+    SetDlgItemTextW(dialog.hwnd(), IDC_PUBLISH_DESTINATION, nowhere.c_str());
+    SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_TEST, BN_CLICKED), 0);
+    ASSERT_TRUE(pumpUntil([&] { return dialog.state() == CPublishDlg::State::Idle; }, 60000))
+        << "the connection test never ended";
+    HWND status = GetDlgItem(dialog.hwnd(), IDC_PUBLISH_STATUS);
+    const std::wstring text = itemText(dialog.hwnd(), IDC_PUBLISH_STATUS);
+    EXPECT_NE(text.find(nowhere.filename().wstring()), std::wstring::npos) << text;
+    // More lines than the room shows: a scroll bar, and scrolling to the end shows the last line.
+    const LRESULT lines = SendMessageW(status, EM_GETLINECOUNT, 0, 0);
+    EXPECT_GT(lines, 3);
+    EXPECT_NE(GetWindowLongW(status, GWL_STYLE) & WS_VSCROLL, 0);
+    SendMessageW(status, WM_VSCROLL, SB_BOTTOM, 0);
+    const LRESULT first = SendMessageW(status, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(first, 0);
+    // And the box stays above the label it once ran under.
+    RECT box{}, label{};
+    GetWindowRect(status, &box);
+    GetWindowRect(GetDlgItem(dialog.hwnd(), IDC_PUBLISH_FILES_LABEL), &label);
+    EXPECT_LE(box.bottom, label.top);
+
+    // A short message again: no bar.
+    SetDlgItemTextW(dialog.hwnd(), IDC_PUBLISH_DESTINATION, (folder / L"site").c_str());
+    SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_PUBLISH_TEST, BN_CLICKED), 0);
+    ASSERT_TRUE(pumpUntil([&] { return dialog.state() == CPublishDlg::State::Idle; }, 60000));
+    EXPECT_EQ(GetWindowLongW(status, GWL_STYLE) & WS_VSCROLL, 0) << itemText(dialog.hwnd(), IDC_PUBLISH_STATUS);
+    DestroyWindow(dialog.hwnd());
+    pump();
+}
+
 }  // namespace

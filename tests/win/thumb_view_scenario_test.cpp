@@ -3,6 +3,8 @@
 
 #include "scenario.h"
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "app/command_ids.h"
@@ -94,3 +96,25 @@ TEST_F(ThumbViewScenario, TabAndShiftTabMoveBetweenThePanes)
 }
 
 }  // namespace
+
+// A folder without a picture is told, not passed over in silence; one with pictures is not.
+TEST_F(ThumbViewScenario, AddingAFolderWithoutPicturesSaysSo)
+{
+    makeAlbums({"A"}, 0);
+    const std::filesystem::path empty = folder / L"empty";
+    std::filesystem::create_directories(empty);
+    std::ofstream(empty / L"notes.txt") << "not a picture";
+    seam.folderAnswers = {{winui::FolderChoice::Chosen, empty.wstring()}};
+    menu(ID_IMAGES_ADD_FOLDER);
+    ASSERT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(seam.boxes[0].text, L"No pictures were found in '" + empty.wstring() +
+                                      L"' (its sub-folders are not searched); nothing was added.");
+    EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(doc().albumImageCount(), 0);
+
+    std::ofstream(empty / L"a.jpg") << "named as one";
+    seam.folderAnswers = {{winui::FolderChoice::Chosen, empty.wstring()}};
+    menu(ID_IMAGES_ADD_FOLDER);
+    EXPECT_EQ(seam.boxes.size(), 1u);
+    EXPECT_EQ(doc().albumImageCount(), 1);
+}
