@@ -27,6 +27,7 @@ struct BuildCommandOptions {
     std::string project;
     std::string title;
     std::string theme;
+    bool json = false;
     GalleryBuildRequest request;
 };
 
@@ -34,6 +35,7 @@ int buildProject(CliContext& context, BuildCommandOptions& o, bool titleGiven, b
 {
     if (titleGiven) o.request.title = o.title;
     if (themeGiven) o.request.theme = o.theme;
+    if (o.json) o.request.print = BuildOutput::Json;
     ProjectSession session(context, o.project);
     // Half a project would build half a gallery over the whole one.
     if (!session.loadForReading()) throw CliError("the project could not be read whole; nothing was built");
@@ -62,6 +64,9 @@ void addBuildCommands(CLI::App& app, CliContext& context)
         ->check(CLI::Range(1, 100));
     build->add_flag("--force", o->request.force, "remake every photo and thumbnail, even those up to date");
     build->add_flag("--open", o->request.open, "open the finished gallery in the default browser");
+    build->add_flag("--json", o->json,
+                    "print, instead of the path, one JSON object: gallery, completed, written, unchanged, removed, "
+                    "failed (file, reason), bytes, seconds");
     build->footer(kBuildPromises);
     build->callback([o, title, theme, &context] {
         const bool titleGiven = title->count() > 0;

@@ -13,6 +13,7 @@
 #include "cli/cli_system.h"
 #include "cli/fotoloom_cli.h"
 #include "cli/gallery_build_run.h"
+#include "cli/json_results.h"
 #include "cli/publish_progress.h"
 #include "publish/client_process.h"
 #include "publish/destination_address.h"
@@ -52,6 +53,7 @@ struct PublishCommandOptions {
     std::string sshConfig;
     bool dryRun = false;
     bool build = false;
+    bool json = false;
 };
 
 // Passwords, passphrases and host-key questions of the OpenSSH client, asked at the terminal.
@@ -80,11 +82,14 @@ std::unique_ptr<IPublishDestination> sftpDestination(const std::string& destinat
 
 std::string fileCount(size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
 
-int printDryRun(CliContext& context, const PublishResult& r)
+// `listFiles`: each upload and removal on the command's output, a line each.
+int printDryRun(CliContext& context, const PublishResult& r, bool listFiles)
 {
-    for (const PlannedUpload& upload : r.plan.uploads)
-        context.out << "upload " << upload.name << " (" << byteCountText(upload.size) << ")\n";
-    for (const std::string& name : r.plan.removals) context.out << "remove " << name << '\n';
+    if (listFiles) {
+        for (const PlannedUpload& upload : r.plan.uploads)
+            context.out << "upload " << upload.name << " (" << byteCountText(upload.size) << ")\n";
+        for (const std::string& name : r.plan.removals) context.out << "remove " << name << '\n';
+    }
     context.err << "would upload " << fileCount(r.plan.uploads.size()) << " (" << byteCountText(r.plan.uploadBytes)
                 << "), leave " << r.plan.unchanged << " unchanged, remove " << fileCount(r.plan.removals.size())
                 << '\n';
@@ -162,10 +167,16 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
             context.err << "fotoloom: " << what << "; building it first\n";
             GalleryBuildRequest request;
             request.output = parent;
+            request.print = BuildOutput::Nothing;  // the command's output is the publish's
             bool wrote = false;
             const int built = runGalleryBuild(context, doc, request, &wrote);
             if (wrote) rememberBuiltFolder(context, session.path(), doc.outputFolder);
-            if (built != kExitSuccess) throw CliError("the gallery was not built whole; nothing was published");
+            if (built != kExitSuccess) {
+                PublishResult none;
+                none.problem = "the gallery was not built whole; nothing was published";
+                if (o.json) context.out << publishResultJson(none, target, 0, false) << std::flush;
+                throw CliError(none.problem);
+            }
         }
     }
 
@@ -179,23 +190,28 @@ int publishProject(CliContext& context, const PublishCommandOptions& o)
         chosen = std::make_unique<FolderDestination>(target);
     IPublishDestination& destination = *chosen;
     CliPublishObserver observer(context.err, stderrIsTerminal());
+    const auto start = std::chrono::steady_clock::now();
+    const auto secondsSinceStart = [start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
     if (o.dryRun) {
         const PublishResult r = publishGallery(*folder, destination, observer, true);
+        if (o.json) context.out << publishResultJson(r, target, secondsSinceStart(), true) << std::flush;
         if (!r.problem.empty()) throw CliError(r.problem);
-        return printDryRun(context, r);
+        return printDryRun(context, r, !o.json);
     }
 
     InterruptGuard interrupt;
-    const auto start = std::chrono::steady_clock::now();
     const PublishResult r = publishGallery(*folder, destination, observer, false);
     observer.finish();
+    const double seconds = secondsSinceStart();
+    if (o.json) context.out << publishResultJson(r, target, seconds, false) << std::flush;
     if (!r.problem.empty()) throw CliError(r.problem);
     // A publish that sent nothing and failed keeps the destination remembered before.
     if ((r.uploaded > 0 || r.removed > 0 || r.succeeded()) &&
         !rememberPublishSettings(settingsFile, session.path(), settings))
         context.err << "fotoloom: could not remember the destination in " << settingsFile << '\n';
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    return report(context, r, target, seconds.count());
+    return report(context, r, target, seconds);
 }
 
 }  // namespace
@@ -219,6 +235,9 @@ void addPublishCommands(CLI::App& app, CliContext& context)
     CLI::Option* title = publish->add_option("--title", o->title, "the gallery's title, as given to 'fotoloom build'");
     publish->add_flag("--dry-run", o->dryRun, "list what would be uploaded and removed, and change nothing");
     publish->add_flag("--build", o->build, "build the gallery first when it is not built or out of date");
+    publish->add_flag("--json", o->json,
+                      "print one JSON object at the end: destination, completed, dryRun, sent, unchanged, removed, "
+                      "failed (file, reason), bytes, seconds (a dry run counts what it would do)");
     publish->footer(kPublishPromises);
     publish->callback([o, title, &context] {
         o->titleGiven = title->count() > 0;

@@ -1,6 +1,7 @@
 #include "cli/gallery_build_run.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "base/file_system.h"
 #include "base/known_folders.h"
@@ -8,6 +9,7 @@
 #include "cli/cli_context.h"
 #include "cli/cli_system.h"
 #include "cli/fotoloom_cli.h"
+#include "cli/json_results.h"
 #include "generator/site_builder.h"
 #include "generator/theme_files.h"
 #include "publish/publish_settings.h"
@@ -103,11 +105,14 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     options.jpegQuality = request.quality;
     keepPictureMemory();
     BuildResult result;
+    const auto start = std::chrono::steady_clock::now();
     {
         InterruptGuard interrupt;
         result = BuildGallery(doc, observer, options);
     }
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     observer.finish();
+    if (request.print == BuildOutput::Json) context.out << buildResultJson(result, seconds.count()) << std::flush;
     switch (result.outcome) {
     case BuildOutcome::Completed: break;
     case BuildOutcome::Cancelled: return kExitInterrupted;  // the observer has said so
@@ -118,6 +123,7 @@ int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildReq
     }
     if (wrote) *wrote = !result.indexPage.empty();
     context.err << "fotoloom: " << summary(result) << '\n';
-    if (!result.indexPage.empty()) context.out << result.indexPage << '\n';  // only a page that is there
+    if (request.print == BuildOutput::IndexPath && !result.indexPage.empty())
+        context.out << result.indexPage << '\n';  // only a page that is there
     return result.warnings == 0 && result.succeeded() && !observer.openFailed() ? kExitSuccess : kExitFailure;
 }

@@ -10,6 +10,13 @@
 
 struct CliContext;
 
+// What a build prints on the command's output when it ends.
+enum class BuildOutput {
+    IndexPath,  // the path of the gallery's index.html, when the build completed
+    Json,       // buildResultJson, whatever the outcome
+    Nothing,
+};
+
 struct GalleryBuildRequest {
     std::string output;                // parent folder; "" for the user's documents folder
     std::optional<std::string> title;  // replaces the gallery's title
@@ -18,14 +25,14 @@ struct GalleryBuildRequest {
     int quality = 90;                  // JPEG quality of photos and thumbnails
     bool force = false;                // remake everything, even what is up to date
     bool open = false;                 // answer "view it now" with Yes
+    BuildOutput print = BuildOutput::IndexPath;
 };
 
 // Builds the gallery and returns the exit status: 0 when everything was made, 1 when the build
 // was refused or anything was skipped or failed or --open found no browser, 130 when Ctrl+C
-// stopped it. Prints the path of the gallery's "index.html" on the command's output when the
-// build completed. A theme the project names that is not installed is said, with the one used.
-// True in `wrote`, when given, once the build completed and wrote the gallery's index.html (some
-// pictures or files may still be missing).
+// stopped it. Prints what `request.print` says on the command's output. A theme the project names that is not installed
+// is said, with the one used. True in `wrote`, when given, once the build completed and wrote the gallery's index.html
+// (some pictures or files may still be missing).
 int runGalleryBuild(CliContext& context, CBuilderDoc& doc, const GalleryBuildRequest& request, bool* wrote = nullptr);
 
 // Remembers the parent folder a build of the project wrote into, where 'fotoloom publish' and the

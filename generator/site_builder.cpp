@@ -76,6 +76,7 @@ private:
     // A photo encoded into its temporary file, put in place.
     void putStreamed(std::unique_ptr<StreamedFile> file);
     void counted(GalleryWriter::Put put, const std::string& name, bool told);
+    void keepUpToDate(const std::string& name);
     void listUnwritten(const std::string& name, bool told);
 
     CBuilderDoc& doc_;
@@ -111,10 +112,22 @@ void SiteBuild::putStreamed(std::unique_ptr<StreamedFile> file)
 void SiteBuild::counted(GalleryWriter::Put put, const std::string& name, bool told)
 {
     switch (put) {
-    case GalleryWriter::Put::Unchanged: ++result_.filesUnchanged; [[fallthrough]];
-    case GalleryWriter::Put::Written: ++result_.filesWritten; return;
+    case GalleryWriter::Put::Unchanged:
+        ++result_.filesUnchanged;
+        ++result_.filesWritten;
+        return;
+    case GalleryWriter::Put::Written:
+        ++result_.filesWritten;
+        result_.bytesWritten += writer_->current().files[name].size;
+        return;
     case GalleryWriter::Put::Failed: listUnwritten(name, told); return;
     }
+}
+
+void SiteBuild::keepUpToDate(const std::string& name)
+{
+    writer_->keep(name);
+    ++result_.filesKept;
 }
 
 void SiteBuild::listUnwritten(const std::string& name, bool told)
@@ -298,8 +311,8 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 break;
             case PictureOutcome::Kind::Reused:
                 ++result_.picturesReused;
-                writer_->keep(job.photoName);
-                if (outcome.fingerprint.look.densePhoto) writer_->keep(job.densePhotoName);
+                keepUpToDate(job.photoName);
+                if (outcome.fingerprint.look.densePhoto) keepUpToDate(job.densePhotoName);
                 break;
             case PictureOutcome::Kind::Unreadable:
                 result_.unreadablePictures.push_back(job.source);
@@ -319,8 +332,8 @@ bool SiteBuild::buildAlbums(std::vector<PictureJob>& jobs)
                 whole = putPicture(job.thumbName, outcome.thumbBytes) && whole;
                 if (denseThumb) whole = putPicture(job.denseThumbName, outcome.denseThumbBytes) && whole;
             } else if (outcome.kind == PictureOutcome::Kind::Reused) {
-                writer_->keep(job.thumbName);
-                if (denseThumb) writer_->keep(job.denseThumbName);
+                keepUpToDate(job.thumbName);
+                if (denseThumb) keepUpToDate(job.denseThumbName);
             }
             if (dense_) looks[n] = outcome.fingerprint.look;
             // A photo whose file could not be written or encoded has no fingerprint: it is made again

@@ -100,6 +100,8 @@ struct BuildResult {
     size_t picturesReused = 0;                    // pictures whose photo and thumbnail were up to date
     size_t filesWritten = 0;                      // pages, style sheet, photos, thumbnails, theme images
     size_t filesUnchanged = 0;                    // of those, left alone because the bytes were the same
+    size_t filesKept = 0;                         // photos and thumbnails found up to date, not written again
+    uint64_t bytesWritten = 0;                    // of the files written, the unchanged ones not counted
     size_t filesRemoved = 0;                      // written by an earlier build, not by this one
     bool viewed = false;                          // the user chose to view the gallery
     uint64_t memoryPeak = 0;                      // the most the picture workers held at once
