@@ -21,11 +21,12 @@ constexpr int kMaxPreviewHeight = 288;
 
 }  // namespace
 
-SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth, int dpi)
+SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth, int dpi, int tallest)
 {
     int64_t w = width, h = height;
     const int64_t across = clientWidth - winui::scaled(kSideMargin, dpi);
-    const int64_t highest = winui::scaled(kMaxPreviewHeight, dpi);
+    int64_t highest = winui::scaled(kMaxPreviewHeight, dpi);
+    if (tallest > 0) highest = std::min<int64_t>(highest, tallest);
     if (w <= 0 || h <= 0 || across <= 0) return SIZE{0, 0};
     if (w > across) {
         h = across * h / w;
@@ -72,7 +73,12 @@ void CImageCommentDlg::showPicture()
     // The frame is laid out in dialog units and so scales with the screen; the preview's sizes,
     // given in pixels at 96 DPI, must scale with it.
     const int dpi = winui::dpiOf(hwnd());
-    const int maxHeight = winui::scaled(kMaxPreviewHeight, dpi);
+    // The room the template gives the picture, as the dialog's font laid it out: the scaled sizes
+    // may not quite match it, and the picture must not run over the frame around it.
+    RECT room{};
+    GetWindowRect(control, &room);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&room), 2);
+    const int maxHeight = std::max(1, std::min<int>(winui::scaled(kMaxPreviewHeight, dpi), room.bottom - room.top));
     // The preview of a big photo takes a while to decode; a second look comes from the thumbnail
     // cache, kept for this dialog width.
     const std::optional<ThumbnailKey> key =
@@ -94,7 +100,7 @@ void CImageCommentDlg::showPicture()
             image_.path, hint,
             [&](uint32_t w, uint32_t h) {
                 const bool sideways = turns % 2 != 0;
-                size = commentPreviewSize(sideways ? h : w, sideways ? w : h, clientWidth, dpi);
+                size = commentPreviewSize(sideways ? h : w, sideways ? w : h, clientWidth, dpi, maxHeight);
                 std::vector<ShownSize> sizes;
                 if (size.cx > 0 && size.cy > 0)
                     sizes.push_back({static_cast<uint32_t>(size.cx), static_cast<uint32_t>(size.cy), turns});
@@ -116,9 +122,9 @@ void CImageCommentDlg::showPicture()
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     SetWindowLongPtrW(control, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_BITMAP);
     SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown_.get()));
-    SetWindowPos(control, nullptr, clientWidth / 2 - size.cx / 2,
-                 winui::scaled(kCommentPreviewCentreY, dpi) - size.cy / 2, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int top = std::clamp<int>(winui::scaled(kCommentPreviewCentreY, dpi) - size.cy / 2, room.top,
+                                    std::max<int>(room.top, room.bottom - size.cy));
+    SetWindowPos(control, nullptr, clientWidth / 2 - size.cx / 2, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CImageCommentDlg::onOk()

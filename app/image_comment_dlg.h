@@ -12,8 +12,9 @@
 
 // Size of the preview for a picture of width x height in a dialog whose client area is
 // clientWidth wide: first fitted to clientWidth - 18 across, then to 288 high; never enlarged.
-// The 18 and the 288 are for 96 DPI and scale with the dialog's `dpi`, as its frame does.
-SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth, int dpi = 96);
+// The 18 and the 288 are for 96 DPI and scale with the dialog's `dpi`, as its frame does; a
+// `tallest` above 0 (the room the dialog has for the picture) lowers the 288 further.
+SIZE commentPreviewSize(uint32_t width, uint32_t height, int clientWidth, int dpi = 96, int tallest = 0);
 inline constexpr int kCommentPreviewCentreY = 169;  // the preview's centre, from the client top, at 96 DPI
 
 class CImageCommentDlg : public winui::CDialog {

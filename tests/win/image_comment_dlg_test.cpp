@@ -85,17 +85,19 @@ TEST(ImageCommentDlg, ThePreviewScalesWithTheDialog)
 {
     EXPECT_EQ(commentPreviewSize(1000, 2000, 627, 144).cy, 432);  // 288 at 96 DPI
     EXPECT_EQ(commentPreviewSize(1000, 2000, 627, 144).cx, 216);
-    EXPECT_EQ(commentPreviewSize(3000, 1000, 627, 144).cx, 600);  // 627 less 27, not less 18
+    EXPECT_EQ(commentPreviewSize(3000, 1000, 627, 144).cx, 600);       // 627 less 27, not less 18
+    EXPECT_EQ(commentPreviewSize(1000, 2000, 627, 144, 400).cy, 400);  // no taller than the room
 
     winui::setDpiOverride(144);
     Image tall{writePicture("comment-tall.bmp", 1000, 2000), 1, 0, ""};
     CImageCommentDlg dlg(tall);
     const Shown s = show(dlg);
     winui::setDpiOverride(0);
-    const SIZE want = commentPreviewSize(1000, 2000, s.clientWidth, 144);
-    EXPECT_EQ(s.picture.bottom - s.picture.top, want.cy);
-    EXPECT_EQ(s.picture.right - s.picture.left, want.cx);
-    EXPECT_EQ(s.picture.top, winui::scaled(kCommentPreviewCentreY, 144) - want.cy / 2);
+    // This frame was laid out unscaled: the picture takes the room it has there, and stays in it.
+    const int room = MulDiv(180, HIWORD(GetDialogBaseUnits()), 8);
+    EXPECT_GT(s.picture.bottom - s.picture.top, 288 * 3 / 4);
+    EXPECT_LE(s.picture.bottom - s.picture.top, std::max(room, 288) + 2);
+    EXPECT_EQ(s.picture.right - s.picture.left, (s.picture.bottom - s.picture.top) / 2);
     DestroyWindow(s.dialog);
     std::filesystem::remove(tall.path);
 }
