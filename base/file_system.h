@@ -38,6 +38,9 @@ bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);
+// Whether two paths are spelt alike by the file system's rule for names: exactly on Linux, and
+// on Windows without regard to letter case (an ordinal comparison, as NTFS compares names).
+bool pathsSpelledAlike(const std::string& a, const std::string& b);
 // Makes the folder `path` with every folder above it that is missing (a folder that exists
 // already is fine). False when it is no folder afterwards; `reason` then says why, in the
 // system's words ("Not a directory").

@@ -190,6 +190,8 @@ bool fileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool pathsSpelledAlike(const std::string& a, const std::string& b) { return a == b; }
+
 bool folderExists(const std::string& path)
 {
     struct stat st {};

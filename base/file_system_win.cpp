@@ -259,6 +259,13 @@ bool fileExists(const std::string& path)
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool pathsSpelledAlike(const std::string& a, const std::string& b)
+{
+    const std::wstring x = utf8ToWide(a), y = utf8ToWide(b);
+    return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 bool folderExists(const std::string& path)
 {
     DWORD a = attributes(path);

@@ -90,7 +90,31 @@ function(fotoloom_cli11 target)
   target_include_directories(${target} SYSTEM PRIVATE ${dest})
 endfunction()
 
-# A test program: one ctest entry per executable, run through Wine when cross-compiling.
+# A test program's cases as ctest entries, so that a failure names its case: natively one entry
+# per case; under Wine one per suite (a process per case would pay Wine's start-up hundreds of
+# times). Both are listed when ctest starts, from the program itself.
+function(fotoloom_register_gtests name timeout)
+  if(NOT FOTOLOOM_TESTS_RUNNABLE)
+    return()
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    set(listing ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
+    file(GENERATE OUTPUT ${listing} CONTENT
+"set(program \"$<TARGET_FILE:${name}>\")
+set(runner \"${CMAKE_CROSSCOMPILING_EMULATOR}\")
+set(prefix \"${name}\")
+set(timeout ${timeout})
+include(\"${PROJECT_SOURCE_DIR}/cmake/wine_suites.cmake\")
+")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${listing})
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} TEST_PREFIX "${name}." EXTRA_ARGS --gtest_color=no DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${timeout})
+  endif()
+endfunction()
+
+# A test program, run through Wine when cross-compiling.
 function(fotoloom_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -100,8 +124,5 @@ function(fotoloom_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock fotoloom_warnings)
   target_compile_definitions(${name} PRIVATE FOTOLOOM_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
-  if(FOTOLOOM_TESTS_RUNNABLE)
-    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
-    set_tests_properties(${name} PROPERTIES TIMEOUT 900)
-  endif()
+  fotoloom_register_gtests(${name} 900)
 endfunction()

@@ -4,7 +4,6 @@
 #include "controls/colour_popup.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +11,7 @@
 
 #include "winui/dpi.h"
 #include "winui/handles.h"
+#include "winui/seam.h"
 #include "winui/window.h"
 
 const PaletteEntry kPalette[kPaletteSize] = {
@@ -61,21 +61,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"FotoloomColourPopup";
 constexpr int kMargin = 4;  // between the raised border and the boxes
-
-std::optional<COLORREF> systemChooseColour(HWND owner, COLORREF initial)
-{
-    static COLORREF custom[16] = {};
-    CHOOSECOLORW cc{};
-    cc.lStructSize = sizeof(cc);
-    cc.hwndOwner = owner;
-    cc.rgbResult = initial == kDefaultColour ? RGB(0, 0, 0) : initial;
-    cc.lpCustColors = custom;
-    cc.Flags = CC_FULLOPEN | CC_ANYCOLOR | CC_RGBINIT;
-    if (!ChooseColorW(&cc)) return std::nullopt;
-    return cc.rgbResult;
-}
-
-ChooseColourFn chooseColour = systemChooseColour;
 
 struct PopupState {
     HWND window = nullptr;
@@ -310,7 +295,8 @@ void choose(PopupState& s, int index)
     s.ended = true;
     if (GetCapture() == s.window) ReleaseCapture();
     ShowWindow(s.window, SW_HIDE);
-    std::optional<COLORREF> picked = chooseColour(GetAncestor(s.picker, GA_ROOT), s.initial);
+    std::optional<COLORREF> picked = winui::seam().chooseColour(GetAncestor(s.picker, GA_ROOT),
+                                                                s.initial == kDefaultColour ? RGB(0, 0, 0) : s.initial);
     s.ended = false;
     finish(s, picked.has_value(), picked.value_or(s.initial));
 }
@@ -501,8 +487,6 @@ HFONT messageFont(int dpi)
 }
 
 }  // namespace
-
-void setChooseColourFn(ChooseColourFn fn) { chooseColour = fn ? fn : systemChooseColour; }
 
 HWND CColourPopup::open(HWND picker, POINT topLeft, const Options& options)
 {

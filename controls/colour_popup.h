@@ -39,11 +39,6 @@ struct PaletteEntry {
 };
 extern const PaletteEntry kPalette[kPaletteSize];
 
-// The system colour dialog, replaceable for tests: returns the chosen colour, or nothing
-// when the user cancelled.
-using ChooseColourFn = std::optional<COLORREF> (*)(HWND owner, COLORREF initial);
-void setChooseColourFn(ChooseColourFn fn);  // null restores the system dialog
-
 class CColourPopup {
 public:
     struct Options {

@@ -6,12 +6,9 @@
 #include <system_error>
 #include <utility>
 
+#include "base/file_system.h"
 #include "generator/content_hash.h"
 #include "publish/publish_lock.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -26,6 +23,12 @@ bool copyAll(std::FILE* from, std::FILE* to)
     while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0)
         if (std::fwrite(buffer, 1, n, to) != n) return false;
     return !std::ferror(from);
+}
+
+std::string pathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::filesystem::path plainFolder(const std::string& path)
@@ -45,15 +48,7 @@ std::filesystem::path plainFolder(const std::string& path)
 bool isSameFolder(const std::string& a, const std::string& b)
 {
     const std::filesystem::path first = plainFolder(a), second = plainFolder(b);
-#ifdef _WIN32
-    const std::wstring& x = first.native();
-    const std::wstring& y = second.native();
-    if (CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
-        CSTR_EQUAL)
-        return true;
-#else
-    if (first == second) return true;
-#endif
+    if (pathsSpelledAlike(pathText(first), pathText(second))) return true;
     // A link (or a second mount) to the same folder: the same file on the same device.
     std::error_code error;
     return std::filesystem::equivalent(first, second, error) && !error;

@@ -8,6 +8,8 @@ packages=(
   # native build and tests
   build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
   libbenchmark-dev clang libclang-rt-14-dev libcli11-dev
+  # the house rules (scripts/check-house.sh): the format of every source
+  clang-format
   # picture codecs of the Linux back end
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libjpeg-turbo-progs
   # WebP and HEIF (AVIF, HEIC) on Linux; for Windows the same libraries are built from Debian's

@@ -6,6 +6,10 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
+status=0
+echo "== house rules"
+bash scripts/check-house.sh || status=1
+
 for preset in native win64 win32; do
   echo "== build $preset"
   cmake --preset "$preset" >/dev/null
@@ -14,7 +18,6 @@ done
 
 trap 'bash scripts/wine-run.sh --stop build/win64' EXIT
 
-status=0
 # The fuzzers first, so that the test runners' summaries close the output.
 if [[ -x scripts/fuzz.sh ]]; then
   echo "== fuzz (short run of every target)"

@@ -3,6 +3,7 @@
 
 #include "winui/seam.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -100,6 +101,19 @@ public:
     int messageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override
     {
         return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+    }
+
+    std::optional<COLORREF> chooseColour(HWND owner, COLORREF initial) override
+    {
+        static COLORREF custom[16] = {};  // the dialog's own custom colours, kept while the program runs
+        CHOOSECOLORW cc{};
+        cc.lStructSize = sizeof(cc);
+        cc.hwndOwner = owner;
+        cc.rgbResult = initial;
+        cc.lpCustColors = custom;
+        cc.Flags = CC_FULLOPEN | CC_ANYCOLOR | CC_RGBINIT;
+        if (!ChooseColorW(&cc)) return std::nullopt;
+        return cc.rgbResult;
     }
 
     std::vector<std::wstring> fileDialog(HWND owner, const FileDialogRequest& request) override

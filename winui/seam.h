@@ -1,12 +1,13 @@
 #pragma once
 // The seam: everything that blocks on a person or leaves the process goes through this one
 // interface — message boxes, the open/save and folder dialogs, opening files and addresses
-// with the shell, the HTML help viewer and the embedded browser's navigation. The program uses the system's; a test
-// installs a fake that answers from a script and records what the user would have seen.
+// with the shell, the colour dialog, the HTML help viewer and the embedded browser's navigation. The program uses the
+// system's; a test installs a fake that answers from a script and records what the user would have seen.
 
 #include <windows.h>
 #include <commdlg.h>  // OFN_ flags of FileDialogRequest
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,9 @@ public:
     // The chosen files as full paths, in the order the dialog gives them; empty when cancelled.
     virtual std::vector<std::wstring> fileDialog(HWND owner, const FileDialogRequest& request) = 0;
     virtual FolderDialogResult folderDialog(HWND owner, const FolderDialogRequest& request) = 0;
+    // The colour dialog, every colour offered, starting at `initial`: the colour chosen, or
+    // nothing when it was cancelled.
+    virtual std::optional<COLORREF> chooseColour(HWND owner, COLORREF initial) = 0;
     // The shell's "open" verb on a file or an address, empty parameters and folder, normal window.
     virtual void shellOpen(HWND owner, const std::wstring& target) = 0;
     // Shows a topic of an HTML help file ("file.chm::/path/topic.htm"), no owner.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controls/colour_button.h"
+#include "fake_seam.h"
 #include "paint_probe.h"
 #include "winui/dpi.h"
 
@@ -35,14 +36,6 @@ constexpr int kId = 1234;
 constexpr COLORREF kRed = 0x0000FF;   // palette box 16
 constexpr COLORREF kBlue = 0xFF0000;  // palette box 13
 
-COLORREF chosenByDialog = 0;
-bool dialogConfirms = true;
-std::optional<COLORREF> fakeColourDialog(HWND, COLORREF)
-{
-    if (!dialogConfirms) return std::nullopt;
-    return chosenByDialog;
-}
-
 class ColourButtonTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -60,11 +53,9 @@ protected:
         picker.setColour(kRed);
         pumpMessages();
         notes.clear();
-        setChooseColourFn(fakeColourDialog);
     }
     void TearDown() override
     {
-        setChooseColourFn(nullptr);
         DestroyWindow(parent);
         pumpMessages();
     }
@@ -84,6 +75,7 @@ protected:
     }
     void mouse(UINT msg, POINT pt) { SendMessageW(picker.popup(), msg, 0, MAKELPARAM(pt.x, pt.y)); }
 
+    FakeSeam seam;  // answers the colour dialog
     HWND parent = nullptr;
     HWND button = nullptr;
     CColourButton picker;
@@ -253,20 +245,21 @@ TEST_F(ColourButtonTest, DefaultRowPicksTheDefaultValue)
 
 TEST_F(ColourButtonTest, CustomRowAsksTheColourDialog)
 {
-    chosenByDialog = RGB(1, 2, 3);
-    dialogConfirms = true;
+    seam.colourAnswers.push_back(RGB(1, 2, 3));
     open();
     mouse(WM_LBUTTONUP, centreOf(kBoxCustom));
     pumpMessages();
     EXPECT_EQ(picker.colour(), RGB(1, 2, 3));
     EXPECT_EQ(notes.back(), (Note{kColourSelEndOk, RGB(1, 2, 3), kId}));
 
-    dialogConfirms = false;
+    // Cancelled: no answer left.
     open();
     mouse(WM_LBUTTONUP, centreOf(kBoxCustom));
     pumpMessages();
     EXPECT_EQ(picker.colour(), RGB(1, 2, 3));
     EXPECT_EQ(notes.back(), (Note{kColourSelEndCancel, RGB(1, 2, 3), kId}));
+    // Each dialog started at the colour the button had.
+    EXPECT_EQ(seam.colourRequests, (std::vector<COLORREF>{kRed, RGB(1, 2, 3)}));
 }
 
 TEST_F(ColourButtonTest, PalettePaintsEveryColourInItsBox)

@@ -1,9 +1,10 @@
 #pragma once
 // A seam that answers from a script and records what the user would have seen: message boxes,
-// file and folder dialogs, shell opens, help topics and the embedded browser's navigations.
+// file, folder and colour dialogs, shell opens, help topics and the embedded browser's navigations.
 // Installed for the life of the object.
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,13 +29,15 @@ public:
     std::deque<int> boxAnswers;
     std::deque<std::vector<std::wstring>> fileAnswers;
     std::deque<winui::FolderDialogResult> folderAnswers;
-    std::deque<int> shellResults;    // of shellExecute; without one, 42 (opened)
-    std::deque<DWORD> startResults;  // of startProgram; without one, 0 (started)
+    std::deque<std::optional<COLORREF>> colourAnswers;  // without one, the colour dialog is cancelled
+    std::deque<int> shellResults;                       // of shellExecute; without one, 42 (opened)
+    std::deque<DWORD> startResults;                     // of startProgram; without one, 0 (started)
 
     std::vector<ShownBox> boxes;
     std::vector<winui::FileDialogRequest> fileRequests;
     std::vector<HWND> fileOwners;
     std::vector<winui::FolderDialogRequest> folderRequests;
+    std::vector<COLORREF> colourRequests;  // the colour each colour dialog started at
     std::vector<std::wstring> opened;
     std::vector<std::wstring> helpTopics;
     std::vector<std::pair<std::wstring, int>> executed;  // shellExecute: target and show command
@@ -67,6 +70,14 @@ public:
         if (folderAnswers.empty()) return {};
         winui::FolderDialogResult answer = folderAnswers.front();
         folderAnswers.pop_front();
+        return answer;
+    }
+    std::optional<COLORREF> chooseColour(HWND, COLORREF initial) override
+    {
+        colourRequests.push_back(initial);
+        if (colourAnswers.empty()) return std::nullopt;
+        const std::optional<COLORREF> answer = colourAnswers.front();
+        colourAnswers.pop_front();
         return answer;
     }
     void shellOpen(HWND, const std::wstring& target) override { opened.push_back(target); }
