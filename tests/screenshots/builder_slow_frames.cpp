@@ -9,19 +9,15 @@
 #include <string>
 
 #include "app/builder_app.h"
-#include "taskpane/include/sidefold.h"
+#include "tests/support/sidefold_test_hooks.h"
 #include "winui/text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    HMODULE sidefold = GetModuleHandleA("Sidefold.dll");
-    auto setHooks = sidefold ? reinterpret_cast<SidefoldSetTestHooksProc>(reinterpret_cast<void*>(
-                                   GetProcAddress(sidefold, MAKEINTRESOURCEA(SIDEFOLD_ORDINAL_TEST_HOOKS))))
-                             : nullptr;
     SidefoldTestHooks hooks{};
     hooks.cbSize = sizeof(hooks);
     hooks.animationPauseMs = 400;
-    if (!setHooks || !setHooks(&hooks)) return 1;
+    if (!setSidefoldTestHooks(hooks)) return 1;
 
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "taskpane/include/sidefold.h"
+#include "tests/support/sidefold_test_hooks.h"
 
 namespace {
 
@@ -20,14 +20,10 @@ public:
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         // The task pane's groups open with their animation: without its pauses here. The program
         // is linked to the library, so it is loaded already.
-        HMODULE sidefold = GetModuleHandleA("Sidefold.dll");
-        auto setHooks = sidefold ? reinterpret_cast<SidefoldSetTestHooksProc>(reinterpret_cast<void*>(
-                                       GetProcAddress(sidefold, MAKEINTRESOURCEA(SIDEFOLD_ORDINAL_TEST_HOOKS))))
-                                 : nullptr;
         SidefoldTestHooks hooks{};
         hooks.cbSize = sizeof(hooks);
         hooks.animationPauseMs = 0;
-        ASSERT_TRUE(setHooks && setHooks(&hooks)) << "the task pane library's test hooks";
+        ASSERT_TRUE(setSidefoldTestHooks(hooks)) << "the task pane library's test hooks";
     }
     void TearDown() override { CoUninitialize(); }
 };
