@@ -77,6 +77,11 @@ struct FileFacts {
 
 // What `path` names, without following a link at its end.
 FileFacts inspectFile(const std::string& path);
+// When the file `path` (links followed) was last written, as a count of the standard library's
+// file clock (nanoseconds), to the finest step the system keeps: on Windows 100 ns, where the
+// library's own reading there keeps whole seconds, so that two writes within one second differ.
+// Nothing when it cannot be had.
+std::optional<int64_t> lastWriteTicks(const std::string& path);
 // The path of the file a chain of symbolic links at the end of `path` leads to (the file
 // itself need not exist); `path` itself when it is no link; nothing for a loop.
 std::optional<std::string> resolveLinks(const std::string& path);

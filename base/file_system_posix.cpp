@@ -10,7 +10,9 @@
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -188,6 +190,14 @@ bool fileExists(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<int64_t> lastWriteTicks(const std::string& path)
+{
+    std::error_code error;
+    const auto when = std::filesystem::last_write_time(std::filesystem::path(path), error);
+    if (error) return std::nullopt;
+    return static_cast<int64_t>(when.time_since_epoch().count());
 }
 
 bool pathsSpelledAlike(const std::string& a, const std::string& b) { return a == b; }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include "base/move_over_win.h"
 #include "base/text_utf16.h"
@@ -179,6 +180,22 @@ FileFacts inspectFile(const std::string& path)
     BY_HANDLE_FILE_INFORMATION info;
     if (GetFileInformationByHandle(file.handle, &info)) facts.hardLinks = info.nNumberOfLinks;
     return facts;
+}
+
+std::optional<int64_t> lastWriteTicks(const std::string& path)
+{
+    HandleCloser file{CreateFileW(utf8ToWide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    FILETIME written{};
+    if (!GetFileTime(file.handle, nullptr, nullptr, &written)) return std::nullopt;
+    // 100 ns steps since 1601 to nanoseconds of the library's file clock, whose epoch is
+    // 2174-01-01 (6437664000 s after 1970, which is 11644473600 s after 1601).
+    const int64_t steps =
+        static_cast<int64_t>((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+    constexpr int64_t kEpochSteps = (11644473600LL + 6437664000LL) * 10'000'000LL;
+    constexpr int64_t kEarliest = std::numeric_limits<int64_t>::min() / 100;  // some 290 years before
+    return std::max(steps - kEpochSteps, kEarliest) * 100;
 }
 
 std::optional<std::string> resolveLinks(const std::string& path)

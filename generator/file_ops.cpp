@@ -43,9 +43,9 @@ FileStamp stampOf(const std::string& path)
     FileStamp stamp;
     stamp.size = fs::file_size(p, ec);
     if (ec) return {};
-    const fs::file_time_type when = fs::last_write_time(p, ec);
-    if (ec) return {};
-    stamp.modified = static_cast<int64_t>(when.time_since_epoch().count());
+    const std::optional<int64_t> written = lastWriteTicks(path);
+    if (!written) return {};
+    stamp.modified = *written;
     stamp.exists = true;
     return stamp;
 }

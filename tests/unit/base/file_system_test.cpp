@@ -18,6 +18,7 @@
 
 #include <aclapi.h>
 #else
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -410,4 +411,47 @@ TEST_F(FileSystemTest, AWriteProblemIsFoundWithoutLeavingAFile)
     EXPECT_NE(folderWriteProblem(file), "");
     EXPECT_NE(folderWriteProblem(pathOf("missing")), "");
     EXPECT_EQ(names(), (std::set<std::string>{"file"}));
+}
+
+// --- A file's time tells apart two writes within one second -----------------------------------
+namespace {
+
+// Sets when `path` was last written: `unixSeconds` after 1970 and `nanoseconds` more.
+bool setLastWrite(const std::string& path, int64_t unixSeconds, int64_t nanoseconds)
+{
+#ifdef _WIN32
+    HANDLE file = CreateFileW(fs::u8path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const uint64_t steps = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10'000'000ULL + nanoseconds / 100;
+    FILETIME when{static_cast<DWORD>(steps), static_cast<DWORD>(steps >> 32)};
+    const bool set = SetFileTime(file, nullptr, nullptr, &when);
+    CloseHandle(file);
+    return set;
+#else
+    const timespec times[2] = {{unixSeconds, nanoseconds}, {unixSeconds, nanoseconds}};
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+#endif
+}
+
+}  // namespace
+
+TEST_F(FileSystemTest, TheLastWriteIsToldToTheFractionOfASecondOnTheLibrarysClock)
+{
+    const std::string path = write("photo.jpg", "pixels");
+    constexpr int64_t kNewYear2026 = 1767225600;  // unix seconds
+    // The standard library's file clock counts nanoseconds from 2174-01-01.
+    constexpr int64_t kOnFileClock = (kNewYear2026 - 6437664000LL) * 1'000'000'000LL;
+
+    ASSERT_TRUE(setLastWrite(path, kNewYear2026, 250'000'000));
+    EXPECT_EQ(lastWriteTicks(path), std::optional<int64_t>(kOnFileClock + 250'000'000));
+    // Written again in the same second: another time (whole seconds would call them the same).
+    ASSERT_TRUE(setLastWrite(path, kNewYear2026, 750'000'000));
+    EXPECT_EQ(lastWriteTicks(path), std::optional<int64_t>(kOnFileClock + 750'000'000));
+    // The library's own reading agrees, to the second where it keeps no finer step.
+    const int64_t library = fs::last_write_time(fs::u8path(path)).time_since_epoch().count();
+    EXPECT_GE(library, kOnFileClock);
+    EXPECT_LT(library, kOnFileClock + 1'000'000'000LL);
+
+    EXPECT_EQ(lastWriteTicks(pathOf("missing.jpg")), std::nullopt);
 }
