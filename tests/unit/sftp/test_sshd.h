@@ -86,6 +86,7 @@ public:
     {
         if (access(kSshd, X_OK) != 0) {
             problem = "the OpenSSH server (Debian package openssh-server) is not installed";
+            notInstalled = true;
             return;
         }
         std::filesystem::create_directories(folder_);
@@ -130,10 +131,16 @@ public:
             problem = "sshd could not be started";
             return;
         }
-        for (int tries = 0; tries < 250 && !accepts(port); ++tries) {
+        // Until it listens: a deadline, not a count of tries, which a busy machine runs through.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!accepts(port)) {
             if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
                 pid_ = 0;
                 problem = "sshd ended at once: " + readText(log);
+                return;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                problem = "sshd did not listen on port " + std::to_string(port) + " within 30 s: " + readText(log);
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -174,7 +181,8 @@ public:
 
     std::string sshConfig() const { return (folder_ / "ssh_config").string(); }
 
-    std::string problem;
+    std::string problem;        // why it does not serve
+    bool notInstalled = false;  // because there is no server to start
     int port = 0;
 
 private:
