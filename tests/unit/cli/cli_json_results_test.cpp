@@ -40,14 +40,7 @@ protected:
         doc.themeName = "minimal";
         for (int album = 1; album <= 2; ++album) {
             doc.selectAlbum(doc.addAlbum("Album " + std::to_string(album), "first caption", AlbumPosition::Bottom));
-            std::vector<std::string> paths;
-            for (int n = 1; n <= 2; ++n) {
-                const std::string path = file("p" + std::to_string(album) + std::to_string(n) + ".jpg");
-                CPicture pic;
-                EXPECT_TRUE(pic.setPixels(64, 48, std::vector<uint8_t>(64 * 48 * 4, static_cast<uint8_t>(40 * n))));
-                EXPECT_TRUE(pic.Save(path, kFormatJpeg));
-                paths.push_back(path);
-            }
+            std::vector<std::string> paths = writeAlbumPictures(album, 2);
             if (missing && album == 1) paths.push_back(file("gone.jpg"));
             doc.addImages(paths);
         }
@@ -55,21 +48,6 @@ protected:
         ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
     }
 
-    // Every regular file under `folder`, without the program's own record.
-    static Files filesUnder(const std::string& folder, const char* record)
-    {
-        Files found;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(pathOf(folder))) {
-            if (!entry.is_regular_file()) continue;
-            const auto relative = entry.path().lexically_relative(pathOf(folder)).generic_u8string();
-            const auto full = entry.path().u8string();
-            std::string bytes;
-            readFileBytes(std::string(full.begin(), full.end()), bytes, uint64_t{1} << 30);
-            found[std::string(relative.begin(), relative.end())] = std::move(bytes);
-        }
-        found.erase(record);
-        return found;
-    }
     Files galleryFiles() const { return filesUnder(gallery, ".fotoloom-manifest"); }
     Files siteFiles() const { return filesUnder(site, ".fotoloom-published"); }
 

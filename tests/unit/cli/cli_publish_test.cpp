@@ -51,15 +51,7 @@ protected:
         doc.columns = 2;
         for (int album = 1; album <= 2; ++album) {
             doc.selectAlbum(doc.addAlbum("Album " + std::to_string(album), "first caption", AlbumPosition::Bottom));
-            std::vector<std::string> paths;
-            for (int n = 1; n <= 2; ++n) {
-                const std::string path = file("p" + std::to_string(album) + std::to_string(n) + ".jpg");
-                CPicture pic;
-                EXPECT_TRUE(pic.setPixels(64, 48, std::vector<uint8_t>(64 * 48 * 4, static_cast<uint8_t>(40 * n))));
-                EXPECT_TRUE(pic.Save(path, kFormatJpeg));
-                paths.push_back(path);
-            }
-            doc.addImages(paths);
+            doc.addImages(writeAlbumPictures(album, 2));
         }
         RecentList recent(file("settings.ini"));
         ASSERT_EQ(saveProject(doc, project, recent), ProjectResult::Ok);
@@ -71,19 +63,6 @@ protected:
         ASSERT_EQ(r.status, 0) << r.err;
     }
 
-    // Every regular file under `folder` by relative name, without the program's own record.
-    static std::map<std::string, std::string> filesUnder(const std::string& folder, const char* record)
-    {
-        std::map<std::string, std::string> found;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(pathOf(folder))) {
-            if (!entry.is_regular_file()) continue;
-            const auto relative = entry.path().lexically_relative(pathOf(folder)).generic_u8string();
-            const auto full = entry.path().u8string();
-            found[std::string(relative.begin(), relative.end())] = readAll(std::string(full.begin(), full.end()));
-        }
-        found.erase(record);
-        return found;
-    }
     std::map<std::string, std::string> siteFiles() const { return filesUnder(site, ".fotoloom-published"); }
     std::map<std::string, std::string> galleryFiles() const { return filesUnder(gallery, ".fotoloom-manifest"); }
 
