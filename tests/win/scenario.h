@@ -53,27 +53,34 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD ms = kWaitMs)
     }
 }
 
+// What the program-loop timer checks, while runProgramLoopUntil runs.
+struct ProgramLoopWatch {
+    const std::function<bool()>* done;
+    ULONGLONG deadline;
+    bool held;
+};
+inline ProgramLoopWatch* programLoopWatch = nullptr;
+
+// A named callback: a lambda does not convert to the stdcall TIMERPROC of 32-bit Windows.
+inline void CALLBACK checkProgramLoopWatch(HWND, UINT, UINT_PTR, DWORD)
+{
+    ProgramLoopWatch* watch = programLoopWatch;
+    if (!watch) return;
+    watch->held = watch->held || (*watch->done)();
+    if (watch->held || GetTickCount64() >= watch->deadline) PostQuitMessage(0);
+}
+
 // Runs the program's own message loop (the wheel's routing, the frame's accelerators) until
 // `done` holds or `ms` have passed; true when it held. A thread timer checks between messages and
 // ends the loop with a quit.
 inline bool runProgramLoopUntil(winui::CFrameWindow& frame, const std::function<bool()>& done, DWORD ms = kWaitMs)
 {
-    struct Watch {
-        const std::function<bool()>* done;
-        ULONGLONG deadline;
-        bool held;
-    };
-    static Watch* watch = nullptr;
-    Watch w{&done, GetTickCount64() + ms, false};
-    watch = &w;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (!watch) return;
-        watch->held = watch->held || (*watch->done)();
-        if (watch->held || GetTickCount64() >= watch->deadline) PostQuitMessage(0);
-    });
+    ProgramLoopWatch w{&done, GetTickCount64() + ms, false};
+    programLoopWatch = &w;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, checkProgramLoopWatch);
     winui::runMessageLoop(frame, LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
     KillTimer(nullptr, timer);
-    watch = nullptr;
+    programLoopWatch = nullptr;
     return w.held || done();
 }
 
